@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need. Idempotent: a second run only checks.
+# Run as root on Debian 12 (bookworm).
+set -euo pipefail
+
+need_pkgs=(
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
+  wine wine64 xvfb xauth x11-apps x11-utils imagemagick
+  cmake ninja-build g++ clang libclang-rt-14-dev
+  googletest libpng-dev zlib1g-dev dpkg-dev pkg-config
+)
+
+missing=()
+for p in "${need_pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  # wine wants the i386 architecture on some installs; we use 64-bit wine only.
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The MinGW compilers must default to the posix thread model (std::thread).
+for t in g++ gcc; do
+  cur=$(update-alternatives --query x86_64-w64-mingw32-$t 2>/dev/null | awk '/^Value:/{print $2}')
+  if [ -n "$cur" ] && [ "${cur%-posix}" = "$cur" ]; then
+    update-alternatives --set x86_64-w64-mingw32-$t /usr/bin/x86_64-w64-mingw32-$t-posix >/dev/null
+  fi
+done
+echo "setup: packages ok"

@@ -1,0 +1,52 @@
+# Source this file: sets up Xvfb (when there is no display), one persistent wineserver and
+# the project's own Wine prefix (build/wineprefix), made once and configured for the program.
+# Exports DISPLAY, WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES.
+qw_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="$qw_root/build/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko install prompts
+export WINEARCH=win64
+
+qw_start_xvfb() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local n
+  for n in 91 92 93 94 95 96 97 98 99; do
+    if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then
+      Xvfb :$n -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+      QW_XVFB_PID=$!
+      export DISPLAY=:$n
+      for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+      echo "wine-env: Xvfb did not start on :$n" >&2; return 1
+    fi
+  done
+  echo "wine-env: no free display number" >&2; return 1
+}
+
+qw_wine_prefix() {
+  mkdir -p "$WINEPREFIX"
+  if [ ! -f "$WINEPREFIX/.qw-configured" ]; then
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    # The program paints its own frames: no window manager decorations, no management.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+    # A fixed Windows version, so results do not depend on the Wine default.
+    wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null 2>&1
+    # No desktop composition: the program's fallbacks are the ones tested.
+    wine reg add 'HKCU\Software\Microsoft\Windows\DWM' /v Composition /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.qw-configured"
+  fi
+}
+
+qw_start_wine() {
+  qw_start_xvfb || return 1
+  qw_wine_prefix
+  wineserver -p   # persistent: every test executable starts in a fraction of a second
+  wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+qw_stop_wine() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${QW_XVFB_PID:-}" ]; then kill "$QW_XVFB_PID" 2>/dev/null || true; fi
+}
