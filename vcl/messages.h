@@ -1,7 +1,7 @@
 // Window messages as the component layer passes them around, and its own control messages.
 #pragma once
 
-#include <windows.h>
+#include "vcl/win.h"
 
 #include <cstdint>
 

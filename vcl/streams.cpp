@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "vcl/win.h"
 #endif
 
 // ---- TStream -------------------------------------------------------------------------------

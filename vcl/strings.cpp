@@ -6,7 +6,7 @@
 #include <iterator>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "vcl/win.h"
 #endif
 
 // ---- Encodings -----------------------------------------------------------------------------
@@ -130,14 +130,14 @@ std::vector<uint8_t> EncodeText(const String& text, TTextEncoding encoding, bool
 
 void TStrings::Put(int index, const String& s)
 {
-    TObject* obj = GetObject(index);
+    TObject* obj = Objects(index);
     BeginUpdate();
     Delete(index);
     InsertObject(index, s, obj);
     EndUpdate();
 }
 
-TObject* TStrings::GetObject(int) const
+TObject* TStrings::Objects(int) const
 {
     return nullptr;
 }
@@ -168,8 +168,8 @@ void TStrings::Exchange(int a, int b)
 {
     BeginUpdate();
     String sa = Get(a), sb = Get(b);
-    TObject* oa = GetObject(a);
-    TObject* ob = GetObject(b);
+    TObject* oa = Objects(a);
+    TObject* ob = Objects(b);
     Put(a, sb);
     PutObject(a, ob);
     Put(b, sa);
@@ -182,7 +182,7 @@ void TStrings::Move(int from, int to)
     if (from == to) return;
     BeginUpdate();
     String s = Get(from);
-    TObject* obj = GetObject(from);
+    TObject* obj = Objects(from);
     Delete(from);
     InsertObject(to, s, obj);
     EndUpdate();
@@ -191,7 +191,7 @@ void TStrings::Move(int from, int to)
 void TStrings::AddStrings(const TStrings& other)
 {
     BeginUpdate();
-    for (int i = 0; i < other.Count(); ++i) AddObject(other.Get(i), other.GetObject(i));
+    for (int i = 0; i < other.Count(); ++i) AddObject(other.Get(i), other.Objects(i));
     EndUpdate();
 }
 
@@ -233,7 +233,7 @@ int TStrings::IndexOf(const String& s) const
 int TStrings::IndexOfObject(const TObject* obj) const
 {
     for (int i = 0, n = Count(); i < n; ++i)
-        if (GetObject(i) == obj) return i;
+        if (Objects(i) == obj) return i;
     return -1;
 }
 
@@ -448,7 +448,7 @@ void TStringList::Put(int index, const String& s)
     Changed();
 }
 
-TObject* TStringList::GetObject(int index) const
+TObject* TStringList::Objects(int index) const
 {
     CheckIndex(index);
     return FItems[index].obj;

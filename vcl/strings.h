@@ -19,7 +19,7 @@ public:
     virtual int Count() const = 0;
     virtual String Get(int index) const = 0;
     virtual void Put(int index, const String& s);
-    virtual TObject* GetObject(int index) const;
+    virtual TObject* Objects(int index) const;
     virtual void PutObject(int index, TObject* obj);
     virtual void Insert(int index, const String& s) = 0;
     virtual void Delete(int index) = 0;
@@ -89,7 +89,7 @@ public:
     int Count() const override { return static_cast<int>(FItems.size()); }
     String Get(int index) const override;
     void Put(int index, const String& s) override;
-    TObject* GetObject(int index) const override;
+    TObject* Objects(int index) const override;
     void PutObject(int index, TObject* obj) override;
     int Add(const String& s) override;
     void Insert(int index, const String& s) override;

@@ -10,7 +10,7 @@
 #include <limits>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "vcl/win.h"
 #endif
 
 // ---- Exceptions ----------------------------------------------------------------------------

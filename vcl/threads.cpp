@@ -67,7 +67,7 @@ struct SyncQueue {
     bool released = false;             // the application ended: run nothing more
 };
 
-SyncQueue& Queue()
+SyncQueue& SyncQueueInstance()
 {
     static SyncQueue* q = new SyncQueue;   // never freed: threads may still touch it at exit
     return *q;
@@ -89,7 +89,7 @@ LRESULT CALLBACK SyncWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 // The hidden window that carries synchronised calls; made on the main thread.
 HWND SyncWindow()
 {
-    SyncQueue& q = Queue();
+    SyncQueue& q = SyncQueueInstance();
     if (!q.window && IsMainThread()) {
         WNDCLASSW wc{};
         wc.lpfnWndProc = SyncWndProc;
@@ -103,7 +103,7 @@ HWND SyncWindow()
 
 void PostSyncSignal()
 {
-    SyncQueue& q = Queue();
+    SyncQueue& q = SyncQueueInstance();
     SetEvent(q.signal);
     if (q.window) PostMessageW(q.window, WM_QW_SYNC, 0, 0);
 }
@@ -135,7 +135,7 @@ bool CheckSynchronize()
     for (;;) {
         std::shared_ptr<SyncCall> call;
         {
-            SyncQueue& q = Queue();
+            SyncQueue& q = SyncQueueInstance();
             std::lock_guard<std::mutex> g(q.lock);
             if (q.calls.empty()) break;
             call = q.calls.front();
@@ -162,7 +162,7 @@ bool CheckSynchronize()
 
 void ReleasePendingSynchronize()
 {
-    SyncQueue& q = Queue();
+    SyncQueue& q = SyncQueueInstance();
     std::lock_guard<std::mutex> g(q.lock);
     q.released = true;
     for (auto& c : q.calls)
@@ -173,7 +173,7 @@ void ReleasePendingSynchronize()
 DWORD WaitForHandleServingSync(HANDLE handle, DWORD timeoutMs)
 {
     if (!IsMainThread()) return WaitForSingleObject(handle, timeoutMs);
-    HANDLE handles[2] = {handle, Queue().signal};
+    HANDLE handles[2] = {handle, SyncQueueInstance().signal};
     DWORD start = GetTickCount();
     for (;;) {
         DWORD waited = GetTickCount() - start;
@@ -326,7 +326,7 @@ void TThread::Synchronize(TThread* thread, const TThreadMethod& method)
     call->waiting = true;
     call->done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     {
-        SyncQueue& q = Queue();
+        SyncQueue& q = SyncQueueInstance();
         std::lock_guard<std::mutex> g(q.lock);
         if (q.released) {
             CloseHandle(call->done);
@@ -346,7 +346,7 @@ void TThread::Queue(TThread* thread, const TThreadMethod& method)
     call->thread = thread;
     call->method = method;
     {
-        SyncQueue& q = ::Queue();
+        SyncQueue& q = SyncQueueInstance();
         std::lock_guard<std::mutex> g(q.lock);
         if (q.released) return;
         q.calls.push_back(call);
@@ -356,7 +356,7 @@ void TThread::Queue(TThread* thread, const TThreadMethod& method)
 
 void TThread::RemoveQueuedEvents(TThread* thread)
 {
-    SyncQueue& q = ::Queue();
+    SyncQueue& q = SyncQueueInstance();
     std::lock_guard<std::mutex> g(q.lock);
     q.calls.erase(std::remove_if(q.calls.begin(), q.calls.end(),
                                  [&](const std::shared_ptr<SyncCall>& c) { return !c->waiting && c->thread == thread; }),

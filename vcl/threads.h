@@ -7,7 +7,7 @@
 // serves pending calls while it waits.
 #pragma once
 
-#include <windows.h>
+#include "vcl/win.h"
 
 #include <atomic>
 #include <functional>

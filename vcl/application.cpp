@@ -1,0 +1,216 @@
+#include "vcl/application.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "vcl/application_hooks.h"
+#include "vcl/threads.h"
+
+TApplication* Application = nullptr;
+
+void HandleExceptionFromCallback(const wchar_t* where)
+{
+    // Called inside a catch block.
+    try {
+        if (Application) {
+            Application->HandleException(Application);
+            return;
+        }
+    } catch (...) {
+    }
+    String text = String(L"Unhandled exception in ") + (where ? where : L"callback") + L": " + CurrentExceptionMessage();
+    OutputDebugStringW(text.c_str());
+    std::fprintf(stderr, "%s\n", ToUtf8(text).c_str());
+}
+
+TApplication::TApplication(TComponent* owner) : TComponent(owner)
+{
+    if (!Application) Application = this;
+    InitSynchronizeWindow();
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &TApplication::AppWndProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hIcon = LoadIconW(wc.hInstance, L"MAINICON");
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = L"TApplication";
+    RegisterClassW(&wc);
+    FTitle = ChangeFileExt(ExtractFileName(ExeName()), L"");
+    // Hidden, and never on the task bar: main forms show there themselves.
+    FHandle = CreateWindowExW(WS_EX_TOOLWINDOW, L"TApplication", FTitle.c_str(),
+                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
+                              nullptr, nullptr, wc.hInstance, nullptr);
+    if (FHandle) SetWindowLongPtrW(FHandle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+TApplication::~TApplication()
+{
+    Destroying();
+    DestroyComponents();
+    // Threads still waiting for the main thread are let go: nothing serves them any more.
+    ReleasePendingSynchronize();
+    if (FHandle) {
+        SetWindowLongPtrW(FHandle, GWLP_USERDATA, 0);
+        DestroyWindow(FHandle);
+    }
+    if (Application == this) Application = nullptr;
+}
+
+void TApplication::Initialize() {}
+
+String TApplication::ExeName() const
+{
+    wchar_t buf[MAX_PATH * 2];
+    DWORD n = GetModuleFileNameW(nullptr, buf, static_cast<DWORD>(std::size(buf)));
+    return String(buf, n);
+}
+
+void TApplication::SetTitle(const String& title)
+{
+    FTitle = title;
+    if (FHandle) SetWindowTextW(FHandle, title.c_str());
+}
+
+void TApplication::Run()
+{
+    while (!FTerminated) HandleMessage();
+}
+
+void TApplication::HandleMessage()
+{
+    MSG msg;
+    if (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
+        return;
+    }
+    Idle(msg);
+}
+
+void TApplication::ProcessMessages()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
+    CheckSynchronize();
+}
+
+bool TApplication::ProcessMessage(MSG& msg)
+{
+    if (msg.message == WM_QUIT) {
+        FTerminated = true;
+        return true;
+    }
+    try {
+        bool handled = false;
+        if (OnMessage) OnMessage(msg, handled);
+        for (size_t i = 0; !handled && i < FMessageFilters.size(); ++i) handled = FMessageFilters[i](msg);
+        if (!handled) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    } catch (...) {
+        HandleException(this);
+    }
+    return true;
+}
+
+void TApplication::Idle(const MSG&)
+{
+    bool done = true;
+    try {
+        if (OnIdle) OnIdle(this, done);
+    } catch (...) {
+        HandleException(this);
+    }
+    if (CheckSynchronize()) done = false;
+    if (done && !FTerminated) WaitMessage();
+}
+
+void TApplication::Terminate()
+{
+    FTerminated = true;
+    PostQuitMessage(0);
+}
+
+void TApplication::HandleException(TObject* sender)
+{
+    try {
+        throw;
+    } catch (const EAbort&) {
+    } catch (const Exception& e) {
+        if (OnException) OnException(sender, e);
+        else ShowException(e);
+    } catch (const std::exception& e) {
+        Exception wrapped(FromUtf8(e.what()));
+        if (OnException) OnException(sender, wrapped);
+        else ShowException(wrapped);
+    } catch (...) {
+        Exception wrapped(L"Unknown exception");
+        if (OnException) OnException(sender, wrapped);
+        else ShowException(wrapped);
+    }
+}
+
+void TApplication::ShowException(const Exception& e)
+{
+    String text = e.Message();
+    OutputDebugStringW(text.c_str());
+    std::fprintf(stderr, "Exception: %s\n", ToUtf8(text).c_str());
+    if (ShowExceptionDialogs) MessageBoxW(GetActiveWindow(), text.c_str(), FTitle.c_str(), MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::HookMainWindow(const TWindowHook& hook)
+{
+    FWindowHooks.push_back(hook);
+}
+
+void TApplication::UnhookMainWindow(const TWindowHook& hook)
+{
+    auto it = std::find(FWindowHooks.begin(), FWindowHooks.end(), hook);
+    if (it != FWindowHooks.end()) FWindowHooks.erase(it);
+}
+
+void TApplication::AddMessageFilter(const TMessageFilter& filter)
+{
+    FMessageFilters.push_back(filter);
+}
+
+void TApplication::RemoveMessageFilter(const TMessageFilter& filter)
+{
+    auto it = std::find(FMessageFilters.begin(), FMessageFilters.end(), filter);
+    if (it != FMessageFilters.end()) FMessageFilters.erase(it);
+}
+
+void TApplication::WndProc(TMessage& message)
+{
+    // Hooks may remove themselves while they run: walk a copy.
+    std::vector<TWindowHook> hooks = FWindowHooks;
+    for (auto& h : hooks)
+        if (h(message)) return;
+    switch (message.Msg) {
+    case WM_ACTIVATEAPP:
+        if (message.WParam) {
+            if (OnActivate) OnActivate(this);
+        } else if (OnDeactivate) {
+            OnDeactivate(this);
+        }
+        break;
+    case WM_CLOSE:
+        Terminate();
+        return;
+    default:
+        break;
+    }
+    message.Result = DefWindowProcW(FHandle, message.Msg, message.WParam, message.LParam);
+}
+
+LRESULT CALLBACK TApplication::AppWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    auto* app = reinterpret_cast<TApplication*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!app) return DefWindowProcW(hwnd, msg, wp, lp);
+    TMessage m{msg, wp, lp, 0};
+    try {
+        app->WndProc(m);
+    } catch (...) {
+        HandleExceptionFromCallback(L"application window");
+    }
+    return m.Result;
+}
