@@ -1,0 +1,214 @@
+// Run-time descriptions of plain record types: each field's declared name, offset and type.
+// C++ keeps no such information, so a record that is logged or marshalled declares its
+// fields once, beside its definition, with the macros at the end of this file. The device
+// records' unpacking and their JSON log both read these tables. No windows.h here.
+//
+//   #pragma pack(push, 1)
+//   struct TPWMReport { uint8_t Mode; uint16_t Frequency; uint16_t Period; };
+//   #pragma pack(pop)
+//   QW_TYPE_INFO_RECORD(TPWMReport,
+//       QW_FIELD(TPWMReport, Mode),
+//       QW_FIELD(TPWMReport, Frequency),
+//       QW_FIELD(TPWMReport, Period));
+//
+//   const TTypeInfo* info = TypeInfoOf<TPWMReport>();   // info->fields[1].name == "Frequency"
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <span>
+#include <string>
+#include <type_traits>
+
+enum class TTypeKind {
+    tkInteger,       // ordinal of 1, 2 or 4 bytes (OrdType tells signedness and width)
+    tkEnumeration,   // C++ enum of 1, 2 or 4 bytes (range in MinValue..MaxValue)
+    tkInt64,         // 64-bit integer, signed or unsigned
+    tkFloat,         // FloatType tells single or double
+    tkBoolean,       // bool, stored as one byte
+    tkChar,          // one-byte character
+    tkWChar,         // UTF-16 code unit
+    tkString,        // std::wstring
+    tkRecord,        // Fields
+    tkArray,         // static array: ElementType x ElementCount
+};
+
+enum class TOrdType { otSByte, otUByte, otSWord, otUWord, otSLong, otULong };
+enum class TFloatType { ftSingle, ftDouble };
+
+struct TTypeInfo;
+
+struct TFieldInfo {
+    const char* Name;          // as declared, case kept
+    size_t Offset;             // bytes from the start of the record
+    const TTypeInfo* Type;
+};
+
+struct TTypeInfo {
+    TTypeKind Kind;
+    const char* Name;
+    size_t Size;                              // bytes
+    TOrdType OrdType = TOrdType::otSLong;     // tkInteger, tkEnumeration
+    bool Unsigned = false;                    // tkInt64
+    int64_t MinValue = 0, MaxValue = 0;       // tkInteger, tkEnumeration, tkInt64
+    TFloatType FloatType = TFloatType::ftDouble;
+    std::span<const TFieldInfo> Fields{};     // tkRecord, in declaration order
+    const TTypeInfo* ElementType = nullptr;   // tkArray
+    size_t ElementCount = 0;                  // tkArray
+};
+
+// The description of T. Built-in types are known; records declare theirs with
+// QW_TYPE_INFO_RECORD; enums with QW_TYPE_INFO_ENUM.
+template <class T, class = void>
+struct TypeInfoProvider;
+
+template <class T>
+const TTypeInfo* TypeInfoOf()
+{
+    return TypeInfoProvider<std::remove_cv_t<T>>::Get();
+}
+
+// ---- Built-in types ------------------------------------------------------------------------
+
+namespace type_info_detail {
+
+template <class T>
+constexpr TOrdType OrdTypeOf()
+{
+    if constexpr (sizeof(T) == 1) return std::is_signed_v<T> ? TOrdType::otSByte : TOrdType::otUByte;
+    else if constexpr (sizeof(T) == 2) return std::is_signed_v<T> ? TOrdType::otSWord : TOrdType::otUWord;
+    else return std::is_signed_v<T> ? TOrdType::otSLong : TOrdType::otULong;
+}
+
+}  // namespace type_info_detail
+
+template <class T>
+struct TypeInfoProvider<T, std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char> &&
+                                            !std::is_same_v<T, wchar_t> && !std::is_same_v<T, char16_t> && (sizeof(T) <= 4)>> {
+    static const TTypeInfo* Get()
+    {
+        static const TTypeInfo info{TTypeKind::tkInteger, "Integer", sizeof(T), type_info_detail::OrdTypeOf<T>(), false,
+                                    static_cast<int64_t>(std::numeric_limits<T>::min()),
+                                    static_cast<int64_t>(std::numeric_limits<T>::max())};
+        return &info;
+    }
+};
+
+template <class T>
+struct TypeInfoProvider<T, std::enable_if_t<std::is_integral_v<T> && (sizeof(T) == 8)>> {
+    static const TTypeInfo* Get()
+    {
+        static const TTypeInfo info{TTypeKind::tkInt64, std::is_signed_v<T> ? "Int64" : "UInt64", 8, TOrdType::otSLong,
+                                    !std::is_signed_v<T>, std::is_signed_v<T> ? INT64_MIN : 0, INT64_MAX};
+        return &info;
+    }
+};
+
+template <>
+struct TypeInfoProvider<bool> {
+    static const TTypeInfo* Get()
+    {
+        static_assert(sizeof(bool) == 1, "Booleans are one byte in device records");
+        static const TTypeInfo info{TTypeKind::tkBoolean, "Boolean", 1, TOrdType::otUByte, false, 0, 1};
+        return &info;
+    }
+};
+
+template <>
+struct TypeInfoProvider<char> {
+    static const TTypeInfo* Get()
+    {
+        static const TTypeInfo info{TTypeKind::tkChar, "AnsiChar", 1, TOrdType::otUByte, false, 0, 255};
+        return &info;
+    }
+};
+
+template <>
+struct TypeInfoProvider<char16_t> {
+    static const TTypeInfo* Get()
+    {
+        static const TTypeInfo info{TTypeKind::tkWChar, "WideChar", 2, TOrdType::otUWord, false, 0, 65535};
+        return &info;
+    }
+};
+
+template <>
+struct TypeInfoProvider<float> {
+    static const TTypeInfo* Get()
+    {
+        static const TTypeInfo info{TTypeKind::tkFloat, "Single", 4, TOrdType::otSLong, false, 0, 0, TFloatType::ftSingle};
+        return &info;
+    }
+};
+
+template <>
+struct TypeInfoProvider<double> {
+    static const TTypeInfo* Get()
+    {
+        static const TTypeInfo info{TTypeKind::tkFloat, "Double", 8, TOrdType::otSLong, false, 0, 0, TFloatType::ftDouble};
+        return &info;
+    }
+};
+
+template <>
+struct TypeInfoProvider<std::wstring> {
+    static const TTypeInfo* Get()
+    {
+        static const TTypeInfo info{TTypeKind::tkString, "string", sizeof(std::wstring)};
+        return &info;
+    }
+};
+
+template <class T, size_t N>
+struct TypeInfoProvider<T[N]> {
+    static const TTypeInfo* Get()
+    {
+        static const TTypeInfo info{TTypeKind::tkArray, "array", sizeof(T) * N, TOrdType::otSLong, false, 0,
+                                    static_cast<int64_t>(N) - 1, TFloatType::ftDouble, {}, TypeInfoOf<T>(), N};
+        return &info;
+    }
+};
+
+// ---- Declaring records and enums -----------------------------------------------------------
+
+// One field of record R: its declared name, offset and type.
+#define QW_FIELD(R, member) \
+    TFieldInfo { #member, offsetof(R, member), TypeInfoOf<decltype(R::member)>() }
+
+// Declares the field table of record R (fields in declaration order). Place it at namespace
+// scope after the record's definition.
+#define QW_TYPE_INFO_RECORD(R, ...)                                                                        \
+    template <>                                                                                           \
+    struct TypeInfoProvider<R> {                                                                          \
+        static const TTypeInfo* Get()                                                                     \
+        {                                                                                                 \
+            static const TFieldInfo fields[] = {__VA_ARGS__};                                             \
+            static const TTypeInfo info{TTypeKind::tkRecord, #R, sizeof(R), TOrdType::otSLong, false, 0, 0, \
+                                        TFloatType::ftDouble, std::span<const TFieldInfo>(fields)};       \
+            return &info;                                                                                 \
+        }                                                                                                 \
+    }
+
+// Declares enum E with the values Min..Max.
+#define QW_TYPE_INFO_ENUM(E, Min, Max)                                                                      \
+    template <>                                                                                            \
+    struct TypeInfoProvider<E> {                                                                           \
+        static const TTypeInfo* Get()                                                                      \
+        {                                                                                                  \
+            static const TTypeInfo info{TTypeKind::tkEnumeration, #E, sizeof(E),                           \
+                                        type_info_detail::OrdTypeOf<std::underlying_type_t<E>>(), false,   \
+                                        static_cast<int64_t>(Min), static_cast<int64_t>(Max)};             \
+            return &info;                                                                                  \
+        }                                                                                                  \
+    }
+
+// Checks at compile time that a field table covers the record without gaps: the sum of the
+// field sizes equals the record's size (packed records).
+inline size_t SumOfFieldSizes(const TTypeInfo* info)
+{
+    size_t n = 0;
+    for (const auto& f : info->Fields) n += f.Type->Size;
+    return n;
+}
