@@ -1,21 +1,27 @@
 #!/usr/bin/env bash
 # build.sh [win|native|all]  (default: win)
 # Configures and builds into build/win (Windows x64, MinGW) and build/native (clang, sanitizers).
+# QW_BUILD_TAG=x builds into build/win-x and build/native-x instead (separate trees for
+# parallel work); QW_TARGETS="a b" builds only those targets.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 what=${1:-win}
 jobs=$(nproc)
+tag=${QW_BUILD_TAG:+-$QW_BUILD_TAG}
+win="$root/build/win$tag"; native="$root/build/native$tag"
+targets=()
+for t in ${QW_TARGETS:-}; do targets+=(--target "$t"); done
 if [ "$what" = win ] || [ "$what" = all ]; then
   "$root/scripts/build-libjpeg.sh" "$root/build/deps/libjpeg"
-  if [ ! -f "$root/build/win/build.ninja" ]; then
-    cmake -S "$root" -B "$root/build/win" -G Ninja \
+  if [ ! -f "$win/build.ninja" ]; then
+    cmake -S "$root" -B "$win" -G Ninja \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   fi
-  cmake --build "$root/build/win" -j "$jobs"
+  cmake --build "$win" -j "$jobs" "${targets[@]}"
 fi
 if [ "$what" = native ] || [ "$what" = all ]; then
-  if [ ! -f "$root/build/native/build.ninja" ]; then
-    CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  if [ ! -f "$native/build.ninja" ]; then
+    CC=clang CXX=clang++ cmake -S "$root" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   fi
-  cmake --build "$root/build/native" -j "$jobs"
+  cmake --build "$native" -j "$jobs" "${targets[@]}"
 fi

@@ -1,8 +1,9 @@
 # Source this file: sets up Xvfb (when there is no display), one persistent wineserver and
 # the project's own Wine prefix (build/wineprefix), made once and configured for the program.
-# Exports DISPLAY, WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES.
+# Exports DISPLAY, WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES. QW_WINEPREFIX overrides the prefix
+# (one per developer shell when several work in one tree at once).
 qw_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="$qw_root/build/wineprefix"
+export WINEPREFIX="${QW_WINEPREFIX:-$qw_root/build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko install prompts
 export WINEARCH=win64
