@@ -5,7 +5,7 @@ set -euo pipefail
 
 need_pkgs=(
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
-  wine wine64 xvfb xauth x11-apps x11-utils imagemagick
+  wine wine64 fonts-wine fonts-liberation xvfb xauth x11-apps x11-utils imagemagick
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libpng-dev zlib1g-dev dpkg-dev pkg-config
 )
