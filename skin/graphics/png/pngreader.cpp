@@ -1,0 +1,737 @@
+#include "skin/graphics/png/pngreader.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+const uint8_t Signature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
+
+const wchar_t* const MsgInvalidFormat = L"Cannot load image. Invalid or unexpected %s image format.";
+const wchar_t* const MsgCRC = L"Cannot load image. CRC error found in %s file.";
+const wchar_t* const MsgPalette = L"Cannot load image. Palette in %s file is invalid.";
+const wchar_t* const MsgCritical = L"Cannot load PNG image. Unexpected but critical chunk detected.";
+const wchar_t* const MsgColorFormat = L"Invalid color format in %s file.";
+const wchar_t* const MsgCompression = L"Cannot load image. Compression error found in %s file.";
+const wchar_t* const MsgExtraData = L"Cannot load image. Extra compressed data found in %s file.";
+const wchar_t* const MsgNoImageData = L"Cannot load image. Image data in %s file is missing or incomplete.";
+const wchar_t* const MsgTooLarge = L"Cannot load image. The image in %s file is larger than its data allows.";
+
+// The CRC polynomial by the exponents of its terms; the table is built from them once.
+const std::array<uint32_t, 256>& CrcTable()
+{
+    static const std::array<uint32_t, 256> table = [] {
+        const int exponents[] = {0, 1, 2, 4, 5, 7, 8, 10, 11, 12, 16, 22, 23, 26};
+        uint32_t poly = 0;
+        for (int e : exponents) poly |= 1u << (31 - e);   // reflected: 0xEDB88320
+        std::array<uint32_t, 256> t{};
+        for (uint32_t n = 0; n < 256; ++n) {
+            uint32_t c = n;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? poly ^ (c >> 1) : c >> 1;
+            t[n] = c;
+        }
+        return t;
+    }();
+    return table;
+}
+
+inline uint32_t BigEndian32(const uint8_t* p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+inline uint16_t BigEndian16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
+
+// zlib's input and output counters are 32-bit.
+constexpr uint64_t MaxRowBytes = 0x7FFFFFFF;
+// The best deflate can do is a little over 1000:1.
+constexpr uint64_t MaxDeflateRatio = 1040;
+
+struct AdamPass {
+    uint32_t RowStart, ColStart, RowStep, ColStep;
+    uint8_t Mask;
+};
+const AdamPass Passes[7] = {
+    {0, 0, 8, 8, 0x80}, {0, 4, 8, 8, 0x08}, {4, 0, 8, 4, 0x88}, {0, 2, 4, 4, 0x22},
+    {2, 0, 4, 2, 0xAA}, {0, 1, 2, 2, 0x55}, {1, 0, 2, 1, 0xFF},
+};
+
+}  // namespace
+
+uint32_t UpdatePngCRC(uint32_t crc, const uint8_t* data, size_t size)
+{
+    const auto& t = CrcTable();
+    for (size_t i = 0; i < size; ++i) crc = t[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    return crc;
+}
+
+// ---- TLZ77Decoder ----------------------------------------------------------------------------
+
+TLZ77Decoder::TLZ77Decoder(int flushMode, bool autoReset) : FFlushMode(flushMode), FAutoReset(autoReset) {}
+
+TLZ77Decoder::~TLZ77Decoder()
+{
+    if (FInitialised) inflateEnd(&FStream);
+}
+
+void TLZ77Decoder::DecodeInit()
+{
+    if (inflateInit(&FStream) < 0) throw EGraphicCompression(L"LZ77 decompression error.");
+    FInitialised = true;
+}
+
+void TLZ77Decoder::Decode(const uint8_t*& source, uint8_t*& dest, uint32_t packedSize, uint32_t unpackedSize)
+{
+    if (FAutoReset) FZLibResult = inflateReset(&FStream);
+    if (FZLibResult != Z_OK) return;
+    FStream.next_in = const_cast<Bytef*>(source);
+    FStream.avail_in = packedSize;
+    FStream.next_out = dest;
+    FStream.avail_out = unpackedSize;
+    FZLibResult = inflate(&FStream, FFlushMode);
+    source = FStream.next_in;
+    dest = FStream.next_out;
+}
+
+void TLZ77Decoder::DecodeEnd()
+{
+    if (!FInitialised) return;
+    FInitialised = false;
+    if (inflateEnd(&FStream) < 0) throw EGraphicCompression(L"LZ77 decompression error.");
+}
+
+// ---- TPNGReader ------------------------------------------------------------------------------
+
+void TPNGReader::Fail(const wchar_t* fmt)
+{
+    throw EPNGFormatError(Format(fmt, {L"PNG"}));
+}
+
+bool TPNGReader::CanLoad(TStream& stream)
+{
+    int64_t pos = stream.Position();
+    if (stream.Size() - pos <= 8) return false;
+    uint8_t sig[8];
+    bool ok = stream.Read(sig, 8) == 8 && std::memcmp(sig, Signature, 8) == 0;
+    stream.SetPosition(pos);
+    return ok;
+}
+
+bool TPNGReader::IsChunk(const char* type) const
+{
+    // Letter case does not tell chunk types apart here.
+    for (int i = 0; i < 4; ++i) {
+        if ((uint8_t(FHeader.ChunkType[i]) & ~0x20u) != (uint8_t(type[i]) & ~0x20u)) return false;
+    }
+    return true;
+}
+
+void TPNGReader::ReadChunkHeader()
+{
+    uint8_t raw[8];
+    FStream->ReadBuffer(raw, 8);
+    FHeader.Length = BigEndian32(raw);
+    std::memcpy(FHeader.ChunkType, raw + 4, 4);
+    FCurrentCRC = UpdatePngCRC(0xFFFFFFFFu, raw + 4, 4);
+}
+
+void TPNGReader::ReadChunkData()
+{
+    // A declared length beyond what the stream holds is a short read; find out before
+    // allocating for it.
+    if (FHeader.Length > 0x7FFFFFFFu || FStream->Size() - FStream->Position() < int64_t(FHeader.Length) + 4)
+        throw EReadError(L"Stream read error");
+    FRawBuffer.resize(FHeader.Length);
+    FStream->ReadBuffer(FRawBuffer.data(), FHeader.Length);
+    uint8_t crc[4];
+    FStream->ReadBuffer(crc, 4);
+    FCurrentCRC = UpdatePngCRC(FCurrentCRC, FRawBuffer.data(), FRawBuffer.size());
+    if ((FCurrentCRC ^ 0xFFFFFFFFu) != BigEndian32(crc)) Fail(MsgCRC);
+}
+
+void TPNGReader::SkipChunk()
+{
+    FStream->Seek(int64_t(FHeader.Length) + 4, TSeekOrigin::soCurrent);
+}
+
+bool TPNGReader::ReadImageProperties(TStream& stream, int)
+{
+    FImageProperties = TImageProperties();
+    FStream = &stream;
+    uint8_t sig[8];
+    if (stream.Read(sig, 8) != 8 || std::memcmp(sig, Signature, 8) != 0) return false;
+    ReadChunkHeader();
+    if (!IsChunk("IHDR") || FHeader.Length != 13) return false;
+    FImageProperties.Options |= ioBigEndian;
+    ReadChunkData();
+    const uint8_t* h = FRawBuffer.data();
+    uint32_t width = BigEndian32(h), height = BigEndian32(h + 4);
+    if (width == 0 || height == 0 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu) return false;
+    auto& p = FImageProperties;
+    p.Width = width;
+    p.Height = height;
+    p.Compression = h[10] == 0 ? TCompressionType::ctLZ77 : TCompressionType::ctUnknown;
+    p.BitsPerSample = h[8];
+    p.SamplesPerPixel = 1;
+    p.ColorType = h[9];
+    p.Interlace = h[12];
+    switch (h[9]) {
+    case 0: p.ColorScheme = TColorScheme::csG; break;
+    case 2: p.ColorScheme = TColorScheme::csRGB; p.SamplesPerPixel = 3; break;
+    case 3: p.ColorScheme = TColorScheme::csIndexed; break;
+    case 4: p.ColorScheme = TColorScheme::csGA; break;
+    case 6: p.ColorScheme = TColorScheme::csRGBA; p.SamplesPerPixel = 4; break;
+    default: p.ColorScheme = TColorScheme::csUnknown; break;
+    }
+    for (;;) {
+        ReadChunkHeader();
+        if (IsChunk("gAMA")) {
+            ReadChunkData();
+            break;
+        }
+        if (IsChunk("IEND")) break;
+        SkipChunk();
+    }
+    return true;
+}
+
+void TPNGReader::ChoosePixelLayout()
+{
+    using enum TColorScheme;
+    const uint8_t depth = FImageProperties.BitsPerSample;
+    auto& cm = FColorManager;
+    auto set = [&](TColorScheme s, TColorScheme t, uint8_t spp, uint8_t targetBits, int bpp, int sourceBPP) {
+        cm.SetSourceColorScheme(s);
+        cm.SetTargetColorScheme(t);
+        cm.SetSourceSamplesPerPixel(spp);
+        cm.SetTargetSamplesPerPixel(spp);
+        cm.SetSourceBitsPerSample(depth);
+        cm.SetTargetBitsPerSample(targetBits);
+        FTargetBits = targetBits;
+        FBitsPerPixel = bpp;
+        FSourceBPP = std::max(sourceBPP, 1);
+    };
+    auto bppOf = [](uint8_t bits) { return bits == 1 ? 1 : bits == 4 ? 4 : 8; };
+    switch (FImageProperties.ColorType) {
+    case 0:
+        if (depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16) {
+            uint8_t t = depth == 2 ? 4 : depth == 16 ? 8 : depth;
+            set(csG, csG, 1, t, bppOf(t), (depth + 7) / 8);
+            FPalette = cm.CreateGrayscalePalette(false);
+            FHasPalette = true;
+            return;
+        }
+        break;
+    case 2:
+        if (depth == 8 || depth == 16) {
+            set(csRGB, csBGR, 3, 8, 24, depth * 3 / 8);
+            return;
+        }
+        break;
+    case 3:
+        if (depth == 1 || depth == 2 || depth == 4 || depth == 8) {
+            uint8_t t = depth == 2 ? 4 : depth;
+            set(csIndexed, csIndexed, 1, t, bppOf(t), 1);
+            return;
+        }
+        break;
+    case 4:
+        if (depth == 8 || depth == 16) {
+            set(csGA, csIndexed, 1, 8, 8, depth * 2 / 8);
+            FPalette = cm.CreateGrayscalePalette(false);
+            FHasPalette = true;
+            return;
+        }
+        break;
+    case 6:
+        if (depth == 8 || depth == 16) {
+            set(csRGBA, csBGRA, 4, 8, 32, depth * 4 / 8);
+            return;
+        }
+        break;
+    }
+    Fail(MsgColorFormat);
+}
+
+void TPNGReader::LoadFromStream(TStream& stream, TPNGTarget& target)
+{
+    FBasePosition = stream.Position();
+    FDecoder = nullptr;
+    FStream = &stream;
+    // Each load starts from a fresh colour manager, so gamma of an earlier file never
+    // leaks into this one.
+    FColorManager = TColorManager();
+    FBitsPerPixel = 0;
+    FTargetBits = 0;
+    FImageRead = false;
+    FPalette.clear();
+    FHasPalette = false;
+
+    struct Cleanup {
+        TPNGReader& r;
+        TPNGTarget& t;
+        ~Cleanup()
+        {
+            if (r.FDecoder) {
+                try {
+                    r.FDecoder->DecodeEnd();
+                } catch (...) {
+                }
+                delete r.FDecoder;
+                r.FDecoder = nullptr;
+            }
+            r.FRawBuffer.clear();
+            r.FRawBuffer.shrink_to_fit();
+            t.Progress(TPNGProgressStage::psEnding, 0, r.FProgressRect, L"");
+        }
+    };
+
+    if (!ReadImageProperties(stream)) Fail(MsgInvalidFormat);
+    stream.SetPosition(FBasePosition + 8);
+    FProgressRect = {0, 0, int(FImageProperties.Width), 1};
+    Cleanup cleanup{*this, target};
+    target.Progress(TPNGProgressStage::psStarting, 0, FProgressRect, L"Preparing...");
+    FTransparency.clear();
+    FBackgroundColor = 0xFFFFFF;
+    FTransparentColor = PngNoColor;
+    ReadChunkHeader();
+    ReadChunkData();
+    FColorManager.SourceOptions = coNeedByteSwap;   // samples wider than 8 bits are big-endian
+
+    if (FImageProperties.Compression != TCompressionType::ctLZ77)
+        throw EPNGFormatError(Format(L"Cannot load image. %s not supported for %s files.", {L"The compression scheme is", L"PNG"}));
+    FDecoder = new TLZ77Decoder(Z_PARTIAL_FLUSH, false);
+    FDecoder->DecodeInit();
+
+    for (;;) {
+        ReadChunkHeader();
+        if (IsChunk("IDAT") && !FImageRead) {
+            target.Progress(TPNGProgressStage::psEnding, 0, FProgressRect, L"");
+            LoadIDAT(target);
+            FImageRead = true;
+            // the chunk after the image data is now current and is handled below
+        } else if (IsChunk("PLTE")) {
+            if (FHeader.Length % 3 != 0) Fail(MsgPalette);
+            ReadChunkData();
+            if (FImageProperties.ColorType == 3) {
+                ChoosePixelLayout();
+                const void* plane[1] = {FRawBuffer.data()};
+                FPalette = FColorManager.CreateColorPalette(plane, TRawPaletteFormat::pfInterlaced8Triple,
+                                                            FHeader.Length / 3, false);
+                FHasPalette = true;
+            }
+            continue;
+        } else if (IsChunk("gAMA")) {
+            ReadChunkData();
+            if (FRawBuffer.size() >= 4) {
+                FColorManager.SetGamma(float(BigEndian32(FRawBuffer.data()) / 100000.0), 2.2f);
+                FColorManager.TargetOptions |= coApplyGamma;
+                FImageProperties.Options |= ioUseGamma;
+            }
+            continue;
+        } else if (IsChunk("bKGD")) {
+            ReadChunkData();
+            ReadBackground();
+            continue;
+        } else if (IsChunk("tRNS")) {
+            ReadChunkData();
+            ReadTransparency();
+            continue;
+        }
+        if (IsChunk("IEND")) break;
+        if (!(uint8_t(FHeader.ChunkType[0]) & 0x20)) Fail(MsgCritical);
+        SkipChunk();
+    }
+    // A file without image data has no picture to show.
+    if (!FImageRead) Fail(MsgNoImageData);
+}
+
+uint8_t TPNGReader::Sample8(uint16_t sample) const
+{
+    return FImageProperties.BitsPerSample == 16 ? uint8_t(uint32_t(sample) * 255 / 65535) : uint8_t(sample & 0xFF);
+}
+
+uint8_t TPNGReader::GreyLevel(uint16_t sample) const
+{
+    // The grey the picture shows for this sample (its palette spreads low depths over 0..255).
+    const uint8_t depth = FImageProperties.BitsPerSample;
+    if (depth >= 1 && depth < 8) {
+        uint32_t max = (1u << depth) - 1;
+        return uint8_t((sample & max) * 255 / max);
+    }
+    return Sample8(sample);
+}
+
+void TPNGReader::ReadBackground()
+{
+    const auto& b = FRawBuffer;
+    switch (FImageProperties.ColorType) {
+    case 0:
+    case 4:
+        if (b.size() >= 2) FBackgroundColor = GreyLevel(BigEndian16(b.data())) * 0x010101u;
+        break;
+    case 2:
+    case 6:
+        if (b.size() >= 6)
+            FBackgroundColor = Sample8(BigEndian16(b.data())) | Sample8(BigEndian16(b.data() + 2)) << 8 |
+                               Sample8(BigEndian16(b.data() + 4)) << 16;
+        break;
+    default:
+        // A palette index: the colour of that entry (spread like the palette for 2-bit files).
+        if (!b.empty() && FHasPalette) {
+            uint32_t depth = FImageProperties.BitsPerSample, target = FTargetBits, index = b[0];
+            if (depth >= 1 && depth <= 8 && target >= 1 && target <= 8 && depth != target) {
+                uint32_t sMax = (1u << depth) - 1;
+                index = (index & sMax) * ((1u << target) - 1) / sMax;
+            }
+            if (index < FPalette.size()) {
+                const auto& e = FPalette[index];
+                FBackgroundColor = e.R | e.G << 8 | e.B << 16;
+            }
+        }
+        break;
+    }
+}
+
+void TPNGReader::ReadTransparency()
+{
+    const auto& b = FRawBuffer;
+    switch (FImageProperties.ColorType) {
+    case 0:
+        if (b.size() >= 2) FTransparentColor = GreyLevel(BigEndian16(b.data())) * 0x010101u;
+        break;
+    case 2:
+        if (b.size() >= 6)
+            FTransparentColor = Sample8(BigEndian16(b.data())) | Sample8(BigEndian16(b.data() + 2)) << 8 |
+                                Sample8(BigEndian16(b.data() + 4)) << 16;
+        break;
+    case 4:
+    case 6:
+        break;
+    default:
+        FTransparency.assign(256, 255);
+        std::copy_n(b.begin(), std::min<size_t>(b.size(), 256), FTransparency.begin());
+        break;
+    }
+}
+
+std::vector<uint8_t> TPNGReader::TargetTransparency() const
+{
+    if (FTransparency.empty()) return {};
+    const uint32_t s = FImageProperties.BitsPerSample, t = FTargetBits;
+    if (s == t || s == 0 || s > 8 || t == 0 || t > 8) return FTransparency;
+    const uint32_t sMax = (1u << s) - 1, tMax = (1u << t) - 1;
+    std::vector<uint8_t> r(256, 255);
+    for (uint32_t i = 0; i <= tMax; ++i) r[i] = FTransparency[i * sMax / tMax];
+    return r;
+}
+
+void TPNGReader::Unfilter(uint8_t* row, const uint8_t* prev, uint32_t size) const
+{
+    // row[0] and prev[0] are the filter type bytes; the data follow.
+    const uint32_t bpp = uint32_t(FSourceBPP);
+    uint8_t* r = row + 1;
+    const uint8_t* p = prev + 1;
+    const uint32_t n = size - 1;
+    switch (row[0]) {
+    case 1:
+        for (uint32_t i = bpp; i < n; ++i) r[i] = uint8_t(r[i] + r[i - bpp]);
+        break;
+    case 2:
+        for (uint32_t i = 0; i < n; ++i) r[i] = uint8_t(r[i] + p[i]);
+        break;
+    case 3: {
+        uint32_t i = 0;
+        for (; i < std::min(bpp, n); ++i) r[i] = uint8_t(r[i] + (p[i] >> 1));
+        for (; i < n; ++i) r[i] = uint8_t(r[i] + ((r[i - bpp] + p[i]) >> 1));
+        break;
+    }
+    case 4: {
+        uint32_t i = 0;
+        for (; i < std::min(bpp, n); ++i) r[i] = uint8_t(r[i] + p[i]);   // Paeth of (0, up, 0) is up
+        for (; i < n; ++i) {
+            int a = r[i - bpp], b = p[i], c = p[i - bpp];
+            int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+            int pred = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
+            r[i] = uint8_t(r[i] + pred);
+        }
+        break;
+    }
+    default:
+        break;   // 0 is no filter; unknown types leave the bytes as read
+    }
+}
+
+bool TPNGReader::InflateRow(uint8_t* buffer, uint32_t count)
+{
+    uint8_t* dest = buffer;
+    uint32_t left = count;
+    while (left > 0) {
+        if (FDecoder->AvailableInput() == 0 && FIDATSize == 0) {
+            while (FIDATSize == 0) {
+                if (!IsChunk("IDAT")) return false;   // the image data ran out
+                ReadChunkData();
+                FCurrentSource = FRawBuffer.data();
+                FIDATSize = FHeader.Length;
+                ReadChunkHeader();
+            }
+        }
+        uint8_t* before = dest;
+        const uint8_t* end = FRawBuffer.data() + FRawBuffer.size();
+        FDecoder->Decode(FCurrentSource, dest, uint32_t(end - FCurrentSource), left);
+        left -= uint32_t(dest - before);
+        FIDATSize = uint32_t(end - FCurrentSource);
+        int result = FDecoder->ZLibResult();
+        if (result == Z_STREAM_END) {
+            if (left > 0 || FIDATSize > 0) Fail(MsgExtraData);
+            return true;
+        }
+        if (result != Z_OK) Fail(MsgCompression);
+    }
+    return true;
+}
+
+void TPNGReader::LoadIDAT(TPNGTarget& target)
+{
+    target.Progress(TPNGProgressStage::psStarting, 0, FProgressRect, L"Transfering...");
+    if (FBitsPerPixel == 0) ChoosePixelLayout();
+    const auto& p = FImageProperties;
+    const uint32_t width = p.Width, height = p.Height;
+    const uint32_t depth = p.BitsPerSample;
+    const uint32_t b = depth == 16 ? FSourceBPP / 2 : FSourceBPP;
+
+    const uint64_t rowBytes = (uint64_t(width) * depth + 7) / 8 * b + 1;
+    const uint64_t stride = (uint64_t(width) * FBitsPerPixel + 31) / 32 * 4;
+    // The declared size must fit the data that is really there: deflate cannot expand beyond
+    // about 1000:1, and the picture must stay within a sane amount of memory.
+    const int64_t available = std::max<int64_t>(FStream->Size() - FStream->Position(), 0);
+    if (rowBytes > MaxRowBytes || stride * height > MaxImageBytes ||
+        rowBytes * height > uint64_t(available) * MaxDeflateRatio + 1024)
+        Fail(MsgTooLarge);
+
+    const TRawPalette noPalette;
+    target.SetImage(width, height, FBitsPerPixel, FHasPalette ? FPalette : noPalette, FBackgroundColor);
+
+    std::vector<uint8_t> bufA(rowBytes, 0), bufB(rowBytes, 0);
+    uint8_t* cur = bufA.data();
+    uint8_t* prev = bufB.data();
+    uint8_t* row0 = nullptr;
+    ptrdiff_t rowStride = 0;
+    FIDATSize = 0;
+    bool complete = true;
+    if (target.GetBitmapRows(row0, rowStride)) {
+        if (p.Interlace != 1) {
+            for (uint32_t y = 0; y < height; ++y) {
+                complete = complete && InflateRow(cur, uint32_t(rowBytes));
+                if (!complete) break;
+                Unfilter(cur, prev, uint32_t(rowBytes));
+                const void* src[1] = {cur + 1};
+                FColorManager.ConvertRow(src, row0 + ptrdiff_t(y) * rowStride, width, 0xFF);
+                std::swap(cur, prev);
+                ++FProgressRect.Top;
+                ++FProgressRect.Bottom;
+            }
+        } else {
+            for (int pass = 0; pass < 7 && complete; ++pass) {
+                const AdamPass& a = Passes[pass];
+                if (width <= a.ColStart) continue;
+                const uint32_t passWidth = (width + a.ColStep - 1 - a.ColStart) / a.ColStep;
+                const uint32_t passBytes = uint32_t((uint64_t(passWidth) * depth + 7) / 8 * b + 1);
+                std::fill_n(prev, passBytes, uint8_t(0));
+                for (uint32_t y = a.RowStart; y < height; y += a.RowStep) {
+                    complete = InflateRow(cur, passBytes);
+                    if (!complete) break;
+                    Unfilter(cur, prev, passBytes);
+                    const void* src[1] = {cur + 1};
+                    FColorManager.ConvertRow(src, row0 + ptrdiff_t(y) * rowStride, width, a.Mask);
+                    std::swap(cur, prev);
+                    if (pass == 6) {
+                        ++FProgressRect.Top;
+                        ++FProgressRect.Bottom;
+                    }
+                }
+            }
+        }
+    }
+    // A picture whose data stop short is reported, not shown half decoded.
+    if (!complete) Fail(MsgNoImageData);
+    // Drop what is left of the image data.
+    while (IsChunk("IDAT")) {
+        ReadChunkData();
+        ReadChunkHeader();
+    }
+}
+
+// ---- 32-bit conversion -----------------------------------------------------------------------
+
+namespace {
+
+inline uint32_t PixelIndex(const uint8_t* row, uint32_t x, int bpp)
+{
+    switch (bpp) {
+    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF;
+    default: return row[x];
+    }
+}
+
+}  // namespace
+
+void ConvertPngRowsTo32(const TPNGReader& png, const TPNGRowsView& s, uint8_t* row0, ptrdiff_t stride,
+                        bool transparent, uint32_t keyColor)
+{
+    if (!s.Row0 || !row0 || s.Width == 0 || s.Height == 0) return;
+    const int bpp = s.BitsPerPixel;
+    static const TRawPalette emptyPalette;
+    const TRawPalette& pal = s.Palette ? *s.Palette : emptyPalette;
+    const auto& props = png.ImageProperties();
+    const bool indexed = bpp <= 8;
+    const uint32_t indexMax = indexed ? (1u << bpp) - 1 : 0;
+
+    // Colour of pixel x of a source row, as B, G, R.
+    auto colourAt = [&](const uint8_t* row, uint32_t x, uint8_t* bgr) {
+        if (indexed) {
+            uint32_t i = PixelIndex(row, x, bpp);
+            if (i < pal.size()) {
+                bgr[0] = pal[i].B;
+                bgr[1] = pal[i].G;
+                bgr[2] = pal[i].R;
+            } else {
+                bgr[0] = bgr[1] = bgr[2] = 0;
+            }
+        } else {
+            const uint8_t* p = row + size_t(x) * (bpp / 8);
+            bgr[0] = p[0];
+            bgr[1] = p[1];
+            bgr[2] = p[2];
+        }
+    };
+
+    enum { Copy32, PaletteAlpha, Opaque, GammaMask, ColourKey } mode;
+    std::vector<uint8_t> alphaTable;
+    if (bpp == 32) {
+        mode = Copy32;
+    } else if (props.ColorScheme == TColorScheme::csIndexed && !png.Transparency().empty()) {
+        mode = PaletteAlpha;
+        alphaTable = png.TargetTransparency();
+    } else if (props.Options & ioUseGamma) {
+        mode = png.ColorManager().SourcePixelFormat() == TColorManager::pf24bit || !indexed ? Opaque : GammaMask;
+    } else {
+        mode = transparent ? ColourKey : Opaque;
+    }
+    uint32_t key = 0;
+    if (mode == ColourKey) {
+        if (keyColor == PngNoColor) {
+            uint8_t bgr[3];
+            colourAt(s.Row0 + ptrdiff_t(s.Height - 1) * s.Stride, 0, bgr);
+            key = bgr[2] | bgr[1] << 8 | bgr[0] << 16;
+        } else {
+            key = keyColor & 0xFFFFFF;
+        }
+    }
+    const uint8_t* gamma = png.ColorManager().GammaTable();
+
+    for (uint32_t y = 0; y < s.Height; ++y) {
+        const uint8_t* src = s.Row0 + ptrdiff_t(y) * s.Stride;
+        uint8_t* dst = row0 + ptrdiff_t(y) * stride;
+        if (mode == Copy32) {
+            std::memcpy(dst, src, size_t(s.Width) * 4);
+            continue;
+        }
+        for (uint32_t x = 0; x < s.Width; ++x, dst += 4) {
+            colourAt(src, x, dst);
+            switch (mode) {
+            case PaletteAlpha: {
+                uint32_t i = PixelIndex(src, x, bpp);
+                dst[3] = i < alphaTable.size() ? alphaTable[i] : 255;
+                break;
+            }
+            case GammaMask: {
+                // A grey or indexed picture with gamma is an alpha mask: black, white transparent.
+                uint32_t v = PixelIndex(src, x, bpp);
+                if (bpp < 8) v = v * 255 / indexMax;
+                dst[0] = dst[1] = dst[2] = 0;
+                dst[3] = uint8_t(255 - gamma[v]);
+                break;
+            }
+            case ColourKey: {
+                uint32_t c = dst[2] | dst[1] << 8 | dst[0] << 16;
+                dst[3] = c == key ? 0 : 255;
+                break;
+            }
+            default:
+                dst[3] = 255;
+                break;
+            }
+        }
+    }
+}
+
+// ---- TPNGImage -------------------------------------------------------------------------------
+
+void TPNGImage::SetImage(uint32_t width, uint32_t height, int bitsPerPixel, const TRawPalette& palette, uint32_t background)
+{
+    Width = width;
+    Height = height;
+    BitsPerPixel = bitsPerPixel;
+    Palette = palette;
+    Stride = (size_t(width) * bitsPerPixel + 31) / 32 * 4;
+    const uint8_t r = background & 0xFF, g = (background >> 8) & 0xFF, b = (background >> 16) & 0xFF;
+    if (bitsPerPixel <= 8) {
+        // The palette entry nearest to the background colour fills the picture.
+        uint32_t best = 0, bestDistance = ~0u;
+        for (uint32_t i = 0; i < palette.size() && i < (1u << bitsPerPixel); ++i) {
+            const auto& e = palette[i];
+            uint32_t d = uint32_t(std::abs(e.R - r) + std::abs(e.G - g) + std::abs(e.B - b));
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = i;
+            }
+        }
+        uint8_t fill = 0;
+        for (int k = 0; k < 8; k += bitsPerPixel) fill = uint8_t(fill << bitsPerPixel | best);
+        Pixels.assign(Stride * height, fill);
+    } else {
+        Pixels.assign(Stride * height, 0);
+        const int step = bitsPerPixel / 8;
+        for (uint32_t y = 0; y < height; ++y) {
+            uint8_t* p = Pixels.data() + y * Stride;
+            for (uint32_t x = 0; x < width; ++x, p += step) {
+                p[0] = b;
+                p[1] = g;
+                p[2] = r;
+            }
+        }
+    }
+}
+
+bool TPNGImage::GetBitmapRows(uint8_t*& row0, ptrdiff_t& stride)
+{
+    if (Height == 0 || Pixels.empty()) return false;
+    row0 = Pixels.data();
+    stride = Height > 1 ? ptrdiff_t(Stride) : 0;
+    return true;
+}
+
+TPNGRowsView TPNGImage::View() const
+{
+    return {Pixels.data(), ptrdiff_t(Stride), Width, Height, BitsPerPixel, &Palette};
+}
+
+TPNGPixels32 DecodePngTo32(const uint8_t* data, size_t size)
+{
+    TBytesStream stream(std::vector<uint8_t>(data, data + size));
+    TPNGReader reader;
+    TPNGImage image;
+    reader.LoadFromStream(stream, image);
+    TPNGPixels32 r;
+    r.Width = image.Width;
+    r.Height = image.Height;
+    r.Pixels.assign(size_t(r.Width) * r.Height * 4, 0);
+    // As the file loader does: a colour key from tRNS makes its colour transparent.
+    bool keyed = reader.TransparentColor() != PngNoColor;
+    ConvertPngRowsTo32(reader, image.View(), r.Pixels.data(), ptrdiff_t(r.Width) * 4, keyed, reader.TransparentColor());
+    return r;
+}
