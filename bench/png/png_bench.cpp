@@ -42,9 +42,10 @@ void WriteToMemory(png_structp png, png_bytep data, png_size_t n)
 
 void FlushNothing(png_structp) {}
 
-// libpng decoding to B, G, R, A bytes.
-size_t LibpngDecode(const std::vector<uint8_t>& file, std::vector<uint8_t>& out)
+// libpng decoding to B, G, R, A bytes, into a new image each time as our decoder does.
+size_t LibpngDecode(const std::vector<uint8_t>& file, std::vector<uint8_t>& result)
 {
+    std::vector<uint8_t> out;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     MemReader r{file.data(), file.size()};
@@ -69,7 +70,8 @@ size_t LibpngDecode(const std::vector<uint8_t>& file, std::vector<uint8_t>& out)
     png_read_image(png, rows.data());
     png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
-    return out.size();
+    result.swap(out);
+    return result.size();
 }
 
 // A photo-like test image (smooth gradients with noise), encoded by libpng.

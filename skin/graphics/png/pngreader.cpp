@@ -512,7 +512,8 @@ void TPNGReader::LoadIDAT(TPNGTarget& target)
         Fail(MsgTooLarge);
 
     const TRawPalette noPalette;
-    target.SetImage(width, height, FBitsPerPixel, FHasPalette ? FPalette : noPalette, FBackgroundColor);
+    const TRawPalette& palette = FHasPalette ? FPalette : noPalette;
+    target.SetImage(width, height, FBitsPerPixel, palette);
 
     std::vector<uint8_t> bufA(rowBytes, 0), bufB(rowBytes, 0);
     uint8_t* cur = bufA.data();
@@ -522,9 +523,24 @@ void TPNGReader::LoadIDAT(TPNGTarget& target)
     FIDATSize = 0;
     bool complete = true;
     if (target.GetBitmapRows(row0, rowStride)) {
+        uint32_t y = 0;
+        // Rows that are not decoded show the background colour.
+        struct BackgroundOnFailure {
+            const TPNGReader& r;
+            uint8_t* row0;
+            ptrdiff_t stride;
+            const uint32_t& y;
+            const TRawPalette& palette;
+            bool done = false;
+            ~BackgroundOnFailure()
+            {
+                if (!done) r.FillBackground(row0, stride, y, palette);
+            }
+        } fill{*this, row0, rowStride, y, palette};
+        if (p.Interlace == 1) FillBackground(row0, rowStride, 0, palette);
         if (p.Interlace != 1) {
-            for (uint32_t y = 0; y < height; ++y) {
-                complete = complete && InflateRow(cur, uint32_t(rowBytes));
+            for (; y < height; ++y) {
+                complete = InflateRow(cur, uint32_t(rowBytes));
                 if (!complete) break;
                 Unfilter(cur, prev, uint32_t(rowBytes));
                 const void* src[1] = {cur + 1};
@@ -534,18 +550,19 @@ void TPNGReader::LoadIDAT(TPNGTarget& target)
                 ++FProgressRect.Bottom;
             }
         } else {
+            y = height;   // already filled
             for (int pass = 0; pass < 7 && complete; ++pass) {
                 const AdamPass& a = Passes[pass];
                 if (width <= a.ColStart) continue;
                 const uint32_t passWidth = (width + a.ColStep - 1 - a.ColStart) / a.ColStep;
                 const uint32_t passBytes = uint32_t((uint64_t(passWidth) * depth + 7) / 8 * b + 1);
                 std::fill_n(prev, passBytes, uint8_t(0));
-                for (uint32_t y = a.RowStart; y < height; y += a.RowStep) {
+                for (uint32_t py = a.RowStart; py < height; py += a.RowStep) {
                     complete = InflateRow(cur, passBytes);
                     if (!complete) break;
                     Unfilter(cur, prev, passBytes);
                     const void* src[1] = {cur + 1};
-                    FColorManager.ConvertRow(src, row0 + ptrdiff_t(y) * rowStride, width, a.Mask);
+                    FColorManager.ConvertRow(src, row0 + ptrdiff_t(py) * rowStride, width, a.Mask);
                     std::swap(cur, prev);
                     if (pass == 6) {
                         ++FProgressRect.Top;
@@ -554,6 +571,7 @@ void TPNGReader::LoadIDAT(TPNGTarget& target)
                 }
             }
         }
+        fill.done = complete;
     }
     // A picture whose data stop short is reported, not shown half decoded.
     if (!complete) Fail(MsgNoImageData);
@@ -561,6 +579,42 @@ void TPNGReader::LoadIDAT(TPNGTarget& target)
     while (IsChunk("IDAT")) {
         ReadChunkData();
         ReadChunkHeader();
+    }
+}
+
+void TPNGReader::FillBackground(uint8_t* row0, ptrdiff_t stride, uint32_t fromRow, const TRawPalette& palette) const
+{
+    const uint32_t width = FImageProperties.Width, height = FImageProperties.Height;
+    const int bpp = FBitsPerPixel;
+    const uint32_t c = FBackgroundColor;
+    const uint8_t r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+    const size_t rowBytes = (size_t(width) * bpp + 7) / 8;
+    uint8_t fill = 0;
+    if (bpp <= 8) {
+        // The palette entry nearest to the background colour.
+        uint32_t best = 0, bestDistance = ~0u;
+        for (uint32_t i = 0; i < palette.size() && i < (1u << bpp); ++i) {
+            const auto& e = palette[i];
+            uint32_t d = uint32_t(std::abs(e.R - r) + std::abs(e.G - g) + std::abs(e.B - b));
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = i;
+            }
+        }
+        for (int k = 0; k < 8; k += bpp) fill = uint8_t(fill << bpp | best);
+    }
+    for (uint32_t y = fromRow; y < height; ++y) {
+        uint8_t* p = row0 + ptrdiff_t(y) * stride;
+        if (bpp <= 8) {
+            std::memset(p, fill, rowBytes);
+            continue;
+        }
+        for (uint32_t x = 0; x < width; ++x, p += bpp / 8) {
+            p[0] = b;
+            p[1] = g;
+            p[2] = r;
+            if (bpp == 32) p[3] = 0;
+        }
     }
 }
 
@@ -671,40 +725,14 @@ void ConvertPngRowsTo32(const TPNGReader& png, const TPNGRowsView& s, uint8_t* r
 
 // ---- TPNGImage -------------------------------------------------------------------------------
 
-void TPNGImage::SetImage(uint32_t width, uint32_t height, int bitsPerPixel, const TRawPalette& palette, uint32_t background)
+void TPNGImage::SetImage(uint32_t width, uint32_t height, int bitsPerPixel, const TRawPalette& palette)
 {
     Width = width;
     Height = height;
     BitsPerPixel = bitsPerPixel;
     Palette = palette;
     Stride = (size_t(width) * bitsPerPixel + 31) / 32 * 4;
-    const uint8_t r = background & 0xFF, g = (background >> 8) & 0xFF, b = (background >> 16) & 0xFF;
-    if (bitsPerPixel <= 8) {
-        // The palette entry nearest to the background colour fills the picture.
-        uint32_t best = 0, bestDistance = ~0u;
-        for (uint32_t i = 0; i < palette.size() && i < (1u << bitsPerPixel); ++i) {
-            const auto& e = palette[i];
-            uint32_t d = uint32_t(std::abs(e.R - r) + std::abs(e.G - g) + std::abs(e.B - b));
-            if (d < bestDistance) {
-                bestDistance = d;
-                best = i;
-            }
-        }
-        uint8_t fill = 0;
-        for (int k = 0; k < 8; k += bitsPerPixel) fill = uint8_t(fill << bitsPerPixel | best);
-        Pixels.assign(Stride * height, fill);
-    } else {
-        Pixels.assign(Stride * height, 0);
-        const int step = bitsPerPixel / 8;
-        for (uint32_t y = 0; y < height; ++y) {
-            uint8_t* p = Pixels.data() + y * Stride;
-            for (uint32_t x = 0; x < width; ++x, p += step) {
-                p[0] = b;
-                p[1] = g;
-                p[2] = r;
-            }
-        }
-    }
+    Pixels.resize(Stride * height);
 }
 
 bool TPNGImage::GetBitmapRows(uint8_t*& row0, ptrdiff_t& stride)
@@ -729,7 +757,11 @@ TPNGPixels32 DecodePngTo32(const uint8_t* data, size_t size)
     TPNGPixels32 r;
     r.Width = image.Width;
     r.Height = image.Height;
-    r.Pixels.assign(size_t(r.Width) * r.Height * 4, 0);
+    if (image.BitsPerPixel == 32) {
+        r.Pixels = std::move(image.Pixels);   // already B, G, R, A with packed rows
+        return r;
+    }
+    r.Pixels.resize(size_t(r.Width) * r.Height * 4);
     // As the file loader does: a colour key from tRNS makes its colour transparent.
     bool keyed = reader.TransparentColor() != PngNoColor;
     ConvertPngRowsTo32(reader, image.View(), r.Pixels.data(), ptrdiff_t(r.Width) * 4, keyed, reader.TransparentColor());

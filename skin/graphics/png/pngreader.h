@@ -79,9 +79,9 @@ class TPNGTarget {
 public:
     virtual ~TPNGTarget() = default;
     // Gives the picture its size and format (1, 4, 8, 24 or 32 bits per pixel; a palette for up
-    // to 8 bits) and fills it with the background colour.
-    virtual void SetImage(uint32_t width, uint32_t height, int bitsPerPixel, const TRawPalette& palette,
-                          uint32_t background) = 0;
+    // to 8 bits). The pixels need not be cleared: the decoder writes every row, or fills the rows
+    // it could not decode with the background colour.
+    virtual void SetImage(uint32_t width, uint32_t height, int bitsPerPixel, const TRawPalette& palette) = 0;
     // Row 0 (the top row) and the signed distance to row 1; False when there are no rows.
     virtual bool GetBitmapRows(uint8_t*& row0, ptrdiff_t& stride) = 0;
     virtual void Progress(TPNGProgressStage stage, uint8_t percent, const TPNGProgressRect& rect, const wchar_t* msg) {}
@@ -126,6 +126,7 @@ private:
     void ReadTransparency();
     uint8_t GreyLevel(uint16_t sample) const;
     uint8_t Sample8(uint16_t sample) const;
+    void FillBackground(uint8_t* row0, ptrdiff_t stride, uint32_t fromRow, const TRawPalette& palette) const;
     [[noreturn]] static void Fail(const wchar_t* fmt);
 
     TColorManager FColorManager;
@@ -172,8 +173,7 @@ public:
     std::vector<uint8_t> Pixels;
     TRawPalette Palette;
 
-    void SetImage(uint32_t width, uint32_t height, int bitsPerPixel, const TRawPalette& palette,
-                  uint32_t background) override;
+    void SetImage(uint32_t width, uint32_t height, int bitsPerPixel, const TRawPalette& palette) override;
     bool GetBitmapRows(uint8_t*& row0, ptrdiff_t& stride) override;
     TPNGRowsView View() const;
 };
