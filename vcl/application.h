@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "vcl/classes.h"
+#include "vcl/graphics.h"
 #include "vcl/messages.h"
 
 using TExceptionEvent = Method<void(TObject* Sender, const Exception& E)>;
@@ -14,6 +15,12 @@ using TIdleEvent = Method<void(TObject* Sender, bool& Done)>;
 using TMessageEvent = Method<void(MSG& Msg, bool& Handled)>;
 // A hook on the application window's messages; answering true stops the default handling.
 using TWindowHook = Method<bool(TMessage& Message)>;
+
+class TCustomForm;
+class THintWindow;
+class TControl;
+struct THintInfo;
+using TShowHintEventA = Method<void(String& HintStr, bool& CanShow, THintInfo& HintInfo)>;
 
 class TApplication : public TComponent {
 public:
@@ -53,6 +60,43 @@ public:
     void AddMessageFilter(const TMessageFilter& filter);
     void RemoveMessageFilter(const TMessageFilter& filter);
 
+    // Forms (bodies in forms.cpp). The first form made by CreateForm is the main form; closing
+    // it ends the program. With MainFormOnTaskBar the main form has its own task bar button
+    // and owns the other forms.
+    template <class T>
+    void CreateForm(T*& reference)
+    {
+        reference = new T(this);
+        RegisterCreatedForm(reference);
+    }
+    TCustomForm* MainForm() const { return FMainForm; }
+    void SetMainForm(TCustomForm* form) { FMainForm = form; }
+    // Modal bookkeeping: ShowModal brackets its loop with these.
+    void ModalStarted();
+    void ModalFinished();
+    int ModalLevel() const { return FModalLevel; }
+    TNotifyEvent OnModalBegin;
+    TNotifyEvent OnModalEnd;
+    // MessageBoxW over the active form.
+    int MessageBox(const String& text, const String& caption, UINT flags = MB_OK);
+
+    // Hints (bodies in forms.cpp): shown after HintPause ms over a control with ShowHint and
+    // a Hint, hidden after HintHidePause ms or when the mouse leaves or a key is pressed.
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool on);
+    int HintPause = 500;
+    int HintShortPause = 50;
+    int HintHidePause = 2500;
+    TColor HintColor = clInfoBk;
+    // The hint of the control under the mouse (OnHint fires when it changes).
+    const String& Hint() const { return FHint; }
+    void SetHint(const String& hint);
+    void CancelHint();
+    void ActivateHint(const TPoint& cursorPos);
+    THintWindow* HintWindow() const { return FHintWindow; }
+    TNotifyEvent OnHint;
+    TShowHintEventA OnShowHint;
+
     TExceptionEvent OnException;
     TIdleEvent OnIdle;
     TMessageEvent OnMessage;
@@ -65,6 +109,14 @@ protected:
     virtual void Idle(const MSG& msg);
 
 private:
+    friend class THintController;
+    void RegisterCreatedForm(TCustomForm* form);
+    TCustomForm* FMainForm = nullptr;
+    int FModalLevel = 0;
+    bool FShowHint = true;
+    String FHint;
+    THintWindow* FHintWindow = nullptr;
+
     static LRESULT CALLBACK AppWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     HWND FHandle = nullptr;

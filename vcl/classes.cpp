@@ -132,6 +132,7 @@ void TComponent::DestroyComponents()
     while (!FComponents.empty()) {
         TComponent* c = FComponents.back();
         RemoveComponent(c);
+        c->BeforeDestruction();
         delete c;
     }
 }

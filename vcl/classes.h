@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 #include <typeinfo>
 #include <vector>
 
@@ -18,6 +19,17 @@ public:
     virtual ~TObject() = default;
 
     virtual String ClassName() const;
+    // Runs before the destructor of the most derived class, while the whole object is still
+    // alive: forms fire OnDestroy and free their components here, before the members of a
+    // derived form go. Free and the owners' DestroyComponents call it; a plain delete does not.
+    virtual void BeforeDestruction() {}
+    // BeforeDestruction, then delete. Safe on nullptr.
+    static void Free(TObject* obj)
+    {
+        if (!obj) return;
+        obj->BeforeDestruction();
+        delete obj;
+    }
     // True when this object's class or one of its bases is called name (as ClassName gives
     // it). Answers from the C++ type, so it only knows the classes of this program.
     template <class T>
@@ -36,7 +48,8 @@ void FreeAndNil(T*& obj)
 {
     T* p = obj;
     obj = nullptr;
-    delete p;
+    if constexpr (std::is_base_of_v<TObject, T>) TObject::Free(p);
+    else delete p;
 }
 
 class TPersistent : public TObject {
