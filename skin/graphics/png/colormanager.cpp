@@ -63,7 +63,13 @@ struct SampleReader {
 
 TColorManager::TColorManager()
 {
-    SetGamma(1.0f, 2.2f);
+    // Every decoder load starts a manager, so the default table is computed once only.
+    static const TColorManager* const defaults = [] {
+        auto* m = new TColorManager(0);
+        m->SetGamma(1.0f, 2.2f);
+        return m;
+    }();
+    std::memcpy(FGammaTable, defaults->FGammaTable, sizeof FGammaTable);
 }
 
 void TColorManager::Error(const String& msg)

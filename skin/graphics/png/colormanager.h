@@ -76,6 +76,7 @@ public:
 
 private:
     using TConversionMethod = void (TColorManager::*)(TSourceRow, uint8_t*, uint32_t, uint8_t);
+    explicit TColorManager(int) {}   // without the gamma table
 
     static TPixelFormat PixelFormatOf(uint8_t spp, uint8_t bps);
     void ChooseRowConverter();

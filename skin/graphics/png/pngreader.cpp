@@ -19,22 +19,26 @@ const wchar_t* const MsgExtraData = L"Cannot load image. Extra compressed data f
 const wchar_t* const MsgNoImageData = L"Cannot load image. Image data in %s file is missing or incomplete.";
 const wchar_t* const MsgTooLarge = L"Cannot load image. The image in %s file is larger than its data allows.";
 
-// The CRC polynomial by the exponents of its terms; the table is built from them once.
-const std::array<uint32_t, 256>& CrcTable()
+// The CRC polynomial by the exponents of its terms; the tables are built from them once.
+// Four tables let the CRC take four bytes per step.
+using CrcTables = std::array<std::array<uint32_t, 256>, 4>;
+const CrcTables& CrcTable()
 {
-    static const std::array<uint32_t, 256> table = [] {
+    static const CrcTables tables = [] {
         const int exponents[] = {0, 1, 2, 4, 5, 7, 8, 10, 11, 12, 16, 22, 23, 26};
         uint32_t poly = 0;
         for (int e : exponents) poly |= 1u << (31 - e);   // reflected: 0xEDB88320
-        std::array<uint32_t, 256> t{};
+        CrcTables t{};
         for (uint32_t n = 0; n < 256; ++n) {
             uint32_t c = n;
             for (int k = 0; k < 8; ++k) c = (c & 1) ? poly ^ (c >> 1) : c >> 1;
-            t[n] = c;
+            t[0][n] = c;
         }
+        for (uint32_t n = 0; n < 256; ++n)
+            for (int k = 1; k < 4; ++k) t[k][n] = t[0][t[k - 1][n] & 0xFF] ^ (t[k - 1][n] >> 8);
         return t;
     }();
-    return table;
+    return tables;
 }
 
 inline uint32_t BigEndian32(const uint8_t* p)
@@ -63,7 +67,12 @@ const AdamPass Passes[7] = {
 uint32_t UpdatePngCRC(uint32_t crc, const uint8_t* data, size_t size)
 {
     const auto& t = CrcTable();
-    for (size_t i = 0; i < size; ++i) crc = t[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    size_t i = 0;
+    for (; i + 4 <= size; i += 4) {
+        crc ^= uint32_t(data[i]) | uint32_t(data[i + 1]) << 8 | uint32_t(data[i + 2]) << 16 | uint32_t(data[i + 3]) << 24;
+        crc = t[3][crc & 0xFF] ^ t[2][(crc >> 8) & 0xFF] ^ t[1][(crc >> 16) & 0xFF] ^ t[0][crc >> 24];
+    }
+    for (; i < size; ++i) crc = t[0][(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
     return crc;
 }
 
@@ -454,7 +463,8 @@ void TPNGReader::Unfilter(uint8_t* row, const uint8_t* prev, uint32_t size) cons
         for (; i < n; ++i) {
             int a = r[i - bpp], b = p[i], c = p[i - bpp];
             int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
-            int pred = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
+            int pred = pb <= pc ? b : c;
+            pred = (pa <= pb && pa <= pc) ? a : pred;
             r[i] = uint8_t(r[i] + pred);
         }
         break;
@@ -692,6 +702,20 @@ void ConvertPngRowsTo32(const TPNGReader& png, const TPNGRowsView& s, uint8_t* r
         uint8_t* dst = row0 + ptrdiff_t(y) * stride;
         if (mode == Copy32) {
             std::memcpy(dst, src, size_t(s.Width) * 4);
+            continue;
+        }
+        if (mode == Opaque && bpp == 24) {
+            for (uint32_t x = 0; x < s.Width; ++x, dst += 4, src += 3) {
+                uint32_t v = uint32_t(src[0]) | uint32_t(src[1]) << 8 | uint32_t(src[2]) << 16 | 0xFF000000u;
+                std::memcpy(dst, &v, 4);
+            }
+            continue;
+        }
+        if (mode == Opaque && bpp == 8) {
+            uint32_t lut[256];
+            for (uint32_t i = 0; i < 256; ++i)
+                lut[i] = i < pal.size() ? (pal[i].B | pal[i].G << 8 | pal[i].R << 16 | 0xFF000000u) : 0xFF000000u;
+            for (uint32_t x = 0; x < s.Width; ++x, dst += 4) std::memcpy(dst, &lut[src[x]], 4);
             continue;
         }
         for (uint32_t x = 0; x < s.Width; ++x, dst += 4) {
