@@ -1,0 +1,219 @@
+#include "skin/graphics/pnggraphic.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "vcl/win.h"
+
+namespace {
+
+// Builds a DIB section of the picture's own format with its colour table and copies the rows.
+HBITMAP MakeSection(const TPNGImage& img)
+{
+    struct {
+        BITMAPINFOHEADER h;
+        RGBQUAD colors[256];
+    } bi{};
+    bi.h.biSize = sizeof(BITMAPINFOHEADER);
+    bi.h.biWidth = LONG(img.Width);
+    bi.h.biHeight = -LONG(img.Height);   // top-down, as the decoder's rows
+    bi.h.biPlanes = 1;
+    bi.h.biBitCount = WORD(img.BitsPerPixel);
+    bi.h.biCompression = BI_RGB;
+    const size_t colours = std::min<size_t>(img.Palette.size(), size_t(1) << std::min(img.BitsPerPixel, 8));
+    bi.h.biClrUsed = img.BitsPerPixel <= 8 ? DWORD(size_t(1) << img.BitsPerPixel) : 0;
+    for (size_t i = 0; i < colours; ++i) bi.colors[i] = {img.Palette[i].B, img.Palette[i].G, img.Palette[i].R, 0};
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bmp) throw EOutOfResources(L"Out of system resources");
+    std::memcpy(bits, img.Pixels.data(), img.Pixels.size());
+    return bmp;
+}
+
+}  // namespace
+
+TPNGGraphic::TPNGGraphic() = default;
+TPNGGraphic::~TPNGGraphic() = default;
+
+bool TPNGGraphic::CanLoad(const String& fileName)
+{
+    TFileStream s(fileName, fmOpenRead | fmShareDenyWrite);
+    return CanLoad(s);
+}
+
+bool TPNGGraphic::CanLoad(TStream& stream)
+{
+    return TPNGReader::CanLoad(stream);
+}
+
+bool TPNGGraphic::ReadImageProperties(TStream& stream, int imageIndex)
+{
+    try {
+        return FReader.ReadImageProperties(stream, imageIndex);
+    } catch (const EPNGFormatError& e) {
+        throw EInvalidGraphic(e.Message());
+    }
+}
+
+void TPNGGraphic::BuildBitmap()
+{
+    if (FImage.Width == 0 || FImage.Height == 0 || FImage.Pixels.empty()) {
+        SetHandle(nullptr);
+        return;
+    }
+    if (FImage.BitsPerPixel >= 24) {
+        // The layouts a bitmap keeps as they are: copy the rows straight into its scan lines.
+        SetPixelFormat(FImage.BitsPerPixel == 32 ? pf32bit : pf24bit);
+        SetSize(int(FImage.Width), int(FImage.Height));
+        const size_t rowBytes = size_t(FImage.Width) * (FImage.BitsPerPixel / 8);
+        for (uint32_t y = 0; y < FImage.Height; ++y)
+            std::memcpy(ScanLine(int(y)), FImage.Pixels.data() + y * FImage.Stride, rowBytes);
+        SetIgnorePalette(FImage.BitsPerPixel == 32);
+    } else {
+        SetHandle(MakeSection(FImage));
+    }
+    if (FReader.TransparentColor() != PngNoColor) {
+        SetTransparentColor(TColor(FReader.TransparentColor()));
+        SetTransparent(true);
+    }
+    PixelsChanged();
+}
+
+void TPNGGraphic::LoadFromStream(TStream& stream)
+{
+    SetHandle(nullptr);
+    FImage = TPNGImage();
+    SetTransparent(false);
+    try {
+        FReader.LoadFromStream(stream, FImage);
+    } catch (const EPNGFormatError& e) {
+        // Keep what was decoded, as a partly loaded picture shows it.
+        BuildBitmap();
+        throw EInvalidGraphic(e.Message());
+    } catch (...) {
+        BuildBitmap();
+        throw;
+    }
+    BuildBitmap();
+}
+
+void TPNGGraphic::LoadFromResourceName(HINSTANCE instance, const String& resName)
+{
+    HRSRC res = FindResourceW(instance, resName.c_str(), MAKEINTRESOURCEW(10));   // RT_RCDATA
+    if (!res) throw EInvalidGraphic(L"Resource " + resName + L" not found");
+    HGLOBAL mem = LoadResource(instance, res);
+    const auto* data = static_cast<const uint8_t*>(LockResource(mem));
+    DWORD size = SizeofResource(instance, res);
+    if (!data) throw EInvalidGraphic(L"Resource " + resName + L" not found");
+    TBytesStream s(std::vector<uint8_t>(data, data + size));
+    LoadFromStream(s);
+}
+
+void TPNGGraphic::Assign(const TPersistent* source)
+{
+    if (auto* png = dynamic_cast<const TPNGGraphic*>(source); png && png != this) {
+        FReader = png->FReader;
+        FImage = png->FImage;
+    }
+    TBitmap::Assign(source);
+}
+
+void TPNGGraphic::Draw(TCanvas* canvas, const TRect& r)
+{
+    // Only a picture decoded with alpha is composed; other formats draw as plain bitmaps.
+    if (PixelFormat() != pf32bit || FImage.BitsPerPixel != 32 || Empty() || !canvas) {
+        TBitmap::Draw(canvas, r);
+        return;
+    }
+    // Compose the picture with its straight alpha onto a copy of the canvas area, then put the
+    // copy back. Scaling picks the nearest source pixel for colour and alpha alike.
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return;
+    const int reflection = Reflected && w == Width() && h == Height() ? h / 2 : 0;
+    TBitmap area(w, h + reflection, pf32bit);
+    HDC dc = canvas->Handle();
+    BitBlt(area.Canvas()->Handle(), 0, 0, w, h + reflection, dc, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const int sw = Width(), sh = Height();
+    auto blend = [](uint8_t* d, const uint8_t* s, uint32_t a) {
+        for (int k = 0; k < 3; ++k) d[k] = uint8_t((s[k] * a + d[k] * (255 - a)) / 255);
+    };
+    for (int y = 0; y < h; ++y) {
+        const auto* src = static_cast<const uint8_t*>(ScanLine(y * sh / h));
+        auto* dst = static_cast<uint8_t*>(area.ScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* s = src + (x * sw / w) * 4;
+            blend(dst + x * 4, s, s[3]);
+        }
+    }
+    // The reflection: the picture's bottom rows mirrored below it, fading out.
+    for (int y = 0; y < reflection; ++y) {
+        const auto* src = static_cast<const uint8_t*>(ScanLine(sh - 1 - y));
+        auto* dst = static_cast<uint8_t*>(area.ScanLine(h + y));
+        const uint32_t fade = uint32_t(reflection - y) * 96 / reflection;
+        for (int x = 0; x < w; ++x) blend(dst + x * 4, src + x * 4, src[x * 4 + 3] * fade / 255);
+    }
+    area.PixelsChanged();
+    BitBlt(dc, r.left, r.top, w, h + reflection, area.Canvas()->Handle(), 0, 0, SRCCOPY);
+}
+
+// ---- 32-bit loaders --------------------------------------------------------------------------
+
+void ConvertPngTo32(TBitmap* bitmap, const TPNGGraphic* png)
+{
+    if (!bitmap || !png) return;
+    const bool transparent = bitmap->Transparent();
+    const TPNGImage& img = png->DecodedImage();
+    bitmap->SetHandleType(bmDIB);
+    bitmap->SetIgnorePalette(true);
+    bitmap->SetPixelFormat(pf32bit);
+    bitmap->SetSize(int(img.Width), int(img.Height));
+    if (img.Width == 0 || img.Height == 0 || img.Pixels.empty()) return;
+    auto* row0 = static_cast<uint8_t*>(bitmap->ScanLine(0));
+    ptrdiff_t stride = img.Height > 1 ? static_cast<uint8_t*>(bitmap->ScanLine(1)) - row0 : 0;
+    // The key is the picture's tRNS colour when it has one, else the bottom-left pixel's.
+    uint32_t key = png->Reader().TransparentColor();
+    ConvertPngRowsTo32(png->Reader(), img.View(), row0, stride, transparent, key);
+    bitmap->PixelsChanged();
+}
+
+void LoadPngStreamTo32(TBitmap* bitmap, TStream& stream)
+{
+    TPNGGraphic png;
+    png.LoadFromStream(stream);
+    const bool transparent = bitmap->Transparent();
+    bitmap->SetIgnorePalette(png.IgnorePalette());
+    bitmap->Assign(&png);
+    bitmap->SetTransparent(transparent);
+    ConvertPngTo32(bitmap, &png);
+}
+
+void LoadPngFileTo32(TBitmap* bitmap, const String& fileName)
+{
+    TPNGGraphic png;
+    png.LoadFromFile(fileName);
+    bitmap->Assign(&png);
+    ConvertPngTo32(bitmap, &png);
+}
+
+void RegisterPngGraphic()
+{
+    TPicture::RegisterFileFormat(L"png", L"Portable network graphics (Qwelta skins)",
+                                 [] { return std::unique_ptr<TGraphic>(new TPNGGraphic()); },
+                                 {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A});
+}
+
+void UnregisterPngGraphic()
+{
+    TPicture::UnregisterFileFormat(L"png");
+}
+
+namespace {
+
+// Registered when the graphics unit starts, so generic picture loading reaches it.
+struct PngRegistration {
+    PngRegistration() { RegisterPngGraphic(); }
+    ~PngRegistration() { UnregisterPngGraphic(); }
+} pngRegistration;
+
+}  // namespace
