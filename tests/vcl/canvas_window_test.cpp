@@ -39,10 +39,11 @@ TEST(CanvasWindow, PaintedPixelsShowInTheWindowAndItsScreenshot)
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"QwCanvasTestWindow";
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    RegisterClassW(&wc);
+    ATOM atom = RegisterClassW(&wc);
+    ASSERT_NE(atom, 0) << GetLastError();
     HWND w = CreateWindowExW(0, wc.lpszClassName, L"Canvas test", WS_POPUP | WS_VISIBLE, 50, 50, 200, 100,
                              nullptr, nullptr, wc.hInstance, nullptr);
-    ASSERT_NE(w, nullptr);
+    ASSERT_NE(w, nullptr) << GetLastError();
     UpdateWindow(w);
     testing_support::PumpFor(200);
 
