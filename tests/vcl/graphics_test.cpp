@@ -129,6 +129,54 @@ TEST(Bitmap, ResizeKeepsThePixelsAndFormatConversionKeepsColours)
     EXPECT_EQ(PixelAt(b, 0, 0), RGB(10, 20, 30));
 }
 
+TEST(Bitmap, HandlesAreTakenOverAndHandedOut)
+{
+    // A device-dependent bitmap handed in is copied into a section; its pixels survive.
+    HDC screen = GetDC(nullptr);
+    HBITMAP ddb = CreateCompatibleBitmap(screen, 6, 4);
+    ReleaseDC(nullptr, screen);
+    {
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, ddb);
+        RECT r{0, 0, 6, 4};
+        HBRUSH br = CreateSolidBrush(RGB(0, 128, 255));
+        ::FillRect(dc, &r, br);
+        DeleteObject(br);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+    }
+    TBitmap b;
+    b.SetHandle(ddb);
+    EXPECT_EQ(b.Width(), 6);
+    EXPECT_EQ(b.Height(), 4);
+    EXPECT_EQ(PixelAt(b, 5, 3), RGB(0, 128, 255));
+    EXPECT_NE(b.ScanLine(0), nullptr) << "pixels are addressable after the hand-over";
+
+    // ReleaseHandle hands out a live section and leaves the bitmap empty.
+    HBITMAP out = b.ReleaseHandle();
+    EXPECT_TRUE(b.Empty());
+    DIBSECTION ds{};
+    EXPECT_EQ(GetObjectW(out, sizeof ds, &ds), static_cast<int>(sizeof ds));
+    EXPECT_EQ(ds.dsBm.bmWidth, 6);
+    DeleteObject(out);
+
+    // CopyRect stretches between canvases; a pattern brush tiles its bitmap.
+    TBitmap src(2, 2, pf24bit);
+    src.Canvas()->SetPixels(0, 0, clRed);
+    src.Canvas()->SetPixels(1, 0, clLime);
+    src.Canvas()->SetPixels(0, 1, clLime);
+    src.Canvas()->SetPixels(1, 1, clRed);
+    TBitmap dst(8, 8, pf24bit);
+    dst.Canvas()->CopyRect(Rect(0, 0, 4, 4), src.Canvas(), Rect(0, 0, 2, 2));
+    EXPECT_EQ(PixelAt(dst, 1, 1), clRed);
+    EXPECT_EQ(PixelAt(dst, 3, 0), clLime);
+    dst.Canvas()->Brush()->SetBitmap(&src);
+    dst.Canvas()->FillRect(Rect(4, 4, 8, 8));
+    EXPECT_EQ(PixelAt(dst, 4, 4), clRed);
+    EXPECT_EQ(PixelAt(dst, 5, 4), clLime);
+    EXPECT_EQ(PixelAt(dst, 6, 4), clRed);
+}
+
 TEST(Bitmap, BmpFilesRoundTripInEveryFormat)
 {
     String dir = testing_support::MakeTempDir(L"bmp");
