@@ -7,6 +7,7 @@
 
 #include "tests/common/test_support.h"
 #include "vcl/forms.h"
+#include "vcl/menus.h"
 #include "vcl/stdctrls.h"
 
 using testing_support::PumpFor;
@@ -406,4 +407,55 @@ TEST(Controls, AlignAndAnchorsFollowTheParentsSize)
         GetWindowRect(right->Handle(), &wr);
         EXPECT_EQ(wr.left - form->ClientOrigin().x, r.width - 100);
     }
+}
+
+TEST(Menus, CommandsReachTheirItemAndRadioItemsCheckOneOfTheirGroup)
+{
+    FormPtr form = NewForm();
+    auto* menu = new TMainMenu(form.get());
+    auto* themes = new TMenuItem(form.get());
+    themes->SetCaption(L"Themes");
+    menu->Items()->Add(themes);
+    EventLog log;
+    struct Clicks {
+        EventLog* log;
+        void Click(TObject* s) { log->Add(static_cast<TMenuItem*>(s)->Caption()); }
+    } clicks{&log};
+    std::vector<TMenuItem*> items;
+    for (const wchar_t* name : {L"Dark", L"Light"}) {
+        auto* item = new TMenuItem(form.get());
+        item->SetCaption(name);
+        item->SetRadioItem(true);
+        item->SetGroupIndex(1);
+        item->SetAutoCheck(true);
+        item->OnClick = Bind<&Clicks::Click>(&clicks);
+        themes->Add(item);
+        items.push_back(item);
+    }
+    form->SetMenu(menu);
+    form->Show();
+    ASSERT_EQ(GetMenu(form->Handle()), menu->Handle());
+    HMENU sub = GetSubMenu(menu->Handle(), 0);
+    ASSERT_EQ(sub, themes->Handle());
+    ASSERT_EQ(GetMenuItemCount(sub), 2);
+
+    struct Row {
+        int pick;
+        bool darkChecked, lightChecked;
+    };
+    for (const Row& r : {Row{1, false, true}, Row{0, true, false}}) {
+        // WM_COMMAND with the item's id, as the menu sends it when the user picks it.
+        SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(items[r.pick]->Command(), 0), 0);
+        EXPECT_EQ(items[0]->Checked(), r.darkChecked);
+        EXPECT_EQ(items[1]->Checked(), r.lightChecked);
+        EXPECT_EQ((GetMenuState(sub, 0, MF_BYPOSITION) & MF_CHECKED) != 0, r.darkChecked);
+        EXPECT_EQ((GetMenuState(sub, 1, MF_BYPOSITION) & MF_CHECKED) != 0, r.lightChecked);
+    }
+    EXPECT_EQ(log.lines, (std::vector<String>{L"Light", L"Dark"}));
+
+    // A disabled item does not fire.
+    items[1]->SetEnabled(false);
+    EXPECT_NE(GetMenuState(sub, 1, MF_BYPOSITION) & MF_GRAYED, 0u);
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(items[1]->Command(), 0), 0);
+    EXPECT_EQ(log.lines.size(), 2u);
 }
