@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "vcl/application_hooks.h"
+#include "vcl/controls.h"
 #include "vcl/threads.h"
 
 TApplication* Application = nullptr;
@@ -55,7 +56,12 @@ TApplication::~TApplication()
     if (Application == this) Application = nullptr;
 }
 
-void TApplication::Initialize() {}
+void TApplication::Initialize()
+{
+    // The common controls (track bars, status bars, tabs) must be registered before any
+    // window of theirs is made.
+    InitCommonControlsOnce();
+}
 
 String TApplication::ExeName() const
 {
