@@ -451,6 +451,9 @@ void TBitmap::Assign(const TPersistent* source)
         Changed(this);
         return;
     }
+    if (auto* icon = dynamic_cast<const TIcon*>(source)) {
+        if (AssignIcon(icon->Handle(), icon->Width(), icon->Height())) return;
+    }
     if (auto* g = dynamic_cast<const TGraphic*>(source)) {
         // Another kind of graphic: render it onto a cleared 32-bit bitmap of its size.
         Recreate(g->Width(), g->Height(), pf32bit, false);
@@ -460,6 +463,50 @@ void TBitmap::Assign(const TPersistent* source)
         return;
     }
     TPersistent::Assign(source);
+}
+
+bool TBitmap::AssignIcon(HICON icon, int width, int height)
+{
+    // The icon's own pixels rather than a drawing of it: drawing does not keep alpha.
+    if (!icon || width <= 0 || height <= 0) return false;
+    ICONINFO ii{};
+    if (!GetIconInfo(icon, &ii)) return false;
+    bool done = false;
+    if (ii.hbmColor) {
+        Recreate(width, height, pf32bit, false);
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        bi.bmiHeader.biWidth = width;
+        bi.bmiHeader.biHeight = height;   // bottom-up, as our section
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        std::vector<uint8_t> mask(static_cast<size_t>(width) * height * 4);
+        HDC dc = GetDC(nullptr);
+        GdiFlush();
+        bool ok = GetDIBits(dc, ii.hbmColor, 0, static_cast<UINT>(height), FBits, &bi, DIB_RGB_COLORS) == height;
+        BITMAPINFO mi = bi;
+        bool maskOk = ii.hbmMask &&
+                      GetDIBits(dc, ii.hbmMask, 0, static_cast<UINT>(height), mask.data(), &mi, DIB_RGB_COLORS) == height;
+        ReleaseDC(nullptr, dc);
+        if (ok) {
+            size_t n = static_cast<size_t>(width) * height;
+            bool hasAlpha = false;
+            for (size_t i = 0; i < n && !hasAlpha; ++i) hasAlpha = FBits[4 * i + 3] != 0;
+            if (!hasAlpha)   // an icon without alpha: its mask says what is transparent
+                for (size_t i = 0; i < n; ++i) {
+                    bool transparent = maskOk && mask[4 * i] != 0;
+                    FBits[4 * i + 3] = transparent ? 0 : 255;
+                    if (transparent) FBits[4 * i] = FBits[4 * i + 1] = FBits[4 * i + 2] = 0;
+                }
+            FAlphaFormat = afDefined;
+            done = true;
+        }
+    }
+    if (ii.hbmColor) DeleteObject(ii.hbmColor);
+    if (ii.hbmMask) DeleteObject(ii.hbmMask);
+    if (done) Changed(this);
+    return done;
 }
 
 // ---- BMP files -----------------------------------------------------------------------------

@@ -615,6 +615,8 @@ public:
     void LoadFromResourceID(HINSTANCE instance, int id);
     std::unique_ptr<TGraphic> NewOfSameClass() const override { return std::make_unique<TBitmap>(); }
 
+    // From a bitmap: a copy. From an icon: its pixels with straight alpha (afDefined). From
+    // another graphic: a 32-bit drawing of it.
     void Assign(const TPersistent* source) override;
     void Assign(const TBitmap& source) { Assign(static_cast<const TPersistent*>(&source)); }
 
@@ -626,6 +628,7 @@ private:
     void Recreate(int width, int height, TPixelFormat format, bool keepPixels);
     void FreeCanvasContext();
     void LoadDecoded(bmpcodec::TDecodedBmp& decoded);
+    bool AssignIcon(HICON icon, int width, int height);
 
     int FWidth = 0;
     int FHeight = 0;

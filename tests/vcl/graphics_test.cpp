@@ -367,6 +367,18 @@ TEST(Icon, LoadsTheBestImageDrawsAndRejectsCorruptFiles)
     EXPECT_EQ(PixelAt(b, 17, 17), clBlue);
     EXPECT_EQ(PixelAt(b, 18, 18), clWhite);
 
+    // As a bitmap the icon keeps its alpha.
+    TIcon translucent;
+    TBytesStream ts(MakeIco({16}, 0, 255, 0, 100));
+    translucent.LoadFromStream(ts);
+    TBitmap asBitmap;
+    asBitmap.Assign(&translucent);
+    ASSERT_EQ(asBitmap.Width(), 16);
+    EXPECT_EQ(asBitmap.PixelFormat(), pf32bit);
+    EXPECT_EQ(asBitmap.AlphaFormat(), afDefined);
+    EXPECT_EQ(AlphaAt(asBitmap, 8, 8), 100);
+    EXPECT_EQ(PixelAt(asBitmap, 8, 8), clLime);
+
     // Saved and loaded again, the icon keeps its file.
     TMemoryStream out;
     icon.SaveToStream(out);
