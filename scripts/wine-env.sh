@@ -10,17 +10,18 @@ export WINEARCH=win64
 
 qw_start_xvfb() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
-  local n
-  for n in 91 92 93 94 95 96 97 98 99; do
-    if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then
-      Xvfb :$n -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-      QW_XVFB_PID=$!
-      export DISPLAY=:$n
-      for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-      echo "wine-env: Xvfb did not start on :$n" >&2; return 1
-    fi
-  done
-  echo "wine-env: no free display number" >&2; return 1
+  # Xvfb picks a free display itself and tells its number through a pipe.
+  local fifo n
+  fifo=$(mktemp -u /tmp/qw-xvfb.XXXXXX)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  QW_XVFB_PID=$!
+  read -r -t 20 n <"$fifo" || n=""
+  rm -f "$fifo"
+  if [ -z "$n" ]; then echo "wine-env: Xvfb did not start" >&2; return 1; fi
+  export DISPLAY=:$n
+  for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "wine-env: Xvfb on :$n does not answer" >&2; return 1
 }
 
 qw_wine_prefix() {
