@@ -1,0 +1,122 @@
+// 32-bit bitmaps on real DIB sections and the DC helpers.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "skin/graphics/bitmaps32.h"
+
+namespace {
+
+uint32_t& Pixel(TBitmap& b, int x, int y)
+{
+    GdiFlush();
+    return static_cast<uint32_t*>(b.ScanLine(y))[x];
+}
+
+void Fill(TBitmap& b, uint32_t pixel)
+{
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x) Pixel(b, x, y) = pixel;
+}
+
+}  // namespace
+
+TEST(Bitmaps32, CreationAndRows)
+{
+    std::unique_ptr<TBitmap> b(NewBitmap32ForRect(TRect(10, 0, 5, 4)));   // Right < Left
+    EXPECT_EQ(b->Width(), 0);
+    EXPECT_EQ(b->Height(), 4);
+    std::unique_ptr<TBitmap> flat(NewBitmap32(5, 0));
+    uint8_t* row0 = nullptr;
+    ptrdiff_t stride = 0;
+    EXPECT_FALSE(GetBitmapRows(flat.get(), row0, stride));
+
+    std::unique_ptr<TBitmap> c(NewBitmap32(3, 2));
+    EXPECT_EQ(c->PixelFormat(), pf32bit);
+    ASSERT_TRUE(GetBitmapRows(c.get(), row0, stride));
+    EXPECT_EQ(row0, c->ScanLine(0));
+    EXPECT_EQ(row0 + stride, c->ScanLine(1));
+    std::unique_ptr<TBitmap> one(NewBitmap32(3, 1));
+    ASSERT_TRUE(GetBitmapRows(one.get(), row0, stride));
+    EXPECT_EQ(stride, 0);
+
+    // a size the system cannot give: an empty bitmap, no exception
+    std::unique_ptr<TBitmap> huge(NewBitmap32(100000, 100000));
+    EXPECT_TRUE(huge->Empty());
+}
+
+TEST(Bitmaps32, ImageAndMaskRoundTrip)
+{
+    TBitmap src(2, 4, pf32bit);
+    Fill(src, 0xFF102030);
+    Pixel(src, 0, 2) = 0xFF000000;   // black mask: opaque
+    Pixel(src, 1, 2) = 0xFFFFFFFF;   // white mask: transparent
+    Pixel(src, 0, 3) = 0xFF808080;
+    Pixel(src, 1, 3) = 0xFF202020;
+    src.PixelsChanged();
+    std::unique_ptr<TBitmap> img(BitmapFromImageAndMask32(&src, TRect(0, 0, 2, 4)));
+    ASSERT_TRUE(img);
+    EXPECT_EQ(Pixel(*img, 0, 0), 0xFF102030u);
+    EXPECT_EQ(Pixel(*img, 1, 0) >> 24, 0u);
+    EXPECT_EQ(Pixel(*img, 0, 1) >> 24, 0x7Fu);
+    EXPECT_EQ(Pixel(*img, 1, 1) >> 24, 0xDFu);
+    EXPECT_EQ(BitmapFromImageAndMask32(&src, TRect(0, 0, 2, 1)), nullptr);
+
+    std::unique_ptr<TBitmap> back(ImageAndMaskFromBitmap32(img.get()));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->Height(), 4);
+    EXPECT_EQ(Pixel(*back, 1, 2), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(*back, 0, 3), 0xFF808080u);
+}
+
+TEST(Bitmaps32, FrameStripsAndFills)
+{
+    TBitmap src(8, 8, pf32bit), dst(8, 8, pf32bit);
+    Fill(src, 0x00AAAAAA);
+    Fill(dst, 0x00000000);
+    src.PixelsChanged();
+    dst.PixelsChanged();
+    BlitFrameStrips(dst.Canvas()->Handle(), 0, 0, 8, 8, src.Canvas()->Handle(), 0, 0, 3, 0, 0, 0);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            bool border = x < 3 || y < 3 || x >= 5 || y >= 5;
+            EXPECT_EQ(Pixel(dst, x, y) & 0xFFFFFF, border ? 0xAAAAAAu : 0u) << x << "," << y;
+        }
+
+    TBitmap f(6, 6, pf32bit);
+    Fill(f, 0);
+    f.PixelsChanged();
+    FillDCFrame(f.Canvas()->Handle(), TRect(0, 0, 6, 6), 1, 2, 1, 1, 0x0000FF);
+    GdiFlush();
+    EXPECT_EQ(Pixel(f, 3, 1) & 0xFFFFFF, 0xFF0000u);   // top strip, 2 high; red in pixel order
+    EXPECT_EQ(Pixel(f, 3, 2) & 0xFFFFFF, 0u);
+    EXPECT_EQ(Pixel(f, 0, 4) & 0xFFFFFF, 0xFF0000u);
+    FillDCRect(f.Canvas()->Handle(), TRect(2, 2, 4, 4), 0x00FF00);
+    EXPECT_EQ(Pixel(f, 3, 3) & 0xFFFFFF, 0x00FF00u);
+
+    TRect r(0, 0, 6, 6);
+    int count = 2;
+    DrawBevelFrame(f.Canvas()->Handle(), r, 0xFFFFFF, 0x000000, count);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(r, TRect(2, 2, 4, 4));
+    EXPECT_EQ(Pixel(f, 0, 0) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(Pixel(f, 5, 5) & 0xFFFFFF, 0u);
+}
+
+TEST(Bitmaps32, PixelPassesAndBindings)
+{
+    TBitmap b(2, 1, pf32bit);
+    Pixel(b, 0, 0) = 0x00FF00FF;   // key: untouched
+    Pixel(b, 1, 0) = 0xFFFF00FF;   // magenta, opaque: adjusted
+    b.PixelsChanged();
+    ForEachPixel32(&b, AdjustPixelBrightness, -256, 0xFF00FF);
+    EXPECT_EQ(Pixel(b, 0, 0), 0x00FF00FFu);
+    EXPECT_EQ(Pixel(b, 1, 0), 0xFF000000u);
+    ForEachPixel32(nullptr, MakePixelOpaque, 0, clNone);   // nothing, no fault
+
+    EXPECT_TRUE(LayeredWindowsAvailable());
+    HDC dc = CreateCompatibleDC(nullptr);
+    SetDCLayout(dc, LAYOUT_RTL);
+    EXPECT_EQ(GetDCLayout(dc), DWORD(LAYOUT_RTL));
+    DeleteDC(dc);
+}
