@@ -48,13 +48,19 @@ void PackValue(const TTypeInfo* type, const uint8_t* src, uint8_t* out)
         out[0] = b ? 1 : 0;
         return;
     }
-    case TTypeKind::tkString:
-        throw EArgumentException(L"Strings have no wire form");
-    default: {
+    case TTypeKind::tkInteger:
+    case TTypeKind::tkEnumeration:
+    case TTypeKind::tkInt64:
+    case TTypeKind::tkFloat:
+    case TTypeKind::tkChar:
+    case TTypeKind::tkWChar: {
         const uint64_t v = LoadHost(src, type->Size);
         for (size_t i = 0; i < type->Size; ++i) out[i] = static_cast<uint8_t>(v >> (8 * i));
         return;
     }
+    default:
+        // Strings, pointers and the like live only in memory.
+        throw EArgumentException(Format(L"%s has no wire form", {type->Name}));
     }
 }
 
@@ -74,14 +80,19 @@ void UnpackValue(const TTypeInfo* type, const uint8_t* in, uint8_t* dst)
         std::memcpy(dst, &b, 1);
         return;
     }
-    case TTypeKind::tkString:
-        throw EArgumentException(L"Strings have no wire form");
-    default: {
+    case TTypeKind::tkInteger:
+    case TTypeKind::tkEnumeration:
+    case TTypeKind::tkInt64:
+    case TTypeKind::tkFloat:
+    case TTypeKind::tkChar:
+    case TTypeKind::tkWChar: {
         uint64_t v = 0;
         for (size_t i = 0; i < type->Size; ++i) v |= static_cast<uint64_t>(in[i]) << (8 * i);
         StoreHost(v, type->Size, dst);
         return;
     }
+    default:
+        throw EArgumentException(Format(L"%s has no wire form", {type->Name}));
     }
 }
 
