@@ -772,9 +772,40 @@ TPNGRowsView TPNGImage::View() const
     return {Pixels.data(), ptrdiff_t(Stride), Width, Height, BitsPerPixel, &Palette};
 }
 
+namespace {
+
+// Reads caller's memory in place, so decoding a file in memory does not copy it first.
+class TMemoryView : public TStream {
+public:
+    TMemoryView(const uint8_t* data, size_t size) : FData(data), FSize(int64_t(size)) {}
+    int64_t Read(void* buffer, int64_t count) override
+    {
+        int64_t n = std::clamp<int64_t>(FSize - FPosition, 0, std::max<int64_t>(count, 0));
+        if (n > 0) std::memcpy(buffer, FData + FPosition, size_t(n));
+        FPosition += n;
+        return n;
+    }
+    int64_t Write(const void*, int64_t) override { return 0; }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override
+    {
+        int64_t base = origin == TSeekOrigin::soBeginning ? 0 : origin == TSeekOrigin::soCurrent ? FPosition : FSize;
+        FPosition = std::max<int64_t>(base + offset, 0);
+        return FPosition;
+    }
+    int64_t Size() override { return FSize; }
+    void SetSize(int64_t) override {}
+
+private:
+    const uint8_t* FData;
+    int64_t FSize;
+    int64_t FPosition = 0;
+};
+
+}  // namespace
+
 TPNGPixels32 DecodePngTo32(const uint8_t* data, size_t size)
 {
-    TBytesStream stream(std::vector<uint8_t>(data, data + size));
+    TMemoryView stream(data, size);
     TPNGReader reader;
     TPNGImage image;
     reader.LoadFromStream(stream, image);
