@@ -236,7 +236,11 @@ bool THidDevice::OpenFile()
 
 bool THidDevice::OpenFileEx(THidOpenExMode Mode)
 {
-    if (!IsAccessible() || !FPnPInfo) return false;
+    if (!IsAccessible() || !FPnPInfo) {
+        // The read thread reports this code: say why nothing was opened.
+        SetLastError(FIsPluggedIn ? ERROR_ACCESS_DENIED : ERROR_DEVICE_NOT_CONNECTED);
+        return false;
+    }
     const String& path = FPnPInfo->DevicePath();
     if (Mode == THidOpenExMode::omhRead) {
         TLockGuard lock(FReadLock);
@@ -311,8 +315,12 @@ bool THidDevice::CheckOut()
 
 void THidDevice::StartReadThread()
 {
-    if (FOnData && FIsPluggedIn && FIsCheckedOut && FHasReadWriteAccess && !FDataThread)
+    if (FOnData && FIsPluggedIn && FIsCheckedOut && FHasReadWriteAccess && !FDataThread) {
+        // Open the read handle now: the driver buffers reports only for open handles, so a
+        // reply to a request sent right after check-out waits there for the new thread.
+        OpenFileEx(THidOpenExMode::omhRead);
         FDataThread = THidDeviceReadThread::CreateInternal(this);
+    }
 }
 
 void THidDevice::StopReadThread()
