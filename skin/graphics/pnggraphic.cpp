@@ -30,6 +30,26 @@ HBITMAP MakeSection(const TPNGImage& img)
     return bmp;
 }
 
+// The decoder's target: the picture's memory image, with the progress passed on.
+class TProgressTarget : public TPNGTarget {
+public:
+    TProgressTarget(TPNGImage& image, TPNGGraphic& owner) : FImage(image), FOwner(owner) {}
+    void SetImage(uint32_t width, uint32_t height, int bitsPerPixel, const TRawPalette& palette) override
+    {
+        FImage.SetImage(width, height, bitsPerPixel, palette);
+    }
+    bool GetBitmapRows(uint8_t*& row0, ptrdiff_t& stride) override { return FImage.GetBitmapRows(row0, stride); }
+    void Progress(TPNGProgressStage stage, uint8_t percent, const TPNGProgressRect& r, const wchar_t* msg) override
+    {
+        if (FOwner.OnProgress)
+            FOwner.OnProgress(&FOwner, TProgressStage(stage), percent, false, TRect(r.Left, r.Top, r.Right, r.Bottom), msg);
+    }
+
+private:
+    TPNGImage& FImage;
+    TPNGGraphic& FOwner;
+};
+
 }  // namespace
 
 TPNGGraphic::TPNGGraphic() = default;
@@ -84,8 +104,9 @@ void TPNGGraphic::LoadFromStream(TStream& stream)
     SetHandle(nullptr);
     FImage = TPNGImage();
     SetTransparent(false);
+    TProgressTarget target(FImage, *this);
     try {
-        FReader.LoadFromStream(stream, FImage);
+        FReader.LoadFromStream(stream, target);
     } catch (const EPNGFormatError& e) {
         // Keep what was decoded, as a partly loaded picture shows it.
         BuildBitmap();

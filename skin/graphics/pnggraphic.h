@@ -5,6 +5,10 @@
 #include "skin/graphics/png/pngreader.h"
 #include "vcl/graphics.h"
 
+enum class TProgressStage { psStarting, psRunning, psEnding };
+// Sender, stage, percent, redraw now, the rows done so far, message.
+using TProgressEvent = Method<void(TObject*, TProgressStage, uint8_t, bool, const TRect&, const String&)>;
+
 class TPNGGraphic : public TBitmap {
 public:
     TPNGGraphic();
@@ -35,6 +39,8 @@ public:
     const TPNGImage& DecodedImage() const { return FImage; }
 
     bool Reflected = false;
+    // Loading reports "Preparing..." and "Transfering..." stages.
+    TProgressEvent OnProgress;
 
 private:
     void BuildBitmap();

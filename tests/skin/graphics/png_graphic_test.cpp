@@ -111,6 +111,21 @@ TEST(PNGGraphic, BadDataRaisesInvalidGraphic)
     TBitmap bmp;
     TBytesStream s2(Bytes(file.begin(), file.begin() + 12));
     EXPECT_THROW(LoadPngStreamTo32(&bmp, s2), Exception);
+
+    // image data that stop short: an error, and the picture keeps its size
+    std::vector<Bytes> rows(8, Bytes(8 * 3));
+    for (size_t y = 0; y < rows.size(); ++y)
+        for (size_t i = 0; i < rows[y].size(); ++i) rows[y][i] = uint8_t(i * 29 + y * 71);
+    Bytes packed = Deflate(Scanlines(rows, 0, 3));
+    Bytes cut = File(Ihdr(8, 8, 8, 2), Bytes(packed.begin(), packed.begin() + packed.size() / 2));
+    TBytesStream s3(cut);
+    int stages = 0;
+    png.OnProgress = TProgressEvent::FromCallable(
+        [&](TObject*, TProgressStage, uint8_t, bool, const TRect&, const String&) { ++stages; });
+    EXPECT_THROW(png.LoadFromStream(s3), EInvalidGraphic);
+    EXPECT_EQ(png.Width(), 8);
+    EXPECT_EQ(png.Height(), 8);
+    EXPECT_GE(stages, 3);
 }
 
 TEST(PNGGraphic, CanLoadLeavesThePosition)
