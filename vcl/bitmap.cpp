@@ -386,7 +386,7 @@ void TBitmap::Draw(TCanvas* canvas, const TRect& r)
     HDC src = Canvas()->Handle();
     if (Transparent()) {
         TransparentBlt(dst, r.left, r.top, r.Width(), r.Height(), src, 0, 0, FWidth, FHeight,
-                       static_cast<UINT>(ColorToRGB(TransparentColor())));
+                       static_cast<UINT>(ColorToColorRef(TransparentColor())));
         return;
     }
     // A monochrome source takes the destination's text and background colours.

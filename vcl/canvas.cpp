@@ -10,7 +10,7 @@ TColor ColorToRGB(TColor color)
 {
     uint32_t v = static_cast<uint32_t>(color);
     if ((v & 0xFF000000u) == 0xFF000000u) return static_cast<TColor>(GetSysColor(static_cast<int>(v & 0xFF)));
-    return static_cast<TColor>(v & 0x00FFFFFFu);
+    return color;
 }
 
 namespace {

@@ -84,9 +84,12 @@ constexpr TColor clMedGray = 0xA4A0A0;
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
 
-// RGB of a colour: system colours through GetSysColor, others with byte 3 cleared.
+// RGB of a system colour (through GetSysColor); any other value comes back as it is, so
+// clNone and clDefault stay recognisable.
 TColor ColorToRGB(TColor color);
-inline COLORREF ColorToColorRef(TColor color) { return static_cast<COLORREF>(ColorToRGB(color)); }
+// What GDI calls take: ColorToRGB without byte 3 (clNone would otherwise be read as a
+// palette reference).
+inline COLORREF ColorToColorRef(TColor color) { return static_cast<COLORREF>(ColorToRGB(color)) & 0x00FFFFFFu; }
 // "clRed" for a named colour, "$00BBGGRR" otherwise; and back (EConvertError when invalid).
 String ColorToString(TColor color);
 TColor StringToColor(const String& s);

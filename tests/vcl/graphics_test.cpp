@@ -467,6 +467,8 @@ TEST(Geometry, RectsAreGdiCompatible)
     EXPECT_EQ(TRect::Union(r, TRect()), r);
     EXPECT_EQ(ColorToRGB(clBtnFace), static_cast<TColor>(GetSysColor(COLOR_BTNFACE)));
     EXPECT_EQ(ColorToRGB(clRed), 0xFF);
+    EXPECT_EQ(ColorToRGB(clNone), clNone);
+    EXPECT_EQ(ColorToColorRef(clNone), 0xFFFFFFu);
     EXPECT_EQ(StringToColor(ColorToString(clBtnFace)), clBtnFace);
     EXPECT_EQ(StringToColor(L"$00123456"), 0x123456);
 }
