@@ -230,6 +230,8 @@ void TAAScrollText::SetRepeatDelay(unsigned value)
     if (FRepeatDelay == value) return;
     FRepeatDelay = value;
     DelayTimer->SetInterval(value);
+    // A window timer of interval 0 never fires: a pause already running would never end.
+    if (value == 0 && DelayTimer->Enabled()) OnDelayTimer(this);
 }
 
 void TAAScrollText::SetRepeatCount(int value)
