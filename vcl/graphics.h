@@ -614,8 +614,9 @@ public:
     // Writes a BMP file in the bitmap's own format.
     void SaveToStream(TStream& stream) override;
     // A bitmap resource (RT_BITMAP) of a module; EInvalidGraphic when it is not there.
-    void LoadFromResourceName(HINSTANCE instance, const String& name);
-    void LoadFromResourceID(HINSTANCE instance, int id);
+    // Virtual: a derived graphic may keep its data in another resource type.
+    virtual void LoadFromResourceName(HINSTANCE instance, const String& name);
+    virtual void LoadFromResourceID(HINSTANCE instance, int id);
     std::unique_ptr<TGraphic> NewOfSameClass() const override { return std::make_unique<TBitmap>(); }
 
     // From a bitmap: a copy. From an icon: its pixels with straight alpha (afDefined). From
