@@ -65,7 +65,9 @@ TEST(AAMarkup, WrapTextKeepsEveryCharacterAndEnds)
             String joined = StringReplaceAll(wrapped, L"\r\n", L"");
             ASSERT_EQ(joined, line) << "limit " << limit;
             for (size_t i = 0; i + 1 < wrapped.size(); ++i)
-                if (wrapped[i] >= 0xD800 && wrapped[i] <= 0xDBFF) ASSERT_TRUE(wrapped[i + 1] >= 0xDC00) << limit;
+                if (wrapped[i] >= 0xD800 && wrapped[i] <= 0xDBFF) {
+                    ASSERT_TRUE(wrapped[i + 1] >= 0xDC00) << limit;
+                }
         }
     EXPECT_EQ(WrapText(pair + pair + pair, L"\r\n", AABreakChars, 2), pair + L"\r\n" + pair + pair);
 }

@@ -165,7 +165,9 @@ TEST(AAPixels, SprayPicksFromInsideTheMask)
         for (int i = 0; i < 6; ++i) m.px[size_t(i)] = uint8_t(i * 40);
         std::vector<uint8_t> before = m.px;
         SprayMask(m.P(), 5, pick);
-        if (pick(10) == 0) EXPECT_EQ(m.px, before);
+        if (pick(10) == 0) {
+            EXPECT_EQ(m.px, before);
+        }
     }
     // Draw order per pixel: distance 1, x offset 0, y offset 2, so each pixel takes the
     // value right of it in the row above (clamped); pixels already sprayed are taken again.
