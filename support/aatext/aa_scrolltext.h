@@ -162,7 +162,18 @@ private:
 
 // The information panel of the main window: product title and maker over the theme's
 // background picture, scrolling 1 pixel per 60 ms with a 2 s pause. Left inactive; the main
-// window switches Active on when it is created and the background with its theme.
+// window switches Active on when it is created and the background with its theme:
+//
+//   // building the form (between BeginLoading and EndLoading):
+//   InfoText = new TAAScrollText(this);
+//   InfoText->SetParent(grpInfo);            // the "Info" group box
+//   SetupInfoText(InfoText);
+//   InfoText->OnClick = Bind<&TMainForm::InfoTextClick>(this);
+//   // FormCreate, first step:
+//   InfoText->SetActive(true);
+//   // FormShow and the theme menu items:
+//   String err = LoadInfoTextBackground(InfoText, L"themes\\bg_dark.png");   // or bg_light.png
+//   if (!err.empty()) SetSysLog(err);
 void SetupInfoText(TAAScrollText* infoText);
 // Loads the theme's background picture ("themes\bg_dark.png" / "themes\bg_light.png"); a
 // missing or unreadable file keeps the plain background and answers the error's text (empty
