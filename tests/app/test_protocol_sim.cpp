@@ -1,0 +1,117 @@
+// The protocol over the real HID layer, against the simulated wheel base and shifter: a
+// profile load end to end, with the device's own view of what it received.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/protocol/hid_report_writer.h"
+#include "tests/hid/hid_fixture.h"
+
+namespace {
+
+using testing_support::PumpUntil;
+
+// Shows what arrives and, like the Base tab's Apply, writes the shown blocks back.
+class ShowingView : public TProtocolView {
+public:
+    void SetAppStatus(const String& msg) override { Status.push_back(msg); }
+    void SetSysLog(const String& msg) override { Log.push_back(msg); }
+    int SelectedProfileIndex() const override { return 2; }
+    void ApplyClick() override
+    {
+        ++Applies;
+        Proto->SendWheelBaseConfig(WheelBase);
+        Proto->SendUserEffectConfig(UserEffect);
+    }
+    void ShowFirmwareVersion(const String& text) override { Firmware = text; }
+    void ShowWheelBaseConfig(const TWheelBaseConfig& c) override { WheelBase = c; }
+    void ShowUserEffectConfig(const TUserEffectConfig& c) override { UserEffect = c; }
+    void ShowShifterConfig(const TShifterConfig& c) override { ++ShifterConfigs; }
+
+    TDeviceProtocol* Proto = nullptr;
+    int Applies = 0;
+    int ShifterConfigs = 0;
+    String Firmware;
+    TWheelBaseConfig WheelBase{};
+    TUserEffectConfig UserEffect{};
+    std::vector<String> Status, Log;
+};
+
+class ProtocolSimTest : public hidtest::TSimTest {
+protected:
+    void Connect()
+    {
+        MakeController();
+        ctl->SetOnDeviceData(THidDataEvent::FromCallable([this](THidDevice* dev, uint8_t id, const uint8_t* data, uint16_t size) {
+            THidReportWriter sender(dev);
+            proto.HandleDeviceData(&sender, id, data, size);
+        }));
+        wheelDev = Take(ProductIdWheelBase);
+        shifterDev = Take(ProductIdShifter);
+        ASSERT_NE(wheelDev, nullptr);
+        ASSERT_NE(shifterDev, nullptr);
+        wheel = std::make_unique<THidReportWriter>(wheelDev);
+        shifter = std::make_unique<THidReportWriter>(shifterDev);
+        proto.CurrentWheelBase = wheel.get();
+        proto.CurrentShifter = shifter.get();
+        view.Proto = &proto;
+    }
+
+    ShowingView view;
+    TDeviceProtocol proto{view};
+    THidDevice* wheelDev = nullptr;
+    THidDevice* shifterDev = nullptr;
+    std::unique_ptr<THidReportWriter> wheel, shifter;
+};
+
+TEST_F(ProtocolSimTest, ProfileLoadEndToEnd)
+{
+    auto& fw = sim.WheelBase()->Firmware();
+    auto state = fw.State();
+    state.firmware = {1, 1, 0, 3};
+    state.profiles[2].wheelBase.steeringAngle = 720;
+    state.profiles[2].wheelBase.qFactor = 0.7071f;
+    state.profiles[2].wheelBase.enableTelemetryFfb = true;
+    state.profiles[2].userEffect.springGain = 4500;
+    fw.SetState(state);
+    Connect();
+
+    proto.RequestFirmware();
+    proto.LoadProfile();
+    ASSERT_TRUE(PumpUntil([&] { return view.Applies > 0 && !view.Firmware.empty(); }, 5000));
+    testing_support::PumpFor(100);   // anything further (a second Apply) would show up now
+
+    EXPECT_EQ(view.Firmware, L"1.1.0.3");
+    EXPECT_EQ(view.Applies, 1);
+    EXPECT_FALSE(proto.IsProfileLoading());
+    EXPECT_EQ(view.WheelBase.steeringAngle, 720);
+    EXPECT_TRUE(view.WheelBase.enableTelemetryFfb);
+    EXPECT_EQ(view.UserEffect.springGain, 4500);
+    for (uint8_t id : {RqFirmware, RqWheelBase, RqUserEffect, RqTelemetry}) {
+        EXPECT_EQ(fw.AckCount(id), 1) << int(id);
+        EXPECT_FALSE(proto.IsPending(id)) << int(id);
+    }
+    for (const auto& p : fw.Received()) EXPECT_TRUE(p.accepted) << p.error;
+    // The Apply wrote the freshly loaded values back into the device's current settings.
+    const auto after = fw.State();
+    EXPECT_EQ(after.current.wheelBase.steeringAngle, 720);
+    EXPECT_EQ(after.current.userEffect.springGain, 4500);
+    for (const String& line : view.Log) EXPECT_EQ(line.find(L"bytes received"), String::npos) << ToUtf8(line);
+}
+
+TEST_F(ProtocolSimTest, ShifterConfigurationIsReadOnce)
+{
+    Connect();
+    sim.StartStreams(200);
+    proto.RequestShifterStat(ShifterStatConfig);
+    proto.ProfileLoading.SetValues(L"LoadShifter", L"1");
+    ASSERT_TRUE(PumpUntil([&] { return view.ShifterConfigs > 0; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return sim.Shifter()->Firmware().AckCount(RqShifter) == 1; }, 5000));
+    EXPECT_EQ(proto.ProfileLoading.Values(L"LoadShifter"), L"0");
+    EXPECT_FALSE(sim.Shifter()->Firmware().ShifterStreaming());
+    sim.StopStreams();
+}
+
+}  // namespace
