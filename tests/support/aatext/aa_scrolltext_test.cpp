@@ -96,6 +96,48 @@ TEST(AAScrollText, BitmapHeightFollowsTheLines)
     EXPECT_EQ(tall->BmpHeight(), 200);
 }
 
+TEST(AAScrollText, FontTagsLastForTheLineOrUntilTheNextTag)
+{
+    int heights[2];
+    for (TLabelEffect mode : {leOnlyALine, leUntilNextLabel}) {
+        auto t = Plain({L"<Big>A", L"A", L"A"});
+        TAAFontLabel* big = t->Fonts()->AddItem(L"Big", L"Arial", 9, clBlack, {}, false, 0, 0);
+        big->Font()->SetHeight(-40);
+        t->Text()->SetLabelEffect(mode);
+        t->Reset();
+        heights[mode] = t->BmpHeight();
+    }
+    EXPECT_GT(heights[leUntilNextLabel], heights[leOnlyALine] + 30);
+}
+
+TEST(AAScrollText, ChangesRenderOnlyWhenAllowed)
+{
+    Events ev;
+    TForm form(nullptr);
+    form.BeginLoading();
+    auto* t = new TAAScrollText(&form);
+    t->OnTextReady = Bind<&Events::Ready>(&ev);
+    t->SetColor(clYellow);                 // loading: nothing is rendered yet
+    EXPECT_EQ(ev.ready, 0);
+    form.EndLoading();                     // loaded: rendered once
+    EXPECT_EQ(ev.ready, 1);
+    t->SetColor(clAqua);
+    EXPECT_EQ(ev.ready, 2);
+    t->Text()->SetRowPitch(50);
+    EXPECT_EQ(ev.ready, 3);
+    t->BeginUpdate();
+    t->Text()->SetRowPitch(60);
+    t->EndUpdate();                        // EndUpdate does not render by itself
+    EXPECT_EQ(ev.ready, 3);
+    t->SetAutoUpdate(false);
+    t->SetColor(clRed);
+    EXPECT_EQ(ev.ready, 3);
+    t->SetAutoUpdate(true);
+    t->SetBounds(0, 0, t->Width(), t->Height());   // no real change of size
+    t->SetRepeatCount(1);
+    EXPECT_EQ(ev.ready, 4);
+}
+
 TEST(AAScrollText, StepsPauseAndWrapAround)
 {
     auto t = Plain({L"A", L"B", L"C", L"D"});
