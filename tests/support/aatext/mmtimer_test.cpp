@@ -21,12 +21,13 @@ struct Ticks : TObject {
     std::atomic<bool> offMain{true};
     std::vector<DWORD> at;
     std::function<void()> inside;
-    void OnTick(TObject*)
+    void OnTick(TObject* sender)
     {
         ++count;
         onMain = onMain && IsMainThread();
         offMain = offMain && !IsMainThread();
-        if (IsMainThread()) at.push_back(timeGetTime());
+        // The pass's own clock reading, which the interval is measured against.
+        if (IsMainThread()) at.push_back(static_cast<TMMTimerObject*>(sender)->LastTickCount());
         if (inside) inside();
     }
 };
