@@ -21,6 +21,7 @@
 #include <span>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 enum class TTypeKind {
     tkInteger,       // ordinal of 1, 2 or 4 bytes (OrdType tells signedness and width)
@@ -33,6 +34,10 @@ enum class TTypeKind {
     tkString,        // std::wstring
     tkRecord,        // Fields
     tkArray,         // static array: ElementType x ElementCount
+    tkPointer,       // a plain pointer (no description of what it points to)
+    tkClass,         // pointer to an instance of a class declared with QW_TYPE_INFO_CLASS
+    tkDynArray,      // std::vector<ElementType>, reached through the Dyn* functions
+    tkInterface,     // a counted reference (the JSON library's IJsonObject)
 };
 
 enum class TOrdType { otSByte, otUByte, otSWord, otUWord, otSLong, otULong };
@@ -55,9 +60,22 @@ struct TTypeInfo {
     int64_t MinValue = 0, MaxValue = 0;       // tkInteger, tkEnumeration, tkInt64
     TFloatType FloatType = TFloatType::ftDouble;
     std::span<const TFieldInfo> Fields{};     // tkRecord, in declaration order
-    const TTypeInfo* ElementType = nullptr;   // tkArray
+    const TTypeInfo* ElementType = nullptr;   // tkArray, tkDynArray
     size_t ElementCount = 0;                  // tkArray
+    // tkClass: the fields are built on first use, so that a class may refer to itself.
+    std::span<const TFieldInfo> (*LazyFields)() = nullptr;
+    void* (*NewInstance)() = nullptr;         // tkClass: a default-constructed instance
+    // tkDynArray: length, element storage and resizing of the vector at the given address.
+    size_t (*DynLength)(const void*) = nullptr;
+    void* (*DynData)(void*) = nullptr;
+    void (*DynResize)(void*, size_t) = nullptr;
 };
+
+// The fields of a record or class, in declaration order.
+inline std::span<const TFieldInfo> FieldsOf(const TTypeInfo* info)
+{
+    return info->LazyFields ? info->LazyFields() : info->Fields;
+}
 
 // The description of T. Built-in types are known; records declare theirs with
 // QW_TYPE_INFO_RECORD; enums with QW_TYPE_INFO_ENUM.
@@ -171,11 +189,56 @@ struct TypeInfoProvider<T[N]> {
     }
 };
 
+// Plain pointers carry no description of their target.
+template <class T>
+struct TypeInfoProvider<T*, void> {
+    static const TTypeInfo* Get()
+    {
+        static const TTypeInfo info{TTypeKind::tkPointer, "Pointer", sizeof(void*)};
+        return &info;
+    }
+};
+
+template <class T>
+struct TypeInfoProvider<std::vector<T>, void> {
+    static const TTypeInfo* Get()
+    {
+        static const TTypeInfo info{
+            TTypeKind::tkDynArray, "dynamic array", sizeof(std::vector<T>), TOrdType::otSLong, false, 0, 0,
+            TFloatType::ftDouble, {}, TypeInfoOf<T>(), 0, nullptr, nullptr,
+            [](const void* v) { return static_cast<const std::vector<T>*>(v)->size(); },
+            [](void* v) -> void* { return static_cast<std::vector<T>*>(v)->data(); },
+            [](void* v, size_t n) { static_cast<std::vector<T>*>(v)->resize(n); }};
+        return &info;
+    }
+};
+
+// A date-time (days since 1899-12-30 as a double) declared as such with QW_FIELD_AS, so that
+// it is told apart from a plain double.
+inline const TTypeInfo* TypeInfoDateTime()
+{
+    static const TTypeInfo info{TTypeKind::tkFloat, "TDateTime", sizeof(double), TOrdType::otSLong, false, 0, 0,
+                                TFloatType::ftDouble};
+    return &info;
+}
+
+// A GUID in the platform's layout.
+struct TGUID {
+    uint32_t D1;
+    uint16_t D2;
+    uint16_t D3;
+    uint8_t D4[8];
+};
+
 // ---- Declaring records and enums -----------------------------------------------------------
 
 // One field of record R: its declared name, offset and type.
 #define QW_FIELD(R, member) \
     TFieldInfo { #member, offsetof(R, member), TypeInfoOf<decltype(R::member)>() }
+
+// One field of record R whose type description is given (TypeInfoDateTime() for a date-time).
+#define QW_FIELD_AS(R, member, info) \
+    TFieldInfo { #member, offsetof(R, member), info }
 
 // Declares the field table of record R (fields in declaration order). Place it at namespace
 // scope after the record's definition.
@@ -189,6 +252,25 @@ struct TypeInfoProvider<T[N]> {
                                         TFloatType::ftDouble, std::span<const TFieldInfo>(fields)};       \
             return &info;                                                                                 \
         }                                                                                                 \
+    }
+
+// Declares the fields of class C (fields in declaration order); fields of type C* then
+// describe references to instances of C. C must be default-constructible.
+#define QW_TYPE_INFO_CLASS(C, ...)                                                                          \
+    template <>                                                                                            \
+    struct TypeInfoProvider<C*> {                                                                          \
+        static std::span<const TFieldInfo> Fields()                                                        \
+        {                                                                                                  \
+            static const TFieldInfo fields[] = {__VA_ARGS__};                                              \
+            return std::span<const TFieldInfo>(fields);                                                    \
+        }                                                                                                  \
+        static const TTypeInfo* Get()                                                                      \
+        {                                                                                                  \
+            static const TTypeInfo info{TTypeKind::tkClass, #C, sizeof(C*), TOrdType::otSLong, false, 0, 0, \
+                                        TFloatType::ftDouble, {}, nullptr, 0, &Fields,                     \
+                                        []() -> void* { return new C(); }};                                \
+            return &info;                                                                                  \
+        }                                                                                                  \
     }
 
 // Declares enum E with the values Min..Max.
@@ -212,3 +294,5 @@ inline size_t SumOfFieldSizes(const TTypeInfo* info)
     for (const auto& f : info->Fields) n += f.Type->Size;
     return n;
 }
+
+QW_TYPE_INFO_RECORD(TGUID, QW_FIELD(TGUID, D1), QW_FIELD(TGUID, D2), QW_FIELD(TGUID, D3), QW_FIELD(TGUID, D4));
