@@ -1001,7 +1001,9 @@ TControl* TWinControl::ControlAtPos(const TPoint& pos, bool allowDisabled, bool 
         bool windowed = dynamic_cast<TWinControl*>(c) != nullptr;
         if (windowed && !allowWinControls) continue;
         if (!c->Visible() || (!c->Enabled() && !allowDisabled)) continue;
-        if (c->BoundsRect().Contains(pos)) return c;
+        if (!c->BoundsRect().Contains(pos)) continue;
+        // A control may take only part of its rectangle (a thin line, a round shape).
+        if (c->Perform(CM_HITTEST, 0, LParamFromPoint({pos.x - c->Left(), pos.y - c->Top()})) != 0) return c;
     }
     return nullptr;
 }
