@@ -58,6 +58,9 @@ struct TOpenFile {
     size_t capacity = kDefaultInputBuffers;
     std::deque<TReport> input;
     std::deque<TPendingRead> reads;
+    // The reading thread, opened once: a read per report must stay cheap.
+    HANDLE readerThread = nullptr;
+    DWORD readerId = 0;
 };
 
 // Preparsed data handed out by HidD_GetPreparsedData: the capabilities of the device.
@@ -115,7 +118,13 @@ struct TDeviceSimulator::TImpl {
         read.ovl->InternalHigh = bytes;
         auto* call = new TApcCall{read.routine, ErrorOf(status), bytes, read.ovl};
         if (!QueueUserAPC(RunCompletion, read.thread, reinterpret_cast<ULONG_PTR>(call))) delete call;
-        CloseHandle(read.thread);
+    }
+
+    static void Release(TOpenFile& f)
+    {
+        AbortReads(f, kStatusCancelled);
+        if (f.readerThread) CloseHandle(f.readerThread);
+        f.readerThread = nullptr;
     }
 
     static void Pump(TOpenFile& f)
@@ -229,11 +238,16 @@ struct TSimSeams {
         if (!f) return SetLastError(ERROR_INVALID_HANDLE), FALSE;
         if (f->dead) return SetLastError(ERROR_DEVICE_NOT_CONNECTED), FALSE;
         if (!(f->access & GENERIC_READ)) return SetLastError(ERROR_ACCESS_DENIED), FALSE;
-        HANDLE thread = OpenThread(THREAD_SET_CONTEXT, FALSE, GetCurrentThreadId());
-        if (!thread) return FALSE;
+        if (f->readerId != GetCurrentThreadId()) {
+            if (!f->reads.empty()) return SetLastError(ERROR_BUSY), FALSE;   // one reading thread per handle
+            if (f->readerThread) CloseHandle(f->readerThread);
+            f->readerThread = OpenThread(THREAD_SET_CONTEXT, FALSE, GetCurrentThreadId());
+            f->readerId = f->readerThread ? GetCurrentThreadId() : 0;
+            if (!f->readerThread) return FALSE;
+        }
         ovl->Internal = kStatusPending;
         ovl->InternalHigh = 0;
-        f->reads.push_back({buffer, size, ovl, done, thread});
+        f->reads.push_back({buffer, size, ovl, done, f->readerThread});
         TDeviceSimulator::TImpl::Pump(*f);
         return TRUE;
     }
@@ -296,7 +310,7 @@ struct TSimSeams {
         std::lock_guard<std::mutex> g(Impl().lock);
         auto it = Impl().files.find(h);
         if (it == Impl().files.end()) return SetLastError(ERROR_INVALID_HANDLE), FALSE;
-        TDeviceSimulator::TImpl::AbortReads(it->second, kStatusCancelled);   // closing ends pending reads
+        TDeviceSimulator::TImpl::Release(it->second);   // closing ends pending reads
         Impl().files.erase(it);
         CloseHandle(h);
         return TRUE;
@@ -688,7 +702,7 @@ TDeviceSimulator::~TDeviceSimulator()
     Uninstall();
     std::lock_guard<std::mutex> g(FImpl->lock);
     for (auto& [h, f] : FImpl->files) {
-        TImpl::AbortReads(f, kStatusCancelled);
+        TImpl::Release(f);
         CloseHandle(h);
     }
     FImpl->files.clear();

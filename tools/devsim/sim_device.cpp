@@ -1,5 +1,6 @@
 #include "tools/devsim/sim_device.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -229,8 +230,20 @@ void TSimFirmware::Reply(uint8_t type, uint8_t requestId, const uint8_t* payload
 
 // ---- Streams -------------------------------------------------------------------------------------
 
+namespace {
+std::atomic<uint64_t (*)()> gClock{nullptr};
+}
+
+void TSimFirmware::SetClock(uint64_t (*now)())
+{
+    gClock = now;
+}
+
 void TSimFirmware::StampFrame(TReport& report)
 {
+    auto clock = gClock.load();
+    uint64_t sentAt = clock ? clock() : 0;
+    std::memcpy(report.data() + SentAtOffset, &sentAt, sizeof(sentAt));
     uint32_t frame = FFrame++;
     for (int i = 0; i < 4; ++i) report[FrameCounterOffset + i] = static_cast<uint8_t>(frame >> (8 * i));
 }

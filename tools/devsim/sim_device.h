@@ -32,6 +32,10 @@ public:
     // The last four bytes of every streamed report hold a running frame counter (little-endian),
     // so a receiver can check that it saw every report, in order.
     static constexpr size_t FrameCounterOffset = ReportLength - 4;
+    // The eight bytes before it hold the moment the report was sent, as set by SetClock (for
+    // latency measurements; 0 without a clock). No record reaches that far.
+    static constexpr size_t SentAtOffset = FrameCounterOffset - 8;
+    static void SetClock(uint64_t (*now)());
 
     TSimFirmware(TSimKind kind, std::function<void(const TReport&)> emit);
 
