@@ -1,43 +1,51 @@
 // The configurator's entry point.
-#include "vcl/application.h"
+//
+//   QweltaWheel.exe [--simulator]
+//
+// --simulator puts the built-in simulated wheel base and shifter in place of real devices,
+// so the tool can be tried without hardware.
 #include "vcl/win.h"
+
+#include <shellapi.h>
+
+#include "app/main_form.h"
+#include "app/settings_form.h"
+#include "skin/graphics/pnggraphic.h"
+#include "tools/devsim/devsim.h"
+#include "vcl/application.h"
 
 namespace {
 
-const wchar_t kCaption[] = L"Qwelta Wheel Configuration - v1.1.0.3";
-
-LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+bool HasSwitch(const wchar_t* name)
 {
-    switch (msg) {
-    case WM_DESTROY:
-        if (Application) Application->Terminate();
-        return 0;
-    default:
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    }
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv) return false;
+    bool found = false;
+    for (int i = 1; i < argc && !found; ++i) found = _wcsicmp(argv[i], name) == 0;
+    LocalFree(argv);
+    return found;
 }
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    TApplication app(nullptr);
-    app.Initialize();
-    app.SetMainFormOnTaskBar(true);
-    app.SetTitle(kCaption);
-
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = MainWndProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = L"TMainForm";
-    RegisterClassW(&wc);
-    HWND main = CreateWindowExW(WS_EX_APPWINDOW, wc.lpszClassName, kCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 900,
-                                640, nullptr, nullptr, instance, nullptr);
-    if (!main) return 1;
-    ShowWindow(main, show);
-    UpdateWindow(main);
-    app.Run();
+    try {
+        // The simulator must stand in before the HID controller binds the libraries.
+        if (HasSwitch(L"--simulator")) devsim::InstallDeviceSimulator();
+        RegisterPngGraphic();
+        TApplication app(nullptr);
+        app.Initialize();
+        app.SetMainFormOnTaskBar(true);
+        app.CreateForm(MainForm);
+        app.CreateForm(FormSettings);
+        MainForm->Show();
+        app.Run();
+        // The forms go with the application, main form last.
+    } catch (...) {
+        MessageBoxW(nullptr, CurrentExceptionMessage().c_str(), TMainForm::AppTitle, MB_OK | MB_ICONERROR);
+        return 1;
+    }
     return 0;
 }

@@ -1,0 +1,12 @@
+// Pictures built into the program (made by tools/images/make_images.py).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace AppResources {
+extern const uint8_t ConnectedPng[];
+extern const size_t ConnectedPngSize;
+extern const uint8_t DisconnectedPng[];
+extern const size_t DisconnectedPngSize;
+}  // namespace AppResources

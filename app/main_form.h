@@ -1,0 +1,339 @@
+// The main window: menu, information panel, the five pages (Base, Hardware, Shifter, Pedal,
+// Debug), the log memo and the status bar; it finds and drops the wheel base and the shifter,
+// runs the device protocol on their reports, and keeps the logs.
+//
+// Page code lives in its own files: base_page.cpp (Base tab), hardware_page.cpp (Hardware
+// tab); the Shifter and Debug tabs get theirs the same way (build the controls in a
+// Build*Page function called from the constructor, override the TProtocolView Show* member
+// that feeds them).
+#pragma once
+
+#include "vcl/win.h"
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "app/log/log_format.h"
+#include "app/log/thread_file_log.h"
+#include "app/protocol/device_protocol.h"
+#include "app/protocol/hid_report_writer.h"
+#include "hid/hid_controller.h"
+#include "skin/controls/salphaimagelist.h"
+#include "skin/controls/sbuttons.h"
+#include "skin/controls/scheckbox.h"
+#include "skin/controls/scombobox.h"
+#include "skin/controls/sedits.h"
+#include "skin/controls/sgroupbox.h"
+#include "skin/controls/slabel.h"
+#include "skin/controls/spagecontrol.h"
+#include "skin/controls/spanel.h"
+#include "skin/controls/sspinedit.h"
+#include "skin/controls/sstatusbar.h"
+#include "skin/controls/strackbar.h"
+#include "support/config/soup_config.h"
+#include "support/timers/thread_timer.h"
+#include "vcl/forms.h"
+#include "vcl/menus.h"
+#include "vcl/threads.h"
+
+class TMainForm : public TForm, public TProtocolView, public TLogSink {
+public:
+    static constexpr const wchar_t* WindowCaption = L"Qwelta Wheel Configuration - v1.1.0.3";
+    static constexpr const wchar_t* AppTitle = L"Qwelta Wheel Configuration";
+    static constexpr const wchar_t* TextConnected = L"Connected";
+    static constexpr const wchar_t* TextDisconnected = L"Disconnected";
+    // Status panels.
+    enum { PanelStatus = 0, PanelLedMask = 2, PanelWheel = 3, PanelShifter = 5, PanelPedal = 7, PanelFirmware = 9 };
+    // A request not answered within this time stops counting as pending.
+    static constexpr uint32_t PendingTimeoutMs = 5000;
+
+    // settingsFile: the settings store's file (empty: the INI file named after the program,
+    // beside it).
+    explicit TMainForm(TComponent* owner, const String& settingsFile = String());
+    ~TMainForm() override;
+
+    // ---- Components
+    THidDeviceController* HIDCtl = nullptr;
+    TSoupConfig* SoupConfig1 = nullptr;
+    TThreadTimer* DevMon = nullptr;
+    TThreadTimer* WidthController = nullptr;
+    TThreadTimer* timerTips = nullptr;
+    TThreadTimer* IncAngle = nullptr;
+    TThreadTimer* DecAngle = nullptr;
+    TsAlphaImageList* Images = nullptr;
+
+    TMainMenu* MainMenu1 = nullptr;
+    TMenuItem* F1 = nullptr;   // "&File"
+    TMenuItem* P1 = nullptr;   // "&Preferences"
+    TMenuItem* E1 = nullptr;   // "E&xit"
+    TMenuItem* T1 = nullptr;   // "Themes"
+    TMenuItem* D1 = nullptr;   // "Dark"
+    TMenuItem* L1 = nullptr;   // "Light"
+    TMenuItem* H1 = nullptr;   // "&Help"
+    TMenuItem* H2 = nullptr;   // "Hel&p"
+    TMenuItem* N1 = nullptr;   // "&About"
+
+    // Information panel: the scrolling text's place until that control lands.
+    TsPanel* InfoText = nullptr;
+    TsImage* InfoBackground = nullptr;
+    TsLabel* InfoTitle = nullptr;
+    TsLabel* InfoMaker = nullptr;
+
+    TsPageControl* PageControl = nullptr;
+    TsTabSheet* TabBase = nullptr;
+    TsTabSheet* TabHardware = nullptr;
+    TsTabSheet* TabShifter = nullptr;
+    TsTabSheet* TabPedal = nullptr;
+    TsTabSheet* TabDebug = nullptr;
+    TsMemo* LogMemo = nullptr;
+    TsStatusBar* StatusBar = nullptr;
+
+    // ---- Base tab
+    TsTrackBar* sMaxAngle = nullptr;
+    TsButton* btnDecWheel = nullptr;
+    TsButton* btnIncWheel = nullptr;
+    TsButton* btnCenterize = nullptr;
+    TsButton* btnCalibrate = nullptr;
+    TsTrackBar* sStopForce = nullptr;
+    TsTrackBar* sMinForce = nullptr;
+    TsTrackBar* sMaxForce = nullptr;
+    TsTrackBar* sOverallFilter = nullptr;
+    TsTrackBar* sDamperFilter = nullptr;
+    TsTrackBar* sInertiaFilter = nullptr;
+    TsTrackBar* sFrictionFilter = nullptr;
+    TsComboBox* cFfbFrequency = nullptr;
+    TsDecimalSpinEdit* edtQFactor = nullptr;
+    TsDecimalSpinEdit* edtPeakGain = nullptr;
+    TsTrackBar* sOverall = nullptr;
+    TsTrackBar* sConstantGain = nullptr;
+    TsTrackBar* sRampGain = nullptr;
+    TsTrackBar* sSquareGain = nullptr;
+    TsTrackBar* sSineGain = nullptr;
+    TsTrackBar* sTriangleGain = nullptr;
+    TsTrackBar* sSawtoothUpGain = nullptr;
+    TsTrackBar* sSawtoothDownGain = nullptr;
+    TsTrackBar* sSpringGain = nullptr;
+    TsTrackBar* sDamperGain = nullptr;
+    TsTrackBar* sInertiaGain = nullptr;
+    TsTrackBar* sFrictionGain = nullptr;
+    TsCheckBox* chkEnableTelemetry = nullptr;
+    TsGroupBox* GroupUserDamper = nullptr;
+    TsGroupBox* GroupUserInertia = nullptr;
+    TsGroupBox* GroupUserFriction = nullptr;
+    TsGroupBox* GroupUserSpring = nullptr;
+    TsTrackBar* userDamperForce = nullptr;
+    TsTrackBar* userDamperGain = nullptr;
+    TsTrackBar* userFrictionForce = nullptr;
+    TsTrackBar* userFrictionGain = nullptr;
+    TsTrackBar* userInertiaForce = nullptr;
+    TsTrackBar* userInertiaGain = nullptr;
+    TsTrackBar* userSpringForce = nullptr;
+    TsTrackBar* userSpringGain = nullptr;
+    TsTrackBar* userEffectOffset = nullptr;
+    TsTrackBar* userEffectGain = nullptr;
+    TsTrackBar* userEffectSaturation = nullptr;
+    TsTrackBar* userEffectCoefficient = nullptr;
+    TsComboBox* cProfiles = nullptr;
+    TsButton* btnLoadProfile = nullptr;
+    TsButton* btnSaveProfile = nullptr;
+    TsButton* btnApply = nullptr;
+
+    // ---- Hardware tab
+    TsComboBox* pwmMode = nullptr;
+    TsComboBox* pwmFreq = nullptr;
+    TsCheckBox* chkAbsEncoder = nullptr;
+    TsCheckBox* chkUseZ = nullptr;
+    TsCheckBox* chkReverseEncoder = nullptr;
+    TsDecimalSpinEdit* PPR = nullptr;
+    TsComboBox* PIDMode = nullptr;
+    TsComboBox* controllerDirection = nullptr;
+    TsDecimalSpinEdit* edtKp = nullptr;
+    TsDecimalSpinEdit* edtKi = nullptr;
+    TsDecimalSpinEdit* edtKd = nullptr;
+    TsDecimalSpinEdit* edtSampleTime = nullptr;
+    TsDecimalSpinEdit* xAxisMin = nullptr;
+    TsDecimalSpinEdit* xAxisMax = nullptr;
+    TsDecimalSpinEdit* yAxisMin = nullptr;
+    TsDecimalSpinEdit* yAxisMax = nullptr;
+    TsDecimalSpinEdit* zAxisMin = nullptr;
+    TsDecimalSpinEdit* zAxisMax = nullptr;
+    TsDecimalSpinEdit* rxAxisMin = nullptr;
+    TsDecimalSpinEdit* rxAxisMax = nullptr;
+    TsDecimalSpinEdit* ryAxisMin = nullptr;
+    TsDecimalSpinEdit* ryAxisMax = nullptr;
+    TsDecimalSpinEdit* rzAxisMin = nullptr;
+    TsDecimalSpinEdit* rzAxisMax = nullptr;
+    TsButton* btnHardwareApply = nullptr;
+    TsButton* btnHardwareSave = nullptr;
+
+    // ---- Shifter and Debug tabs: only what this window itself drives so far
+    TsLabel* lblTips = nullptr;              // Shifter tab: the tips timer writes here
+    TsGroupBox* GroupLogToFile = nullptr;    // Debug tab: "Log to File"
+    TsFilenameEdit* edtLogFileName = nullptr;
+
+    // ---- State
+    THidDevice* CurrentWheelBase = nullptr;
+    THidDevice* CurrentShifter = nullptr;
+    bool Enumerating = false;
+    bool Startup = true;
+    uint32_t totalEffects = 0;
+    TPoint ShifterCurPosOnGrid{0, 0};
+    TThreadFileLog* FThreadFileLog = nullptr;
+
+    bool Closing() const { return FProto.Closing; }
+    TDeviceProtocol& Protocol() { return FProto; }
+    TStringList& RequestQ() { return FProto.RequestQ; }
+    TStringList& ProfileLoading() { return FProto.ProfileLoading; }
+    // The skin the theme menu chose ("Dark" / "Light"); see SetSkinName.
+    const String& SkinName() const { return FSkinName; }
+
+    // ---- Handlers
+    void FormCreate(TObject* Sender);
+    void FormShow(TObject* Sender);
+    void FormCloseQuery(TObject* Sender, bool& CanClose);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void FormDestroy(TObject* Sender);
+
+    bool HIDCtlEnumerate(THidDevice* HidDev, int Idx);
+    void HIDCtlArrival(THidDevice* HidDev);
+    void HIDCtlDeviceChange(TObject* Sender);
+    void HIDCtlDeviceUnplug(THidDevice* HidDev);
+    void HIDCtlDeviceData(THidDevice* HidDev, uint8_t ReportID, const uint8_t* Data, uint16_t Size);
+
+    void DevMonTimer(TObject* Sender);
+    void timerTipsTimer(TObject* Sender);
+    void WidthControllerTimer(TObject* Sender);
+    void StatusBarDrawPanel(TStatusBar* Bar, TStatusPanel* Panel, const TRect& Rect);
+
+    void OnSuspend();
+    void OnResume();
+
+    void E1Click(TObject* Sender);
+    void D1Click(TObject* Sender);
+    void L1Click(TObject* Sender);
+    void P1Click(TObject* Sender);
+    void H2Click(TObject* Sender);
+    void N1Click(TObject* Sender);
+    void donateMeClick(TObject* Sender);
+    void TabDebugShow(TObject* Sender);
+
+    // Base tab.
+    void btnApplyClick(TObject* Sender);
+    void btnLoadProfileClick(TObject* Sender);
+    void btnSaveProfileClick(TObject* Sender);
+    void btnCenterizeClick(TObject* Sender);
+    void btnCalibrateClick(TObject* Sender);
+    void btnDecWheelClick(TObject* Sender);
+    void btnIncWheelClick(TObject* Sender);
+    void btnDecWheelMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void btnIncWheelMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void btnDecWheelMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void btnIncWheelMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void DecAngleTimer(TObject* Sender);
+    void IncAngleTimer(TObject* Sender);
+    void TabBaseShow(TObject* Sender);
+    // Hardware tab.
+    void btnHardwareApplyClick(TObject* Sender);
+    void btnHardwareSaveClick(TObject* Sender);
+    void TabHardwareShow(TObject* Sender);
+
+    // ---- Protocol and records
+    void SendWheelBaseConfig();
+    void SendUserEffectConfig();
+    void SendJoystickConfig();
+    void SendMotorConfig();
+    void SendRestart();
+    void RequestFirmware() { FProto.RequestFirmware(); }
+    void RequestProfileConfig() { FProto.RequestProfileConfig(); }
+    void RequestJoystickConfig() { FProto.RequestJoystickConfig(); }
+    void RequestMotorConfig() { FProto.RequestMotorConfig(); }
+    // The records as the controls show them now. EConvertError when the Q factor or peak gain
+    // text is not a number.
+    TWheelBaseConfig WheelBaseConfigFromControls() const;
+    TUserEffectConfig UserEffectConfigFromControls() const;
+    TJoystickConfig JoystickConfigFromControls() const;
+    TMotorConfig MotorConfigFromControls() const;
+
+    void StoreActiveProfile();
+    int ReadActiveProfile();
+
+    // Ends pending requests that waited longer than PendingTimeoutMs at tick now (ms): they
+    // are logged and no longer pending, and a profile load whose blocks never came ends.
+    // The device monitor calls it every second.
+    void ExpireStaleRequests(uint64_t now);
+
+    // ---- TProtocolView
+    void SetAppStatus(const String& msg) override { FLog.SetAppStatus(msg); }
+    void SetSysLog(const String& msg) override { FLog.SetSysLog(msg); }
+    int SelectedProfileIndex() const override;
+    void ApplyClick() override { btnApply->Click(); }
+    void ShowFirmwareVersion(const String& text) override;
+    void ShowJoystickConfig(const TJoystickConfig& config) override;
+    void ShowMotorConfig(const TMotorConfig& config) override;
+    void ShowWheelBaseConfig(const TWheelBaseConfig& config) override;
+    void ShowUserEffectConfig(const TUserEffectConfig& config) override;
+
+    // ---- TLogSink
+    void ShowStatusText(const String& line) override;
+    void AddLogLine(const String& line) override;
+
+protected:
+    void Dispatch(TMessage& m) override;
+    void WMQueryEndSession(TMessage& m) override;
+    virtual void WMPOWERBROADCAST(TMessage& m);
+    virtual void WMENDSESSION(TMessage& m);
+
+private:
+    void BuildMenu();
+    void BuildWindow();
+    void BuildBasePage();
+    void BuildHardwarePage();
+    void BuildShifterPage();
+    void BuildDebugPage();
+    void LoadStatusImages();
+
+    // A caption label, a track bar and a label that follows its position.
+    TsTrackBar* AddSlider(TWinControl* parent, const String& caption, int x, int y, int barWidth, int min, int max,
+                          int position, int captionWidth = 96);
+    void SliderChange(TObject* Sender);
+    TsDecimalSpinEdit* AddSpinEdit(TWinControl* parent, const String& caption, int x, int y, int captionWidth,
+                                   int editWidth, double value, int decimals, double increment);
+    TsLabel* AddLabel(TWinControl* parent, const String& caption, int x, int y);
+    TsButton* AddButton(TWinControl* parent, const String& caption, int x, int y, int width, TNotifyEvent onClick);
+    TsComboBox* AddCombo(TWinControl* parent, int x, int y, int width, std::initializer_list<const wchar_t*> items,
+                         int index);
+    TsGroupBox* AddGroup(TWinControl* parent, const String& caption, int x, int y, int width, int height);
+
+    void SetPanelText(int index, const String& text);
+    void SetWheelBase(THidDevice* dev);
+    void SetShifter(THidDevice* dev);
+    // Gives a device the window stopped using back to the controller: at once when it is
+    // still plugged in, otherwise from the message loop (the controller may be walking its
+    // list right now, and checking in an unplugged device frees it).
+    void GiveBack(THidDevice* dev);
+    void CheckInGivenBack();
+    void MoveAngle(int delta);
+    void SetSkinName(const String& name);
+    void ApplyTheme(int theme, bool store);
+    void LoadBackground(const String& fileName);
+    void ExitClosing();
+
+    TDeviceProtocol FProto{*this};
+    TAppLog FLog{*this, nullptr};
+    std::unique_ptr<THidReportWriter> FWheelWriter;
+    std::unique_ptr<THidReportWriter> FShifterWriter;
+    TCriticalSection* FLock = nullptr;
+    std::map<TsTrackBar*, TsLabel*> FSliderValues;
+    std::vector<THidDevice*> FGiveBack;
+    std::map<String, uint64_t> FPendingSince;
+    uint64_t FLoadingSince = 0;
+    String FSkinName;
+    String FSettingsFile;
+    // Set while Closing was raised by a session-end query, so a cancelled session end can
+    // lower it again.
+    bool FClosingForSession = false;
+    bool FCreated = false;
+};
+
+extern TMainForm* MainForm;

@@ -1,0 +1,17 @@
+# cmake -DOUT=<file.cpp> -DINPUTS="Name=path;Name=path" -P embed.cmake
+# Writes the files as byte arrays AppResources::<Name>[] and <Name>Size.
+set(text "// Generated from the pictures in app/res; do not edit.\n#include \"app/app_resources.h\"\n\nnamespace AppResources {\n")
+foreach(pair ${INPUTS})
+  string(REPLACE "=" ";" parts "${pair}")
+  list(GET parts 0 name)
+  list(GET parts 1 path)
+  file(READ "${path}" hex HEX)
+  string(LENGTH "${hex}" hexlen)
+  math(EXPR size "${hexlen} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND text "extern const uint8_t ${name}[] = {${bytes}};\nextern const size_t ${name}Size = ${size};\n")
+endforeach()
+string(APPEND text "}  // namespace AppResources\n")
+file(WRITE "${OUT}.tmp" "${text}")
+file(COPY_FILE "${OUT}.tmp" "${OUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUT}.tmp")

@@ -1,0 +1,33 @@
+#include "skin/controls/sbuttons.h"
+
+void TsButton::SetImages(TCustomImageList* images)
+{
+    if (FImages == images) return;
+    if (FImages) FImages->RemoveFreeNotification(this);
+    FImages = images;
+    if (FImages) FImages->FreeNotification(this);
+    Invalidate();
+}
+
+void TsButton::SetImageIndex(int index)
+{
+    if (FImageIndex == index) return;
+    FImageIndex = index;
+    Invalidate();
+}
+
+void TsButton::GlyphRect(TRect& rect) const
+{
+    rect = TRect(0, 0, 0, 0);
+    if (!FImages || FImageIndex < 0) return;
+    const int margin = 4;
+    const int top = (FHeight - FImages->Height()) / 2;
+    rect = TRect(margin, top, margin + FImages->Width(), top + FImages->Height());
+    if (HandleAllocated() && (SendMessageW(Handle(), BM_GETSTATE, 0, 0) & BST_PUSHED)) rect.Offset(1, 1);
+}
+
+void TsButton::Notification(TComponent* component, TOperation operation)
+{
+    TButton::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == FImages) FImages = nullptr;
+}

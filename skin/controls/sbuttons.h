@@ -1,0 +1,29 @@
+// Skinned push buttons.
+#pragma once
+
+#include "vcl/imagelist.h"
+#include "vcl/stdctrls.h"
+
+// ---- TsButton: a push button with an optional image from an image list
+class TsButton : public TButton {
+public:
+    explicit TsButton(TComponent* owner) : TButton(owner) {}
+
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* images);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int index);
+    bool Reflected() const { return FReflected; }
+    void SetReflected(bool on) { FReflected = on; }
+    // Where the image lands: left of the caption, vertically centred, shifted (1, 1) while
+    // the button is held down. Empty without an image.
+    void GlyphRect(TRect& rect) const;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    TCustomImageList* FImages = nullptr;
+    int FImageIndex = -1;
+    bool FReflected = false;
+};

@@ -1,0 +1,22 @@
+// Skinned page control and tab sheets.
+#pragma once
+
+#include "vcl/comctrls.h"
+
+// ---- TsTabSheet
+class TsTabSheet : public TTabSheet {
+public:
+    explicit TsTabSheet(TComponent* owner) : TTabSheet(owner) {}
+};
+
+// ---- TsPageControl
+class TsPageControl : public TPageControl {
+public:
+    explicit TsPageControl(TComponent* owner) : TPageControl(owner) {}
+
+    TTabSheet* ActivePage() const { return TPageControl::ActivePage(); }
+    // nullptr clears the active page; otherwise the page of that sheet's index becomes
+    // active. A sheet whose tab is hidden gets its children repainted (the tab change does
+    // not do it for a hidden tab).
+    void SetActivePage(TTabSheet* page);
+};

@@ -1,0 +1,424 @@
+// The main window end to end: a real window under Xvfb over the HID layer, against the
+// simulated wheel base and shifter.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/main_form.h"
+#include "tests/common/screenshot.h"
+#include "tests/common/test_support.h"
+#include "tools/devsim/devsim.h"
+#include "vcl/inifiles.h"
+
+namespace {
+
+using testing_support::PumpFor;
+using testing_support::PumpUntil;
+
+// What a device received, decoded enough to ask about it.
+struct TPacket {
+    std::vector<uint8_t> bytes;
+    uint8_t slot() const { return bytes.size() > 2 ? bytes[2] : 0; }
+    uint8_t command() const { return bytes.size() > 3 ? bytes[3] : 0; }
+    uint8_t block() const { return bytes.size() > 4 ? bytes[4] : 0; }
+    uint8_t requestId() const { return bytes.size() > 5 ? bytes[5] : 0; }
+};
+
+std::vector<TPacket> PacketsOf(devsim::TSimDevice* dev)
+{
+    std::vector<TPacket> out;
+    for (const auto& p : dev->Firmware().Received()) out.push_back({p.bytes});
+    return out;
+}
+
+int CountPackets(devsim::TSimDevice* dev, uint8_t command, int block = -1, int requestId = -1)
+{
+    int n = 0;
+    for (const auto& p : PacketsOf(dev))
+        n += p.command() == command && (block < 0 || p.block() == block) && (requestId < 0 || p.requestId() == requestId);
+    return n;
+}
+
+uint16_t Word16At(const std::vector<uint8_t>& b, size_t offset)
+{
+    return static_cast<uint16_t>(b.at(offset) | (b.at(offset + 1) << 8));
+}
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = testing_support::MakeTempDir(L"main_window");
+        wchar_t cwd[MAX_PATH] = {};
+        GetCurrentDirectoryW(MAX_PATH, cwd);
+        oldDir = cwd;
+        // application.log lands in the current folder.
+        SetCurrentDirectoryW(dir.c_str());
+        settings = dir + L"settings.ini";
+        DeleteFileW(settings.c_str());
+        DeleteFileW((dir + L"application.log").c_str());
+        auto state = Wheel()->Firmware().State();
+        state.firmware = {1, 1, 0, 3};
+        for (int i = 0; i < ProfileCount; ++i) {
+            auto& wb = state.profiles[i].wheelBase;
+            wb.qFactor = 0.7071f;
+            wb.steeringAngle = static_cast<uint16_t>(360 + 90 * i);
+            wb.stopForce = static_cast<uint16_t>(1000 + i);
+            wb.totalForceGain = static_cast<uint16_t>(1000 * (i + 1) + 99);
+            wb.springGain = 10000;
+            state.profiles[i].userEffect.springForce = static_cast<uint16_t>(5000 + i);
+            state.profiles[i].userEffect.enableSpring = true;
+        }
+        Wheel()->Firmware().SetState(state);
+        sim.Install();
+    }
+
+    void TearDown() override
+    {
+        if (form) TObject::Free(form);
+        form = nullptr;
+        PumpFor(50);
+        sim.Uninstall();
+        SetCurrentDirectoryW(oldDir.c_str());
+    }
+
+    devsim::TSimDevice* Wheel() { return sim.WheelBase(); }
+    devsim::TSimDevice* Shifter() { return sim.Shifter(); }
+
+    void WriteSetting(const wchar_t* section, const wchar_t* key, const String& value)
+    {
+        WritePrivateProfileStringW(section, key, value.c_str(), settings.c_str());
+    }
+    String ReadSetting(const wchar_t* section, const wchar_t* key)
+    {
+        wchar_t buf[64] = {};
+        GetPrivateProfileStringW(section, key, L"", buf, 64, settings.c_str());
+        return buf;
+    }
+
+    String Panel(int index) { return form->StatusBar->Panels()->Items(index)->Text(); }
+    bool Idle() { return !form->Protocol().IsProfileLoading(); }
+
+    // Creates and shows the window; waits until the devices present have been taken in use
+    // and the start-up profile load is over.
+    void Start()
+    {
+        form = new TMainForm(nullptr, settings);
+        form->Show();
+        const bool wheel = Wheel()->Present(), shifter = Shifter()->Present();
+        ASSERT_TRUE(PumpUntil([&] {
+            return (!wheel || (Panel(TMainForm::PanelWheel) == L"Connected" && Idle() &&
+                               Panel(TMainForm::PanelFirmware) == L"1.1.0.3")) &&
+                   (!shifter || Panel(TMainForm::PanelShifter) == L"Connected");
+        }));
+        if (wheel) {
+            // The Apply that ends the load has reached the device.
+            ASSERT_TRUE(PumpUntil([&] { return CountPackets(Wheel(), CmdWrite, BlockUserEffect) >= 1; }));
+        }
+    }
+
+    String MemoText() { return form->LogMemo->Text(); }
+
+    devsim::TDeviceSimulator sim;
+    TMainForm* form = nullptr;
+    String dir, oldDir, settings;
+};
+
+TEST_F(MainWindowTest, StartWithBothDevicesLoadsTheProfileOnce)
+{
+    Start();
+    PumpFor(300);   // a second load or Apply would show up now
+
+    EXPECT_EQ(Panel(TMainForm::PanelWheel), L"Connected");
+    EXPECT_EQ(Panel(TMainForm::PanelShifter), L"Connected");
+    EXPECT_EQ(Panel(TMainForm::PanelPedal), L"Disconnected");
+    EXPECT_EQ(Panel(TMainForm::PanelFirmware), L"1.1.0.3");
+    EXPECT_EQ(CountPackets(Wheel(), CmdLoadProfile), 1);
+    // The scan's later arrival and change events leave the wheel base in use alone.
+    EXPECT_EQ(CountPackets(Wheel(), CmdRead, BlockFirmware), 1);
+    EXPECT_EQ(CountPackets(Wheel(), CmdWrite, BlockWheelBase), 1);
+    EXPECT_EQ(Wheel()->Firmware().AckCount(RqWheelBase), 1);
+    // Profile 1 is on screen: gains shown as percent (1099 / 100).
+    EXPECT_EQ(form->sMaxAngle->Position(), 360);
+    EXPECT_EQ(form->sOverall->Position(), 10);
+    EXPECT_EQ(form->userSpringForce->Position(), 5000);
+    EXPECT_TRUE(form->GroupUserSpring->Checked());
+    EXPECT_NE(MemoText().find(L"Wheel found and connected."), String::npos);
+    EXPECT_NE(MemoText().find(L"Shifter found and connected."), String::npos);
+
+    // One picture of each page, with the simulator connected.
+    const wchar_t* names[] = {L"base", L"hardware", L"shifter", L"pedal", L"debug"};
+    for (int i = 0; i < form->PageControl->PageCount(); ++i) {
+        form->PageControl->SetActivePage(form->PageControl->Pages(i));
+        PumpUntil([&] { return Idle(); });
+        PumpFor(300);
+        testing_support::SaveScreenshot(form->Handle(), String(L"main-window-") + names[i]);
+    }
+}
+
+struct TStartCase {
+    const wchar_t* stored;   // "Profiles"/"ActiveProfile" before start; nullptr: none
+    bool plugLater;
+    int index;               // selected profile
+};
+
+class StoredProfileTest : public MainWindowTest, public testing::WithParamInterface<TStartCase> {};
+
+TEST_P(StoredProfileTest, IsLoadedWhenTheWheelBaseIsFound)
+{
+    const TStartCase& c = GetParam();
+    if (c.stored) WriteSetting(L"Profiles", L"ActiveProfile", c.stored);
+    if (c.plugLater) {
+        sim.Unplug(Wheel(), false);
+        sim.Unplug(Shifter(), false);
+        Start();
+        PumpFor(200);
+        EXPECT_EQ(Panel(TMainForm::PanelWheel), L"Disconnected");
+        EXPECT_EQ(Panel(TMainForm::PanelShifter), L"Disconnected");
+        EXPECT_EQ(CountPackets(Wheel(), CmdLoadProfile), 0);
+        sim.Plug(Shifter());
+        sim.Plug(Wheel());
+        ASSERT_TRUE(PumpUntil([&] {
+            return Panel(TMainForm::PanelWheel) == L"Connected" && Panel(TMainForm::PanelShifter) == L"Connected" &&
+                   CountPackets(Wheel(), CmdWrite, BlockUserEffect) >= 1;
+        }));
+    } else {
+        Start();
+    }
+    const auto loads = PacketsOf(Wheel());
+    auto load = std::find_if(loads.begin(), loads.end(), [](const TPacket& p) { return p.command() == CmdLoadProfile; });
+    ASSERT_NE(load, loads.end());
+    EXPECT_EQ(load->slot(), ProfileSlotOf(c.index));
+    EXPECT_EQ(CountPackets(Wheel(), CmdLoadProfile), 1);
+    EXPECT_EQ(form->cProfiles->ItemIndex(), c.index);
+    EXPECT_EQ(form->sMaxAngle->Position(), 360 + 90 * c.index);
+    EXPECT_EQ(ReadSetting(L"Profiles", L"ActiveProfile"), IntToStr(c.index));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StoredProfileTest,
+                         testing::Values(TStartCase{nullptr, false, 0}, TStartCase{L"3", false, 3},
+                                         TStartCase{L"3", true, 3},
+                                         // Not a profile: Profile 1 rather than a slot beyond them.
+                                         TStartCase{L"7", false, 0}, TStartCase{L"-1", false, 0}));
+
+TEST_F(MainWindowTest, ApplyWritesTheShownValues)
+{
+    Start();
+    Wheel()->Firmware().ClearReceived();
+    form->sMaxAngle->SetPosition(1080);
+    form->sOverall->SetPosition(55);
+    form->sFrictionFilter->SetPosition(1234);
+    form->edtQFactor->SetValue(0.5);
+    form->GroupUserDamper->SetChecked(false);
+    form->userEffectGain->SetPosition(777);
+    form->btnApply->Click();
+    ASSERT_TRUE(PumpUntil([&] { return PacketsOf(Wheel()).size() >= 2; }));
+
+    const auto packets = PacketsOf(Wheel());
+    ASSERT_EQ(packets.size(), 2u);
+    const auto& wb = packets[0].bytes;
+    ASSERT_EQ(wb.size(), 56u);
+    const std::vector<uint8_t> header{0x14, 56, 6, CmdWrite, BlockWheelBase, 0, 0, 47};
+    EXPECT_TRUE(std::equal(header.begin(), header.end(), wb.begin()));
+    const uint8_t half[4] = {0x00, 0x00, 0x00, 0x3F};   // 0.5f
+    EXPECT_TRUE(std::equal(half, half + 4, wb.begin() + 8));
+    EXPECT_EQ(Word16At(wb, 8 + 8), 1080);
+    EXPECT_EQ(Word16At(wb, 8 + 20), 1234);
+    EXPECT_EQ(Word16At(wb, 8 + 22), 5500);
+    EXPECT_EQ(wb[55], 0x00 ^ CheckXor);
+    const auto& ue = packets[1].bytes;
+    ASSERT_EQ(ue.size(), 37u);
+    EXPECT_EQ(ue[4], BlockUserEffect);
+    EXPECT_EQ(Word16At(ue, 8 + 18), 777);
+    EXPECT_EQ(ue[8 + 24], 0);   // damper off
+    EXPECT_EQ(ue[8 + 27], 1);   // spring on
+
+    const auto state = Wheel()->Firmware().State();
+    EXPECT_EQ(state.current.wheelBase.totalForceGain, 5500);
+    EXPECT_FLOAT_EQ(state.current.wheelBase.qFactor, 0.5f);
+    EXPECT_FALSE(state.current.userEffect.enableDamper);
+}
+
+TEST_F(MainWindowTest, ApplyWithAQFactorThatIsNoNumberSendsNothing)
+{
+    Start();
+    Wheel()->Firmware().ClearReceived();
+    form->edtQFactor->SetText(L"abc");
+    EXPECT_THROW(form->btnApplyClick(form->btnApply), EConvertError);
+    EXPECT_THROW(form->btnSaveProfileClick(form->btnSaveProfile), EConvertError);
+    PumpFor(100);
+    EXPECT_TRUE(PacketsOf(Wheel()).empty());
+}
+
+TEST_F(MainWindowTest, SavedProfileComesBackOnLoad)
+{
+    Start();
+    // Profile 3 in use on the device, then changed and saved.
+    form->cProfiles->SetItemIndex(2);
+    form->btnLoadProfile->Click();
+    ASSERT_TRUE(PumpUntil([&] { return Idle() && form->sMaxAngle->Position() == 540; }));
+    form->sMaxAngle->SetPosition(720);
+    form->sOverall->SetPosition(44);
+    form->userSpringForce->SetPosition(4321);
+    Wheel()->Firmware().ClearReceived();
+    form->btnSaveProfile->Click();
+    ASSERT_TRUE(PumpUntil([&] { return CountPackets(Wheel(), CmdSaveProfile) == 1; }));
+    const auto saved = PacketsOf(Wheel());
+    ASSERT_EQ(saved.size(), 3u);
+    EXPECT_EQ(saved[0].block(), BlockWheelBase);
+    EXPECT_EQ(saved[1].block(), BlockUserEffect);
+    EXPECT_EQ(saved[2].command(), CmdSaveProfile);
+    EXPECT_EQ(saved[2].slot(), 8);
+    EXPECT_EQ(ReadSetting(L"Profiles", L"ActiveProfile"), L"2");
+    EXPECT_EQ(Wheel()->Firmware().State().profiles[2].wheelBase.steeringAngle, 720);
+
+    // Other values on screen, then the slot is loaded back.
+    form->sMaxAngle->SetPosition(180);
+    form->sOverall->SetPosition(1);
+    form->userSpringForce->SetPosition(1);
+    form->btnLoadProfile->Click();
+    ASSERT_TRUE(PumpUntil([&] { return Idle() && form->sMaxAngle->Position() == 720; }));
+    EXPECT_EQ(form->sOverall->Position(), 44);
+    EXPECT_EQ(form->userSpringForce->Position(), 4321);
+}
+
+TEST_F(MainWindowTest, HardwareTabReadsAndSaveRestarts)
+{
+    struct TCase {
+        uint16_t pwmFreq;
+        int index;
+    };
+    for (const TCase c : {TCase{500, 7}, TCase{12345, 0}, TCase{8400, 1}}) {
+        auto state = Wheel()->Firmware().State();
+        state.motor.pwmFreq = c.pwmFreq;
+        state.motor.PPR = 4096;
+        state.joystick.xMin = -32768;
+        Wheel()->Firmware().SetState(state);
+        if (!form) Start();
+        form->PageControl->SetActivePage(form->TabBase);
+        form->PageControl->SetActivePage(form->TabHardware);
+        ASSERT_TRUE(PumpUntil([&] { return form->pwmFreq->ItemIndex() == c.index && form->PPR->Value() == 4096; }))
+            << c.pwmFreq;
+        EXPECT_EQ(form->xAxisMin->Value(), -32768);
+    }
+    Wheel()->Firmware().ClearReceived();
+    form->btnHardwareSave->Click();
+    ASSERT_TRUE(PumpUntil([&] { return PacketsOf(Wheel()).size() >= 4; }));
+    const auto p = PacketsOf(Wheel());
+    ASSERT_EQ(p.size(), 4u);
+    EXPECT_EQ(p[0].command(), CmdWrite);
+    EXPECT_EQ(p[0].block(), BlockJoystick);
+    EXPECT_EQ(p[1].command(), CmdWrite);
+    EXPECT_EQ(p[1].block(), BlockMotor);
+    EXPECT_EQ(p[2].command(), CmdSaveProfile);
+    EXPECT_EQ(p[2].slot(), SlotHardware);
+    EXPECT_EQ(p[3].command(), CmdRestart);
+    EXPECT_EQ(Wheel()->Firmware().State().restartCount, 1);
+}
+
+TEST_F(MainWindowTest, UnplugAndReplugTheWheelBase)
+{
+    Start();
+    sim.Unplug(Wheel());
+    ASSERT_TRUE(PumpUntil([&] { return Panel(TMainForm::PanelWheel) == L"Disconnected"; }));
+    EXPECT_EQ(form->CurrentWheelBase, nullptr);
+    EXPECT_NE(MemoText().find(L"Removal of "), String::npos);
+    // Given back to the controller: no unplugged device stays checked out.
+    ASSERT_TRUE(PumpUntil([&] { return form->HIDCtl->NumUnpluggedDevices() == 0; }));
+
+    Wheel()->Firmware().ClearReceived();
+    sim.Plug(Wheel());
+    ASSERT_TRUE(PumpUntil([&] { return Panel(TMainForm::PanelWheel) == L"Connected"; }));
+    ASSERT_TRUE(PumpUntil([&] { return CountPackets(Wheel(), CmdRead, BlockMotor) >= 1; }));
+    // A re-plug re-reads what the device holds; only the start loads the stored profile.
+    EXPECT_EQ(CountPackets(Wheel(), CmdLoadProfile), 0);
+    EXPECT_EQ(CountPackets(Wheel(), CmdRead, BlockFirmware), 1);
+    EXPECT_EQ(CountPackets(Wheel(), CmdRead, BlockWheelBase), 1);
+    EXPECT_EQ(CountPackets(Wheel(), CmdRead, BlockJoystick), 1);
+    EXPECT_EQ(Panel(TMainForm::PanelShifter), L"Connected");
+}
+
+TEST_F(MainWindowTest, SuspendDropsTheWheelBaseAndResumeTakesItBack)
+{
+    Start();
+    SendMessageW(form->Handle(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    EXPECT_EQ(form->CurrentWheelBase, nullptr);
+    EXPECT_NE(form->CurrentShifter, nullptr);
+    EXPECT_FALSE(form->DevMon->Enabled());
+    EXPECT_EQ(Panel(TMainForm::PanelWheel), L"Disconnected");
+    EXPECT_NE(MemoText().find(L"Windows is going to hibernate"), String::npos);
+
+    Wheel()->Firmware().ClearReceived();
+    SendMessageW(form->Handle(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+    EXPECT_NE(form->CurrentWheelBase, nullptr);
+    EXPECT_TRUE(form->DevMon->Enabled());
+    EXPECT_EQ(Panel(TMainForm::PanelWheel), L"Connected");
+    EXPECT_NE(MemoText().find(L"Windows has resumed from hibernate mode"), String::npos);
+    ASSERT_TRUE(PumpUntil([&] { return Panel(TMainForm::PanelFirmware) == L"1.1.0.3" && Idle(); }));
+    EXPECT_EQ(CountPackets(Wheel(), CmdRead, BlockFirmware), 1);
+
+    SendMessageW(form->Handle(), WM_POWERBROADCAST, 10, 0);
+    EXPECT_NE(MemoText().find(L"### !!! This event is not handled! !!! ### ID: 10"), String::npos);
+}
+
+TEST_F(MainWindowTest, CancelledSessionEndLeavesTheWindowWorking)
+{
+    Start();
+    EXPECT_EQ(SendMessageW(form->Handle(), WM_QUERYENDSESSION, 0, 0), 1);
+    EXPECT_TRUE(form->Closing());
+    SendMessageW(form->Handle(), WM_ENDSESSION, FALSE, 0);
+    EXPECT_FALSE(form->Closing());
+    EXPECT_FALSE(Application->Terminated());
+
+    // Replies are taken in again.
+    auto state = Wheel()->Firmware().State();
+    state.motor.PPR = 777;
+    Wheel()->Firmware().SetState(state);
+    form->RequestMotorConfig();
+    ASSERT_TRUE(PumpUntil([&] { return form->PPR->Value() == 777; }));
+}
+
+TEST_F(MainWindowTest, UnansweredProfileLoadStopsBlockingReads)
+{
+    Start();
+    // Every write fails: the load starts but no block can ever come back.
+    Wheel()->FailWrites(-1);
+    form->btnLoadProfile->Click();
+    Wheel()->FailWrites(0);
+    ASSERT_FALSE(Idle());
+    Wheel()->Firmware().ClearReceived();
+    form->TabBaseShow(form->TabBase);
+    EXPECT_EQ(CountPackets(Wheel(), CmdRead, BlockWheelBase), 0);
+
+    const uint64_t now = GetTickCount64();
+    form->ExpireStaleRequests(now);
+    EXPECT_FALSE(Idle());
+    form->ExpireStaleRequests(now + TMainForm::PendingTimeoutMs);
+    EXPECT_TRUE(Idle());
+    EXPECT_NE(MemoText().find(L"Profile load timed out"), String::npos);
+    form->TabBaseShow(form->TabBase);
+    EXPECT_EQ(CountPackets(Wheel(), CmdRead, BlockWheelBase), 1);
+}
+
+TEST_F(MainWindowTest, ThemeMenuStoresTheChoice)
+{
+    WriteSetting(L"Themes", L"Active", L"2");
+    Start();
+    // 2 is no theme: nothing chosen at show time.
+    EXPECT_FALSE(form->D1->Checked());
+    EXPECT_FALSE(form->L1->Checked());
+    EXPECT_TRUE(form->SkinName().empty());
+    form->L1->Click();
+    EXPECT_TRUE(form->L1->Checked());
+    EXPECT_FALSE(form->D1->Checked());
+    EXPECT_EQ(form->SkinName(), L"Light");
+    EXPECT_EQ(ReadSetting(L"Themes", L"Active"), L"1");
+    form->D1->Click();
+    EXPECT_EQ(ReadSetting(L"Themes", L"Active"), L"0");
+    EXPECT_EQ(form->SkinName(), L"Dark");
+}
+
+}  // namespace
