@@ -114,6 +114,20 @@ TEST_F(DeviceTest, ReadThreadFollowsTheDataHandlerAndEndsWithoutAPendingRead)
     EXPECT_EQ(sim.OpenHandles(), 0);
 }
 
+TEST_F(DeviceTest, ThreadEndsOnlyAfterItsCancelledReadHasCompleted)
+{
+    // The read writes into the thread's buffer until it completes, so the thread (and its
+    // buffer) must outlive the completion, even when the cancel completes late.
+    sim.SetCancelDelay(60);
+    MakeController();
+    THidDevice* wheel = Take(ProductIdWheelBase);
+    ASSERT_NE(wheel, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return sim.PendingReads() == 1; }, 2000));
+    ctl->CheckIn(wheel);
+    EXPECT_EQ(sim.PendingReads(), 0);
+    EXPECT_EQ(sim.CompletionsQueued(), 0);   // the thread ran its completion before it ended
+}
+
 TEST_F(DeviceTest, TimingSettersKeepTheirRanges)
 {
     MakeController();

@@ -27,6 +27,7 @@ const GUID kHidGuid = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11
 const GUID kHidClassGuid = {0x745A17A0, 0x74D3, 0x11D0, {0xB6, 0xFE, 0x00, 0xA0, 0xC9, 0x0F, 0x57, 0xDA}};
 
 TDeviceSimulator* gActive = nullptr;
+std::atomic<int> gCompletionsQueued{0};   // completion routines queued and not yet run
 
 // A completion routine to run on the reading thread.
 struct TApcCall {
@@ -41,6 +42,7 @@ void CALLBACK RunCompletion(ULONG_PTR param)
     auto* call = reinterpret_cast<TApcCall*>(param);
     if (call->routine) call->routine(call->error, call->bytes, call->ovl);
     delete call;
+    --gCompletionsQueued;
 }
 
 struct TPendingRead {
@@ -117,10 +119,14 @@ struct TDeviceSimulator::TImpl {
         read.ovl->Internal = static_cast<ULONG_PTR>(status);
         read.ovl->InternalHigh = bytes;
         auto* call = new TApcCall{read.routine, ErrorOf(status), bytes, read.ovl};
-        if (!QueueUserAPC(RunCompletion, read.thread, reinterpret_cast<ULONG_PTR>(call))) delete call;
+        ++gCompletionsQueued;
+        if (!QueueUserAPC(RunCompletion, read.thread, reinterpret_cast<ULONG_PTR>(call))) {
+            delete call;
+            --gCompletionsQueued;
+        }
     }
 
-    static void Release(TOpenFile& f)
+    void Release(TOpenFile& f)
     {
         AbortReads(f, kStatusCancelled);
         if (f.readerThread) CloseHandle(f.readerThread);
@@ -138,14 +144,34 @@ struct TDeviceSimulator::TImpl {
         }
     }
 
-    static void AbortReads(TOpenFile& f, NTSTATUS status)
+    // Cancelled reads complete at once, or, with a cancel delay, later from the device thread
+    // (as drivers may finish a cancelled request well after the cancel call returned).
+    void AbortReads(TOpenFile& f, NTSTATUS status)
     {
         while (!f.reads.empty()) {
             TPendingRead read = f.reads.front();
             f.reads.pop_front();
+            if (status == kStatusCancelled && cancelDelayMs > 0) {
+                HANDLE dup = nullptr;
+                DuplicateHandle(GetCurrentProcess(), read.thread, GetCurrentProcess(), &dup, 0, FALSE,
+                                DUPLICATE_SAME_ACCESS);
+                read.thread = dup;
+                LARGE_INTEGER now, freq;
+                QueryPerformanceCounter(&now);
+                QueryPerformanceFrequency(&freq);
+                cancelling.push_back({read, now.QuadPart + freq.QuadPart * cancelDelayMs / 1000});
+                continue;
+            }
             Complete(read, status, nullptr);
         }
     }
+
+    struct TCancelling {
+        TPendingRead read;
+        LONGLONG due;
+    };
+    std::deque<TCancelling> cancelling;
+    DWORD cancelDelayMs = 0;
 
     // A report from the device reaches every handle open for reading.
     void Deliver(TSimDevice* dev, const TReport& report)
@@ -301,7 +327,7 @@ struct TSimSeams {
         std::lock_guard<std::mutex> g(Impl().lock);
         TOpenFile* f = Impl().Find(h);
         if (!f) return SetLastError(ERROR_INVALID_HANDLE), FALSE;
-        TDeviceSimulator::TImpl::AbortReads(*f, kStatusCancelled);
+        Impl().AbortReads(*f, kStatusCancelled);
         return TRUE;
     }
 
@@ -310,7 +336,7 @@ struct TSimSeams {
         std::lock_guard<std::mutex> g(Impl().lock);
         auto it = Impl().files.find(h);
         if (it == Impl().files.end()) return SetLastError(ERROR_INVALID_HANDLE), FALSE;
-        TDeviceSimulator::TImpl::Release(it->second);   // closing ends pending reads
+        Impl().Release(it->second);   // closing ends pending reads
         Impl().files.erase(it);
         CloseHandle(h);
         return TRUE;
@@ -702,10 +728,12 @@ TDeviceSimulator::~TDeviceSimulator()
     Uninstall();
     std::lock_guard<std::mutex> g(FImpl->lock);
     for (auto& [h, f] : FImpl->files) {
-        TImpl::Release(f);
+        FImpl->Release(f);
         CloseHandle(h);
     }
     FImpl->files.clear();
+    for (auto& c : FImpl->cancelling) CloseHandle(c.read.thread);
+    FImpl->cancelling.clear();
     for (auto* s : FImpl->sets) delete s;
     for (auto* p : FImpl->preparsed) delete p;
 }
@@ -763,7 +791,7 @@ void TDeviceSimulator::Unplug(TSimDevice* dev, bool notify)
             if (f.dev != dev) continue;
             f.dead = true;
             f.input.clear();
-            TImpl::AbortReads(f, kStatusNotConnected);
+            FImpl->AbortReads(f, kStatusNotConnected);
         }
     }
     if (notify) NotifyDeviceChange();
@@ -780,10 +808,21 @@ int TDeviceSimulator::OpenHandles() const
     return static_cast<int>(FImpl->files.size());
 }
 
+void TDeviceSimulator::SetCancelDelay(DWORD ms)
+{
+    std::lock_guard<std::mutex> g(FImpl->lock);
+    FImpl->cancelDelayMs = ms;
+}
+
+int TDeviceSimulator::CompletionsQueued() const
+{
+    return gCompletionsQueued;
+}
+
 int TDeviceSimulator::PendingReads() const
 {
     std::lock_guard<std::mutex> g(FImpl->lock);
-    int n = 0;
+    int n = static_cast<int>(FImpl->cancelling.size());
     for (const auto& [h, f] : FImpl->files) n += static_cast<int>(f.reads.size());
     return n;
 }
@@ -849,6 +888,15 @@ void TDeviceSimulator::StreamLoop()
                 FImpl->deferred.pop_front();
             }
             if (d.dev->Present()) FImpl->Deliver(d.dev, d.report);
+        }
+        {
+            std::lock_guard<std::mutex> g(FImpl->lock);
+            while (!FImpl->cancelling.empty() && FImpl->cancelling.front().due <= now.QuadPart) {
+                TPendingRead read = FImpl->cancelling.front().read;
+                FImpl->cancelling.pop_front();
+                TImpl::Complete(read, kStatusCancelled, nullptr);
+                CloseHandle(read.thread);
+            }
         }
         double seconds = static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart);
         if (rate != FTelemetryRate || shifterRate != FShifterRate) {   // new rates start a new schedule

@@ -110,9 +110,14 @@ public:
     void StopStreams();
     uint32_t TelemetrySent() const { return FTelemetrySent; }
 
-    // Counters for tests: handles of the simulated devices open now, and reads pending.
+    // Cancelled reads complete only ms milliseconds after the cancel (0: at once).
+    void SetCancelDelay(DWORD ms);
+
+    // Counters for tests: handles of the simulated devices open now, reads pending, and
+    // completion routines queued to a thread that has not run them yet.
     int OpenHandles() const;
     int PendingReads() const;
+    int CompletionsQueued() const;
 
     // Internal: a report from a device (replies wait for the device thread, streams go at
     // once), and the transport used by the seam functions.
