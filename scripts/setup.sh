@@ -8,6 +8,7 @@ need_pkgs=(
   wine wine64 fonts-wine fonts-liberation xvfb xauth x11-apps x11-utils imagemagick
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libpng-dev zlib1g-dev dpkg-dev pkg-config
+  python3 nodejs npm
 )
 
 missing=()

@@ -220,6 +220,11 @@ struct TMachine {
                     }
                     continue;
                 }
+                if (PathLevel() && c != u'(') {
+                    // A path names members: "null" or "true" there is a member's name.
+                    s.state = tsIdentifier;
+                    continue;
+                }
                 if (c == u'n' || c == u'N') {
                     s.state = tsNull;
                     tok.st_pos = 0;

@@ -446,9 +446,8 @@ public:
                 ok = false;
             }
         }
-        // An absent member is a fault only when its rule requires it.
         for (auto& [name, mr] : MappingEntries(rule)) {
-            if (!t->Exists(name) && mr && mr->AsObject() && Flag(mr, u"required")) {
+            if (!t->Exists(name)) {
                 Report(veFieldNotFound, path + u"." + name);
                 ok = false;
             }

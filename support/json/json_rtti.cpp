@@ -60,6 +60,8 @@ IJsonObject TJsonRttiContext::ToJson(const TJsonTypedValue& value, const IJsonOb
 {
     const TTypeInfo* t = value.Type;
     if (!t || !value.Data) return nullptr;
+    // Without an index, instances that refer to each other would be followed for ever.
+    if (!index || !index->AsObject()) return ToJson(value, TJsonObject::Create(stObject));
     auto w = SerialToJson.find(t);
     if (w != SerialToJson.end()) return w->second(*this, value, index);
     const auto* bytes = static_cast<const uint8_t*>(value.Data);
@@ -169,6 +171,17 @@ bool TJsonRttiContext::ReadFields(std::span<const TFieldInfo> fields, const IJso
 bool TJsonRttiContext::FromJson(const TTypeInfo* t, const IJsonObject& obj, void* Value)
 {
     if (!t || !Value) return false;
+    // A document that contains itself cannot fill a finite value.
+    if (obj && (obj->AsObject() || obj->AsArray())) {
+        if (obj->GetProcessing()) return false;
+        TProcessingGuard guard(obj.get());
+        return FromJsonOf(t, obj, Value);
+    }
+    return FromJsonOf(t, obj, Value);
+}
+
+bool TJsonRttiContext::FromJsonOf(const TTypeInfo* t, const IJsonObject& obj, void* Value)
+{
     auto r = SerialFromJson.find(t);
     if (r != SerialFromJson.end()) {
         if (IsPlainData(t->Kind)) std::memset(Value, 0, t->Size);

@@ -58,6 +58,7 @@ public:
     std::unordered_map<const TTypeInfo*, TSerialToJson> SerialToJson;
 
 private:
+    bool FromJsonOf(const TTypeInfo* t, const IJsonObject& obj, void* Value);
     bool ReadOrdinal(const TTypeInfo* t, const IJsonObject& obj, void* value);
     bool ReadFields(std::span<const TFieldInfo> fields, const IJsonObject& obj, uint8_t* base, bool skipMissingType);
     IJsonObject WriteFields(std::span<const TFieldInfo> fields, const uint8_t* base, const IJsonObject& index);

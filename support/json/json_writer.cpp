@@ -200,34 +200,28 @@ int32_t WriteEscaped(TJsonWriter& w, const JsonString& s, bool escape)
         char16_t c = p[i];
         char16_t esc[6];
         int32_t len = 0;
-        if (escape) {
-            switch (c) {
-            case 0x08: esc[0] = u'\\', esc[1] = u'b', len = 2; break;
-            case 0x09: esc[0] = u'\\', esc[1] = u't', len = 2; break;
-            case 0x0A: esc[0] = u'\\', esc[1] = u'n', len = 2; break;
-            case 0x0C: esc[0] = u'\\', esc[1] = u'f', len = 2; break;
-            case 0x0D: esc[0] = u'\\', esc[1] = u'r', len = 2; break;
-            case u'"':
-            case u'\\':
-            case u'/': esc[0] = u'\\', esc[1] = c, len = 2; break;
-            default:
-                if (c < 0x20 || c >= 0x80) {
-                    esc[0] = u'\\';
-                    esc[1] = u'u';
-                    esc[2] = kHex[(c >> 12) & 0xF];
-                    esc[3] = kHex[(c >> 8) & 0xF];
-                    esc[4] = kHex[(c >> 4) & 0xF];
-                    esc[5] = kHex[c & 0xF];
-                    len = 6;
-                }
-            }
-        } else {
-            if (c == 0) {
-                const char16_t z[] = u"\\u0000";
-                std::memcpy(esc, z, 12);
+        switch (c) {
+        case 0x08: esc[0] = u'\\', esc[1] = u'b', len = 2; break;
+        case 0x09: esc[0] = u'\\', esc[1] = u't', len = 2; break;
+        case 0x0A: esc[0] = u'\\', esc[1] = u'n', len = 2; break;
+        case 0x0C: esc[0] = u'\\', esc[1] = u'f', len = 2; break;
+        case 0x0D: esc[0] = u'\\', esc[1] = u'r', len = 2; break;
+        case u'"':
+        case u'\\': esc[0] = u'\\', esc[1] = c, len = 2; break;
+        case u'/':
+            if (escape) esc[0] = u'\\', esc[1] = c, len = 2;
+            break;
+        default:
+            // Control characters are escaped in both modes: raw, they make the text no JSON.
+            // Without escaping, everything from 0x80 up stays as it is.
+            if (c < 0x20 || (escape && c >= 0x80)) {
+                esc[0] = u'\\';
+                esc[1] = u'u';
+                esc[2] = kHex[(c >> 12) & 0xF];
+                esc[3] = kHex[(c >> 8) & 0xF];
+                esc[4] = kHex[(c >> 4) & 0xF];
+                esc[5] = kHex[c & 0xF];
                 len = 6;
-            } else if (c == u'"' || c == u'\\') {
-                esc[0] = u'\\', esc[1] = c, len = 2;
             }
         }
         if (len) {

@@ -65,9 +65,9 @@ TEST(JsonWriter, EscapingOnAndOff)
         const char* plain;
     };
     const Row rows[] = {
-        {u"\u00e9/\u0007", "\"\\u00e9\\/\\u0007\"", "\"\u00e9/\u0007\""},
+        {u"\u00e9/\u0007", "\"\\u00e9\\/\\u0007\"", "\"\u00e9/\\u0007\""},
         {u"\U0001F600", "\"\\ud83d\\ude00\"", "\"\U0001F600\""},
-        {u"q\"b\\\b\t\n\f\r\x7f", "\"q\\\"b\\\\\\b\\t\\n\\f\\r\x7f\"", "\"q\\\"b\\\\\b\t\n\f\r\x7f\""},
+        {u"q\"b\\\b\t\n\f\r\x7f", "\"q\\\"b\\\\\\b\\t\\n\\f\\r\x7f\"", "\"q\\\"b\\\\\\b\\t\\n\\f\\r\x7f\""},
         {JsonString(1, u'\0') + u"\u0100", "\"\\u0000\\u0100\"", "\"\\u0000\u0100\""},
     };
     for (const Row& r : rows) {
