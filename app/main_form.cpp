@@ -53,7 +53,7 @@ TMainForm::TMainForm(TComponent* owner, const String& settingsFile) : TForm(owne
     SetName(L"MainForm");
     SetCaption(WindowCaption);
     SetPosition(poScreenCenter);
-    SetClientSize(1040, 780);
+    SetClientSize(1040, 740);
 
     HIDCtl = new THidDeviceController(this);
     HIDCtl->BeginLoading();
@@ -142,31 +142,19 @@ void TMainForm::BuildMenu()
 
 void TMainForm::BuildWindow()
 {
-    // Information panel across the top: background picture, product title and maker line.
-    InfoText = new TsPanel(this);
-    InfoText->SetParent(this);
-    InfoText->SetAlign(alTop);
-    InfoText->SetHeight(64);
-    InfoText->SetBevelOuter(bvNone);
-    InfoText->SetShowCaption(false);
-    InfoBackground = new TsImage(InfoText);
-    InfoBackground->SetParent(InfoText);
-    InfoBackground->SetAlign(alClient);
-    InfoBackground->SetStretch(true);
-    InfoBackground->SetCursor(crHandPoint);
-    InfoBackground->OnClick = Bind<&TMainForm::donateMeClick>(this);
-    InfoTitle = new TsLabel(InfoText);
-    InfoTitle->SetParent(InfoText);
-    InfoTitle->SetTransparent(true);
-    InfoTitle->Font()->SetSize(16);
-    InfoTitle->Font()->SetStyle({fsBold});
-    InfoTitle->SetCaption(AppTitle);
-    InfoTitle->SetBounds(16, 8, 500, 30);
-    InfoMaker = new TsLabel(InfoText);
-    InfoMaker->SetParent(InfoText);
-    InfoMaker->SetTransparent(true);
-    InfoMaker->SetCaption(L"Direct-drive wheel base and gear shifter settings");
-    InfoMaker->SetBounds(18, 40, 500, 16);
+    // Information panel across the top: product title and maker over the theme's picture.
+    InfoPanel = new TsPanel(this);
+    InfoPanel->SetParent(this);
+    InfoPanel->SetAlign(alTop);
+    InfoPanel->SetHeight(40);
+    InfoPanel->SetBevelOuter(bvNone);
+    InfoPanel->SetShowCaption(false);
+    InfoText = new TAAScrollText(this);
+    InfoText->SetParent(InfoPanel);
+    SetupInfoText(InfoText);
+    InfoText->SetAlign(alClient);
+    InfoText->SetCursor(crHandPoint);
+    InfoText->OnClick = Bind<&TMainForm::donateMeClick>(this);
 
     // Bottom-aligned controls stack upwards in creation order: the status bar goes last.
     LogMemo = new TsMemo(this);
@@ -334,7 +322,8 @@ TsDecimalSpinEdit* TMainForm::AddSpinEdit(TWinControl* parent, const String& cap
 
 void TMainForm::FormCreate(TObject*)
 {
-    // 1. The information panel has nothing to start until the scrolling text lands.
+    // 1.
+    InfoText->SetActive(true);
     // 2.
     if (Application) Application->SetTitle(AppTitle);
     // 3. The two lists live in the protocol.
@@ -731,17 +720,8 @@ void TMainForm::LoadBackground(const String& fileName)
     String path = fileName;
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && Application)
         path = ExtractFilePath(Application->ExeName()) + fileName;
-    try {
-        auto png = std::make_unique<TPNGGraphic>();
-        TMemoryStream stream;
-        stream.LoadFromFile(path);
-        stream.SetPosition(0);
-        png->LoadFromStream(stream);
-        InfoBackground->Picture()->AdoptGraphic(std::move(png));
-    } catch (...) {
-        InfoBackground->Picture()->SetGraphic(nullptr);
-        SetSysLog(L"Background picture " + fileName + L" cannot be shown: " + CurrentExceptionMessage());
-    }
+    const String error = LoadInfoTextBackground(InfoText, path);
+    if (!error.empty()) SetSysLog(L"Background picture " + fileName + L" cannot be shown: " + error);
 }
 
 void TMainForm::ApplyTheme(int theme, bool store)
@@ -759,9 +739,6 @@ void TMainForm::ApplyTheme(int theme, bool store)
         }
     }
     LoadBackground(dark ? L"themes\\bg_dark.png" : L"themes\\bg_light.png");
-    const TColor text = dark ? TColor(0xF0F0F0) : TColor(0x302820);
-    InfoTitle->Font()->SetColor(text);
-    InfoMaker->Font()->SetColor(text);
 }
 
 void TMainForm::D1Click(TObject*) { ApplyTheme(0, true); }

@@ -31,6 +31,7 @@
 #include "skin/controls/sspinedit.h"
 #include "skin/controls/sstatusbar.h"
 #include "skin/controls/strackbar.h"
+#include "support/aatext/aa_scrolltext.h"
 #include "support/config/soup_config.h"
 #include "support/timers/thread_timer.h"
 #include "vcl/forms.h"
@@ -74,11 +75,9 @@ public:
     TMenuItem* H2 = nullptr;   // "Hel&p"
     TMenuItem* N1 = nullptr;   // "&About"
 
-    // Information panel: the scrolling text's place until that control lands.
-    TsPanel* InfoText = nullptr;
-    TsImage* InfoBackground = nullptr;
-    TsLabel* InfoTitle = nullptr;
-    TsLabel* InfoMaker = nullptr;
+    // Information panel: product title and maker scrolling over the theme's picture.
+    TsPanel* InfoPanel = nullptr;
+    TAAScrollText* InfoText = nullptr;
 
     TsPageControl* PageControl = nullptr;
     TsTabSheet* TabBase = nullptr;

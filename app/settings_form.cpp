@@ -90,7 +90,7 @@ void TFormSettings::FormCreate(TObject*)
 
 void TFormSettings::CenterOnMainWindow()
 {
-    if (!MainForm || MainForm == this || !MainForm->HandleAllocated()) return;
+    if (!MainForm || !MainForm->HandleAllocated()) return;
     RECT r;
     if (!GetWindowRect(MainForm->Handle(), &r)) return;
     SetBounds(r.left + (r.right - r.left - Width()) / 2, r.top + (r.bottom - r.top - Height()) / 2, Width(), Height());

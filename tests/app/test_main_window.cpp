@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "skin/graphics/pnggraphic.h"
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
 #include "tools/devsim/devsim.h"
@@ -51,6 +52,8 @@ class MainWindowTest : public testing::Test {
 protected:
     void SetUp() override
     {
+        static const bool pngRegistered = (RegisterPngGraphic(), true);
+        (void)pngRegistered;
         dir = testing_support::MakeTempDir(L"main_window");
         wchar_t cwd[MAX_PATH] = {};
         GetCurrentDirectoryW(MAX_PATH, cwd);
@@ -155,7 +158,9 @@ TEST_F(MainWindowTest, StartWithBothDevicesLoadsTheProfileOnce)
         form->PageControl->SetActivePage(form->PageControl->Pages(i));
         PumpUntil([&] { return Idle(); });
         PumpFor(300);
-        testing_support::SaveScreenshot(form->Handle(), String(L"main-window-") + names[i]);
+        RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        PumpFor(100);
+        testing_support::SaveScreenshot(form->Handle(), String(L"main-window-") + names[i], true);
     }
 }
 
@@ -406,6 +411,12 @@ TEST_F(MainWindowTest, UnansweredProfileLoadStopsBlockingReads)
 TEST_F(MainWindowTest, ThemeMenuStoresTheChoice)
 {
     WriteSetting(L"Themes", L"Active", L"2");
+    // A damaged picture: reported, and the window goes on.
+    CreateDirectoryW((dir + L"themes").c_str(), nullptr);
+    FILE* f = _wfopen((dir + L"themes\\bg_light.png").c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("\x89PNG not really", f);
+    std::fclose(f);
     Start();
     // 2 is no theme: nothing chosen at show time.
     EXPECT_FALSE(form->D1->Checked());
@@ -416,6 +427,7 @@ TEST_F(MainWindowTest, ThemeMenuStoresTheChoice)
     EXPECT_FALSE(form->D1->Checked());
     EXPECT_EQ(form->SkinName(), L"Light");
     EXPECT_EQ(ReadSetting(L"Themes", L"Active"), L"1");
+    EXPECT_NE(MemoText().find(L"Background picture themes\\bg_light.png cannot be shown"), String::npos);
     form->D1->Click();
     EXPECT_EQ(ReadSetting(L"Themes", L"Active"), L"0");
     EXPECT_EQ(form->SkinName(), L"Dark");
