@@ -2,6 +2,8 @@
 // the read thread's life, and freeing a device directly.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "hid/hid_read_thread.h"
 #include "tests/hid/hid_fixture.h"
 
@@ -80,6 +82,23 @@ TEST_F(DeviceTest, ShortAndUnknownReportsReachTheHandlerWithTheirTrueSize)
         EXPECT_EQ(rec.reports[i], rows[i].report);
         EXPECT_EQ(rec.reports[i].size() - 1, rows[i].size);
     }
+}
+
+TEST_F(DeviceTest, DataHandlerThatRaisesIsReportedAndReadingGoesOn)
+{
+    MakeController();
+    THidDevice* shifter = Take(ProductIdShifter);
+    ASSERT_NE(shifter, nullptr);
+    int calls = 0;
+    shifter->SetOnData(THidDataEvent::FromCallable([&](THidDevice*, uint8_t, const uint8_t*, uint16_t) {
+        if (++calls == 1) throw std::runtime_error("bad report");
+    }));
+    ASSERT_TRUE(PumpUntil([&] { return sim.PendingReads() == 1; }, 2000));
+    sim.Shifter()->InjectReport({ReportIdState, 1, 0});
+    ASSERT_TRUE(PumpUntil([&] { return calls == 1 && sim.PendingReads() == 1; }, 2000));
+    sim.Shifter()->InjectReport({ReportIdState, 2, 0});
+    EXPECT_TRUE(PumpUntil([&] { return calls == 2; }, 2000));
+    EXPECT_TRUE(shifter->HasReadThread());
 }
 
 TEST_F(DeviceTest, ProductNameNeedsAnAccessibleDeviceUnlessCached)
