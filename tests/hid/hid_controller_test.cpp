@@ -47,6 +47,16 @@ TEST_F(ControllerTest, FindsBothDevicesAtStartUp)
     EXPECT_EQ(ctl->Enumerate(), 1);
 }
 
+TEST_F(ControllerTest, SettingTheChangeHandlerAtRunTimeScansAtOnce)
+{
+    ctl = std::make_unique<THidDeviceController>(nullptr);
+    ctl->OnArrival = Bind<&TRecorder::Arrival>(&rec);
+    ctl->SetOnDeviceChange(Bind<&TRecorder::Change>(&rec));   // not loading: scans now
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"arrival 6000", "arrival 7000", "change"}));
+    PumpFor(50);   // then the first scan it posted itself: nothing new, but it always reports a change
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"arrival 6000", "arrival 7000", "change", "change"}));
+}
+
 TEST_F(ControllerTest, UnplugAndReplugAreReportedOnceEach)
 {
     MakeController();
