@@ -10,7 +10,6 @@ TZoneRegistry* gRegistry = nullptr;
 thread_local uint32_t gLastError = 0;
 
 constexpr int64_t kMsPerDay = 86400000;
-constexpr int64_t kTicksPerMs = 10000;   // file times count 100 ns
 
 bool Leap(int64_t y) { return (y % 4 == 0) && (y % 100 != 0 || y % 400 == 0); }
 
@@ -28,7 +27,6 @@ int64_t DaysBeforeYear(int64_t year)
     return y * 365 + y / 4 - y / 100 + y / 400;
 }
 
-constexpr int64_t kDays1601 = 584388;    // 0001-01-01 .. 1601-01-01
 constexpr int64_t kDays1970 = 719162;    // 0001-01-01 .. 1970-01-01
 
 // Milliseconds since 0001-01-01 of a valid system time; false when a field is out of range.
@@ -150,9 +148,9 @@ bool ReadZoneRulesFrom(TZoneRegistry& reg, int Year, TZoneRecord& Zone)
             while (entry > 0 && entry >= first && !reg.ValueExists(IntToStr(entry))) --entry;
             if (entry > 0 && entry >= first) read = reg.ReadBinary(IntToStr(entry), tzi, 44) == 44;
         }
-        if (!read) reg.OpenKey(TZoneRegistry::rkLocalMachine, key);
     }
-    if (!read) read = reg.ReadBinary(L"TZI", tzi, 44) == 44;
+    // A failed or used-up look-up of the yearly table has left the zone's key: open it again.
+    if (!read) read = reg.OpenKey(TZoneRegistry::rkLocalMachine, key) && reg.ReadBinary(L"TZI", tzi, 44) == 44;
     if (!read) return false;
     Zone.Bias = DecodeInt32(tzi);
     Zone.StandardBias = DecodeInt32(tzi + 4);

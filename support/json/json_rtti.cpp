@@ -148,6 +148,10 @@ bool TJsonRttiContext::ReadOrdinal(const TTypeInfo* t, const IJsonObject& obj, v
     // its low bits); unsigned 32-bit values also come back from the negative form they are
     // written in.
     if (unsigned32 && v < 0 && v >= INT32_MIN) v += int64_t{1} << 32;
+    // Narrow signed ordinals are written zero-extended (-1 in a SmallInt as 65535): that form
+    // reads back as the value it came from.
+    if (t->OrdType == TOrdType::otSByte && v > 127 && v <= 255) v -= 256;
+    if (t->OrdType == TOrdType::otSWord && v > 32767 && v <= 65535) v -= 65536;
     if (v < t->MinValue || v > t->MaxValue) return false;
     auto u = static_cast<uint64_t>(v);
     std::memcpy(value, &u, t->Size);   // little-endian: the low bytes
