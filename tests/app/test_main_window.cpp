@@ -433,4 +433,22 @@ TEST_F(MainWindowTest, ThemeMenuStoresTheChoice)
     EXPECT_EQ(form->SkinName(), L"Dark");
 }
 
+TEST_F(MainWindowTest, ClosingStoresTheProfileAndStopsListening)
+{
+    Start();
+    form->cProfiles->SetItemIndex(3);
+    form->Close();
+    EXPECT_TRUE(form->Closing());
+    EXPECT_EQ(ReadSetting(L"Profiles", L"ActiveProfile"), L"3");
+    // Replies and removals are no longer taken in.
+    auto state = Wheel()->Firmware().State();
+    state.motor.PPR = 4242;
+    Wheel()->Firmware().SetState(state);
+    form->RequestMotorConfig();
+    sim.Unplug(Shifter());
+    PumpFor(300);
+    EXPECT_NE(form->PPR->Value(), 4242);
+    EXPECT_EQ(MemoText().find(L"Removal of "), String::npos);
+}
+
 }  // namespace
