@@ -182,14 +182,14 @@ HICON IconFromBitmap32(TBitmap* bitmap)
 
 void FillDCRect(HDC dc, const TRect& r, TColor color)
 {
-    TDCBrush brush(dc, ColorToRGB(color));
+    TDCBrush brush(dc, color);
     RECT rc = r;
     FillRect(dc, &rc, brush.Brush());
 }
 
 void FillDCFrame(HDC dc, const TRect& r, int left, int top, int right, int bottom, TColor color)
 {
-    TDCBrush brush(dc, ColorToRGB(color));
+    TDCBrush brush(dc, color);
     const RECT strips[4] = {
         {r.left, r.top, r.right, r.top + top},
         {r.left, r.top + top, r.left + left, r.bottom},

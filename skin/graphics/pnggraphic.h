@@ -22,7 +22,7 @@ public:
     // then keeps its size and the rows decoded so far.
     void LoadFromStream(TStream& stream) override;
     // An RCDATA resource holding a PNG file.
-    void LoadFromResourceName(HINSTANCE instance, const String& resName);
+    void LoadFromResourceName(HINSTANCE instance, const String& resName) override;
     bool ReadImageProperties(TStream& stream, int imageIndex);
     void Assign(const TPersistent* source) override;
     // 32-bit pictures are drawn with their alpha channel over what the canvas shows.
