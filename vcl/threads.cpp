@@ -224,6 +224,7 @@ TThread::~TThread()
         }
         CloseHandle(FHandle);
     }
+    if (FSyncEvent) CloseHandle(FSyncEvent);
     RemoveQueuedEvents(this);
 }
 
@@ -320,23 +321,32 @@ void TThread::Synchronize(TThread* thread, const TThreadMethod& method)
         method();
         return;
     }
+    // A thread made by TThread keeps one wake-up event for all its calls: a thread that hands
+    // a thousand reports a second to the main thread should not make and close an event each.
+    TThread* self = tCurrentThread;
+    HANDLE ownEvent = nullptr;
+    if (self) {
+        if (!self->FSyncEvent) self->FSyncEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    } else {
+        ownEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    }
     auto call = std::make_shared<SyncCall>();
     call->thread = thread;
     call->method = method;
     call->waiting = true;
-    call->done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    call->done = self ? self->FSyncEvent : ownEvent;
     {
         SyncQueue& q = SyncQueueInstance();
         std::lock_guard<std::mutex> g(q.lock);
         if (q.released) {
-            CloseHandle(call->done);
+            if (ownEvent) CloseHandle(ownEvent);
             return;
         }
         q.calls.push_back(call);
     }
     PostSyncSignal();
     WaitForSingleObject(call->done, INFINITE);
-    CloseHandle(call->done);
+    if (ownEvent) CloseHandle(ownEvent);
     if (call->error) std::rethrow_exception(call->error);
 }
 

@@ -125,6 +125,7 @@ private:
     static DWORD WINAPI ThreadProc(void* param);
 
     HANDLE FHandle = nullptr;
+    HANDLE FSyncEvent = nullptr;   // wakes this thread when its synchronised call has run
     DWORD FThreadID = 0;
     std::atomic<bool> FTerminated{false};
     std::atomic<bool> FFinished{false};
