@@ -211,26 +211,6 @@ void TMainForm::BuildWindow()
     BuildDebugPage();
 }
 
-void TMainForm::BuildShifterPage()
-{
-    // The Shifter page's controls come with their own file; the tips line is this window's.
-    lblTips = AddLabel(TabShifter, L"", 12, 8);
-    lblTips->SetAutoSize(false);
-    lblTips->SetBounds(12, 8, 900, 18);
-}
-
-void TMainForm::BuildDebugPage()
-{
-    // Only the record-log switch, which creation reads from the settings.
-    GroupLogToFile = AddGroup(TabDebug, L"Log to File", 12, 8, 420, 60);
-    GroupLogToFile->SetCheckBoxVisible(true);
-    GroupLogToFile->SetChecked(false);
-    edtLogFileName = new TsFilenameEdit(this);
-    edtLogFileName->SetParent(GroupLogToFile);
-    edtLogFileName->SetBounds(12, 26, 390, 22);
-    edtLogFileName->SetText(L"debug.log");
-}
-
 TsLabel* TMainForm::AddLabel(TWinControl* parent, const String& caption, int x, int y)
 {
     auto* l = new TsLabel(this);
@@ -333,7 +313,7 @@ void TMainForm::FormCreate(TObject*)
     Startup = true;
     // 5.
     try {
-        GroupLogToFile->SetChecked(SoupConfig1->ReadBool(L"Debug", L"LogToFile", false));
+        enableLogTofile->SetChecked(SoupConfig1->ReadBool(L"Debug", L"LogToFile", false));
     } catch (...) {
         SetSysLog(L"Settings: " + CurrentExceptionMessage());
     }
@@ -776,7 +756,7 @@ void TMainForm::donateMeClick(TObject*)
 void TMainForm::TabDebugShow(TObject*)
 {
     // The file name edit would otherwise take the focus and swallow the arrow keys.
-    if (edtLogFileName && edtLogFileName->Focused()) SetActiveControl(nullptr);
+    if (LogfileSelector && LogfileSelector->Focused()) SetActiveControl(nullptr);
 }
 
 // ---- Profiles -----------------------------------------------------------------------------

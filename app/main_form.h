@@ -38,6 +38,9 @@
 #include "vcl/menus.h"
 #include "vcl/threads.h"
 
+class TShifterPage;
+class TDebugPage;
+
 class TMainForm : public TForm, public TProtocolView, public TLogSink {
 public:
     static constexpr const wchar_t* WindowCaption = L"Qwelta Wheel Configuration - v1.1.0.3";
@@ -166,10 +169,12 @@ public:
     TsButton* btnHardwareApply = nullptr;
     TsButton* btnHardwareSave = nullptr;
 
-    // ---- Shifter and Debug tabs: only what this window itself drives so far
-    TsLabel* lblTips = nullptr;              // Shifter tab: the tips timer writes here
-    TsGroupBox* GroupLogToFile = nullptr;    // Debug tab: "Log to File"
-    TsFilenameEdit* edtLogFileName = nullptr;
+    // ---- Shifter and Debug tabs (shifter_page.cpp, debug_page.cpp)
+    TShifterPage* ShifterPage = nullptr;
+    TDebugPage* DebugPage = nullptr;
+    TsLabel* lblTips = nullptr;               // Shifter tab: the tips timer writes here
+    TsGroupBox* enableLogTofile = nullptr;    // Debug tab: "Log to File"
+    TsFilenameEdit* LogfileSelector = nullptr;
 
     // ---- State
     THidDevice* CurrentWheelBase = nullptr;
@@ -272,6 +277,20 @@ public:
     void ShowMotorConfig(const TMotorConfig& config) override;
     void ShowWheelBaseConfig(const TWheelBaseConfig& config) override;
     void ShowUserEffectConfig(const TUserEffectConfig& config) override;
+    void ShowGeneralConfig(const TGeneralConfig& config) override;
+    // Debug tab and record log (debug_page.cpp).
+    void ShowJoystickState(const TJoystickState& state) override;
+    void ShowEncoderReport(const TEncoderReport& report) override;
+    void ShowPwmReport(const TPWMReport& report) override;
+    void ShowCalculatedData(const TCalculatedData& data) override;
+    void ShowBiquadReport(const TBiquadReport& report) override;
+    void ShowFfbReport(const TFFBReport& report) override;
+    void RecordReceived(const TTypeInfo* type, const void* record) override;
+    // Shifter tab (shifter_page.cpp).
+    void ShowGearState(uint16_t gearBits) override;
+    void ShowShifterPosition(const TShifterPosition& position) override;
+    void ShowShifterConfig(const TShifterConfig& config) override;
+    void ShowShifterFirmware(const String& text) override;
 
     // ---- TLogSink
     void ShowStatusText(const String& line) override;

@@ -153,3 +153,9 @@ void TFormSettings::btnCancelClick(TObject*)
     SetModalResult(mrCancel);
     if (!(FormState() & fsModal)) Close();
 }
+
+// The general block's reply reaches the preferences window also while it is closed.
+void TMainForm::ShowGeneralConfig(const TGeneralConfig& config)
+{
+    if (FormSettings) FormSettings->ShowGeneralConfig(config);
+}

@@ -88,6 +88,7 @@ void TThreadTimer::SetEnabled(bool value)
 {
     if (HasState(csLoading)) {
         FStreamedEnabled = value;
+        FEnabledStreamed = true;
         return;
     }
     if (value == FEnabled) return;
@@ -131,8 +132,11 @@ void TThreadTimer::SetPriority(TThreadPriority value)
 void TThreadTimer::Loaded()
 {
     TComponent::Loaded();
+    // A timer made in code after its owner began loading was set directly: keep that.
+    if (!FEnabledStreamed) return;
     bool value = FStreamedEnabled;
     FStreamedEnabled = false;
+    FEnabledStreamed = false;
     if (value != FEnabled) {
         FEnabled = value;
         UpdateTimer();

@@ -67,6 +67,7 @@ private:
 
     bool FEnabled = false;
     bool FStreamedEnabled = false;
+    bool FEnabledStreamed = false;   // SetEnabled was called while loading
     unsigned FInterval = 1000;
     bool FKeepAlive = false;
     TNotifyEvent FOnTimer;

@@ -122,6 +122,23 @@ TEST(ThreadTimer, StreamedEnabledWaitsForLoaded)
     ASSERT_TRUE(PumpUntil([&] { return c.ticks >= 1; }));
 }
 
+TEST(ThreadTimer, MadeInCodeWhileItsOwnerLoadsKeepsItsState)
+{
+    // A form builds its timers between BeginLoading and EndLoading: they are not streamed,
+    // so the owner's EndLoading must not switch them off again.
+    Counter c;
+    TComponent owner(nullptr);
+    owner.BeginLoading();
+    auto* t = new TThreadTimer(&owner);
+    t->SetInterval(10);
+    t->SetOnTimer(Bind<&Counter::OnTick>(&c));
+    t->SetEnabled(true);
+    owner.EndLoading();
+    EXPECT_TRUE(t->Enabled());
+    ASSERT_TRUE(PumpUntil([&] { return c.ticks >= 2; }));
+    t->SetEnabled(false);
+}
+
 TEST(ThreadTimer, HandlerExceptionDoesNotStopTicking)
 {
     Counter c;

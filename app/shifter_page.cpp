@@ -1,0 +1,653 @@
+#include "app/shifter_page.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/app_resources.h"
+#include "app/main_form.h"
+#include "skin/graphics/pnggraphic.h"
+#include "vcl/dialogs.h"
+#include "vcl/streams.h"
+
+namespace {
+
+// Handler bodies: what they raise is logged, never passed up into a window procedure or a
+// timer's synchronised call.
+template <class F>
+void Guarded(TMainForm* form, F body)
+{
+    try {
+        body();
+    } catch (...) {
+        try {
+            form->SetSysLog(CurrentExceptionMessage());
+        } catch (...) {
+        }
+    }
+}
+
+// Device units (0..4096) to grid pixels and back: 16 units a pixel.
+int ToGrid(int deviceValue)
+{
+    return MapRange(deviceValue, 0, 4096, 0, TShifterPage::GridSize);
+}
+
+uint16_t ToDevice(int gridValue)
+{
+    return static_cast<uint16_t>(std::clamp(MapRange(gridValue, 0, TShifterPage::GridSize, 0, 4096), 0, 0xFFFF));
+}
+
+void LoadPng(TsImage* image, const uint8_t* data, size_t size)
+{
+    TMemoryStream stream;
+    stream.Write(data, static_cast<int64_t>(size));
+    stream.Seek(0, TSeekOrigin::soBeginning);
+    auto png = std::make_unique<TPNGGraphic>();
+    png->LoadFromStream(stream);
+    image->Picture()->AdoptGraphic(std::move(png));
+}
+
+TPoint CursorPos()
+{
+    POINT p{};
+    GetCursorPos(&p);
+    return p;
+}
+
+}  // namespace
+
+// ---- Building ------------------------------------------------------------------------------
+
+TsLabel* TShifterPage::AddLabel(TWinControl* parent, const String& caption, int x, int y, int width)
+{
+    auto* l = new TsLabel(FForm);
+    l->SetParent(parent);
+    l->SetCaption(caption);
+    if (width > 0) {
+        l->SetAutoSize(false);
+        l->SetBounds(x, y, width, 16);
+    } else {
+        l->SetLeft(x);
+        l->SetTop(y);
+    }
+    return l;
+}
+
+TsLabel* TShifterPage::AddValue(TWinControl* parent, const String& caption, const String& name, int x, int y)
+{
+    AddLabel(parent, caption, x, y, 70);
+    TsLabel* value = AddLabel(parent, L"-1", x + 72, y, 60);
+    value->SetName(name);
+    return value;
+}
+
+TLine* TShifterPage::AddLine(const String& name, bool vertical, int position)
+{
+    auto* line = new TLine(FForm);
+    line->SetName(name);
+    line->SetParent(ShifterGrid);
+    // 300 long: the line (inset 10 at each end) spans the whole grid wherever it sits.
+    if (vertical)
+        line->SetBounds(position, -22, 20, 300);
+    else
+        line->SetBounds(-22, position, 300, 20);
+    line->SetLineWidth(2);
+    line->SetLineColor(clGray);
+    line->SetCursor(vertical ? crSizeWE : crSizeNS);
+    line->OnMouseDown = Bind<&TShifterPage::LineMouseDown>(this);
+    line->OnMouseMove = Bind<&TShifterPage::LineMouseMove>(this);
+    line->OnMouseUp = Bind<&TShifterPage::GridLineMouseUp>(this);
+    return line;
+}
+
+TShifterPage::TShifterPage(TMainForm* form, TWinControl* sheet) : TComponent(form), FForm(form)
+{
+    // ---- The grid
+    ShifterGrid = new TsPanel(form);
+    ShifterGrid->SetName(L"ShifterGrid");
+    ShifterGrid->SetParent(sheet);
+    ShifterGrid->SetBounds(12, 32, GridSize, GridSize);
+    ShifterGrid->SetBevelOuter(bvNone);
+    ShifterGrid->SetShowCaption(false);
+    ShifterGrid->SetColor(clWindow);
+
+    static const int kGearLeft[8] = {20, 20, 75, 75, 140, 140, 205, 205};
+    for (int i = 0; i < GearCount; ++i) {
+        const bool inGrid = i < 8;
+        TsLabel* l = AddLabel(inGrid ? static_cast<TWinControl*>(ShifterGrid) : sheet, IntToStr(i + 1),
+                              inGrid ? kGearLeft[i] : 12 + 40 + 70 * (i - 8), inGrid ? (i % 2 ? 198 : 24) : 32 + GridSize + 8);
+        l->SetName(L"lblGear" + IntToStr(i + 1));
+        l->Font()->SetSize(12);
+        l->Font()->SetStyle({fsBold});
+        l->SetTransparent(true);
+        lblGear[static_cast<size_t>(i)] = l;
+    }
+
+    x1 = AddLine(L"x1", true, 43);
+    x2 = AddLine(L"x2", true, 112);
+    x3 = AddLine(L"x3", true, 175);
+    y1 = AddLine(L"y1", false, 80);
+    y2 = AddLine(L"y2", false, 164);
+
+    ShifterOnline = new TsImage(form);
+    ShifterOnline->SetName(L"ShifterOnline");
+    ShifterOnline->SetParent(ShifterGrid);
+    ShifterOnline->SetBounds(0, 0, 16, 16);
+    ShifterOnline->SetVisible(false);
+    ShifterOffline = new TsImage(form);
+    ShifterOffline->SetName(L"ShifterOffline");
+    ShifterOffline->SetParent(ShifterGrid);
+    ShifterOffline->SetBounds(0, 0, 16, 16);
+    try {
+        LoadPng(ShifterOnline, AppResources::ConnectedPng, AppResources::ConnectedPngSize);
+        LoadPng(ShifterOffline, AppResources::DisconnectedPng, AppResources::DisconnectedPngSize);
+    } catch (...) {
+        // The marker then shows nothing; the page works without it.
+        OutputDebugStringW((L"Shifter marker: " + CurrentExceptionMessage()).c_str());
+    }
+
+    // ---- Options
+    const int col2 = 290;
+    auto* options = new TsGroupBox(form);
+    options->SetParent(sheet);
+    options->SetCaption(L"Shifter");
+    options->SetBounds(col2, 32, 300, 176);
+    AddLabel(options, L"Shifter Type", 12, 26, 110);
+    ShifterType = new TsComboBox(form);
+    ShifterType->SetName(L"ShifterType");
+    ShifterType->SetParent(options);
+    ShifterType->SetStyle(csDropDownList);
+    ShifterType->SetBounds(126, 22, 160, 24);
+    ShifterType->Items()->Add(L"H-Pattern");
+    ShifterType->Items()->Add(L"Sequential");
+    ShifterType->SetItemIndex(TypeHPattern);
+    ShifterType->OnChange = Bind<&TShifterPage::ShifterTypeChange>(this);
+
+    AddLabel(options, L"Inversion", 12, 56, 110);
+    comboInversionMode = new TsComboBox(form);
+    comboInversionMode->SetName(L"comboInversionMode");
+    comboInversionMode->SetParent(options);
+    comboInversionMode->SetStyle(csDropDownList);
+    comboInversionMode->SetBounds(126, 52, 160, 24);
+    for (const wchar_t* item : {L"None", L"X Only", L"Y Only", L"Both"}) comboInversionMode->Items()->Add(item);
+    comboInversionMode->SetItemIndex(0);
+
+    AddLabel(options, L"Filtering Factor", 12, 86, 110);
+    filterFactor = new TsDecimalSpinEdit(form);
+    filterFactor->SetName(L"filterFactor");
+    filterFactor->SetParent(options);
+    filterFactor->SetBounds(126, 82, 80, 22);
+    filterFactor->SetDecimalPlaces(0);
+    filterFactor->SetIncrement(1);
+    filterFactor->SetMinValue(0);
+    filterFactor->SetMaxValue(255);
+    filterFactor->SetAllowNegative(false);
+    filterFactor->SetValue(32);
+
+    chkAnalogMode = new TsCheckBox(form);
+    chkAnalogMode->SetName(L"chkAnalogMode");
+    chkAnalogMode->SetParent(options);
+    chkAnalogMode->SetCaption(L"Analog mode");
+    chkAnalogMode->SetBounds(12, 114, 130, 20);
+
+    chkTrails = new TsCheckBox(form);
+    chkTrails->SetName(L"chkTrails");
+    chkTrails->SetParent(options);
+    chkTrails->SetCaption(L"Display trails");
+    chkTrails->SetBounds(150, 114, 140, 20);
+    chkTrails->OnClick = Bind<&TShifterPage::chkTrailsClick>(this);
+
+    btnShifterCalibrate = new TsButton(form);
+    btnShifterCalibrate->SetName(L"btnShifterCalibrate");
+    btnShifterCalibrate->SetParent(options);
+    btnShifterCalibrate->SetCaption(L"Calibrate");
+    btnShifterCalibrate->SetBounds(12, 140, 100, 25);
+    btnShifterCalibrate->OnClick = Bind<&TShifterPage::btnShifterCalibrateClick>(this);
+
+    // ---- LED effects
+    chkEnableLED = new TsGroupBox(form);
+    chkEnableLED->SetName(L"chkEnableLED");
+    chkEnableLED->SetParent(sheet);
+    chkEnableLED->SetCaption(L"Enable LED Effects");
+    chkEnableLED->SetBounds(col2, 214, 300, 166);
+    chkEnableLED->SetCheckBoxVisible(true);
+    chkEnableLED->SetChecked(false);
+    for (int n = 0; n < LedEffectCount; ++n) {
+        auto* box = new TsCheckBox(form);
+        box->SetName(L"chkLedEffect" + IntToStr(n));
+        box->SetParent(chkEnableLED);
+        box->SetCaption(LedEffectCaptions[n]);
+        box->SetBounds(12 + 144 * (n % 2), 24 + 27 * (n / 2), 140, 20);
+        box->OnClick = Bind<&TShifterPage::LedEffectClick>(this);
+        chkLedEffect[static_cast<size_t>(n)] = box;
+    }
+
+    // ---- Statistics
+    const int col3 = 602;
+    auto* stats = new TsGroupBox(form);
+    stats->SetParent(sheet);
+    stats->SetCaption(L"Statistics");
+    stats->SetBounds(col3, 32, 300, 348);
+    comboDebugStat = new TsComboBox(form);
+    comboDebugStat->SetName(L"comboDebugStat");
+    comboDebugStat->SetParent(stats);
+    comboDebugStat->SetStyle(csDropDownList);
+    comboDebugStat->SetBounds(12, 22, 276, 24);
+    for (const wchar_t* item : {L"Select Report", L"Firmware Version", L"Shifter Configuration", L"Shifter Position"})
+        comboDebugStat->Items()->Add(item);
+    comboDebugStat->SetItemIndex(StatNone);
+    comboDebugStat->OnChange = Bind<&TShifterPage::comboDebugStatChange>(this);
+
+    int y = 56;
+    ShifterX = AddValue(stats, L"Shifter X", L"ShifterX", 12, y);
+    ShifterY = AddValue(stats, L"Shifter Y", L"ShifterY", 152, y);
+    y += 22;
+    GridX = AddValue(stats, L"Grid X", L"GridX", 12, y);
+    GridY = AddValue(stats, L"Grid Y", L"GridY", 152, y);
+    y += 30;
+    shifterX1 = AddValue(stats, L"Shifter X1", L"shifterX1", 12, y);
+    gridX1 = AddValue(stats, L"Grid X1", L"gridX1", 152, y);
+    y += 22;
+    shifterX2 = AddValue(stats, L"Shifter X2", L"shifterX2", 12, y);
+    gridX2 = AddValue(stats, L"Grid X2", L"gridX2", 152, y);
+    y += 22;
+    shifterX3 = AddValue(stats, L"Shifter X3", L"shifterX3", 12, y);
+    gridX3 = AddValue(stats, L"Grid X3", L"gridX3", 152, y);
+    y += 22;
+    shifterY1 = AddValue(stats, L"Shifter Y1", L"shifterY1", 12, y);
+    gridY1 = AddValue(stats, L"Grid Y1", L"gridY1", 152, y);
+    y += 22;
+    shifterY2 = AddValue(stats, L"Shifter Y2", L"shifterY2", 12, y);
+    gridY2 = AddValue(stats, L"Grid Y2", L"gridY2", 152, y);
+    y += 30;
+    ASXmin = AddValue(stats, L"Analog X min", L"ASXmin", 12, y);
+    ASXmax = AddValue(stats, L"Analog X max", L"ASXmax", 152, y);
+    y += 22;
+    ASYmin = AddValue(stats, L"Analog Y min", L"ASYmin", 12, y);
+    ASYmax = AddValue(stats, L"Analog Y max", L"ASYmax", 152, y);
+    y += 30;
+    shifterFWVersion = AddValue(stats, L"Firmware", L"shifterFWVersion", 12, y);
+    shifterFWVersion->SetCaption(L"0.0.0.0");
+    shifterFWVersion->SetWidth(120);
+    for (TsLabel* l : {ASXmin, ASXmax, ASYmin, ASYmax}) l->SetCaption(L"0");
+
+    // ---- Buttons
+    btnShifterSave = new TsButton(form);
+    btnShifterSave->SetName(L"btnShifterSave");
+    btnShifterSave->SetParent(sheet);
+    btnShifterSave->SetCaption(L"Save");
+    btnShifterSave->SetBounds(col2, 392, 100, 25);
+    btnShifterSave->OnClick = Bind<&TShifterPage::btnShifterSaveClick>(this);
+    btnFactoryReset = new TsButton(form);
+    btnFactoryReset->SetName(L"btnFactoryReset");
+    btnFactoryReset->SetParent(sheet);
+    btnFactoryReset->SetCaption(L"Factory Reset");
+    btnFactoryReset->SetBounds(col2 + 110, 392, 110, 25);
+    btnFactoryReset->OnClick = Bind<&TShifterPage::btnFactoryResetClick>(this);
+
+    ShifterPos = new TThreadTimer(form);
+    ShifterPos->SetName(L"ShifterPos");
+    ShifterPos->SetInterval(100);
+    ShifterPos->SetKeepAlive(true);
+    ShifterPos->SetOnTimer(Bind<&TShifterPage::ShifterPosTimer>(this));
+    ShifterPos->SetEnabled(true);
+
+    if (auto* tab = dynamic_cast<TTabSheet*>(sheet)) tab->OnShow = Bind<&TShifterPage::TabShifterShow>(this);
+    PlaceGearLabels();
+}
+
+// ---- Reports -------------------------------------------------------------------------------
+
+void TShifterPage::MarkGearLabel(TsLabel* label, bool marked)
+{
+    if (marked) {
+        label->SetUseSkinColor(false);
+        label->Font()->SetColor(MarkedGearColor);
+    } else {
+        label->SetUseSkinColor(true);
+        label->Font()->SetColor(clWindowText);
+    }
+}
+
+void TShifterPage::ShowGearState(uint16_t gearBits)
+{
+    // Bit k is gear k + 1 (bits 0..7 the H pattern, 8..10 gears 9..11). Bit 10 is gear 11
+    // only: the shifter type comes from the shifter's configuration and the user, so a gear
+    // report never turns an H-pattern shifter into a sequential one (whose vertical lines
+    // Save would send as 0).
+    for (int k = 0; k < GearCount; ++k) MarkGearLabel(lblGear[static_cast<size_t>(k)], (gearBits >> k) & 1u);
+}
+
+void TShifterPage::ShowShifterPosition(const TShifterPosition& position)
+{
+    ShifterX->SetCaption(IntToStr(position.x));
+    ShifterY->SetCaption(IntToStr(position.y));
+    // The marker is 16 wide: keep it inside the grid.
+    FForm->ShifterCurPosOnGrid = TPoint(std::min(ToGrid(position.x), 240), ToGrid(position.y));
+    GridX->SetCaption(IntToStr(FForm->ShifterCurPosOnGrid.x));
+    GridY->SetCaption(IntToStr(FForm->ShifterCurPosOnGrid.y));
+    for (TsLabel* l : {shifterX1, shifterX2, shifterX3, shifterY1, shifterY2}) l->SetCaption(L"-1");
+}
+
+void TShifterPage::ShowShifterConfig(const TShifterConfig& config)
+{
+    shifterX1->SetCaption(IntToStr(config.x1));
+    shifterX2->SetCaption(IntToStr(config.x2));
+    shifterX3->SetCaption(IntToStr(config.x3));
+    shifterY1->SetCaption(IntToStr(config.y1));
+    shifterY2->SetCaption(IntToStr(config.y2));
+    // A drag in progress keeps its line where the mouse has it.
+    if (!FDragging) {
+        x1->SetLeft(ToGrid(config.x1));
+        x2->SetLeft(ToGrid(config.x2));
+        x3->SetLeft(ToGrid(config.x3));
+        y1->SetTop(ToGrid(config.y1));
+        y2->SetTop(ToGrid(config.y2));
+    }
+    chkEnableLED->SetChecked(config.enableLed);
+    chkAnalogMode->SetChecked(config.analogMode);
+    ShifterType->SetItemIndex(config.shifterType < ShifterType->Items()->Count() ? config.shifterType : -1);
+    comboInversionMode->SetItemIndex(config.inversionMode < comboInversionMode->Items()->Count() ? config.inversionMode
+                                                                                                : -1);
+    filterFactor->SetValue(config.filterFactor);
+    for (int n = 0; n < LedEffectCount; ++n)
+        chkLedEffect[static_cast<size_t>(n)]->SetChecked(IsBitSetMsbFirst(config.ledEffects, static_cast<uint8_t>(n)));
+    UpdateEffectMask();
+    ASXmin->SetCaption(IntToStr(config.analogXMin));
+    ASXmax->SetCaption(IntToStr(config.analogXMax));
+    ASYmin->SetCaption(IntToStr(config.analogYMin));
+    ASYmax->SetCaption(IntToStr(config.analogYMax));
+    ShifterX->SetCaption(L"-1");
+    ShifterY->SetCaption(L"-1");
+    SyncLineVisibility();
+
+    // Showing the tab asks for one configuration: stop the stream after it.
+    TDeviceProtocol& proto = FForm->Protocol();
+    if (proto.ProfileLoading.Values(L"LoadShifter") == L"1") {
+        proto.SendAck(proto.CurrentShifter, RqShifter);
+        proto.ProfileLoading.SetValues(L"LoadShifter", L"0");
+    }
+}
+
+void TShifterPage::ShowShifterFirmware(const String& text)
+{
+    shifterFWVersion->SetCaption(text);
+}
+
+// ---- Handlers ------------------------------------------------------------------------------
+
+void TShifterPage::TabShifterShow(TObject*)
+{
+    Guarded(FForm, [&] {
+        TDeviceProtocol& proto = FForm->Protocol();
+        proto.RequestShifterStat(ShifterStatConfig);
+        proto.ProfileLoading.SetValues(L"LoadShifter", L"1");
+    });
+}
+
+void TShifterPage::StopStream()
+{
+    TDeviceProtocol& proto = FForm->Protocol();
+    proto.SendAck(proto.CurrentShifter, RqShifter);
+}
+
+void TShifterPage::comboDebugStatChange(TObject*)
+{
+    Guarded(FForm, [&] {
+        const int index = comboDebugStat->ItemIndex();
+        if (index <= StatNone)
+            StopStream();
+        else
+            FForm->Protocol().RequestShifterStat(static_cast<uint8_t>(index - 1));
+    });
+}
+
+void TShifterPage::ShifterTypeChange(TObject*)
+{
+    Guarded(FForm, [&] { SyncLineVisibility(); });
+}
+
+bool TShifterPage::IsSequential() const
+{
+    return ShifterType->ItemIndex() == TypeSequential;
+}
+
+void TShifterPage::SyncLineVisibility()
+{
+    const bool show = !IsSequential();
+    for (TLine* line : {x1, x2, x3}) line->SetVisible(show);
+}
+
+void TShifterPage::btnShifterCalibrateClick(TObject*)
+{
+    Guarded(FForm, [&] {
+        TDeviceProtocol& proto = FForm->Protocol();
+        // Setting the selector here does not run its change handler; the stream is chosen below.
+        if (btnShifterCalibrate->Caption() == L"Calibrate") {
+            CalibrationStatIndex = comboDebugStat->ItemIndex();
+            btnShifterCalibrate->SetCaption(L"Finish");
+            comboDebugStat->SetItemIndex(StatConfig);
+            proto.SendShifterCalibrate();
+        } else {
+            btnShifterCalibrate->SetCaption(L"Calibrate");
+            comboDebugStat->SetItemIndex(CalibrationStatIndex);
+            proto.SendShifterDoneCalibrate();
+        }
+        // The configuration streams while calibrating; afterwards the stream chosen before, or
+        // none: "Select Report" has no selector, so its stream is stopped as the selector does.
+        const int index = comboDebugStat->ItemIndex();
+        if (index > StatNone)
+            proto.RequestShifterStat(static_cast<uint8_t>(index - 1));
+        else
+            StopStream();
+    });
+}
+
+TShifterConfig TShifterPage::ShifterConfigFromControls() const
+{
+    TShifterConfig c{};
+    c.shifterType = static_cast<uint8_t>(std::max(ShifterType->ItemIndex(), 0));
+    c.x1 = x1->Visible() ? ToDevice(x1->Left()) : 0;
+    c.x2 = x2->Visible() ? ToDevice(x2->Left()) : 0;
+    c.x3 = x3->Visible() ? ToDevice(x3->Left()) : 0;
+    c.y1 = ToDevice(y1->Top());
+    c.y2 = ToDevice(y2->Top());
+    c.enableLed = chkEnableLED->Checked();
+    c.ledEffects = FForm->totalEffects;
+    c.analogMode = chkAnalogMode->Checked();
+    c.inversionMode = static_cast<uint8_t>(std::max(comboInversionMode->ItemIndex(), 0));
+    c.filterFactor = static_cast<uint8_t>(std::clamp(std::trunc(filterFactor->Value()), 0.0, 255.0));
+    return c;
+}
+
+void TShifterPage::SendShifterConfig()
+{
+    UpdateEffectMask();
+    FForm->Protocol().SendShifterConfig(ShifterConfigFromControls());
+}
+
+void TShifterPage::btnShifterSaveClick(TObject*)
+{
+    Guarded(FForm, [&] {
+        TSoupConfig* cfg = FForm->SoupConfig1;
+        cfg->WriteInteger(L"Shifter", L"x1", x1->Left());
+        cfg->WriteInteger(L"Shifter", L"x2", x2->Left());
+        cfg->WriteInteger(L"Shifter", L"x3", x3->Left());
+        cfg->WriteInteger(L"Shifter", L"y1", y1->Top());
+        cfg->WriteInteger(L"Shifter", L"y2", y2->Top());
+        cfg->WriteBool(L"Shifter", L"EnableLED", chkEnableLED->Checked());
+    });
+    Guarded(FForm, [&] {
+        SendShifterConfig();
+        comboDebugStat->SetItemIndex(StatNone);
+        StopStream();
+    });
+}
+
+void TShifterPage::btnFactoryResetClick(TObject*)
+{
+    Guarded(FForm, [&] {
+        FForm->Protocol().SendFactoryReset();
+        ShowMessage(L"Device has been reset. Please re-plug.");
+    });
+}
+
+void TShifterPage::chkTrailsClick(TObject*)
+{
+    // A repaint of the grid wipes the trails drawn on it.
+    Guarded(FForm, [&] { ShifterGrid->Invalidate(); });
+}
+
+void TShifterPage::LedEffectClick(TObject*)
+{
+    Guarded(FForm, [&] { UpdateEffectMask(); });
+}
+
+void TShifterPage::UpdateEffectMask()
+{
+    uint32_t mask = FForm->totalEffects;
+    for (int n = 0; n < LedEffectCount; ++n) {
+        const auto bit = static_cast<uint8_t>(31 - n);
+        mask = chkLedEffect[static_cast<size_t>(n)]->Checked() ? SetBit(mask, bit) : ClearBit(mask, bit);
+    }
+    FForm->totalEffects = mask;
+    if (FForm->StatusBar && FForm->StatusBar->Panels()->Count() > TMainForm::PanelLedMask)
+        FForm->StatusBar->Panels()->Items(TMainForm::PanelLedMask)->SetText(UIntToStr(mask));
+}
+
+// ---- Dragging the grid lines ---------------------------------------------------------------
+
+void TShifterPage::StartLineDrag(TLine* line)
+{
+    FDragging = true;
+    FMouseDownLocation = CursorPos();
+    FLineStartingLocation = TPoint(line->Left(), line->Top());
+}
+
+void TShifterPage::LineMouseDown(TObject* Sender, TMouseButton Button, TShiftState, int, int)
+{
+    if (Button != mbLeft) return;
+    Guarded(FForm, [&] {
+        if (auto* line = dynamic_cast<TLine*>(Sender)) StartLineDrag(line);
+    });
+}
+
+void TShifterPage::LineMouseMove(TObject* Sender, TShiftState, int, int)
+{
+    if (!FDragging) return;
+    Guarded(FForm, [&] {
+        const TPoint delta = CursorPos() - FMouseDownLocation;
+        const TPoint want = FLineStartingLocation + delta;
+        // Lines keep 10 pixels from each other and from the grid's edges; the right and bottom
+        // lines stop 20 short, so their whole 20-pixel control stays inside.
+        if (Sender == x1)
+            x1->SetLeft(ClampValue(want.x, 10, x2->Left() - 10));
+        else if (Sender == x2)
+            x2->SetLeft(ClampValue(want.x, x1->Left() + 10, x3->Left() - 10));
+        else if (Sender == x3)
+            x3->SetLeft(ClampValue(want.x, x2->Left() + 10, ShifterGrid->Width() - 20));
+        else if (Sender == y1)
+            y1->SetTop(ClampValue(want.y, 10, y2->Top() - 10));
+        else if (Sender == y2)
+            y2->SetTop(ClampValue(want.y, y1->Top() + 10, ShifterGrid->Height() - 20));
+    });
+}
+
+void TShifterPage::GridLineMouseUp(TObject*, TMouseButton, TShiftState, int, int)
+{
+    FDragging = false;
+}
+
+// ---- Marker, labels and mask, ten times a second -------------------------------------------
+
+void TShifterPage::PlaceMarker()
+{
+    const TPoint pos = FForm->ShifterCurPosOnGrid;
+    const int top = ClampValue(pos.y - 15, 0, GridSize);
+    const int left = pos.x;
+    const bool online = FForm->CurrentShifter != nullptr;
+    if (chkTrails->Checked()) {
+        ShifterOnline->SetVisible(false);
+        ShifterOffline->SetVisible(false);
+        if (ShifterGrid->HandleAllocated() && ShifterGrid->Showing() && FForm->Images)
+            FForm->Images->Draw(ShifterGrid->Canvas(), left, top, online ? 0 : 1, true);
+    } else if (online) {
+        ShifterOnline->SetVisible(comboDebugStat->ItemIndex() == StatPosition);
+        ShifterOffline->SetVisible(false);
+        ShifterOnline->SetBounds(left, top, 16, 16);
+    } else {
+        ShifterOnline->SetVisible(false);
+        ShifterOffline->SetVisible(true);
+        ShifterOffline->SetBounds(left, top, 16, 16);
+    }
+}
+
+void TShifterPage::PlaceGearLabels()
+{
+    const int w = ShifterGrid->Width(), h = ShifterGrid->Height();
+    const int oddTop = y1->Top() / 2 - 15;
+    const int evenTop = y2->Top() + (h - y2->Top()) / 2 - 15;
+    auto place = [&](int gear, int x, int y) {
+        TsLabel* l = lblGear[static_cast<size_t>(gear - 1)];
+        l->SetVisible(true);
+        l->SetBounds(x, y, l->Width(), l->Height());
+    };
+    if (IsSequential()) {
+        place(1, w / 2, oddTop);
+        place(2, w / 2, evenTop);
+        for (int gear = 3; gear <= 8; ++gear) lblGear[static_cast<size_t>(gear - 1)]->SetVisible(false);
+        return;
+    }
+    const int columns[4] = {x1->Left() / 2, x1->Left() + (x2->Left() - x1->Left()) / 2,
+                            x2->Left() + (x3->Left() - x2->Left()) / 2, x3->Left() + (w - x3->Left()) / 2};
+    for (int c = 0; c < 4; ++c) {
+        place(2 * c + 1, columns[c], oddTop);
+        place(2 * c + 2, columns[c], evenTop);
+    }
+}
+
+void TShifterPage::ShifterPosTimer(TObject*)
+{
+    Guarded(FForm, [&] {
+        if (FForm->Closing()) return;
+        PlaceMarker();
+        gridX1->SetCaption(x1->Visible() ? IntToStr(x1->Left()) : String(L"-1"));
+        gridX2->SetCaption(x2->Visible() ? IntToStr(x2->Left()) : String(L"-1"));
+        gridX3->SetCaption(x3->Visible() ? IntToStr(x3->Left()) : String(L"-1"));
+        gridY1->SetCaption(IntToStr(y1->Top()));
+        gridY2->SetCaption(IntToStr(y2->Top()));
+        SyncLineVisibility();
+        PlaceGearLabels();
+        UpdateEffectMask();
+    });
+}
+
+// ---- The main window's side ----------------------------------------------------------------
+
+void TMainForm::BuildShifterPage()
+{
+    lblTips = AddLabel(TabShifter, L"", 12, 8);
+    lblTips->SetAutoSize(false);
+    lblTips->SetBounds(12, 8, 900, 18);
+    ShifterPage = new TShifterPage(this, TabShifter);
+}
+
+void TMainForm::ShowGearState(uint16_t gearBits)
+{
+    if (ShifterPage) ShifterPage->ShowGearState(gearBits);
+}
+
+void TMainForm::ShowShifterPosition(const TShifterPosition& position)
+{
+    if (ShifterPage) ShifterPage->ShowShifterPosition(position);
+}
+
+void TMainForm::ShowShifterConfig(const TShifterConfig& config)
+{
+    if (ShifterPage) ShifterPage->ShowShifterConfig(config);
+}
+
+void TMainForm::ShowShifterFirmware(const String& text)
+{
+    if (ShifterPage) ShifterPage->ShowShifterFirmware(text);
+}

@@ -1,0 +1,332 @@
+// The Shifter tab end to end: real mouse drags of the grid lines, the packet Save sends, the
+// LED mask, calibration, gear bits and the position marker, against the simulated shifter.
+#include <algorithm>
+#include <cstring>
+
+#include "app/shifter_page.h"
+#include "tests/app/sim_window_fixture.h"
+
+using namespace simwindow;
+
+namespace {
+
+class ShifterPageTest : public SimWindowTest {
+protected:
+    // Starts the window with the shifter streaming and shows the Shifter tab; returns once the
+    // one configuration reading that showing the tab asks for has arrived and been stopped.
+    void ShowShifterTab()
+    {
+        sim.StartStreams(0);   // no telemetry, the shifter's 100 reports a second
+        Start();
+        page = form->ShifterPage;
+        ASSERT_NE(page, nullptr);
+        form->PageControl->SetActivePage(form->TabShifter);
+        ASSERT_TRUE(PumpUntil([&] {
+            return page->shifterX1->Caption() == L"1024" && Shifter()->Firmware().State().shifterStream < 0 &&
+                   form->Protocol().ProfileLoading.Values(L"LoadShifter") == L"0";
+        }));
+        PumpFor(150);   // a tick of the marker timer
+    }
+
+    // Presses the mouse on the line's middle and drags it by (dx, dy) in a few moves.
+    void Drag(TLine* line, int dx, int dy)
+    {
+        const TPoint from = line->Parent()->ClientToScreen(
+            TPoint(line->Left() + line->Width() / 2, line->Top() + line->Height() / 2));
+        MouseTo(from.x, from.y);
+        PumpFor(40);
+        MouseButton(true);
+        PumpFor(40);
+        for (int i = 1; i <= 5; ++i) {
+            MouseTo(from.x + dx * i / 5, from.y + dy * i / 5);
+            PumpFor(30);
+        }
+        MouseButton(false);
+        PumpFor(60);
+    }
+
+    void Select(int statIndex)
+    {
+        page->comboDebugStat->SetItemIndex(statIndex);
+        page->comboDebugStatChange(page->comboDebugStat);
+    }
+
+    // Toggles a check box as a click does.
+    static void ClickBox(TCheckBox* box) { SendMessageW(box->Handle(), BM_CLICK, 0, 0); }
+
+    std::vector<uint8_t> LastShifterWrite()
+    {
+        auto writes = Packets(Shifter(), CmdWrite);
+        return writes.empty() ? std::vector<uint8_t>{} : writes.back();
+    }
+
+    TShifterPage* page = nullptr;
+};
+
+uint32_t MaskOf(const std::vector<uint8_t>& packet)
+{
+    uint32_t v = 0;
+    std::memcpy(&v, packet.data() + 8 + 12, 4);
+    return v;
+}
+
+}  // namespace
+
+TEST_F(ShifterPageTest, DraggedLinesAreSavedAsTheExactShifterPacket)
+{
+    ShowShifterTab();
+    // The shifter's own grid (1024, 2048, 3072 / 1365, 2730) at 16 units a pixel.
+    EXPECT_EQ(page->x1->Left(), 64);
+    EXPECT_EQ(page->x2->Left(), 128);
+    EXPECT_EQ(page->x3->Left(), 192);
+    EXPECT_EQ(page->y1->Top(), 85);
+    EXPECT_EQ(page->y2->Top(), 170);
+
+    struct Move {
+        TLine* line;
+        int dx, dy;
+        int expected;   // Left or Top after the drag
+    } moves[] = {
+        {page->x2, 30, 0, 158},    // free movement
+        {page->x2, 100, 0, 182},   // stops 10 before x3
+        {page->x3, 200, 0, 236},   // stops 20 before the grid's right edge
+        {page->y1, 0, -200, 10},   // stops 10 below the top
+        {page->y2, 0, 200, 236},   // stops 20 above the bottom
+    };
+    for (const Move& m : moves) {
+        Drag(m.line, m.dx, m.dy);
+        EXPECT_EQ(m.dx ? m.line->Left() : m.line->Top(), m.expected) << "move " << (&m - moves);
+        EXPECT_FALSE(page->Dragging());
+    }
+    PumpFor(150);
+    EXPECT_EQ(page->gridX2->Caption(), L"182");
+    EXPECT_EQ(page->gridY1->Caption(), L"10");
+    testing_support::SaveScreenshot(form->Handle(), L"shifter_page", true);
+    // On screen: x2's line now at 182 + 10, none left where it started (128 + 10).
+    using testing_support::ColorDistance;
+    using testing_support::PixelAt;
+    const HWND grid = page->ShifterGrid->Handle();
+    EXPECT_LE(ColorDistance(PixelAt(grid, 192, 128), page->x2->LineColor()), 16);
+    EXPECT_LE(ColorDistance(PixelAt(grid, 138, 128), ColorToRGB(clWindow)), 16);
+    EXPECT_LE(ColorDistance(PixelAt(grid, 128, 20), page->y1->LineColor()), 16);
+
+    Shifter()->Firmware().ClearReceived();
+    page->btnShifterSave->Click();
+    ASSERT_TRUE(PumpUntil([&] { return !LastShifterWrite().empty() && !Packets(Shifter(), CmdAck).empty(); }));
+
+    const std::vector<uint8_t> expected = {
+        0x14, 36, 6, 0x01, 0x00, 0x00, 0x06, 27,   // Profile 1's slot, write, param 6, 27 bytes
+        0x00,                                      // H-Pattern
+        0x00, 0x04,                                // x1 64 -> 1024
+        0x60, 0x0B,                                // x2 182 -> 2912
+        0xC0, 0x0E,                                // x3 236 -> 3776
+        0xA0, 0x00,                                // y1 10 -> 160
+        0xC0, 0x0E,                                // y2 236 -> 3776
+        0x01,                                      // LED on, as the shifter reported
+        0x00, 0x00, 0x00, 0x80,                    // "Halloween Eyes"
+        0x00,                                      // analog mode off
+        0, 0, 0, 0, 0, 0, 0, 0,                    // analog limits are never sent
+        0x00,                                      // inversion None
+        0x08,                                      // filter factor
+        0x69,                                      // first payload byte XOR 0x69
+    };
+    EXPECT_EQ(LastShifterWrite(), expected);
+    EXPECT_EQ(Shifter()->Firmware().State().shifter.x2, 2912);
+    // Then the stream stops: the selector shows "Select Report" and 241 is acknowledged.
+    EXPECT_EQ(page->comboDebugStat->ItemIndex(), 0);
+    EXPECT_EQ(Packets(Shifter(), CmdAck).back()[5], RqShifter);
+    EXPECT_EQ(Rejected(Shifter()), 0);
+
+    EXPECT_EQ(ReadSetting(L"Shifter", L"x1"), L"64");
+    EXPECT_EQ(ReadSetting(L"Shifter", L"x2"), L"182");
+    EXPECT_EQ(ReadSetting(L"Shifter", L"x3"), L"236");
+    EXPECT_EQ(ReadSetting(L"Shifter", L"y1"), L"10");
+    EXPECT_EQ(ReadSetting(L"Shifter", L"y2"), L"236");
+    EXPECT_EQ(ReadSetting(L"Shifter", L"EnableLED"), L"1");
+
+    // A second Save without changes sends the same packet again.
+    page->btnShifterSave->Click();
+    ASSERT_TRUE(PumpUntil([&] { return Packets(Shifter(), CmdWrite).size() == 2; }));
+    EXPECT_EQ(LastShifterWrite(), expected);
+}
+
+TEST_F(ShifterPageTest, LedBoxesMakeTheMaskShownAndSent)
+{
+    ShowShifterTab();
+    ASSERT_TRUE(page->chkEnableLED->Checked());
+
+    struct Row {
+        std::vector<int> boxes;   // 0 = "Halloween Eyes" .. 9 = "Strobe"
+        uint32_t mask;
+    } rows[] = {
+        {{}, 0},
+        {{0}, 0x80000000u},
+        {{9}, 0x00400000u},
+        {{0, 9}, 0x80400000u},
+        {{1, 2, 3, 4, 5, 6, 7, 8}, 0x7F800000u},
+        {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, 0xFFC00000u},
+        {{3, 5}, 0x14000000u},
+    };
+    for (const Row& r : rows) {
+        for (int n = 0; n < LedEffectCount; ++n) {
+            TCheckBox* box = page->chkLedEffect[static_cast<size_t>(n)];
+            const bool want = std::find(r.boxes.begin(), r.boxes.end(), n) != r.boxes.end();
+            if (box->Checked() != want) ClickBox(box);
+        }
+        PumpFor(20);
+        EXPECT_EQ(form->totalEffects, r.mask);
+        EXPECT_EQ(Panel(TMainForm::PanelLedMask), UIntToStr(r.mask));
+    }
+    page->btnShifterSave->Click();
+    ASSERT_TRUE(PumpUntil([&] { return !LastShifterWrite().empty(); }));
+    EXPECT_EQ(MaskOf(LastShifterWrite()), 0x14000000u);
+
+    // A configuration from the shifter: bits below 22 are no effects.
+    auto cfg = Shifter()->Firmware().State().shifter;
+    cfg.ledEffects = 0x00400000u | 0x003FFFFFu;
+    Shifter()->InjectReport(ReplyReport(ShifterReplyConfig, RqShifter, cfg));
+    ASSERT_TRUE(PumpUntil([&] { return page->chkLedEffect[9]->Checked(); }));
+    for (int n = 0; n < 9; ++n) EXPECT_FALSE(page->chkLedEffect[static_cast<size_t>(n)]->Checked()) << n;
+    EXPECT_EQ(Panel(TMainForm::PanelLedMask), L"4194304");
+}
+
+TEST_F(ShifterPageTest, CalibrationStartsAndFinishesFromEverySelector)
+{
+    ShowShifterTab();
+    struct Row {
+        int before;               // report selector when Calibrate is pressed
+        int finishRead;           // selector read after Finish, -1: the stream is stopped instead
+    } rows[] = {
+        {0, -1},   // "Select Report": no selector 255, the stream is acknowledged
+        {3, ShifterStatPosition},
+        {1, ShifterStatFirmware},
+    };
+    for (const Row& r : rows) {
+        Select(r.before);
+        PumpFor(50);
+        Shifter()->Firmware().ClearReceived();
+
+        page->btnShifterCalibrate->Click();
+        ASSERT_TRUE(PumpUntil([&] { return PacketsOf(Shifter()).size() >= 2; }));
+        auto sent = PacketsOf(Shifter());
+        EXPECT_EQ(sent[0][3], CmdCalibrate);
+        EXPECT_EQ(sent[1][3], CmdRead);
+        EXPECT_EQ(sent[1][4], ShifterStatConfig);
+        EXPECT_EQ(page->btnShifterCalibrate->Caption(), L"Finish");
+        EXPECT_EQ(page->comboDebugStat->ItemIndex(), 2);
+        EXPECT_TRUE(Shifter()->Firmware().State().shifterCalibrating);
+
+        page->btnShifterCalibrate->Click();
+        ASSERT_TRUE(PumpUntil([&] { return PacketsOf(Shifter()).size() >= 4; }));
+        sent = PacketsOf(Shifter());
+        EXPECT_EQ(sent[2][3], CmdFinishCalibration);
+        if (r.finishRead < 0) {
+            EXPECT_EQ(sent[3][3], CmdAck);
+            EXPECT_EQ(sent[3][5], RqShifter);
+            ASSERT_TRUE(PumpUntil([&] { return Shifter()->Firmware().State().shifterStream < 0; }));
+        } else {
+            EXPECT_EQ(sent[3][3], CmdRead);
+            EXPECT_EQ(sent[3][4], r.finishRead);
+        }
+        EXPECT_EQ(page->btnShifterCalibrate->Caption(), L"Calibrate");
+        EXPECT_EQ(page->comboDebugStat->ItemIndex(), r.before);
+        EXPECT_FALSE(Shifter()->Firmware().State().shifterCalibrating);
+        EXPECT_EQ(Rejected(Shifter()), 0) << "from selector " << r.before;
+    }
+    Select(0);
+}
+
+TEST_F(ShifterPageTest, GearBitsLightLabelsButNeverChangeTheShifterType)
+{
+    ShowShifterTab();
+    for (int gear : {1, 4, 9, 11, 0}) {
+        Shifter()->Firmware().SetGear(gear);
+        ASSERT_TRUE(PumpUntil([&] {
+            for (int g = 1; g <= TShifterPage::GearCount; ++g) {
+                TsLabel* l = page->lblGear[static_cast<size_t>(g - 1)];
+                const bool lit = !l->UseSkinColor() && l->Font()->Color() == TShifterPage::MarkedGearColor;
+                if (lit != (g == gear)) return false;
+            }
+            return true;
+        })) << "gear " << gear;
+        // Bit 10 (gear 11) and its absence leave the H-pattern shifter an H-pattern one.
+        EXPECT_EQ(page->ShifterType->ItemIndex(), TShifterPage::TypeHPattern) << "gear " << gear;
+        PumpFor(120);
+        EXPECT_TRUE(page->x1->Visible() && page->x2->Visible() && page->x3->Visible()) << "gear " << gear;
+    }
+    page->btnShifterSave->Click();
+    ASSERT_TRUE(PumpUntil([&] { return !LastShifterWrite().empty(); }));
+    auto packet = LastShifterWrite();
+    EXPECT_EQ(packet[8], 0);                        // H-Pattern
+    EXPECT_EQ(packet[9] | packet[10] << 8, 1024);   // x1 kept
+
+    // The user's choice of "Sequential" hides the vertical lines, which are then sent as 0.
+    page->ShifterType->SetItemIndex(TShifterPage::TypeSequential);
+    page->ShifterTypeChange(page->ShifterType);
+    PumpFor(150);
+    EXPECT_FALSE(page->x1->Visible() || page->x2->Visible() || page->x3->Visible());
+    EXPECT_EQ(page->gridX1->Caption(), L"-1");
+    EXPECT_FALSE(page->lblGear[2]->Visible());
+    page->btnShifterSave->Click();
+    ASSERT_TRUE(PumpUntil([&] { return Packets(Shifter(), CmdWrite).size() == 2; }));
+    packet = LastShifterWrite();
+    EXPECT_EQ(packet[8], 1);
+    for (size_t i = 9; i < 15; ++i) EXPECT_EQ(packet[i], 0) << i;
+}
+
+TEST_F(ShifterPageTest, PositionStreamMovesTheMarker)
+{
+    ShowShifterTab();
+    struct Row {
+        uint16_t x, y;
+        int gridX, gridY, markerTop;
+    } rows[] = {
+        {4095, 0, 240, 0, 0},   // x capped at 240, top clamped from -15
+        {2048, 1024, 128, 64, 49},
+        {100, 4095, 6, 255, 240},
+    };
+    Select(TShifterPage::StatPosition);
+    for (const Row& r : rows) {
+        Shifter()->Firmware().SetShifterPosition(r.x, r.y);
+        ASSERT_TRUE(PumpUntil([&] {
+            return page->ShifterX->Caption() == IntToStr(r.x) && page->ShifterY->Caption() == IntToStr(r.y);
+        }));
+        EXPECT_EQ(page->GridX->Caption(), IntToStr(r.gridX));
+        EXPECT_EQ(page->GridY->Caption(), IntToStr(r.gridY));
+        EXPECT_EQ(page->shifterX1->Caption(), L"-1");
+        ASSERT_TRUE(PumpUntil([&] {
+            return page->ShifterOnline->Visible() && page->ShifterOnline->Left() == r.gridX &&
+                   page->ShifterOnline->Top() == r.markerTop;
+        }));
+        EXPECT_FALSE(page->ShifterOffline->Visible());
+    }
+    // Another report hides the online marker; stopping the stream ends the replies.
+    Select(TShifterPage::StatNone);
+    ASSERT_TRUE(PumpUntil([&] { return Shifter()->Firmware().State().shifterStream < 0; }));
+    PumpFor(150);
+    EXPECT_FALSE(page->ShifterOnline->Visible());
+
+    // Without a shifter the offline marker shows.
+    sim.Unplug(Shifter());
+    ASSERT_TRUE(PumpUntil([&] { return Panel(TMainForm::PanelShifter) == L"Disconnected"; }));
+    ASSERT_TRUE(PumpUntil([&] { return page->ShifterOffline->Visible() && !page->ShifterOnline->Visible(); }));
+}
+
+TEST_F(ShifterPageTest, FactoryResetTellsTheUserToReplug)
+{
+    ShowShifterTab();
+    const DWORD mainThread = GetCurrentThreadId();
+    std::atomic<bool> sawText{false};
+    TSideThread closer([&] {
+        HWND box = WaitForWindow(mainThread, L"#32770");
+        if (!box) return;
+        wchar_t text[128] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 128);
+        sawText = wcscmp(text, L"Device has been reset. Please re-plug.") == 0;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    page->btnFactoryReset->Click();
+    ASSERT_TRUE(PumpUntil([&] { return Shifter()->Firmware().State().factoryResets == 1; }));
+    EXPECT_TRUE(sawText);
+    EXPECT_EQ(Packets(Shifter(), CmdFactoryReset).size(), 1u);
+}
