@@ -569,8 +569,11 @@ void TShifterPage::PlaceMarker()
     if (chkTrails->Checked()) {
         ShifterOnline->SetVisible(false);
         ShifterOffline->SetVisible(false);
-        if (ShifterGrid->HandleAllocated() && ShifterGrid->Showing() && FForm->Images)
+        if (ShifterGrid->HandleAllocated() && ShifterGrid->Showing() && FForm->Images) {
             FForm->Images->Draw(ShifterGrid->Canvas(), left, top, online ? 0 : 1, true);
+            // The window DC is not kept between ticks.
+            static_cast<TControlCanvas*>(ShifterGrid->Canvas())->FreeHandle();
+        }
     } else if (online) {
         ShifterOnline->SetVisible(comboDebugStat->ItemIndex() == StatPosition);
         ShifterOffline->SetVisible(false);

@@ -312,6 +312,66 @@ TEST_F(ShifterPageTest, PositionStreamMovesTheMarker)
     ASSERT_TRUE(PumpUntil([&] { return page->ShifterOffline->Visible() && !page->ShifterOnline->Visible(); }));
 }
 
+TEST_F(ShifterPageTest, TrailsStayOnTheGridUntilSwitchedOff)
+{
+    using testing_support::BitmapsMatch;
+    using testing_support::CaptureWindow;
+    ShowShifterTab();
+    // The marker picture over the grid's background, as the trail should look.
+    TBitmap marker;
+    marker.SetPixelFormat(pf32bit);
+    marker.SetSize(16, 16);
+    marker.Canvas()->Brush()->SetColor(page->ShifterGrid->Color());
+    marker.Canvas()->FillRect(TRect(0, 0, 16, 16));
+    form->Images->Draw(marker.Canvas(), 0, 0, 0, true);
+    TBitmap blank;
+    blank.SetPixelFormat(pf32bit);
+    blank.SetSize(16, 16);
+    blank.Canvas()->Brush()->SetColor(page->ShifterGrid->Color());
+    blank.Canvas()->FillRect(TRect(0, 0, 16, 16));
+    // Every tick draws the marker again at the same place, so its soft edge darkens; its
+    // opaque core (the middle 8 x 8) and its transparent corners do not change.
+    auto region = [&](TBitmap& source, int x, int y, int size) {
+        auto part = std::make_unique<TBitmap>();
+        part->SetPixelFormat(pf32bit);
+        part->SetSize(size, size);
+        part->Canvas()->CopyRect(TRect(0, 0, size, size), source.Canvas(), TRect(x, y, x + size, y + size));
+        return part;
+    };
+    auto looksLikeMarker = [&](TBitmap& shot, const TPoint& p) {
+        testing_support::TBitmapDiff diff;
+        const bool core = BitmapsMatch(*region(shot, p.x + 4, p.y + 4, 8), *region(marker, 4, 4, 8), 24, &diff);
+        bool corners = true;
+        for (const TPoint c : {TPoint(0, 0), TPoint(15, 0), TPoint(0, 15), TPoint(15, 15)})
+            corners = corners && testing_support::ColorDistance(testing_support::PixelAt(shot, p.x + c.x, p.y + c.y),
+                                                                ColorToRGB(page->ShifterGrid->Color())) <= 8;
+        return core && corners;
+    };
+
+    SendMessageW(page->chkTrails->Handle(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(page->chkTrails->Checked());
+    Select(TShifterPage::StatPosition);
+    // Two spots clear of lines and labels: marker corners (90, 120) and (20, 130).
+    const TPoint spots[] = {{90, 120}, {20, 130}};
+    for (const TPoint& p : spots) {
+        Shifter()->Firmware().SetShifterPosition(static_cast<uint16_t>(p.x * 16), static_cast<uint16_t>((p.y + 15) * 16));
+        ASSERT_TRUE(PumpUntil([&] { return page->GridX->Caption() == IntToStr(p.x); }));
+        PumpFor(300);
+    }
+    EXPECT_FALSE(page->ShifterOnline->Visible() || page->ShifterOffline->Visible());
+    auto shot = CaptureWindow(page->ShifterGrid->Handle());
+    testing_support::SaveArtifact(*shot, L"shifter_trails");
+    for (const TPoint& p : spots) EXPECT_TRUE(looksLikeMarker(*shot, p)) << p.x;
+
+    // Switching trails off repaints the grid: the first spot is bare again.
+    SendMessageW(page->chkTrails->Handle(), BM_CLICK, 0, 0);
+    PumpFor(300);
+    shot = CaptureWindow(page->ShifterGrid->Handle());
+    EXPECT_TRUE(BitmapsMatch(*region(*shot, spots[0].x, spots[0].y, 16), blank, 8));
+    EXPECT_TRUE(page->ShifterOnline->Visible());
+    Select(TShifterPage::StatNone);
+}
+
 TEST_F(ShifterPageTest, FactoryResetTellsTheUserToReplug)
 {
     ShowShifterTab();
