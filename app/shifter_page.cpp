@@ -94,8 +94,6 @@ TLine* TShifterPage::AddLine(const String& name, bool vertical, int position)
     line->SetLineWidth(2);
     line->SetLineColor(clGray);
     line->SetCursor(vertical ? crSizeWE : crSizeNS);
-    line->OnMouseDown = Bind<&TShifterPage::LineMouseDown>(this);
-    line->OnMouseMove = Bind<&TShifterPage::LineMouseMove>(this);
     line->OnMouseUp = Bind<&TShifterPage::GridLineMouseUp>(this);
     return line;
 }
@@ -128,6 +126,16 @@ TShifterPage::TShifterPage(TMainForm* form, TWinControl* sheet) : TComponent(for
     x3 = AddLine(L"x3", true, 175);
     y1 = AddLine(L"y1", false, 80);
     y2 = AddLine(L"y2", false, 164);
+    x1->OnMouseDown = Bind<&TShifterPage::x1MouseDown>(this);
+    x2->OnMouseDown = Bind<&TShifterPage::x2MouseDown>(this);
+    x3->OnMouseDown = Bind<&TShifterPage::x3MouseDown>(this);
+    y1->OnMouseDown = Bind<&TShifterPage::y1MouseDown>(this);
+    y2->OnMouseDown = Bind<&TShifterPage::y2MouseDown>(this);
+    x1->OnMouseMove = Bind<&TShifterPage::x1MouseMove>(this);
+    x2->OnMouseMove = Bind<&TShifterPage::x2MouseMove>(this);
+    x3->OnMouseMove = Bind<&TShifterPage::x3MouseMove>(this);
+    y1->OnMouseMove = Bind<&TShifterPage::y1MouseMove>(this);
+    y2->OnMouseMove = Bind<&TShifterPage::y2MouseMove>(this);
 
     ShifterOnline = new TsImage(form);
     ShifterOnline->SetName(L"ShifterOnline");
@@ -517,41 +525,44 @@ void TShifterPage::UpdateEffectMask()
 
 // ---- Dragging the grid lines ---------------------------------------------------------------
 
-void TShifterPage::StartLineDrag(TLine* line)
+void TShifterPage::StartLineDrag(TLine* line, TMouseButton button)
 {
+    if (button != mbLeft) return;
     FDragging = true;
     FMouseDownLocation = CursorPos();
     FLineStartingLocation = TPoint(line->Left(), line->Top());
 }
 
-void TShifterPage::LineMouseDown(TObject* Sender, TMouseButton Button, TShiftState, int, int)
-{
-    if (Button != mbLeft) return;
-    Guarded(FForm, [&] {
-        if (auto* line = dynamic_cast<TLine*>(Sender)) StartLineDrag(line);
-    });
-}
-
-void TShifterPage::LineMouseMove(TObject* Sender, TShiftState, int, int)
+void TShifterPage::MoveLine(TLine* line)
 {
     if (!FDragging) return;
     Guarded(FForm, [&] {
-        const TPoint delta = CursorPos() - FMouseDownLocation;
-        const TPoint want = FLineStartingLocation + delta;
+        const TPoint want = CursorPos() - FMouseDownLocation + FLineStartingLocation;
         // Lines keep 10 pixels from each other and from the grid's edges; the right and bottom
         // lines stop 20 short, so their whole 20-pixel control stays inside.
-        if (Sender == x1)
+        if (line == x1)
             x1->SetLeft(ClampValue(want.x, 10, x2->Left() - 10));
-        else if (Sender == x2)
+        else if (line == x2)
             x2->SetLeft(ClampValue(want.x, x1->Left() + 10, x3->Left() - 10));
-        else if (Sender == x3)
+        else if (line == x3)
             x3->SetLeft(ClampValue(want.x, x2->Left() + 10, ShifterGrid->Width() - 20));
-        else if (Sender == y1)
+        else if (line == y1)
             y1->SetTop(ClampValue(want.y, 10, y2->Top() - 10));
-        else if (Sender == y2)
+        else if (line == y2)
             y2->SetTop(ClampValue(want.y, y1->Top() + 10, ShifterGrid->Height() - 20));
     });
 }
+
+void TShifterPage::x1MouseDown(TObject*, TMouseButton Button, TShiftState, int, int) { StartLineDrag(x1, Button); }
+void TShifterPage::x2MouseDown(TObject*, TMouseButton Button, TShiftState, int, int) { StartLineDrag(x2, Button); }
+void TShifterPage::x3MouseDown(TObject*, TMouseButton Button, TShiftState, int, int) { StartLineDrag(x3, Button); }
+void TShifterPage::y1MouseDown(TObject*, TMouseButton Button, TShiftState, int, int) { StartLineDrag(y1, Button); }
+void TShifterPage::y2MouseDown(TObject*, TMouseButton Button, TShiftState, int, int) { StartLineDrag(y2, Button); }
+void TShifterPage::x1MouseMove(TObject*, TShiftState, int, int) { MoveLine(x1); }
+void TShifterPage::x2MouseMove(TObject*, TShiftState, int, int) { MoveLine(x2); }
+void TShifterPage::x3MouseMove(TObject*, TShiftState, int, int) { MoveLine(x3); }
+void TShifterPage::y1MouseMove(TObject*, TShiftState, int, int) { MoveLine(y1); }
+void TShifterPage::y2MouseMove(TObject*, TShiftState, int, int) { MoveLine(y2); }
 
 void TShifterPage::GridLineMouseUp(TObject*, TMouseButton, TShiftState, int, int)
 {

@@ -92,8 +92,18 @@ public:
     void btnFactoryResetClick(TObject* Sender);
     void chkTrailsClick(TObject* Sender);
     void LedEffectClick(TObject* Sender);
-    void LineMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
-    void LineMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    // Pressing the mouse on a line starts its drag; moving drags it within its limits;
+    // releasing it on any line ends the drag.
+    void x1MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void x2MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void x3MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void y1MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void y2MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void x1MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    void x2MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    void x3MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    void y1MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    void y2MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
     void GridLineMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     void ShifterPosTimer(TObject* Sender);
     void UpdateEffectMask();
@@ -116,7 +126,8 @@ private:
     // A caption and a value label beside it; answers the value label.
     TsLabel* AddValue(TWinControl* parent, const String& caption, const String& name, int x, int y);
     TLine* AddLine(const String& name, bool vertical, int position);
-    void StartLineDrag(TLine* line);
+    void StartLineDrag(TLine* line, TMouseButton button);
+    void MoveLine(TLine* line);
     void MarkGearLabel(TsLabel* label, bool marked);
     void PlaceMarker();
     void PlaceGearLabels();
