@@ -325,8 +325,8 @@ UINT TCustomLabel::TextFlags() const
 void TCustomLabel::DoDrawText(TRect& rect, UINT flags)
 {
     String text = FText;
-    if ((flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text.size() > 1 && text[0] == L'&' && text.size() == 1)))
-        text += L" ";
+    // An empty caption or a lone accelerator mark would measure as nothing: keep one space.
+    if ((flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text == L"&"))) text += L" ";
     TCanvas* c = FCanvas;
     c->Font()->Assign(FFont);
     if (!FEnabled) c->Font()->SetColor(clGrayText);
@@ -742,9 +742,12 @@ int TMemoStrings::Add(const String& s)
     int n = Count();
     if (FMemo->HandleAllocated()) {
         HWND h = FMemo->Handle();
-        int len = GetWindowTextLengthW(h);
+        String text = FMemo->Text();
+        int len = static_cast<int>(text.size());
+        // A last line already ended by a line break (the user pressed Enter) takes no second one.
+        bool lineOpen = len > 0 && text.back() != L'\n' && text.back() != L'\r';
         SendMessageW(h, EM_SETSEL, static_cast<WPARAM>(len), static_cast<LPARAM>(len));
-        String add = (len > 0 ? L"\r\n" : L"") + s;
+        String add = (lineOpen ? L"\r\n" : L"") + s;
         SendMessageW(h, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(add.c_str()));
         return n;
     }
@@ -789,15 +792,37 @@ void TListControlItems::Put(int index, const String& s)
 {
     TObject* obj = FList.Objects(index);
     Delete(index);
-    Insert(index, s);
+    if (FList.Sorted()) index = Add(s);
+    else Insert(index, s);
     FList.PutObject(index, obj);
+}
+
+int TListControlItems::Add(const String& s)
+{
+    if (!FList.Sorted()) return TStrings::Add(s);
+    // The shadow list finds the place; the native list gets the item at that index, so both
+    // agree on the order whatever the native sort would make of it.
+    int index = FList.Add(s);
+    InsertNative(index, s);
+    return index;
 }
 
 void TListControlItems::Insert(int index, const String& s)
 {
     FList.Insert(index, s);
+    InsertNative(index, s);
+}
+
+void TListControlItems::InsertNative(int index, const String& s)
+{
     if (FOwner->HandleAllocated())
         SendMessageW(FOwner->Handle(), FMsgs.insert, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.c_str()));
+}
+
+void TListControlItems::SetSorted(bool on)
+{
+    FList.SetSorted(on);
+    Fill();
 }
 
 void TListControlItems::Delete(int index)
@@ -815,12 +840,8 @@ void TListControlItems::Clear()
 void TListControlItems::Fill()
 {
     if (!FOwner->HandleAllocated()) return;
-    HWND h = FOwner->Handle();
-    SendMessageW(h, FMsgs.reset, 0, 0);
-    for (int i = 0; i < FList.Count(); ++i) {
-        String s = FList.Get(i);
-        SendMessageW(h, FMsgs.insert, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.c_str()));
-    }
+    SendMessageW(FOwner->Handle(), FMsgs.reset, 0, 0);
+    for (int i = 0; i < FList.Count(); ++i) InsertNative(i, FList.Get(i));
 }
 
 // ================================================================================================
@@ -990,6 +1011,7 @@ void TCustomComboBox::SetSorted(bool on)
 {
     if (on == FSorted) return;
     FSorted = on;
+    FItems->SetSorted(on);
     RecreateWnd();
 }
 

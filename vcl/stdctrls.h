@@ -299,20 +299,29 @@ public:
     struct Messages {
         UINT add, insert, remove, reset, getText, getTextLen, setData, getData;
     };
-    TListControlItems(TWinControl* owner, const Messages& msgs) : FOwner(owner), FMsgs(msgs) {}
+    TListControlItems(TWinControl* owner, const Messages& msgs) : FOwner(owner), FMsgs(msgs)
+    {
+        FList.SetDuplicates(TDuplicates::dupAccept);
+    }
     int Count() const override { return FList.Count(); }
     String Get(int index) const override { return FList.Get(index); }
     void Put(int index, const String& s) override;
     TObject* Objects(int index) const override { return FList.Objects(index); }
     void PutObject(int index, TObject* obj) override { FList.PutObject(index, obj); }
+    // A sorted list puts an added item at its place (Add answers where); Insert refuses.
+    int Add(const String& s) override;
     void Insert(int index, const String& s) override;
     void Delete(int index) override;
     void Clear() override;
     int IndexOf(const String& s) const override { return FList.IndexOf(s); }
+    bool Sorted() const { return FList.Sorted(); }
+    void SetSorted(bool on);
     // Fills the native list from the shadow (after the window is made).
     void Fill();
 
 private:
+    void InsertNative(int index, const String& s);
+
     TWinControl* FOwner;
     Messages FMsgs;
     TStringList FList;
