@@ -8,13 +8,17 @@ need_pkgs=(
   wine wine64 fonts-wine fonts-liberation xvfb xauth x11-apps x11-utils imagemagick
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libpng-dev zlib1g-dev dpkg-dev pkg-config
-  python3 nodejs npm
+  python3
 )
 
 missing=()
 for p in "${need_pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+
+# npm fetches test data; a machine may already have Node.js with its own npm from another
+# source, and the distribution's npm package would conflict with it.
+command -v npm >/dev/null 2>&1 || missing+=(nodejs npm)
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
