@@ -344,24 +344,9 @@ void TStatusBar::CNDrawItem(TMessage& m)
     auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
     int index = static_cast<int>(dis->itemID);
     if (index >= 0 && index < FPanels->Count()) {
-        auto* cc = static_cast<TControlCanvas*>(FCanvas);
-        cc->FreeHandle();
-        FCanvas->Lock();
-        int saved = SaveDC(dis->hDC);
-        FCanvas->SetHandle(dis->hDC);
-        FCanvas->Font()->Assign(FFont);
-        FCanvas->Brush()->SetColor(FColor);
-        try {
-            DrawPanel(FPanels->Items(index), dis->rcItem);
-        } catch (...) {
-            FCanvas->SetHandle(nullptr);
-            RestoreDC(dis->hDC, saved);
-            FCanvas->Unlock();
-            throw;
-        }
-        FCanvas->SetHandle(nullptr);
-        RestoreDC(dis->hDC, saved);
-        FCanvas->Unlock();
+        // The bar goes on painting with this DC after us.
+        TControlCanvasPaint paint(FCanvas, dis->hDC, FFont, FColor, true);
+        DrawPanel(FPanels->Items(index), dis->rcItem);
     }
     m.Result = 1;
 }

@@ -1533,13 +1533,29 @@ void TWinControl::WMPrintClient(TMessage& m)
 
 // ---- reflection ----------------------------------------------------------------------------
 
+namespace {
+
+// Hands a notification back to the child control it came from as CN_BASE + msg. False when
+// the sender is not one of our controls, or is the receiver itself (its own messages are not
+// notifications).
+bool ReflectToChild(TWinControl* receiver, TWinControl* child, TMessage& m)
+{
+    if (!child || child == receiver) return false;
+    m.Result = child->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
+    return true;
+}
+
+bool ReflectToChild(TWinControl* receiver, HWND child, TMessage& m)
+{
+    return ReflectToChild(receiver, FindControl(child), m);
+}
+
+}  // namespace
+
 void TWinControl::WMCommand(TMessage& m)
 {
     if (m.LParam) {
-        if (TWinControl* c = FindControl(reinterpret_cast<HWND>(m.LParam))) {
-            m.Result = c->Perform(CN_COMMAND, m.WParam, m.LParam);
-            return;
-        }
+        if (ReflectToChild(this, reinterpret_cast<HWND>(m.LParam), m)) return;
     } else if (HIWORD(m.WParam) == 0) {
         // A menu command: the item with this id fires.
         if (TMenuItem* item = TMenuItem::FindByCommand(LOWORD(m.WParam))) {
@@ -1554,12 +1570,7 @@ void TWinControl::WMCommand(TMessage& m)
 void TWinControl::WMNotify(TMessage& m)
 {
     auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
-    if (hdr) {
-        if (TWinControl* c = FindControl(hdr->hwndFrom); c && c != this) {
-            m.Result = c->Perform(CN_NOTIFY, m.WParam, m.LParam);
-            return;
-        }
-    }
+    if (hdr && ReflectToChild(this, hdr->hwndFrom, m)) return;
     DefaultHandler(m);
 }
 
@@ -1573,8 +1584,7 @@ void TWinControl::WMDrawItem(TMessage& m)
                 m.Result = 1;
                 return;
             }
-        } else if (TWinControl* c = FindControl(dis->hwndItem)) {
-            m.Result = c->Perform(CN_DRAWITEM, m.WParam, m.LParam);
+        } else if (ReflectToChild(this, dis->hwndItem, m)) {
             return;
         }
     }
@@ -1601,10 +1611,7 @@ void TWinControl::WMMeasureItem(TMessage& m)
                                                                      GetDlgCtrlID(w->FHandle) == static_cast<int>(mis->CtlID))
                         c = w;
             }
-            if (c) {
-                m.Result = c->Perform(CN_MEASUREITEM, m.WParam, m.LParam);
-                return;
-            }
+            if (ReflectToChild(this, c, m)) return;
         }
     }
     DefaultHandler(m);
@@ -1613,54 +1620,31 @@ void TWinControl::WMMeasureItem(TMessage& m)
 void TWinControl::WMCompareItem(TMessage& m)
 {
     auto* cis = reinterpret_cast<COMPAREITEMSTRUCT*>(m.LParam);
-    if (cis) {
-        if (TWinControl* c = FindControl(cis->hwndItem)) {
-            m.Result = c->Perform(CN_COMPAREITEM, m.WParam, m.LParam);
-            return;
-        }
-    }
+    if (cis && ReflectToChild(this, cis->hwndItem, m)) return;
     DefaultHandler(m);
 }
 
 void TWinControl::WMDeleteItem(TMessage& m)
 {
     auto* dis = reinterpret_cast<DELETEITEMSTRUCT*>(m.LParam);
-    if (dis) {
-        if (TWinControl* c = FindControl(dis->hwndItem)) {
-            m.Result = c->Perform(CN_DELETEITEM, m.WParam, m.LParam);
-            return;
-        }
-    }
+    if (dis && ReflectToChild(this, dis->hwndItem, m)) return;
     DefaultHandler(m);
 }
 
+// Scroll, colour and list-key messages name their sender in LParam.
 void TWinControl::WMScroll(TMessage& m)
 {
-    if (m.LParam) {
-        if (TWinControl* c = FindControl(reinterpret_cast<HWND>(m.LParam)); c && c != this) {
-            m.Result = c->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
-            return;
-        }
-    }
-    DefaultHandler(m);
+    if (!ReflectToChild(this, reinterpret_cast<HWND>(m.LParam), m)) DefaultHandler(m);
 }
 
 void TWinControl::WMCtlColor(TMessage& m)
 {
-    if (TWinControl* c = FindControl(reinterpret_cast<HWND>(m.LParam)); c && c != this) {
-        m.Result = c->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
-        return;
-    }
-    DefaultHandler(m);
+    if (!ReflectToChild(this, reinterpret_cast<HWND>(m.LParam), m)) DefaultHandler(m);
 }
 
 void TWinControl::WMCharToItem(TMessage& m)
 {
-    if (TWinControl* c = FindControl(reinterpret_cast<HWND>(m.LParam)); c && c != this) {
-        m.Result = c->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
-        return;
-    }
-    DefaultHandler(m);
+    if (!ReflectToChild(this, reinterpret_cast<HWND>(m.LParam), m)) DefaultHandler(m);
 }
 
 // ---- size, focus, keys ---------------------------------------------------------------------
@@ -2044,23 +2028,41 @@ void TGraphicControl::Dispatch(TMessage& m)
     TControl::Dispatch(m);
 }
 
+TControlCanvasPaint::TControlCanvasPaint(TCanvas* canvas, HDC dc, const TFont* font, TColor brushColor,
+                                         bool restoreDCState)
+    : FCanvas(canvas), FDC(dc)
+{
+    // A DC fetched for drawing outside a paint must not stay selected under this one.
+    if (auto* cc = dynamic_cast<TControlCanvas*>(canvas)) cc->FreeHandle();
+    canvas->Lock();
+    if (restoreDCState) FSavedDC = SaveDC(dc);
+    try {
+        canvas->SetHandle(dc);
+        canvas->Font()->Assign(font);
+        if (brushColor != clNone) canvas->Brush()->SetColor(brushColor);
+    } catch (...) {
+        Release();
+        throw;
+    }
+}
+
+TControlCanvasPaint::~TControlCanvasPaint()
+{
+    Release();
+}
+
+void TControlCanvasPaint::Release()
+{
+    FCanvas->SetHandle(nullptr);
+    if (FSavedDC) RestoreDC(FDC, FSavedDC);
+    FCanvas->Unlock();
+}
+
 void TGraphicControl::WMPaint(TMessage& m)
 {
     if (!m.WParam) return;
-    auto* cc = static_cast<TControlCanvas*>(FCanvas);
-    cc->FreeHandle();
-    FCanvas->Lock();
-    try {
-        FCanvas->SetHandle(reinterpret_cast<HDC>(m.WParam));
-        FCanvas->Font()->Assign(FFont);
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    TControlCanvasPaint paint(FCanvas, reinterpret_cast<HDC>(m.WParam), FFont);
+    Paint();
 }
 
 TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner)
@@ -2081,19 +2083,6 @@ void TCustomControl::Paint() {}
 
 void TCustomControl::PaintWindow(HDC dc)
 {
-    auto* cc = static_cast<TControlCanvas*>(FCanvas);
-    cc->FreeHandle();
-    FCanvas->Lock();
-    try {
-        FCanvas->SetHandle(dc);
-        FCanvas->Font()->Assign(FFont);
-        FCanvas->Brush()->SetColor(FColor);
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    TControlCanvasPaint paint(FCanvas, dc, FFont, FColor);
+    Paint();
 }

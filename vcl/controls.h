@@ -513,6 +513,25 @@ private:
     HWND FWindowHandle = nullptr;
 };
 
+// For one paint: a control's canvas over a DC it does not own, locked, with the control's
+// font and (unless clNone) brush colour. The scope's end lets go of the DC and the lock, also
+// when painting throws; restoreDCState also puts back what the painter changed in the DC.
+class TControlCanvasPaint {
+public:
+    TControlCanvasPaint(TCanvas* canvas, HDC dc, const TFont* font, TColor brushColor = clNone,
+                        bool restoreDCState = false);
+    ~TControlCanvasPaint();
+    TControlCanvasPaint(const TControlCanvasPaint&) = delete;
+    TControlCanvasPaint& operator=(const TControlCanvasPaint&) = delete;
+
+private:
+    void Release();
+
+    TCanvas* FCanvas;
+    HDC FDC;
+    int FSavedDC = 0;
+};
+
 class TGraphicControl : public TControl {
 public:
     explicit TGraphicControl(TComponent* owner);

@@ -279,21 +279,8 @@ void TCustomForm::Deactivate()
 void TCustomForm::PaintWindow(HDC dc)
 {
     if (!OnPaint || !EventsAllowed()) return;
-    auto* cc = static_cast<TControlCanvas*>(FCanvas);
-    cc->FreeHandle();
-    FCanvas->Lock();
-    try {
-        FCanvas->SetHandle(dc);
-        FCanvas->Font()->Assign(FFont);
-        FCanvas->Brush()->SetColor(FColor);
-        OnPaint(this);
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    TControlCanvasPaint paint(FCanvas, dc, FFont, FColor);
+    OnPaint(this);
 }
 
 void TCustomForm::Show()

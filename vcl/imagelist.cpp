@@ -262,46 +262,33 @@ void TCustomImageList::AddImages(TCustomImageList* source)
     EndUpdate();
 }
 
-void TCustomImageList::Insert(int index, TBitmap* image, TBitmap* mask)
+void TCustomImageList::InsertAdded(int index, const std::function<int()>& add)
 {
     CheckIndex(index, true);
     BeginUpdate();
     try {
-        int added = Add(image, mask);
+        int added = add();
         if (added >= 0) Move(added, index);
     } catch (...) {
         EndUpdate();
         throw;
     }
     EndUpdate();
+}
+
+void TCustomImageList::Insert(int index, TBitmap* image, TBitmap* mask)
+{
+    InsertAdded(index, [&] { return Add(image, mask); });
 }
 
 void TCustomImageList::InsertMasked(int index, TBitmap* image, TColor maskColor)
 {
-    CheckIndex(index, true);
-    BeginUpdate();
-    try {
-        int added = AddMasked(image, maskColor);
-        if (added >= 0) Move(added, index);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    InsertAdded(index, [&] { return AddMasked(image, maskColor); });
 }
 
 void TCustomImageList::InsertIcon(int index, TIcon* icon)
 {
-    CheckIndex(index, true);
-    BeginUpdate();
-    try {
-        int added = AddIcon(icon);
-        if (added >= 0) Move(added, index);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    InsertAdded(index, [&] { return AddIcon(icon); });
 }
 
 void TCustomImageList::Replace(int index, TBitmap* image, TBitmap* mask)

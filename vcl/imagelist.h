@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <vector>
 
 #include "vcl/classes.h"
@@ -127,6 +128,8 @@ private:
     UINT CreateFlags() const;
     HBITMAP ImageCopy(TBitmap* image);
     void ReplaceFrom32(int index, TBitmap& image32);
+    // Adds an image with add() and moves it to index, as one change for the links.
+    void InsertAdded(int index, const std::function<int()>& add);
 
     HIMAGELIST FHandle = nullptr;
     bool FShareImages = false;

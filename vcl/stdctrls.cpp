@@ -6,6 +6,20 @@
 
 #include "vcl/application_hooks.h"
 
+namespace {
+
+// The answer to a reflected WM_CTLCOLOR*: the native window paints our font colour on our
+// background brush.
+void AnswerCtlColor(TWinControl* control, TMessage& m)
+{
+    HDC dc = reinterpret_cast<HDC>(m.WParam);
+    SetTextColor(dc, ColorToColorRef(control->Font()->Color()));
+    SetBkColor(dc, ColorToColorRef(control->Color()));
+    m.Result = reinterpret_cast<LRESULT>(control->BrushHandle());
+}
+
+}  // namespace
+
 TOwnerDrawState OwnerDrawStateFromODS(UINT s)
 {
     // The ODS_ bits line up with the owner-draw state flags one for one.
@@ -32,10 +46,7 @@ void TButtonControl::Dispatch(TMessage& m)
 
 void TButtonControl::CNCtlColor(TMessage& m)
 {
-    HDC dc = reinterpret_cast<HDC>(m.WParam);
-    SetTextColor(dc, ColorToColorRef(FFont->Color()));
-    SetBkColor(dc, ColorToColorRef(FColor));
-    m.Result = reinterpret_cast<LRESULT>(BrushHandle());
+    AnswerCtlColor(this, m);
 }
 
 TButton::TButton(TComponent* owner) : TButtonControl(owner)
@@ -627,10 +638,7 @@ void TCustomEdit::CNCommand(TMessage& m)
 
 void TCustomEdit::CNCtlColor(TMessage& m)
 {
-    HDC dc = reinterpret_cast<HDC>(m.WParam);
-    SetTextColor(dc, ColorToColorRef(FFont->Color()));
-    SetBkColor(dc, ColorToColorRef(FColor));
-    m.Result = reinterpret_cast<LRESULT>(BrushHandle());
+    AnswerCtlColor(this, m);
 }
 
 // ================================================================================================
@@ -1057,24 +1065,14 @@ void TCustomComboBox::Dispatch(TMessage& m)
     case CN_MEASUREITEM: CNMeasureItem(m); break;
     case CN_CTLCOLOREDIT:
     case CN_CTLCOLORLISTBOX:
-    case CN_CTLCOLORSTATIC: {
-        HDC dc = reinterpret_cast<HDC>(m.WParam);
-        SetTextColor(dc, ColorToColorRef(FFont->Color()));
-        SetBkColor(dc, ColorToColorRef(FColor));
-        m.Result = reinterpret_cast<LRESULT>(BrushHandle());
-        break;
-    }
+    case CN_CTLCOLORSTATIC: AnswerCtlColor(this, m); break;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSTATIC: {
+    case WM_CTLCOLORSTATIC:
         // The inner edit and list ask the combo box itself.
         if (m.Msg == WM_CTLCOLORLISTBOX && !FListHandle) FListHandle = reinterpret_cast<HWND>(m.LParam);
-        HDC dc = reinterpret_cast<HDC>(m.WParam);
-        SetTextColor(dc, ColorToColorRef(FFont->Color()));
-        SetBkColor(dc, ColorToColorRef(FColor));
-        m.Result = reinterpret_cast<LRESULT>(BrushHandle());
+        AnswerCtlColor(this, m);
         break;
-    }
     default: TWinControl::Dispatch(m); break;
     }
 }
@@ -1102,26 +1100,9 @@ void TCustomComboBox::CNDrawItem(TMessage& m)
     auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
     TOwnerDrawState state = OwnerDrawStateFromODS(dis->itemState);
     if (dis->itemState & ODS_COMBOBOXEDIT) state |= odComboBoxEdit;
-    auto* cc = static_cast<TControlCanvas*>(FCanvas);
-    cc->FreeHandle();
-    FCanvas->Lock();
-    FCanvas->SetHandle(dis->hDC);
-    FCanvas->Font()->Assign(FFont);
-    if (state & odSelected) {
-        FCanvas->Brush()->SetColor(clHighlight);
-        FCanvas->Font()->SetColor(clHighlightText);
-    } else {
-        FCanvas->Brush()->SetColor(FColor);
-    }
-    try {
-        DrawItem(static_cast<int>(dis->itemID), dis->rcItem, state);
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    TControlCanvasPaint paint(FCanvas, dis->hDC, FFont, (state & odSelected) ? clHighlight : FColor);
+    if (state & odSelected) FCanvas->Font()->SetColor(clHighlightText);
+    DrawItem(static_cast<int>(dis->itemID), dis->rcItem, state);
     m.Result = 1;
 }
 
