@@ -1,7 +1,6 @@
 #include "skin/graphics/png/pngreader.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <memory>
 
@@ -18,28 +17,6 @@ const wchar_t* const MsgCompression = L"Cannot load image. Compression error fou
 const wchar_t* const MsgExtraData = L"Cannot load image. Extra compressed data found in %s file.";
 const wchar_t* const MsgNoImageData = L"Cannot load image. Image data in %s file is missing or incomplete.";
 const wchar_t* const MsgTooLarge = L"Cannot load image. The image in %s file is larger than its data allows.";
-
-// The CRC polynomial by the exponents of its terms; the tables are built from them once.
-// Four tables let the CRC take four bytes per step.
-using CrcTables = std::array<std::array<uint32_t, 256>, 4>;
-const CrcTables& CrcTable()
-{
-    static const CrcTables tables = [] {
-        const int exponents[] = {0, 1, 2, 4, 5, 7, 8, 10, 11, 12, 16, 22, 23, 26};
-        uint32_t poly = 0;
-        for (int e : exponents) poly |= 1u << (31 - e);   // reflected: 0xEDB88320
-        CrcTables t{};
-        for (uint32_t n = 0; n < 256; ++n) {
-            uint32_t c = n;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? poly ^ (c >> 1) : c >> 1;
-            t[0][n] = c;
-        }
-        for (uint32_t n = 0; n < 256; ++n)
-            for (int k = 1; k < 4; ++k) t[k][n] = t[0][t[k - 1][n] & 0xFF] ^ (t[k - 1][n] >> 8);
-        return t;
-    }();
-    return tables;
-}
 
 inline uint32_t BigEndian32(const uint8_t* p)
 {
@@ -66,14 +43,9 @@ const AdamPass Passes[7] = {
 
 uint32_t UpdatePngCRC(uint32_t crc, const uint8_t* data, size_t size)
 {
-    const auto& t = CrcTable();
-    size_t i = 0;
-    for (; i + 4 <= size; i += 4) {
-        crc ^= uint32_t(data[i]) | uint32_t(data[i + 1]) << 8 | uint32_t(data[i + 2]) << 16 | uint32_t(data[i + 3]) << 24;
-        crc = t[3][crc & 0xFF] ^ t[2][(crc >> 8) & 0xFF] ^ t[1][(crc >> 16) & 0xFF] ^ t[0][crc >> 24];
-    }
-    for (; i < size; ++i) crc = t[0][(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return crc;
+    // zlib's CRC is the same CRC-32 and much faster than a table loop of ours; it inverts on
+    // entry and exit itself, which our callers do, so undo that here.
+    return ~uint32_t(crc32_z(~crc, data, size));
 }
 
 // ---- TLZ77Decoder ----------------------------------------------------------------------------
@@ -437,40 +409,73 @@ std::vector<uint8_t> TPNGReader::TargetTransparency() const
     return r;
 }
 
-void TPNGReader::Unfilter(uint8_t* row, const uint8_t* prev, uint32_t size) const
+namespace {
+
+// Applies op to the bytes from the second pixel on. With the pixel size known at compile time
+// the byte loop of one pixel is unrolled and the compiler keeps the bytes of a pixel side by
+// side in vector lanes; the pixels themselves go one after the other, as each depends on its
+// left neighbour. A row of a damaged file may end inside a pixel: the tail goes byte by byte.
+template <uint32_t Fixed, class Op>
+inline void ForPixelBytes(uint32_t bpp, uint32_t n, Op op)
 {
-    // row[0] and prev[0] are the filter type bytes; the data follow.
-    const uint32_t bpp = uint32_t(FSourceBPP);
-    uint8_t* r = row + 1;
-    const uint8_t* p = prev + 1;
-    const uint32_t n = size - 1;
-    switch (row[0]) {
+    const uint32_t size = Fixed ? Fixed : bpp;
+    const uint32_t whole = n - n % size;
+    uint32_t i = size;
+    for (; i < whole; i += size)
+        for (uint32_t k = 0; k < size; ++k) op(i + k);
+    for (; i < n; ++i) op(i);
+}
+
+// The four predictors; r and p point past the filter type byte, n is the number of data bytes.
+// Fixed is the pixel size in bytes, 0 when it is only known at run time (bpp).
+template <uint32_t Fixed>
+void UnfilterRow(uint8_t type, uint8_t* __restrict r, const uint8_t* __restrict p, uint32_t n, uint32_t bpp)
+{
+    const uint32_t size = Fixed ? Fixed : bpp;
+    const uint32_t head = std::min(size, n);
+    switch (type) {
     case 1:
-        for (uint32_t i = bpp; i < n; ++i) r[i] = uint8_t(r[i] + r[i - bpp]);
+        ForPixelBytes<Fixed>(bpp, n, [&](uint32_t i) { r[i] = uint8_t(r[i] + r[i - size]); });
         break;
     case 2:
+        // No dependency between bytes: this loop vectorises fully.
         for (uint32_t i = 0; i < n; ++i) r[i] = uint8_t(r[i] + p[i]);
         break;
-    case 3: {
-        uint32_t i = 0;
-        for (; i < std::min(bpp, n); ++i) r[i] = uint8_t(r[i] + (p[i] >> 1));
-        for (; i < n; ++i) r[i] = uint8_t(r[i] + ((r[i - bpp] + p[i]) >> 1));
+    case 3:
+        for (uint32_t i = 0; i < head; ++i) r[i] = uint8_t(r[i] + (p[i] >> 1));
+        ForPixelBytes<Fixed>(bpp, n, [&](uint32_t i) { r[i] = uint8_t(r[i] + ((r[i - size] + p[i]) >> 1)); });
         break;
-    }
-    case 4: {
-        uint32_t i = 0;
-        for (; i < std::min(bpp, n); ++i) r[i] = uint8_t(r[i] + p[i]);   // Paeth of (0, up, 0) is up
-        for (; i < n; ++i) {
-            int a = r[i - bpp], b = p[i], c = p[i - bpp];
-            int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+    case 4:
+        for (uint32_t i = 0; i < head; ++i) r[i] = uint8_t(r[i] + p[i]);   // Paeth of (0, up, 0) is up
+        ForPixelBytes<Fixed>(bpp, n, [&](uint32_t i) {
+            const int a = r[i - size], b = p[i], c = p[i - size];
+            const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
             int pred = pb <= pc ? b : c;
             pred = (pa <= pb && pa <= pc) ? a : pred;
             r[i] = uint8_t(r[i] + pred);
-        }
+        });
         break;
-    }
     default:
         break;   // 0 is no filter; unknown types leave the bytes as read
+    }
+}
+
+}  // namespace
+
+void TPNGReader::Unfilter(uint8_t* row, const uint8_t* prev, uint32_t size) const
+{
+    // row[0] and prev[0] are the filter type bytes; the data follow.
+    uint8_t* r = row + 1;
+    const uint8_t* p = prev + 1;
+    const uint32_t n = size - 1, bpp = uint32_t(FSourceBPP);
+    switch (bpp) {
+    case 1: UnfilterRow<1>(row[0], r, p, n, bpp); break;
+    case 2: UnfilterRow<2>(row[0], r, p, n, bpp); break;
+    case 3: UnfilterRow<3>(row[0], r, p, n, bpp); break;
+    case 4: UnfilterRow<4>(row[0], r, p, n, bpp); break;
+    case 6: UnfilterRow<6>(row[0], r, p, n, bpp); break;
+    case 8: UnfilterRow<8>(row[0], r, p, n, bpp); break;
+    default: UnfilterRow<0>(row[0], r, p, n, bpp); break;
     }
 }
 
