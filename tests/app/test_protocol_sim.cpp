@@ -101,6 +101,52 @@ TEST_F(ProtocolSimTest, ProfileLoadEndToEnd)
     for (const String& line : view.Log) EXPECT_EQ(line.find(L"bytes received"), String::npos) << ToUtf8(line);
 }
 
+// Profile Save is Apply (the two writes, with the selected slot) and then a save of that slot:
+// the slot ends up holding the written blocks, whether or not it is the device's active one.
+TEST_F(ProtocolSimTest, SavedSlotKeepsTheBlocksWrittenToIt)
+{
+    struct Case {
+        const char* name;
+        int activeSlot;        // the view selects slot 8 (Profile 3)
+        bool currentChanges;   // the device's current settings take the writes
+    };
+    const Case cases[] = {
+        {"selected slot is the active one", 8, true},
+        {"another slot is the active one", 6, false},
+    };
+    Connect();
+    auto& fw = sim.WheelBase()->Firmware();
+    const auto factory = fw.State();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto state = factory;
+        state.activeSlot = c.activeSlot;
+        state.current = state.profiles[c.activeSlot - SlotFirstProfile];
+        fw.SetState(state);
+        const auto before = state.current;
+
+        TWheelBaseConfig wb = state.profiles[2].wheelBase;
+        wb.steeringAngle = 1080;
+        wb.stopForce = 1234;
+        TUserEffectConfig ue = state.profiles[2].userEffect;
+        ue.springForce = 4321;
+        proto.SendWheelBaseConfig(wb);
+        proto.SendUserEffectConfig(ue);
+        ASSERT_TRUE(proto.Save(proto.CurrentWheelBase, proto.ProfileSlot()));
+
+        const auto after = fw.State();
+        EXPECT_EQ(after.profiles[2].wheelBase.steeringAngle, 1080);
+        EXPECT_EQ(after.profiles[2].wheelBase.stopForce, 1234);
+        EXPECT_EQ(after.profiles[2].userEffect.springForce, 4321);
+        EXPECT_EQ(after.activeSlot, c.activeSlot);
+        EXPECT_EQ(after.current.wheelBase.steeringAngle, c.currentChanges ? 1080 : before.wheelBase.steeringAngle);
+        EXPECT_EQ(after.current.userEffect.springForce, c.currentChanges ? 4321 : before.userEffect.springForce);
+        // The slot that was not saved keeps what it held.
+        EXPECT_EQ(after.profiles[0].wheelBase.steeringAngle, factory.profiles[0].wheelBase.steeringAngle);
+    }
+    for (const auto& p : fw.Received()) EXPECT_TRUE(p.accepted) << p.error;
+}
+
 TEST_F(ProtocolSimTest, ShifterConfigurationIsReadOnce)
 {
     Connect();

@@ -115,8 +115,10 @@ void TSimFirmware::HandleWheelBase(const TDevicePacket& p)
         return;
     case CmdSaveProfile:
         if (p.Slot >= SlotFirstProfile && p.Slot < SlotFirstProfile + ProfileCount) {
-            FState.profiles[p.Slot - SlotFirstProfile] = FState.current;
-            FState.activeSlot = p.Slot;
+            // Writes land in the slot they name: the active slot's in the current settings,
+            // another slot's in its stored profile, which therefore already holds them. So only
+            // the active slot's settings are copied, and a save does not switch profiles.
+            if (p.Slot == FState.activeSlot) FState.profiles[p.Slot - SlotFirstProfile] = FState.current;
         } else if (p.Slot != SlotHardware) {
             throw std::runtime_error("save to an unknown slot");
         }
