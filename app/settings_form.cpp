@@ -129,9 +129,14 @@ void TFormSettings::SendGeneralConfig()
 
 void TFormSettings::ShowGeneralConfig(const TGeneralConfig& config)
 {
-    if (!std::isfinite(config.forceMultiplier))
-        throw Exception(L"General block: the force multiplier is not a number; the window keeps " +
-                        TsDecimalSpinEdit::FormatNumber(forceMultiplier->Value(), 2));
+    // Logged and dropped here rather than raised: a raise would skip the acknowledgement of
+    // the reply, and the wheel base would keep repeating it.
+    if (!std::isfinite(config.forceMultiplier)) {
+        if (MainForm)
+            MainForm->SetSysLog(L"General block: the force multiplier is not a number; the window keeps " +
+                                TsDecimalSpinEdit::FormatNumber(forceMultiplier->Value(), 2));
+        return;
+    }
     forceMultiplier->SetValue(config.forceMultiplier);
     chkEnableEncoderPosFix->SetChecked(config.encoderPosFix);
     chkEnableDebug->SetChecked(config.debugMode);

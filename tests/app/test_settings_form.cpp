@@ -13,8 +13,7 @@ protected:
     void SetGeneral(const TGeneralConfig& g)
     {
         auto state = Wheel()->Firmware().State();
-        state.current.general = g;
-        for (auto& p : state.profiles) p.general = g;
+        state.general = g;
         Wheel()->Firmware().SetState(state);
     }
     size_t GeneralReads() { return Packets(Wheel(), CmdRead, BlockGeneral, RqGeneral).size(); }
@@ -52,7 +51,7 @@ TEST_F(SettingsFormTest, GeneralBlockRoundTrips)
                                              0x00 ^ 0x69}));
     EXPECT_EQ(sent[1], (std::vector<uint8_t>{0x14, 9, 11, 0x03, 0, 254, 255, 0, 0}));
     EXPECT_FALSE(FormSettings->Visible());
-    const auto general = Wheel()->Firmware().State().current.general;
+    const auto general = Wheel()->Firmware().State().general;
     EXPECT_EQ(general.forceMultiplier, 15.0f);
     EXPECT_FALSE(general.encoderPosFix);
     EXPECT_FALSE(general.debugMode);
@@ -73,6 +72,22 @@ TEST_F(SettingsFormTest, GeneralBlockRoundTrips)
                                       TGeneralConfig{std::numeric_limits<float>::quiet_NaN(), false, false}));
     ASSERT_TRUE(PumpUntil([&] { return form->LogMemo->Text().find(L"not a number") != String::npos; }));
     EXPECT_TRUE(Shows(77, true, true));
+}
+
+TEST_F(SettingsFormTest, ANaNMultiplierIsStillAcknowledged)
+{
+    SetGeneral({std::numeric_limits<float>::quiet_NaN(), true, true});
+    Start();
+    FormSettings->forceMultiplier->SetValue(33);
+    Wheel()->Firmware().ClearReceived();
+    FormSettings->Show();
+    // The reply to the read is logged, changes nothing, and is acknowledged all the same, so
+    // the wheel base does not repeat it.
+    ASSERT_TRUE(PumpUntil([&] { return !Packets(Wheel(), CmdAck, -1, RqGeneral).empty(); }));
+    EXPECT_FALSE(form->Protocol().IsPending(RqGeneral));
+    EXPECT_TRUE(PumpUntil([&] { return form->LogMemo->Text().find(L"not a number") != String::npos; }));
+    EXPECT_TRUE(Shows(33, false, false));
+    FormSettings->btnCancel->Click();
 }
 
 TEST_F(SettingsFormTest, ModalCentredAndEscapeSendsNothing)
