@@ -344,14 +344,19 @@ void TShifterPage::ShowShifterConfig(const TShifterConfig& config)
     shifterX3->SetCaption(IntToStr(config.x3));
     shifterY1->SetCaption(IntToStr(config.y1));
     shifterY2->SetCaption(IntToStr(config.y2));
-    // A drag in progress keeps its line where the mouse has it.
-    if (!FDragging) {
-        x1->SetLeft(ToGrid(config.x1));
-        x2->SetLeft(ToGrid(config.x2));
-        x3->SetLeft(ToGrid(config.x3));
-        y1->SetTop(ToGrid(config.y1));
-        y2->SetTop(ToGrid(config.y2));
-    }
+    // A drag in progress keeps its line where the mouse has it; the others follow the shifter.
+    auto follow = [&](TLine* line, bool vertical, int deviceValue) {
+        if (FDragging && line == FDraggedLine) return;
+        if (vertical)
+            line->SetLeft(ToGrid(deviceValue));
+        else
+            line->SetTop(ToGrid(deviceValue));
+    };
+    follow(x1, true, config.x1);
+    follow(x2, true, config.x2);
+    follow(x3, true, config.x3);
+    follow(y1, false, config.y1);
+    follow(y2, false, config.y2);
     chkEnableLED->SetChecked(config.enableLed);
     chkAnalogMode->SetChecked(config.analogMode);
     ShifterType->SetItemIndex(config.shifterType < ShifterType->Items()->Count() ? config.shifterType : -1);
@@ -529,6 +534,7 @@ void TShifterPage::StartLineDrag(TLine* line, TMouseButton button)
 {
     if (button != mbLeft) return;
     FDragging = true;
+    FDraggedLine = line;
     FMouseDownLocation = CursorPos();
     FLineStartingLocation = TPoint(line->Left(), line->Top());
 }
@@ -567,6 +573,7 @@ void TShifterPage::y2MouseMove(TObject*, TShiftState, int, int) { MoveLine(y2); 
 void TShifterPage::GridLineMouseUp(TObject*, TMouseButton, TShiftState, int, int)
 {
     FDragging = false;
+    FDraggedLine = nullptr;
 }
 
 // ---- Marker, labels and mask, ten times a second -------------------------------------------

@@ -137,6 +137,8 @@ private:
 
     TMainForm* FForm;
     bool FDragging = false;
+    // The line under the mouse since the drag began: replies from the shifter leave it there.
+    TLine* FDraggedLine = nullptr;
     TPoint FMouseDownLocation;
     TPoint FLineStartingLocation;
     int CalibrationStatIndex = StatNone;

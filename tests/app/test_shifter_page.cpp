@@ -150,6 +150,37 @@ TEST_F(ShifterPageTest, DraggedLinesAreSavedAsTheExactShifterPacket)
     EXPECT_EQ(LastShifterWrite(), expected);
 }
 
+TEST_F(ShifterPageTest, ConfigurationDuringADragMovesOnlyTheOtherLines)
+{
+    ShowShifterTab();
+    // Hold x2 after moving it 20 to the right.
+    const TPoint from = page->ShifterGrid->ClientToScreen(
+        TPoint(page->x2->Left() + page->x2->Width() / 2, page->x2->Top() + page->x2->Height() / 2));
+    MouseTo(from.x, from.y);
+    PumpFor(40);
+    MouseButton(true);
+    PumpFor(40);
+    MouseTo(from.x + 20, from.y);
+    ASSERT_TRUE(PumpUntil([&] { return page->x2->Left() == 148; }));
+
+    auto cfg = Shifter()->Firmware().State().shifter;
+    cfg.x1 = 512, cfg.x2 = 1600, cfg.x3 = 3584, cfg.y1 = 1600, cfg.y2 = 3200;
+    Shifter()->InjectReport(ReplyReport(ShifterReplyConfig, RqShifter, cfg));
+    ASSERT_TRUE(PumpUntil([&] { return page->shifterX1->Caption() == L"512"; }));
+    EXPECT_TRUE(page->Dragging());
+    EXPECT_EQ(page->x2->Left(), 148);   // where the mouse has it
+    EXPECT_EQ(page->x1->Left(), 32);
+    EXPECT_EQ(page->x3->Left(), 224);
+    EXPECT_EQ(page->y1->Top(), 100);
+    EXPECT_EQ(page->y2->Top(), 200);
+
+    MouseButton(false);
+    ASSERT_TRUE(PumpUntil([&] { return !page->Dragging(); }));
+    // Once released, the shifter's next configuration moves x2 as well.
+    Shifter()->InjectReport(ReplyReport(ShifterReplyConfig, RqShifter, cfg));
+    ASSERT_TRUE(PumpUntil([&] { return page->x2->Left() == 100; }));
+}
+
 TEST_F(ShifterPageTest, LedBoxesMakeTheMaskShownAndSent)
 {
     ShowShifterTab();
