@@ -411,19 +411,55 @@ std::vector<uint8_t> TPNGReader::TargetTransparency() const
 
 namespace {
 
-// Applies op to the bytes from the second pixel on. With the pixel size known at compile time
-// the byte loop of one pixel is unrolled and the compiler keeps the bytes of a pixel side by
-// side in vector lanes; the pixels themselves go one after the other, as each depends on its
-// left neighbour. A row of a damaged file may end inside a pixel: the tail goes byte by byte.
+// Applies op to the bytes from byte from (at least one pixel in) to n. With the pixel size known
+// at compile time the byte loop of one pixel is unrolled; the pixels go one after the other,
+// as each depends on its left neighbour. A row of a damaged file may end inside a pixel: the
+// tail goes byte by byte.
 template <uint32_t Fixed, class Op>
-inline void ForPixelBytes(uint32_t bpp, uint32_t n, Op op)
+inline void ForPixelBytes(uint32_t bpp, uint32_t from, uint32_t n, Op op)
 {
     const uint32_t size = Fixed ? Fixed : bpp;
     const uint32_t whole = n - n % size;
-    uint32_t i = size;
+    uint32_t i = from;
     for (; i < whole; i += size)
         for (uint32_t k = 0; k < size; ++k) op(i + k);
     for (; i < n; ++i) op(i);
+}
+
+// Sixteen-bit lanes, one per byte of a pixel (pixels are at most 8 bytes).
+using PixelLanes = int16_t __attribute__((vector_size(16)));
+
+// Sub, Average and Paeth over whole pixels of 3 to 8 bytes, all bytes of a pixel at once in
+// vector lanes: about twice as fast as the byte loop for Paeth, which dominates photos. The
+// lanes start as zero, which is what the predictors take left of the first pixel.
+template <uint32_t Bpp>
+void PredictPixels(uint8_t type, uint8_t* __restrict r, const uint8_t* __restrict p, uint32_t whole)
+{
+    static_assert(Bpp >= 3 && Bpp <= 8);
+    PixelLanes a = {}, c = {};   // left and upper left
+    for (uint32_t i = 0; i < whole; i += Bpp) {
+        PixelLanes b = {}, x = {};   // up and the filtered bytes
+        for (uint32_t k = 0; k < Bpp; ++k) {
+            b[k] = p[i + k];
+            x[k] = r[i + k];
+        }
+        PixelLanes pred;
+        if (type == 4) {
+            PixelLanes pa = b - c, pb = a - c, pc = a + b - c - c;
+            pa = pa < 0 ? -pa : pa;
+            pb = pb < 0 ? -pb : pb;
+            pc = pc < 0 ? -pc : pc;
+            pred = pb <= pc ? b : c;
+            pred = ((pa <= pb) & (pa <= pc)) ? a : pred;
+        } else if (type == 3) {
+            pred = (a + b) >> 1;
+        } else {
+            pred = a;
+        }
+        a = (x + pred) & 0xFF;
+        c = b;
+        for (uint32_t k = 0; k < Bpp; ++k) r[i + k] = uint8_t(a[k]);
+    }
 }
 
 // The four predictors; r and p point past the filter type byte, n is the number of data bytes.
@@ -433,21 +469,31 @@ void UnfilterRow(uint8_t type, uint8_t* __restrict r, const uint8_t* __restrict 
 {
     const uint32_t size = Fixed ? Fixed : bpp;
     const uint32_t head = std::min(size, n);
+    uint32_t from = size;   // where the byte loops below start; the first pixel has no left
+    if constexpr (Fixed >= 3) {
+        const uint32_t whole = n - n % Fixed;
+        if ((type == 1 || type == 3 || type == 4) && whole > 0) {
+            PredictPixels<Fixed>(type, r, p, whole);
+            if (whole == n) return;
+            from = whole;
+        }
+    }
+    const bool first = from == size;
     switch (type) {
     case 1:
-        ForPixelBytes<Fixed>(bpp, n, [&](uint32_t i) { r[i] = uint8_t(r[i] + r[i - size]); });
+        ForPixelBytes<Fixed>(bpp, from, n, [&](uint32_t i) { r[i] = uint8_t(r[i] + r[i - size]); });
         break;
     case 2:
         // No dependency between bytes: this loop vectorises fully.
         for (uint32_t i = 0; i < n; ++i) r[i] = uint8_t(r[i] + p[i]);
         break;
     case 3:
-        for (uint32_t i = 0; i < head; ++i) r[i] = uint8_t(r[i] + (p[i] >> 1));
-        ForPixelBytes<Fixed>(bpp, n, [&](uint32_t i) { r[i] = uint8_t(r[i] + ((r[i - size] + p[i]) >> 1)); });
+        for (uint32_t i = 0; first && i < head; ++i) r[i] = uint8_t(r[i] + (p[i] >> 1));
+        ForPixelBytes<Fixed>(bpp, from, n, [&](uint32_t i) { r[i] = uint8_t(r[i] + ((r[i - size] + p[i]) >> 1)); });
         break;
     case 4:
-        for (uint32_t i = 0; i < head; ++i) r[i] = uint8_t(r[i] + p[i]);   // Paeth of (0, up, 0) is up
-        ForPixelBytes<Fixed>(bpp, n, [&](uint32_t i) {
+        for (uint32_t i = 0; first && i < head; ++i) r[i] = uint8_t(r[i] + p[i]);   // Paeth of (0, up, 0) is up
+        ForPixelBytes<Fixed>(bpp, from, n, [&](uint32_t i) {
             const int a = r[i - size], b = p[i], c = p[i - size];
             const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
             int pred = pb <= pc ? b : c;
