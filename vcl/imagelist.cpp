@@ -180,18 +180,27 @@ HBITMAP TCustomImageList::ImageCopy(TBitmap* image)
     return copy.ReleaseHandle();
 }
 
+namespace {
+
+// A monochrome copy of a mask for the image list to take (the caller deletes it); nullptr
+// for no mask.
+HBITMAP MaskCopy(TBitmap* mask)
+{
+    if (!mask || mask->Empty()) return nullptr;
+    TBitmap m;
+    m.Assign(mask);
+    m.SetPixelFormat(pf1bit);
+    return m.ReleaseHandle();
+}
+
+}  // namespace
+
 int TCustomImageList::Add(TBitmap* image, TBitmap* mask)
 {
     if (!image || image->Empty()) return -1;
     CreateList();
     HBITMAP img = ImageCopy(image);
-    HBITMAP msk = nullptr;
-    if (mask && !mask->Empty()) {
-        TBitmap m;
-        m.Assign(mask);
-        m.SetPixelFormat(pf1bit);
-        msk = m.ReleaseHandle();
-    }
+    HBITMAP msk = MaskCopy(mask);
     int index = ImageList_Add(FHandle, img, msk);
     DeleteObject(img);
     if (msk) DeleteObject(msk);
@@ -296,13 +305,7 @@ void TCustomImageList::Replace(int index, TBitmap* image, TBitmap* mask)
     CheckIndex(index);
     if (!image || image->Empty()) return;
     HBITMAP img = ImageCopy(image);
-    HBITMAP msk = nullptr;
-    if (mask && !mask->Empty()) {
-        TBitmap m;
-        m.Assign(mask);
-        m.SetPixelFormat(pf1bit);
-        msk = m.ReleaseHandle();
-    }
+    HBITMAP msk = MaskCopy(mask);
     BOOL ok = ImageList_Replace(FHandle, index, img, msk);
     DeleteObject(img);
     if (msk) DeleteObject(msk);

@@ -5,6 +5,7 @@
 
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
+#include "tests/vcl/form_ptr.h"
 #include <commctrl.h>
 
 #include "vcl/comctrls.h"
@@ -17,11 +18,6 @@ using testing_support::PumpUntil;
 using testing_support::SaveScreenshot;
 
 namespace {
-
-struct FormDeleter {
-    void operator()(TCustomForm* f) const { TObject::Free(f); }
-};
-using FormPtr = std::unique_ptr<TForm, FormDeleter>;
 
 FormPtr NewForm()
 {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/common/test_support.h"
+#include "tests/vcl/form_ptr.h"
 #include "vcl/forms.h"
 #include "vcl/menus.h"
 #include "vcl/stdctrls.h"
@@ -14,12 +15,6 @@ using testing_support::PumpFor;
 using testing_support::PumpUntil;
 
 namespace {
-
-// A form that frees itself through BeforeDestruction at the end of a test.
-struct FormDeleter {
-    void operator()(TCustomForm* f) const { TObject::Free(f); }
-};
-using FormPtr = std::unique_ptr<TForm, FormDeleter>;
 
 FormPtr NewForm(int x = 100, int y = 100, int w = 400, int h = 300)
 {

@@ -8,6 +8,7 @@
 
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
+#include "tests/vcl/form_ptr.h"
 #include "vcl/buttons.h"
 #include "vcl/dialogs.h"
 #include "vcl/extctrls.h"
@@ -22,11 +23,6 @@ using testing_support::PumpUntil;
 using testing_support::SaveScreenshot;
 
 namespace {
-
-struct FormDeleter {
-    void operator()(TCustomForm* f) const { TObject::Free(f); }
-};
-using FormPtr = std::unique_ptr<TForm, FormDeleter>;
 
 // A borderless white form at a fixed place, so client pixels are easy to predict.
 FormPtr NewForm(int w = 400, int h = 300)
