@@ -181,6 +181,54 @@ TEST_F(ShifterPageTest, ConfigurationDuringADragMovesOnlyTheOtherLines)
     ASSERT_TRUE(PumpUntil([&] { return page->x2->Left() == 100; }));
 }
 
+TEST_F(ShifterPageTest, ConfigurationAndFirmwareRepliesFillTheControlsAndPlaceTheGears)
+{
+    ShowShifterTab();
+    struct Row {
+        TShifterConfig cfg;
+        bool sequential;
+        int oddTop, evenTop;
+        int columns[4];   // Left of gears 1/2, 3/4, 5/6, 7/8 (sequential: 1/2 only)
+    } rows[] = {
+        // Odd gears sit half way down to y1, less 15: with y1 at its top limit that is above
+        // the grid.
+        {{0, 1024, 2048, 3072, 160, 3776, true, 0, false, 100, 4000, 200, 3900, 1, 0}, false, -10, 231,
+         {32, 96, 160, 224}},
+        {{1, 1024, 2048, 3072, 1360, 2720, false, 0, true, 1, 2, 3, 4, 3, 200}, true, 27, 198, {128}},
+    };
+    for (const Row& r : rows) {
+        const int index = static_cast<int>(&r - rows);
+        Shifter()->InjectReport(ReplyReport(ShifterReplyPosition, RqShifter, TShifterPosition{300, 400}));
+        ASSERT_TRUE(PumpUntil([&] { return page->ShifterX->Caption() == L"300"; }));
+        Shifter()->InjectReport(ReplyReport(ShifterReplyConfig, RqShifter, r.cfg));
+        ASSERT_TRUE(PumpUntil([&] { return page->shifterY1->Caption() == IntToStr(r.cfg.y1); })) << index;
+        EXPECT_EQ(page->ShifterType->ItemIndex(), r.cfg.shifterType) << index;
+        EXPECT_EQ(page->comboInversionMode->ItemIndex(), r.cfg.inversionMode) << index;
+        EXPECT_EQ(page->filterFactor->Value(), r.cfg.filterFactor) << index;
+        EXPECT_EQ(page->chkAnalogMode->Checked(), r.cfg.analogMode) << index;
+        EXPECT_EQ(page->chkEnableLED->Checked(), r.cfg.enableLed) << index;
+        EXPECT_EQ(page->ASXmin->Caption(), IntToStr(r.cfg.analogXMin)) << index;
+        EXPECT_EQ(page->ASXmax->Caption(), IntToStr(r.cfg.analogXMax)) << index;
+        EXPECT_EQ(page->ASYmin->Caption(), IntToStr(r.cfg.analogYMin)) << index;
+        EXPECT_EQ(page->ASYmax->Caption(), IntToStr(r.cfg.analogYMax)) << index;
+        EXPECT_EQ(page->ShifterX->Caption(), L"-1") << index;
+        EXPECT_EQ(page->ShifterY->Caption(), L"-1") << index;
+
+        PumpFor(150);   // a tick of the label timer
+        for (int gear = 1; gear <= 8; ++gear) {
+            TsLabel* l = page->lblGear[static_cast<size_t>(gear - 1)];
+            const bool shown = !r.sequential || gear <= 2;
+            EXPECT_EQ(l->Visible(), shown) << index << " gear " << gear;
+            if (!shown) continue;
+            EXPECT_EQ(l->Left(), r.columns[(gear - 1) / 2]) << index << " gear " << gear;
+            EXPECT_EQ(l->Top(), gear % 2 ? r.oddTop : r.evenTop) << index << " gear " << gear;
+        }
+    }
+
+    Shifter()->InjectReport(ReplyReport(ShifterReplyFirmware, RqShifter, TFirmwareVersion{1, 20, 3, 255}));
+    ASSERT_TRUE(PumpUntil([&] { return page->shifterFWVersion->Caption() == L"1.20.3.255"; }));
+}
+
 TEST_F(ShifterPageTest, LedBoxesMakeTheMaskShownAndSent)
 {
     ShowShifterTab();
