@@ -233,6 +233,15 @@ TEST(ComboBox, ItemsAndItemIndexLiveInTheNativeListAndOnlyTheUserFiresOnChange)
         EXPECT_EQ(combo->ItemIndex(), 1);
         EXPECT_EQ(combo->Text(), L"High");
         EXPECT_EQ(changes.count, 1);
+        if (style == csDropDown) {
+            // Typing in the inner edit is a change too.
+            ASSERT_NE(combo->EditHandle(), nullptr);
+            SendMessageW(combo->EditHandle(), EM_SETSEL, 4, 4);
+            Type(combo->EditHandle(), L"!");
+            EXPECT_EQ(changes.count, 2);
+            EXPECT_EQ(combo->Text(), L"High!");
+            changes.count = 1;
+        }
 
         // Items and selection survive a recreated window.
         combo->SetDropDownCount(4);
