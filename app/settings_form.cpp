@@ -35,11 +35,13 @@ TFormSettings::TFormSettings(TComponent* owner) : TForm(owner)
     SetClientSize(360, 150);
 
     lblForceMultiplier = new TsLabel(this);
+    lblForceMultiplier->SetName(L"lblForceMultiplier");
     lblForceMultiplier->SetParent(this);
     lblForceMultiplier->SetCaption(L"Force Multiplier");
     lblForceMultiplier->SetBounds(16, 19, 120, 16);
 
     forceMultiplier = new TsDecimalSpinEdit(this);
+    forceMultiplier->SetName(L"forceMultiplier");
     forceMultiplier->SetParent(this);
     forceMultiplier->SetBounds(150, 16, 100, 22);
     forceMultiplier->SetDecimalPlaces(2);
@@ -49,16 +51,19 @@ TFormSettings::TFormSettings(TComponent* owner) : TForm(owner)
     forceMultiplier->SetValue(15);
 
     chkEnableEncoderPosFix = new TsCheckBox(this);
+    chkEnableEncoderPosFix->SetName(L"chkEnableEncoderPosFix");
     chkEnableEncoderPosFix->SetParent(this);
     chkEnableEncoderPosFix->SetCaption(L"Enable Encoder Position Correction");
     chkEnableEncoderPosFix->SetBounds(16, 50, 320, 20);
 
     chkEnableDebug = new TsCheckBox(this);
+    chkEnableDebug->SetName(L"chkEnableDebug");
     chkEnableDebug->SetParent(this);
     chkEnableDebug->SetCaption(L"Enable debug mode");
     chkEnableDebug->SetBounds(16, 76, 320, 20);
 
     btnOK = new TsButton(this);
+    btnOK->SetName(L"btnOK");
     btnOK->SetParent(this);
     btnOK->SetCaption(L"OK");
     btnOK->SetBounds(174, 112, 80, 25);
@@ -66,6 +71,7 @@ TFormSettings::TFormSettings(TComponent* owner) : TForm(owner)
     btnOK->OnClick = Bind<&TFormSettings::btnOKClick>(this);
 
     btnCancel = new TsButton(this);
+    btnCancel->SetName(L"btnCancel");
     btnCancel->SetParent(this);
     btnCancel->SetCaption(L"Cancel");
     btnCancel->SetBounds(264, 112, 80, 25);

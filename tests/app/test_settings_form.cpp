@@ -32,6 +32,12 @@ TEST_F(SettingsFormTest, GeneralBlockRoundTrips)
     SetGeneral({42.5f, true, false});
     Start();
     EXPECT_EQ(FormSettings->forceMultiplier->Value(), 15.0);   // before the device answered
+    const std::pair<const wchar_t*, TComponent*> named[] = {
+        {L"forceMultiplier", FormSettings->forceMultiplier}, {L"chkEnableEncoderPosFix", FormSettings->chkEnableEncoderPosFix},
+        {L"chkEnableDebug", FormSettings->chkEnableDebug},   {L"btnOK", FormSettings->btnOK},
+        {L"btnCancel", FormSettings->btnCancel},
+    };
+    for (const auto& [name, control] : named) EXPECT_EQ(FormSettings->FindComponent(name), control) << name;
 
     FormSettings->Show();
     ASSERT_TRUE(PumpUntil([&] { return Shows(42.5, true, false); }));
