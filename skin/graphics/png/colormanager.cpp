@@ -262,6 +262,20 @@ void TColorManager::RowRGB(TSourceRow s, uint8_t* t, uint32_t n, uint8_t m, bool
             }
             return;
         }
+        if (!srcAlpha && !tgtAlpha && swapRB && n > 0) {
+            // Three bytes per pixel, reversed: one 4-byte load and store per pixel; each store's
+            // fourth byte is overwritten by the next pixel, so the last pixel goes bytewise.
+            for (uint32_t i = 0; i + 1 < n; ++i, p += 3, t += 3) {
+                uint32_t v;
+                std::memcpy(&v, p, 4);
+                v = (v & 0x0000FF00u) | ((v & 0xFFu) << 16) | ((v >> 16) & 0xFFu);
+                std::memcpy(t, &v, 4);
+            }
+            t[0] = p[2];
+            t[1] = p[1];
+            t[2] = p[0];
+            return;
+        }
         for (uint32_t i = 0; i < n; ++i, p += sStep, t += tStep) {
             t[0] = p[i0];
             t[1] = p[1];

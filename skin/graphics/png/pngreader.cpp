@@ -747,6 +747,11 @@ void ConvertPngRowsTo32(const TPNGReader& png, const TPNGRowsView& s, uint8_t* r
         }
     }
     const uint8_t* gamma = png.ColorManager().GammaTable();
+    // B, G, R, A of each palette index of an opaque 8-bit picture.
+    uint32_t opaque8[256];
+    if (mode == Opaque && bpp == 8)
+        for (uint32_t i = 0; i < 256; ++i)
+            opaque8[i] = i < pal.size() ? (pal[i].B | pal[i].G << 8 | pal[i].R << 16 | 0xFF000000u) : 0xFF000000u;
 
     for (uint32_t y = 0; y < s.Height; ++y) {
         const uint8_t* src = s.Row0 + ptrdiff_t(y) * s.Stride;
@@ -756,17 +761,21 @@ void ConvertPngRowsTo32(const TPNGReader& png, const TPNGRowsView& s, uint8_t* r
             continue;
         }
         if (mode == Opaque && bpp == 24) {
-            for (uint32_t x = 0; x < s.Width; ++x, dst += 4, src += 3) {
-                uint32_t v = uint32_t(src[0]) | uint32_t(src[1]) << 8 | uint32_t(src[2]) << 16 | 0xFF000000u;
+            // A 4-byte load per pixel takes the next pixel's first byte along, which the alpha
+            // replaces; the last pixel would read past the row, so it goes bytewise.
+            const uint32_t last = s.Width - 1;
+            for (uint32_t x = 0; x < last; ++x, dst += 4, src += 3) {
+                uint32_t v;
+                std::memcpy(&v, src, 4);
+                v |= 0xFF000000u;
                 std::memcpy(dst, &v, 4);
             }
+            const uint32_t v = uint32_t(src[0]) | uint32_t(src[1]) << 8 | uint32_t(src[2]) << 16 | 0xFF000000u;
+            std::memcpy(dst, &v, 4);
             continue;
         }
         if (mode == Opaque && bpp == 8) {
-            uint32_t lut[256];
-            for (uint32_t i = 0; i < 256; ++i)
-                lut[i] = i < pal.size() ? (pal[i].B | pal[i].G << 8 | pal[i].R << 16 | 0xFF000000u) : 0xFF000000u;
-            for (uint32_t x = 0; x < s.Width; ++x, dst += 4) std::memcpy(dst, &lut[src[x]], 4);
+            for (uint32_t x = 0; x < s.Width; ++x, dst += 4) std::memcpy(dst, &opaque8[src[x]], 4);
             continue;
         }
         for (uint32_t x = 0; x < s.Width; ++x, dst += 4) {
@@ -852,24 +861,59 @@ private:
     int64_t FPosition = 0;
 };
 
+// The picture of DecodePngTo32. A 32-bit picture is decoded straight into the result; any other
+// goes to a buffer that is converted afterwards and need not be cleared first (the decoder
+// writes every row, or fills it), which saves a pass over its memory.
+class TPixels32Target : public TPNGTarget {
+public:
+    explicit TPixels32Target(TPNGPixels32& result) : FResult(result) {}
+
+    void SetImage(uint32_t width, uint32_t height, int bitsPerPixel, const TRawPalette& palette) override
+    {
+        FView.Width = FResult.Width = width;
+        FView.Height = FResult.Height = height;
+        FView.BitsPerPixel = bitsPerPixel;
+        FPalette = palette;
+        FView.Palette = &FPalette;
+        const size_t stride = (size_t(width) * bitsPerPixel + 31) / 32 * 4;
+        FView.Stride = height > 1 ? ptrdiff_t(stride) : 0;
+        FResult.Pixels.assign(size_t(width) * height * 4, 0);
+        if (bitsPerPixel == 32) {
+            FView.Row0 = FResult.Pixels.data();   // 4 bytes per pixel: the rows are packed already
+        } else {
+            FBuffer.reset(new uint8_t[stride * height]);
+            FView.Row0 = FBuffer.get();
+        }
+    }
+    bool GetBitmapRows(uint8_t*& row0, ptrdiff_t& stride) override
+    {
+        if (!FView.Row0) return false;
+        row0 = const_cast<uint8_t*>(FView.Row0);
+        stride = FView.Stride;
+        return true;
+    }
+    const TPNGRowsView& View() const { return FView; }
+
+private:
+    TPNGPixels32& FResult;
+    TPNGRowsView FView;
+    TRawPalette FPalette;
+    std::unique_ptr<uint8_t[]> FBuffer;
+};
+
 }  // namespace
 
 TPNGPixels32 DecodePngTo32(const uint8_t* data, size_t size)
 {
     TMemoryView stream(data, size);
     TPNGReader reader;
-    TPNGImage image;
-    reader.LoadFromStream(stream, image);
     TPNGPixels32 r;
-    r.Width = image.Width;
-    r.Height = image.Height;
-    if (image.BitsPerPixel == 32) {
-        r.Pixels = std::move(image.Pixels);   // already B, G, R, A with packed rows
-        return r;
-    }
-    r.Pixels.resize(size_t(r.Width) * r.Height * 4);
+    TPixels32Target image(r);
+    reader.LoadFromStream(stream, image);
+    const TPNGRowsView& view = image.View();
+    if (view.BitsPerPixel == 32 || !view.Row0) return r;   // already B, G, R, A with packed rows
     // As the file loader does: a colour key from tRNS makes its colour transparent.
     bool keyed = reader.TransparentColor() != PngNoColor;
-    ConvertPngRowsTo32(reader, image.View(), r.Pixels.data(), ptrdiff_t(r.Width) * 4, keyed, reader.TransparentColor());
+    ConvertPngRowsTo32(reader, view, r.Pixels.data(), ptrdiff_t(r.Width) * 4, keyed, reader.TransparentColor());
     return r;
 }
