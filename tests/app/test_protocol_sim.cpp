@@ -29,10 +29,17 @@ public:
     void ShowWheelBaseConfig(const TWheelBaseConfig& c) override { WheelBase = c; }
     void ShowUserEffectConfig(const TUserEffectConfig& c) override { UserEffect = c; }
     void ShowShifterConfig(const TShifterConfig& c) override { ++ShifterConfigs; }
+    void ShowGeneralConfig(const TGeneralConfig& c) override
+    {
+        General = c;
+        ++Generals;
+    }
 
     TDeviceProtocol* Proto = nullptr;
     int Applies = 0;
     int ShifterConfigs = 0;
+    int Generals = 0;
+    TGeneralConfig General{};
     String Firmware;
     TWheelBaseConfig WheelBase{};
     TUserEffectConfig UserEffect{};
@@ -143,6 +150,31 @@ TEST_F(ProtocolSimTest, SavedSlotKeepsTheBlocksWrittenToIt)
         EXPECT_EQ(after.current.userEffect.springForce, c.currentChanges ? 4321 : before.userEffect.springForce);
         // The slot that was not saved keeps what it held.
         EXPECT_EQ(after.profiles[0].wheelBase.steeringAngle, factory.profiles[0].wheelBase.steeringAngle);
+    }
+    for (const auto& p : fw.Received()) EXPECT_TRUE(p.accepted) << p.error;
+}
+
+// The preferences window writes the general block with the profile slot and then saves the
+// hardware slot: the preferences must outlast the next profile load (start-up loads one).
+TEST_F(ProtocolSimTest, SavedPreferencesOutlastAProfileLoad)
+{
+    auto& fw = sim.WheelBase()->Firmware();
+    auto state = fw.State();
+    state.activeSlot = ProfileSlotOf(2);   // the view's selected profile is the one in use
+    state.current = state.profiles[2];
+    fw.SetState(state);
+    Connect();
+    proto.SendGeneralConfig({42.5f, true, true});
+    ASSERT_TRUE(proto.Save(proto.CurrentWheelBase, SlotHardware));
+    for (int profile : {2, 0}) {
+        SCOPED_TRACE(profile);
+        ASSERT_TRUE(proto.Load(proto.CurrentWheelBase, ProfileSlotOf(profile)));
+        view.Generals = 0;
+        proto.RequestGeneralConfig();
+        ASSERT_TRUE(PumpUntil([&] { return view.Generals > 0; }, 5000));
+        EXPECT_EQ(view.General.forceMultiplier, 42.5f);
+        EXPECT_TRUE(view.General.encoderPosFix);
+        EXPECT_TRUE(view.General.debugMode);
     }
     for (const auto& p : fw.Received()) EXPECT_TRUE(p.accepted) << p.error;
 }

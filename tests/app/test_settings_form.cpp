@@ -13,8 +13,7 @@ protected:
     void SetGeneral(const TGeneralConfig& g)
     {
         auto state = Wheel()->Firmware().State();
-        state.current.general = g;
-        for (auto& p : state.profiles) p.general = g;
+        state.general = g;
         Wheel()->Firmware().SetState(state);
     }
     size_t GeneralReads() { return Packets(Wheel(), CmdRead, BlockGeneral, RqGeneral).size(); }
@@ -58,7 +57,7 @@ TEST_F(SettingsFormTest, GeneralBlockRoundTrips)
                                              0x00 ^ 0x69}));
     EXPECT_EQ(sent[1], (std::vector<uint8_t>{0x14, 9, 11, 0x03, 0, 254, 255, 0, 0}));
     EXPECT_FALSE(FormSettings->Visible());
-    const auto general = Wheel()->Firmware().State().current.general;
+    const auto general = Wheel()->Firmware().State().general;
     EXPECT_EQ(general.forceMultiplier, 15.0f);
     EXPECT_FALSE(general.encoderPosFix);
     EXPECT_FALSE(general.debugMode);

@@ -43,12 +43,11 @@ TSimFirmware::TState FactoryState(TSimKind kind)
     wb.inertiaGain = wb.frictionGain = 10000;
     TUserEffectConfig ue{};
     ue.damperGain = ue.frictionGain = ue.inertiaGain = ue.springGain = 5000;
-    TGeneralConfig general{1.0f, false, false};
+    s.general = {1.0f, false, false};
     for (int i = 0; i < ProfileCount; ++i) {
         s.profiles[i].wheelBase = wb;
         s.profiles[i].wheelBase.steeringAngle = static_cast<uint16_t>(540 + 90 * i);   // tell the slots apart
         s.profiles[i].userEffect = ue;
-        s.profiles[i].general = general;
     }
     s.current = s.profiles[0];
     s.shifter = {0, 1024, 2048, 3072, 1365, 2730, true, 0x80000000u, false, 0, 4096, 0, 4096, 0, 8};
@@ -186,7 +185,9 @@ void TSimFirmware::HandleRead(const TDevicePacket& p)
     case BlockMotor: return reply(FState.motor);
     case BlockWheelBase: return reply(ProfileOfSlot(p.Slot).wheelBase);
     case BlockUserEffect: return reply(ProfileOfSlot(p.Slot).userEffect);
-    case BlockGeneral: return reply(ProfileOfSlot(p.Slot).general);
+    case BlockGeneral:
+        ProfileOfSlot(p.Slot);   // asked with a profile slot
+        return reply(FState.general);
     case BlockTelemetry: {
         const TProfile& profile = ProfileOfSlot(p.Slot);
         return Reply(p.Block, p.RequestId, profile.telemetry, sizeof(profile.telemetry));
@@ -202,7 +203,8 @@ void TSimFirmware::HandleWrite(const TDevicePacket& p)
     };
     if (p.Param == 5 && p.Block == 0) {   // the general block is written with its own param
         expect(sizeof(TGeneralConfig));
-        ProfileOfSlot(p.Slot).general = Take<TGeneralConfig>(p.Payload);
+        ProfileOfSlot(p.Slot);   // written with a profile slot
+        FState.general = Take<TGeneralConfig>(p.Payload);
         return;
     }
     switch (p.Block) {

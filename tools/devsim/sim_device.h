@@ -63,13 +63,15 @@ public:
     struct TProfile {
         TWheelBaseConfig wheelBase{};
         TUserEffectConfig userEffect{};
-        TGeneralConfig general{};
         uint8_t telemetry[8]{};
     };
     struct TState {
         TFirmwareVersion firmware{};
         TJoystickConfig joystick{};
         TMotorConfig motor{};
+        // The preferences are the device's, not a profile's: written and read with the profile
+        // slot, but kept by the hardware save, so loading a profile leaves them alone.
+        TGeneralConfig general{};
         TProfile current{};
         TProfile profiles[ProfileCount]{};
         int activeSlot = SlotFirstProfile;
