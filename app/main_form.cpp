@@ -7,6 +7,7 @@
 
 #include "app/app_resources.h"
 #include "app/settings_form.h"
+#include "app/shifter_page.h"
 #include "skin/graphics/pnggraphic.h"
 
 TMainForm* MainForm = nullptr;
@@ -531,6 +532,7 @@ void TMainForm::DevMonTimer(TObject*)
         };
         dropShifterIfGone();
         if (CurrentShifter) SetPanelText(PanelShifter, TextConnected);
+        if (ShifterPage) ShifterPage->SyncLineVisibility();
         if (CurrentWheelBase && !CurrentWheelBase->IsPluggedIn()) {
             SetPanelText(PanelWheel, TextDisconnected);
             THidDevice* dev = CurrentWheelBase;

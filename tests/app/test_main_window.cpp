@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "app/shifter_page.h"
 #include "skin/graphics/pnggraphic.h"
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
@@ -124,6 +125,37 @@ protected:
     }
 
     String MemoText() { return form->LogMemo->Text(); }
+    // The memo's lines without their time stamps.
+    std::vector<String> LogLines()
+    {
+        std::vector<String> out;
+        const String text = MemoText();
+        size_t start = 0;
+        while (start <= text.size()) {
+            size_t end = text.find(L"\r\n", start);
+            if (end == String::npos) end = text.size();
+            String line = text.substr(start, end - start);
+            const size_t stamp = line.find(L"] ");
+            if (!line.empty() && line[0] == L'[' && stamp != String::npos) line = line.substr(stamp + 2);
+            out.push_back(line);
+            start = end + 2;
+        }
+        return out;
+    }
+    bool Logged(const String& line)
+    {
+        const auto lines = LogLines();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+    // The window without devices: nothing to wait for.
+    void StartWithoutDevices()
+    {
+        sim.Unplug(Wheel(), false);
+        sim.Unplug(Shifter(), false);
+        form = new TMainForm(nullptr, settings);
+        form->Show();
+        PumpFor(100);
+    }
 
     devsim::TDeviceSimulator sim;
     TMainForm* form = nullptr;
@@ -449,6 +481,41 @@ TEST_F(MainWindowTest, ClosingStoresTheProfileAndStopsListening)
     PumpFor(300);
     EXPECT_NE(form->PPR->Value(), 4242);
     EXPECT_EQ(MemoText().find(L"Removal of "), String::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The device monitor on its own: the removal events are not heard.
+TEST_F(MainWindowTest, DeviceMonitorDropsDevicesWhoseRemovalWasMissed)
+{
+    Start();
+    form->HIDCtl->SetOnDeviceUnplug(nullptr);
+    sim.Unplug(Shifter());
+    sim.Unplug(Wheel());
+    ASSERT_TRUE(PumpUntil([&] {
+        return Panel(TMainForm::PanelWheel) == L"Disconnected" && Panel(TMainForm::PanelShifter) == L"Disconnected";
+    }, 1500));
+    EXPECT_EQ(form->CurrentWheelBase, nullptr);
+    EXPECT_EQ(form->CurrentShifter, nullptr);
+}
+
+TEST_F(MainWindowTest, DeviceMonitorHidesTheVerticalLinesOfASequentialShifter)
+{
+    StartWithoutDevices();
+    TShifterPage* page = form->ShifterPage;
+    struct TCase {
+        int type;
+        bool linesShown;
+    };
+    for (const TCase c : {TCase{TShifterPage::TypeSequential, false}, TCase{TShifterPage::TypeHPattern, true}}) {
+        page->ShifterType->SetItemIndex(c.type);   // no change event: the monitor's tick does it
+        form->DevMonTimer(form->DevMon);
+        for (TLine* line : {page->x1, page->x2, page->x3}) EXPECT_EQ(line->Visible(), c.linesShown) << c.type;
+        EXPECT_TRUE(page->y1->Visible());
+        EXPECT_TRUE(page->y2->Visible());
+    }
 }
 
 }  // namespace
