@@ -81,6 +81,37 @@ TEST_F(ControllerTest, UnplugAndReplugAreReportedOnceEach)
     }
 }
 
+// Several changes in one scan: removals from the end of the list first, then the arrivals in the
+// system's order, each announced before the next one is appended, then one change.
+TEST_F(ControllerTest, OneScanRemovesFromTheEndThenAppendsInSystemOrder)
+{
+    MakeController();
+    std::vector<int> visibleAtArrival;
+    ctl->OnEnumerate = THidEnumerateEvent::FromCallable([](THidDevice*, int) { return true; });
+    ctl->OnArrival = THidPlugEvent::FromCallable([&](THidDevice* dev) {
+        rec.Arrival(dev);
+        visibleAtArrival.push_back(ctl->Enumerate());
+    });
+    const struct {
+        bool plug;
+        std::vector<std::string> events;
+    } rows[] = {
+        {false, {"unplug 7000", "removal 7000", "unplug 6000", "removal 6000", "change"}},
+        {true, {"arrival 6000", "arrival 7000", "change"}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.plug ? "plug both" : "unplug both");
+        rec.events.clear();
+        for (devsim::TSimDevice* simDev : {sim.WheelBase(), sim.Shifter()})
+            r.plug ? sim.Plug(simDev, false) : sim.Unplug(simDev, false);
+        sim.NotifyDeviceChange();
+        PumpFor(50);
+        EXPECT_EQ(rec.events, r.events);
+    }
+    EXPECT_EQ(visibleAtArrival, (std::vector<int>{1, 2}));
+    EXPECT_EQ(ListCount(), 2);
+}
+
 TEST_F(ControllerTest, CheckedOutDeviceThatVanishesIsReportedOnceAndFreedAtCheckIn)
 {
     MakeController();
