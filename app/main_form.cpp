@@ -498,15 +498,18 @@ void TMainForm::HIDCtlDeviceUnplug(THidDevice* HidDev)
     Guarded(this, [&] {
         SetSysLog(L"Removal of " + HidDev->ProductName());
         if (HidDev->Attributes().VendorID != VendorIdDevices) return;
-        // Only the device in use is dropped; another unit of the same kind going away
-        // leaves it alone.
-        if (HidDev->Attributes().ProductID == ProductIdWheelBase && HidDev == CurrentWheelBase) {
+        // Any wheel base or shifter going away drops the one in use, also one given back
+        // on a suspend (whose panel still says "Connected"); a unit that is still plugged
+        // in is given back and found again by the next enumeration.
+        if (HidDev->Attributes().ProductID == ProductIdWheelBase) {
+            THidDevice* dev = CurrentWheelBase;
             SetWheelBase(nullptr);
-            GiveBack(HidDev);
+            GiveBack(dev);
             SetPanelText(PanelWheel, TextDisconnected);
-        } else if (HidDev->Attributes().ProductID == ProductIdShifter && HidDev == CurrentShifter) {
+        } else if (HidDev->Attributes().ProductID == ProductIdShifter) {
+            THidDevice* dev = CurrentShifter;
             SetShifter(nullptr);
-            GiveBack(HidDev);
+            GiveBack(dev);
             SetPanelText(PanelShifter, TextDisconnected);
         }
     });
@@ -642,11 +645,11 @@ void TMainForm::WMPOWERBROADCAST(TMessage& m)
 void TMainForm::OnSuspend()
 {
     SetSysLog(L"Disconnecting from device.");
-    // Given back, so the resume finds it again; the status bar says it is gone meanwhile.
+    // Given back, so the resume finds it again. The status bar is left as it is: a removal
+    // while suspended sets it.
     THidDevice* dev = CurrentWheelBase;
     SetWheelBase(nullptr);
     GiveBack(dev);
-    if (dev) SetPanelText(PanelWheel, TextDisconnected);
     DevMon->SetEnabled(false);
 }
 

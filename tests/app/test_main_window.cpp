@@ -385,20 +385,41 @@ TEST_F(MainWindowTest, SuspendDropsTheWheelBaseAndResumeTakesItBack)
     EXPECT_EQ(form->CurrentWheelBase, nullptr);
     EXPECT_NE(form->CurrentShifter, nullptr);
     EXPECT_FALSE(form->DevMon->Enabled());
-    EXPECT_EQ(Panel(TMainForm::PanelWheel), L"Disconnected");
-    EXPECT_NE(MemoText().find(L"Windows is going to hibernate"), String::npos);
+    // The suspend does not touch the status bar.
+    EXPECT_EQ(Panel(TMainForm::PanelWheel), L"Connected");
+    EXPECT_TRUE(Logged(L"Windows is going to hibernate"));
+    EXPECT_TRUE(Logged(L"Disconnecting from device."));
 
     Wheel()->Firmware().ClearReceived();
     SendMessageW(form->Handle(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
     EXPECT_NE(form->CurrentWheelBase, nullptr);
     EXPECT_TRUE(form->DevMon->Enabled());
     EXPECT_EQ(Panel(TMainForm::PanelWheel), L"Connected");
-    EXPECT_NE(MemoText().find(L"Windows has resumed from hibernate mode"), String::npos);
+    EXPECT_TRUE(Logged(L"Windows has resumed from hibernate mode"));
+    EXPECT_TRUE(Logged(L"Re-connecting with device."));
     ASSERT_TRUE(PumpUntil([&] { return Panel(TMainForm::PanelFirmware) == L"1.1.0.3" && Idle(); }));
     EXPECT_EQ(CountPackets(Wheel(), CmdRead, BlockFirmware), 1);
 
     SendMessageW(form->Handle(), WM_POWERBROADCAST, 10, 0);
     EXPECT_NE(MemoText().find(L"### !!! This event is not handled! !!! ### ID: 10"), String::npos);
+}
+
+// The removal of a wheel base that is not in use (here: the one the suspend let go) still
+// shows it as gone.
+TEST_F(MainWindowTest, WheelBaseUnpluggedWhileSuspendedShowsAsDisconnected)
+{
+    Start();
+    SendMessageW(form->Handle(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    ASSERT_EQ(form->CurrentWheelBase, nullptr);
+    sim.Unplug(Wheel());
+    ASSERT_TRUE(PumpUntil([&] { return Panel(TMainForm::PanelWheel) == L"Disconnected"; }));
+    EXPECT_TRUE(Logged(L"Removal of " + String(Wheel()->ProductName())));
+    EXPECT_EQ(Panel(TMainForm::PanelShifter), L"Connected");
+    SendMessageW(form->Handle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    PumpFor(200);
+    EXPECT_EQ(form->CurrentWheelBase, nullptr);
+    EXPECT_EQ(Panel(TMainForm::PanelWheel), L"Disconnected");
+    EXPECT_NE(form->CurrentShifter, nullptr);
 }
 
 TEST_F(MainWindowTest, CancelledSessionEndLeavesTheWindowWorking)
