@@ -539,4 +539,150 @@ TEST_F(MainWindowTest, DeviceMonitorHidesTheVerticalLinesOfASequentialShifter)
     }
 }
 
+// Part 2.104: holding "+" (or "-") steps the angle every 100 ms until the bar's end; the click
+// at release changes nothing more.
+TEST_F(MainWindowTest, HoldingAnAngleButtonStopsAtTheBarsEnd)
+{
+    StartWithoutDevices();
+    SetForegroundWindow(form->Handle());
+    PumpFor(50);
+    struct TCase {
+        TsButton* button;
+        TThreadTimer* timer;
+        int end;
+    };
+    for (const TCase c : {TCase{form->btnIncWheel, form->IncAngle, 1080}, TCase{form->btnDecWheel, form->DecAngle, 180}}) {
+        const TPoint centre = c.button->ClientToScreen(TPoint(c.button->Width() / 2, c.button->Height() / 2));
+        SetCursorPos(centre.x, centre.y);
+        PumpFor(30);
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        SendInput(1, &in, sizeof(in));
+        EXPECT_TRUE(PumpUntil([&] { return form->sMaxAngle->Position() == c.end; }, 3000)) << c.end;
+        EXPECT_TRUE(c.timer->Enabled());
+        PumpFor(150);   // a tick more stays at the end
+        in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(1, &in, sizeof(in));
+        EXPECT_TRUE(PumpUntil([&] { return !c.timer->Enabled(); }, 2000));
+        PumpFor(150);
+        EXPECT_EQ(form->sMaxAngle->Position(), c.end);
+    }
+    form->btnIncWheel->Click();
+    EXPECT_EQ(form->sMaxAngle->Position(), 270);
+}
+
+TEST_F(MainWindowTest, PowerBroadcastLogsItsCode)
+{
+    StartWithoutDevices();
+    struct TCase {
+        unsigned code;
+        const wchar_t* text;
+        const wchar_t* action;   // the suspend's or resume's own line; nullptr: none
+    };
+    const TCase cases[] = {
+        {0, L"Windows is asking for hibernate Mode", nullptr},
+        {1, L"Windows is asking for standby Mode", nullptr},
+        {2, L"Windows is denied to go to hibernate mode", nullptr},
+        {3, L" Windows is denied to go to standby mode", nullptr},
+        {4, L"Windows is going to hibernate", L"Disconnecting from device."},
+        {5, L"Windows is going to standby", L"Disconnecting from device."},
+        {6, L"Windows has resumed from critical hibernate mode", L"Re-connecting with device."},
+        {7, L"Windows has resumed from hibernate mode", L"Re-connecting with device."},
+        {8, L"Windows has resumed from standby mode", L"Re-connecting with device."},
+        {18, L"Windows has resumed to handle an automatic event", L"Re-connecting with device."},
+        {10, L"### !!! This event is not handled! !!! ### ID: 10", nullptr},
+    };
+    for (const TCase& c : cases) {
+        form->LogMemo->Clear();
+        SendMessageW(form->Handle(), WM_POWERBROADCAST, c.code, 0);
+        std::vector<String> expected{L" Received WMPOWERBROADCAST Id: " + UIntToStr(c.code), c.text};
+        if (c.action) expected.push_back(c.action);
+        EXPECT_EQ(LogLines(), expected) << c.code;
+        EXPECT_EQ(form->DevMon->Enabled(), c.code < 4 || c.code > 5) << c.code;
+    }
+}
+
+// Part 2.104: gains are shown as the value div 100, values beyond a bar stop at its end, and a
+// list index beyond the list leaves the list without selection.
+TEST_F(MainWindowTest, RepliesAreShownInTheControlsRanges)
+{
+    StartWithoutDevices();
+    TWheelBaseConfig wb{};
+    wb.steeringAngle = 5000;
+    wb.stopForce = 20000;
+    wb.totalForceGain = 3099;
+    wb.springGain = 60000;
+    wb.qFactor = 1.23456f;
+    wb.peakGain = -2.5f;
+    form->ShowWheelBaseConfig(wb);
+    EXPECT_EQ(form->sMaxAngle->Position(), 1080);
+    EXPECT_EQ(form->sStopForce->Position(), 10000);
+    EXPECT_EQ(form->sOverall->Position(), 30);
+    EXPECT_EQ(form->sSpringGain->Position(), 100);
+    EXPECT_EQ(form->sRampGain->Position(), 0);
+    EXPECT_EQ(form->edtQFactor->Text(), L"1.2346");
+    EXPECT_EQ(form->edtPeakGain->Text(), L"-2.5000");
+    TUserEffectConfig ue{};
+    ue.damperGain = 4599;
+    ue.eGain = 4599;
+    form->ShowUserEffectConfig(ue);
+    EXPECT_EQ(form->userDamperGain->Position(), 45);
+    EXPECT_EQ(form->userEffectGain->Position(), 4599);   // not a percentage
+    EXPECT_FALSE(form->GroupUserDamper->Checked());
+    TMotorConfig m{};
+    m.pwmMode = 7;
+    m.pwmFreq = 250;
+    m.pidMode = 1;
+    m.ctrlDirection = 9;
+    m.PPR = 4000000000u;
+    m.Kp = 2.5f;
+    form->ShowMotorConfig(m);
+    EXPECT_EQ(form->pwmMode->ItemIndex(), -1);
+    EXPECT_EQ(form->pwmFreq->ItemIndex(), 8);
+    EXPECT_EQ(form->PIDMode->ItemIndex(), 1);
+    EXPECT_EQ(form->controllerDirection->ItemIndex(), -1);
+    EXPECT_EQ(form->PPR->Value(), 4000000000.0);
+    EXPECT_EQ(form->edtKp->Text(), L"2.50");
+}
+
+// The single commands and the Hardware tab's writes, byte for byte, with Profile 2 selected.
+TEST_F(MainWindowTest, CommandsAndHardwareWritesCarryTheProfileSlot)
+{
+    Start();
+    form->cProfiles->SetItemIndex(1);
+    Wheel()->Firmware().ClearReceived();
+    form->btnCenterize->Click();
+    form->btnCalibrate->Click();
+    form->xAxisMin->SetValue(-1234.9);
+    form->rzAxisMax->SetValue(99999);
+    form->pwmMode->SetItemIndex(3);
+    form->pwmFreq->SetItemIndex(7);
+    form->chkAbsEncoder->SetChecked(true);
+    form->chkUseZ->SetChecked(false);
+    form->PPR->SetValue(2048.7);
+    form->PIDMode->SetItemIndex(1);
+    form->controllerDirection->SetItemIndex(0);
+    form->edtKp->SetValue(12.5);
+    form->edtSampleTime->SetValue(3.9);
+    form->btnHardwareApply->Click();
+    ASSERT_TRUE(PumpUntil([&] { return PacketsOf(Wheel()).size() >= 4; }));
+    const auto p = PacketsOf(Wheel());
+    ASSERT_EQ(p.size(), 4u);
+    EXPECT_EQ(p[0].bytes, (std::vector<uint8_t>{0x14, 9, 7, CmdCenter, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(p[1].bytes, (std::vector<uint8_t>{0x14, 9, 7, CmdCalibrate, 0, 0, 0, 0, 0}));
+    const auto& joy = p[2].bytes;
+    ASSERT_EQ(joy.size(), 57u);
+    EXPECT_EQ(std::vector<uint8_t>(joy.begin(), joy.begin() + 8),
+              (std::vector<uint8_t>{0x14, 57, 7, CmdWrite, BlockJoystick, 0, 1, 48}));
+    EXPECT_EQ(std::vector<uint8_t>(joy.begin() + 8, joy.begin() + 12), (std::vector<uint8_t>{0x2e, 0xfb, 0xff, 0xff}));
+    EXPECT_EQ(std::vector<uint8_t>(joy.begin() + 52, joy.begin() + 56), (std::vector<uint8_t>{0x9f, 0x86, 0x01, 0x00}));
+    EXPECT_EQ(joy[56], 0x2e ^ CheckXor);
+    const std::vector<uint8_t> motor{0x14, 37, 7, CmdWrite, BlockMotor, 0, 2, 28,
+                                     3, 0xf4, 0x01, 1, 0, 0, 0x00, 0x08, 0x00, 0x00, 1, 0,
+                                     0x00, 0x00, 0x48, 0x41, 0x00, 0x00, 0x20, 0x41, 0x00, 0x00, 0x80, 0x3f,
+                                     3, 0, 0, 0, 3 ^ CheckXor};
+    EXPECT_EQ(p[3].bytes, motor);
+}
+
 }  // namespace
