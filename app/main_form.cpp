@@ -645,11 +645,12 @@ void TMainForm::WMPOWERBROADCAST(TMessage& m)
 void TMainForm::OnSuspend()
 {
     SetSysLog(L"Disconnecting from device.");
-    // Given back, so the resume finds it again. The status bar is left as it is: a removal
-    // while suspended sets it.
+    // Given back, so the resume finds it again; the status bar shows that it is not in use
+    // until then.
     THidDevice* dev = CurrentWheelBase;
     SetWheelBase(nullptr);
     GiveBack(dev);
+    SetPanelText(PanelWheel, TextDisconnected);
     DevMon->SetEnabled(false);
 }
 

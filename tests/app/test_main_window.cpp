@@ -385,8 +385,8 @@ TEST_F(MainWindowTest, SuspendDropsTheWheelBaseAndResumeTakesItBack)
     EXPECT_EQ(form->CurrentWheelBase, nullptr);
     EXPECT_NE(form->CurrentShifter, nullptr);
     EXPECT_FALSE(form->DevMon->Enabled());
-    // The suspend does not touch the status bar.
-    EXPECT_EQ(Panel(TMainForm::PanelWheel), L"Connected");
+    // The wheel base is out of use until the resume, and the status bar says so.
+    EXPECT_EQ(Panel(TMainForm::PanelWheel), L"Disconnected");
     EXPECT_TRUE(Logged(L"Windows is going to hibernate"));
     EXPECT_TRUE(Logged(L"Disconnecting from device."));
 
