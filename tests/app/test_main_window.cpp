@@ -539,7 +539,7 @@ TEST_F(MainWindowTest, DeviceMonitorHidesTheVerticalLinesOfASequentialShifter)
     }
 }
 
-// Part 2.104: holding "+" (or "-") steps the angle every 100 ms until the bar's end; the click
+// Holding "+" (or "-") steps the angle every 100 ms until the bar's end; the click
 // at release changes nothing more.
 TEST_F(MainWindowTest, HoldingAnAngleButtonStopsAtTheBarsEnd)
 {
@@ -603,7 +603,7 @@ TEST_F(MainWindowTest, PowerBroadcastLogsItsCode)
     }
 }
 
-// Part 2.104: gains are shown as the value div 100, values beyond a bar stop at its end, and a
+// Gains are shown as the value div 100, values beyond a bar stop at its end, and a
 // list index beyond the list leaves the list without selection.
 TEST_F(MainWindowTest, RepliesAreShownInTheControlsRanges)
 {
