@@ -26,21 +26,6 @@ const wchar_t* const kTips[] = {
 
 const wchar_t* const kSupportPage = L"https://qwelta-wheel.example/support";
 
-// Runs a handler body; what it raises goes to the log instead of up into the caller (the
-// controller's scan, a timer thread's synchronised call, a window procedure).
-template <class F>
-void Guarded(TMainForm* form, F body)
-{
-    try {
-        body();
-    } catch (...) {
-        try {
-            form->SetSysLog(CurrentExceptionMessage());
-        } catch (...) {
-        }
-    }
-}
-
 bool IsOurs(THidDevice* dev, uint16_t product)
 {
     return dev && dev->Attributes().VendorID == VendorIdDevices && dev->Attributes().ProductID == product;

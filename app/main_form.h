@@ -355,3 +355,18 @@ private:
 };
 
 extern TMainForm* MainForm;
+
+// Runs a handler body; what it raises goes to the window's log instead of up into the caller
+// (the controller's scan, a timer thread's synchronised call, a window procedure).
+template <class F>
+void Guarded(TMainForm* form, F body)
+{
+    try {
+        body();
+    } catch (...) {
+        try {
+            if (form) form->SetSysLog(CurrentExceptionMessage());
+        } catch (...) {
+        }
+    }
+}

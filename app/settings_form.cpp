@@ -6,24 +6,6 @@
 
 TFormSettings* FormSettings = nullptr;
 
-namespace {
-
-// Handler bodies: what they raise goes to the log, never up into the window procedure.
-template <class F>
-void Guarded(F body)
-{
-    try {
-        body();
-    } catch (...) {
-        try {
-            if (MainForm) MainForm->SetSysLog(CurrentExceptionMessage());
-        } catch (...) {
-        }
-    }
-}
-
-}  // namespace
-
 TFormSettings::TFormSettings(TComponent* owner) : TForm(owner)
 {
     BeginLoading();
@@ -104,7 +86,7 @@ void TFormSettings::CenterOnMainWindow()
 
 void TFormSettings::FormShow(TObject*)
 {
-    Guarded([&] {
+    Guarded(MainForm, [&] {
         // Every time, not only the first: the main window may have moved since.
         CenterOnMainWindow();
         if (TDeviceProtocol* p = Protocol()) p->RequestGeneralConfig();
@@ -150,7 +132,7 @@ void TFormSettings::ShowGeneralConfig(const TGeneralConfig& config)
 
 void TFormSettings::btnOKClick(TObject*)
 {
-    Guarded([&] {
+    Guarded(MainForm, [&] {
         SendGeneralConfig();
         // The device keeps the general block with its hardware settings.
         if (TDeviceProtocol* p = Protocol()) p->Save(p->CurrentWheelBase, SlotHardware);

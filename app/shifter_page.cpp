@@ -11,21 +11,6 @@
 
 namespace {
 
-// Handler bodies: what they raise is logged, never passed up into a window procedure or a
-// timer's synchronised call.
-template <class F>
-void Guarded(TMainForm* form, F body)
-{
-    try {
-        body();
-    } catch (...) {
-        try {
-            form->SetSysLog(CurrentExceptionMessage());
-        } catch (...) {
-        }
-    }
-}
-
 // Device units (0..4096) to grid pixels and back: 16 units a pixel.
 int ToGrid(int deviceValue)
 {
