@@ -47,16 +47,6 @@ void TAAEnabledClass::Assign(const TPersistent* source)
 
 // ---- Shadow, gradient, texture ----------------------------------------------------------------
 
-namespace {
-template <class T, class V>
-bool Store(T& field, V value)
-{
-    if (field == static_cast<T>(value)) return false;
-    field = static_cast<T>(value);
-    return true;
-}
-}  // namespace
-
 void TAAShadow::SetBlur(int value)
 {
     if (Store(FBlur, std::clamp(value, 0, 100))) Changed();

@@ -24,6 +24,15 @@ public:
     void OnChildChanged(TObject* sender);
 
 protected:
+    // Setter helper: stores value and answers whether it changed (so the caller reports it).
+    template <class T, class V>
+    static bool Store(T& field, V value)
+    {
+        if (field == static_cast<T>(value)) return false;
+        field = static_cast<T>(value);
+        return true;
+    }
+
     TNotifyEvent FOnChanged;
     TPersistent* FOwner = nullptr;
 };

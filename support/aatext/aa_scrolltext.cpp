@@ -28,16 +28,6 @@ const wchar_t* const AAScrollTextDefaultText =
 
 // ---- TAACustomParam -------------------------------------------------------------------------
 
-namespace {
-template <class T, class V>
-bool Store(T& field, V value)
-{
-    if (field == static_cast<T>(value)) return false;
-    field = static_cast<T>(value);
-    return true;
-}
-}  // namespace
-
 TAACustomParam::TAACustomParam(TAAGraphicControl* owner, const TNotifyEvent& onChanged)
     : TAANotifyClass(onChanged), FOwnerControl(owner), FBackGround(std::make_unique<TPicture>())
 {
