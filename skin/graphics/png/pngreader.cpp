@@ -265,6 +265,7 @@ void TPNGReader::LoadFromStream(TStream& stream, TPNGTarget& target)
             }
             r.FRawBuffer.clear();
             r.FRawBuffer.shrink_to_fit();
+            r.FRows.reset();
             t.Progress(TPNGProgressStage::psEnding, 0, r.FProgressRect, L"");
         }
     };
@@ -525,32 +526,86 @@ void TPNGReader::Unfilter(uint8_t* row, const uint8_t* prev, uint32_t size) cons
     }
 }
 
-bool TPNGReader::InflateRow(uint8_t* buffer, uint32_t count)
+// Rows are inflated many at a time into one window rather than one by one: zlib decodes
+// much faster with a large output buffer (its fast loop stops 258 bytes short of the end of
+// every output buffer). The picture must come out the same as row by row, including how far a
+// damaged file gets: chunks are read only when the row asked for cannot be completed (so a bad
+// chunk stops at the same row), and a failure inflate finds ahead is kept until the rows
+// before it have been handed out.
+
+// Compressed bytes of a chunk held back from inflating ahead. The last ones go row by row, so
+// the end of the stream and the reading of the next chunk fall on the same row as they would
+// with row-by-row inflating; zlib never keeps more than 8 bytes of input unread in its state.
+constexpr uint32_t InflateMargin = 64;
+// Inflated bytes beyond the two rows of the window.
+constexpr uint64_t InflateAhead = 64 * 1024;
+
+uint8_t* TPNGReader::NextRow(uint32_t bytes)
 {
-    uint8_t* dest = buffer;
-    uint32_t left = count;
-    while (left > 0) {
-        if (FDecoder->AvailableInput() == 0 && FIDATSize == 0) {
-            while (FIDATSize == 0) {
-                if (!IsChunk("IDAT")) return false;   // the image data ran out
-                ReadChunkData();
-                FCurrentSource = FRawBuffer.data();
-                FIDATSize = FHeader.Length;
-                ReadChunkHeader();
-            }
+    // The row before the returned one in the same pass is right in front of it.
+    while (FRowsEnd - FRowsStart < bytes || FRowsStart + bytes > FRowsFailAt) {
+        if (FRowsFailure) Fail(FRowsFailure);
+        if (!InflateMore(bytes)) return nullptr;
+    }
+    uint8_t* row = FRows.get() + FRowsStart;
+    FRowsStart += bytes;
+    return row;
+}
+
+bool TPNGReader::InflateMore(uint32_t bytes)
+{
+    const size_t rowEnd = FRowsStart + bytes;   // of the row asked for, not complete yet
+    const size_t from = FRowsStart > bytes ? FRowsStart - bytes : 0;
+    if (from > 0 && (FRowsSize - FRowsEnd < std::min<uint64_t>(InflateAhead / 2, FInflateLeft) || FRowsSize < rowEnd)) {
+        // Move the row before the one asked for and what there is of that one to the front;
+        // the window holds two rows and InflateAhead, so there is room again.
+        std::memmove(FRows.get(), FRows.get() + from, FRowsEnd - from);
+        FRowsStart -= from;
+        FRowsEnd -= from;
+        return true;
+    }
+    if (FDecoder->AvailableInput() == 0 && FIDATSize == 0) {
+        while (FIDATSize == 0) {
+            if (!IsChunk("IDAT")) return false;   // the image data ran out
+            ReadChunkData();
+            FCurrentSource = FRawBuffer.data();
+            FIDATSize = FHeader.Length;
+            ReadChunkHeader();
         }
-        uint8_t* before = dest;
-        const uint8_t* end = FRawBuffer.data() + FRawBuffer.size();
-        FDecoder->Decode(FCurrentSource, dest, uint32_t(end - FCurrentSource), left);
-        left -= uint32_t(dest - before);
-        FIDATSize = uint32_t(end - FCurrentSource);
-        int result = FDecoder->ZLibResult();
+        FInflateRowByRow = false;
+    }
+    // Ahead: all but the held back input, into all the room there is, but never up to the end
+    // of the picture (what inflate does once the picture is complete depends on the input).
+    const uint64_t room = std::min<uint64_t>({FRowsSize - FRowsEnd, FInflateLeft - 1, MaxRowBytes});
+    const bool ahead = !FInflateRowByRow && FIDATSize > InflateMargin && FInflateLeft > 1 && room > 0;
+    const uint32_t in = ahead ? FIDATSize - InflateMargin : FIDATSize;
+    const uint32_t out = uint32_t(ahead ? room : rowEnd - FRowsEnd);
+    const uint8_t* end = FRawBuffer.data() + FRawBuffer.size();
+    uint8_t* dest = FRows.get() + FRowsEnd;
+    FDecoder->Decode(FCurrentSource, dest, in, out);
+    const size_t produced = size_t(dest - (FRows.get() + FRowsEnd));
+    FRowsEnd += produced;
+    FInflateLeft -= produced;
+    FIDATSize = uint32_t(end - FCurrentSource);
+    const int result = FDecoder->ZLibResult();
+    if (!ahead) {
         if (result == Z_STREAM_END) {
-            if (left > 0 || FIDATSize > 0) Fail(MsgExtraData);
+            if (FRowsEnd < rowEnd || FIDATSize > 0) Fail(MsgExtraData);
             return true;
         }
         if (result != Z_OK) Fail(MsgCompression);
+        return true;
     }
+    if (result == Z_OK) return true;
+    if (result == Z_BUF_ERROR) {
+        FInflateRowByRow = true;   // no progress ahead: let the row-by-row rules decide
+        return true;
+    }
+    // Row by row, the failure would have shown while inflating the row that holds the last
+    // byte inflated, or the next byte when nothing came out. Ahead the input is never all
+    // there, so an end of the stream here leaves data over.
+    FRowsFailAt = produced > 0 ? FRowsEnd - 1 : FRowsEnd;
+    FRowsFailure = result == Z_STREAM_END ? MsgExtraData : MsgCompression;
     return true;
 }
 
@@ -576,9 +631,26 @@ void TPNGReader::LoadIDAT(TPNGTarget& target)
     const TRawPalette& palette = FHasPalette ? FPalette : noPalette;
     target.SetImage(width, height, FBitsPerPixel, palette);
 
-    std::vector<uint8_t> bufA(rowBytes, 0), bufB(rowBytes, 0);
-    uint8_t* cur = bufA.data();
-    uint8_t* prev = bufB.data();
+    // The inflated bytes of all rows, pass by pass.
+    uint64_t inflated = rowBytes * height;
+    if (p.Interlace == 1) {
+        inflated = 0;
+        for (const AdamPass& a : Passes) {
+            if (width <= a.ColStart || height <= a.RowStart) continue;
+            const uint64_t passWidth = (width + a.ColStep - 1 - a.ColStart) / a.ColStep;
+            const uint64_t passRows = (height + a.RowStep - 1 - a.RowStart) / a.RowStep;
+            inflated += ((passWidth * depth + 7) / 8 * b + 1) * passRows;
+        }
+    }
+    FRowsSize = size_t(2 * rowBytes + std::min(InflateAhead, inflated));
+    FRows.reset(new uint8_t[FRowsSize]);
+    FRowsStart = FRowsEnd = 0;
+    FRowsFailAt = SIZE_MAX;
+    FRowsFailure = nullptr;
+    FInflateLeft = inflated;
+    FInflateRowByRow = false;
+    // The row above the first row of a pass.
+    const std::vector<uint8_t> zeroRow(rowBytes, 0);
     uint8_t* row0 = nullptr;
     ptrdiff_t rowStride = 0;
     FIDATSize = 0;
@@ -601,12 +673,12 @@ void TPNGReader::LoadIDAT(TPNGTarget& target)
         if (p.Interlace == 1) FillBackground(row0, rowStride, 0, palette);
         if (p.Interlace != 1) {
             for (; y < height; ++y) {
-                complete = InflateRow(cur, uint32_t(rowBytes));
+                uint8_t* cur = NextRow(uint32_t(rowBytes));
+                complete = cur != nullptr;
                 if (!complete) break;
-                Unfilter(cur, prev, uint32_t(rowBytes));
+                Unfilter(cur, y == 0 ? zeroRow.data() : cur - rowBytes, uint32_t(rowBytes));
                 const void* src[1] = {cur + 1};
                 FColorManager.ConvertRow(src, row0 + ptrdiff_t(y) * rowStride, width, 0xFF);
-                std::swap(cur, prev);
                 ++FProgressRect.Top;
                 ++FProgressRect.Bottom;
             }
@@ -617,14 +689,13 @@ void TPNGReader::LoadIDAT(TPNGTarget& target)
                 if (width <= a.ColStart) continue;
                 const uint32_t passWidth = (width + a.ColStep - 1 - a.ColStart) / a.ColStep;
                 const uint32_t passBytes = uint32_t((uint64_t(passWidth) * depth + 7) / 8 * b + 1);
-                std::fill_n(prev, passBytes, uint8_t(0));
                 for (uint32_t py = a.RowStart; py < height; py += a.RowStep) {
-                    complete = InflateRow(cur, passBytes);
+                    uint8_t* cur = NextRow(passBytes);
+                    complete = cur != nullptr;
                     if (!complete) break;
-                    Unfilter(cur, prev, passBytes);
+                    Unfilter(cur, py == a.RowStart ? zeroRow.data() : cur - passBytes, passBytes);
                     const void* src[1] = {cur + 1};
                     FColorManager.ConvertRow(src, row0 + ptrdiff_t(py) * rowStride, width, a.Mask);
-                    std::swap(cur, prev);
                     if (pass == 6) {
                         ++FProgressRect.Top;
                         ++FProgressRect.Bottom;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include <zlib.h>
@@ -120,7 +121,8 @@ private:
     bool IsChunk(const char* type) const;
     void ChoosePixelLayout();
     void LoadIDAT(TPNGTarget& target);
-    bool InflateRow(uint8_t* buffer, uint32_t count);
+    uint8_t* NextRow(uint32_t bytes);
+    bool InflateMore(uint32_t bytes);
     void Unfilter(uint8_t* row, const uint8_t* prev, uint32_t size) const;
     void ReadBackground();
     void ReadTransparency();
@@ -140,6 +142,13 @@ private:
     uint32_t FIDATSize = 0;
     std::vector<uint8_t> FRawBuffer;
     const uint8_t* FCurrentSource = nullptr;
+    // The inflated rows (see NextRow): [FRowsStart, FRowsEnd) is not handed out yet; a failure
+    // found ahead of the rows stands in FRowsFailure (a message) until a row reaches FRowsFailAt.
+    std::unique_ptr<uint8_t[]> FRows;
+    size_t FRowsSize = 0, FRowsStart = 0, FRowsEnd = 0, FRowsFailAt = SIZE_MAX;
+    uint64_t FInflateLeft = 0;   // inflated bytes the picture still needs
+    const wchar_t* FRowsFailure = nullptr;
+    bool FInflateRowByRow = false;
     TPNGChunkHeader FHeader;
     uint32_t FCurrentCRC = 0;
     int FSourceBPP = 1;
