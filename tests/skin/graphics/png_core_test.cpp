@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "skin/graphics/png/colormanager.h"
@@ -353,6 +354,89 @@ TEST(PngReader, IdatThatRunsOutIsReported)
     Bytes packed = Deflate(raw);
     Bytes f = File(Ihdr(16, 16, 8, 0), Bytes(packed.begin(), packed.begin() + packed.size() / 2));
     EXPECT_EQ(ErrorOf(f), "Cannot load image. Image data in PNG file is missing or incomplete.");
+}
+
+namespace {
+
+// Deflates raw in two parts: the first ends with a full flush, so it inflates to exactly its
+// bytes on its own.
+std::pair<Bytes, Bytes> DeflateInTwo(const Bytes& raw, size_t firstBytes)
+{
+    z_stream z{};
+    deflateInit(&z, 9);
+    Bytes out(compressBound(uLong(raw.size())) + 64);
+    z.next_out = out.data();
+    z.avail_out = uInt(out.size());
+    z.next_in = const_cast<Bytef*>(raw.data());
+    z.avail_in = uInt(firstBytes);
+    deflate(&z, Z_FULL_FLUSH);
+    const size_t split = out.size() - z.avail_out;
+    z.avail_in = uInt(raw.size() - firstBytes);
+    deflate(&z, Z_FINISH);
+    out.resize(out.size() - z.avail_out);
+    deflateEnd(&z);
+    return {Bytes(out.begin(), out.begin() + split), Bytes(out.begin() + split, out.end())};
+}
+
+}  // namespace
+
+TEST(PngReader, DamagedImageDataKeepsTheRowsBeforeIt)
+{
+    // A picture larger than the rows inflated at a time; the first part of its data holds the
+    // first 60 rows. What follows is damaged in several ways: the rows that could be decoded
+    // are kept, the others show the background (white, grey level 255).
+    const uint32_t w = 2000, h = 100, good = 60;
+    std::vector<Bytes> rows;
+    const Bytes raw = Grey8Rows(w, h, rows);
+    const auto [first, rest] = DeflateInTwo(raw, size_t(w + 1) * good);
+    const Bytes garbage(200, 0xFF);   // a block of a type that does not exist
+    auto file = [&](const std::vector<std::pair<Bytes, bool>>& idats) {
+        Bytes f = Signature();
+        Chunk(f, "IHDR", Ihdr(w, h, 8, 0));
+        for (const auto& [data, badCrc] : idats) Chunk(f, "IDAT", data, badCrc);
+        Chunk(f, "IEND", {});
+        return f;
+    };
+    Bytes firstAndGarbage = first;
+    firstAndGarbage.insert(firstAndGarbage.end(), garbage.begin(), garbage.end());
+    const struct {
+        const char* name;
+        Bytes file;
+        uint32_t decodedRows;
+        const char* message;
+    } cases[] = {
+        {"whole", file({{first, false}, {rest, false}}), h, ""},
+        {"second chunk with a bad CRC", file({{first, false}, {rest, true}}), good,
+         "Cannot load image. CRC error found in PNG file."},
+        {"no second chunk", file({{first, false}}), good,
+         "Cannot load image. Image data in PNG file is missing or incomplete."},
+        {"second chunk damaged", file({{first, false}, {garbage, false}}), good,
+         "Cannot load image. Compression error found in PNG file."},
+        // inflate runs into the damage while finishing the last good row, so that row goes too
+        {"damage in the same chunk", file({{firstAndGarbage, false}}), good - 1,
+         "Cannot load image. Compression error found in PNG file."},
+    };
+    for (const auto& c : cases) {
+        TBytesStream s(c.file);
+        TPNGReader reader;
+        TPNGImage image;
+        std::string message;
+        try {
+            reader.LoadFromStream(s, image);
+        } catch (const Exception& e) {
+            message = e.what();
+        }
+        EXPECT_EQ(message, c.message) << c.name;
+        ASSERT_EQ(image.Height, h) << c.name;
+        uint32_t decoded = 0;
+        while (decoded < h && std::equal(rows[decoded].begin(), rows[decoded].end(), &image.Pixels[decoded * image.Stride]))
+            ++decoded;
+        EXPECT_EQ(decoded, c.decodedRows) << c.name;
+        for (uint32_t y = decoded; y < h; ++y) {
+            const uint8_t* p = &image.Pixels[y * image.Stride];
+            ASSERT_TRUE(std::all_of(p, p + w, [](uint8_t v) { return v == 255; })) << c.name << " row " << y;
+        }
+    }
 }
 
 TEST(PngReader, LowDepthGreyAndPaletteBecomeFourBit)
