@@ -265,7 +265,8 @@ void TPNGReader::LoadFromStream(TStream& stream, TPNGTarget& target)
             }
             r.FRawBuffer.clear();
             r.FRawBuffer.shrink_to_fit();
-            r.FRows.reset();
+            r.FRows.clear();
+            r.FRows.shrink_to_fit();
             t.Progress(TPNGProgressStage::psEnding, 0, r.FProgressRect, L"");
         }
     };
@@ -547,7 +548,7 @@ uint8_t* TPNGReader::NextRow(uint32_t bytes)
         if (FRowsFailure) Fail(FRowsFailure);
         if (!InflateMore(bytes)) return nullptr;
     }
-    uint8_t* row = FRows.get() + FRowsStart;
+    uint8_t* row = FRows.data() + FRowsStart;
     FRowsStart += bytes;
     return row;
 }
@@ -559,7 +560,7 @@ bool TPNGReader::InflateMore(uint32_t bytes)
     if (from > 0 && (FRowsSize - FRowsEnd < std::min<uint64_t>(InflateAhead / 2, FInflateLeft) || FRowsSize < rowEnd)) {
         // Move the row before the one asked for and what there is of that one to the front;
         // the window holds two rows and InflateAhead, so there is room again.
-        std::memmove(FRows.get(), FRows.get() + from, FRowsEnd - from);
+        std::memmove(FRows.data(), FRows.data() + from, FRowsEnd - from);
         FRowsStart -= from;
         FRowsEnd -= from;
         return true;
@@ -581,9 +582,9 @@ bool TPNGReader::InflateMore(uint32_t bytes)
     const uint32_t in = ahead ? FIDATSize - InflateMargin : FIDATSize;
     const uint32_t out = uint32_t(ahead ? room : rowEnd - FRowsEnd);
     const uint8_t* end = FRawBuffer.data() + FRawBuffer.size();
-    uint8_t* dest = FRows.get() + FRowsEnd;
+    uint8_t* dest = FRows.data() + FRowsEnd;
     FDecoder->Decode(FCurrentSource, dest, in, out);
-    const size_t produced = size_t(dest - (FRows.get() + FRowsEnd));
+    const size_t produced = size_t(dest - (FRows.data() + FRowsEnd));
     FRowsEnd += produced;
     FInflateLeft -= produced;
     FIDATSize = uint32_t(end - FCurrentSource);
@@ -643,7 +644,7 @@ void TPNGReader::LoadIDAT(TPNGTarget& target)
         }
     }
     FRowsSize = size_t(2 * rowBytes + std::min(InflateAhead, inflated));
-    FRows.reset(new uint8_t[FRowsSize]);
+    FRows.resize(FRowsSize);
     FRowsStart = FRowsEnd = 0;
     FRowsFailAt = SIZE_MAX;
     FRowsFailure = nullptr;

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include <zlib.h>
@@ -144,7 +143,7 @@ private:
     const uint8_t* FCurrentSource = nullptr;
     // The inflated rows (see NextRow): [FRowsStart, FRowsEnd) is not handed out yet; a failure
     // found ahead of the rows stands in FRowsFailure (a message) until a row reaches FRowsFailAt.
-    std::unique_ptr<uint8_t[]> FRows;
+    std::vector<uint8_t> FRows;
     size_t FRowsSize = 0, FRowsStart = 0, FRowsEnd = 0, FRowsFailAt = SIZE_MAX;
     uint64_t FInflateLeft = 0;   // inflated bytes the picture still needs
     const wchar_t* FRowsFailure = nullptr;
