@@ -10,8 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     bmpcodec::TDecodedBmp d;
     String error;
     if (bmpcodec::DecodeBmpFile(data, size, d, error) && d.width > 0 && d.height > 0) {
-        // Every row the decoder claims must be there.
-        if (d.stride < d.width || d.pixels.size() < static_cast<size_t>(d.stride) * d.height) abort();
+        // Every row the decoder claims must be there; a row holds width pixels of bitCount bits.
+        if (static_cast<int64_t>(d.stride) * 8 < static_cast<int64_t>(d.width) * d.bitCount ||
+            d.pixels.size() < static_cast<size_t>(d.stride) * d.height)
+            abort();
     }
     bmpcodec::DecodeDib(data, size, 0, d, error);
     std::vector<bmpcodec::TIconEntry> entries;
