@@ -297,54 +297,46 @@ public:
         return r;
     }
 
-    bool Length(const IJsonObject& rule, int64_t len, const JsonString& path)
+    // A "length" or "range" rule: an object of min, max, minex and maxex bounds. order(bound)
+    // says where the bound stands against the value; cpError breaks no bound.
+    template <class Order>
+    bool Bounds(const IJsonObject& rule, const char16_t* name, TJsonValidateError error, const JsonString& path, Order order)
     {
-        IJsonObject l = Member(rule, u"length");
-        if (!l) return true;
-        TJsonTableString* t = l->AsObject();
+        IJsonObject m = Member(rule, name);
+        if (!m) return true;
+        TJsonTableString* t = m->AsObject();
         if (!t) {
             Report(veRuleMalformated, JsonString());
             return false;
         }
         bool ok = true;
-        IJsonObject b;
-        auto fail = [&] {
-            Report(veInvalidLength, path);
-            ok = false;
+        auto check = [&](const char16_t* key, TJsonCompareResult broken1, TJsonCompareResult broken2) {
+            IJsonObject b = t->GetO(key);
+            if (!b) return;
+            TJsonCompareResult c = order(b);
+            if (c == broken1 || c == broken2) {
+                Report(error, path);
+                ok = false;
+            }
         };
-        if ((b = t->GetO(u"min")) && len < b->AsInteger()) fail();
-        if ((b = t->GetO(u"max")) && len > b->AsInteger()) fail();
-        if ((b = t->GetO(u"minex")) && len <= b->AsInteger()) fail();
-        if ((b = t->GetO(u"maxex")) && len >= b->AsInteger()) fail();
+        check(u"min", cpGreat, cpGreat);
+        check(u"max", cpLess, cpLess);
+        check(u"minex", cpEqu, cpGreat);
+        check(u"maxex", cpEqu, cpLess);
         return ok;
+    }
+
+    bool Length(const IJsonObject& rule, int64_t len, const JsonString& path)
+    {
+        return Bounds(rule, u"length", veInvalidLength, path, [len](const IJsonObject& b) {
+            int64_t v = b->AsInteger();
+            return v < len ? cpLess : v == len ? cpEqu : cpGreat;
+        });
     }
 
     bool Range(const IJsonObject& rule, const IJsonObject& value, const JsonString& path)
     {
-        IJsonObject r = Member(rule, u"range");
-        if (!r) return true;
-        TJsonTableString* t = r->AsObject();
-        if (!t) {
-            Report(veRuleMalformated, JsonString());
-            return false;
-        }
-        bool ok = true;
-        IJsonObject b;
-        auto fail = [&] {
-            Report(veInvalidRange, path);
-            ok = false;
-        };
-        if ((b = t->GetO(u"min")) && b->Compare(value) == cpGreat) fail();
-        if ((b = t->GetO(u"max")) && b->Compare(value) == cpLess) fail();
-        if ((b = t->GetO(u"minex"))) {
-            auto c = b->Compare(value);
-            if (c == cpEqu || c == cpGreat) fail();
-        }
-        if ((b = t->GetO(u"maxex"))) {
-            auto c = b->Compare(value);
-            if (c == cpEqu || c == cpLess) fail();
-        }
-        return ok;
+        return Bounds(rule, u"range", veInvalidRange, path, [&value](const IJsonObject& b) { return b->Compare(value); });
     }
 
     bool Enum(const IJsonObject& rule, const IJsonObject& value, const JsonString& path)
