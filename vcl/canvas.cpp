@@ -60,22 +60,6 @@ TColor StringToColor(const String& s)
 
 // ---- Geometry ------------------------------------------------------------------------------
 
-TRect TRect::Intersect(const TRect& a, const TRect& b)
-{
-    TRect r(std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-            std::min(a.bottom, b.bottom));
-    if (r.IsEmpty()) return TRect();
-    return r;
-}
-
-TRect TRect::Union(const TRect& a, const TRect& b)
-{
-    if (a.IsEmpty()) return b;
-    if (b.IsEmpty()) return a;
-    return TRect(std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-                 std::max(a.bottom, b.bottom));
-}
-
 int ScreenPixelsPerInch()
 {
     static const int ppi = [] {

@@ -16,18 +16,13 @@
 #include <vector>
 
 #include "vcl/classes.h"
+#include "vcl/types.h"
 #include "vcl/streams.h"
 #include "vcl/threads.h"
 
 // ---- Colours -------------------------------------------------------------------------------
 
-// Byte 0 red, 1 green, 2 blue. Byte 3 = 0xFF marks a system colour whose byte 0 is the
-// COLOR_ index; ColorToRGB turns it into RGB.
-using TColor = int32_t;
-
-constexpr TColor TColorOf(uint32_t v) { return static_cast<TColor>(v); }
-constexpr TColor SysColor(int index) { return TColorOf(0xFF000000u | static_cast<uint32_t>(index)); }
-
+// TColor, the named colours and the geometry types live in vcl/types.h (no windows.h there).
 constexpr TColor clScrollBar = SysColor(COLOR_SCROLLBAR);
 constexpr TColor clBackground = SysColor(COLOR_BACKGROUND);
 constexpr TColor clActiveCaption = SysColor(COLOR_ACTIVECAPTION);
@@ -59,31 +54,6 @@ constexpr TColor clGradientInactiveCaption = SysColor(COLOR_GRADIENTINACTIVECAPT
 constexpr TColor clMenuHighlight = SysColor(COLOR_MENUHILIGHT);
 constexpr TColor clMenuBar = SysColor(COLOR_MENUBAR);
 
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clMaroon = 0x000080;
-constexpr TColor clGreen = 0x008000;
-constexpr TColor clOlive = 0x008080;
-constexpr TColor clNavy = 0x800000;
-constexpr TColor clPurple = 0x800080;
-constexpr TColor clTeal = 0x808000;
-constexpr TColor clGray = 0x808080;
-constexpr TColor clSilver = 0xC0C0C0;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clLime = 0x00FF00;
-constexpr TColor clYellow = 0x00FFFF;
-constexpr TColor clBlue = 0xFF0000;
-constexpr TColor clFuchsia = 0xFF00FF;
-constexpr TColor clAqua = 0xFFFF00;
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clLtGray = 0xC0C0C0;
-constexpr TColor clDkGray = 0x808080;
-constexpr TColor clMoneyGreen = 0xC0DCC0;
-constexpr TColor clSkyBlue = 0xF0CAA6;
-constexpr TColor clCream = 0xF0FBFF;
-constexpr TColor clMedGray = 0xA4A0A0;
-constexpr TColor clNone = 0x1FFFFFFF;
-constexpr TColor clDefault = 0x20000000;
-
 // RGB of a system colour (through GetSysColor); any other value comes back as it is, so
 // clNone and clDefault stay recognisable.
 TColor ColorToRGB(TColor color);
@@ -94,85 +64,7 @@ inline COLORREF ColorToColorRef(TColor color) { return static_cast<COLORREF>(Col
 String ColorToString(TColor color);
 TColor StringToColor(const String& s);
 
-// ---- Geometry ------------------------------------------------------------------------------
 
-struct TPoint : POINT {
-    constexpr TPoint() : POINT{0, 0} {}
-    constexpr TPoint(int ax, int ay) : POINT{ax, ay} {}
-    constexpr TPoint(const POINT& p) : POINT(p) {}
-    friend constexpr bool operator==(const TPoint& a, const TPoint& b) { return a.x == b.x && a.y == b.y; }
-    friend constexpr TPoint operator+(const TPoint& a, const TPoint& b) { return {a.x + b.x, a.y + b.y}; }
-    friend constexpr TPoint operator-(const TPoint& a, const TPoint& b) { return {a.x - b.x, a.y - b.y}; }
-    constexpr int X() const { return x; }
-    constexpr int Y() const { return y; }
-    constexpr void Offset(int dx, int dy) { x += dx; y += dy; }
-};
-
-struct TSize : SIZE {
-    constexpr TSize() : SIZE{0, 0} {}
-    constexpr TSize(int w, int h) : SIZE{w, h} {}
-    constexpr TSize(const SIZE& s) : SIZE(s) {}
-    friend constexpr bool operator==(const TSize& a, const TSize& b) { return a.cx == b.cx && a.cy == b.cy; }
-    constexpr int Width() const { return cx; }
-    constexpr int Height() const { return cy; }
-};
-
-// Right and bottom are exclusive, as everywhere in GDI.
-struct TRect : RECT {
-    constexpr TRect() : RECT{0, 0, 0, 0} {}
-    constexpr TRect(int l, int t, int r, int b) : RECT{l, t, r, b} {}
-    constexpr TRect(const TPoint& topLeft, const TPoint& bottomRight)
-        : RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y} {}
-    constexpr TRect(const RECT& r) : RECT(r) {}
-    friend constexpr bool operator==(const TRect& a, const TRect& b)
-    {
-        return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-    }
-
-    constexpr int Left() const { return left; }
-    constexpr int Top() const { return top; }
-    constexpr int Right() const { return right; }
-    constexpr int Bottom() const { return bottom; }
-    constexpr int Width() const { return right - left; }
-    constexpr int Height() const { return bottom - top; }
-    constexpr void SetWidth(int w) { right = left + w; }
-    constexpr void SetHeight(int h) { bottom = top + h; }
-    constexpr TSize Size() const { return {Width(), Height()}; }
-    constexpr TPoint TopLeft() const { return {left, top}; }
-    constexpr TPoint BottomRight() const { return {right, bottom}; }
-    constexpr TPoint CenterPoint() const { return {left + Width() / 2, top + Height() / 2}; }
-    // Empty when it covers no pixel (a width or height of 0 or less).
-    constexpr bool IsEmpty() const { return right <= left || bottom <= top; }
-    constexpr bool Contains(const TPoint& p) const
-    {
-        return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
-    }
-    constexpr bool Contains(const TRect& r) const
-    {
-        return r.left >= left && r.top >= top && r.right <= right && r.bottom <= bottom;
-    }
-    constexpr bool IntersectsWith(const TRect& r) const
-    {
-        return left < r.right && r.left < right && top < r.bottom && r.top < bottom;
-    }
-    constexpr void Offset(int dx, int dy) { left += dx; right += dx; top += dy; bottom += dy; }
-    constexpr void Inflate(int dx, int dy) { left -= dx; right += dx; top -= dy; bottom += dy; }
-    // Moves the rectangle so that its top-left corner is (x, y), keeping its size.
-    constexpr void SetLocation(int x, int y) { Offset(x - left, y - top); }
-    // Swaps edges so that left <= right and top <= bottom.
-    constexpr void NormalizeRect()
-    {
-        if (left > right) { LONG t = left; left = right; right = t; }
-        if (top > bottom) { LONG t = top; top = bottom; bottom = t; }
-    }
-    // The common part (an all-zero rectangle when they do not meet).
-    static TRect Intersect(const TRect& a, const TRect& b);
-    // The smallest rectangle holding both (an empty one does not count).
-    static TRect Union(const TRect& a, const TRect& b);
-};
-
-constexpr TPoint Point(int x, int y) { return {x, y}; }
-constexpr TRect Rect(int left, int top, int right, int bottom) { return {left, top, right, bottom}; }
 constexpr TRect Bounds(int left, int top, int width, int height)
 {
     return {left, top, left + width, top + height};
