@@ -24,8 +24,17 @@ void HandleExceptionFromCallback(const wchar_t* where)
     std::fprintf(stderr, "%s\n", ToUtf8(text).c_str());
 }
 
+namespace {
+// A delete cannot throw: what escapes BeforeDestruction is reported like a callback's.
+const bool kDestructionHandlerInstalled = [] {
+    DestructionExceptionHandler = [] { HandleExceptionFromCallback(L"destruction"); };
+    return true;
+}();
+}  // namespace
+
 TApplication::TApplication(TComponent* owner) : TComponent(owner)
 {
+    (void)kDestructionHandlerInstalled;
     if (!Application) Application = this;
     InitSynchronizeWindow();
     WNDCLASSW wc{};

@@ -67,6 +67,7 @@ public:
     void CreateForm(T*& reference)
     {
         reference = new T(this);
+        reference->CompleteConstruction();
         RegisterCreatedForm(reference);
     }
     TCustomForm* MainForm() const { return FMainForm; }

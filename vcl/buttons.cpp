@@ -67,8 +67,6 @@ TBitBtn::TBitBtn(TComponent* owner) : TButton(owner), FGlyph(new TBitmap())
 
 TBitBtn::~TBitBtn()
 {
-    Destroying();
-    DestroyHandle();
     delete FGlyph;
 }
 

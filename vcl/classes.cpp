@@ -39,6 +39,22 @@ String TObject::ClassName() const
     return ClassNameOfType(typeid(*this));
 }
 
+void (*DestructionExceptionHandler)() = nullptr;
+
+void TObject::operator delete(TObject* obj, std::destroying_delete_t)
+{
+    if (!obj) return;
+    // The start of the most derived object: the memory that new handed out.
+    void* memory = dynamic_cast<void*>(obj);
+    try {
+        obj->BeforeDestruction();
+    } catch (...) {
+        if (DestructionExceptionHandler) DestructionExceptionHandler();
+    }
+    obj->~TObject();
+    ::operator delete(memory);
+}
+
 // ---- TPersistent ---------------------------------------------------------------------------
 
 void TPersistent::Assign(const TPersistent* source)
@@ -108,6 +124,13 @@ void TComponent::SetName(const String& name)
     FName = name;
 }
 
+void TComponent::CompleteConstruction()
+{
+    if (FConstructed) return;
+    FConstructed = true;
+    AfterConstruction();
+}
+
 void TComponent::InsertComponent(TComponent* component)
 {
     if (!component || component->FOwner == this) return;
@@ -132,7 +155,6 @@ void TComponent::DestroyComponents()
     while (!FComponents.empty()) {
         TComponent* c = FComponents.back();
         RemoveComponent(c);
-        c->BeforeDestruction();
         delete c;
     }
 }
@@ -212,6 +234,9 @@ void TComponent::EndLoading()
     std::vector<TComponent*> all;
     CollectForLoading(all);
     for (TComponent* c : all) c->FComponentState &= ~csReading;
+    // The root is still inside its own constructor: only what it owns is whole.
+    for (TComponent* c : all)
+        if (c != this) c->CompleteConstruction();
     // Owned components first, the root last; each Loaded clears csLoading.
     for (TComponent* c : all) c->Loaded();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <type_traits>
 #include <typeinfo>
 #include <vector>
@@ -19,17 +20,27 @@ public:
     virtual ~TObject() = default;
 
     virtual String ClassName() const;
+
+    // Runs once after the constructor of the most derived class, with the whole object built
+    // and before it is first used: New<T>() and Application->CreateForm call it at once; for
+    // an object made with a plain new the layer calls it when the object first gets a parent,
+    // a window or the end of its owner's loading (TComponent::CompleteConstruction). An
+    // override calls the base first.
+    virtual void AfterConstruction() {}
     // Runs before the destructor of the most derived class, while the whole object is still
-    // alive: forms fire OnDestroy and free their components here, before the members of a
-    // derived form go. Free and the owners' DestroyComponents call it; a plain delete does not.
+    // alive: windowed controls destroy their window here, forms fire OnDestroy and free their
+    // components, before the members of a derived class go. Every delete of a heap object
+    // runs it (the class's deleting operator below); an override calls the base last and
+    // tolerates a second call. Objects on the stack or inside another object do not run it.
     virtual void BeforeDestruction() {}
-    // BeforeDestruction, then delete. Safe on nullptr.
-    static void Free(TObject* obj)
-    {
-        if (!obj) return;
-        obj->BeforeDestruction();
-        delete obj;
-    }
+    // delete, with BeforeDestruction first. Safe on nullptr.
+    static void Free(TObject* obj) { delete obj; }
+
+    // Every delete of a TObject lands here with the object still whole: BeforeDestruction
+    // runs, then the destructor chain, then the memory goes.
+    void operator delete(TObject* obj, std::destroying_delete_t);
+    // Frees the memory of an object whose constructor threw.
+    void operator delete(void* memory) { ::operator delete(memory); }
     // True when this object's class or one of its bases is called name (as ClassName gives
     // it). Answers from the C++ type, so it only knows the classes of this program.
     template <class T>
@@ -48,9 +59,13 @@ void FreeAndNil(T*& obj)
 {
     T* p = obj;
     obj = nullptr;
-    if constexpr (std::is_base_of_v<TObject, T>) TObject::Free(p);
-    else delete p;
+    delete p;
 }
+
+// Reports an exception that escaped BeforeDestruction during a delete (called inside a catch
+// block). The application installs its handler; without one the exception is dropped, since
+// a delete must not throw.
+extern void (*DestructionExceptionHandler)();
 
 class TPersistent : public TObject {
 public:
@@ -103,6 +118,10 @@ public:
     TComponentState ComponentState() const { return FComponentState; }
     bool HasState(TComponentState flags) const { return (FComponentState & flags) != 0; }
 
+    // Runs AfterConstruction unless it ran already (see TObject::AfterConstruction).
+    void CompleteConstruction();
+    bool Constructed() const { return FConstructed; }
+
     void InsertComponent(TComponent* component);
     void RemoveComponent(TComponent* component);
     void DestroyComponents();
@@ -114,7 +133,8 @@ public:
     void FreeNotification(TComponent* component);
     void RemoveFreeNotification(TComponent* component);
 
-    // Loading phase of a form built in code.
+    // Loading phase of a form built in code. EndLoading completes the construction of every
+    // owned component (AfterConstruction) before their Loaded runs.
     void BeginLoading();
     void EndLoading();
 
@@ -132,6 +152,21 @@ private:
     String FName;
     intptr_t FTag = 0;
     TComponentState FComponentState = 0;
+    bool FConstructed = false;
     std::vector<TComponent*> FComponents;
     std::vector<TComponent*> FFreeNotifies;
 };
+
+// Makes a component and runs its AfterConstruction at once: Create<TsButton>(owner).
+template <class T, class... A>
+T* Create(A&&... args)
+{
+    T* obj = new T(std::forward<A>(args)...);
+    try {
+        obj->CompleteConstruction();
+    } catch (...) {
+        delete obj;
+        throw;
+    }
+    return obj;
+}

@@ -243,8 +243,6 @@ TStatusBar::TStatusBar(TComponent* owner)
 
 TStatusBar::~TStatusBar()
 {
-    Destroying();
-    DestroyHandle();
     delete FPanels;
     FPanels = nullptr;
     delete FCanvas;
@@ -470,8 +468,6 @@ TPageControl::TPageControl(TComponent* owner) : TWinControl(owner)
 
 TPageControl::~TPageControl()
 {
-    Destroying();
-    DestroyHandle();
     for (TTabSheet* p : FPages) p->FPageControl = nullptr;
     FPages.clear();
 }

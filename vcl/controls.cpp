@@ -23,6 +23,104 @@ HINSTANCE ModuleInstance()
     return GetModuleHandleW(nullptr);
 }
 
+// Child-window ids: the 16 bits a WM_COMMAND carries, handed out once per live window, so two
+// windows of the process (siblings in particular) never share one.
+class TControlIds {
+public:
+    UINT Allocate()
+    {
+        for (UINT step = 0; step < kLast; ++step) {
+            UINT id = FNext;
+            FNext = FNext >= kLast ? kFirst : FNext + 1;
+            if (!FUsed[id]) {
+                FUsed[id] = true;
+                return id;
+            }
+        }
+        throw EInvalidOperation(L"Too many child windows");
+    }
+    void Release(UINT id)
+    {
+        if (id >= kFirst && id <= kLast) FUsed[id] = false;
+    }
+
+private:
+    static constexpr UINT kFirst = 1, kLast = 0xFFFF;
+    std::vector<bool> FUsed = std::vector<bool>(kLast + 1, false);
+    UINT FNext = kFirst;
+};
+
+TControlIds& ControlIds()
+{
+    static TControlIds ids;
+    return ids;
+}
+
+// SaveDC in the constructor, RestoreDC in the destructor: the DC is put back also when the
+// painting in between throws.
+class TSavedDC {
+public:
+    explicit TSavedDC(HDC dc) : FDC(dc), FId(SaveDC(dc)) {}
+    ~TSavedDC()
+    {
+        if (FId) RestoreDC(FDC, FId);
+    }
+    TSavedDC(const TSavedDC&) = delete;
+    TSavedDC& operator=(const TSavedDC&) = delete;
+
+private:
+    HDC FDC;
+    int FId;
+};
+
+// A memory DC with a bitmap of the given size selected into it, both freed by the destructor.
+class TMemoryDC {
+public:
+    TMemoryDC(HDC reference, int width, int height)
+    {
+        FDC = CreateCompatibleDC(reference);
+        FBitmap = CreateCompatibleBitmap(reference, std::max(width, 1), std::max(height, 1));
+        if (!FDC || !FBitmap) {
+            Free();
+            throw EOutOfResources(L"Cannot create the paint buffer");
+        }
+        FOld = SelectObject(FDC, FBitmap);
+    }
+    ~TMemoryDC() { Free(); }
+    TMemoryDC(const TMemoryDC&) = delete;
+    TMemoryDC& operator=(const TMemoryDC&) = delete;
+    HDC DC() const { return FDC; }
+
+private:
+    void Free()
+    {
+        if (FDC && FOld) SelectObject(FDC, FOld);
+        if (FBitmap) DeleteObject(FBitmap);
+        if (FDC) DeleteDC(FDC);
+        FDC = nullptr;
+        FBitmap = nullptr;
+        FOld = nullptr;
+    }
+    HDC FDC = nullptr;
+    HBITMAP FBitmap = nullptr;
+    HGDIOBJ FOld = nullptr;
+};
+
+// BeginPaint in the constructor, EndPaint in the destructor.
+class TPaintScope {
+public:
+    explicit TPaintScope(HWND wnd) : FWnd(wnd) { FDC = BeginPaint(wnd, &FPaint); }
+    ~TPaintScope() { EndPaint(FWnd, &FPaint); }
+    TPaintScope(const TPaintScope&) = delete;
+    TPaintScope& operator=(const TPaintScope&) = delete;
+    HDC DC() const { return FDC; }
+
+private:
+    HWND FWnd;
+    PAINTSTRUCT FPaint{};
+    HDC FDC = nullptr;
+};
+
 // Routes keyboard messages through the focused control before they are dispatched (CN_KEYDOWN
 // and friends), so controls and forms see Tab, Enter, Escape and the arrows first.
 class TKeyRouter {
@@ -253,6 +351,7 @@ void TControl::SetParent(TWinControl* parent)
 {
     if (parent == FParent) return;
     if (parent == this) throw EInvalidOperation(L"A control cannot have itself as its parent");
+    if (parent) CompleteConstruction();
     if (FParent) FParent->RemoveControl(this);
     if (parent) parent->InsertControl(this);
 }
@@ -513,8 +612,8 @@ void TControl::SendToBack()
 
 bool TControl::MouseCapture() const
 {
-    if (auto* w = dynamic_cast<const TWinControl*>(this)) return w->HandleAllocated() && GetCapture() == w->Handle();
-    return FParent && FParent->FCaptureControl == this && GetCapture() == FParent->Handle();
+    if (auto* w = dynamic_cast<const TWinControl*>(this)) return w->HandleAllocated() && GetCapture() == w->ExistingHandle();
+    return FParent && FParent->FCaptureControl == this && GetCapture() == FParent->ExistingHandle();
 }
 
 void TControl::SetMouseCapture(bool on)
@@ -770,7 +869,20 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner)
 TWinControl::~TWinControl()
 {
     Destroying();
-    DestroyHandle();
+    // Only an object that skipped BeforeDestruction (one on the stack) still has its window.
+    // Its derived parts are gone: the window is handed back to its native procedure before it
+    // is destroyed, so no message reaches a handler of this half-destroyed object.
+    if (FHandle) {
+        for (TControl* c : std::vector<TControl*>(FControls))
+            if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyHandle();
+        HWND h = FHandle;
+        RemovePropW(h, kControlProp);
+        SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FDefWndProc ? FDefWndProc : DefWindowProcW));
+        FHandle = nullptr;
+        DestroyWindow(h);
+    }
+    if (FControlId) ControlIds().Release(FControlId);
+    FControlId = 0;
     // Children that are not owned by anyone here lose their parent.
     while (!FControls.empty()) FControls.back()->SetParent(nullptr);
     if (FBrush) DeleteObject(FBrush);
@@ -778,6 +890,8 @@ TWinControl::~TWinControl()
 
 void TWinControl::BeforeDestruction()
 {
+    Destroying();
+    DestroyHandle();
     TControl::BeforeDestruction();
 }
 
@@ -789,9 +903,10 @@ HWND TWinControl::Handle()
 
 void TWinControl::HandleNeeded()
 {
-    if (FHandle) return;
+    // While the window is being made, asking again must not start a second one.
+    if (FHandle || (FControlState & csCreating)) return;
     if (FParent) FParent->HandleNeeded();
-    if (!FHandle) CreateHandle();
+    if (!FHandle && !(FControlState & csCreating)) CreateHandle();
 }
 
 void TWinControl::SetParentWindow(HWND wnd)
@@ -861,15 +976,20 @@ void TWinControl::CreateWindowHandle(const TCreateParams& p)
         wc.lpszClassName = p.WinClassName.c_str();
         if (!RegisterClassExW(&wc)) throw EOSError(L"Cannot register window class " + p.WinClassName, GetLastError());
     }
+    HMENU id = p.Menu;
+    if (!id && (p.Style & WS_CHILD)) {
+        if (!FControlId) FControlId = ControlIds().Allocate();
+        id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(FControlId));
+    }
     TWinControl* saved = tCreatingControl;
     tCreatingControl = this;
-    HMENU id = p.Menu;
-    if (!id && (p.Style & WS_CHILD)) id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(reinterpret_cast<uintptr_t>(this) & 0x7FFF'FFFF));
     HWND h = CreateWindowExW(p.ExStyle, p.WinClassName.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width,
                              p.Height, p.WndParent, id, inst, p.Param);
     tCreatingControl = saved;
     if (!h) {
         DWORD err = GetLastError();
+        if (FControlId) ControlIds().Release(FControlId);
+        FControlId = 0;
         throw EOSError(L"Error creating window " + p.WinClassName + L" (" + IntToStr(err) + L")", err);
     }
     if (!FHandle) {
@@ -891,6 +1011,8 @@ void TWinControl::CreateWnd()
 void TWinControl::CreateHandle()
 {
     if (FHandle) return;
+    // A parentless window (a form) is first made after its constructor has finished.
+    if (!FParent) CompleteConstruction();
     FControlState |= csCreating;
     try {
         CreateWnd();
@@ -1114,7 +1236,7 @@ void TWinControl::SetParentBackground(bool on)
 void TWinControl::PaintTo(HDC dc, int x, int y)
 {
     if (!HandleAllocated()) return;
-    int saved = SaveDC(dc);
+    TSavedDC saved(dc);
     POINT old;
     OffsetViewportOrgEx(dc, x, y, &old);
     IntersectClipRect(dc, 0, 0, FWidth, FHeight);
@@ -1126,19 +1248,19 @@ void TWinControl::PaintTo(HDC dc, int x, int y)
     ::ClientToScreen(FHandle, &co);
     GetClientRect(FHandle, &cr);
     int cx = co.x - wr.left, cy = co.y - wr.top;
-    int inner = SaveDC(dc);
-    OffsetViewportOrgEx(dc, cx, cy, nullptr);
-    IntersectClipRect(dc, 0, 0, cr.right, cr.bottom);
-    SendMessageW(FHandle, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    SendMessageW(FHandle, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    RestoreDC(dc, inner);
+    {
+        TSavedDC inner(dc);
+        OffsetViewportOrgEx(dc, cx, cy, nullptr);
+        IntersectClipRect(dc, 0, 0, cr.right, cr.bottom);
+        SendMessageW(FHandle, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        SendMessageW(FHandle, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    }
     // Windowed children, bottom of the z order first.
-    for (TControl* c : FControls) {
+    for (TControl* c : std::vector<TControl*>(FControls)) {
         auto* w = dynamic_cast<TWinControl*>(c);
         if (!w || !w->Visible() || !w->HandleAllocated()) continue;
         w->PaintTo(dc, cx + w->Left(), cy + w->Top());
     }
-    RestoreDC(dc, saved);
 }
 
 void TWinControl::EnableAlign()
@@ -1452,43 +1574,36 @@ void TWinControl::PaintControls(HDC dc, TControl* first)
         RECT clip;
         TRect r = c->BoundsRect();
         if (GetClipBox(dc, &clip) != NULLREGION && !TRect(clip).IntersectsWith(r)) continue;
-        int saved = SaveDC(dc);
+        TSavedDC saved(dc);
         OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
         IntersectClipRect(dc, 0, 0, r.Width(), r.Height());
         c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-        RestoreDC(dc, saved);
     }
 }
 
 void TWinControl::PaintHandler(TMessage& m)
 {
-    PAINTSTRUCT ps{};
     HDC dc = reinterpret_cast<HDC>(m.WParam);
-    bool own = dc == nullptr;
-    if (own) dc = BeginPaint(FHandle, &ps);
-    try {
-        if (FDoubleBuffered && own) {
-            RECT cr;
-            GetClientRect(FHandle, &cr);
-            HDC mem = CreateCompatibleDC(dc);
-            HBITMAP bmp = CreateCompatibleBitmap(dc, std::max<LONG>(cr.right, 1), std::max<LONG>(cr.bottom, 1));
-            HGDIOBJ old = SelectObject(mem, bmp);
-            Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mem), reinterpret_cast<LPARAM>(mem));
-            PaintWindow(mem);
-            PaintControls(mem, nullptr);
-            BitBlt(dc, 0, 0, cr.right, cr.bottom, mem, 0, 0, SRCCOPY);
-            SelectObject(mem, old);
-            DeleteObject(bmp);
-            DeleteDC(mem);
-        } else {
-            PaintWindow(dc);
-            PaintControls(dc, nullptr);
-        }
-    } catch (...) {
-        if (own) EndPaint(FHandle, &ps);
-        throw;
+    if (dc) {
+        PaintWindow(dc);
+        PaintControls(dc, nullptr);
+        return;
     }
-    if (own) EndPaint(FHandle, &ps);
+    TPaintScope paint(FHandle);
+    dc = paint.DC();
+    if (!FDoubleBuffered) {
+        PaintWindow(dc);
+        PaintControls(dc, nullptr);
+        return;
+    }
+    RECT cr;
+    GetClientRect(FHandle, &cr);
+    TMemoryDC buffer(dc, cr.right, cr.bottom);
+    HDC mem = buffer.DC();
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mem), reinterpret_cast<LPARAM>(mem));
+    PaintWindow(mem);
+    PaintControls(mem, nullptr);
+    BitBlt(dc, 0, 0, cr.right, cr.bottom, mem, 0, 0, SRCCOPY);
 }
 
 void TWinControl::WMPaint(TMessage& m)
@@ -1602,15 +1717,14 @@ void TWinControl::WMMeasureItem(TMessage& m)
                 return;
             }
         } else {
-            // Combo boxes measure while their window is still being created: the control
-            // being created is the one asking.
-            TWinControl* c = FHandle ? FindControl(GetDlgItem(FHandle, static_cast<int>(mis->CtlID))) : nullptr;
-            if (!c && tCreatingControl == nullptr) {
-                for (TControl* child : FControls)
-                    if (auto* w = dynamic_cast<TWinControl*>(child); w && w->FHandle &&
-                                                                     GetDlgCtrlID(w->FHandle) == static_cast<int>(mis->CtlID))
-                        c = w;
-            }
+            // The id names the child; a combo box measures from inside its own creation, when
+            // its window is not yet known, but its id is already its own.
+            TWinControl* c = nullptr;
+            for (TControl* child : FControls)
+                if (auto* w = dynamic_cast<TWinControl*>(child); w && w->FControlId != 0 && w->FControlId == mis->CtlID) {
+                    c = w;
+                    break;
+                }
             if (ReflectToChild(this, c, m)) return;
         }
     }
@@ -1948,6 +2062,8 @@ void TWinControl::WMNCDestroy(TMessage& m)
     DefaultHandler(m);
     if (FHandle) RemovePropW(FHandle, kControlProp);
     FHandle = nullptr;
+    if (FControlId) ControlIds().Release(FControlId);
+    FControlId = 0;
     FTrackingMouse = false;
     FMouseControl = nullptr;
 }
@@ -2073,8 +2189,6 @@ TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner)
 
 TCustomControl::~TCustomControl()
 {
-    Destroying();
-    DestroyHandle();
     delete FCanvas;
     FCanvas = nullptr;
 }

@@ -319,10 +319,18 @@ public:
     explicit TWinControl(TComponent* owner);
     ~TWinControl() override;
 
+    // The window, made (with the parent's) when it does not exist yet. While the window is
+    // being made (its creation hooks run) it answers what exists so far, possibly nullptr,
+    // and never starts a second window.
     HWND Handle();
-    HWND Handle() const { return FHandle; }
+    // The window if it exists, else nullptr; never makes one. Use it wherever asking must not
+    // create a window: const code, hooks, queries during creation or destruction.
+    HWND ExistingHandle() const { return FHandle; }
     bool HandleAllocated() const { return FHandle != nullptr; }
     void HandleNeeded();
+    // The child-window id of this control's window (0 for a top-level window). Unique among
+    // the live windows of the process, so siblings never share one.
+    UINT ControlId() const { return FControlId; }
     // The window a parentless control is created in (a form inside a foreign window).
     HWND ParentWindow() const { return FParentWindow; }
     void SetParentWindow(HWND wnd);
@@ -389,6 +397,9 @@ protected:
     void WndProc(TMessage& message) override;
     void Dispatch(TMessage& message) override;
     void DefaultHandler(TMessage& message) override;
+    // Destroys the window (children first) while the whole object still exists, so every
+    // subclass's DestroyWnd and message handlers run for its own window. Subclasses free
+    // their own members in their destructors and never destroy the window there.
     void BeforeDestruction() override;
     String GetText() const override;
     void SetTextCore(const String& s) override;
@@ -399,7 +410,10 @@ protected:
     virtual void CreateWnd();
     virtual void DestroyWindowHandle();
     virtual void DestroyWnd();
-    void CreateHandle();
+    // Makes the window (CreateWnd) and then the windows of the windowed children; called by
+    // HandleNeeded. An override calls the base first and may then set up the new window.
+    virtual void CreateHandle();
+    // Destroys the windows of the children, then this window (DestroyWnd).
     void DestroyHandle();
     // Superclasses a native class: the window class gets our name, the native procedure
     // becomes the default handler.
@@ -471,6 +485,7 @@ protected:
     void CMMouseLeave(TMessage& m) override;
 
     HWND FHandle = nullptr;
+    UINT FControlId = 0;
     HWND FParentWindow = nullptr;
     WNDPROC FDefWndProc = nullptr;
     std::vector<TControl*> FControls;    // all children, graphic and windowed, in z order

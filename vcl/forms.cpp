@@ -58,8 +58,8 @@ void TCustomForm::BeforeDestruction()
 
 TCustomForm::~TCustomForm()
 {
-    // A plain delete did not run BeforeDestruction: clean up without OnDestroy, whose handler
-    // may belong to the part of the object that is already gone.
+    // A form on the stack did not run BeforeDestruction: clean up without OnDestroy, whose
+    // handler may belong to the part of the object that is already gone.
     if (!FBeforeDestructionDone) {
         FBeforeDestructionDone = true;
         Destroying();
@@ -413,16 +413,24 @@ namespace {
 struct TDisabledWindows {
     HWND except = nullptr;
     std::vector<HWND> list;
+    bool failed = false;
 };
 
+// Enumeration callbacks run inside user32: nothing may be thrown through them. A failed
+// allocation stops the walk and is reported after it.
 BOOL CALLBACK DisableOne(HWND w, LPARAM lp)
 {
     auto* d = reinterpret_cast<TDisabledWindows*>(lp);
-    if (w != d->except && IsWindowVisible(w) && IsWindowEnabled(w)) {
-        d->list.push_back(w);
-        EnableWindow(w, FALSE);
+    try {
+        if (w != d->except && IsWindowVisible(w) && IsWindowEnabled(w)) {
+            d->list.push_back(w);
+            EnableWindow(w, FALSE);
+        }
+        return TRUE;
+    } catch (...) {
+        d->failed = true;
+        return FALSE;
     }
-    return TRUE;
 }
 
 }  // namespace
@@ -453,6 +461,7 @@ TModalResult TCustomForm::ShowModal()
         if (Application) Application->ModalFinished();
     };
     try {
+        if (disabled.failed) throw EOutOfMemory(L"Out of memory while disabling the program's windows");
         FModalResult = mrNone;
         Show();
         do {
@@ -716,11 +725,21 @@ void TScreen::SetFocusedControl(TCustomForm* form, TWinControl* control)
 }
 
 namespace {
+struct TFontCollection {
+    TStringList* list;
+    bool failed = false;
+};
+
 int CALLBACK CollectFont(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM lp)
 {
-    auto* list = reinterpret_cast<TStringList*>(lp);
-    if (lf->lfFaceName[0] != L'@') list->Add(lf->lfFaceName);
-    return 1;
+    auto* c = reinterpret_cast<TFontCollection*>(lp);
+    try {
+        if (lf->lfFaceName[0] != L'@') c->list->Add(lf->lfFaceName);
+        return 1;
+    } catch (...) {
+        c->failed = true;
+        return 0;
+    }
 }
 }  // namespace
 
@@ -733,8 +752,15 @@ TStrings* TScreen::Fonts()
         HDC dc = GetDC(nullptr);
         LOGFONTW lf{};
         lf.lfCharSet = DEFAULT_CHARSET;
-        EnumFontFamiliesExW(dc, &lf, CollectFont, reinterpret_cast<LPARAM>(FFonts), 0);
+        TFontCollection collection{FFonts};
+        EnumFontFamiliesExW(dc, &lf, CollectFont, reinterpret_cast<LPARAM>(&collection), 0);
         ReleaseDC(nullptr, dc);
+        if (collection.failed) {
+            // A half list would stay cached: try again next time.
+            delete FFonts;
+            FFonts = nullptr;
+            throw EOutOfMemory(L"Out of memory while listing the fonts");
+        }
     }
     return FFonts;
 }

@@ -18,9 +18,9 @@
 //   };
 //   Application->CreateForm(MyForm);   // the first form created this way is the main form
 //
-// Forms are freed through their owner (DestroyComponents), TObject::Free or FreeAndNil:
-// those run BeforeDestruction first, which fires OnDestroy and frees the form's components
-// while the derived form is still whole. A plain `delete` skips OnDestroy.
+// Forms are freed through their owner, delete, TObject::Free or FreeAndNil: each runs
+// BeforeDestruction first, which fires OnDestroy, destroys the window and frees the form's
+// components while the derived form is still whole.
 #pragma once
 
 #include "vcl/application.h"

@@ -653,8 +653,6 @@ TCustomMemo::TCustomMemo(TComponent* owner) : TCustomEdit(owner), FLines(new TMe
 
 TCustomMemo::~TCustomMemo()
 {
-    Destroying();
-    DestroyHandle();
     delete FLines;
 }
 
@@ -875,8 +873,6 @@ TCustomComboBox::TCustomComboBox(TComponent* owner)
 
 TCustomComboBox::~TCustomComboBox()
 {
-    Destroying();
-    DestroyHandle();
     delete FItems;
     delete FCanvas;
 }
@@ -1150,8 +1146,6 @@ TCustomListBox::TCustomListBox(TComponent* owner) : TWinControl(owner), FItems(n
 
 TCustomListBox::~TCustomListBox()
 {
-    Destroying();
-    DestroyHandle();
     delete FItems;
 }
 

@@ -50,6 +50,7 @@ QW_DECLARE_EXCEPTION(EThread, Exception);
 QW_DECLARE_EXCEPTION(EIniFileException, Exception);
 QW_DECLARE_EXCEPTION(EComponentError, Exception);
 QW_DECLARE_EXCEPTION(EInvalidOperation, Exception);
+QW_DECLARE_EXCEPTION(EOutOfMemory, Exception);
 
 // An operating-system error with its code (GetLastError on Windows).
 class EOSError : public Exception {

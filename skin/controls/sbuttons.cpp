@@ -23,7 +23,7 @@ void TsButton::GlyphRect(TRect& rect) const
     const int margin = 4;
     const int top = (FHeight - FImages->Height()) / 2;
     rect = TRect(margin, top, margin + FImages->Width(), top + FImages->Height());
-    if (HandleAllocated() && (SendMessageW(Handle(), BM_GETSTATE, 0, 0) & BST_PUSHED)) rect.Offset(1, 1);
+    if (HandleAllocated() && (SendMessageW(ExistingHandle(), BM_GETSTATE, 0, 0) & BST_PUSHED)) rect.Offset(1, 1);
 }
 
 void TsButton::Notification(TComponent* component, TOperation operation)
