@@ -1,0 +1,12 @@
+// Skin gradients: the description text of a section state turned into stops. No windows.h here.
+#pragma once
+
+#include "skin/engine/core/skin_records.h"
+
+// Replaces Gradient with the stops Text describes (integers separated by ";"). A last character
+// "0" reads five fields per stop (colour, -, segment length in percent, mode, -); any other last
+// character C reads code(C) - 64 stops of three fields (colour, percent, mode). A text of four
+// characters or fewer, or one that describes no stop, gives an empty gradient. Text that cannot
+// be read (a field that is not an integer, fewer fields than the count claims, a count below 0)
+// answers False and leaves Gradient empty, never partly filled.
+bool ParseGradientString(const String& text, TsGradArray& gradient);
