@@ -202,12 +202,15 @@ void TApplication::WndProc(TMessage& message)
         if (h(message)) return;
     switch (message.Msg) {
     case WM_ACTIVATEAPP:
-        if (message.WParam) {
-            if (OnActivate) OnActivate(this);
-        } else if (OnDeactivate) {
-            OnDeactivate(this);
-        }
+        FActive = message.WParam != 0;
+        PostMessageW(FHandle, FActive ? CM_ACTIVATE : CM_DEACTIVATE, 0, 0);
         break;
+    case CM_ACTIVATE:
+        if (OnActivate) OnActivate(this);
+        return;
+    case CM_DEACTIVATE:
+        if (OnDeactivate) OnDeactivate(this);
+        return;
     case WM_CLOSE:
         Terminate();
         return;

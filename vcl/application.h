@@ -38,6 +38,8 @@ public:
     bool Terminated() const { return FTerminated; }
 
     HWND Handle() const { return FHandle; }
+    // True while one of the program's windows is the active one (WM_ACTIVATEAPP).
+    bool Active() const { return FActive; }
     const String& Title() const { return FTitle; }
     void SetTitle(const String& title);
     bool MainFormOnTaskBar() const { return FMainFormOnTaskBar; }
@@ -101,6 +103,8 @@ public:
     TExceptionEvent OnException;
     TIdleEvent OnIdle;
     TMessageEvent OnMessage;
+    // Fired from CM_ACTIVATE and CM_DEACTIVATE, which the application window posts to itself
+    // when the program becomes active or inactive (hooks of the window see them first).
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
 
@@ -123,6 +127,7 @@ private:
     HWND FHandle = nullptr;
     String FTitle;
     bool FTerminated = false;
+    bool FActive = false;
     bool FMainFormOnTaskBar = false;
     std::vector<TWindowHook> FWindowHooks;
     std::vector<TMessageFilter> FMessageFilters;

@@ -68,9 +68,10 @@ void TTrackBar::SetPosition(int v)
     FPosition = v;
     if (FHandle) SendMessageW(FHandle, TBM_SETPOS, TRUE, v);
     Changed();
+    Change();
 }
 
-void TTrackBar::Changed()
+void TTrackBar::Change()
 {
     if (OnChange && EventsAllowed() && !HasState(csLoading)) OnChange(this);
 }
@@ -151,6 +152,7 @@ void TTrackBar::CNScroll(TMessage& m)
     if (pos != FPosition) {
         FPosition = pos;
         Changed();
+        Change();
     }
     m.Result = 0;
 }

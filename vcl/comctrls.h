@@ -50,7 +50,8 @@ protected:
     void CreateWnd() override;
     void Dispatch(TMessage& m) override;
     virtual void CNScroll(TMessage& m);
-    virtual void Changed() override;
+    // Fires OnChange after the position changed (CM_CHANGED has gone out just before).
+    virtual void Change();
 
     int FMin = 0, FMax = 10, FPosition = 0, FFrequency = 1, FPageSize = 2, FLineSize = 1;
     TTickStyle FTickStyle = tsAuto;

@@ -318,8 +318,62 @@ void TControl::Dispatch(TMessage& m)
     case CM_PARENTCOLORCHANGED: CMParentColorChanged(m); break;
     case CM_PARENTSHOWHINTCHANGED: CMParentShowHintChanged(m); break;
     case CM_HITTEST: CMHitTest(m); break;
+    case CM_CHANGED: CMChanged(m); break;
+    case CM_WANTSPECIALKEY: CMWantSpecialKey(m); break;
+    case CM_CANCELMODE: CMCancelMode(m); break;
+    case CM_HINTSHOW: CMHintShow(m); break;
+    case CM_MOUSEWHEEL: CMMouseWheel(m); break;
     default: DefaultHandler(m); break;
     }
+}
+
+void TControl::CMChanged(TMessage& m)
+{
+    m.Result = 0;
+}
+
+void TControl::CMWantSpecialKey(TMessage& m)
+{
+    m.Result = 0;
+}
+
+void TControl::CMCancelMode(TMessage& m)
+{
+    m.Result = 0;
+}
+
+void TControl::CMHintShow(TMessage& m)
+{
+    m.Result = 0;
+}
+
+void TControl::CMMouseWheel(TMessage& m)
+{
+    TShiftState shift = KeysToShiftState(LOWORD(m.WParam));
+    int delta = static_cast<short>(HIWORD(m.WParam));
+    if (DoMouseWheel(shift, delta, PointFromLParam(m.LParam))) {
+        m.Result = 1;
+        return;
+    }
+    m.Result = FParent ? FParent->Perform(CM_MOUSEWHEEL, m.WParam, m.LParam) : 0;
+}
+
+bool TControl::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos)
+{
+    bool handled = false;
+    if (!EventsAllowed()) return false;
+    if (OnMouseWheel) OnMouseWheel(this, shift, wheelDelta, mousePos, handled);
+    if (!handled) {
+        if (wheelDelta < 0 && OnMouseWheelDown) OnMouseWheelDown(this, shift, mousePos, handled);
+        else if (wheelDelta > 0 && OnMouseWheelUp) OnMouseWheelUp(this, shift, mousePos, handled);
+    }
+    return handled;
+}
+
+void TControl::SendCancelMode(TControl* sender)
+{
+    for (TControl* c = this; c; c = c->Parent())
+        if (auto* form = dynamic_cast<TCustomForm*>(c)) form->SendCancelMode(sender);
 }
 
 void TControl::DefaultHandler(TMessage& m)
@@ -694,6 +748,7 @@ void TControl::Loaded()
 
 void TControl::WMLButtonDown(TMessage& m)
 {
+    SendCancelMode(this);
     if (!(FControlStyle & csNoStdEvents)) {
         TPoint p = PointFromLParam(m.LParam);
         MouseDown(mbLeft, KeysToShiftState(m.WParam), p.x, p.y);
@@ -723,6 +778,7 @@ void TControl::WMLButtonUp(TMessage& m)
 
 void TControl::WMRButtonDown(TMessage& m)
 {
+    SendCancelMode(this);
     TPoint p = PointFromLParam(m.LParam);
     if (!(FControlStyle & csNoStdEvents)) MouseDown(mbRight, KeysToShiftState(m.WParam), p.x, p.y);
     DefaultHandler(m);
@@ -737,6 +793,7 @@ void TControl::WMRButtonUp(TMessage& m)
 
 void TControl::WMMButtonDown(TMessage& m)
 {
+    SendCancelMode(this);
     TPoint p = PointFromLParam(m.LParam);
     if (!(FControlStyle & csNoStdEvents)) MouseDown(mbMiddle, KeysToShiftState(m.WParam), p.x, p.y);
     DefaultHandler(m);
@@ -1026,6 +1083,14 @@ void TWinControl::CreateHandle()
         if (auto* w = dynamic_cast<TWinControl*>(c)) w->CreateHandle();
     ShowControl();
     Realign();
+    // A child made inside a showing parent is showing from its first moment.
+    if (FParent) {
+        bool showing = Showing();
+        if (showing != FShowing) {
+            FShowing = showing;
+            Perform(CM_SHOWINGCHANGED, 0, 0);
+        }
+    }
 }
 
 void TWinControl::DestroyWindowHandle()
@@ -1058,6 +1123,12 @@ void TWinControl::DestroyHandle()
 
 void TWinControl::RecreateWnd()
 {
+    if (FHandle) Perform(CM_RECREATEWND, 0, 0);
+}
+
+void TWinControl::CMRecreateWnd(TMessage& m)
+{
+    m.Result = 0;
     if (!FHandle) return;
     FControlState |= csRecreating;
     bool hadFocus = Focused();
@@ -1539,6 +1610,8 @@ void TWinControl::Dispatch(TMessage& m)
     case CM_FOCUSCHANGED: CMFocusChanged(m); break;
     case CM_SHOWINGCHANGED: CMShowingChanged(m); break;
     case CM_CHILDKEY: CMChildKey(m); break;
+    case CM_RECREATEWND: CMRecreateWnd(m); break;
+    case WM_MOUSEWHEEL: WMMouseWheel(m); break;
     default: TControl::Dispatch(m); break;
     }
 }
@@ -1996,7 +2069,35 @@ void TWinControl::CMShowingChanged(TMessage&)
 void TWinControl::CMVisibleChanged(TMessage& m)
 {
     if (FVisible && FParent && FParent->HandleAllocated()) HandleNeeded();
-    if (FHandle) Perform(CM_SHOWINGCHANGED, m.WParam, 0);
+    if (FHandle) {
+        Perform(CM_SHOWINGCHANGED, m.WParam, 0);
+        FShowing = Showing();
+        UpdateChildrenShowing();
+    }
+}
+
+void TWinControl::UpdateChildrenShowing()
+{
+    for (TControl* c : std::vector<TControl*>(FControls)) {
+        auto* w = dynamic_cast<TWinControl*>(c);
+        if (!w || !w->FHandle) continue;
+        bool showing = w->Showing();
+        if (showing != w->FShowing) {
+            w->FShowing = showing;
+            w->Perform(CM_SHOWINGCHANGED, 0, 0);
+        }
+        w->UpdateChildrenShowing();
+    }
+}
+
+void TWinControl::WMMouseWheel(TMessage& m)
+{
+    // The control (and its parents) may take the turn; otherwise the native window scrolls.
+    if (Perform(CM_MOUSEWHEEL, m.WParam, m.LParam) != 0) {
+        m.Result = 0;
+        return;
+    }
+    DefaultHandler(m);
 }
 
 void TWinControl::CMEnabledChanged(TMessage& m)
@@ -2062,6 +2163,7 @@ void TWinControl::WMNCDestroy(TMessage& m)
     DefaultHandler(m);
     if (FHandle) RemovePropW(FHandle, kControlProp);
     FHandle = nullptr;
+    FShowing = false;
     if (FControlId) ControlIds().Release(FControlId);
     FControlId = 0;
     FTrackingMouse = false;

@@ -105,6 +105,8 @@ using TMouseMoveEvent = Method<void(TObject* Sender, TShiftState Shift, int X, i
 using TKeyEvent = Method<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
 using TKeyPressEvent = Method<void(TObject* Sender, wchar_t& Key)>;
 using TContextPopupEvent = Method<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+using TMouseWheelEvent = Method<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent = Method<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
 
 // Shift state from the keyboard and mouse-key bits of a mouse message (MK_*).
 TShiftState KeysToShiftState(WPARAM keys);
@@ -227,6 +229,14 @@ public:
     TNotifyEvent OnMouseLeave;
     TNotifyEvent OnResize;
     TContextPopupEvent OnContextPopup;
+    TMouseWheelEvent OnMouseWheel;
+    TMouseWheelUpDownEvent OnMouseWheelDown;
+    TMouseWheelUpDownEvent OnMouseWheelUp;
+
+    // Tells the active control of every form up the parent chain that a mode it may hold (an
+    // open drop-down, a pressed state) ends: CM_CANCELMODE with LParam = sender. Mouse presses
+    // send it before they are handled.
+    void SendCancelMode(TControl* sender);
 
 protected:
     friend class TWinControl;
@@ -241,7 +251,12 @@ protected:
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     virtual void DblClick();
     virtual void Resize();
+    // Announces a change of the control's value (check state, text, position): CM_CHANGED
+    // with LParam = this, performed on the control itself. Value setters call it.
     virtual void Changed() { Perform(CM_CHANGED, 0, reinterpret_cast<LPARAM>(this)); }
+    // The wheel turned over the focused control (CM_MOUSEWHEEL): fires OnMouseWheel, then
+    // OnMouseWheelDown/Up; answers whether a handler took it. Unhandled turns go to the parent.
+    virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos);
     void Loaded() override;
     void BeforeDestruction() override;
     virtual void VisibleChanging() {}
@@ -272,6 +287,19 @@ protected:
     virtual void CMParentColorChanged(TMessage& m);
     virtual void CMParentShowHintChanged(TMessage& m);
     virtual void CMHitTest(TMessage& m);
+    // Control messages a subclass overrides (each answers 0 unless stated):
+    // CM_CHANGED after the value changed (Changed). CM_WANTSPECIALKEY (WParam = key) before
+    // Tab, Enter, Escape, Cancel, Execute or an arrow becomes a dialog key: 1 keeps the key
+    // in the control. CM_CANCELMODE (LParam = the control that caused it) when a mode must
+    // end. CM_HINTSHOW (LParam = THintInfo*) before the hint shows: the handler may change
+    // the hint's text and place; non-zero shows none. CM_MOUSEWHEEL (WParam and LParam as
+    // WM_MOUSEWHEEL's): calls DoMouseWheel, passes an unhandled turn to the parent, answers
+    // 1 when handled.
+    virtual void CMChanged(TMessage& m);
+    virtual void CMWantSpecialKey(TMessage& m);
+    virtual void CMCancelMode(TMessage& m);
+    virtual void CMHintShow(TMessage& m);
+    virtual void CMMouseWheel(TMessage& m);
 
     TWinControl* FParent = nullptr;
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
@@ -483,8 +511,16 @@ protected:
     void CMTextChanged(TMessage& m) override;
     void CMMouseEnter(TMessage& m) override;
     void CMMouseLeave(TMessage& m) override;
+    // CM_RECREATEWND, performed by RecreateWnd: destroys and makes the window again (a
+    // handler may act before or after the base).
+    virtual void CMRecreateWnd(TMessage& m);
+    virtual void WMMouseWheel(TMessage& m);
+    // Announces CM_SHOWINGCHANGED to every windowed child (at any depth) whose Showing()
+    // differs from what it was last told.
+    void UpdateChildrenShowing();
 
     HWND FHandle = nullptr;
+    bool FShowing = false;   // Showing() as last announced with CM_SHOWINGCHANGED
     UINT FControlId = 0;
     HWND FParentWindow = nullptr;
     WNDPROC FDefWndProc = nullptr;

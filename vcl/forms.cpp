@@ -119,10 +119,27 @@ void TCustomForm::SetMenu(TMainMenu* menu)
     if (menu == FMenu) return;
     FMenu = menu;
     if (menu) menu->FreeNotification(this);
-    if (FHandle) {
-        ::SetMenu(FHandle, menu ? menu->Handle() : nullptr);
-        DrawMenuBar(FHandle);
-    }
+    if (FHandle) Perform(CM_MENUCHANGED, 0, 0);
+}
+
+void TCustomForm::CMMenuChanged(TMessage& m)
+{
+    m.Result = 0;
+    if (!FHandle) return;
+    HMENU h = FMenu ? FMenu->Handle() : nullptr;
+    if (GetMenu(FHandle) != h) ::SetMenu(FHandle, h);
+    DrawMenuBar(FHandle);
+}
+
+void TCustomForm::WMCancelMode(TMessage& m)
+{
+    DefaultHandler(m);
+    SendCancelMode(nullptr);
+}
+
+void TCustomForm::SendCancelMode(TControl* sender)
+{
+    if (FActive && FActiveControl) FActiveControl->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(sender));
 }
 
 void TCustomForm::SetAlphaBlend(bool on)
@@ -331,7 +348,11 @@ void TCustomForm::CMVisibleChanged(TMessage&)
         HandleNeeded();
         PlaceOnFirstShow();
     }
-    if (FHandle) Perform(CM_SHOWINGCHANGED, 0, 0);
+    if (FHandle) {
+        Perform(CM_SHOWINGCHANGED, 0, 0);
+        FShowing = Showing();
+        UpdateChildrenShowing();
+    }
 }
 
 void TCustomForm::CMShowingChanged(TMessage&)
@@ -548,6 +569,8 @@ void TCustomForm::Dispatch(TMessage& m)
     case WM_INITMENUPOPUP: WMInitMenuPopup(m); break;
     case WM_MENUSELECT: WMMenuSelect(m); break;
     case CM_RELEASE: CMRelease(m); break;
+    case CM_MENUCHANGED: CMMenuChanged(m); break;
+    case WM_CANCELMODE: WMCancelMode(m); break;
     default: TWinControl::Dispatch(m); break;
     }
 }
@@ -973,6 +996,8 @@ public:
         info.HintColor = Application->HintColor;
         info.HintPos = {cursor.x, cursor.y + GetSystemMetrics(SM_CYCURSOR) / 2 + 4};
         info.HideTimeout = Application->HintHidePause;
+        // The control may change the hint's text and place, or refuse it.
+        if (c->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0) return;
         bool canShow = true;
         String text = info.HintStr;
         if (Application->OnShowHint) Application->OnShowHint(text, canShow, info);

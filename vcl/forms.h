@@ -100,6 +100,8 @@ public:
     void FocusControl(TWinControl* control);
     void SetFocusedControl(TWinControl* control);
     void SelectFirst();
+    // CM_CANCELMODE (LParam = sender) to the active control while the form is active.
+    void SendCancelMode(TControl* sender);
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
@@ -141,6 +143,10 @@ protected:
     virtual void WMInitMenuPopup(TMessage& m);
     virtual void WMMenuSelect(TMessage& m);
     virtual void CMRelease(TMessage& m);
+    // CM_MENUCHANGED: the main menu changed (items, captions or the menu itself); the base
+    // puts the menu on the window again and redraws the menu bar.
+    virtual void CMMenuChanged(TMessage& m);
+    virtual void WMCancelMode(TMessage& m);
     void WMSetFocus(TMessage& m) override;
     void CMDialogKey(TMessage& m) override;
     void CMShowingChanged(TMessage& m) override;

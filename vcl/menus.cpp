@@ -459,8 +459,11 @@ TMainMenu::TMainMenu(TComponent* owner) : TMenu(owner)
 
 void TMainMenu::MenuChanged()
 {
-    if (auto* form = dynamic_cast<TCustomForm*>(Owner()); form && form->HandleAllocated() && form->Menu() == this)
-        DrawMenuBar(form->Handle());
+    // Every form showing this menu hears of the change.
+    if (!Screen) return;
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        if (TCustomForm* form = Screen->Forms(i); form->HandleAllocated() && form->Menu() == this)
+            form->Perform(CM_MENUCHANGED, 0, 0);
 }
 
 TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner) {}

@@ -167,6 +167,7 @@ void TCustomCheckBox::SetState(TCheckBoxState s)
     if (s == FState) return;
     FState = s;
     if (FHandle) SendMessageW(FHandle, BM_SETCHECK, static_cast<WPARAM>(s), 0);
+    Changed();
     // Changing the state from code fires OnClick, as a click does.
     if (!FClicksDisabled) Click();
 }
@@ -235,6 +236,7 @@ void TRadioButton::SetChecked(bool on)
     FChecked = on;
     SetTabStop(on);
     if (FHandle) SendMessageW(FHandle, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    Changed();
     if (on) {
         if (FParent)
             for (int i = 0; i < FParent->ControlCount(); ++i)
@@ -613,6 +615,7 @@ void TCustomEdit::SelectAll()
 
 void TCustomEdit::Change()
 {
+    Changed();
     if (OnChange && EventsAllowed() && !HasState(csLoading)) OnChange(this);
 }
 
