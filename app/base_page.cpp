@@ -252,6 +252,7 @@ void TMainForm::btnApplyClick(TObject*)
 
 void TMainForm::btnLoadProfileClick(TObject*)
 {
+    FLoadStartedAt = TickSource();
     FProto.LoadProfile();
     StoreActiveProfile();
 }

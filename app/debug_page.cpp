@@ -179,6 +179,18 @@ TDebugPage::TDebugPage(TMainForm* form, TWinControl* sheet) : TComponent(form), 
     LogfileSelector->SetFileName(DefaultLogFile);
     // With the box unchecked the name stays editable, so it can be chosen before logging starts.
     enableLogTofile->SetCheckBoxAutoEnable(false);
+
+    // Every logged message, across the tab's foot; it grows with the window.
+    TsGroupBox* log = group(L"Log", 8, 350, 1016, 164);
+    log->SetName(L"GroupLog");
+    log->SetAnchors(akLeft | akTop | akRight | akBottom);
+    sysLog = new TsMemo(form);
+    sysLog->SetName(L"sysLog");
+    sysLog->SetParent(log);
+    sysLog->SetBounds(10, 20, 996, 134);
+    sysLog->SetAnchors(akLeft | akTop | akRight | akBottom);
+    sysLog->SetReadOnly(true);
+    sysLog->SetScrollBars(ssVertical);
 }
 
 // ---- Handlers ------------------------------------------------------------------------------
@@ -288,6 +300,7 @@ void TMainForm::BuildDebugPage()
     DebugPage = new TDebugPage(this, TabDebug);
     enableLogTofile = DebugPage->enableLogTofile;
     LogfileSelector = DebugPage->LogfileSelector;
+    sysLog = DebugPage->sysLog;
 }
 
 void TMainForm::ShowJoystickState(const TJoystickState& state)

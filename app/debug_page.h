@@ -1,7 +1,7 @@
 // The Debug tab: the wheel base's live telemetry (encoder, PWM, joystick axes, calculated
-// forces, the effect forces, the four filters' biquad coefficients) and the "Log to File"
+// forces, the effect forces, the four filters' biquad coefficients), the "Log to File"
 // switch, which writes each device record the window receives as a one-line JSON object to
-// the chosen file (default "debug.log").
+// the chosen file (default "debug.log"), and the "Log" memo of every logged message.
 //
 // The page builds its controls on the main window's Debug sheet; the main window forwards the
 // telemetry reports and the logged records to it.
@@ -73,6 +73,8 @@ public:
     // "Log to File" (the main window holds the same two as enableLogTofile, LogfileSelector).
     TsGroupBox* enableLogTofile = nullptr;
     TsFilenameEdit* LogfileSelector = nullptr;
+    // "Log": the log memo (the main window holds it as sysLog too).
+    TsMemo* sysLog = nullptr;
 
     void enableLogTofileClick(TObject* Sender);
 

@@ -11,7 +11,7 @@
 #include "app/main_form.h"
 #include "app/settings_form.h"
 #include "skin/graphics/pnggraphic.h"
-#include "tools/devsim/devsim.h"
+#include "hid/sim/devsim.h"
 #include "vcl/application.h"
 
 namespace {

@@ -39,7 +39,7 @@ TMainForm::TMainForm(TComponent* owner, const String& settingsFile) : TForm(owne
     SetName(L"MainForm");
     SetCaption(WindowCaption);
     SetPosition(poScreenCenter);
-    SetClientSize(1040, 740);
+    SetClientSize(1040, 620);
 
     HIDCtl = new THidDeviceController(this);
     HIDCtl->BeginLoading();
@@ -112,9 +112,9 @@ void TMainForm::BuildMenu()
         return mi;
     };
     F1 = item(MainMenu1->Items(), L"&File", nullptr);
-    P1 = item(F1, L"&Preferences", Bind<&TMainForm::P1Click>(this));
-    item(F1, L"-", nullptr);
     E1 = item(F1, L"E&xit", Bind<&TMainForm::E1Click>(this));
+    S1 = item(MainMenu1->Items(), L"Setup", nullptr);
+    P1 = item(S1, L"&Preferences", Bind<&TMainForm::P1Click>(this));
     T1 = item(MainMenu1->Items(), L"Themes", nullptr);
     D1 = item(T1, L"Dark", Bind<&TMainForm::D1Click>(this));
     L1 = item(T1, L"Light", Bind<&TMainForm::L1Click>(this));
@@ -142,14 +142,7 @@ void TMainForm::BuildWindow()
     InfoText->SetCursor(crHandPoint);
     InfoText->OnClick = Bind<&TMainForm::donateMeClick>(this);
 
-    // Bottom-aligned controls stack upwards in creation order: the status bar goes last.
-    LogMemo = new TsMemo(this);
-    LogMemo->SetParent(this);
-    LogMemo->SetAlign(alBottom);
-    LogMemo->SetHeight(120);
-    LogMemo->SetReadOnly(true);
-    LogMemo->SetScrollBars(ssVertical);
-
+    // The status bar shows the last status message on every page; the log is on the Debug tab.
     StatusBar = new TsStatusBar(this);
     StatusBar->SetParent(this);
     StatusBar->SetAlign(alBottom);
@@ -368,13 +361,13 @@ void TMainForm::ShowStatusText(const String& line)
 
 void TMainForm::AddLogLine(const String& line)
 {
-    if (!LogMemo) return;
-    if (!LogMemo->HandleAllocated()) {
-        LogMemo->Lines()->Add(line);
+    if (!sysLog) return;
+    if (!sysLog->HandleAllocated()) {
+        sysLog->Lines()->Add(line);
         return;
     }
     // Appending at the end keeps long logs cheap (no rewrite of the whole text).
-    HWND h = LogMemo->Handle();
+    HWND h = sysLog->Handle();
     const int len = GetWindowTextLengthW(h);
     SendMessageW(h, EM_SETSEL, len, len);
     const String text = (len > 0 ? L"\r\n" : L"") + line;
@@ -423,6 +416,17 @@ void TMainForm::CheckInGivenBack()
     }
 }
 
+THidDevice* TMainForm::TakeInUse(THidDevice* HidDev, int Idx, THidDevice* current, void (TMainForm::*set)(THidDevice*))
+{
+    if (HidDev == current) return current;
+    (this->*set)(nullptr);
+    GiveBack(current);
+    THidDevice* dev = nullptr;
+    if (!HIDCtl->CheckOutByIndex(dev, Idx) || !dev) return nullptr;
+    (this->*set)(dev);
+    return dev;
+}
+
 bool TMainForm::HIDCtlEnumerate(THidDevice* HidDev, int Idx)
 {
     Enumerating = true;
@@ -430,14 +434,9 @@ bool TMainForm::HIDCtlEnumerate(THidDevice* HidDev, int Idx)
         OutputDebugStringW((IntToStr(HidDev->Attributes().VendorID) + HidDev->ProductName()).c_str());
         if (IsOurs(HidDev, ProductIdWheelBase)) {
             // The wheel base in use stays checked out: checking it in and out again would stop
-            // its read thread and lose the replies it is waiting for.
-            if (HidDev == CurrentWheelBase) return;
-            THidDevice* old = CurrentWheelBase;
-            SetWheelBase(nullptr);
-            GiveBack(old);
-            THidDevice* dev = nullptr;
-            if (!HIDCtl->CheckOutByIndex(dev, Idx) || !dev) return;
-            SetWheelBase(dev);
+            // its read thread and lose the replies it is waiting for (those of the start-up
+            // load among them). It is read again all the same.
+            if (!TakeInUse(HidDev, Idx, CurrentWheelBase, &TMainForm::SetWheelBase)) return;
             SetSysLog(L"Wheel found and connected.");
             RequestFirmware();
             if (Startup) {
@@ -452,13 +451,7 @@ bool TMainForm::HIDCtlEnumerate(THidDevice* HidDev, int Idx)
             }
             SetPanelText(PanelWheel, TextConnected);
         } else if (IsOurs(HidDev, ProductIdShifter)) {
-            if (HidDev == CurrentShifter) return;
-            THidDevice* old = CurrentShifter;
-            SetShifter(nullptr);
-            GiveBack(old);
-            THidDevice* dev = nullptr;
-            if (!HIDCtl->CheckOutByIndex(dev, Idx) || !dev) return;
-            SetShifter(dev);
+            if (!TakeInUse(HidDev, Idx, CurrentShifter, &TMainForm::SetShifter)) return;
             SetSysLog(L"Shifter found and connected.");
             SetPanelText(PanelShifter, TextConnected);
         }
@@ -528,43 +521,18 @@ void TMainForm::DevMonTimer(TObject*)
             GiveBack(dev);
         }
         dropShifterIfGone();
-        ExpireStaleRequests(GetTickCount64());
+        ExpireStaleProfileLoad(TickSource());
     });
 }
 
-void TMainForm::ExpireStaleRequests(uint64_t now)
+void TMainForm::ExpireStaleProfileLoad(uint64_t now)
 {
-    TStringList& q = FProto.RequestQ;
-    for (int i = 0; i < q.Count(); ++i) {
-        const String name = q.Names(i);
-        if (q.ValueFromIndex(i) != L"1") {
-            FPendingSince.erase(name);
-            continue;
-        }
-        auto it = FPendingSince.find(name);
-        if (it == FPendingSince.end()) {
-            FPendingSince[name] = now;
-            continue;
-        }
-        if (now - it->second < PendingTimeoutMs) continue;
-        // The device never answered: stop waiting, so later reads of this block count again.
-        q.SetValues(name, L"0");
-        FPendingSince.erase(it);
-        SetSysLog(L"No reply to request " + name + L"; it is no longer waited for");
-    }
-    if (!FProto.IsProfileLoading()) {
-        FLoadingSince = 0;
-        return;
-    }
-    if (FLoadingSince == 0) {
-        FLoadingSince = now;
-        return;
-    }
-    if (now - FLoadingSince < PendingTimeoutMs) return;
-    // A load whose blocks never all came back must not block the profile reads forever.
+    // Requests are never expired: the profile commands and the shifter's stream are by design
+    // never answered, and a late reply is still shown and acknowledged. Only a load whose
+    // blocks did not all come back must not hold back the Base tab's reads for ever.
+    if (!FProto.IsProfileLoading() || now < FLoadStartedAt + ProfileLoadTimeoutMs) return;
     for (const wchar_t* flag : {L"Loading", L"WheelBase", L"UserEffect", L"Telemetry"})
         FProto.ProfileLoading.SetValues(flag, L"0");
-    FLoadingSince = 0;
     SetSysLog(L"Profile load timed out: not every block was answered");
 }
 

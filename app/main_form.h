@@ -1,5 +1,5 @@
 // The main window: menu, information panel, the five pages (Base, Hardware, Shifter, Pedal,
-// Debug), the log memo and the status bar; it finds and drops the wheel base and the shifter,
+// Debug, which holds the log memo) and the status bar; it finds and drops the wheel base and the shifter,
 // runs the device protocol on their reports, and keeps the logs.
 //
 // Page code lives in its own files: base_page.cpp (Base tab), hardware_page.cpp (Hardware
@@ -10,6 +10,7 @@
 
 #include "vcl/win.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -49,8 +50,8 @@ public:
     static constexpr const wchar_t* TextDisconnected = L"Disconnected";
     // Status panels.
     enum { PanelStatus = 0, PanelLedMask = 2, PanelWheel = 3, PanelShifter = 5, PanelPedal = 7, PanelFirmware = 9 };
-    // A request not answered within this time stops counting as pending.
-    static constexpr uint32_t PendingTimeoutMs = 5000;
+    // A profile load whose three blocks have not all come back within this time ends.
+    static constexpr uint32_t ProfileLoadTimeoutMs = 5000;
 
     // settingsFile: the settings store's file (empty: the INI file named after the program,
     // beside it).
@@ -69,8 +70,9 @@ public:
 
     TMainMenu* MainMenu1 = nullptr;
     TMenuItem* F1 = nullptr;   // "&File"
-    TMenuItem* P1 = nullptr;   // "&Preferences"
     TMenuItem* E1 = nullptr;   // "E&xit"
+    TMenuItem* S1 = nullptr;   // "Setup"
+    TMenuItem* P1 = nullptr;   // "&Preferences"
     TMenuItem* T1 = nullptr;   // "Themes"
     TMenuItem* D1 = nullptr;   // "Dark"
     TMenuItem* L1 = nullptr;   // "Light"
@@ -88,7 +90,6 @@ public:
     TsTabSheet* TabShifter = nullptr;
     TsTabSheet* TabPedal = nullptr;
     TsTabSheet* TabDebug = nullptr;
-    TsMemo* LogMemo = nullptr;
     TsStatusBar* StatusBar = nullptr;
 
     // ---- Base tab
@@ -175,6 +176,7 @@ public:
     TsLabel* lblTips = nullptr;               // Shifter tab: the tips timer writes here
     TsGroupBox* enableLogTofile = nullptr;    // Debug tab: "Log to File"
     TsFilenameEdit* LogfileSelector = nullptr;
+    TsMemo* sysLog = nullptr;                 // Debug tab: "Log", every logged message
 
     // ---- State
     THidDevice* CurrentWheelBase = nullptr;
@@ -184,6 +186,9 @@ public:
     uint32_t totalEffects = 0;
     TPoint ShifterCurPosOnGrid{0, 0};
     TThreadFileLog* FThreadFileLog = nullptr;
+    // Milliseconds since some fixed moment; the device monitor measures the profile load's
+    // age with it (tests step it).
+    std::function<uint64_t()> TickSource = [] { return static_cast<uint64_t>(GetTickCount64()); };
 
     bool Closing() const { return FProto.Closing; }
     TDeviceProtocol& Protocol() { return FProto; }
@@ -262,10 +267,10 @@ public:
     void StoreActiveProfile();
     int ReadActiveProfile();
 
-    // Ends pending requests that waited longer than PendingTimeoutMs at tick now (ms): they
-    // are logged and no longer pending, and a profile load whose blocks never came ends.
-    // The device monitor calls it every second.
-    void ExpireStaleRequests(uint64_t now);
+    // Ends a profile load that began ProfileLoadTimeoutMs or more before tick now (ms) and
+    // still waits for a block, with one log line, so that it stops holding back the Base
+    // tab's reads. The device monitor calls it every second.
+    void ExpireStaleProfileLoad(uint64_t now);
 
     // ---- TProtocolView
     void SetAppStatus(const String& msg) override { FLog.SetAppStatus(msg); }
@@ -331,6 +336,10 @@ private:
     // list right now, and checking in an unplugged device frees it).
     void GiveBack(THidDevice* dev);
     void CheckInGivenBack();
+    // Takes the device at Idx into use in place of current (set: SetWheelBase or SetShifter);
+    // the device already in use stays as it is. Answers the device in use, nullptr when the
+    // controller did not hand it out.
+    THidDevice* TakeInUse(THidDevice* HidDev, int Idx, THidDevice* current, void (TMainForm::*set)(THidDevice*));
     void MoveAngle(int delta);
     void SetSkinName(const String& name);
     void ApplyTheme(int theme, bool store);
@@ -344,8 +353,7 @@ private:
     TCriticalSection* FLock = nullptr;
     std::map<TsTrackBar*, TsLabel*> FSliderValues;
     std::vector<THidDevice*> FGiveBack;
-    std::map<String, uint64_t> FPendingSince;
-    uint64_t FLoadingSince = 0;
+    uint64_t FLoadStartedAt = 0;
     String FSkinName;
     String FSettingsFile;
     // Set while Closing was raised by a session-end query, so a cancelled session end can

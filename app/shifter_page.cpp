@@ -304,11 +304,12 @@ void TShifterPage::MarkGearLabel(TsLabel* label, bool marked)
 
 void TShifterPage::ShowGearState(uint16_t gearBits)
 {
-    // Bit k is gear k + 1 (bits 0..7 the H pattern, 8..10 gears 9..11). Bit 10 is gear 11
-    // only: the shifter type comes from the shifter's configuration and the user, so a gear
-    // report never turns an H-pattern shifter into a sequential one (whose vertical lines
-    // Save would send as 0).
+    // Bit k is gear k + 1 (bits 0..7 the H pattern, 8..10 gears 9..11). The shifter sets bit 10
+    // in every report while in H-pattern mode and never in sequential mode, so the same bit
+    // also shows its type.
     for (int k = 0; k < GearCount; ++k) MarkGearLabel(lblGear[static_cast<size_t>(k)], (gearBits >> k) & 1u);
+    const int type = (gearBits & GearBitHPattern) ? TypeHPattern : TypeSequential;
+    if (ShifterType->ItemIndex() != type) ShifterType->SetItemIndex(type);
 }
 
 void TShifterPage::ShowShifterPosition(const TShifterPosition& position)
@@ -358,13 +359,7 @@ void TShifterPage::ShowShifterConfig(const TShifterConfig& config)
     ShifterX->SetCaption(L"-1");
     ShifterY->SetCaption(L"-1");
     SyncLineVisibility();
-
-    // Showing the tab asks for one configuration: stop the stream after it.
-    TDeviceProtocol& proto = FForm->Protocol();
-    if (proto.ProfileLoading.Values(L"LoadShifter") == L"1") {
-        proto.SendAck(proto.CurrentShifter, RqShifter);
-        proto.ProfileLoading.SetValues(L"LoadShifter", L"0");
-    }
+    // The protocol stops the stream after the one configuration that showing the tab asks for.
 }
 
 void TShifterPage::ShowShifterFirmware(const String& text)
@@ -431,13 +426,9 @@ void TShifterPage::btnShifterCalibrateClick(TObject*)
             comboDebugStat->SetItemIndex(CalibrationStatIndex);
             proto.SendShifterDoneCalibrate();
         }
-        // The configuration streams while calibrating; afterwards the stream chosen before, or
-        // none: "Select Report" has no selector, so its stream is stopped as the selector does.
-        const int index = comboDebugStat->ItemIndex();
-        if (index > StatNone)
-            proto.RequestShifterStat(static_cast<uint8_t>(index - 1));
-        else
-            StopStream();
+        // The configuration streams while calibrating; afterwards the stream chosen before.
+        // "Select Report" reads selector 255, which ends the stream without a reply.
+        proto.RequestShifterStat(static_cast<uint8_t>(comboDebugStat->ItemIndex() - 1));
     });
 }
 

@@ -84,9 +84,14 @@ constexpr uint8_t RqUnsolicited = 255;   // replies only: streamed, never acknow
 constexpr uint8_t ShifterStatFirmware = 0;
 constexpr uint8_t ShifterStatConfig = 1;
 constexpr uint8_t ShifterStatPosition = 2;
+// The selector of "Select Report" (no report): reading it ends the stream and gets no reply.
+constexpr uint8_t ShifterStatNone = 255;
 constexpr uint8_t ShifterReplyPosition = 0x15;
 constexpr uint8_t ShifterReplyConfig = 0x16;
 constexpr uint8_t ShifterReplyFirmware = 0x19;
+// Gear bit 10 is gear 11, and the shifter sets it in every gear report while in H-pattern
+// mode (never in sequential mode): it also tells the shifter's type.
+constexpr uint16_t GearBitHPattern = 1u << 10;
 
 // ---- Packet --------------------------------------------------------------------------------
 

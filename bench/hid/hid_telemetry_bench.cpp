@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "hid/hid_controller.h"
-#include "tools/devsim/devsim.h"
+#include "hid/sim/devsim.h"
 #include "vcl/application.h"
 
 namespace {

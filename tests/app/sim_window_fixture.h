@@ -13,7 +13,7 @@
 #include "app/settings_form.h"
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
-#include "tools/devsim/devsim.h"
+#include "hid/sim/devsim.h"
 
 namespace simwindow {
 

@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "app/settings_form.h"
 #include "app/shifter_page.h"
 #include "skin/graphics/pnggraphic.h"
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
-#include "tools/devsim/devsim.h"
+#include "hid/sim/devsim.h"
 #include "vcl/inifiles.h"
 
 namespace {
@@ -42,6 +43,47 @@ int CountPackets(devsim::TSimDevice* dev, uint8_t command, int block = -1, int r
     for (const auto& p : PacketsOf(dev))
         n += p.command() == command && (block < 0 || p.block() == block) && (requestId < 0 || p.requestId() == requestId);
     return n;
+}
+
+// Packets as the simulator's record shows them: one line each, bytes in lowercase hex.
+std::string HexLines(const std::vector<std::vector<uint8_t>>& packets)
+{
+    std::string text;
+    char hex[4];
+    for (const auto& p : packets) {
+        for (size_t i = 0; i < p.size(); ++i) {
+            std::snprintf(hex, sizeof(hex), i == 0 ? "%02x" : " %02x", p[i]);
+            text += hex;
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+int Rejected(devsim::TSimDevice* dev)
+{
+    int n = 0;
+    for (const auto& p : dev->Firmware().Received()) n += !p.accepted;
+    return n;
+}
+
+std::vector<uint8_t> BytesOf(const TDevicePacket& p)
+{
+    return std::vector<uint8_t>(p.Bytes(), p.Bytes() + p.Length);
+}
+
+// The read requests and acknowledgements of the wheel base, byte for byte.
+const std::vector<uint8_t> kReadFirmware{0x14, 9, 11, CmdRead, BlockFirmware, RqFirmware, 255, 0, 0};
+const std::vector<uint8_t> kReadJoystick{0x14, 9, 11, CmdRead, BlockJoystick, RqJoystick, 1, 0, 0};
+const std::vector<uint8_t> kReadMotor{0x14, 9, 11, CmdRead, BlockMotor, RqMotor, 2, 0, 0};
+const std::vector<uint8_t> kReadWheelBase{0x14, 9, 6, CmdRead, BlockWheelBase, RqWheelBase, 0, 0, 0};
+const std::vector<uint8_t> kReadUserEffect{0x14, 9, 6, CmdRead, BlockUserEffect, RqUserEffect, 3, 0, 0};
+const std::vector<uint8_t> kReadTelemetry{0x14, 9, 6, CmdRead, BlockTelemetry, RqTelemetry, 4, 0, 0};
+const std::vector<uint8_t> kLoadProfile1{0x14, 9, 6, CmdLoadProfile, 0, RqProfile, 255, 0, 0};
+
+std::vector<uint8_t> AckOf(uint8_t requestId)
+{
+    return {0x14, 9, 6, CmdAck, CmdAck, requestId, CmdAck, 0, 0};
 }
 
 uint16_t Word16At(const std::vector<uint8_t>& b, size_t offset)
@@ -124,7 +166,7 @@ protected:
         }
     }
 
-    String MemoText() { return form->LogMemo->Text(); }
+    String MemoText() { return form->sysLog->Text(); }
     // The memo's lines without their time stamps.
     std::vector<String> LogLines()
     {
@@ -164,6 +206,7 @@ protected:
 
 TEST_F(MainWindowTest, StartWithBothDevicesLoadsTheProfileOnce)
 {
+    sim.StartStreams(0);   // the shifter's reports, for the pictures; no telemetry
     Start();
     PumpFor(300);   // a second load or Apply would show up now
 
@@ -171,11 +214,22 @@ TEST_F(MainWindowTest, StartWithBothDevicesLoadsTheProfileOnce)
     EXPECT_EQ(Panel(TMainForm::PanelShifter), L"Connected");
     EXPECT_EQ(Panel(TMainForm::PanelPedal), L"Disconnected");
     EXPECT_EQ(Panel(TMainForm::PanelFirmware), L"1.1.0.3");
-    EXPECT_EQ(CountPackets(Wheel(), CmdLoadProfile), 1);
-    // The scan's later arrival and change events leave the wheel base in use alone.
-    EXPECT_EQ(CountPackets(Wheel(), CmdRead, BlockFirmware), 1);
-    EXPECT_EQ(CountPackets(Wheel(), CmdWrite, BlockWheelBase), 1);
-    EXPECT_EQ(Wheel()->Firmware().AckCount(RqWheelBase), 1);
+    // The start-up scan announces the wheel base, then the shifter, then the change: the first
+    // enumeration loads the stored profile, each later one reads the firmware, joystick and
+    // motor blocks again (the profile's blocks are on their way). The wheel base stays in use
+    // throughout, so the load's replies come back, and the third ends the load with one Apply.
+    // Replies to a request already acknowledged are dropped.
+    const std::vector<std::vector<uint8_t>> expected{
+        kReadFirmware, kLoadProfile1, kReadWheelBase, kReadUserEffect, kReadTelemetry,
+        kReadFirmware, kReadJoystick, kReadMotor,
+        kReadFirmware, kReadJoystick, kReadMotor,
+        AckOf(RqFirmware), AckOf(RqWheelBase), AckOf(RqUserEffect), AckOf(RqTelemetry),
+        BytesOf(MakeWheelBaseWrite(6, form->WheelBaseConfigFromControls())),
+        BytesOf(MakeUserEffectWrite(6, form->UserEffectConfigFromControls())),
+        AckOf(RqJoystick), AckOf(RqMotor),
+    };
+    EXPECT_EQ(Wheel()->Firmware().ReceivedText(), HexLines(expected));
+    EXPECT_EQ(Rejected(Wheel()), 0);
     // Profile 1 is on screen: gains shown as percent (1099 / 100).
     EXPECT_EQ(form->sMaxAngle->Position(), 360);
     EXPECT_EQ(form->sOverall->Position(), 10);
@@ -194,6 +248,45 @@ TEST_F(MainWindowTest, StartWithBothDevicesLoadsTheProfileOnce)
         PumpFor(100);
         testing_support::SaveScreenshot(form->Handle(), String(L"main-window-") + names[i], true);
     }
+}
+
+// The log memo is the Debug tab's "Log" group; the status bar shows the last status message
+// whichever page is shown; the preferences are in the "Setup" menu.
+TEST_F(MainWindowTest, LogOnTheDebugTabStatusOnEveryPagePreferencesInSetup)
+{
+    StartWithoutDevices();
+    ASSERT_NE(form->sysLog, nullptr);
+    auto* group = dynamic_cast<TsGroupBox*>(form->sysLog->Parent());
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->Caption(), L"Log");
+    EXPECT_EQ(group->Parent(), form->TabDebug);
+    EXPECT_EQ(form->FindComponent(L"sysLog"), form->sysLog);
+
+    struct TCase {
+        TsTabSheet* page;
+        bool logShown;
+    };
+    for (const TCase c : {TCase{form->TabBase, false}, TCase{form->TabShifter, false}, TCase{form->TabDebug, true}}) {
+        form->PageControl->SetActivePage(c.page);
+        PumpFor(50);
+        const String tag = L"Centerize on " + c.page->Caption();
+        form->Protocol().Send(nullptr, MakeCommandPacket(6, CmdCenter), tag);   // no device: a status
+        EXPECT_EQ(Panel(TMainForm::PanelStatus).substr(11), L"Failed to send data to device") << c.page->Caption();
+        EXPECT_TRUE(form->StatusBar->Showing());
+        EXPECT_EQ(form->sysLog->Showing(), c.logShown) << c.page->Caption();
+        form->SetSysLog(tag);
+    }
+    // Lines logged while the tab was hidden are there when it shows.
+    EXPECT_TRUE(Logged(L"Centerize on Base"));
+    EXPECT_TRUE(Logged(L"Centerize on Shifter"));
+    EXPECT_TRUE(Logged(L"Centerize on Debug"));
+
+    std::vector<String> menus;
+    for (int i = 0; i < form->MainMenu1->Items()->Count(); ++i) menus.push_back(form->MainMenu1->Items()->Items(i)->Caption());
+    EXPECT_EQ(menus, (std::vector<String>{L"&File", L"Setup", L"Themes", L"&Help"}));
+    EXPECT_EQ(form->P1->Parent(), form->S1);
+    EXPECT_EQ(form->P1->Caption(), L"&Preferences");
+    EXPECT_EQ(form->E1->Parent(), form->F1);
 }
 
 struct TStartCase {
@@ -369,12 +462,17 @@ TEST_F(MainWindowTest, UnplugAndReplugTheWheelBase)
     Wheel()->Firmware().ClearReceived();
     sim.Plug(Wheel());
     ASSERT_TRUE(PumpUntil([&] { return Panel(TMainForm::PanelWheel) == L"Connected"; }));
-    ASSERT_TRUE(PumpUntil([&] { return CountPackets(Wheel(), CmdRead, BlockMotor) >= 1; }));
-    // A re-plug re-reads what the device holds; only the start loads the stored profile.
-    EXPECT_EQ(CountPackets(Wheel(), CmdLoadProfile), 0);
-    EXPECT_EQ(CountPackets(Wheel(), CmdRead, BlockFirmware), 1);
-    EXPECT_EQ(CountPackets(Wheel(), CmdRead, BlockWheelBase), 1);
-    EXPECT_EQ(CountPackets(Wheel(), CmdRead, BlockJoystick), 1);
+    ASSERT_TRUE(PumpUntil([&] { return CountPackets(Wheel(), CmdAck, -1, RqMotor) >= 1; }));
+    PumpFor(200);
+    // A re-plug re-reads what the device holds, once for the arrival and once more for the
+    // change; only the start loads the stored profile.
+    const std::vector<std::vector<uint8_t>> reads{kReadFirmware, kReadWheelBase, kReadUserEffect, kReadTelemetry,
+                                                  kReadJoystick, kReadMotor};
+    std::vector<std::vector<uint8_t>> expected = reads;
+    expected.insert(expected.end(), reads.begin(), reads.end());
+    for (uint8_t id : {RqFirmware, RqWheelBase, RqUserEffect, RqTelemetry, RqJoystick, RqMotor})
+        expected.push_back(AckOf(id));
+    EXPECT_EQ(Wheel()->Firmware().ReceivedText(), HexLines(expected));
     EXPECT_EQ(Panel(TMainForm::PanelShifter), L"Connected");
 }
 
@@ -439,9 +537,11 @@ TEST_F(MainWindowTest, CancelledSessionEndLeavesTheWindowWorking)
     ASSERT_TRUE(PumpUntil([&] { return form->PPR->Value() == 777; }));
 }
 
-TEST_F(MainWindowTest, UnansweredProfileLoadStopsBlockingReads)
+TEST_F(MainWindowTest, UnansweredProfileLoadEndsOnceAndStopsBlockingReads)
 {
     Start();
+    uint64_t now = 1000000;
+    form->TickSource = [&] { return now; };
     // Every write fails: the load starts but no block can ever come back.
     Wheel()->FailWrites(-1);
     form->btnLoadProfile->Click();
@@ -451,14 +551,99 @@ TEST_F(MainWindowTest, UnansweredProfileLoadStopsBlockingReads)
     form->TabBaseShow(form->TabBase);
     EXPECT_EQ(CountPackets(Wheel(), CmdRead, BlockWheelBase), 0);
 
-    const uint64_t now = GetTickCount64();
-    form->ExpireStaleRequests(now);
+    const String timedOut = L"Profile load timed out: not every block was answered";
+    auto timeouts = [&] {
+        const auto lines = LogLines();
+        return std::count(lines.begin(), lines.end(), timedOut);
+    };
+    now += TMainForm::ProfileLoadTimeoutMs - 1;
+    form->DevMonTimer(form->DevMon);
     EXPECT_FALSE(Idle());
-    form->ExpireStaleRequests(now + TMainForm::PendingTimeoutMs);
+    EXPECT_EQ(timeouts(), 0);
+    now += 1;
+    form->DevMonTimer(form->DevMon);
     EXPECT_TRUE(Idle());
-    EXPECT_NE(MemoText().find(L"Profile load timed out"), String::npos);
+    now += 60000;
+    form->DevMonTimer(form->DevMon);
+    EXPECT_EQ(timeouts(), 1);
     form->TabBaseShow(form->TabBase);
     EXPECT_EQ(CountPackets(Wheel(), CmdRead, BlockWheelBase), 1);
+}
+
+// Profile commands (254) and the shifter's stream (241) are never answered by design: normal
+// use, however long it waits, stops waiting for nothing, and a reply that comes late is still
+// taken in and acknowledged.
+TEST_F(MainWindowTest, NormalUseLogsNoTimeout)
+{
+    sim.StartStreams(0);   // the shifter's gear and report streams
+    Start();
+    // The preferences window works on the program's main window.
+    MainForm = form;
+    TFormSettings* settingsForm = new TFormSettings(nullptr);
+    FormSettings = settingsForm;
+    struct TFree {
+        ~TFree()
+        {
+            TObject::Free(FormSettings);
+            FormSettings = nullptr;
+            MainForm = nullptr;
+        }
+    } freeSettings;
+    uint64_t now = GetTickCount64();
+    form->TickSource = [&] { return now; };
+    // The device monitor's ticks over a long wait after each step.
+    auto waitLong = [&] {
+        for (int i = 0; i < 3; ++i) {
+            now += 10000;
+            form->DevMonTimer(form->DevMon);
+        }
+    };
+    waitLong();   // after the start-up load
+    form->btnLoadProfile->Click();
+    ASSERT_TRUE(PumpUntil([&] { return Idle(); }));
+    waitLong();
+    form->btnSaveProfile->Click();
+    waitLong();
+    form->btnHardwareSave->Click();
+    waitLong();
+    settingsForm->Show();
+    ASSERT_TRUE(PumpUntil([&] { return CountPackets(Wheel(), CmdAck, -1, RqGeneral) > 0; }));
+    settingsForm->btnOK->Click();
+    waitLong();
+    TShifterPage* page = form->ShifterPage;
+    form->PageControl->SetActivePage(form->TabShifter);
+    ASSERT_TRUE(PumpUntil([&] { return form->Protocol().ProfileLoading.Values(L"LoadShifter") == L"0"; }));
+    waitLong();
+    for (int index : {1, 2, 3, 0}) {
+        page->comboDebugStat->SetItemIndex(index);
+        page->comboDebugStatChange(page->comboDebugStat);
+        PumpFor(100);
+        waitLong();
+    }
+
+    // A late reply to the last profile command: shown and acknowledged.
+    const int acks = Wheel()->Firmware().AckCount(RqProfile);
+    std::vector<uint8_t> late(devsim::TSimFirmware::ReportLength, 0);
+    late[0] = ReportIdReply, late[1] = BlockTelemetry, late[2] = RqProfile;
+    Wheel()->InjectReport(late);
+    ASSERT_TRUE(PumpUntil([&] { return Wheel()->Firmware().AckCount(RqProfile) == acks + 1; }));
+
+    const String marker = L"end of the normal use";
+    form->SetSysLog(marker);
+    String log;
+    ASSERT_TRUE(PumpUntil([&] {
+        try {
+            TStringList lines;
+            lines.LoadFromFile(dir + L"application.log");
+            log = lines.Text();
+        } catch (...) {
+            return false;   // not written yet
+        }
+        return log.find(marker) != String::npos;
+    }));
+    EXPECT_EQ(log.find(L"No reply"), String::npos);
+    EXPECT_EQ(log.find(L"timed out"), String::npos);
+    EXPECT_EQ(log.find(L"no longer waited for"), String::npos);
 }
 
 TEST_F(MainWindowTest, ThemeMenuStoresTheChoice)
@@ -594,7 +779,7 @@ TEST_F(MainWindowTest, PowerBroadcastLogsItsCode)
         {10, L"### !!! This event is not handled! !!! ### ID: 10", nullptr},
     };
     for (const TCase& c : cases) {
-        form->LogMemo->Clear();
+        form->sysLog->Clear();
         SendMessageW(form->Handle(), WM_POWERBROADCAST, c.code, 0);
         std::vector<String> expected{L" Received WMPOWERBROADCAST Id: " + UIntToStr(c.code), c.text};
         if (c.action) expected.push_back(c.action);
@@ -664,6 +849,8 @@ TEST_F(MainWindowTest, CommandsAndHardwareWritesCarryTheProfileSlot)
     form->PIDMode->SetItemIndex(1);
     form->controllerDirection->SetItemIndex(0);
     form->edtKp->SetValue(12.5);
+    form->edtKi->SetValue(10);
+    form->edtKd->SetValue(1);
     form->edtSampleTime->SetValue(3.9);
     form->btnHardwareApply->Click();
     ASSERT_TRUE(PumpUntil([&] { return PacketsOf(Wheel()).size() >= 4; }));

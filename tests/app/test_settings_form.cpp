@@ -76,7 +76,7 @@ TEST_F(SettingsFormTest, GeneralBlockRoundTrips)
     // A block whose multiplier is no number is reported and changes nothing.
     Wheel()->InjectReport(ReplyReport(BlockGeneral, RqUnsolicited,
                                       TGeneralConfig{std::numeric_limits<float>::quiet_NaN(), false, false}));
-    ASSERT_TRUE(PumpUntil([&] { return form->LogMemo->Text().find(L"not a number") != String::npos; }));
+    ASSERT_TRUE(PumpUntil([&] { return form->sysLog->Text().find(L"not a number") != String::npos; }));
     EXPECT_TRUE(Shows(77, true, true));
 }
 
@@ -91,7 +91,7 @@ TEST_F(SettingsFormTest, ANaNMultiplierIsStillAcknowledged)
     // the wheel base does not repeat it.
     ASSERT_TRUE(PumpUntil([&] { return !Packets(Wheel(), CmdAck, -1, RqGeneral).empty(); }));
     EXPECT_FALSE(form->Protocol().IsPending(RqGeneral));
-    EXPECT_TRUE(PumpUntil([&] { return form->LogMemo->Text().find(L"not a number") != String::npos; }));
+    EXPECT_TRUE(PumpUntil([&] { return form->sysLog->Text().find(L"not a number") != String::npos; }));
     EXPECT_TRUE(Shows(33, false, false));
     FormSettings->btnCancel->Click();
 }

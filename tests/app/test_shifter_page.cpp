@@ -198,6 +198,10 @@ TEST_F(ShifterPageTest, ConfigurationAndFirmwareRepliesFillTheControlsAndPlaceTh
     };
     for (const Row& r : rows) {
         const int index = static_cast<int>(&r - rows);
+        // The shifter's gear reports tell its type too: they agree with the configuration.
+        auto state = Shifter()->Firmware().State();
+        state.shifter = r.cfg;
+        Shifter()->Firmware().SetState(state);
         Shifter()->InjectReport(ReplyReport(ShifterReplyPosition, RqShifter, TShifterPosition{300, 400}));
         ASSERT_TRUE(PumpUntil([&] { return page->ShifterX->Caption() == L"300"; }));
         Shifter()->InjectReport(ReplyReport(ShifterReplyConfig, RqShifter, r.cfg));
@@ -272,85 +276,114 @@ TEST_F(ShifterPageTest, LedBoxesMakeTheMaskShownAndSent)
 TEST_F(ShifterPageTest, CalibrationStartsAndFinishesFromEverySelector)
 {
     ShowShifterTab();
+    const std::vector<uint8_t> calibrate{0x14, 9, 0, CmdCalibrate, 0, 0, 0, 0, 0};
+    const std::vector<uint8_t> readConfig{0x14, 9, 0, CmdRead, ShifterStatConfig, RqShifter, 0, 0, 0};
+    const std::vector<uint8_t> finish{0x14, 9, 0, CmdFinishCalibration, 0, 0, 0, 0, 0};
     struct Row {
-        int before;               // report selector when Calibrate is pressed
-        int finishRead;           // selector read after Finish, -1: the stream is stopped instead
+        int before;           // report selector when Calibrate is pressed
+        uint8_t finishRead;   // selector read after Finish: the one chosen before
+        bool streamAfter;     // the shifter streams after Finish
     } rows[] = {
-        {0, -1},   // "Select Report": no selector 255, the stream is acknowledged
-        {3, ShifterStatPosition},
-        {1, ShifterStatFirmware},
+        {TShifterPage::StatConfig, ShifterStatConfig, true},
+        // "Select Report": selector 255, which the shifter takes as the end of its stream.
+        {TShifterPage::StatNone, ShifterStatNone, false},
+        {TShifterPage::StatPosition, ShifterStatPosition, true},
+        {TShifterPage::StatFirmware, ShifterStatFirmware, false},
     };
     for (const Row& r : rows) {
+        SCOPED_TRACE(r.before);
         Select(r.before);
         PumpFor(50);
         Shifter()->Firmware().ClearReceived();
 
         page->btnShifterCalibrate->Click();
         ASSERT_TRUE(PumpUntil([&] { return PacketsOf(Shifter()).size() >= 2; }));
-        auto sent = PacketsOf(Shifter());
-        EXPECT_EQ(sent[0][3], CmdCalibrate);
-        EXPECT_EQ(sent[1][3], CmdRead);
-        EXPECT_EQ(sent[1][4], ShifterStatConfig);
+        EXPECT_EQ(PacketsOf(Shifter()), (std::vector<std::vector<uint8_t>>{calibrate, readConfig}));
         EXPECT_EQ(page->btnShifterCalibrate->Caption(), L"Finish");
-        EXPECT_EQ(page->comboDebugStat->ItemIndex(), 2);
+        EXPECT_EQ(page->comboDebugStat->ItemIndex(), TShifterPage::StatConfig);
         EXPECT_TRUE(Shifter()->Firmware().State().shifterCalibrating);
+        EXPECT_EQ(Shifter()->Firmware().State().shifterStream, ShifterStatConfig);
 
         page->btnShifterCalibrate->Click();
         ASSERT_TRUE(PumpUntil([&] { return PacketsOf(Shifter()).size() >= 4; }));
-        sent = PacketsOf(Shifter());
-        EXPECT_EQ(sent[2][3], CmdFinishCalibration);
-        if (r.finishRead < 0) {
-            EXPECT_EQ(sent[3][3], CmdAck);
-            EXPECT_EQ(sent[3][5], RqShifter);
-            ASSERT_TRUE(PumpUntil([&] { return Shifter()->Firmware().State().shifterStream < 0; }));
-        } else {
-            EXPECT_EQ(sent[3][3], CmdRead);
-            EXPECT_EQ(sent[3][4], r.finishRead);
-        }
+        const std::vector<uint8_t> readAfter{0x14, 9, 0, CmdRead, r.finishRead, RqShifter, 0, 0, 0};
+        EXPECT_EQ(PacketsOf(Shifter()), (std::vector<std::vector<uint8_t>>{calibrate, readConfig, finish, readAfter}));
         EXPECT_EQ(page->btnShifterCalibrate->Caption(), L"Calibrate");
         EXPECT_EQ(page->comboDebugStat->ItemIndex(), r.before);
-        EXPECT_FALSE(Shifter()->Firmware().State().shifterCalibrating);
-        EXPECT_EQ(Rejected(Shifter()), 0) << "from selector " << r.before;
+        const auto state = Shifter()->Firmware().State();
+        EXPECT_FALSE(state.shifterCalibrating);
+        EXPECT_EQ(state.shifterStream, r.streamAfter ? r.finishRead : -1);
+        EXPECT_EQ(Rejected(Shifter()), 0);
     }
-    Select(0);
+    Select(TShifterPage::StatNone);
 }
 
-TEST_F(ShifterPageTest, GearBitsLightLabelsButNeverChangeTheShifterType)
+// The shifter sets gear bit 10 in every report while in H-pattern mode and never in
+// sequential mode; the page lights the gears from the bits and takes the type from bit 10.
+TEST_F(ShifterPageTest, GearBitTenTellsTheShifterType)
 {
     ShowShifterTab();
-    for (int gear : {1, 4, 9, 11, 0}) {
-        Shifter()->Firmware().SetGear(gear);
+    auto lit = [&] {
+        std::vector<int> gears;
+        for (int g = 1; g <= TShifterPage::GearCount; ++g) {
+            TsLabel* l = page->lblGear[static_cast<size_t>(g - 1)];
+            if (!l->UseSkinColor() && l->Font()->Color() == TShifterPage::MarkedGearColor) gears.push_back(g);
+        }
+        return gears;
+    };
+    struct Row {
+        uint8_t mode;   // the shifter's type: 0 H-pattern, 1 sequential
+        int gear;       // 0: neutral
+        std::vector<int> lit;
+    } rows[] = {
+        {0, 0, {11}},   // neutral in H-pattern mode: only bit 10
+        {0, 1, {1, 11}},
+        {0, 4, {4, 11}},
+        {0, 9, {9, 11}},
+        {0, 11, {11}},
+        {1, 0, {}},     // neutral in sequential mode: no bit at all
+        {1, 1, {1}},
+        {1, 2, {2}},
+        {1, 10, {10}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << "mode " << int(r.mode) << " gear " << r.gear);
+        auto state = Shifter()->Firmware().State();
+        state.shifter.shifterType = r.mode;
+        Shifter()->Firmware().SetState(state);
+        Shifter()->Firmware().SetGear(r.gear);
+        const int type = r.mode == 0 ? TShifterPage::TypeHPattern : TShifterPage::TypeSequential;
+        ASSERT_TRUE(PumpUntil([&] { return lit() == r.lit && page->ShifterType->ItemIndex() == type; }));
+        // Within a tick of the page's timer the vertical lines follow the type.
         ASSERT_TRUE(PumpUntil([&] {
-            for (int g = 1; g <= TShifterPage::GearCount; ++g) {
-                TsLabel* l = page->lblGear[static_cast<size_t>(g - 1)];
-                const bool lit = !l->UseSkinColor() && l->Font()->Color() == TShifterPage::MarkedGearColor;
-                if (lit != (g == gear)) return false;
-            }
-            return true;
-        })) << "gear " << gear;
-        // Bit 10 (gear 11) and its absence leave the H-pattern shifter an H-pattern one.
-        EXPECT_EQ(page->ShifterType->ItemIndex(), TShifterPage::TypeHPattern) << "gear " << gear;
-        PumpFor(120);
-        EXPECT_TRUE(page->x1->Visible() && page->x2->Visible() && page->x3->Visible()) << "gear " << gear;
+            return page->x1->Visible() == (r.mode == 0) && page->x2->Visible() == (r.mode == 0) &&
+                   page->x3->Visible() == (r.mode == 0);
+        }));
     }
-    page->btnShifterSave->Click();
-    ASSERT_TRUE(PumpUntil([&] { return !LastShifterWrite().empty(); }));
-    auto packet = LastShifterWrite();
-    EXPECT_EQ(packet[8], 0);                        // H-Pattern
-    EXPECT_EQ(packet[9] | packet[10] << 8, 1024);   // x1 kept
 
-    // The user's choice of "Sequential" hides the vertical lines, which are then sent as 0.
-    page->ShifterType->SetItemIndex(TShifterPage::TypeSequential);
-    page->ShifterTypeChange(page->ShifterType);
-    PumpFor(150);
-    EXPECT_FALSE(page->x1->Visible() || page->x2->Visible() || page->x3->Visible());
-    EXPECT_EQ(page->gridX1->Caption(), L"-1");
-    EXPECT_FALSE(page->lblGear[2]->Visible());
-    page->btnShifterSave->Click();
-    ASSERT_TRUE(PumpUntil([&] { return Packets(Shifter(), CmdWrite).size() == 2; }));
-    packet = LastShifterWrite();
-    EXPECT_EQ(packet[8], 1);
-    for (size_t i = 9; i < 15; ++i) EXPECT_EQ(packet[i], 0) << i;
+    // Save sends what the page shows: in sequential mode the hidden lines go as 0.
+    for (const uint8_t mode : {uint8_t(1), uint8_t(0)}) {
+        SCOPED_TRACE(int(mode));
+        auto state = Shifter()->Firmware().State();
+        state.shifter.shifterType = mode;
+        Shifter()->Firmware().SetState(state);
+        const int type = mode == 0 ? TShifterPage::TypeHPattern : TShifterPage::TypeSequential;
+        ASSERT_TRUE(PumpUntil([&] { return page->ShifterType->ItemIndex() == type && page->x1->Visible() == (mode == 0); }));
+        Shifter()->Firmware().ClearReceived();
+        page->btnShifterSave->Click();
+        ASSERT_TRUE(PumpUntil([&] { return !LastShifterWrite().empty(); }));
+        const std::vector<uint8_t> lines = mode == 0 ? std::vector<uint8_t>{0x00, 0x04, 0x00, 0x08, 0x00, 0x0C}
+                                                     : std::vector<uint8_t>{0, 0, 0, 0, 0, 0};
+        std::vector<uint8_t> expected{0x14, 36, 6, CmdWrite, 0x00, 0x00, 0x06, 27, mode};
+        expected.insert(expected.end(), lines.begin(), lines.end());
+        const std::vector<uint8_t> rest{0x50, 0x05, 0xA0, 0x0A,   // y1 85 -> 1360, y2 170 -> 2720
+                                        0x01, 0x00, 0x00, 0x00, 0x80, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x08};
+        expected.insert(expected.end(), rest.begin(), rest.end());
+        expected.push_back(static_cast<uint8_t>(mode ^ CheckXor));
+        EXPECT_EQ(LastShifterWrite(), expected);
+        EXPECT_EQ(Shifter()->Firmware().State().shifter.shifterType, mode);
+    }
+    EXPECT_EQ(Rejected(Shifter()), 0);
 }
 
 TEST_F(ShifterPageTest, PositionStreamMovesTheMarker)

@@ -5,7 +5,7 @@
 #include "hid/hid_binding.h"
 #include "hid/hid_controller.h"
 #include "tests/common/test_support.h"
-#include "tools/devsim/devsim.h"
+#include "hid/sim/devsim.h"
 
 namespace {
 

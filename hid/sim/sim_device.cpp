@@ -1,4 +1,4 @@
-#include "tools/devsim/sim_device.h"
+#include "hid/sim/sim_device.h"
 
 #include <atomic>
 #include <cstdio>
@@ -139,13 +139,15 @@ void TSimFirmware::HandleShifter(const TDevicePacket& p)
     case CmdRead:
         if (p.Slot != SlotShifterRead) throw std::runtime_error("shifter read with a slot");
         switch (p.Block) {
-        case ShifterStatFirmware: {
+        case ShifterStatFirmware: {   // answered once, in place of the stream before it
+            FState.shifterStream = -1;
             auto fw = PackRecord(FState.firmware);
             Reply(ShifterReplyFirmware, p.RequestId, fw.data(), fw.size());
             return;
         }
         case ShifterStatConfig:
         case ShifterStatPosition: FState.shifterStream = p.Block; return;   // streamed until acknowledged
+        case ShifterStatNone: FState.shifterStream = -1; return;            // no report: the stream ends
         default: throw std::runtime_error("unknown shifter selector");
         }
     case CmdWrite:
@@ -318,9 +320,12 @@ void TSimFirmware::EmitShifterFrame()
         report[0] = ReportIdReply, report[1] = ShifterReplyPosition, report[2] = RqShifter;
         Put(report, 3, FState.position);
     } else {
+        // Bit 10 tells the mode: always set in H-pattern mode, never in sequential mode.
+        uint16_t bits = static_cast<uint16_t>(FState.gearBits & ~GearBitHPattern);
+        if (FState.shifter.shifterType == 0) bits |= GearBitHPattern;
         report[0] = ReportIdState;
-        report[1] = static_cast<uint8_t>(FState.gearBits);
-        report[2] = static_cast<uint8_t>(FState.gearBits >> 8);
+        report[1] = static_cast<uint8_t>(bits);
+        report[2] = static_cast<uint8_t>(bits >> 8);
     }
     StampFrame(report);
     FEmit(report);

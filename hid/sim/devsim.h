@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/devsim/sim_device.h"
+#include "hid/sim/sim_device.h"
 
 namespace devsim {
 

@@ -1,4 +1,4 @@
-#include "tools/devsim/devsim.h"
+#include "hid/sim/devsim.h"
 
 #include <cstddef>
 #include <cstdio>

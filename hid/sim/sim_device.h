@@ -45,7 +45,10 @@ public:
     void HandleOutputReport(const uint8_t* data, size_t size);
 
     // The streams: wheel-base telemetry (replies 0xA0, 0xA1, 0xAF, 0xFE, 0xB0 with id 255 and
-    // joystick state 0x01, in rotation) and the shifter's selected stream plus gear bits.
+    // joystick state 0x01, in rotation) and the shifter's selected stream or, without one, its
+    // gear bits. A shifter read of a selector starts that stream in place of the one before
+    // (the firmware selector answers once and starts none); acknowledging 241 or reading
+    // selector 255 ends it.
     void EmitTelemetryFrame();
     void EmitShifterFrame();
     bool ShifterStreaming() const;
@@ -56,7 +59,9 @@ public:
     // One line per packet: its bytes as two lowercase hex digits separated by blanks.
     std::string ReceivedText() const;
     int AckCount(uint8_t requestId) const;
-    void SetGear(int gear);   // 0: neutral, 1..11
+    // 0: neutral, 1..11. The gear reports add bit 10 in H-pattern mode (shifter type 0) and
+    // drop it in sequential mode, so gear 11 shows only in H-pattern mode.
+    void SetGear(int gear);
     void SetShifterPosition(uint16_t x, uint16_t y);
 
     // Device state (read under the lock by copies).
