@@ -118,6 +118,32 @@ bool GetBitmapRows(TBitmap* bitmap, uint8_t*& row0, ptrdiff_t& stride)
     return true;
 }
 
+TPixelView BitmapView(TBitmap* bitmap)
+{
+    uint8_t* row0 = nullptr;
+    ptrdiff_t stride = 0;
+    if (!bitmap || bitmap->PixelFormat() != pf32bit || !GetBitmapRows(bitmap, row0, stride)) return {};
+    return TPixelView(row0, stride, bitmap->Width(), bitmap->Height());
+}
+
+TBitmap* BitmapFromImage32(const TPixelImage& image)
+{
+    TBitmap* b = NewBitmap32(image.Width(), image.Height());
+    const TPixelView to = BitmapView(b);
+    const TPixelView from = image.View();
+    for (int y = 0; y < to.Height && y < from.Height; ++y)
+        std::copy(from.Row(y), from.Row(y) + std::min(from.Width, to.Width), to.Row(y));
+    return b;
+}
+
+TPixelImage ImageFromBitmap32(TBitmap* bitmap)
+{
+    const TPixelView from = BitmapView(bitmap);
+    TPixelImage image(from.Width, from.Height);
+    for (int y = 0; y < from.Height; ++y) std::copy(from.Row(y), from.Row(y) + from.Width, image.View().Row(y));
+    return image;
+}
+
 TBitmap* BitmapFromImageAndMask32(TBitmap* source, const TRect& r)
 {
     const int w = r.right - r.left, h = (r.bottom - r.top) / 2;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "skin/graphics/colors.h"
+#include "skin/graphics/pixel_view.h"
 #include "vcl/graphics.h"
 #include "vcl/win.h"
 
@@ -23,6 +24,12 @@ void SetPixelFormat32(TBitmap*& bitmap);
 // Row 0 (the top row) and the signed distance to row 1 (0 for a one-row bitmap); False when
 // the bitmap has no rows.
 bool GetBitmapRows(TBitmap* bitmap, uint8_t*& row0, ptrdiff_t& stride);
+// The pixels of a 32-bit bitmap as a view for the painting core (GDI flushed first); a bitmap of
+// another format or without rows gives a null view, on which every pixel routine does nothing.
+TPixelView BitmapView(TBitmap* bitmap);
+// A new 32-bit bitmap holding a copy of the image, and the reverse.
+TBitmap* BitmapFromImage32(const TPixelImage& image);
+TPixelImage ImageFromBitmap32(TBitmap* bitmap);
 // Upper half image, lower half mask (black opaque, white transparent) -> one 32-bit bitmap.
 TBitmap* BitmapFromImageAndMask32(TBitmap* source, const TRect& r);
 // The reverse: image on top, grey 255 - alpha below.

@@ -1,6 +1,9 @@
 #include "skin/graphics/gradients.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "skin/graphics/pixel_copy.h"
 
 namespace {
 
@@ -91,4 +94,73 @@ bool ParseGradientString(const String& text, TsGradArray& gradient)
     if (!stops.empty()) stops.back().Percent = 100;
     gradient = std::move(stops);
     return true;
+}
+
+// ---- shadows ---------------------------------------------------------------------------------
+
+TPixelImage CreateShadowImage32(TColor color, int radius, int offsetY, int extraHeight, int extraWidth, int blur,
+                                bool opaque)
+{
+    // Sizes come from skin values: bounded so that a wild value cannot ask for gigabytes.
+    constexpr int limit = 2048;
+    radius = std::clamp(radius, 0, limit);
+    offsetY = std::clamp(offsetY, 0, limit);
+    extraHeight = std::clamp(extraHeight, 0, limit);
+    extraWidth = std::clamp(extraWidth, 0, limit);
+    const int width = 2 * radius + extraWidth + 1, height = 2 * radius + extraHeight + offsetY + 1;
+    TPixelImage image(width, height, opaque ? 0xFFFFFFFFu : 0u);
+    const TPixelView v = image.View();
+    if (v.IsNull()) return image;
+
+    double inner = 0;
+    if (blur > 0) {
+        inner = radius - blur;
+    } else {
+        blur = radius;
+    }
+    const uint32_t c = static_cast<uint32_t>(color);
+    const uint32_t shade = c >> 24;
+    const uint32_t channels[3] = {(c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF};   // blue, green, red
+    const int mirrorRow = 2 * (offsetY + radius) + extraHeight;
+    for (int y = offsetY; y <= offsetY + radius; ++y) {
+        for (int x = 0; x <= radius; ++x) {
+            const double dx = radius - x, dy = offsetY + radius - y;
+            const double d = std::sqrt(dx * dx + dy * dy);
+            uint32_t pixel;
+            if (opaque) {
+                if (d <= radius) {
+                    double a = 255;
+                    if (d > inner) a = std::nearbyint((1 - (d - inner) / (blur + 1)) * 255 * (radius + 1 - d) / (blur + 1));
+                    const uint32_t w = uint32_t(std::clamp(a, 0.0, 255.0));
+                    const uint32_t g = (255 * (255 - w) + shade * w) >> 8;
+                    pixel = 0xFF000000u | g << 16 | g << 8 | g;
+                } else {
+                    pixel = 0xFFFFFFFFu;
+                }
+            } else if (d <= radius) {
+                double a = 255;
+                const double span = radius - inner;
+                if (d > inner && span > 0) a = std::nearbyint(255 * (radius - d + 1) * (1 - (d - inner) / span) / span);
+                const uint32_t w = uint32_t(std::clamp(a, 0.0, 255.0));
+                const uint32_t alpha = (shade * w) >> 8;
+                pixel = alpha << 24;
+                for (int k = 0; k < 3; ++k) pixel |= ((channels[k] * 255 * alpha) >> 16) << (8 * k);
+            } else {
+                pixel = 0;
+            }
+            v.At(x, y) = pixel;
+            v.At(2 * radius - x, y) = pixel;
+            if (mirrorRow - y < height) {
+                v.At(x, mirrorRow - y) = pixel;
+                v.At(2 * radius - x, mirrorRow - y) = pixel;
+            }
+        }
+    }
+    for (int y = offsetY + radius + 1; y <= offsetY + radius + extraHeight; ++y)
+        CopyBlock32(v, 0, y, v, TRect(0, offsetY + radius, width, offsetY + radius + 1));
+    if (extraWidth > 0) {
+        CopyBlock32(v, width - radius, 0, v, TRect(radius + 1, 0, 2 * radius + 1, height));
+        for (int x = radius + 1; x <= radius + extraWidth; ++x) CopyBlock32(v, x, 0, v, TRect(radius, 0, radius + 1, height));
+    }
+    return image;
 }

@@ -10,3 +10,10 @@
 // be read (a field that is not an integer, fewer fields than the count claims, a count below 0)
 // answers False and leaves Gradient empty, never partly filled.
 bool ParseGradientString(const String& text, TsGradArray& gradient);
+
+// A rounded shadow of (2 Radius + ExtraWidth + 1) x (2 Radius + ExtraHeight + OffsetY + 1) pixels:
+// four quarter circles of Radius, ExtraWidth columns and ExtraHeight rows apart, OffsetY rows down.
+// Opaque: grey on white (byte 3 of Color is the darkness, Blur the soft edge); otherwise Color
+// (byte 3 its opacity) premultiplied over transparency. Negative sizes count as 0.
+TPixelImage CreateShadowImage32(TColor color, int radius, int offsetY, int extraHeight, int extraWidth, int blur,
+                                bool opaque);

@@ -73,3 +73,46 @@ private:
     int FHeight = 0;
     std::vector<uint32_t> FPixels;
 };
+
+// Rows of 8-bit samples (a mask, one channel taken out of an image), laid out like TPixelView.
+struct TBytePlane {
+    uint8_t* Row0 = nullptr;
+    ptrdiff_t Stride = 0;
+    int Width = 0;
+    int Height = 0;
+
+    constexpr TBytePlane() = default;
+    constexpr TBytePlane(uint8_t* row0, ptrdiff_t stride, int width, int height)
+        : Row0(row0), Stride(stride), Width(width > 0 && row0 ? width : 0), Height(height > 0 && row0 ? height : 0)
+    {
+    }
+    constexpr bool IsNull() const { return Row0 == nullptr || Width <= 0 || Height <= 0; }
+    uint8_t* Row(int y) const { return Row0 + Stride * y; }
+};
+
+// A top-down plane owning its samples.
+class TByteImage {
+public:
+    TByteImage() = default;
+    TByteImage(int width, int height, uint8_t fill = 0) { Resize(width, height, fill); }
+    void Resize(int width, int height, uint8_t fill = 0)
+    {
+        FWidth = width > 0 && height > 0 ? width : 0;
+        FHeight = width > 0 && height > 0 ? height : 0;
+        FSamples.assign(static_cast<size_t>(FWidth) * static_cast<size_t>(FHeight), fill);
+    }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
+    uint8_t& At(int x, int y) { return FSamples[static_cast<size_t>(y) * static_cast<size_t>(FWidth) + static_cast<size_t>(x)]; }
+    uint8_t At(int x, int y) const { return FSamples[static_cast<size_t>(y) * static_cast<size_t>(FWidth) + static_cast<size_t>(x)]; }
+    TBytePlane Plane() const
+    {
+        if (FSamples.empty()) return {};
+        return TBytePlane(const_cast<uint8_t*>(FSamples.data()), FWidth, FWidth, FHeight);
+    }
+
+private:
+    int FWidth = 0;
+    int FHeight = 0;
+    std::vector<uint8_t> FSamples;
+};
