@@ -7,8 +7,8 @@ need_pkgs=(
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine wine64 fonts-wine fonts-liberation xvfb xauth x11-apps x11-utils imagemagick
   cmake ninja-build g++ clang libclang-rt-14-dev
-  googletest libpng-dev zlib1g-dev dpkg-dev pkg-config
-  python3
+  googletest libpng-dev zlib1g-dev libjpeg-dev dpkg-dev pkg-config
+  python3 python3-pil fonts-dejavu-core
 )
 
 missing=()

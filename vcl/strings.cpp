@@ -25,7 +25,7 @@ static bool IsValidUtf8(const uint8_t* p, size_t n)
     return true;
 }
 
-static String DecodeAnsi(const uint8_t* p, size_t n)
+String DecodeAnsi(const uint8_t* p, size_t n)
 {
 #ifdef _WIN32
     if (n == 0) return String();
@@ -38,7 +38,7 @@ static String DecodeAnsi(const uint8_t* p, size_t n)
 #endif
 }
 
-static std::vector<uint8_t> EncodeAnsi(const String& s)
+std::vector<uint8_t> EncodeAnsi(const String& s)
 {
 #ifdef _WIN32
     if (s.empty()) return {};

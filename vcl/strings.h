@@ -135,5 +135,9 @@ private:
 // Decodes file bytes to text: a byte-order mark wins, else the given encoding (Default means
 // "UTF-8 when the bytes are valid UTF-8, else the ANSI code page"). Never fails.
 String DecodeText(const std::vector<uint8_t>& bytes, TTextEncoding encoding);
+// Text in the system's ANSI code page (Latin-1 outside Windows), both ways; characters the code
+// page lacks are written as "?".
+String DecodeAnsi(const uint8_t* p, size_t n);
+std::vector<uint8_t> EncodeAnsi(const String& s);
 // Encodes text, with a byte-order mark for UTF-8 and UTF-16 when bom is set.
 std::vector<uint8_t> EncodeText(const String& text, TTextEncoding encoding, bool bom);
