@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "skin/graphics/alpha_ops.h"
 #include "skin/graphics/jpeg_decode.h"
 #include "skin/graphics/png/pngreader.h"
 #include "vcl/bmpcodec.h"
@@ -309,6 +310,9 @@ int AddMaskFromValue(TacImageLoadContext& ctx, std::vector<TsMaskData>& images, 
             note(e.Message());
             return -1;
         }
+        if (ImageFileKindOf(def.FileName) == TacImageFileKind::ikPng && ctx.Brightness < 1 &&
+            m.ImgType != TacImgType::itisaBorder)
+            PremultiplyAlphaRect32(decoded.View(), decoded.Bounds(), ctx.CompositionOn);
         auto bmp = std::make_unique<TPixelImage>(std::move(decoded));
         m.R = bmp->Bounds();
         m.Width = bmp->Width();

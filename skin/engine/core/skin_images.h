@@ -85,6 +85,10 @@ struct TacImageLoadContext {
     int PPI = 96;
     int ScaleValue = 0;                      // scale step of the data object
     int ButtonHugeIndex = -1;                // section index of "BUTTON_HUGE" known at this moment
+    // PNG images other than borders are kept premultiplied by alpha when the manager's
+    // brightness is below 1 (a positive brightness premultiplies them when it is applied).
+    int Brightness = 0;
+    bool CompositionOn = false;
     // Additional images named by the manager's common sections (".BMP" files in SkinPath).
     const TStrings* CommonSections = nullptr;
     String SkinPath;
