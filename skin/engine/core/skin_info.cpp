@@ -72,15 +72,37 @@ TacSkinSource OpenPackedSkinFile(const String& fileName)
     return source;
 }
 
-String DescribeSkin(const TacSkinSource& source)
+std::unique_ptr<TacLoadedSkin> LoadSkinImages(const TacSkinSource& source, int ppi)
 {
+    auto skin = std::make_unique<TacLoadedSkin>();
     auto descriptionBytes = source.Description();
     if (!descriptionBytes)
         throw Exception(L"Internal format error in the skin: it holds no description (" +
                         String(SkinDescriptionName) + L").");
-    TMemIniFile d{String()};
+    TMemIniFile& d = skin->Description;
     d.SetText(SkinDescriptionText(*descriptionBytes));
+    // The master bitmap, its name matched without regard to case.
+    String masterName = d.ReadString(L"GLOBALINFO", L"MASTERBITMAP", String());
+    std::vector<uint8_t> bytes;
+    if (!masterName.empty() && source.ReadFile(masterName, bytes)) skin->Master = DecodeMasterBitmap(masterName, bytes);
+    TacImageLoadContext ctx;
+    ctx.Description = &d;
+    ctx.Master = &skin->Master;
+    ctx.ReadFile = [&](const String& name, std::vector<uint8_t>& b) { return source.ReadFile(name, b); };
+    ctx.Notes = &skin->Notes;
+    ctx.PPI = ppi;
+    ctx.ScaleValue = ppi <= 110 ? 0 : ppi <= 134 ? 1 : ppi <= 170 ? 2 : 3;
+    LoadAllMasks(ctx, skin->Images, skin->Cache);
+    SetImageSizes(skin->Images);
+    return skin;
+}
 
+String DescribeSkin(const TacSkinSource& source)
+{
+    std::unique_ptr<TacLoadedSkin> skin = LoadSkinImages(source, 96);
+    TMemIniFile& d = skin->Description;
+    const TPixelImage& master = skin->Master;
+    String masterName = d.ReadString(L"GLOBALINFO", L"MASTERBITMAP", String());
     String out = L"GLOBALINFO\n";
     TStringList keys;
     d.ReadSection(L"GLOBALINFO", keys);
@@ -100,24 +122,11 @@ String DescribeSkin(const TacSkinSource& source)
                L" font=" + ColorText(Inherited(d, s, L"FONTCOLOR", 0)) + L"\n";
     }
 
-    // The master bitmap, its name matched without regard to case.
-    TPixelImage master;
-    String masterName = d.ReadString(L"GLOBALINFO", L"MASTERBITMAP", String());
-    std::vector<uint8_t> bytes;
-    if (!masterName.empty() && source.ReadFile(masterName, bytes)) master = DecodeMasterBitmap(masterName, bytes);
     out += L"master " + (masterName.empty() ? String(L"-") : masterName) + L" " + IntToStr(master.Width()) + L"x" +
            IntToStr(master.Height()) + L" " + Hex(HashPixels(master.View(), master.Bounds()), 16) + L"\n";
 
-    std::vector<String> notes;
-    TacImageLoadContext ctx;
-    ctx.Description = &d;
-    ctx.Master = &master;
-    ctx.ReadFile = [&](const String& name, std::vector<uint8_t>& b) { return source.ReadFile(name, b); };
-    ctx.Notes = &notes;
-    std::vector<TsMaskData> images;
-    TacBmpArray cache;
-    LoadAllMasks(ctx, images, cache);
-    SetImageSizes(images);
+    const std::vector<TsMaskData>& images = skin->Images;
+    const std::vector<String>& notes = skin->Notes;
     out += L"images " + IntToStr(int64_t(images.size())) + L"\n";
     for (const TsMaskData& m : images) {
         TPixelView view = m.Bmp ? m.Bmp->View() : master.View();
