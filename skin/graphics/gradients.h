@@ -17,3 +17,17 @@ bool ParseGradientString(const String& text, TsGradArray& gradient);
 // (byte 3 its opacity) premultiplied over transparency. Negative sizes count as 0.
 TPixelImage CreateShadowImage32(TColor color, int radius, int offsetY, int extraHeight, int extraWidth, int blur,
                                 bool opaque);
+
+class TacGdipLayer;
+
+// The gradient into r (clipped to the view): direction 0 rows, 1 columns, 2 four corners (through
+// the layer), 3 nothing; bands with mode bit 0x10 are drawn through the layer (nothing without
+// one). Bands stay inside r whatever order the stops' positions take.
+void PaintGradient32(const TPixelView& v, const TRect& r, const TsGradArray& gradient, TacGdipLayer* layer = nullptr);
+// The gradient mixed by Mix with the texture area tiled from the view's origin, alpha := Alpha;
+// directions 0 and 1 only. An empty textureRect stands for the whole texture.
+void PaintTexturedGradient32(const TPixelView& v, const TRect& r, const TsGradArray& gradient, const TPixelView& texture,
+                             const TRect& textureRect, uint8_t mix, uint8_t alpha);
+// The whole view filled with Color fading to transparent: 0 to the right, 1 downwards, 2 in from
+// the left, 3 in from the top (line-brush bands through the layer).
+void PaintTwoColorGradient32(const TPixelView& v, TColor color, int direction, TacGdipLayer* layer = nullptr);

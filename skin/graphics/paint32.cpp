@@ -2,7 +2,11 @@
 
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/form_services.h"
+#include "skin/graphics/gdiplus.h"
+#include "skin/graphics/pixel_copy.h"
 #include "vcl/controls.h"
+
+#include <memory>
 
 namespace {
 
@@ -89,4 +93,118 @@ TBitmap* CreateShadowBitmap32(TColor color, int radius, int offsetY, int extraHe
                               bool opaque)
 {
     return BitmapFromImage32(CreateShadowImage32(color, radius, offsetY, extraHeight, extraWidth, blur, opaque));
+}
+
+void CopyRectAlpha32(const TRect& destRect, const TRect& srcRect, TBitmap* dest, TBitmap* src, const TCacheInfo& background,
+                     bool keysFromBackground, TColor tone, int percent, bool reflected)
+{
+    if (!src) return;
+    src->SetPixelFormat(pf32bit);
+    CopyRectAlpha32(destRect, srcRect, BitmapView(dest), BitmapView(src), background, keysFromBackground,
+                    tone == clNone ? clNone : ColorToRGB(tone), percent, reflected);
+}
+
+void DrawStateGlyph32(TBitmap* dest, TBitmap* glyphs, const TRect& r, int cellCount, bool useStates, int kind, int blend,
+                      int state, bool reflected)
+{
+    if (!dest || !glyphs || glyphs->Empty()) return;
+    const TacSkinPaintSource* skin = SkinPaintSourceOf(nullptr);
+    const bool stdOrder = glyphs->PixelFormat() == pf4bit || !skin || skin->StdGlyphsOrder();
+    std::unique_ptr<TBitmap> copy(NewBitmap32(glyphs->Width(), glyphs->Height()));
+    BitBlt(copy->Canvas()->Handle(), 0, 0, glyphs->Width(), glyphs->Height(), glyphs->Canvas()->Handle(), 0, 0, SRCCOPY);
+    const TPixelView cells = BitmapView(copy.get());
+    if (glyphs->PixelFormat() == pf32bit) {
+        const TPixelView original = BitmapView(glyphs);
+        for (int y = 0; y < cells.Height; ++y) std::copy(original.Row(y), original.Row(y) + cells.Width, cells.Row(y));
+    }
+    DrawStateGlyph32(BitmapView(dest), cells, r, cellCount, useStates, kind, blend, state, reflected, stdOrder);
+}
+
+void DrawBitmapAlpha(TCanvas* canvas, TBitmap* bitmap, const TRect& r, bool reflected)
+{
+    if (!canvas || !bitmap) return;
+    if (bitmap->PixelFormat() != pf32bit) {
+        bitmap->Draw(canvas, r);
+        return;
+    }
+    const int w = r.Width(), h = r.Height();
+    if (w <= 0 || h <= 0) return;
+    const bool same = bitmap->Width() == w && bitmap->Height() == h;
+    std::unique_ptr<TBitmap> tmp(NewBitmap32(w, reflected ? h + h / 2 : h));
+    HDC dc = canvas->Handle();
+    BitBlt(tmp->Canvas()->Handle(), 0, 0, tmp->Width(), tmp->Height(), dc, r.left, r.top, SRCCOPY);
+    const TPixelView to = BitmapView(tmp.get());
+    if (same) {
+        CopyRectAlpha32(TRect(0, 0, w, h), TRect(0, 0, w, h), to, BitmapView(bitmap), EmptyCacheInfo, false, clNone, 0,
+                        reflected);
+    } else {
+        // Colours and alpha scaled alike (nearest neighbour), then composed without reflection.
+        TPixelImage scaled(w, h);
+        StretchBlock32(scaled.View(), scaled.Bounds(), BitmapView(bitmap), TRect(0, 0, bitmap->Width(), bitmap->Height()));
+        CopyRectAlpha32(TRect(0, 0, w, h), TRect(0, 0, w, h), to, scaled.View(), EmptyCacheInfo, false, clNone, 0, false);
+    }
+    GdiFlush();
+    BitBlt(dc, r.left, r.top, tmp->Width(), tmp->Height(), tmp->Canvas()->Handle(), 0, 0, SRCCOPY);
+}
+
+void ResampleBitmap32(TBitmap* src, TBitmap* dst, int newWidth, int newHeight, int filter)
+{
+    if (!src || !dst || newWidth <= 0 || newHeight <= 0 || src->Width() < 2 || src->Height() < 2) return;
+    if (src->Width() == newWidth && src->Height() == newHeight) {
+        if (src != dst) dst->Assign(src);
+        return;
+    }
+    TPixelImage scaled = ResampleImage32(BitmapView(src), newWidth, newHeight, filter);
+    if (scaled.Empty()) return;
+    dst->SetSize(newWidth, newHeight);
+    const TPixelView to = BitmapView(dst);
+    for (int y = 0; y < to.Height && y < newHeight; ++y)
+        std::copy(scaled.View().Row(y), scaled.View().Row(y) + std::min(to.Width, newWidth), to.Row(y));
+}
+
+TBitmap* RotateBitmap32(TBitmap*& bitmap, int angle, bool freeSource)
+{
+    const TPixelView from = BitmapView(bitmap);
+    if (from.IsNull()) return bitmap;
+    TBitmap* turned = BitmapFromImage32(RotateImage32(from, angle));
+    if (freeSource) {
+        delete bitmap;
+        bitmap = nullptr;
+    }
+    return turned;
+}
+
+void DrawRotated(HDC dc, TBitmap* bitmap, const TPoint& center, int angle)
+{
+    if (!dc || !bitmap || bitmap->Empty()) return;
+    EnsureSinCosTable();
+    int a = 360 - angle;
+    if (a < 0) a += 360;
+    if (a >= 360) a -= 360;
+    const int w = bitmap->Width(), h = bitmap->Height();
+    const TPoint p0(center.x - w / 2, center.y - h / 2);
+    const TPoint points[4] = {p0, TPoint(p0.x + w, p0.y), TPoint(p0.x + w, p0.y + h), TPoint(p0.x, p0.y + h)};
+    TPrlgram p(points, 4);
+    p.Rotate(a);
+    TPoint target[3];
+    p.GetPoint(1, target[0]);
+    p.GetPoint(2, target[1]);
+    p.GetPoint(0, target[2]);
+    PlgBlt(dc, target, bitmap->Canvas()->Handle(), 0, 0, w, h, nullptr, 0, 0);
+}
+
+void PaintGradient32(TBitmap* b, const TRect& r, const TsGradArray& gradient)
+{
+    PaintGradient32(BitmapView(b), r, gradient, GdipPaintLayer());
+}
+
+void PaintTexturedGradient32(TBitmap* b, const TRect& r, const TsGradArray& gradient, TBitmap* texture,
+                             const TRect& textureRect, uint8_t mix, uint8_t alpha)
+{
+    PaintTexturedGradient32(BitmapView(b), r, gradient, BitmapView(texture), textureRect, mix, alpha);
+}
+
+void PaintTwoColorGradient32(TBitmap* b, TColor color, int direction)
+{
+    PaintTwoColorGradient32(BitmapView(b), color, direction, GdipPaintLayer());
 }

@@ -3,10 +3,14 @@
 // pixels do not depend on the platform. System colours are resolved here (ColorToRGB).
 #pragma once
 
+#include "skin/graphics/alpha_compose.h"
 #include "skin/graphics/alpha_ops.h"
 #include "skin/graphics/bitmaps32.h"
 #include "skin/graphics/blend_ops.h"
+#include "skin/graphics/glyph_layout.h"
 #include "skin/graphics/gradients.h"
+#include "skin/graphics/nine_slice.h"
+#include "skin/graphics/resample.h"
 
 class TControl;
 class TacSkinPaintSource;
@@ -85,8 +89,88 @@ void CopyChannel8(TBitmap* bitmap32, TBitmap* bitmap8, int channel, bool toEight
 // The plane of an 8-bit bitmap (null for another format).
 TBytePlane BitmapPlane8(TBitmap* bitmap);
 
+// ---- nine-slice skin images -------------------------------------------------------------------
+
+inline void DrawSkinMask32(TBitmap* b, const TRect& r, const TCacheInfo& background, const TsMaskData& mask, int state,
+                           bool fillCorners)
+{
+    DrawSkinMask32(BitmapView(b), r, background, mask, state, fillCorners);
+}
+inline void DrawMaskState32(TBitmap* b, const TPoint& point, int state, int mode, const TsMaskData& mask,
+                            const TCacheInfo& background)
+{
+    DrawMaskState32(BitmapView(b), point, state, mode, mask, background);
+}
+inline void StretchMaskPiece32(int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, TBitmap* dest,
+                               TBitmap* source, int maskOffset, bool isCentre)
+{
+    StretchMaskPiece32(dx, dy, dw, dh, sx, sy, sw, sh, BitmapView(dest), BitmapView(source), maskOffset, isCentre);
+}
+inline void DrawMaskCell32(const TRect& destArea, const TRect& srcArea, TBitmap* dest, TBitmap* source, int mode,
+                           const TsMaskData& mask)
+{
+    DrawMaskCell32(destArea, srcArea, BitmapView(dest), BitmapView(source), mode, mask);
+}
+inline void CopyMaskedTile32(const TRect& destArea, const TRect& srcArea, TBitmap* dest, const TCacheInfo& background,
+                             const TsMaskData& mask)
+{
+    CopyMaskedTile32(destArea, srcArea, BitmapView(dest), background, mask);
+}
+
+// ---- alpha composition and glyph strips --------------------------------------------------------
+
+inline void ComposeRectAt32(TBitmap* dest, TBitmap* src, const TRect& srcRect, const TPoint& destPoint, uint8_t globalAlpha)
+{
+    ComposeRectAt32(BitmapView(dest), BitmapView(src), srcRect, destPoint, globalAlpha);
+}
+inline void StretchComposeAt32(TBitmap* dest, int x, int y, int destWidth, int destHeight, TBitmap* src, int srcX,
+                               int srcY, int srcWidth, int srcHeight, uint8_t globalAlpha)
+{
+    StretchComposeAt32(BitmapView(dest), x, y, destWidth, destHeight, BitmapView(src), srcX, srcY, srcWidth, srcHeight,
+                       globalAlpha);
+}
+inline void CopyRectOverBg32(const TRect& destRect, const TRect& srcRect, TBitmap* dest, TBitmap* src,
+                             const TCacheInfo& background, bool useBackground)
+{
+    CopyRectOverBg32(destRect, srcRect, BitmapView(dest), BitmapView(src), background, useBackground);
+}
+// Src is given the 32-bit format first.
+void CopyRectAlpha32(const TRect& destRect, const TRect& srcRect, TBitmap* dest, TBitmap* src, const TCacheInfo& background,
+                     bool keysFromBackground, TColor tone, int percent, bool reflected);
+inline void DrawReflection32(TBitmap* dest, TBitmap* src, const TPoint& destPoint, const TRect& srcRect, TColor key,
+                             int transparency)
+{
+    DrawReflection32(BitmapView(dest), BitmapView(src), destPoint, srcRect, key, transparency);
+}
+// A 32-bit copy of the strip is drawn; a 4-bit strip, or no default skin or its option, keeps the
+// platform's cell order.
+void DrawStateGlyph32(TBitmap* dest, TBitmap* glyphs, const TRect& r, int cellCount, bool useStates, int kind, int blend,
+                      int state, bool reflected);
+inline void BlitNineSlice(TBitmap* dest, TBitmap* src, const TRect& destRect, const TRect& srcRect, const TRect& borders,
+                          const TRect& corners, const TRect& modes, bool stretchCenter, bool fillCenter)
+{
+    BlitNineSlice(BitmapView(dest), BitmapView(src), destRect, srcRect, borders, corners, modes, stretchCenter, fillCenter);
+}
+// The bitmap drawn into the canvas rectangle with its alpha over what the canvas shows (scaled when
+// the sizes differ; with a fading reflection below when they match and Reflected).
+void DrawBitmapAlpha(TCanvas* canvas, TBitmap* bitmap, const TRect& r, bool reflected);
+
+// ---- layout, rotation and resampling -----------------------------------------------------------
+
+// Dst takes Src resized (Dst may be Src); nothing for degenerate sizes.
+void ResampleBitmap32(TBitmap* src, TBitmap* dst, int newWidth, int newHeight, int filter);
+// A turned copy (90, 180, 270); FreeSource frees the given bitmap. A bitmap that is not 32-bit comes back as it is.
+TBitmap* RotateBitmap32(TBitmap*& bitmap, int angle, bool freeSource);
+// The bitmap drawn centred on Center turned by Angle (a quarter turn added: callers pass Angle - 90).
+void DrawRotated(HDC dc, TBitmap* bitmap, const TPoint& center, int angle);
+
 // ---- gradients and shadows -------------------------------------------------------------------
 
+// Bands drawn by the line brush, path gradients and four-corner fills go through GDI+ and msimg32.
+void PaintGradient32(TBitmap* b, const TRect& r, const TsGradArray& gradient);
+void PaintTexturedGradient32(TBitmap* b, const TRect& r, const TsGradArray& gradient, TBitmap* texture,
+                             const TRect& textureRect, uint8_t mix, uint8_t alpha);
+void PaintTwoColorGradient32(TBitmap* b, TColor color, int direction);
 // A new bitmap the caller owns (see CreateShadowImage32).
 TBitmap* CreateShadowBitmap32(TColor color, int radius, int offsetY, int extraHeight, int extraWidth, int blur,
                               bool opaque);

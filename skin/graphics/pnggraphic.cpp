@@ -1,5 +1,7 @@
 #include "skin/graphics/pnggraphic.h"
 
+#include "skin/graphics/paint32.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -141,41 +143,12 @@ void TPNGGraphic::Assign(const TPersistent* source)
 
 void TPNGGraphic::Draw(TCanvas* canvas, const TRect& r)
 {
-    // Only a picture decoded with alpha is composed; other formats draw as plain bitmaps.
-    if (PixelFormat() != pf32bit || FImage.BitsPerPixel != 32 || Empty() || !canvas) {
+    // Only a 32-bit picture is composed by its alpha; other formats draw as plain bitmaps.
+    if (PixelFormat() != pf32bit || Empty() || !canvas) {
         TBitmap::Draw(canvas, r);
         return;
     }
-    // Compose the picture with its straight alpha onto a copy of the canvas area, then put the
-    // copy back. Scaling picks the nearest source pixel for colour and alpha alike.
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0) return;
-    const int reflection = Reflected && w == Width() && h == Height() ? h / 2 : 0;
-    TBitmap area(w, h + reflection, pf32bit);
-    HDC dc = canvas->Handle();
-    BitBlt(area.Canvas()->Handle(), 0, 0, w, h + reflection, dc, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const int sw = Width(), sh = Height();
-    auto blend = [](uint8_t* d, const uint8_t* s, uint32_t a) {
-        for (int k = 0; k < 3; ++k) d[k] = uint8_t((s[k] * a + d[k] * (255 - a)) / 255);
-    };
-    for (int y = 0; y < h; ++y) {
-        const auto* src = static_cast<const uint8_t*>(ScanLine(y * sh / h));
-        auto* dst = static_cast<uint8_t*>(area.ScanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const uint8_t* s = src + (x * sw / w) * 4;
-            blend(dst + x * 4, s, s[3]);
-        }
-    }
-    // The reflection: the picture's bottom rows mirrored below it, fading out.
-    for (int y = 0; y < reflection; ++y) {
-        const auto* src = static_cast<const uint8_t*>(ScanLine(sh - 1 - y));
-        auto* dst = static_cast<uint8_t*>(area.ScanLine(h + y));
-        const uint32_t fade = uint32_t(reflection - y) * 96 / reflection;
-        for (int x = 0; x < w; ++x) blend(dst + x * 4, src + x * 4, src[x * 4 + 3] * fade / 255);
-    }
-    area.PixelsChanged();
-    BitBlt(dc, r.left, r.top, w, h + reflection, area.Canvas()->Handle(), 0, 0, SRCCOPY);
+    DrawBitmapAlpha(canvas, this, r, Reflected);
 }
 
 // ---- 32-bit loaders --------------------------------------------------------------------------

@@ -1,0 +1,144 @@
+#include "skin/graphics/resample.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+constexpr float Radii[acResampleFilterCount] = {0.51f, 1.0f, 1.0f, 1.5f, 2.0f, 3.0f, 2.0f};
+
+// One pass: every line of count destination pixels from the source line through the taps; the
+// lines are walked by the callers (rows, then columns).
+inline uint32_t FilterPixel(const std::vector<TResampleTap>& taps, const uint32_t* line, ptrdiff_t step)
+{
+    int64_t sums[4] = {0, 0, 0, 0};
+    for (const TResampleTap& t : taps) {
+        if (t.Weight == 0) continue;
+        const uint32_t p = *reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(line) + t.Index * step);
+        for (int k = 0; k < 4; ++k) sums[k] += int64_t((p >> (8 * k)) & 0xFF) * t.Weight;
+    }
+    uint32_t out = 0;
+    for (int k = 0; k < 4; ++k) {
+        const int64_t s = sums[k];
+        const uint32_t b = s < 0 ? 0u : s <= 0xFF0000 ? uint32_t(s >> 16) : 255u;
+        out |= b << (8 * k);
+    }
+    return out;
+}
+
+}  // namespace
+
+double ResampleFilterRadius(int filter)
+{
+    return filter >= 0 && filter < acResampleFilterCount ? Radii[filter] : 0.0;
+}
+
+double ResampleFilterWeight(int filter, double r, double signedDistance)
+{
+    switch (filter) {
+    case rfBox: return r <= 0.5 && signedDistance != -0.5 ? 1.0 : 0.0;
+    case rfTriangle: return r < 1 ? 1 - r : 0.0;
+    case rfHermite: return r < 1 ? r * r * (2 * r - 3) + 1 : 0.0;
+    case rfBell:
+        if (r < 0.5) return 0.75 - r * r;
+        if (r < 1.5) return 0.5 * (r - 1.5) * (r - 1.5);
+        return 0.0;
+    case rfBSpline:
+        if (r < 1) return r * r * (r / 2 - 1) + 2.0 / 3.0;
+        if (r < 2) return (2 - r) * (2 - r) * (2 - r) / 6;
+        return 0.0;
+    case rfSinc:
+        if (r == 0) return 1.0;
+        if (r < 3) return std::sin(Pi * r) * std::sin(r) / (Pi * r * r);
+        return 0.0;
+    case rfMitchell:
+        if (r < 1) return (7.0 / 6.0 * r - 2) * r * r + 8.0 / 9.0;
+        if (r < 2) return r * r * (2 - 7.0 / 18.0 * r) - 10.0 / 3.0 * r + 16.0 / 9.0;
+        return 0.0;
+    default: return 0.0;
+    }
+}
+
+int ReflectIndex(int j, int n)
+{
+    if (n <= 0) return 0;
+    // Each round trip brings j closer by 2n - 1, so this ends.
+    while (j < 0 || j >= n) j = j < 0 ? -j : 2 * n - 1 - j;
+    return j;
+}
+
+std::vector<std::vector<TResampleTap>> ResampleContributors(int destCount, int srcCount, int filter)
+{
+    std::vector<std::vector<TResampleTap>> lists(static_cast<size_t>(std::max(destCount, 0)));
+    if (destCount <= 0 || srcCount <= 0 || filter < 0 || filter >= acResampleFilterCount) return lists;
+    const float radius = Radii[filter];
+    const float f = destCount < srcCount ? float(destCount) / float(srcCount) : 1.0f;
+    const float width = radius / f;
+    for (int i = destCount - 1; i >= 0; --i) {
+        const float c = float(srcCount) * float(i) / float(destCount);
+        auto& taps = lists[static_cast<size_t>(i)];
+        taps.reserve(static_cast<size_t>(2 * width + 1));
+        for (int j = int(std::ceil(c + width)); j >= int(std::floor(c - width)); --j) {
+            const float signedDistance = (c - float(j)) * f;
+            const float r = std::fabs(signedDistance);
+            if (!(r < radius)) continue;
+            const double w = ResampleFilterWeight(filter, r, signedDistance);
+            if (w == 0) continue;
+            taps.push_back({ReflectIndex(j, srcCount), int(std::nearbyint(w * f * 65536.0))});
+        }
+    }
+    return lists;
+}
+
+bool ResampleInto(const TPixelView& src, const TPixelView& dst, int filter)
+{
+    if (src.IsNull() || dst.IsNull() || src.Width < 2 || src.Height < 2 || filter < 0 || filter >= acResampleFilterCount)
+        return false;
+    if (src.Width == dst.Width && src.Height == dst.Height) {
+        if (src.Row0 != dst.Row0)
+            for (int y = 0; y < src.Height; ++y) std::copy(src.Row(y), src.Row(y) + src.Width, dst.Row(y));
+        return true;
+    }
+    TPixelImage work(dst.Width, src.Height);
+    const TPixelView w = work.View();
+    const auto columns = ResampleContributors(dst.Width, src.Width, filter);
+    for (int y = 0; y < src.Height; ++y) {
+        const uint32_t* line = src.Row(y);
+        uint32_t* out = w.Row(y);
+        for (int x = 0; x < dst.Width; ++x) out[x] = FilterPixel(columns[static_cast<size_t>(x)], line, 4);
+    }
+    const auto rows = ResampleContributors(dst.Height, src.Height, filter);
+    for (int x = 0; x < dst.Width; ++x) {
+        const uint32_t* column = w.Row(0) + x;
+        for (int y = 0; y < dst.Height; ++y) dst.At(x, y) = FilterPixel(rows[static_cast<size_t>(y)], column, w.Stride);
+    }
+    return true;
+}
+
+TPixelImage ResampleImage32(const TPixelView& src, int newWidth, int newHeight, int filter)
+{
+    if (newWidth <= 0 || newHeight <= 0) return {};
+    TPixelImage out(newWidth, newHeight);
+    if (!ResampleInto(src, out.View(), filter)) return {};
+    return out;
+}
+
+TPixelImage RotateImage32(const TPixelView& src, int angle)
+{
+    if (src.IsNull()) return {};
+    const int w = src.Width, h = src.Height;
+    const bool turned = angle == 90 || angle == 270;
+    TPixelImage out(turned ? h : w, turned ? w : h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint32_t p = src.At(x, y);
+            switch (angle) {
+            case 90: out.At(h - 1 - y, x) = p; break;
+            case 180: out.At(w - 1 - x, h - 1 - y) = p; break;
+            case 270: out.At(y, w - 1 - x) = p; break;
+            default: out.At(x, y) = p; break;
+            }
+        }
+    return out;
+}
