@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "skin/engine/core/skin_rescale.h"
 #include "skin/graphics/alpha_ops.h"
 #include "skin/graphics/jpeg_decode.h"
 #include "skin/graphics/png/pngreader.h"
@@ -318,8 +319,13 @@ int AddMaskFromValue(TacImageLoadContext& ctx, std::vector<TsMaskData>& images, 
         m.Width = bmp->Width();
         m.Height = bmp->Height();
         m.Bmp = bmp.get();
+        // Drawn for another PPI: rescaled once, here.
+        if (m.MulPPi != m.DivPPI) {
+            std::unique_ptr<TPixelImage> scaled;
+            const bool keep = keepKey || m.ImgType == TacImgType::itisaPngGlyph;
+            if (RescaleSkinImage(m, TPixelView(), keep, ctx.MainColor, scaled)) bmp = std::move(scaled);
+        }
         AddBmp(cache, std::move(bmp), def.FileName, m.MaskType, m.MulPPi, m.DivPPI, TRect(), TRect(), path);
-        (void)keepKey;
     }
     // The rectangle must lie in its bitmap (the image's own, or the master).
     TPixelView source = m.Bmp ? m.Bmp->View() : ctx.Master ? ctx.Master->View() : TPixelView();
@@ -328,6 +334,15 @@ int AddMaskFromValue(TacImageLoadContext& ctx, std::vector<TsMaskData>& images, 
              IntToStr(m.R.bottom) + L" is not inside its " + IntToStr(source.Width) + L"x" + IntToStr(source.Height) +
              L" bitmap");
         return -1;
+    }
+    // A part of the master drawn for another PPI gets a rescaled bitmap of its own, which the
+    // cache keeps for other images of the same part.
+    if (c < 0 && def.FileName.empty() && m.MulPPi != m.DivPPI && !(m.DrawMode & dmNoRescale)) {
+        const TRect before = m.R;
+        std::unique_ptr<TPixelImage> scaled;
+        if (RescaleSkinImage(m, source, false, ctx.MainColor, scaled))
+            AddBmp(cache, std::move(scaled), String(), m.MaskType, m.MulPPi, m.DivPPI, before, m.R, path);
+        source = m.Bmp ? m.Bmp->View() : source;
     }
     // Border widths stay within a frame.
     const int frameW = m.R.Width() / m.ImageCount;

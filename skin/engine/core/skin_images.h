@@ -89,6 +89,8 @@ struct TacImageLoadContext {
     // brightness is below 1 (a positive brightness premultiplies them when it is applied).
     int Brightness = 0;
     bool CompositionOn = false;
+    // The skin's main colour (RGB): what transparent pixels carry while an image is rescaled.
+    TColor MainColor = 0xFFFFFF;
     // Additional images named by the manager's common sections (".BMP" files in SkinPath).
     const TStrings* CommonSections = nullptr;
     String SkinPath;

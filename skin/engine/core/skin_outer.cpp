@@ -6,6 +6,7 @@
 #include "skin/graphics/colors.h"
 #include "skin/graphics/gradients.h"
 #include "skin/graphics/pixel_copy.h"
+#include "skin/graphics/resample.h"
 
 namespace {
 
@@ -171,8 +172,9 @@ void LoadOuterEffectMask(TacOuterContext& ctx, TacOutEffData& e, const String& k
                     TPixelImage picture = m.MaskType == 1 ? PictureOfImageAndMask(master, r)
                                                           : TPixelImage(r.Width(), r.Height());
                     if (m.MaskType != 1) CopyBlock32(picture.View(), 0, 0, master, r);
-                    TPixelImage scaled(ctx.ScaleInt(picture.Width()), ctx.ScaleInt(picture.Height()));
-                    StretchBlock32(scaled.View(), scaled.Bounds(), picture.View(), picture.Bounds());
+                    TPixelImage scaled = ResampleImage32(picture.View(), ctx.ScaleInt(picture.Width()),
+                                                         ctx.ScaleInt(picture.Height()), rfBox);
+                    if (scaled.Empty()) scaled = std::move(picture);
                     own = std::make_unique<TPixelImage>(m.MaskType == 1 ? ImageOverMask(scaled.View()) : std::move(scaled));
                 }
                 e.Mask = own ? AddImage(ctx, std::move(m), std::move(own), L"Outer")

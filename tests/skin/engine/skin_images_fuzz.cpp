@@ -34,6 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return true;
     };
     ctx.Notes = &notes;
+    // Every other input at 144 PPI, where images are rescaled.
+    if (size & 1) {
+        ctx.PPI = 144;
+        ctx.ScaleValue = 2;
+    }
     std::vector<TsMaskData> images;
     TacBmpArray cache;
     try {

@@ -29,7 +29,7 @@ struct Loaded {
 };
 
 std::unique_ptr<Loaded> Load(const String& text, const TPixelImage* master,
-                             const std::map<String, std::vector<uint8_t>>& files = {}, int brightness = 0)
+                             const std::map<String, std::vector<uint8_t>>& files = {}, int brightness = 0, int ppi = 96)
 {
     auto r = std::make_unique<Loaded>();
     if (master) r->master = *master;
@@ -46,6 +46,9 @@ std::unique_ptr<Loaded> Load(const String& text, const TPixelImage* master,
     };
     ctx.Notes = &r->notes;
     ctx.Brightness = brightness;
+    ctx.PPI = ppi;
+    ctx.ScaleValue = ppi <= 110 ? 0 : ppi <= 134 ? 1 : ppi <= 170 ? 2 : 3;
+    ctx.MainColor = 0x203040;
     LoadAllMasks(ctx, r->images, r->cache);
     SetImageSizes(r->images);
     return r;
@@ -285,4 +288,102 @@ TEST(SkinImages, KeptTitleIcons)
     EXPECT_TRUE(KeptTitleIconKeys(0).empty());
     EXPECT_EQ(KeptTitleIconKeys(2).size(), 3u);
     EXPECT_EQ(KeptTitleIconKeys(1).size(), 10u);
+}
+
+// The resampler is exact to one step per channel on flat areas.
+::testing::AssertionResult Near(uint32_t got, uint32_t want)
+{
+    for (int i = 0; i < 32; i += 8) {
+        int d = int((got >> i) & 0xFF) - int((want >> i) & 0xFF);
+        if (d < -1 || d > 1)
+            return ::testing::AssertionFailure() << std::hex << got << " is not " << want;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// At 144 PPI an image drawn for 96 gets a bitmap of its own, half as large again: slice centres
+// keep their colours, borders of 4 become 6, key corners stay transparent.
+TEST(SkinImages, RescaledFor144Ppi)
+{
+    TPixelImage master = DecodeMasterBitmap(L"m.bmp", EncodeBmp24(BorderImage(120, 40, 10, 5)));
+    auto r = Load(BorderKey, &master, {}, 0, 144);
+    ASSERT_EQ(r->images.size(), 1u);
+    const TsMaskData& b = r->images[0];
+    ASSERT_TRUE(b.Bmp);
+    EXPECT_EQ(b.Bmp->Width(), 135);
+    EXPECT_EQ(b.Bmp->Height(), 30);
+    EXPECT_EQ(b.Width, 45);
+    EXPECT_EQ(b.Height, 30);
+    EXPECT_EQ((std::array<int, 4>{b.WL, b.WT, b.WR, b.WB}), (std::array<int, 4>{6, 6, 6, 6}));
+    EXPECT_EQ(b.DivPPI, 96);
+    EXPECT_EQ(b.MulPPi, 144);
+    EXPECT_EQ(b.Cfg, 1);
+    ASSERT_EQ(r->cache.size(), 1u);
+    EXPECT_EQ(r->cache[0].SrcRect, TRect(10, 5, 100, 25));
+    const int centres[3] = {3, 22, 42};   // x of the left, middle, right slice in a 45-wide frame
+    const int rows[3] = {3, 15, 27};
+    for (int f = 0; f < Frames; ++f) {
+        for (int col = 0; col < 3; ++col)
+            for (int row = 0; row < 3; ++row) {
+                if (col != 1 && row != 1) continue;   // corners hold the key at their outer edge
+                EXPECT_TRUE(Near(b.Bmp->At(f * 45 + centres[col], rows[row]), SliceColor(f, col, row))) << f << col << row;
+            }
+        EXPECT_EQ(b.Bmp->At(f * 45, 0), KeyPixel) << f;
+        EXPECT_EQ(b.Bmp->At(f * 45 + 44, 29), KeyPixel) << f;
+    }
+    // Two images of one part share the rescaled bitmap.
+    auto twice = Load(BorderKey + L"[OTHER]\nBORDERSMASK=^0010^0005^0100^0025^0004^0004^0004^0004^3^0^1\n", &master, {}, 0, 144);
+    ASSERT_EQ(twice->images.size(), 2u);
+    EXPECT_EQ(twice->images[0].Bmp, twice->images[1].Bmp);
+    EXPECT_EQ(twice->images[1].WL, 6);
+}
+
+TEST(SkinImages, WhatIsNotRescaled)
+{
+    TPixelImage master = DecodeMasterBitmap(L"m.bmp", EncodeBmp24(BorderImage(120, 40, 10, 5)));
+    struct Case { const wchar_t* value; const char* why; } cases[] = {
+        {L"^0010^0005^0100^0025^0001^0004^0001^0004^3^0^1", "left and right borders add up to 2"},
+        {L"^0010^0005^0100^0025^0004^0004^0004^0004^3^0^9", "drawing mode 8: never rescaled"},
+        {L"^0010^0005^0012^0025^0000^0004^0000^0004^1^0^1", "a frame under 3 pixels"},
+    };
+    for (auto c : cases) {
+        auto r = Load(String(L"[A]\nBORDERSMASK=") + c.value + L"\n", &master, {}, 0, 144);
+        ASSERT_EQ(r->images.size(), 1u) << c.why;
+        EXPECT_EQ(r->images[0].Bmp, nullptr) << c.why;
+    }
+    // A value drawn for 150 % is used as drawn.
+    auto star = Load(L"[A]\nBORDERSMASK=^0010^0005^0100^0025^0004^0004^0004^0004^3^0^1\n"
+                     L"BORDERSMASK*150=^0010^0005^0100^0025^0002^0002^0002^0002^3^0^1\n", &master, {}, 0, 144);
+    ASSERT_EQ(star->images.size(), 1u);
+    EXPECT_EQ(star->images[0].Bmp, nullptr);
+    EXPECT_EQ(star->images[0].DivPPI, 144);
+    EXPECT_EQ(star->images[0].WL, 2);
+}
+
+TEST(SkinImages, RescalingTexturesAndMasks)
+{
+    // A texture keeps its key-coloured pixels as they are (no transparent main colour).
+    TPixelImage tex(8, 8, 0xFF0000FFu);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 4; ++x) tex.At(x, y) = 0xFFFF00FFu;
+    std::map<String, std::vector<uint8_t>> files = {{L"T.BMP", EncodeBmp24(tex)}};
+    auto r = Load(L"[A]\nPATTERN=T.BMP\n", nullptr, files, 0, 144);
+    ASSERT_TRUE(r->images.at(0).Bmp);
+    EXPECT_EQ(r->images[0].Bmp->Width(), 12);
+    const uint32_t kept = r->images[0].Bmp->At(1, 4);
+    EXPECT_GT(kept & 0xFF, 240u);
+    EXPECT_LT((kept >> 8) & 0xFF, 10u);
+    EXPECT_GT((kept >> 16) & 0xFF, 240u);
+    // A masked image of total height 41: a colour part of 20 rows, 30 after scaling, over its mask.
+    TPixelImage m(30, 41, 0xFF406080u);
+    for (int y = 20; y < 41; ++y)
+        for (int x = 0; x < 30; ++x) m.At(x, y) = 0xFF000000u;
+    TPixelImage loaded = DecodeMasterBitmap(L"m.bmp", EncodeBmp24(m));
+    auto masked = Load(L"[A]\nBORDERSMASK=^0000^0000^0030^0041^0004^0004^0004^0004^1^1^1\n", &loaded, {}, 0, 144);
+    const TsMaskData& im = masked->images.at(0);
+    ASSERT_TRUE(im.Bmp);
+    EXPECT_EQ(im.Bmp->Height(), 60);
+    EXPECT_EQ(im.Height, 30);
+    EXPECT_TRUE(Near(im.Bmp->At(20, 15), 0xFF406080u));
+    EXPECT_TRUE(Near(im.Bmp->At(20, 45), 0xFF000000u));
 }
