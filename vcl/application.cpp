@@ -5,6 +5,7 @@
 
 #include "vcl/application_hooks.h"
 #include "vcl/controls.h"
+#include "vcl/forms.h"
 #include "vcl/threads.h"
 
 TApplication* Application = nullptr;
@@ -35,6 +36,7 @@ const bool kDestructionHandlerInstalled = [] {
 TApplication::TApplication(TComponent* owner) : TComponent(owner)
 {
     (void)kDestructionHandlerInstalled;
+    FDefaultFont = new TFont();
     if (!Application) Application = this;
     InitSynchronizeWindow();
     WNDCLASSW wc{};
@@ -63,6 +65,7 @@ TApplication::~TApplication()
         DestroyWindow(FHandle);
     }
     if (Application == this) Application = nullptr;
+    delete FDefaultFont;
 }
 
 void TApplication::Initialize()
@@ -83,6 +86,20 @@ void TApplication::SetTitle(const String& title)
 {
     FTitle = title;
     if (FHandle) SetWindowTextW(FHandle, title.c_str());
+}
+
+void TApplication::Minimize()
+{
+    HWND target = FMainForm && FMainForm->HandleAllocated() ? FMainForm->Handle() : nullptr;
+    if (target && !IsIconic(target)) ShowWindow(target, SW_MINIMIZE);
+    if (OnMinimize) OnMinimize(this);
+}
+
+void TApplication::Restore()
+{
+    HWND target = FMainForm && FMainForm->HandleAllocated() ? FMainForm->Handle() : nullptr;
+    if (target && IsIconic(target)) ShowWindow(target, SW_RESTORE);
+    if (OnRestore) OnRestore(this);
 }
 
 void TApplication::Run()

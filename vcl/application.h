@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "vcl/classes.h"
+#include "vcl/controls.h"
 #include "vcl/graphics.h"
 #include "vcl/messages.h"
 
@@ -45,6 +46,16 @@ public:
     bool MainFormOnTaskBar() const { return FMainFormOnTaskBar; }
     void SetMainFormOnTaskBar(bool on) { FMainFormOnTaskBar = on; }
     String ExeName() const;
+    // The font forms take when they are made (owned; change it before making them).
+    TFont* DefaultFont() const { return FDefaultFont; }
+    // Reading order of the program's own windows that ask the application (hints, skins).
+    TBiDiMode BiDiMode() const { return FBiDiMode; }
+    void SetBiDiMode(TBiDiMode mode) { FBiDiMode = mode; }
+    // Minimises the program (its main form) and brings it back; OnMinimize / OnRestore fire.
+    void Minimize();
+    void Restore();
+    TNotifyEvent OnMinimize;
+    TNotifyEvent OnRestore;
 
     // Reports the exception being handled (call inside a catch block): OnException when
     // assigned, else ShowException. EAbort is silent.
@@ -128,6 +139,8 @@ private:
     String FTitle;
     bool FTerminated = false;
     bool FActive = false;
+    TFont* FDefaultFont = nullptr;
+    TBiDiMode FBiDiMode = bdLeftToRight;
     bool FMainFormOnTaskBar = false;
     std::vector<TWindowHook> FWindowHooks;
     std::vector<TMessageFilter> FMessageFilters;

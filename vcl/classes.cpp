@@ -240,3 +240,168 @@ void TComponent::EndLoading()
     // Owned components first, the root last; each Loaded clears csLoading.
     for (TComponent* c : all) c->Loaded();
 }
+
+// ---- TCollectionItem, TCollection ---------------------------------------------------------------
+
+TCollectionItem::TCollectionItem(TCollection* collection)
+{
+    SetCollection(collection);
+}
+
+TCollectionItem::~TCollectionItem()
+{
+    if (FCollection) FCollection->RemoveItem(this);
+}
+
+void TCollectionItem::SetCollection(TCollection* collection)
+{
+    if (collection == FCollection) return;
+    if (FCollection) FCollection->RemoveItem(this);
+    if (collection) collection->InsertItem(this);
+}
+
+int TCollectionItem::Index() const
+{
+    if (!FCollection) return -1;
+    auto& list = FCollection->FItems;
+    return static_cast<int>(std::find(list.begin(), list.end(), this) - list.begin());
+}
+
+void TCollectionItem::SetIndex(int index)
+{
+    int cur = Index();
+    if (cur < 0 || index == cur) return;
+    auto& list = FCollection->FItems;
+    index = std::clamp(index, 0, static_cast<int>(list.size()) - 1);
+    list.erase(list.begin() + cur);
+    list.insert(list.begin() + index, this);
+    Changed(true);
+}
+
+String TCollectionItem::DisplayName() const
+{
+    return ClassName();
+}
+
+void TCollectionItem::Changed(bool allItems)
+{
+    if (FCollection && FCollection->FUpdateCount == 0) FCollection->Update(allItems ? nullptr : this);
+}
+
+TCollection::TCollection(TPersistent* owner, TItemFactory factory) : FOwner(owner), FFactory(std::move(factory))
+{
+    if (!FFactory) throw EArgumentException(L"A collection needs an item class");
+}
+
+TCollection::~TCollection()
+{
+    FUpdateCount = 1;   // no Update while the items go
+    while (!FItems.empty()) delete FItems.back();
+}
+
+TCollectionItem* TCollection::Items(int index) const
+{
+    if (index < 0 || index >= Count()) throw EListError(Format(L"List index out of bounds (%d)", {index}));
+    return FItems[static_cast<size_t>(index)];
+}
+
+TCollectionItem* TCollection::Add()
+{
+    TCollectionItem* item = FFactory(this);
+    if (item->FCollection != this) item->SetCollection(this);
+    return item;
+}
+
+TCollectionItem* TCollection::Insert(int index)
+{
+    BeginUpdate();
+    TCollectionItem* item = nullptr;
+    try {
+        item = Add();
+        item->SetIndex(index);
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+    return item;
+}
+
+void TCollection::Delete(int index)
+{
+    TCollectionItem* item = Items(index);
+    Notify(item, TCollectionNotification::cnDeleting);
+    delete item;
+}
+
+void TCollection::Clear()
+{
+    if (FItems.empty()) return;
+    BeginUpdate();
+    try {
+        while (!FItems.empty()) Delete(Count() - 1);
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+TCollectionItem* TCollection::FindItemID(int id) const
+{
+    for (TCollectionItem* i : FItems)
+        if (i->FID == id) return i;
+    return nullptr;
+}
+
+void TCollection::EndUpdate()
+{
+    if (FUpdateCount > 0 && --FUpdateCount == 0) Changed();
+}
+
+void TCollection::Assign(const TPersistent* source)
+{
+    auto* other = dynamic_cast<const TCollection*>(source);
+    if (!other) {
+        TPersistent::Assign(source);
+        return;
+    }
+    if (other == this) return;
+    BeginUpdate();
+    try {
+        while (!FItems.empty()) delete FItems.back();
+        for (TCollectionItem* i : other->FItems) Add()->Assign(i);
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+void TCollection::Update(TCollectionItem*) {}
+
+void TCollection::Notify(TCollectionItem*, TCollectionNotification) {}
+
+void TCollection::Changed()
+{
+    if (FUpdateCount == 0) Update(nullptr);
+}
+
+void TCollection::InsertItem(TCollectionItem* item)
+{
+    FItems.push_back(item);
+    item->FCollection = this;
+    item->FID = FNextID++;
+    Notify(item, TCollectionNotification::cnAdded);
+    Changed();
+}
+
+void TCollection::RemoveItem(TCollectionItem* item)
+{
+    auto it = std::find(FItems.begin(), FItems.end(), item);
+    if (it == FItems.end()) return;
+    Notify(item, TCollectionNotification::cnExtracting);
+    FItems.erase(it);
+    item->FCollection = nullptr;
+    Changed();
+}

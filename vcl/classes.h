@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <new>
 #include <type_traits>
 #include <typeinfo>
@@ -170,3 +171,82 @@ T* Create(A&&... args)
     }
     return obj;
 }
+
+// ---- Collections ----------------------------------------------------------------------------
+
+class TCollection;
+
+enum class TCollectionNotification { cnAdded, cnExtracting, cnDeleting };
+
+// One item of a collection. Its constructor puts it into the collection given (nullptr: none);
+// its destructor takes it out. Properties of derived items call Changed after a change.
+class TCollectionItem : public TPersistent {
+public:
+    explicit TCollectionItem(TCollection* collection);
+    ~TCollectionItem() override;
+
+    TCollection* Collection() const { return FCollection; }
+    // Moves the item to another collection (or out of any, with nullptr).
+    void SetCollection(TCollection* collection);
+    int Index() const;
+    void SetIndex(int index);
+    // A number unique within the collection, kept while the item lives.
+    int ID() const { return FID; }
+    virtual String DisplayName() const;
+
+protected:
+    // Tells the collection: this item changed (allItems: the change concerns every item).
+    void Changed(bool allItems);
+
+private:
+    friend class TCollection;
+    TCollection* FCollection = nullptr;
+    int FID = 0;
+};
+
+// An ordered list of owned items of one class, made by the collection's item factory.
+// Update runs after every change (nullptr: several items), not while updating.
+class TCollection : public TPersistent {
+public:
+    using TItemFactory = std::function<TCollectionItem*(TCollection*)>;
+    TCollection(TPersistent* owner, TItemFactory factory);
+    ~TCollection() override;
+
+    // The factory for an item class T with a constructor T(TCollection*).
+    template <class T>
+    static TItemFactory ItemsOf()
+    {
+        return [](TCollection* c) -> TCollectionItem* { return new T(c); };
+    }
+
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TCollectionItem* Items(int index) const;
+    TCollectionItem* Add();
+    TCollectionItem* Insert(int index);
+    void Delete(int index);
+    void Clear();
+    TCollectionItem* FindItemID(int id) const;
+    void BeginUpdate() { ++FUpdateCount; }
+    void EndUpdate();
+    int UpdateCount() const { return FUpdateCount; }
+    TPersistent* Owner() const { return FOwner; }
+    virtual TPersistent* GetOwner() const { return FOwner; }
+    // Copies the items of another collection of the same item class (each through Assign).
+    void Assign(const TPersistent* source) override;
+
+protected:
+    virtual void Update(TCollectionItem* item);
+    virtual void Notify(TCollectionItem* item, TCollectionNotification action);
+    void Changed();
+
+private:
+    friend class TCollectionItem;
+    void InsertItem(TCollectionItem* item);
+    void RemoveItem(TCollectionItem* item);
+
+    TPersistent* FOwner;
+    TItemFactory FFactory;
+    std::vector<TCollectionItem*> FItems;
+    int FNextID = 0;
+    int FUpdateCount = 0;
+};

@@ -31,6 +31,8 @@ void TTrackBar::CreateParams(TCreateParams& p)
     }
     if (FShowSelRange) p.Style |= TBS_ENABLESELRANGE;
     if (!FSliderVisible) p.Style |= TBS_NOTHUMB;
+    p.Style |= TBS_FIXEDLENGTH;
+    if (FPositionToolTip != ptNone) p.Style |= TBS_TOOLTIPS;
 }
 
 void TTrackBar::CreateWnd()
@@ -41,7 +43,38 @@ void TTrackBar::CreateWnd()
     SendMessageW(FHandle, TBM_SETPAGESIZE, 0, FPageSize);
     SendMessageW(FHandle, TBM_SETLINESIZE, 0, FLineSize);
     if (FTickStyle == tsAuto) SendMessageW(FHandle, TBM_SETTICFREQ, static_cast<WPARAM>(FFrequency), 0);
+    SendMessageW(FHandle, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(FThumbLength), 0);
+    SendMessageW(FHandle, TBM_SETSEL, FALSE, MAKELPARAM(FSelStart, FSelEnd));
+    if (FPositionToolTip != ptNone) {
+        static const WPARAM kSide[] = {0, TBTS_TOP, TBTS_LEFT, TBTS_BOTTOM, TBTS_RIGHT};
+        SendMessageW(FHandle, TBM_SETTIPSIDE, kSide[FPositionToolTip], 0);
+    }
     SendMessageW(FHandle, TBM_SETPOS, TRUE, FPosition);
+}
+
+void TTrackBar::SetThumbLength(int v)
+{
+    v = std::max(1, v);
+    if (v == FThumbLength) return;
+    FThumbLength = v;
+    if (FHandle) SendMessageW(FHandle, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(v), 0);
+    Invalidate();
+}
+
+void TTrackBar::SetSelection(int start, int end)
+{
+    if (end < start) std::swap(start, end);
+    if (start == FSelStart && end == FSelEnd) return;
+    FSelStart = start;
+    FSelEnd = end;
+    if (FHandle) SendMessageW(FHandle, TBM_SETSEL, TRUE, MAKELPARAM(start, end));
+}
+
+void TTrackBar::SetPositionToolTip(TPositionToolTip t)
+{
+    if (t == FPositionToolTip) return;
+    FPositionToolTip = t;
+    RecreateWnd();
 }
 
 void TTrackBar::SetRange(int min, int max)
@@ -466,12 +499,76 @@ TPageControl::TPageControl(TComponent* owner) : TWinControl(owner)
     FWidth = 289;
     FHeight = 193;
     FTabStop = true;
+    FImageChangeLink = new TChangeLink();
+    FImageChangeLink->OnChange = Bind<&TPageControl::ImagesChanged>(this);
 }
 
 TPageControl::~TPageControl()
 {
     for (TTabSheet* p : FPages) p->FPageControl = nullptr;
     FPages.clear();
+    delete FImageChangeLink;
+}
+
+void TPageControl::SetImages(TCustomImageList* images)
+{
+    if (images == FImages) return;
+    if (FImages) {
+        FImages->UnRegisterChanges(FImageChangeLink);
+        FImages->RemoveFreeNotification(this);
+    }
+    FImages = images;
+    if (FImages) {
+        FImages->RegisterChanges(FImageChangeLink);
+        FImages->FreeNotification(this);
+    }
+    ImagesChanged(this);
+}
+
+void TPageControl::ImagesChanged(TObject*)
+{
+    if (FHandle) {
+        SendMessageW(FHandle, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImages ? FImages->Handle() : nullptr));
+        UpdateTabSize();
+        Realign();
+    }
+    Invalidate();
+}
+
+void TPageControl::Notification(TComponent* component, TOperation operation)
+{
+    TWinControl::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == FImages) {
+        FImages = nullptr;
+        ImagesChanged(this);
+    }
+}
+
+void TPageControl::SetTabHeight(int h)
+{
+    h = std::max(0, h);
+    if (h == FTabHeight) return;
+    FTabHeight = h;
+    UpdateTabSize();
+}
+
+void TPageControl::SetTabWidth(int w)
+{
+    w = std::max(0, w);
+    if (w == FTabWidth) return;
+    bool fixedChanged = (w > 0) != (FTabWidth > 0);
+    FTabWidth = w;
+    if (fixedChanged) RecreateWnd();
+    else UpdateTabSize();
+}
+
+void TPageControl::UpdateTabSize()
+{
+    if (!FHandle) return;
+    // Zero keeps the native size of that side.
+    SendMessageW(FHandle, TCM_SETITEMSIZE, 0, MAKELPARAM(FTabWidth, FTabHeight));
+    Realign();
+    Invalidate();
 }
 
 void TPageControl::CreateParams(TCreateParams& p)
@@ -481,6 +578,7 @@ void TPageControl::CreateParams(TCreateParams& p)
     p.Style |= WS_CLIPCHILDREN;
     if (FMultiLine) p.Style |= TCS_MULTILINE;
     if (FOwnerDraw) p.Style |= TCS_OWNERDRAWFIXED;
+    if (FTabWidth > 0) p.Style |= TCS_FIXEDWIDTH;
     if (FStyle == tsButtons) p.Style |= TCS_BUTTONS;
     else if (FStyle == tsFlatButtons) p.Style |= TCS_BUTTONS | TCS_FLATBUTTONS;
     switch (FTabPosition) {
@@ -494,6 +592,8 @@ void TPageControl::CreateParams(TCreateParams& p)
 void TPageControl::CreateWnd()
 {
     TWinControl::CreateWnd();
+    if (FImages) SendMessageW(FHandle, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImages->Handle()));
+    if (FTabHeight > 0 || FTabWidth > 0) SendMessageW(FHandle, TCM_SETITEMSIZE, 0, MAKELPARAM(FTabWidth, FTabHeight));
     UpdateTabs();
 }
 
@@ -667,6 +767,16 @@ void TPageControl::SetOwnerDraw(bool on)
     RecreateWnd();
 }
 
+void TPageControl::UpdateActivePage()
+{
+    if (!FHandle) return;
+    int tab = static_cast<int>(SendMessageW(FHandle, TCM_GETCURSEL, 0, 0));
+    TCITEMW item{};
+    item.mask = TCIF_PARAM;
+    if (tab >= 0 && SendMessageW(FHandle, TCM_GETITEMW, static_cast<WPARAM>(tab), reinterpret_cast<LPARAM>(&item)))
+        SetActivePage(reinterpret_cast<TTabSheet*>(item.lParam));
+}
+
 bool TPageControl::CanChange()
 {
     bool allow = true;
@@ -699,16 +809,11 @@ void TPageControl::CNNotify(TMessage& m)
         // Non-zero stops the change.
         m.Result = CanChange() ? 0 : 1;
         return;
-    case TCN_SELCHANGE: {
-        int tab = static_cast<int>(SendMessageW(FHandle, TCM_GETCURSEL, 0, 0));
-        TCITEMW item{};
-        item.mask = TCIF_PARAM;
-        if (tab >= 0 && SendMessageW(FHandle, TCM_GETITEMW, static_cast<WPARAM>(tab), reinterpret_cast<LPARAM>(&item)))
-            SetActivePage(reinterpret_cast<TTabSheet*>(item.lParam));
+    case TCN_SELCHANGE:
+        UpdateActivePage();
         Change();
         m.Result = 0;
         return;
-    }
     default:
         DefaultHandler(m);
         return;

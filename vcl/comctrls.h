@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "vcl/controls.h"
+#include "vcl/imagelist.h"
 #include "vcl/stdctrls.h"
 
 // ---- TTrackBar ---------------------------------------------------------------------------------
@@ -13,6 +14,7 @@
 enum TTrackBarOrientation { trHorizontal, trVertical };
 enum TTickStyle { tsNone, tsAuto, tsManual };
 enum TTickMark { tmBottomRight, tmTopLeft, tmBoth };
+enum TPositionToolTip { ptNone, ptTop, ptLeft, ptBottom, ptRight };
 
 class TTrackBar : public TWinControl {
 public:
@@ -42,6 +44,18 @@ public:
     void SetShowSelRange(bool on);
     bool SliderVisible() const { return FSliderVisible; }
     void SetSliderVisible(bool on);
+    // Length of the thumb across the bar, in pixels (the native default is about 20).
+    int ThumbLength() const { return FThumbLength; }
+    void SetThumbLength(int v);
+    // The selected range shown on the bar when ShowSelRange is on (SelEnd >= SelStart).
+    int SelStart() const { return FSelStart; }
+    void SetSelStart(int v) { SetSelection(v, std::max(v, FSelEnd)); }
+    int SelEnd() const { return FSelEnd; }
+    void SetSelEnd(int v) { SetSelection(std::min(v, FSelStart), v); }
+    void SetSelection(int start, int end);
+    // Where a tooltip with the position shows while the thumb is dragged (ptNone: none).
+    TPositionToolTip PositionToolTip() const { return FPositionToolTip; }
+    void SetPositionToolTip(TPositionToolTip t);
 
     TNotifyEvent OnChange;
 
@@ -59,6 +73,9 @@ protected:
     TTrackBarOrientation FOrientation = trHorizontal;
     bool FShowSelRange = true;
     bool FSliderVisible = true;
+    int FThumbLength = 20;
+    int FSelStart = 0, FSelEnd = 0;
+    TPositionToolTip FPositionToolTip = ptNone;
 };
 
 // ---- TStatusBar ------------------------------------------------------------------------------
@@ -199,13 +216,17 @@ public:
 
     int PageCount() const { return static_cast<int>(FPages.size()); }
     TTabSheet* Pages(int index) const { return FPages.at(static_cast<size_t>(index)); }
+    // Page changes from code, the mouse and the keyboard all end in SetActivePage, so a
+    // subclass overriding it sees every one. SetActivePageIndex and SetTabIndex translate
+    // their index and call it; a tab picked on the native control reaches it through
+    // UpdateActivePage.
     TTabSheet* ActivePage() const { return FActivePage; }
-    void SetActivePage(TTabSheet* page);
+    virtual void SetActivePage(TTabSheet* page);
     int ActivePageIndex() const;
-    void SetActivePageIndex(int index);
+    virtual void SetActivePageIndex(int index);
     // The selected tab among the visible ones.
     int TabIndex() const;
-    void SetTabIndex(int index);
+    virtual void SetTabIndex(int index);
     TTabPosition TabPosition() const { return FTabPosition; }
     void SetTabPosition(TTabPosition p);
     TTabStyle Style() const { return FStyle; }
@@ -214,6 +235,14 @@ public:
     void SetMultiLine(bool on);
     bool OwnerDraw() const { return FOwnerDraw; }
     void SetOwnerDraw(bool on);
+    // Tab images: each sheet's ImageIndex in Images.
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* images);
+    // Fixed tab size (0 = the text's); a fixed width makes every tab that wide.
+    int TabHeight() const { return FTabHeight; }
+    void SetTabHeight(int h);
+    int TabWidth() const { return FTabWidth; }
+    void SetTabWidth(int w);
     TTabSheet* FindNextPage(TTabSheet* current, bool goForward, bool checkTabVisible) const;
     void SelectNextPage(bool goForward, bool checkTabVisible = true);
     // The rectangle of a visible tab (client coordinates).
@@ -230,8 +259,14 @@ protected:
     void Dispatch(TMessage& m) override;
     void AlignControls(TControl* control, TRect& rect) override;
     virtual void CNNotify(TMessage& m);
+    // After the native control selected another tab: its page becomes the active page
+    // (through SetActivePage).
+    virtual void UpdateActivePage();
     virtual bool CanChange();
     virtual void Change();
+    void Notification(TComponent* component, TOperation operation) override;
+    void ImagesChanged(TObject* sender);
+    void UpdateTabSize();
     void InsertPage(TTabSheet* page);
     void RemovePage(TTabSheet* page);
     void UpdateTabs();
@@ -244,6 +279,9 @@ protected:
     bool FMultiLine = false;
     bool FOwnerDraw = false;
     bool FUpdatingTabs = false;
+    TCustomImageList* FImages = nullptr;
+    TChangeLink* FImageChangeLink = nullptr;
+    int FTabHeight = 0, FTabWidth = 0;
 };
 
 // ---- TUpDown -----------------------------------------------------------------------------------

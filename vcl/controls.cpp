@@ -1,6 +1,7 @@
 #include "vcl/controls.h"
 
 #include <commctrl.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 
@@ -181,6 +182,21 @@ void InitCommonControlsOnce()
     done = true;
 }
 
+int CommonControlsVersion()
+{
+    static int version = [] {
+        HMODULE lib = GetModuleHandleW(L"comctl32.dll");
+        if (!lib) return 5;
+        using GetVersionFn = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
+        auto fn = reinterpret_cast<GetVersionFn>(reinterpret_cast<void*>(GetProcAddress(lib, "DllGetVersion")));
+        DLLVERSIONINFO info{};
+        info.cbSize = sizeof(info);
+        if (!fn || FAILED(fn(&info))) return 5;
+        return static_cast<int>(info.dwMajorVersion);
+    }();
+    return version;
+}
+
 TShiftState KeysToShiftState(WPARAM keys)
 {
     TShiftState s = 0;
@@ -323,6 +339,8 @@ void TControl::Dispatch(TMessage& m)
     case CM_CANCELMODE: CMCancelMode(m); break;
     case CM_HINTSHOW: CMHintShow(m); break;
     case CM_MOUSEWHEEL: CMMouseWheel(m); break;
+    case CM_BIDIMODECHANGED: CMBiDiModeChanged(m); break;
+    case CM_PARENTBIDIMODECHANGED: CMParentBiDiModeChanged(m); break;
     default: DefaultHandler(m); break;
     }
 }
@@ -415,10 +433,85 @@ TCustomForm* TControl::ParentForm() const
     return GetParentForm(this);
 }
 
+void TSizeConstraints::Apply(int& width, int& height) const
+{
+    if (MaxWidth > 0 && width > MaxWidth) width = MaxWidth;
+    if (MaxHeight > 0 && height > MaxHeight) height = MaxHeight;
+    if (MinWidth > 0 && width < MinWidth) width = MinWidth;
+    if (MinHeight > 0 && height < MinHeight) height = MinHeight;
+}
+
+void TControl::SetConstraints(const TSizeConstraints& c)
+{
+    FConstraints = c;
+    SetBounds(FLeft, FTop, FWidth, FHeight);
+}
+
+void TControl::SetAutoSize(bool on)
+{
+    if (on == FAutoSize) return;
+    FAutoSize = on;
+    if (on) AdjustSize();
+}
+
+void TControl::AdjustSize()
+{
+    if (!FAutoSize || HasState(csLoading) || HasState(csDestroying)) return;
+    int w = FWidth, h = FHeight;
+    if (CanAutoSize(w, h) && (w != FWidth || h != FHeight)) SetBounds(FLeft, FTop, w, h);
+}
+
+bool TControl::CanAutoSize(int&, int&)
+{
+    return false;
+}
+
+void TControl::SetBiDiMode(TBiDiMode mode)
+{
+    FParentBiDiMode = false;
+    if (mode == FBiDiMode) return;
+    FBiDiMode = mode;
+    Perform(CM_BIDIMODECHANGED, 0, 0);
+}
+
+void TControl::SetParentBiDiMode(bool on)
+{
+    if (on == FParentBiDiMode) return;
+    FParentBiDiMode = on;
+    if (on && FParent) Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
+}
+
+void TControl::CMBiDiModeChanged(TMessage&)
+{
+    Invalidate();
+    if (auto* w = dynamic_cast<TWinControl*>(this)) {
+        TMessage b{CM_PARENTBIDIMODECHANGED, 0, 0, 0};
+        for (TControl* c : std::vector<TControl*>(w->FControls)) c->WindowProc(b);
+    }
+}
+
+void TControl::CMParentBiDiModeChanged(TMessage&)
+{
+    if (!FParentBiDiMode || !FParent || FParent->FBiDiMode == FBiDiMode) return;
+    FBiDiMode = FParent->FBiDiMode;
+    Perform(CM_BIDIMODECHANGED, 0, 0);
+}
+
+UINT TControl::DrawTextBiDiModeFlags(UINT flags) const
+{
+    if (UseRightToLeftAlignment()) {
+        if ((flags & (DT_RIGHT | DT_CENTER)) == DT_RIGHT) flags &= ~DT_RIGHT;
+        else if ((flags & (DT_RIGHT | DT_CENTER)) == 0) flags |= DT_RIGHT;
+    }
+    if (UseRightToLeftReading()) flags |= DT_RTLREADING;
+    return flags;
+}
+
 void TControl::SetBounds(int left, int top, int width, int height)
 {
     if (width < 0) width = 0;
     if (height < 0) height = 0;
+    FConstraints.Apply(width, height);
     if (left == FLeft && top == FTop && width == FWidth && height == FHeight) return;
     InvalidateControl(FVisible, false);
     bool resized = width != FWidth || height != FHeight;
@@ -742,7 +835,9 @@ void TControl::Loaded()
     if (FParent) {
         if (FParentColor) Perform(CM_PARENTCOLORCHANGED, 0, 0);
         if (FParentFont) Perform(CM_PARENTFONTCHANGED, 0, 0);
+        if (FParentBiDiMode) Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
     }
+    AdjustSize();
     RequestAlign();
 }
 
@@ -874,11 +969,13 @@ void TControl::CMVisibleChanged(TMessage&)
 void TControl::CMTextChanged(TMessage&)
 {
     Invalidate();
+    AdjustSize();
 }
 
 void TControl::CMFontChanged(TMessage&)
 {
     Invalidate();
+    AdjustSize();
 }
 
 void TControl::CMColorChanged(TMessage&)
@@ -984,6 +1081,7 @@ void TWinControl::CreateParams(TCreateParams& p)
     if (FVisible) p.Style |= WS_VISIBLE;
     if (!FEnabled) p.Style |= WS_DISABLED;
     if (FTabStop) p.Style |= WS_TABSTOP;
+    if (UseRightToLeftReading()) p.ExStyle |= WS_EX_RTLREADING;
     p.X = FLeft;
     p.Y = FTop;
     p.Width = FWidth;
@@ -1147,6 +1245,7 @@ void TWinControl::InsertControl(TControl* control)
     if (control->FParentColor) control->Perform(CM_PARENTCOLORCHANGED, 0, 0);
     if (control->FParentFont) control->Perform(CM_PARENTFONTCHANGED, 0, 0);
     if (control->FParentShowHint) control->FShowHint = FShowHint;
+    if (control->FParentBiDiMode) control->Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
     control->UpdateBoundsRect(control->FLeft, control->FTop, control->FWidth, control->FHeight);
     if (auto* w = dynamic_cast<TWinControl*>(control); w && FHandle) w->CreateHandle();
     if (FHandle) control->Invalidate();
@@ -1225,6 +1324,50 @@ void TWinControl::SetFocus()
         return;
     }
     if (Showing() || HandleAllocated()) ::SetFocus(Handle());
+}
+
+void TWinControl::SetBorderWidth(int width)
+{
+    width = std::max(0, width);
+    if (width == FBorderWidth) return;
+    FBorderWidth = width;
+    if (FHandle)
+        SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    Realign();
+    Invalidate();
+}
+
+void TWinControl::WMNCCalcSize(TMessage& m)
+{
+    DefaultHandler(m);
+    if (FBorderWidth > 0 && m.LParam) {
+        // The first rectangle is the proposed client area in both forms of the message.
+        auto* r = reinterpret_cast<RECT*>(m.LParam);
+        InflateRect(r, -FBorderWidth, -FBorderWidth);
+        if (r->right < r->left) r->right = r->left;
+        if (r->bottom < r->top) r->bottom = r->top;
+    }
+}
+
+void TWinControl::WMNCPaint(TMessage& m)
+{
+    DefaultHandler(m);
+    if (FBorderWidth <= 0 || !FHandle) return;
+    // The band between the frame and the client area, in the control's colour.
+    RECT wr, cr;
+    GetWindowRect(FHandle, &wr);
+    GetClientRect(FHandle, &cr);
+    MapWindowPoints(FHandle, nullptr, reinterpret_cast<POINT*>(&cr), 2);
+    OffsetRect(&cr, -wr.left, -wr.top);
+    RECT band = cr;
+    InflateRect(&band, FBorderWidth, FBorderWidth);
+    HDC dc = GetWindowDC(FHandle);
+    if (!dc) return;
+    TSavedDC saved(dc);
+    ExcludeClipRect(dc, cr.left, cr.top, cr.right, cr.bottom);
+    FillRect(dc, &band, BrushHandle());
+    ReleaseDC(FHandle, dc);
 }
 
 void TWinControl::SetTabStop(bool on)
@@ -1434,7 +1577,11 @@ TRect TWinControl::ClientRect() const
         GetClientRect(FHandle, &r);
         return r;
     }
-    return TControl::ClientRect();
+    TRect r = TControl::ClientRect();
+    r.Inflate(-FBorderWidth, -FBorderWidth);
+    if (r.right < r.left) r.right = r.left;
+    if (r.bottom < r.top) r.bottom = r.top;
+    return r;
 }
 
 TPoint TWinControl::ClientOrigin() const
@@ -1458,6 +1605,7 @@ void TWinControl::SetBounds(int left, int top, int width, int height)
 {
     if (width < 0) width = 0;
     if (height < 0) height = 0;
+    FConstraints.Apply(width, height);
     if (left == FLeft && top == FTop && width == FWidth && height == FHeight) return;
     if (FHandle && !IsIconic(FHandle)) {
         // WM_WINDOWPOSCHANGED brings the new bounds back into the fields.
@@ -1612,6 +1760,8 @@ void TWinControl::Dispatch(TMessage& m)
     case CM_CHILDKEY: CMChildKey(m); break;
     case CM_RECREATEWND: CMRecreateWnd(m); break;
     case WM_MOUSEWHEEL: WMMouseWheel(m); break;
+    case WM_NCCALCSIZE: WMNCCalcSize(m); break;
+    case WM_NCPAINT: WMNCPaint(m); break;
     default: TControl::Dispatch(m); break;
     }
 }

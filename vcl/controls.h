@@ -40,6 +40,19 @@ enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
+// Reading order and alignment: bdLeftToRight; bdRightToLeft mirrors alignment and reading;
+// bdRightToLeftNoAlign reads right to left without mirroring; bdRightToLeftReadingOnly reads
+// right to left and keeps the alignment.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+enum TBevelKind { bkNone, bkTile, bkSoft, bkFlat };
+
+// Size limits of a control (0 = no limit); SetBounds keeps the control inside them.
+class TSizeConstraints {
+public:
+    int MinWidth = 0, MinHeight = 0, MaxWidth = 0, MaxHeight = 0;
+    // width and height brought inside the limits.
+    void Apply(int& width, int& height) const;
+};
 enum TShiftStateFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };
 using TShiftState = unsigned;
 
@@ -160,6 +173,25 @@ public:
     TAnchors Anchors() const { return FAnchors; }
     void SetAnchors(TAnchors a);
 
+    // Size limits; SetConstraints re-applies them at once.
+    const TSizeConstraints& Constraints() const { return FConstraints; }
+    void SetConstraints(const TSizeConstraints& c);
+    // With AutoSize the control takes the size CanAutoSize proposes whenever its text, font
+    // or contents change (AdjustSize).
+    bool AutoSize() const { return FAutoSize; }
+    virtual void SetAutoSize(bool on);
+
+    TBiDiMode BiDiMode() const { return FBiDiMode; }
+    void SetBiDiMode(TBiDiMode mode);
+    bool ParentBiDiMode() const { return FParentBiDiMode; }
+    void SetParentBiDiMode(bool on);
+    bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
+    bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
+    // DrawText flags for this control's reading order: left and right swapped when the
+    // alignment is mirrored, DT_RTLREADING when it reads right to left.
+    UINT DrawTextBiDiModeFlags(UINT flags) const;
+    UINT DrawTextBiDiModeFlagsReadingOnly() const { return UseRightToLeftReading() ? DT_RTLREADING : 0; }
+
     bool Visible() const { return FVisible; }
     void SetVisible(bool on);
     void Show() { SetVisible(true); }
@@ -251,6 +283,12 @@ protected:
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     virtual void DblClick();
     virtual void Resize();
+    // Resizes to CanAutoSize's proposal when AutoSize is on (not while loading). Called by
+    // SetAutoSize, after text and font changes and by Loaded.
+    virtual void AdjustSize();
+    // Proposes the size the control's contents need; answers false to keep the size. The
+    // base keeps it.
+    virtual bool CanAutoSize(int& newWidth, int& newHeight);
     // Announces a change of the control's value (check state, text, position): CM_CHANGED
     // with LParam = this, performed on the control itself. Value setters call it.
     virtual void Changed() { Perform(CM_CHANGED, 0, reinterpret_cast<LPARAM>(this)); }
@@ -287,6 +325,10 @@ protected:
     virtual void CMParentColorChanged(TMessage& m);
     virtual void CMParentShowHintChanged(TMessage& m);
     virtual void CMHitTest(TMessage& m);
+    // CM_BIDIMODECHANGED after BiDiMode changed; CM_PARENTBIDIMODECHANGED from the parent
+    // (a control with ParentBiDiMode takes the parent's).
+    virtual void CMBiDiModeChanged(TMessage& m);
+    virtual void CMParentBiDiModeChanged(TMessage& m);
     // Control messages a subclass overrides (each answers 0 unless stated):
     // CM_CHANGED after the value changed (Changed). CM_WANTSPECIALKEY (WParam = key) before
     // Tab, Enter, Escape, Cancel, Execute or an arrow becomes a dialog key: 1 keeps the key
@@ -324,6 +366,10 @@ protected:
     TControlState FControlState = 0;
     bool FMouseInClient = false;
     int FCurrentPPI = 96;
+    TSizeConstraints FConstraints;
+    bool FAutoSize = false;
+    TBiDiMode FBiDiMode = bdLeftToRight;
+    bool FParentBiDiMode = true;
 
     void Notification(TComponent* component, TOperation operation) override;
 };
@@ -375,8 +421,13 @@ public:
     TControl* ControlAtPos(const TPoint& pos, bool allowDisabled, bool allowWinControls = false) const;
 
     void SetFocus();
-    bool Focused() const;
+    // Has the keyboard focus (its window is the focus window). A control made of several
+    // windows answers for all of them.
+    virtual bool Focused() const;
     virtual bool CanFocus() const;
+    // Width of the band inside the window's frame that is not client area (painted in Color).
+    int BorderWidth() const { return FBorderWidth; }
+    void SetBorderWidth(int width);
     bool TabStop() const { return FTabStop; }
     void SetTabStop(bool on);
     int TabOrder() const;
@@ -515,6 +566,9 @@ protected:
     // handler may act before or after the base).
     virtual void CMRecreateWnd(TMessage& m);
     virtual void WMMouseWheel(TMessage& m);
+    // The frame: BorderWidth is taken from the client area and painted in Color.
+    virtual void WMNCCalcSize(TMessage& m);
+    virtual void WMNCPaint(TMessage& m);
     // Announces CM_SHOWINGCHANGED to every windowed child (at any depth) whose Showing()
     // differs from what it was last told.
     void UpdateChildrenShowing();
@@ -532,6 +586,7 @@ protected:
     TControl* FMouseControl = nullptr;     // graphic child under the mouse
     TControl* FCaptureControl = nullptr;   // graphic child that captured the mouse
     int FAlignLevel = 0;
+    int FBorderWidth = 0;
     HBRUSH FBrush = nullptr;
     TColor FBrushColor{};
     // The control paints itself (PaintHandler) rather than leaving WM_PAINT to the native class.
@@ -612,3 +667,6 @@ protected:
 
 // Runs the common controls' start-up (once per process).
 void InitCommonControlsOnce();
+// Major version of the common controls the program runs with (6 with the visual-styles
+// manifest, 5 without), read once through comctl32's DllGetVersion.
+int CommonControlsVersion();

@@ -127,8 +127,7 @@ TCustomImage::~TCustomImage()
 
 void TCustomImage::PictureChanged(TObject*)
 {
-    if (FAutoSize && FPicture->Width() > 0 && FPicture->Height() > 0)
-        SetBounds(FLeft, FTop, FPicture->Width(), FPicture->Height());
+    AdjustSize();
     if (TGraphic* g = FPicture->Graphic()) {
         if (FTransparent != g->Transparent()) g->SetTransparent(FTransparent);
         if (g->SupportsPartialTransparency() || FTransparent) FControlStyle &= ~csOpaque;
@@ -190,10 +189,12 @@ void TCustomImage::SetTransparent(bool on)
     PictureChanged(this);
 }
 
-void TCustomImage::SetAutoSize(bool on)
+bool TCustomImage::CanAutoSize(int& newWidth, int& newHeight)
 {
-    FAutoSize = on;
-    PictureChanged(this);
+    if (FPicture->Width() <= 0 || FPicture->Height() <= 0) return false;
+    newWidth = FPicture->Width();
+    newHeight = FPicture->Height();
+    return true;
 }
 
 void TBevel::Paint()

@@ -64,8 +64,8 @@ public:
     void SetProportional(bool on);
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool on);
-    bool AutoSize() const { return FAutoSize; }
-    void SetAutoSize(bool on);
+    // AutoSize: the control takes the picture's size.
+    bool CanAutoSize(int& newWidth, int& newHeight) override;
     // Where the picture lands inside the control.
     TRect DestRect() const;
 
@@ -78,7 +78,6 @@ protected:
     bool FCenter = false;
     bool FProportional = false;
     bool FTransparent = false;
-    bool FAutoSize = false;
 };
 
 class TImage : public TCustomImage {

@@ -32,6 +32,7 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner)
     FHeight = 240;
     FIcon = new TIcon();
     FCanvas = new TControlCanvas(this);
+    if (Application) FFont->Assign(Application->DefaultFont());
     FText = ClassName();
     if (FText.size() > 1 && FText[0] == L'T') FText.erase(0, 1);
     ScreenNeeded()->AddForm(this);
@@ -707,6 +708,7 @@ TScreen::TScreen(TComponent* owner) : TComponent(owner)
 
 TScreen::~TScreen()
 {
+    for (TMonitor* m : FMonitors) delete m;
     delete FFonts;
     delete FHintFont;
     delete FMenuFont;
@@ -864,7 +866,121 @@ int TScreen::Height() const
 
 int TScreen::MonitorCount() const
 {
-    return std::max(1, GetSystemMetrics(SM_CMONITORS));
+    // Walks the system's list so every display has its object, in the system's order.
+    struct Walk {
+        const TScreen* screen;
+        std::vector<TMonitor*> order;
+        bool failed = false;
+    } walk{this};
+    auto collect = [](HMONITOR h, HDC, LPRECT, LPARAM lp) -> BOOL {
+        auto* w = reinterpret_cast<Walk*>(lp);
+        try {
+            w->order.push_back(w->screen->FindMonitor(h));
+            return TRUE;
+        } catch (...) {
+            w->failed = true;
+            return FALSE;
+        }
+    };
+    EnumDisplayMonitors(nullptr, nullptr, collect, reinterpret_cast<LPARAM>(&walk));
+    if (walk.failed) throw EOutOfMemory(L"Out of memory while listing the displays");
+    // Put them in enumeration order at the front, so Monitors(i) follows the system.
+    for (size_t i = 0; i < walk.order.size(); ++i) {
+        auto it = std::find(FMonitors.begin(), FMonitors.end(), walk.order[i]);
+        std::iter_swap(FMonitors.begin() + static_cast<std::ptrdiff_t>(i), it);
+    }
+    return std::max(1, static_cast<int>(walk.order.size()));
+}
+
+TMonitor* TScreen::FindMonitor(HMONITOR handle) const
+{
+    for (TMonitor* m : FMonitors)
+        if (m->Handle() == handle) return m;
+    auto* m = new TMonitor(handle, static_cast<int>(FMonitors.size()));
+    FMonitors.push_back(m);
+    return m;
+}
+
+TMonitor* TScreen::Monitors(int index) const
+{
+    int n = MonitorCount();
+    if (index < 0 || index >= n) throw EListError(Format(L"List index out of bounds (%d)", {index}));
+    return FMonitors.at(static_cast<size_t>(index));
+}
+
+TMonitor* TScreen::PrimaryMonitor() const
+{
+    return MonitorFromPoint({0, 0}, mdPrimary);
+}
+
+namespace {
+DWORD MonitorFlags(TMonitorDefaultTo fallback)
+{
+    return fallback == mdNull ? MONITOR_DEFAULTTONULL : fallback == mdPrimary ? MONITOR_DEFAULTTOPRIMARY
+                                                                                : MONITOR_DEFAULTTONEAREST;
+}
+}  // namespace
+
+TMonitor* TScreen::MonitorFromPoint(const TPoint& point, TMonitorDefaultTo fallback) const
+{
+    HMONITOR h = ::MonitorFromPoint(point, MonitorFlags(fallback));
+    return h ? FindMonitor(h) : nullptr;
+}
+
+TMonitor* TScreen::MonitorFromWindow(HWND wnd, TMonitorDefaultTo fallback) const
+{
+    HMONITOR h = ::MonitorFromWindow(wnd, MonitorFlags(fallback));
+    return h ? FindMonitor(h) : nullptr;
+}
+
+TMonitor* TScreen::MonitorFromRect(const TRect& rect, TMonitorDefaultTo fallback) const
+{
+    RECT r = rect;
+    HMONITOR h = ::MonitorFromRect(&r, MonitorFlags(fallback));
+    return h ? FindMonitor(h) : nullptr;
+}
+
+// ---- TMonitor
+
+namespace {
+bool ReadMonitorInfo(HMONITOR h, MONITORINFO& info)
+{
+    info = {};
+    info.cbSize = sizeof(info);
+    return GetMonitorInfoW(h, &info) != 0;
+}
+}  // namespace
+
+TRect TMonitor::BoundsRect() const
+{
+    MONITORINFO info;
+    return ReadMonitorInfo(FHandle, info) ? TRect(info.rcMonitor) : TRect();
+}
+
+TRect TMonitor::WorkareaRect() const
+{
+    MONITORINFO info;
+    return ReadMonitorInfo(FHandle, info) ? TRect(info.rcWork) : TRect();
+}
+
+bool TMonitor::Primary() const
+{
+    MONITORINFO info;
+    return ReadMonitorInfo(FHandle, info) && (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+}
+
+int TMonitor::PixelsPerInch() const
+{
+    // Per-monitor values come from shcore where the system has it.
+    using GetDpiFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static GetDpiFn getDpi = [] {
+        HMODULE lib = LoadLibraryW(L"shcore.dll");
+        return lib ? reinterpret_cast<GetDpiFn>(reinterpret_cast<void*>(GetProcAddress(lib, "GetDpiForMonitor")))
+                   : nullptr;
+    }();
+    UINT x = 0, y = 0;
+    if (getDpi && SUCCEEDED(getDpi(FHandle, 0 /* effective */, &x, &y)) && y > 0) return static_cast<int>(y);
+    return ScreenPixelsPerInch();
 }
 
 // ================================================================================================

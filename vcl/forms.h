@@ -184,6 +184,29 @@ public:
 
 // ---- Screen ------------------------------------------------------------------------------------
 
+enum TMonitorDefaultTo { mdNearest, mdNull, mdPrimary };
+
+// One display of the desktop, as the system describes it when asked.
+class TMonitor : public TObject {
+public:
+    explicit TMonitor(HMONITOR handle, int number) : FHandle(handle), FNumber(number) {}
+    HMONITOR Handle() const { return FHandle; }
+    int MonitorNum() const { return FNumber; }
+    TRect BoundsRect() const;
+    TRect WorkareaRect() const;
+    int Left() const { return BoundsRect().left; }
+    int Top() const { return BoundsRect().top; }
+    int Width() const { return BoundsRect().Width(); }
+    int Height() const { return BoundsRect().Height(); }
+    bool Primary() const;
+    // The display's pixels per inch (the system's per-monitor value where it has one).
+    int PixelsPerInch() const;
+
+private:
+    HMONITOR FHandle;
+    int FNumber;
+};
+
 class TScreen : public TComponent {
 public:
     explicit TScreen(TComponent* owner);
@@ -209,7 +232,16 @@ public:
     TRect DesktopRect() const;
     int Width() const;
     int Height() const;
+    // The displays, read anew from the system on each call of MonitorCount.
     int MonitorCount() const;
+    TMonitor* Monitors(int index) const;
+    TMonitor* PrimaryMonitor() const;
+    TMonitor* MonitorFromPoint(const TPoint& point, TMonitorDefaultTo fallback = mdNearest) const;
+    TMonitor* MonitorFromWindow(HWND wnd, TMonitorDefaultTo fallback = mdNearest) const;
+    TMonitor* MonitorFromRect(const TRect& rect, TMonitorDefaultTo fallback = mdNearest) const;
+    // The forms of the program (as Forms; the name the form skinning asks for).
+    int CustomFormCount() const { return FormCount(); }
+    TCustomForm* CustomForms(int index) const { return Forms(index); }
     TFont* HintFont() const { return FHintFont; }
     TFont* MenuFont() const { return FMenuFont; }
 
@@ -232,6 +264,9 @@ private:
     TCursor FCursor = crDefault;
     TFont* FHintFont = nullptr;
     TFont* FMenuFont = nullptr;
+    // Monitors met so far, one object per HMONITOR (kept, so pointers stay valid).
+    TMonitor* FindMonitor(HMONITOR handle) const;
+    mutable std::vector<TMonitor*> FMonitors;
 };
 
 // The screen object (made with the first form or by the application).

@@ -6,6 +6,7 @@
 #include "vcl/application_hooks.h"
 #include "vcl/controls.h"
 #include "vcl/forms.h"
+#include "vcl/imagelist.h"
 #include "vcl/utilwindow.h"
 
 namespace {
@@ -151,6 +152,58 @@ TMenuItem::~TMenuItem()
         Handles().erase(FHandle);
         DestroyMenu(FHandle);
     }
+    delete FBitmap;
+}
+
+void TMenuItem::SetImageIndex(int i)
+{
+    if (i == FImageIndex) return;
+    FImageIndex = i;
+    Changed();
+}
+
+TBitmap* TMenuItem::Bitmap()
+{
+    if (!FBitmap) FBitmap = new TBitmap();
+    return FBitmap;
+}
+
+void TMenuItem::SetBitmap(const TBitmap* bitmap)
+{
+    if (bitmap) Bitmap()->Assign(bitmap);
+    else if (FBitmap) FBitmap->Assign(nullptr);
+    Changed();
+}
+
+void TMenuItem::SetBreak(TMenuBreak b)
+{
+    if (b == FBreak) return;
+    FBreak = b;
+    if (FParent) FParent->RebuildHandle();
+    Changed();
+}
+
+void TMenuItem::SetSubMenuImages(TCustomImageList* images)
+{
+    if (images == FSubMenuImages) return;
+    if (FSubMenuImages) FSubMenuImages->RemoveFreeNotification(this);
+    FSubMenuImages = images;
+    if (images) images->FreeNotification(this);
+    Changed();
+}
+
+TCustomImageList* TMenuItem::GetImageList() const
+{
+    for (const TMenuItem* p = FParent; p; p = p->FParent)
+        if (p->FSubMenuImages) return p->FSubMenuImages;
+    TMenu* menu = GetParentMenu();
+    return menu ? menu->Images() : nullptr;
+}
+
+void TMenuItem::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == FSubMenuImages) FSubMenuImages = nullptr;
 }
 
 TMenu* TMenuItem::GetParentMenu() const
@@ -200,6 +253,8 @@ void TMenuItem::FillMenuItemInfo(MENUITEMINFOW& mii, String& text)
         mii.cch = static_cast<UINT>(text.size());
     }
     if (FRadioItem) mii.fType |= MFT_RADIOCHECK;
+    if (FBreak == mbBreak) mii.fType |= MFT_MENUBREAK;
+    else if (FBreak == mbBarBreak) mii.fType |= MFT_MENUBARBREAK;
     if (ownerDraw) mii.fType |= MFT_OWNERDRAW;
     if (FChecked) mii.fState |= MFS_CHECKED;
     if (!FEnabled) mii.fState |= MFS_DISABLED;
@@ -364,7 +419,10 @@ void TMenuItem::DoDrawItem(const DRAWITEMSTRUCT& dis)
     int saved = SaveDC(dis.hDC);
     bool selected = (dis.itemState & ODS_SELECTED) != 0;
     TRect r = dis.rcItem;
-    if (OnDrawItem) {
+    if (OnAdvancedDrawItem) {
+        // The ODS_ bits are the owner-draw state bits one for one.
+        OnAdvancedDrawItem(this, &canvas, r, static_cast<TMenuOwnerDrawState>(dis.itemState & 0xFFFF));
+    } else if (OnDrawItem) {
         OnDrawItem(this, &canvas, r, selected);
     } else {
         // A plain look for owner-drawn items without a painter.
@@ -414,12 +472,44 @@ TMenu::TMenu(TComponent* owner) : TComponent(owner)
 {
     FItems = new TMenuItem(nullptr);
     FItems->FMenu = this;
+    FImageChangeLink = new TChangeLink();
+    FImageChangeLink->OnChange = Bind<&TMenu::ImagesChanged>(this);
 }
 
 TMenu::~TMenu()
 {
     Destroying();
     TObject::Free(FItems);
+    delete FImageChangeLink;
+}
+
+void TMenu::SetImages(TCustomImageList* images)
+{
+    if (images == FImages) return;
+    if (FImages) {
+        FImages->UnRegisterChanges(FImageChangeLink);
+        FImages->RemoveFreeNotification(this);
+    }
+    FImages = images;
+    if (FImages) {
+        FImages->RegisterChanges(FImageChangeLink);
+        FImages->FreeNotification(this);
+    }
+    ImagesChanged(this);
+}
+
+void TMenu::ImagesChanged(TObject*)
+{
+    if (!HasState(csDestroying)) MenuChanged();
+}
+
+void TMenu::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == FImages) {
+        FImages = nullptr;
+        ImagesChanged(this);
+    }
 }
 
 void TMenu::SetOwnerDraw(bool on)

@@ -12,6 +12,15 @@
 #include "vcl/messages.h"
 
 class TMenu;
+class TCustomImageList;
+class TChangeLink;
+
+// A menu item that starts a new column (mbBreak) or a new column after a line (mbBarBreak).
+enum TMenuBreak { mbNone, mbBreak, mbBarBreak };
+
+// Owner-draw state bits of an item (as the ODS_ bits of DRAWITEMSTRUCT: odSelected,
+// odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive, odNoAccel).
+using TMenuOwnerDrawState = unsigned;
 
 // Key code in the low byte, plus these modifier bits.
 using TShortCut = WORD;
@@ -21,6 +30,8 @@ String ShortCutToText(TShortCut shortCut);
 
 using TMenuDrawItemEvent = Method<void(TObject* Sender, TCanvas* ACanvas, TRect ARect, bool Selected)>;
 using TMenuMeasureItemEvent = Method<void(TObject* Sender, TCanvas* ACanvas, int& Width, int& Height)>;
+using TAdvancedMenuDrawItemEvent =
+    Method<void(TObject* Sender, TCanvas* ACanvas, TRect ARect, TMenuOwnerDrawState State)>;
 
 class TMenuItem : public TComponent {
 public:
@@ -49,7 +60,19 @@ public:
     const String& Hint() const { return FHint; }
     void SetHint(const String& s) { FHint = s; }
     int ImageIndex() const { return FImageIndex; }
-    void SetImageIndex(int i) { FImageIndex = i; }
+    void SetImageIndex(int i);
+    // A picture of the item's own (owned; empty when none).
+    TBitmap* Bitmap();
+    void SetBitmap(const TBitmap* bitmap);
+    bool HasBitmap() const { return FBitmap && !FBitmap->Empty(); }
+    TMenuBreak Break() const { return FBreak; }
+    void SetBreak(TMenuBreak b);
+    // The image list of the sub-items' images (nullptr: the menu's Images).
+    TCustomImageList* SubMenuImages() const { return FSubMenuImages; }
+    void SetSubMenuImages(TCustomImageList* images);
+    // The list this item's ImageIndex refers to: the parent's SubMenuImages, else the menu's
+    // Images.
+    TCustomImageList* GetImageList() const;
     bool IsLine() const { return FCaption == L"-"; }
 
     // Sub-items.
@@ -83,11 +106,14 @@ public:
 
     TNotifyEvent OnClick;
     TMenuDrawItemEvent OnDrawItem;
+    // Draws an owner-drawn item with its whole state; takes precedence over OnDrawItem.
+    TAdvancedMenuDrawItemEvent OnAdvancedDrawItem;
     TMenuMeasureItemEvent OnMeasureItem;
 
 protected:
     friend class TMenu;
     friend class TMainMenu;
+    void Notification(TComponent* component, TOperation operation) override;
     void Changed();
     void RebuildHandle();
     void FillMenuItemInfo(MENUITEMINFOW& mii, String& text);
@@ -103,6 +129,9 @@ protected:
     TShortCut FShortCut = 0;
     String FHint;
     int FImageIndex = -1;
+    TBitmap* FBitmap = nullptr;
+    TMenuBreak FBreak = mbNone;
+    TCustomImageList* FSubMenuImages = nullptr;
     std::vector<TMenuItem*> FItems;
     TMenuItem* FParent = nullptr;
     TMenu* FMenu = nullptr;   // set on a menu's root item
@@ -120,13 +149,21 @@ public:
     virtual HMENU Handle() { return FItems->Handle(); }
     bool OwnerDraw() const { return FOwnerDraw; }
     void SetOwnerDraw(bool on);
+    // The images of the items (their ImageIndex); the menu is redrawn when the list changes.
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* images);
     // The menu item for a key with modifiers, clicked when found.
     bool IsShortCut(WORD key, unsigned shift);
     virtual void MenuChanged() {}
 
 protected:
+    void Notification(TComponent* component, TOperation operation) override;
+    void ImagesChanged(TObject* sender);
+
     TMenuItem* FItems;
     bool FOwnerDraw = false;
+    TCustomImageList* FImages = nullptr;
+    TChangeLink* FImageChangeLink = nullptr;
 };
 
 class TCustomForm;

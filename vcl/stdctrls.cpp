@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "vcl/application_hooks.h"
+#include "vcl/menus.h"
 
 namespace {
 
@@ -53,14 +54,124 @@ TButton::TButton(TComponent* owner) : TButtonControl(owner)
 {
     FWidth = 75;
     FHeight = 25;
+    FImageChangeLink = new TChangeLink();
+    FImageChangeLink->OnChange = Bind<&TButton::ImagesChanged>(this);
+}
+
+TButton::~TButton()
+{
+    delete FImageChangeLink;
+    if (FNativeImages) ImageList_Destroy(FNativeImages);
 }
 
 void TButton::CreateParams(TCreateParams& p)
 {
     TButtonControl::CreateParams(p);
     CreateSubClass(p, L"BUTTON");
-    p.Style |= (FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    // Split and command-link looks exist only in the version 6 buttons; older ones stay
+    // push buttons (the arrow part is then the skin's to draw).
+    if (FStyle != bsPushButton && CommonControlsVersion() >= 6)
+        p.Style |= FStyle == bsSplitButton ? (FDefault ? BS_DEFSPLITBUTTON : BS_SPLITBUTTON)
+                                           : (FDefault ? BS_DEFCOMMANDLINK : BS_COMMANDLINK);
+    else p.Style |= (FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
     if (FWordWrap) p.Style |= BS_MULTILINE;
+}
+
+void TButton::CreateWnd()
+{
+    TButtonControl::CreateWnd();
+    UpdateImages();
+}
+
+void TButton::SetImages(TCustomImageList* images)
+{
+    if (images == FImages) return;
+    if (FImages) {
+        FImages->UnRegisterChanges(FImageChangeLink);
+        FImages->RemoveFreeNotification(this);
+    }
+    FImages = images;
+    if (FImages) {
+        FImages->RegisterChanges(FImageChangeLink);
+        FImages->FreeNotification(this);
+    }
+    UpdateImages();
+}
+
+void TButton::SetImageIndex(int index)
+{
+    if (index == FImageIndex) return;
+    FImageIndex = index;
+    UpdateImages();
+}
+
+void TButton::SetImageAlignment(TImageAlignment a)
+{
+    if (a == FImageAlignment) return;
+    FImageAlignment = a;
+    UpdateImages();
+}
+
+void TButton::SetStyle(TButtonStyle st)
+{
+    if (st == FStyle) return;
+    FStyle = st;
+    RecreateWnd();
+    Invalidate();
+}
+
+void TButton::SetDropDownMenu(TPopupMenu* menu)
+{
+    if (menu == FDropDownMenu) return;
+    if (FDropDownMenu) FDropDownMenu->RemoveFreeNotification(this);
+    FDropDownMenu = menu;
+    if (menu) menu->FreeNotification(this);
+}
+
+void TButton::DropDownClick()
+{
+    if (!FDropDownMenu || !EventsAllowed()) return;
+    TPoint p = ClientToScreen({0, FHeight});
+    FDropDownMenu->SetPopupComponent(this);
+    FDropDownMenu->Popup(p.x, p.y);
+}
+
+void TButton::Notification(TComponent* component, TOperation operation)
+{
+    TButtonControl::Notification(component, operation);
+    if (operation != TOperation::opRemove) return;
+    if (component == FImages) {
+        FImages = nullptr;
+        UpdateImages();
+    }
+    if (component == FDropDownMenu) FDropDownMenu = nullptr;
+}
+
+void TButton::ImagesChanged(TObject*)
+{
+    UpdateImages();
+}
+
+void TButton::UpdateImages()
+{
+    Invalidate();
+    if (!FHandle) return;
+    // The native button takes a list of its own holding the one image.
+    HIMAGELIST list = nullptr;
+    if (FImages && FImageIndex >= 0 && FImageIndex < FImages->Count()) {
+        list = ImageList_Create(FImages->Width(), FImages->Height(), ILC_COLOR32 | ILC_MASK, 1, 1);
+        if (HICON icon = ImageList_GetIcon(FImages->Handle(), FImageIndex, ILD_NORMAL)) {
+            ImageList_AddIcon(list, icon);
+            DestroyIcon(icon);
+        }
+    }
+    static const UINT kAlign[] = {BUTTON_IMAGELIST_ALIGN_LEFT, BUTTON_IMAGELIST_ALIGN_RIGHT, BUTTON_IMAGELIST_ALIGN_TOP,
+                                  BUTTON_IMAGELIST_ALIGN_BOTTOM, BUTTON_IMAGELIST_ALIGN_CENTER};
+    BUTTON_IMAGELIST bil{list ? list : reinterpret_cast<HIMAGELIST>(BCCL_NOGLYPH), {0, 0, 0, 0},
+                         kAlign[FImageAlignment]};
+    SendMessageW(FHandle, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
+    if (FNativeImages) ImageList_Destroy(FNativeImages);
+    FNativeImages = list;
 }
 
 void TButton::SetDefault(bool on)
@@ -103,6 +214,14 @@ void TButton::Dispatch(TMessage& m)
 {
     switch (m.Msg) {
     case CN_COMMAND: CNCommand(m); break;
+    case CN_NOTIFY:
+        if (reinterpret_cast<NMHDR*>(m.LParam)->code == BCN_DROPDOWN) {
+            DropDownClick();
+            m.Result = 0;
+        } else {
+            TButtonControl::Dispatch(m);
+        }
+        break;
     case CM_DIALOGKEY: CMDialogKeyButton(m); break;
     case CM_FOCUSCHANGED: CMFocusChangedButton(m); break;
     default: TButtonControl::Dispatch(m); break;
@@ -184,6 +303,21 @@ void TCustomCheckBox::SetWordWrap(bool on)
     if (on == FWordWrap) return;
     FWordWrap = on;
     RecreateWnd();
+}
+
+bool TCustomCheckBox::CanAutoSize(int& newWidth, int& newHeight)
+{
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, FFont->Handle());
+    RECT r{0, 0, 0, 0};
+    String text = FText.empty() ? String(L" ") : FText;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    int box = MulDiv(GetSystemMetrics(SM_CXMENUCHECK), FCurrentPPI, ScreenPixelsPerInch());
+    newWidth = box + MulDiv(6, FCurrentPPI, 96) + (r.right - r.left);
+    newHeight = std::max<int>(box, r.bottom - r.top) + 2;
+    return true;
 }
 
 void TCustomCheckBox::Toggle()
@@ -317,6 +451,7 @@ TCustomLabel::TCustomLabel(TComponent* owner) : TGraphicControl(owner)
 {
     FControlStyle |= csReplicatable;
     FControlStyle &= ~csCaptureMouse;
+    FAutoSize = true;
     FWidth = 65;
     FHeight = 17;
 }
@@ -368,7 +503,7 @@ void TCustomLabel::Paint()
 
 void TCustomLabel::AdjustBounds()
 {
-    if (!FAutoSize || HasState(csLoading)) return;
+    if (!FAutoSize || HasState(csLoading) || HasState(csDestroying)) return;
     HDC dc = GetDC(nullptr);
     FCanvas->SetHandle(dc);
     TRect r(0, 0, FWordWrap ? FWidth : 0, 0);
@@ -415,12 +550,6 @@ void TCustomLabel::Dispatch(TMessage& m)
     }
 }
 
-void TCustomLabel::SetAutoSize(bool on)
-{
-    if (on == FAutoSize) return;
-    FAutoSize = on;
-    AdjustBounds();
-}
 
 void TCustomLabel::SetAlignment(TAlignment a)
 {
@@ -491,7 +620,10 @@ void TCustomEdit::CreateParams(TCreateParams& p)
     TWinControl::CreateParams(p);
     CreateSubClass(p, L"EDIT");
     p.Style |= ES_AUTOHSCROLL;
-    if (FBorder) p.ExStyle |= WS_EX_CLIENTEDGE;
+    if (FBorderStyle == bsSingle) {
+        if (FCtl3D) p.ExStyle |= WS_EX_CLIENTEDGE;
+        else p.Style |= WS_BORDER;
+    }
     if (FReadOnly) p.Style |= ES_READONLY;
     if (FNumbersOnly) p.Style |= ES_NUMBER;
     if (FCharCase == ecUpperCase) p.Style |= ES_UPPERCASE;
@@ -507,6 +639,120 @@ void TCustomEdit::CreateWnd()
     SendMessageW(FHandle, EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
     if (FPasswordChar) SendMessageW(FHandle, EM_SETPASSWORDCHAR, FPasswordChar, 0);
     if (!FTextHint.empty()) SendMessageW(FHandle, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(FTextHint.c_str()));
+}
+
+void TCustomEdit::SetBorderStyle(TBorderStyle st)
+{
+    if (st != bsNone) st = bsSingle;
+    if (st == FBorderStyle) return;
+    FBorderStyle = st;
+    RecreateWnd();
+    AdjustSize();
+}
+
+void TCustomEdit::SetCtl3D(bool on)
+{
+    if (on == FCtl3D) return;
+    FCtl3D = on;
+    RecreateWnd();
+    AdjustSize();
+}
+
+void TCustomEdit::SetBevelKind(TBevelKind k)
+{
+    if (k == FBevelKind) return;
+    FBevelKind = k;
+    FrameChanged();
+}
+
+void TCustomEdit::SetBevelInner(TBevelCut c)
+{
+    if (c == FBevelInner) return;
+    FBevelInner = c;
+    FrameChanged();
+}
+
+void TCustomEdit::SetBevelOuter(TBevelCut c)
+{
+    if (c == FBevelOuter) return;
+    FBevelOuter = c;
+    FrameChanged();
+}
+
+void TCustomEdit::SetBevelWidth(int w)
+{
+    w = std::max(1, w);
+    if (w == FBevelWidth) return;
+    FBevelWidth = w;
+    FrameChanged();
+}
+
+void TCustomEdit::FrameChanged()
+{
+    if (FHandle)
+        SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    AdjustSize();
+}
+
+int TCustomEdit::BevelExtent() const
+{
+    if (FBevelKind == bkNone) return 0;
+    return FBevelWidth * ((FBevelInner != bvNone ? 1 : 0) + (FBevelOuter != bvNone ? 1 : 0));
+}
+
+void TCustomEdit::WMNCCalcSize(TMessage& m)
+{
+    TWinControl::WMNCCalcSize(m);
+    int b = BevelExtent();
+    if (b > 0 && m.LParam) {
+        auto* r = reinterpret_cast<RECT*>(m.LParam);
+        InflateRect(r, -b, -b);
+        if (r->right < r->left) r->right = r->left;
+        if (r->bottom < r->top) r->bottom = r->top;
+    }
+}
+
+void TCustomEdit::WMNCPaint(TMessage& m)
+{
+    TWinControl::WMNCPaint(m);
+    int b = BevelExtent();
+    if (b <= 0 || !FHandle) return;
+    // The bevel lies just outside the client area.
+    RECT wr, cr;
+    GetWindowRect(FHandle, &wr);
+    GetClientRect(FHandle, &cr);
+    MapWindowPoints(FHandle, nullptr, reinterpret_cast<POINT*>(&cr), 2);
+    OffsetRect(&cr, -wr.left, -wr.top);
+    RECT r = cr;
+    InflateRect(&r, b, b);
+    HDC dc = GetWindowDC(FHandle);
+    if (!dc) return;
+    UINT edge = 0;
+    if (FBevelOuter == bvLowered) edge |= BDR_SUNKENOUTER;
+    else if (FBevelOuter == bvRaised) edge |= BDR_RAISEDOUTER;
+    if (FBevelInner == bvLowered) edge |= BDR_SUNKENINNER;
+    else if (FBevelInner == bvRaised) edge |= BDR_RAISEDINNER;
+    UINT flags = BF_RECT | (FBevelKind == bkFlat ? BF_FLAT : FBevelKind == bkSoft ? BF_SOFT : 0);
+    for (int i = 0; i < FBevelWidth; ++i) {
+        DrawEdge(dc, &r, edge, flags);
+        InflateRect(&r, -1, -1);
+    }
+    ReleaseDC(FHandle, dc);
+}
+
+bool TCustomEdit::CanAutoSize(int& newWidth, int& newHeight)
+{
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, FFont->Handle());
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    int frame = FBorderStyle == bsNone ? 0 : (FCtl3D ? GetSystemMetrics(SM_CYEDGE) : GetSystemMetrics(SM_CYBORDER)) * 2 + 2;
+    newHeight = tm.tmHeight + frame + 2 * BevelExtent() + 2 * FBorderWidth + 2;
+    (void)newWidth;
+    return true;
 }
 
 void TCustomEdit::SetMaxLength(int n)
@@ -960,6 +1206,12 @@ void TCustomComboBox::ComboWndProc(TMessage& m, HWND wnd)
     m.Result = DefSubclassProc(wnd, m.Msg, m.WParam, m.LParam);
 }
 
+bool TCustomComboBox::Focused() const
+{
+    HWND focus = GetFocus();
+    return focus && (focus == FHandle || (FEditHandle && focus == FEditHandle));
+}
+
 HWND TCustomComboBox::EditHandle() const
 {
     return FEditHandle;
@@ -1051,6 +1303,19 @@ void TCustomComboBox::DropDown()
     if (OnDropDown && EventsAllowed()) OnDropDown(this);
 }
 
+void TCustomComboBox::AdjustDropDown()
+{
+    if (!FHandle) return;
+    // The list's height is the window's dropped height: what is below the closed box.
+    int count = std::clamp(FItems->Count(), 1, std::max(1, FDropDownCount));
+    RECT r;
+    GetWindowRect(FHandle, &r);
+    int itemHeight = static_cast<int>(SendMessageW(FHandle, CB_GETITEMHEIGHT, 0, 0));
+    int closed = r.bottom - r.top;
+    SetWindowPos(FHandle, nullptr, 0, 0, r.right - r.left, closed + count * itemHeight + 2,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+}
+
 void TCustomComboBox::CloseUp()
 {
     if (OnCloseUp && EventsAllowed()) OnCloseUp(this);
@@ -1087,7 +1352,10 @@ void TCustomComboBox::CNCommand(TMessage& m)
         Select();
         break;
     case CBN_EDITCHANGE: Change(); break;
-    case CBN_DROPDOWN: DropDown(); break;
+    case CBN_DROPDOWN:
+        DropDown();
+        AdjustDropDown();
+        break;
     case CBN_CLOSEUP: CloseUp(); break;
     default: break;
     }

@@ -6,6 +6,9 @@
 
 #include "vcl/controls.h"
 #include "vcl/forms.h"
+#include "vcl/imagelist.h"
+
+class TPopupMenu;
 
 // ---- buttons -----------------------------------------------------------------------------------
 
@@ -18,9 +21,29 @@ protected:
     virtual void CNCtlColor(TMessage& m);
 };
 
+enum TButtonStyle { bsPushButton, bsCommandLink, bsSplitButton };
+enum TImageAlignment { iaLeft, iaRight, iaTop, iaBottom, iaCenter };
+
 class TButton : public TButtonControl {
 public:
     explicit TButton(TComponent* owner);
+    ~TButton() override;
+
+    // An image beside the caption: ImageIndex of Images, placed by ImageAlignment. The
+    // button repaints when the list changes; a freed list is forgotten.
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* images);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int index);
+    TImageAlignment ImageAlignment() const { return FImageAlignment; }
+    void SetImageAlignment(TImageAlignment a);
+    // bsSplitButton adds an arrow part whose press opens DropDownMenu below the button.
+    TButtonStyle Style() const { return FStyle; }
+    void SetStyle(TButtonStyle s);
+    TPopupMenu* DropDownMenu() const { return FDropDownMenu; }
+    void SetDropDownMenu(TPopupMenu* menu);
+    // Opens DropDownMenu under the button (what a press on the arrow part does).
+    virtual void DropDownClick();
 
     // Enter clicks the Default button (unless another button has the focus), Escape the
     // Cancel button; a button with a ModalResult sets it on its form when clicked.
@@ -42,12 +65,24 @@ protected:
     virtual void CMFocusChangedButton(TMessage& m);
     // Called when the default look changes (the focused button or the Default one).
     virtual void SetButtonStyle(bool isDefault);
+    void CreateWnd() override;
+    void Notification(TComponent* component, TOperation operation) override;
+    // Hands the image to the native button (where the system's buttons show images).
+    void UpdateImages();
+    void ImagesChanged(TObject* sender);
 
     bool FDefault = false;
     bool FCancel = false;
     bool FActive = false;
     bool FWordWrap = false;
     TModalResult FModalResult = mrNone;
+    TCustomImageList* FImages = nullptr;
+    TChangeLink* FImageChangeLink = nullptr;
+    int FImageIndex = -1;
+    TImageAlignment FImageAlignment = iaLeft;
+    TButtonStyle FStyle = bsPushButton;
+    TPopupMenu* FDropDownMenu = nullptr;
+    HIMAGELIST FNativeImages = nullptr;
 };
 
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
@@ -57,9 +92,11 @@ public:
     explicit TCustomCheckBox(TComponent* owner);
 
     bool Checked() const { return FState == cbChecked; }
-    void SetChecked(bool on) { SetState(on ? cbChecked : cbUnchecked); }
+    // Both setters end in SetState: a subclass overriding SetState sees every change (code,
+    // clicks, Toggle). A changed state sends CM_CHANGED, then fires OnClick.
+    virtual void SetChecked(bool on) { SetState(on ? cbChecked : cbUnchecked); }
     TCheckBoxState State() const { return FState; }
-    void SetState(TCheckBoxState s);
+    virtual void SetState(TCheckBoxState s);
     bool AllowGrayed() const { return FAllowGrayed; }
     void SetAllowGrayed(bool on) { FAllowGrayed = on; }
     TAlignment Alignment() const { return FAlignment; }
@@ -74,6 +111,8 @@ protected:
     virtual void CNCommand(TMessage& m);
     // The next state of a click: unchecked, checked, grayed (when allowed), unchecked.
     virtual void Toggle();
+    // AutoSize: the box, a gap and the caption in the control's font.
+    bool CanAutoSize(int& newWidth, int& newHeight) override;
 
     TCheckBoxState FState = cbUnchecked;
     bool FAllowGrayed = false;
@@ -125,8 +164,6 @@ class TCustomLabel : public TGraphicControl {
 public:
     explicit TCustomLabel(TComponent* owner);
 
-    bool AutoSize() const { return FAutoSize; }
-    void SetAutoSize(bool on);
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment a);
     TTextLayout Layout() const { return FLayout; }
@@ -139,8 +176,10 @@ public:
     void SetShowAccelChar(bool on);
     TWinControl* FocusControl() const { return FFocusControl; }
     void SetFocusControl(TWinControl* c);
-    // Resizes to the text when AutoSize is on.
+    // Resizes to the text when AutoSize is on (on by default), keeping the side the text is
+    // aligned to in place.
     virtual void AdjustBounds();
+    void AdjustSize() override { AdjustBounds(); }
 
 protected:
     void Paint() override;
@@ -151,7 +190,6 @@ protected:
     virtual void DoDrawText(TRect& rect, UINT flags);
     UINT TextFlags() const;
 
-    bool FAutoSize = true;
     TAlignment FAlignment = taLeftJustify;
     TTextLayout FLayout = tlTop;
     bool FTransparent = false;
@@ -189,6 +227,21 @@ public:
     void SetTextHint(const String& s);
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment a);
+    // The frame: bsSingle draws one (sunken with Ctl3D, a plain line without), bsNone none.
+    // BevelKind other than bkNone adds a bevel of BevelWidth outside the text area, its
+    // inner and outer cuts given by BevelInner and BevelOuter.
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle s);
+    bool Ctl3D() const { return FCtl3D; }
+    void SetCtl3D(bool on);
+    TBevelKind BevelKind() const { return FBevelKind; }
+    void SetBevelKind(TBevelKind k);
+    TBevelCut BevelInner() const { return FBevelInner; }
+    void SetBevelInner(TBevelCut c);
+    TBevelCut BevelOuter() const { return FBevelOuter; }
+    void SetBevelOuter(TBevelCut c);
+    int BevelWidth() const { return FBevelWidth; }
+    void SetBevelWidth(int w);
     bool Modified() const;
     void SetModified(bool on);
     int SelStart() const;
@@ -206,9 +259,17 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void Dispatch(TMessage& m) override;
+    // After the text changed: CM_CHANGED, then OnChange (not while loading).
     virtual void Change();
     virtual void CNCommand(TMessage& m);
     virtual void CNCtlColor(TMessage& m);
+    void WMNCCalcSize(TMessage& m) override;
+    void WMNCPaint(TMessage& m) override;
+    // The width the bevel takes on each side (0 without BevelKind).
+    int BevelExtent() const;
+    // AutoSize: the height of one line of text in the font, with the frame.
+    bool CanAutoSize(int& newWidth, int& newHeight) override;
+    void FrameChanged();
 
     int FMaxLength = 0;
     bool FReadOnly = false;
@@ -218,7 +279,12 @@ protected:
     bool FAutoSelect = true;
     String FTextHint;
     TAlignment FAlignment = taLeftJustify;
-    bool FBorder = true;
+    TBorderStyle FBorderStyle = bsSingle;
+    bool FCtl3D = true;
+    TBevelKind FBevelKind = bkNone;
+    TBevelCut FBevelInner = bvRaised;
+    TBevelCut FBevelOuter = bvLowered;
+    int FBevelWidth = 1;
 };
 
 class TEdit : public TCustomEdit {
@@ -354,6 +420,8 @@ public:
     HWND ListHandle() const;
     TCanvas* Canvas() const { return FCanvas; }
     void Clear();
+    // The focus may sit in the inner edit: that counts as the combo box's.
+    bool Focused() const override;
 
     TNotifyEvent OnChange;
     TNotifyEvent OnSelect;
@@ -375,6 +443,9 @@ protected:
     virtual void Change();
     virtual void Select();
     virtual void DropDown();
+    // The step before the list opens (after DropDown): sizes the list to DropDownCount
+    // items, fewer when there are fewer. An override may count open lists.
+    virtual void AdjustDropDown();
     virtual void CloseUp();
     // Messages of the inner edit and list windows (subclassed); the default passes them on.
     virtual void ComboWndProc(TMessage& m, HWND wnd);

@@ -1,21 +1,5 @@
 #include "skin/controls/sbuttons.h"
 
-void TsButton::SetImages(TCustomImageList* images)
-{
-    if (FImages == images) return;
-    if (FImages) FImages->RemoveFreeNotification(this);
-    FImages = images;
-    if (FImages) FImages->FreeNotification(this);
-    Invalidate();
-}
-
-void TsButton::SetImageIndex(int index)
-{
-    if (FImageIndex == index) return;
-    FImageIndex = index;
-    Invalidate();
-}
-
 void TsButton::GlyphRect(TRect& rect) const
 {
     rect = TRect(0, 0, 0, 0);
@@ -24,10 +8,4 @@ void TsButton::GlyphRect(TRect& rect) const
     const int top = (FHeight - FImages->Height()) / 2;
     rect = TRect(margin, top, margin + FImages->Width(), top + FImages->Height());
     if (HandleAllocated() && (SendMessageW(ExistingHandle(), BM_GETSTATE, 0, 0) & BST_PUSHED)) rect.Offset(1, 1);
-}
-
-void TsButton::Notification(TComponent* component, TOperation operation)
-{
-    TButton::Notification(component, operation);
-    if (operation == TOperation::opRemove && component == FImages) FImages = nullptr;
 }

@@ -9,21 +9,13 @@ class TsButton : public TButton {
 public:
     explicit TsButton(TComponent* owner) : TButton(owner) {}
 
-    TCustomImageList* Images() const { return FImages; }
-    void SetImages(TCustomImageList* images);
-    int ImageIndex() const { return FImageIndex; }
-    void SetImageIndex(int index);
+    // Images, ImageIndex and ImageAlignment are the button's own (TButton).
     bool Reflected() const { return FReflected; }
     void SetReflected(bool on) { FReflected = on; }
     // Where the image lands: left of the caption, vertically centred, shifted (1, 1) while
     // the button is held down. Empty without an image.
     void GlyphRect(TRect& rect) const;
 
-protected:
-    void Notification(TComponent* component, TOperation operation) override;
-
 private:
-    TCustomImageList* FImages = nullptr;
-    int FImageIndex = -1;
     bool FReflected = false;
 };

@@ -14,9 +14,8 @@ class TsPageControl : public TPageControl {
 public:
     explicit TsPageControl(TComponent* owner) : TPageControl(owner) {}
 
-    TTabSheet* ActivePage() const { return TPageControl::ActivePage(); }
     // nullptr clears the active page; otherwise the page of that sheet's index becomes
     // active. A sheet whose tab is hidden gets its children repainted (the tab change does
-    // not do it for a hidden tab).
-    void SetActivePage(TTabSheet* page);
+    // not do it for a hidden tab). Every page change of the control arrives here.
+    void SetActivePage(TTabSheet* page) override;
 };
