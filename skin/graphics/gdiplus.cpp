@@ -465,3 +465,16 @@ TacGdipLayer* GdipPaintLayer()
     Unit();
     return &layer;
 }
+
+void DrawLineGdip32(const TPixelView& v, TColor color, float x1, float y1, float x2, float y2, float width)
+{
+    const auto& f = F();
+    if (!StartGdiPlus(false) || !f.GdipCreatePen1 || !f.GdipDeletePen || !f.GdipDrawLine) return;
+    TViewGraphics g(v, PixelFormat32bppARGB);
+    if (!g.Get()) return;
+    if (f.GdipSetSmoothingMode) f.GdipSetSmoothingMode(g.Get(), SmoothingModeHighQuality);
+    void* pen = nullptr;
+    if (f.GdipCreatePen1(OpaqueIfNoAlpha(Argb(color)), width, UnitWorld, &pen) != gpOk || !pen) return;
+    f.GdipDrawLine(g.Get(), pen, x1, y1, x2, y2);
+    f.GdipDeletePen(pen);
+}

@@ -90,3 +90,6 @@ TacGdipLayer* GdipPaintLayer();
 // msimg32's GradientFill, bound by name (nil when missing); tests may replace it.
 using TGradientFillFunc = BOOL(WINAPI*)(HDC, TRIVERTEX*, ULONG, void*, ULONG, ULONG);
 TGradientFillFunc& BoundGradientFill();
+
+// An anti-aliased line drawn into a pixel view with real alpha (TColor, byte 3 = 0 taken as opaque).
+void DrawLineGdip32(const TPixelView& v, TColor color, float x1, float y1, float x2, float y2, float width);

@@ -39,6 +39,23 @@ public:
     bool IsValidImgIndex(int index) const { return index >= 0 && index < ImageCount(); }
 };
 
+// What the painters read of a control's skin link (the control's own colour effects and text).
+class TacLinkPaintSource {
+public:
+    virtual ~TacLinkPaintSource() = default;
+    virtual bool Skinned() const = 0;                            // a skin is in force for the control now
+    virtual int SkinIndex() const = 0;                           // its section, -1 = none
+    virtual const TacSkinPaintSource* SkinData() const = 0;      // the skin data of the control's PPI (nil = none)
+    virtual bool CustomFont() const = 0;                         // the control keeps its own font colour
+    virtual TColor ColorTone() const = 0;                        // tone of the composed image, clNone = none
+    virtual int HueOffset() const = 0;                           // degrees
+    virtual int Saturation() const = 0;                          // percent
+    virtual TPixelView CacheBitmap() const = 0;                  // the control's cache (null when it has none)
+    virtual bool OwnerHasParent() const = 0;                     // the owner control has a parent
+    virtual int SectionBehind(int state) const = 0;              // section to use when the state is see-through
+    virtual TColor ParentFontColor() const = 0;                  // the owner's parent's font colour
+};
+
 // From a manager to its unscaled skin data; nil asks for the default manager's. The answer is
 // nil when there is no such manager or no skin data. Never call it with an image's nil Manager:
 // such an image is unusable, not the default manager's.
