@@ -8,6 +8,7 @@
 #include "vcl/controls.h"
 #include "vcl/imagelist.h"
 #include "vcl/stdctrls.h"
+#include "vcl/tabtypes.h"
 
 // ---- TTrackBar ---------------------------------------------------------------------------------
 
@@ -168,9 +169,6 @@ protected:
 // ---- TPageControl / TTabSheet ------------------------------------------------------------------
 
 class TPageControl;
-
-enum TTabPosition { tpTop, tpBottom, tpLeft, tpRight };
-enum TTabStyle { tsTabs, tsButtons, tsFlatButtons };
 
 class TTabSheet : public TWinControl {
 public:

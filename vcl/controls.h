@@ -33,9 +33,7 @@ enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
 using TAnchors = unsigned;
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
-enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 

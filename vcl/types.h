@@ -58,6 +58,11 @@ constexpr TColor clMedGray = 0xA4A0A0;
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
 
+// ---- Text placement ------------------------------------------------------------------------
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+
 // ---- Geometry ------------------------------------------------------------------------------
 
 struct TPoint : TPointBase {
