@@ -1,10 +1,12 @@
 #include "skin/graphics/alpha_compose.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "skin/graphics/blend_ops.h"
 #include "skin/graphics/colors.h"
 #include "skin/graphics/pixel_copy.h"
+#include "skin/graphics/pixel_mix.h"
 #include "skin/graphics/resample.h"
 
 namespace {
@@ -14,19 +16,7 @@ inline uint32_t Channel(uint32_t p, int shift) { return (p >> shift) & 0xFFu; }
 // Colour bytes of s over d by weight a; alpha as given.
 inline uint32_t Over(uint32_t s, uint32_t d, int a, uint32_t alpha)
 {
-    uint32_t out = alpha << 24;
-    for (int k = 0; k < 24; k += 8) {
-        const int sc = int(Channel(s, k)), dc = int(Channel(d, k));
-        out |= uint32_t(std::clamp(((sc - dc) * a + dc * 256) >> 8, 0, 255)) << k;
-    }
-    return out;
-}
-
-// Blend, never lower: max(d.A, ((a - d.A) x a + d.A x 256) shr 8).
-inline uint32_t BlendAlpha(uint32_t da, int a)
-{
-    const int v = ((a - int(da)) * a + int(da) * 256) >> 8;
-    return uint32_t(std::max(int(da), std::clamp(v, 0, 255)));
+    return (MixPixels(s, d, uint32_t(a)) & 0x00FFFFFFu) | (alpha << 24);
 }
 
 inline uint32_t AccumulateAlpha(uint32_t da, uint32_t a) { return da + (((255 - da) * a) >> 8); }
@@ -77,9 +67,12 @@ void ComposeWalk32(const TPixelView& dest, const TPixelView& src, const TInclusi
     for (int j = 0; j < w.Rows; ++j) {
         const uint32_t* s = src.Row(w.SrcY + j) + w.SrcX;
         uint32_t* d = dest.Row(w.DestY + j) + w.DestX;
-        for (int i = 0; i < w.Cols; ++i) {
-            const int a = globalAlpha == 255 ? int(s[i] >> 24) : (int(globalAlpha) * int(s[i] >> 24)) >> 8;
-            d[i] = Over(s[i], d[i], a, BlendAlpha(d[i] >> 24, a));
+        if (globalAlpha == 255) {
+            for (int i = 0; i < w.Cols; ++i)
+                if (const uint32_t a = s[i] >> 24) d[i] = ComposeOver(s[i], d[i], a);
+        } else {
+            for (int i = 0; i < w.Cols; ++i)
+                if (const uint32_t a = (globalAlpha * (s[i] >> 24)) >> 8) d[i] = ComposeOver(s[i], d[i], a);
         }
     }
 }
@@ -88,6 +81,9 @@ void StretchComposeAt32(const TPixelView& dest, int x, int y, int destWidth, int
                         int srcX, int srcY, int srcWidth, int srcHeight, uint8_t globalAlpha)
 {
     if (dest.IsNull() || src.IsNull()) return;
+    // The clipping below may move the destination; whatever it does, nothing lands outside the
+    // rectangle that was asked for.
+    const int64_t askedRight = int64_t(x) + destWidth, askedBottom = int64_t(y) + destHeight;
     if (x < 0) {
         srcX -= x;
         x = 0;
@@ -118,25 +114,36 @@ void StretchComposeAt32(const TPixelView& dest, int x, int y, int destWidth, int
     // Only the asked area is scaled (cut to the source), and only what lands inside Dest is kept.
     const TRect area = TRect::Intersect(TRect(srcX, srcY, srcX + srcWidth, srcY + srcHeight), src.Bounds());
     if (area.IsEmpty()) return;
-    const int rows = std::min(destHeight, dest.Height - y), cols = std::min(destWidth, dest.Width - x);
-    TPixelImage tmp(cols, rows);
+    const int rows = int(std::min<int64_t>({destHeight, dest.Height - y, askedBottom - y}));
+    const int cols = int(std::min<int64_t>({destWidth, dest.Width - x, askedRight - x}));
+    if (rows <= 0 || cols <= 0) return;
     const TPixelView part = src.Sub(area);
     const bool smooth = srcX == 0 && srcY == 0 && part.Width >= 2 && part.Height >= 2 &&
                         int64_t(destWidth) * destHeight <= (int64_t(1) << 24);
+    auto compose = [&](uint32_t t, uint32_t& d) {
+        const uint32_t a = globalAlpha == 255 ? t >> 24 : (globalAlpha * (t >> 24)) >> 8;
+        if (a) d = ComposeOver(t, d, a);
+    };
     if (smooth) {
         TPixelImage scaled(destWidth, destHeight);
         ResampleInto(part, scaled.View(), rfMitchell);
-        CopyBlock32(tmp.View(), 0, 0, scaled.View(), TRect(0, 0, cols, rows));
-    } else {
-        StretchBlock32(tmp.View(), TRect(0, 0, destWidth, destHeight), src, TRect(srcX, srcY, srcX + srcWidth, srcY + srcHeight));
-    }
-    for (int j = 0; j < rows; ++j) {
-        const uint32_t* t = tmp.View().Row(j);
-        uint32_t* d = dest.Row(y + j) + x;
-        for (int i = 0; i < cols; ++i) {
-            const int a = globalAlpha == 255 ? int(t[i] >> 24) : (int(globalAlpha) * int(t[i] >> 24)) >> 8;
-            d[i] = Over(t[i], d[i], a, BlendAlpha(d[i] >> 24, a));
+        for (int j = 0; j < rows; ++j) {
+            const uint32_t* t = scaled.View().Row(j);
+            uint32_t* d = dest.Row(y + j) + x;
+            for (int i = 0; i < cols; ++i) compose(t[i], d[i]);
         }
+        return;
+    }
+    // Nearest neighbour straight from the source; pixels mapped outside it are not drawn.
+    std::vector<int> columns(static_cast<size_t>(cols));
+    for (int i = 0; i < cols; ++i) columns[size_t(i)] = srcX + NearestSourceIndex(i, destWidth, srcWidth);
+    for (int j = 0; j < rows; ++j) {
+        const int sy = srcY + NearestSourceIndex(j, destHeight, srcHeight);
+        if (sy < 0 || sy >= src.Height) continue;
+        const uint32_t* t = src.Row(sy);
+        uint32_t* d = dest.Row(y + j) + x;
+        for (int i = 0; i < cols; ++i)
+            if (columns[size_t(i)] < src.Width) compose(t[columns[size_t(i)]], d[i]);
     }
 }
 

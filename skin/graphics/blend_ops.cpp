@@ -3,18 +3,11 @@
 #include <algorithm>
 
 #include "skin/graphics/colors.h"
+#include "skin/graphics/pixel_mix.h"
 
 namespace {
 
 inline uint32_t Channel(uint32_t p, int shift) { return (p >> shift) & 0xFFu; }
-
-// (a x w + b x (256 - w)) shr 8 for the bytes from shift 0 up to (not including) shiftEnd.
-inline uint32_t MixBytes(uint32_t a, uint32_t b, uint32_t w, int shiftEnd)
-{
-    uint32_t out = shiftEnd < 32 ? (b & 0xFF000000u) : 0;
-    for (int s = 0; s < shiftEnd; s += 8) out |= ((Channel(a, s) * w + Channel(b, s) * (256u - w)) >> 8) << s;
-    return out;
-}
 
 bool SameSize(const TPixelView& a, const TPixelView& b)
 {
@@ -151,14 +144,19 @@ void MixBitmaps32(const TPixelView& dest, const TPixelView& src, uint8_t weight)
     for (int y = 0; y < dest.Height; ++y) {
         uint32_t* d = dest.Row(y);
         const uint32_t* s = src.Row(y);
-        for (int x = 0; x < dest.Width; ++x) d[x] = MixBytes(d[x], s[x], weight, 24);
+        for (int x = 0; x < dest.Width; ++x) d[x] = MixColourBytes(d[x], s[x], weight);
     }
 }
 
 void MixRectAt32(const TPixelView& dest, const TPixelView& src, uint8_t weight, const TRect& srcRect, TPoint destPoint)
 {
-    ForWalk(dest, src, WalkMixRect(dest, src, srcRect, destPoint),
-            [weight](uint32_t& d, uint32_t s, int, int) { d = MixBytes(d, s, weight, 32); });
+    const TInclusiveWalk w = WalkMixRect(dest, src, srcRect, destPoint);
+    if (w.Empty()) return;
+    for (int j = 0; j < w.Rows; ++j) {
+        const uint32_t* s = src.Row(w.SrcY + j) + w.SrcX;
+        uint32_t* d = dest.Row(w.DestY + j) + w.DestX;
+        for (int i = 0; i < w.Cols; ++i) d[i] = MixPixels(d[i], s[i], weight);
+    }
 }
 
 void MixBitmapsByMask32(const TPixelView& dest, const TPixelView& a, const TPixelView& b, const TPixelView* mask,
@@ -189,7 +187,7 @@ void ComposeBitmap32(const TPixelView& dest, const TPixelView& src)
     for (int y = 0; y < dest.Height; ++y) {
         uint32_t* d = dest.Row(y);
         const uint32_t* s = src.Row(y);
-        for (int x = 0; x < dest.Width; ++x) d[x] = MixBytes(s[x], d[x], s[x] >> 24, 24);
+        for (int x = 0; x < dest.Width; ++x) d[x] = MixColourBytes(s[x], d[x], s[x] >> 24);
     }
 }
 
@@ -234,7 +232,7 @@ void BlendKeyedRect32(const TPixelView& dest, const TPixelView& src, int x, int 
             d = s;
             return;
         }
-        uint32_t out = MixBytes(s, d, opacity, 24) & 0x00FFFFFFu;
+        uint32_t out = MixPixels(s, d, opacity) & 0x00FFFFFFu;
         out |= std::max<uint32_t>(d >> 24, opacity) << 24;
         d = out;
     });

@@ -8,24 +8,24 @@ namespace {
 constexpr double Pi = 3.14159265358979323846;
 constexpr float Radii[acResampleFilterCount] = {0.51f, 1.0f, 1.0f, 1.5f, 2.0f, 3.0f, 2.0f};
 
-// One pass: every line of count destination pixels from the source line through the taps; the
-// lines are walked by the callers (rows, then columns).
-inline uint32_t FilterPixel(const std::vector<TResampleTap>& taps, const uint32_t* line, ptrdiff_t step)
-{
-    int64_t sums[4] = {0, 0, 0, 0};
-    for (const TResampleTap& t : taps) {
-        if (t.Weight == 0) continue;
-        const uint32_t p = *reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(line) + t.Index * step);
-        for (int k = 0; k < 4; ++k) sums[k] += int64_t((p >> (8 * k)) & 0xFF) * t.Weight;
+// Taps of all destination pixels of one pass in one array: pixel i uses Taps[First[i] .. First[i + 1]).
+struct TFlatTaps {
+    std::vector<int> First;
+    std::vector<TResampleTap> Taps;
+    explicit TFlatTaps(const std::vector<std::vector<TResampleTap>>& lists)
+    {
+        First.reserve(lists.size() + 1);
+        First.push_back(0);
+        for (const auto& l : lists) {
+            for (const TResampleTap& t : l)
+                if (t.Weight != 0) Taps.push_back(t);
+            First.push_back(int(Taps.size()));
+        }
     }
-    uint32_t out = 0;
-    for (int k = 0; k < 4; ++k) {
-        const int64_t s = sums[k];
-        const uint32_t b = s < 0 ? 0u : s <= 0xFF0000 ? uint32_t(s >> 16) : 255u;
-        out |= b << (8 * k);
-    }
-    return out;
-}
+};
+
+// 0 below 0, the sum shr 16 up to 0xFF0000, else 255.
+inline uint32_t ToByte(int32_t sum) { return sum < 0 ? 0u : sum <= 0xFF0000 ? uint32_t(sum) >> 16 : 255u; }
 
 }  // namespace
 
@@ -100,18 +100,50 @@ bool ResampleInto(const TPixelView& src, const TPixelView& dst, int filter)
             for (int y = 0; y < src.Height; ++y) std::copy(src.Row(y), src.Row(y) + src.Width, dst.Row(y));
         return true;
     }
-    TPixelImage work(dst.Width, src.Height);
-    const TPixelView w = work.View();
-    const auto columns = ResampleContributors(dst.Width, src.Width, filter);
+    // Rows first into a work image: each destination pixel from its taps along the row. The
+    // work memory is kept between calls: a fresh large block costs more than the filtering on
+    // some systems' heaps.
+    static thread_local std::vector<uint32_t> work;
+    work.resize(static_cast<size_t>(dst.Width) * static_cast<size_t>(src.Height));
+    const TPixelView w(reinterpret_cast<uint8_t*>(work.data()), ptrdiff_t(dst.Width) * 4, dst.Width, src.Height);
+    const TFlatTaps columns(ResampleContributors(dst.Width, src.Width, filter));
     for (int y = 0; y < src.Height; ++y) {
         const uint32_t* line = src.Row(y);
         uint32_t* out = w.Row(y);
-        for (int x = 0; x < dst.Width; ++x) out[x] = FilterPixel(columns[static_cast<size_t>(x)], line, 4);
+        for (int x = 0; x < dst.Width; ++x) {
+            int32_t b = 0, g = 0, r = 0, a = 0;
+            for (int k = columns.First[size_t(x)]; k < columns.First[size_t(x) + 1]; ++k) {
+                const TResampleTap& t = columns.Taps[size_t(k)];
+                const uint32_t p = line[t.Index];
+                b += int32_t(p & 0xFF) * t.Weight;
+                g += int32_t((p >> 8) & 0xFF) * t.Weight;
+                r += int32_t((p >> 16) & 0xFF) * t.Weight;
+                a += int32_t(p >> 24) * t.Weight;
+            }
+            out[x] = ToByte(b) | ToByte(g) << 8 | ToByte(r) << 16 | ToByte(a) << 24;
+        }
     }
-    const auto rows = ResampleContributors(dst.Height, src.Height, filter);
-    for (int x = 0; x < dst.Width; ++x) {
-        const uint32_t* column = w.Row(0) + x;
-        for (int y = 0; y < dst.Height; ++y) dst.At(x, y) = FilterPixel(rows[static_cast<size_t>(y)], column, w.Stride);
+    // Then columns, a whole destination row at a time (rows of the work image are read in order).
+    const TFlatTaps rows(ResampleContributors(dst.Height, src.Height, filter));
+    static thread_local std::vector<int32_t> sums;
+    sums.resize(static_cast<size_t>(dst.Width) * 4);
+    for (int y = 0; y < dst.Height; ++y) {
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int k = rows.First[size_t(y)]; k < rows.First[size_t(y) + 1]; ++k) {
+            const int32_t weight = rows.Taps[size_t(k)].Weight;
+            const uint8_t* line = reinterpret_cast<const uint8_t*>(w.Row(rows.Taps[size_t(k)].Index));
+            int32_t* acc = sums.data();
+            // Byte by byte: B, G, R, A of every pixel in a row are one run of samples.
+            for (int i = 0; i < 4 * dst.Width; ++i) acc[i] += int32_t(line[i]) * weight;
+        }
+        uint32_t* out = dst.Row(y);
+        const int32_t* acc = sums.data();
+        for (int x = 0; x < dst.Width; ++x, acc += 4)
+            out[x] = ToByte(acc[0]) | ToByte(acc[1]) << 8 | ToByte(acc[2]) << 16 | ToByte(acc[3]) << 24;
+    }
+    if (work.capacity() > (size_t(1) << 22)) {   // an unusually large image: not kept
+        work.clear();
+        work.shrink_to_fit();
     }
     return true;
 }

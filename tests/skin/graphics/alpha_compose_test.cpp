@@ -82,6 +82,13 @@ TEST(AlphaCompose, StretchComposeScalesOnlyTheAskedArea)
     StretchComposeAt32(nearest.View(), 0, 0, 4, 2, src.View(), 2, 0, 4, 8, 255);
     EXPECT_EQ(nearest.At(1, 0), Bgra(0, 0, 254, 254));
     EXPECT_EQ(nearest.At(2, 0), Bgra(254, 0, 0, 254));
+
+    // A source area starting left of the source moves the destination right: it is still cut at
+    // the right edge of the rectangle asked for.
+    TPixelImage cut(12, 2, 0);
+    StretchComposeAt32(cut.View(), 2, 0, 4, 2, src.View(), -3, 0, 4, 2, 255);
+    EXPECT_TRUE(UntouchedOutside(cut, TRect(2, 0, 6, 2), 0));
+    EXPECT_NE(cut.At(5, 0), 0u);
 }
 
 TEST(AlphaCompose, GlyphStripCells)
