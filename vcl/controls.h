@@ -38,10 +38,7 @@ enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
-// Reading order and alignment: bdLeftToRight; bdRightToLeft mirrors alignment and reading;
-// bdRightToLeftNoAlign reads right to left without mirroring; bdRightToLeftReadingOnly reads
-// right to left and keeps the alignment.
-enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+// TAlignment, TTextLayout and TBiDiMode live in vcl/types.h (no windows.h there).
 enum TBevelKind { bkNone, bkTile, bkSoft, bkFlat };
 
 // Size limits of a control (0 = no limit); SetBounds keeps the control inside them.

@@ -62,6 +62,10 @@ constexpr TColor clDefault = 0x20000000;
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
+// Reading order and alignment: bdLeftToRight; bdRightToLeft mirrors alignment and reading;
+// bdRightToLeftNoAlign reads right to left without mirroring; bdRightToLeftReadingOnly reads
+// right to left and keeps the alignment.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
 // ---- Geometry ------------------------------------------------------------------------------
 
