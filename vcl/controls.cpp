@@ -1286,6 +1286,27 @@ void TWinControl::Broadcast(TMessage& message)
     }
 }
 
+void TWinControl::SetChildOrder(TControl* child, int order)
+{
+    auto it = std::find(FControls.begin(), FControls.end(), child);
+    if (it == FControls.end()) return;
+    FControls.erase(it);
+    order = std::clamp(order, 0, static_cast<int>(FControls.size()));
+    FControls.insert(FControls.begin() + order, child);
+    auto* w = dynamic_cast<TWinControl*>(child);
+    if (!w || !w->HandleAllocated()) return;
+    // The list runs from the bottom of the z order to its top: the window goes just below the
+    // nearest windowed sibling above it.
+    HWND after = HWND_TOP;
+    for (size_t i = static_cast<size_t>(order) + 1; i < FControls.size(); ++i)
+        if (auto* above = dynamic_cast<TWinControl*>(FControls[i]); above && above->HandleAllocated()) {
+            after = above->Handle();
+            break;
+        }
+    SetWindowPos(w->Handle(), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    child->Invalidate();
+}
+
 TControl* TWinControl::ControlAtPos(const TPoint& pos, bool allowDisabled, bool allowWinControls) const
 {
     for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {

@@ -414,6 +414,9 @@ public:
     void Broadcast(TMessage& message);
     // The child at a client point: graphic children first; windowed ones when asked.
     TControl* ControlAtPos(const TPoint& pos, bool allowDisabled, bool allowWinControls = false) const;
+    // Moves a child to position order of the child list (clamped); a windowed child's window
+    // follows in the z order.
+    void SetChildOrder(TControl* child, int order);
 
     void SetFocus();
     // Has the keyboard focus (its window is the focus window). A control made of several

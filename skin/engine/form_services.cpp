@@ -1,5 +1,7 @@
 #include "skin/engine/form_services.h"
 
+#include "skin/engine/wrapper_services.h"
+
 namespace {
 
 TacFormServices DefaultServices;
@@ -15,4 +17,23 @@ TacFormServices& FormServices()
 void SetFormServices(TacFormServices* services)
 {
     Installed = services;
+}
+
+// ---- window wrappers -------------------------------------------------------------------------------
+
+namespace {
+
+TacWrapperServices DefaultWrapperServices;
+TacWrapperServices* InstalledWrappers = nullptr;
+
+}  // namespace
+
+TacWrapperServices& WrapperServices()
+{
+    return InstalledWrappers ? *InstalledWrappers : DefaultWrapperServices;
+}
+
+void SetWrapperServices(TacWrapperServices* services)
+{
+    InstalledWrappers = services;
 }

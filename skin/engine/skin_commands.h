@@ -64,7 +64,9 @@ enum TSkinCommand : uint16_t {
     scmUpdateShadow = 73,
     scmSkinChangedNotify = 74,
     scmSkinListChanged = 75,
+    scmFormImage = 76,         // LParam: a bitmap holding the form's image
     scmNonClientOptionChanged = 83,
+    scmLayoutMirrored = 84,    // to each child of a container mirrored for right-to-left reading
     scmIsOpaque = 85,
     scmGetSkinData = 86,
 };

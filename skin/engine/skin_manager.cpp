@@ -1,0 +1,623 @@
+#include "skin/engine/skin_manager.h"
+
+#include <cstring>
+
+#include <shellapi.h>
+
+#include "skin/engine/command_delivery.h"
+#include "skin/engine/core/general.h"
+#include "skin/engine/core/geometry.h"
+#include "skin/engine/message_box.h"
+#include "skin/engine/system_routines.h"
+#include "skin/engine/window_helpers.h"
+#include "skin/graphics/bitmaps32.h"
+#include "skin/graphics/paint32.h"
+#include "vcl/application.h"
+#include "vcl/forms.h"
+
+TsSkinManager* DefaultManager = nullptr;
+TacScaleMode DefaultScaleMode = smVCL;
+bool NewSkinBroadcasting = false;
+bool DialogsUnskinned = true;
+
+namespace {
+
+const String GlobalInfo = L"GLOBALINFO";
+
+// The painters reach a manager's unscaled skin data through this.
+[[maybe_unused]] const bool ResolverInstalled = [] {
+    if (!PaintSourceResolver) SetPaintSourceResolver(&ManagerPaintSource);
+    return true;
+}();
+
+// The first command-line parameter, as the program was started.
+String FirstParameter()
+{
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+    String first = args && count > 1 ? String(args[1]) : String();
+    if (args) LocalFree(args);
+    return first;
+}
+
+// "/acver" among the parameters shows the toolkit's version once per process.
+void CheckVersionSwitch()
+{
+    static bool checked = false;
+    if (checked) return;
+    checked = true;
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+    bool asked = false;
+    for (int i = 1; args && i < count && !asked; ++i) asked = LowerCase(args[i]) == L"/acver";
+    if (args) LocalFree(args);
+    if (asked)
+        MessageBoxW(nullptr, (String(L"Skin engine, version ") + TsSkinManager::ToolkitVersion).c_str(), L"Skin engine",
+                    MB_OK | MB_ICONINFORMATION);
+}
+
+LRESULT CALLBACK SkinCBTHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept
+{
+    LRESULT result = CallNextHookEx(nullptr, code, wParam, lParam);
+    if (!Application || Application->HasState(csDestroying)) return result;
+    try {
+        FormServices().CBTHookNotify(code, wParam, lParam);
+    } catch (...) {
+        // Nothing may cross the system's hook chain; the window is then simply not skinned.
+    }
+    return result;
+}
+
+String DecodeEditorText(const char* text, size_t capacity)
+{
+    size_t n = 0;
+    while (n < capacity && text[n]) ++n;
+    return DecodeText(std::vector<uint8_t>(text, text + n), TTextEncoding::Default);
+}
+
+}  // namespace
+
+void ReadSkinEditorData(const void* data, size_t size, TacSkinEditorData& out)
+{
+    out = TacSkinEditorData();
+    if (data) std::memcpy(&out, data, size < sizeof out ? size : sizeof out);
+}
+
+TacSkinData* FallbackSkinData(int step)
+{
+    static std::array<std::unique_ptr<TacSkinData>, 4> fallbacks = [] {
+        std::array<std::unique_ptr<TacSkinData>, 4> a;
+        for (int i = 0; i < 4; ++i) {
+            a[static_cast<size_t>(i)] = std::make_unique<TacSkinData>(nullptr, PpiOfScaleStep(i));
+            a[static_cast<size_t>(i)]->ScaleValue = i;
+            a[static_cast<size_t>(i)]->LoadParams();
+        }
+        return a;
+    }();
+    return fallbacks[static_cast<size_t>(ClampInt(step, 0, 3))].get();
+}
+
+const TacSkinPaintSource* ManagerPaintSource(const TsSkinManager* manager)
+{
+    TsSkinManager* m = const_cast<TsSkinManager*>(manager ? manager : DefaultManager);
+    return m ? m->PaintSource() : nullptr;
+}
+
+// ---- life cycle ------------------------------------------------------------------------------------
+
+TsSkinManager::TsSkinManager(TComponent* owner) : TComponent(owner)
+{
+    CheckVersionSwitch();
+    ResetSkinData();
+    FEffects = std::make_unique<TacSkinEffects>(this);
+    FFonts = std::make_unique<TacFonts>(this);
+    FThirdParty = std::make_unique<TsThirdPartyList>();
+    SysFontScale = ScaleStepOfPpi(MainFormPpi());
+    SkinCommonInfo.SysInactiveBorderColor = static_cast<TColor>(GetSysColor(COLOR_INACTIVEBORDER));
+    FCommonSections.SetCaseSensitive(true);
+    FMenuSupport = std::make_unique<TacMenuSupport>(this);
+    FOptions = std::make_unique<TacOptions>(this);
+    FScrollsOptions = std::make_unique<TacScrollBarsSupport>(this);
+    FButtonsOptions = std::make_unique<TacButtonsSupport>(this);
+    FLabelsOptions = std::make_unique<TacLabelsSupport>();
+    FAnimEffects = std::make_unique<TacAnimEffects>(this);
+    if (!DefaultManager) DefaultManager = this;
+    SkinableMenus = FormServices().CreateMenuSkinning(this);
+    AfterConstruction();
+}
+
+void TsSkinManager::AfterConstruction()
+{
+    FThirdParty->FillLists(ThirdLists);
+    if (FSkinDirectory.empty()) SetSkinDirectory(L"c:\\Skins");
+}
+
+TsSkinManager::~TsSkinManager()
+{
+    Destroying();
+    if (IsActive() && OnDeactivate) OnDeactivate(this);
+    ResetSkinData();
+    FExtendedBorders = false;
+    ClearSkinData();
+    if (DefaultManager == this) {
+        // The window-creation hook reads the default manager for every window it sees: it goes
+        // with the manager that installed it.
+        UnInstallHook();
+        DefaultManager = nullptr;
+    }
+    SkinableMenus.reset();
+    FThirdParty->TakeLists(ThirdLists);
+    for (HBRUSH& b : Brushes)
+        if (b) DeleteObject(b), b = nullptr;
+}
+
+void TsSkinManager::Loaded()
+{
+    bool wasActive = IsActive();
+    TComponent::Loaded();
+    if (FSkinDirectory.empty()) SetSkinDirectory(L"c:\\Skins");
+    if (FMenuSupport->IcoLineSkin().empty()) FMenuSupport->SetIcoLineSkin(L"ICOLINE");
+    FThirdParty->FillLists(ThirdLists);
+    UpdateDialogsUnskinned();
+    if (OnActivate && !wasActive && IsActive() && !Designing()) OnActivate(this);
+    if (!Designing() && IsActive()) {
+        FormServices().CreateHookedWindowList();
+        if (auto* form = dynamic_cast<TCustomForm*>(Owner()); form && form->HandleAllocated())
+            FormServices().AddProviderForWindow(form->Handle(), form);
+    }
+    if (FOptions->ScaleMode() == smVCL) FOptions->SetPixelsPerInch(MainFormPpi());
+}
+
+// ---- properties ------------------------------------------------------------------------------------
+
+void TsSkinManager::SetActive(bool value)
+{
+    if (value == FActive) return;
+    FActive = value;
+    if (value) {
+        SetSkinName(FSkinName);
+    } else if (!FSkinName.empty()) {
+        if (DefaultManager == this) DefaultScaleMode = smVCL;
+        ResetSkinData();
+        UpdateDialogsUnskinned();
+        if (OnDeactivate && !Designing()) OnDeactivate(this);
+    }
+}
+
+void TsSkinManager::SetBrightness(int value)
+{
+    value = ClampInt(value, -100, 100);
+    if (value == FBrightness) return;
+    FBrightness = value;
+    RefreshSkinData();
+}
+
+void TsSkinManager::SetHueOffset(int value)
+{
+    if (value == FHueOffset) return;
+    FHueOffset = value;
+    RefreshSkinData();
+}
+
+void TsSkinManager::SetSaturation(int value)
+{
+    if (value == FSaturation) return;
+    FSaturation = value;
+    RefreshSkinData();
+}
+
+void TsSkinManager::SetCommonSections(const TStrings& value)
+{
+    FCommonSections.Assign(&value);
+    for (int i = 0; i < FCommonSections.Count(); ++i) {
+        String line = FCommonSections.Get(i);
+        if (!line.empty() && line[0] != L';') FCommonSections.Put(i, StripChar(line, L' '));
+    }
+    SetSkinName(FSkinName);
+}
+
+bool TsSkinManager::ExtendedBorders() const { return FExtendedBorders && LayeredWindowsAvailable(); }
+
+void TsSkinManager::SetExtendedBorders(bool value)
+{
+    if (value == FExtendedBorders) return;
+    FExtendedBorders = value;
+    if (!IsActive()) return;
+    ManagerState |= msSkinChanging;
+    for (auto& d : SkinDataArray)
+        if (d) d->CheckShadows();
+    ManagerState &= ~msSkinChanging;
+}
+
+bool TsSkinManager::IsDefault() const { return DefaultManager == this; }
+
+void TsSkinManager::SetIsDefault(bool value)
+{
+    if (!value && DefaultManager) return;
+    DefaultManager = this;
+    if (value) DefaultScaleMode = FOptions->ScaleMode();
+}
+
+void TsSkinManager::SetSkinDirectory(const String& value)
+{
+    if (SameText(value, FSkinDirectory)) return;
+    FSkinDirectory = value;
+    SkinCommonInfo.SkinPath = GetFullSkinDirectory();
+    if (OnSkinListChanged) OnSkinListChanged(this);
+}
+
+String TsSkinManager::GetFullSkinDirectory() const { return FullSkinDirectory(FSkinDirectory, ApplicationFolder()); }
+
+String TsSkinManager::SkinInfo() const { return IsActive() ? FloatToStr(SkinCommonInfo.Version) : String(L"N/A"); }
+
+void TsSkinManager::SetSkinnedPopups(bool value)
+{
+    if (value == FSkinnedPopups) return;
+    FSkinnedPopups = value;
+    if (value && IsDefault() && !Designing() && SkinableMenus) SkinableMenus->UpdateMenus();
+}
+
+void TsSkinManager::SetSkinningRules(TacSkinningRules value)
+{
+    FSkinningRules = value;
+    UpdateDialogsUnskinned();
+}
+
+void TsSkinManager::UpdateDialogsUnskinned()
+{
+    if (IsDefault()) DialogsUnskinned = !(FActive && (FSkinningRules & srStdDialogs));
+}
+
+// ---- the skin change -------------------------------------------------------------------------------
+
+void TsSkinManager::SetSkinName(const String& value)
+{
+    const String oldName = FSkinName;
+    FSkinName = value;
+    const bool wasActive = IsActive();
+    if (FActive) {
+        if (OnBeforeChange) OnBeforeChange(this);
+        if (OnSkinChanging) {
+            bool allow = true;
+            OnSkinChanging(this, value, allow);
+            if (!allow) return;   // the loaded skin stays in force
+        }
+        ManagerState |= msSkinChanging;
+        if (FSkinName.size() > 4 && SameText(FSkinName.substr(FSkinName.size() - 4), L".asz"))
+            FSkinName.resize(FSkinName.size() - 4);
+        try {
+            ResetSkinData();
+            BuildSkinData();
+        } catch (const Exception& e) {
+            FSkinName = oldName;
+            ShowErrorBox(e.Message());
+        } catch (const std::exception& e) {
+            FSkinName = oldName;
+            ShowErrorBox(FromUtf8(e.what()));
+        }
+        if (!wasActive && FActive && !Designing() && OnActivate) OnActivate(this);
+        ManagerState &= ~msSkinChanging;
+        SkinCommonInfo.Active = !SkinDataArray.empty() && SkinDataArray[0] && !SkinDataArray[0]->gd.empty();
+        if (!NoAutoUpdate && OnAfterChange) OnAfterChange(this);
+    }
+    UpdateDialogsUnskinned();
+}
+
+void TsSkinManager::RefreshSkinData()
+{
+    if (!FActive || HasState(csLoading | csReading)) return;
+    ManagerState |= msSkinChanging;
+    struct Clear {
+        TsSkinManager* m;
+        ~Clear() { m->ManagerState &= ~msSkinChanging; }
+    } clear{this};
+    ResetSkinData();
+    BuildSkinData();
+    SkinCommonInfo.Active = !SkinDataArray.empty() && SkinDataArray[0] && !SkinDataArray[0]->gd.empty();
+    if (NoAutoUpdate) return;
+    if (OnAfterChange) OnAfterChange(this);
+}
+
+void TsSkinManager::EndUpdate(bool, bool)
+{
+    NoAutoUpdate = false;
+    if (OnAfterChange) OnAfterChange(this);
+}
+
+void TsSkinManager::LoadPreviewSkin()
+{
+    if (PreviewBuffer.Magic != acSkinEditorMagic) return;
+    ApplySkinEditorText(DecodeEditorText(PreviewBuffer.SkinName, sizeof PreviewBuffer.SkinName),
+                        DecodeEditorText(PreviewBuffer.SkinDir, sizeof PreviewBuffer.SkinDir),
+                        DecodeEditorText(PreviewBuffer.Data, sizeof PreviewBuffer.Data));
+}
+
+void TsSkinManager::ApplySkinEditorText(const String& name, const String& directory, const String& text)
+{
+    // The text stays the description of that skin for every later load of it (the data
+    // objects of other PPIs load on demand), until another text replaces it.
+    FEditorText = text;
+    FEditorSkinName = name;
+    FEditorTextSet = true;
+    BeginUpdate();
+    if (!directory.empty()) SetSkinDirectory(directory);
+    SetSkinName(name);
+    EndUpdate(true, false);
+}
+
+// ---- per-PPI skin data -----------------------------------------------------------------------------
+
+void TsSkinManager::ResetSkinData()
+{
+    SkinCommonInfo.Active = false;
+    if (SkinableMenus) SkinableMenus->DropSkinData();
+    SkinCommonInfo.Sections.fill(-1);
+    SkinDataArray.clear();
+}
+
+void TsSkinManager::ClearSkinData() { SkinDataArray.clear(); }
+
+void TsSkinManager::BuildSkinData()
+{
+    switch (FOptions->ScaleMode()) {
+    case smVCL: {
+        CommonSkinData(96);
+        int ppi = MainFormPpi();
+        if (ppi != 96) CommonSkinData(ppi);
+        break;
+    }
+    case smCustomPPI: CommonSkinData(FOptions->PixelsPerInch()); break;
+    default: CommonSkinData(PpiOfScaleStep(GetScale())); break;
+    }
+}
+
+TacSkinData* TsSkinManager::CommonSkinData(int ppi)
+{
+    const bool vcl = FOptions && FOptions->ScaleMode() == smVCL;
+    size_t index = !vcl || Designing() ? 0 : static_cast<size_t>(ScaleStepOfPpi(ppi));
+    if (!IsActive() && !HasState(msSkinChanging | msBroadCasting)) {
+        TacSkinData* f = FallbackSkinData(static_cast<int>(index));
+        if (f->FPPI != ppi) {
+            f->FPPI = ppi;
+            f->ScalePercent = ppi * 100 / 96;
+        }
+        return f;
+    }
+    if (Designing()) ppi = 96;
+    if (index >= SkinDataArray.size()) {
+        if (SkinDataArray.empty() && ppi != 96 && vcl) CommonSkinData(96);
+        SkinDataArray.resize(index + 1);
+    }
+    auto firstHasSections = [&] { return SkinDataArray[0] && !SkinDataArray[0]->gd.empty(); };
+    if (TacSkinData* d = SkinDataArray[index].get()) {
+        if (HasState(msSkinChanging) && !d->Initializing && !firstHasSections()) d->Init();
+        return d;
+    }
+    auto d = std::make_unique<TacSkinData>(this, ppi);
+    d->ScaleValue = vcl ? static_cast<int>(index) : ScaleStepOfPpi(ppi);
+    TacSkinData* result = d.get();
+    SkinDataArray[index] = std::move(d);
+    if ((ppi != 96 && firstHasSections()) || (HasState(msSkinChanging) && index == 0 && !firstHasSections())) result->Init();
+    return result;
+}
+
+int TsSkinManager::GetScale() const
+{
+    if (Designing() || !FOptions) return 0;
+    switch (FOptions->ScaleMode()) {
+    case sm100: case sm125: case sm150: case sm200: return FOptions->ScaleMode();
+    case smAuto: return SysFontScale;
+    case smCustomPPI: return smCustomPPI;
+    default: return 0;
+    }
+}
+
+int TsSkinManager::ScaleInt(int value, int sysScale) const
+{
+    TacScaleMode mode = FOptions ? FOptions->ScaleMode() : smVCL;
+    if (mode == smCustomPPI) return value * FOptions->PixelsPerInch() / 96;
+    if (mode == smOldMode) return value;
+    return ScaleByScaleStep(value, sysScale == -1 ? GetScale() : sysScale);
+}
+
+const TacSkinPaintSource* TsSkinManager::PaintSource() { return CommonSkinData(96); }
+
+// ---- queries ---------------------------------------------------------------------------------------
+
+int TsSkinManager::LengthOfGD() const
+{
+    return SkinDataArray.empty() || !SkinDataArray[0] ? 0 : static_cast<int>(SkinDataArray[0]->gd.size());
+}
+
+bool TsSkinManager::IsValidSkinIndex(int skinIndex) const
+{
+    const int length = LengthOfGD();
+    if (IsActive() && skinIndex >= 0 && length > 0)
+        for (size_t i = 1; i < SkinDataArray.size(); ++i)
+            if (SkinDataArray[i] && static_cast<int>(SkinDataArray[i]->gd.size()) != length) return false;
+    return skinIndex >= 0 && skinIndex < length;
+}
+
+bool TsSkinManager::IsValidImgIndex(int imageIndex) { return CommonSkinData(96)->IsValidImage(imageIndex); }
+
+int TsSkinManager::GetSkinIndex(const String& sectionName, TacSkinData* skinData)
+{
+    return (skinData ? skinData : CommonSkinData(96))->SkinIndexOf(sectionName);
+}
+
+int TsSkinManager::GetMaskIndex(int skinIndex, const String& propName, TacSkinData* skinData)
+{
+    return (skinData ? skinData : CommonSkinData(96))->MaskIndexOf(skinIndex, propName);
+}
+
+int TsSkinManager::GetMaskIndex(const String& sectionName, const String& propName, TacSkinData* skinData)
+{
+    return (skinData ? skinData : CommonSkinData(96))->MaskIndexOf(sectionName, propName);
+}
+
+int TsSkinManager::GetMaskIndex(int skinIndex, const String& sectionName, TacSkinData* skinData, const String& propName)
+{
+    return (skinData ? skinData : CommonSkinData(96))->MaskIndexOf(skinIndex, sectionName, propName);
+}
+
+int TsSkinManager::GetTextureIndex(int skinIndex, const String& propName, TacSkinData* skinData)
+{
+    return (skinData ? skinData : CommonSkinData(96))->TextureIndexOf(skinIndex, propName);
+}
+
+int TsSkinManager::GetTextureIndex(int skinIndex, const String& sectionName, TacSkinData* skinData, const String& propName)
+{
+    return (skinData ? skinData : CommonSkinData(96))->TextureIndexOf(skinIndex, sectionName, propName);
+}
+
+void TsSkinManager::GetSkinSections(TStrings& list, TacSkinData* skinData)
+{
+    list.Clear();
+    if (!IsActive()) return;
+    for (const TsGeneralData& g : (skinData ? skinData : CommonSkinData(96))->gd) list.Add(g.ClassName);
+}
+
+bool TsSkinManager::IsStandardVclPpi() const
+{
+    if (FOptions->ScaleMode() != smVCL) return false;
+    int ppi = MainFormPpi();
+    return ppi == 96 || ppi == 120 || ppi == 144 || ppi == 192;
+}
+
+void TsSkinManager::FillSideColorMask(TBitmap* bmp, const TRect& rect, TColor colorL, TColor colorB, TColor colorR,
+                                     TColor colorT)
+{
+    if (!bmp) return;
+    if (colorB == 0xFF00FF) {
+        FillRectAlpha32(bmp, rect, TColorOf(static_cast<uint32_t>(colorL) & 0xFFFFFFu), 255);
+        return;
+    }
+    const int w = rect.Width(), h = rect.Height();
+    HDC dc = bmp->Canvas()->Handle();
+    auto fill = [&](const TRect& r, TColor c) {
+        HBRUSH brush = CreateSolidBrush(ColorToColorRef(c));
+        RECT rr = r;
+        FillRect(dc, &rr, brush);
+        DeleteObject(brush);
+    };
+    fill(TRect(rect.left, rect.top, rect.right, rect.top + h / 2), colorB);
+    fill(TRect(rect.left, rect.top + h / 2, rect.right, rect.bottom), colorT);
+    auto triangle = [&](TColor c, std::array<POINT, 3> pts) {
+        for (POINT& p : pts) p.x += rect.left, p.y += rect.top;
+        HBRUSH brush = CreateSolidBrush(ColorToColorRef(c));
+        HPEN pen = CreatePen(PS_SOLID, 1, ColorToColorRef(c));
+        HGDIOBJ oldBrush = SelectObject(dc, brush), oldPen = SelectObject(dc, pen);
+        Polygon(dc, pts.data(), 3);
+        SelectObject(dc, oldBrush);
+        SelectObject(dc, oldPen);
+        DeleteObject(brush);
+        DeleteObject(pen);
+    };
+    triangle(colorL, {POINT{0, 1}, POINT{w / 2 - 1, h / 2}, POINT{0, h - 2}});
+    triangle(colorR, {POINT{w - 1, 1}, POINT{w / 2 + 1, h / 2}, POINT{w - 1, h - 2}});
+}
+
+// ---- loading ---------------------------------------------------------------------------------------
+
+void TsSkinManager::ReloadSkin(int ppi, TacSkinData& data)
+{
+    (void)ppi;
+    if (!FActive || !InitSkinFile()) return;
+    LoadCommonData();
+    data.LoadFromDescription();
+    if (OnSkinLoading) OnSkinLoading(this);
+}
+
+bool TsSkinManager::InitSkinFile()
+{
+    SkinCommonInfo.SkinPath = GetFullSkinDirectory() + FSkinName + L"\\";
+    SkinIsPacked = false;
+    if (FEditorTextSet && FEditorSkinName == FSkinName) {
+        SkinCommonInfo.OptionsDat.SetText(FEditorText);
+        SkinFile = &SkinCommonInfo.OptionsDat;
+        return true;
+    }
+    // No other source: the manager is no longer active (the field only; nothing is told).
+    SkinCommonInfo.SkinPath.clear();
+    FActive = false;
+    return false;
+}
+
+void TsSkinManager::LoadCommonData()
+{
+    // The master image comes with the skin's image files; without them it stays empty.
+    MasterBitmap = TPixelImage();
+    ReadGlobalInfo(SkinCommonInfo.OptionsDat, SkinCommonInfo);
+    CheckVersion();
+}
+
+void TsSkinManager::CheckVersion()
+{
+    const double v = SkinCommonInfo.Version;
+    if (v < 8) {
+        if (Designing())
+            ShowMessageBox(L"The skin \"" + FSkinName + L"\" is of an old version and should be updated.\n"
+                           L"This note is shown at design time only.", mtInformation, mbOK);
+        return;
+    }
+    if (v <= 14.99 || FirstParameter() == L"/acpreview") return;
+    const bool dialogs = (FSkinningRules & srStdDialogs) != 0;
+    FSkinningRules &= ~srStdDialogs;
+    ShowMessageBox(L"The version of the skin \"" + FSkinName + L"\" (" + FloatToStr(v) +
+                       L") is not completely supported by this release of the skin engine.\n"
+                       L"Please update the components.",
+                   mtWarning, mbOK);
+    if (dialogs) FSkinningRules |= srStdDialogs;
+}
+
+void TsSkinManager::InitSkinParams()
+{
+    BuildPalette(Palette, SkinCommonInfo.OptionsDat, CommonSkinData(96), [](int i) { return static_cast<TColor>(GetSysColor(i)); });
+    for (size_t i = 0; i < Brushes.size(); ++i) {
+        if (Brushes[i]) DeleteObject(Brushes[i]);
+        Brushes[i] = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(Palette[i])) & 0xFFFFFFu);
+    }
+}
+
+// ---- TacSkinDataOwner ------------------------------------------------------------------------------
+
+TacScaleMode TsSkinManager::ScaleModeValue() const { return FOptions ? FOptions->ScaleMode() : smVCL; }
+int TsSkinManager::CustomPpi() const { return FOptions ? FOptions->PixelsPerInch() : 96; }
+TColor TsSkinManager::SystemColor(int index) const { return static_cast<TColor>(GetSysColor(index)); }
+int TsSkinManager::SystemFrameWidth() const { return GetSystemMetrics(SM_CXFRAME); }
+bool TsSkinManager::BoolOption(int index) const { return FOptions && FOptions->GetBoolOption(index); }
+
+void TsSkinManager::OptionChanged(TacOptionChange change)
+{
+    switch (change) {
+    case TacOptionChange::ScaleMode:
+        if (IsDefault()) DefaultScaleMode = FOptions->ScaleMode();
+        break;
+    case TacOptionChange::MenuCustomFont:
+        if (SkinableMenus) SkinableMenus->CustomFontChanged();
+        break;
+    default:
+        // Repainting the forms and publishing the skin again belong to the skin change.
+        break;
+    }
+}
+
+// ---- the window-creation hook ----------------------------------------------------------------------
+
+void TsSkinManager::InstallHook()
+{
+    if (Designing() || !IsDefault() || GlobalHookInstalled) return;
+    GlobalHookInstalled = true;
+    FormServices().CreateHookedWindowList();
+    FHook = SetWindowsHookExW(WH_CBT, SkinCBTHookProc, nullptr, GetCurrentThreadId());
+}
+
+void TsSkinManager::UnInstallHook()
+{
+    if (Designing() || !IsDefault() || !GlobalHookInstalled) return;
+    FormServices().FreeMenuWrappers();
+    if (FHook) UnhookWindowsHookEx(FHook);
+    FormServices().FreeHookedWindows();
+    GlobalHookInstalled = false;
+    FHook = nullptr;
+}

@@ -1,0 +1,265 @@
+// The skin manager: the non-visual component that owns the application's current skin. It
+// finds the skin named by SkinName, loads it into one TacSkinData per PPI step it needs,
+// derives the 59-colour palette, and answers the section, image, colour and scaling queries of
+// every skinned control, form frame and window wrapper. A control that names no manager uses
+// the default manager, the first one created.
+//
+// Skins come from the text a skin editor hands over (ApplySkinEditorText); the other sources
+// plug in beside it. Nothing is published to forms and controls from here yet: the manager
+// loads and answers.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "skin/engine/core/skin_data.h"
+#include "skin/engine/core/skin_paint_source.h"
+#include "skin/engine/form_services.h"
+#include "skin/engine/core/manager_options.h"
+#include "vcl/controls.h"
+#include "vcl/strings.h"
+
+enum TacManagerStateValue : unsigned {
+    msFontChanging = 1u << 0,    // the application font is being switched
+    msScaleChanging = 1u << 1,   // the scale mode is being switched
+    msSkinRemoving = 1u << 2,    // the skin is being removed
+    msSkinChanging = 1u << 3,    // a skin is being loaded or rebuilt
+    msBroadCasting = 1u << 4,    // the new skin is being published
+    msAnimScaling = 1u << 5,     // an animated rescale runs
+    msFormScaling = 1u << 6,     // a form is being rescaled
+};
+using TacManagerState = unsigned;
+
+enum TacSkinningRule : unsigned { srStdForms = 1, srStdDialogs = 2, srThirdParty = 4 };
+using TacSkinningRules = unsigned;
+enum TacSkinsFilterItem : unsigned { sfiInternal = 1, sfiExternal = 2 };
+using TacSkinsFilter = unsigned;
+enum TacShowAction : uint8_t { saIgnore, saRestore, saMinimize };
+
+struct TScaleChangeData {
+    TacScaleMode OldScaleMode = smVCL, NewScaleMode = smVCL;
+    int OldScalePercent = 100, NewScalePercent = 100;
+    int OldPPI = 96, NewPPI = 96;
+};
+
+// What a skin editor sends: the skin's name, folder and description text (8-bit, each ending
+// at its first zero byte).
+#pragma pack(push, 1)
+struct TacSkinEditorData {
+    uint32_t Magic = 0;   // 0xA400 when valid
+    char SkinName[128] = {};
+    char SkinDir[512] = {};
+    char Data[30001] = {};
+};
+#pragma pack(pop)
+static_assert(sizeof(TacSkinEditorData) == 30645, "the skin editor's record");
+constexpr uint32_t acSkinEditorMagic = 0xA400;
+// Fills the record from a payload as far as it goes (the rest stays zero).
+void ReadSkinEditorData(const void* data, size_t size, TacSkinEditorData& out);
+
+using TacSkinChangingEvent = Method<void(TObject* Sender, const String& NewSkinName, bool& AllowChanging)>;
+using TacScaleModeChangeEvent = Method<void(TObject* Sender, const TScaleChangeData& ScaleChangeData)>;
+using TacFontChangedEvent = Method<void(TObject* Sender, const String& DefOldFontName, const String& FontName)>;
+// Events of the menu and dialog skinning; their data records belong to it.
+using TacSysDlgInitEvent = Method<void(void* DlgData, bool& AllowSkinning)>;
+using TacMenuDataEvent = Method<void(TObject* Sender, void* Data)>;
+
+class TsSkinManager : public TComponent, public TacSkinDataOwner {
+public:
+    explicit TsSkinManager(TComponent* owner);
+    ~TsSkinManager() override;
+
+    static constexpr const wchar_t* ToolkitVersion = L"14.24";
+
+    // ---- published properties ----
+    bool Active() const { return FActive; }
+    void SetActive(bool value);
+    int Brightness() const { return FBrightness; }
+    void SetBrightness(int value);   // clamped to -100..100
+    int HueOffset() const { return FHueOffset; }
+    void SetHueOffset(int value);
+    int Saturation() const { return FSaturation; }
+    void SetSaturation(int value);
+    TStrings* CommonSections() { return &FCommonSections; }
+    void SetCommonSections(const TStrings& value);
+    // Reads true only while the system has layered windows.
+    bool ExtendedBorders() const;
+    void SetExtendedBorders(bool value);
+    bool IsDefault() const;
+    void SetIsDefault(bool value);
+    const String& SkinDirectory() const { return FSkinDirectory; }
+    void SetSkinDirectory(const String& value);
+    // The active skin's version ("8", "14.5"), "N/A" while no skin is active.
+    String SkinInfo() const;
+    const String& SkinName() const { return FSkinName; }
+    void SetSkinName(const String& value);
+    bool SkinnedPopups() const { return FSkinnedPopups; }
+    void SetSkinnedPopups(bool value);
+    TacSkinningRules SkinningRules() const { return FSkinningRules; }
+    void SetSkinningRules(TacSkinningRules value);
+    TacSkinsFilter SkinsFilter() const { return FSkinsFilter; }
+    void SetSkinsFilter(TacSkinsFilter value) { FSkinsFilter = value; }
+    String Version() const { return ToolkitVersion; }
+
+    TacAnimEffects* AnimEffects() const { return FAnimEffects.get(); }
+    TacButtonsSupport* ButtonsOptions() const { return FButtonsOptions.get(); }
+    TacSkinEffects* Effects() const { return FEffects.get(); }
+    TacFonts* Fonts() const { return FFonts.get(); }
+    TacLabelsSupport* LabelsOptions() const { return FLabelsOptions.get(); }
+    TacMenuSupport* MenuSupport() const { return FMenuSupport.get(); }
+    TacOptions* Options() const { return FOptions.get(); }
+    TacScrollBarsSupport* ScrollsOptions() const { return FScrollsOptions.get(); }
+    TsThirdPartyList* ThirdParty() const { return FThirdParty.get(); }
+
+    // ---- events ----
+    TNotifyEvent OnActivate, OnDeactivate, OnBeforeChange, OnAfterChange, OnSkinLoading, OnSkinListChanged;
+    TNotifyEvent OnScaleChanged;   // sender: the Options object
+    TacSkinChangingEvent OnSkinChanging;
+    TacScaleModeChangeEvent OnScaleModeChange;
+    TacFontChangedEvent OnFontChanged;
+    TacSysDlgInitEvent OnSysDlgInit;
+    TacMenuDataEvent OnGetMenuExtraLineData;
+    TacMenuDataEvent OnGetPopupItemData;
+
+    // ---- state other parts rely on ----
+    TacManagerState ManagerState = 0;
+    bool HasState(TacManagerState s) const { return (ManagerState & s) != 0; }
+    bool NoAutoUpdate = false;
+    bool SkinIsPacked = false;
+    TacSkinDescription* SkinFile = nullptr;   // the description in use (SkinCommonInfo.OptionsDat once loaded)
+    TPixelImage MasterBitmap;                 // 32-bit master image
+    std::vector<std::unique_ptr<TacSkinData>> SkinDataArray;
+    TacPalette Palette{};
+    std::array<HBRUSH, 6> Brushes{};          // solid brushes of palette colours 0..5
+    std::array<std::unique_ptr<TStringList>, acThirdListCount> ThirdLists;
+    int SysFontScale = 0;
+    HWND FActiveControl = nullptr;            // hot windowed control
+    TControl* FActiveGraphControl = nullptr;  // hot graphic control
+    TacShowAction ShowState = saIgnore;
+    TacSkinEditorData PreviewBuffer;
+    String DefStoredFontName, DefOldFontName, DefNewFontName;
+    bool GlobalHookInstalled = false;
+    TacSkinCommonInfo SkinCommonInfo;
+    std::unique_ptr<TacMenuSkinning> SkinableMenus;
+
+    // ---- queries ----
+    bool IsActive() const { return SkinCommonInfo.Active; }
+    int LengthOfGD() const;
+    bool IsValidSkinIndex(int skinIndex) const;
+    bool IsValidImgIndex(int imageIndex);
+    std::vector<TsGeneralData>& gd() { return CommonSkinData(96)->gd; }
+    std::vector<TsMaskData>& ma() { return CommonSkinData(96)->ma; }
+    int GetSkinIndex(const String& sectionName, TacSkinData* skinData = nullptr);
+    int GetMaskIndex(int skinIndex, const String& propName, TacSkinData* skinData = nullptr);
+    int GetMaskIndex(const String& sectionName, const String& propName, TacSkinData* skinData = nullptr);
+    int GetMaskIndex(int skinIndex, const String& sectionName, TacSkinData* skinData, const String& propName);
+    int GetTextureIndex(int skinIndex, const String& propName, TacSkinData* skinData = nullptr);
+    int GetTextureIndex(int skinIndex, const String& sectionName, TacSkinData* skinData, const String& propName);
+    void GetSkinSections(TStrings& list, TacSkinData* skinData = nullptr);
+    TColor GetGlobalColor() const { return Palette[pcMainColor]; }
+    TColor GetGlobalFontColor() const { return Palette[pcLabelText]; }
+    TColor GetActiveEditColor() const { return Palette[pcEditBG]; }
+    TColor GetActiveEditFontColor() const { return Palette[pcEditText]; }
+    TColor GetHighLightColor(bool focused) const { return Palette[focused ? pcSelectionBG_Focused : pcSelectionBG]; }
+    TColor GetHighLightFontColor(bool focused) const
+    {
+        return Palette[focused ? pcSelectionText_Focused : pcSelectionText];
+    }
+    bool IsStandardVclPpi() const;
+    // The colour mask of an outer effect: the upper half ColorB, the lower ColorT, a triangle of
+    // ColorL at the left and of ColorR at the right (all of ColorL when ColorB is the key colour).
+    void FillSideColorMask(TBitmap* bmp, const TRect& rect, TColor colorL, TColor colorB, TColor colorR, TColor colorT);
+
+    // ---- per-PPI skin data ----
+    // The data object for a PPI (the fallback objects while no skin is active).
+    TacSkinData* CommonSkinData(int ppi = 96);
+    int GetScale() const;
+    int ScaleInt(int value, int sysScale) const;
+    void ResetSkinData();
+    void BuildSkinData();
+    void ClearSkinData();
+    // The unscaled data as the painters read it (nil while there is none).
+    const TacSkinPaintSource* PaintSource();
+
+    // ---- loading ----
+    void BeginUpdate() { NoAutoUpdate = true; }
+    void EndUpdate(bool repaint, bool allowAnimation);
+    // Loads and applies a skin a skin editor handed over (its record in PreviewBuffer).
+    void LoadPreviewSkin();
+    // The same from its parts: text becomes the description of the skin called name.
+    void ApplySkinEditorText(const String& name, const String& directory, const String& text);
+    String GetFullSkinDirectory() const;
+
+    // ---- the window-creation hook (the default manager's) ----
+    void InstallHook();
+    void UnInstallHook();
+
+    // ---- TacSkinDataOwner ----
+    TacSkinDescription& SkinDescription() override { return SkinCommonInfo.OptionsDat; }
+    TacSkinCommonInfo& CommonInfo() override { return SkinCommonInfo; }
+    TacPalette& PaletteColors() override { return Palette; }
+    const TStrings* CommonSectionLines() const override { return &FCommonSections; }
+    bool SkinIsActive() const override { return IsActive(); }
+    bool ExtendedBordersOn() const override { return ExtendedBorders(); }
+    int ScaleInt(int value) const override { return ScaleInt(value, -1); }
+    TacScaleMode ScaleModeValue() const override;
+    int CustomPpi() const override;
+    TColor SystemColor(int index) const override;
+    int SystemFrameWidth() const override;
+    const TPixelImage* MasterImage() const override { return &MasterBitmap; }
+    const TacSkinData* SkinData96() override { return CommonSkinData(96); }
+    bool BoolOption(int index) const override;
+    void InitSkinParams() override;
+    void ReloadSkin(int ppi, TacSkinData& data) override;
+    void OptionChanged(TacOptionChange change) override;
+
+protected:
+    void Loaded() override;
+    void AfterConstruction();
+
+private:
+    bool InitSkinFile();
+    void LoadCommonData();
+    void CheckVersion();
+    void RefreshSkinData();
+    void UpdateDialogsUnskinned();
+    bool Designing() const { return HasState(csDesigning); }
+
+    bool FActive = true;
+    int FBrightness = 0, FHueOffset = 0, FSaturation = 0;
+    TStringList FCommonSections;
+    bool FExtendedBorders = false;
+    String FSkinDirectory;
+    String FSkinName;
+    bool FSkinnedPopups = true;
+    TacSkinningRules FSkinningRules = srStdForms | srStdDialogs | srThirdParty;
+    TacSkinsFilter FSkinsFilter = sfiInternal | sfiExternal;
+    std::unique_ptr<TacAnimEffects> FAnimEffects;
+    std::unique_ptr<TacButtonsSupport> FButtonsOptions;
+    std::unique_ptr<TacSkinEffects> FEffects;
+    std::unique_ptr<TacFonts> FFonts;
+    std::unique_ptr<TacLabelsSupport> FLabelsOptions;
+    std::unique_ptr<TacMenuSupport> FMenuSupport;
+    std::unique_ptr<TacOptions> FOptions;
+    std::unique_ptr<TacScrollBarsSupport> FScrollsOptions;
+    std::unique_ptr<TsThirdPartyList> FThirdParty;
+    // The text a skin editor handed over, and the skin it describes.
+    String FEditorText, FEditorSkinName;
+    bool FEditorTextSet = false;
+    HHOOK FHook = nullptr;
+};
+
+// ---- process-wide state ----------------------------------------------------------------------
+
+extern TsSkinManager* DefaultManager;
+extern TacScaleMode DefaultScaleMode;
+// True while a new skin is being published.
+extern bool NewSkinBroadcasting;
+// Kept by the default manager: standard dialogs are not skinned (no active skin, or srStdDialogs off).
+extern bool DialogsUnskinned;
+// The four data objects answered while no skin is active (96, 120, 144, 192 PPI).
+TacSkinData* FallbackSkinData(int step);
+
+// A manager's unscaled skin data as the painters read it (nil: the default manager's).
+const TacSkinPaintSource* ManagerPaintSource(const TsSkinManager* manager);
