@@ -41,6 +41,15 @@ TMainForm::TMainForm(TComponent* owner, const String& settingsFile) : TForm(owne
     SetPosition(poScreenCenter);
     SetClientSize(1040, 620);
 
+    // The skin manager comes first: it loads the stored skin while the window is built.
+    sSkinManager1 = new TsSkinManager(this);
+    sSkinManager1->SetName(L"sSkinManager1");
+    sSkinManager1->AnimEffects()->BlendOnMoving.Active = true;
+    sSkinManager1->AnimEffects()->FormHide.Mode = atFading;
+    sSkinManager1->ButtonsOptions()->SetOldGlyphsMode(true);
+    sSkinManager1->SetSkinDirectory(StoredSkinDirectory);
+    sSkinManager1->SetSkinName(L"Dark");
+
     HIDCtl = new THidDeviceController(this);
     HIDCtl->BeginLoading();
     HIDCtl->OnArrival = Bind<&TMainForm::HIDCtlArrival>(this);
@@ -647,9 +656,8 @@ void TMainForm::WMENDSESSION(TMessage& m)
 
 void TMainForm::SetSkinName(const String& name)
 {
-    // The skin manager takes the name here once it is part of the program; until then the
-    // controls draw in the system's colours and only the choice is remembered.
     FSkinName = name;
+    sSkinManager1->SetSkinName(name);
 }
 
 void TMainForm::LoadBackground(const String& fileName)

@@ -32,6 +32,7 @@
 #include "skin/controls/sspinedit.h"
 #include "skin/controls/sstatusbar.h"
 #include "skin/controls/strackbar.h"
+#include "skin/engine/skin_manager.h"
 #include "support/aatext/aa_scrolltext.h"
 #include "support/config/soup_config.h"
 #include "support/timers/thread_timer.h"
@@ -48,6 +49,8 @@ public:
     static constexpr const wchar_t* AppTitle = L"Qwelta Wheel Configuration";
     static constexpr const wchar_t* TextConnected = L"Connected";
     static constexpr const wchar_t* TextDisconnected = L"Disconnected";
+    // The skin folder the skin manager was set up with: a developer's own, absent elsewhere.
+    static constexpr const wchar_t* StoredSkinDirectory = L"D:\\Work\\QweltaWheel\\Skins";
     // Status panels.
     enum { PanelStatus = 0, PanelLedMask = 2, PanelWheel = 3, PanelShifter = 5, PanelPedal = 7, PanelFirmware = 9 };
     // A profile load whose three blocks have not all come back within this time ends.
@@ -59,6 +62,7 @@ public:
     ~TMainForm() override;
 
     // ---- Components
+    TsSkinManager* sSkinManager1 = nullptr;
     THidDeviceController* HIDCtl = nullptr;
     TSoupConfig* SoupConfig1 = nullptr;
     TThreadTimer* DevMon = nullptr;
@@ -194,7 +198,7 @@ public:
     TDeviceProtocol& Protocol() { return FProto; }
     TStringList& RequestQ() { return FProto.RequestQ; }
     TStringList& ProfileLoading() { return FProto.ProfileLoading; }
-    // The skin the theme menu chose ("Dark" / "Light"); see SetSkinName.
+    // The skin the theme menu chose ("Dark" / "Light"; the manager's SkinName follows it).
     const String& SkinName() const { return FSkinName; }
 
     // ---- Handlers

@@ -1,6 +1,7 @@
 # Test helpers.
-#   qw_add_test(NAME n SOURCES ... LIBS ... [PURE] [GUI])
+#   qw_add_test(NAME n SOURCES ... LIBS ... [PURE] [GUI] [PPI p])
 #     Windows build: a GoogleTest executable run by CTest under Wine (one CTest entry per executable).
+#     PPI: run under a second Wine prefix whose screen has p pixels per inch (scripts/wine-ppi.sh).
 #     PURE: also built and run natively (sanitizers) in the native build; in the native build only PURE tests exist.
 #     GUI: drives real windows; such tests run one at a time so focus and the mouse are theirs.
 #   qw_add_fuzzer(NAME n SOURCES ... LIBS ... [SECONDS s])
@@ -15,7 +16,7 @@ macro(qw_setup_gtest)
 endmacro()
 
 function(qw_add_test)
-  cmake_parse_arguments(T "PURE;GUI" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "PURE;GUI" "NAME;TIMEOUT;PPI" "SOURCES;LIBS" ${ARGN})
   if(NOT QW_WINDOWS AND NOT T_PURE)
     return()
   endif()
@@ -30,7 +31,15 @@ function(qw_add_test)
     if(NOT T_LIBS MATCHES "qw_testmain")
       target_link_libraries(${T_NAME} PRIVATE qw_testmain)
     endif()
-    add_test(NAME ${T_NAME} COMMAND wine $<TARGET_FILE:${T_NAME}>)
+    if(T_PPI)
+      # The first run makes the prefix (a minute or so).
+      add_test(NAME ${T_NAME} COMMAND ${QW_ROOT}/scripts/wine-ppi.sh ${T_PPI} $<TARGET_FILE:${T_NAME}>)
+      if(NOT T_TIMEOUT OR T_TIMEOUT LESS 600)
+        set(T_TIMEOUT 600)
+      endif()
+    else()
+      add_test(NAME ${T_NAME} COMMAND wine $<TARGET_FILE:${T_NAME}>)
+    endif()
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS windows
       ENVIRONMENT "QW_ARTIFACTS=${QW_ARTIFACTS}")
     if(T_GUI)

@@ -234,12 +234,12 @@ void TAAMask::DrawMaskEx(const String& text, TSize extent, TPoint point)
         ExtTextOutW(FGrayDC, start.x, start.y, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
         GdiFlush();
     }
-    TBytePlane gray{FGrayBits + static_cast<ptrdiff_t>(FBytesLineGray) * (FGrayHeight - 1), -FBytesLineGray,
+    TAAGrayPlane gray{FGrayBits + static_cast<ptrdiff_t>(FBytesLineGray) * (FGrayHeight - 1), -FBytesLineGray,
                     FGrayWidth, FGrayHeight};
     ReduceGray(gray, Plane(), FQuality);
 }
 
-TBytePlane TAAMask::Plane()
+TAAGrayPlane TAAMask::Plane()
 {
     if (FWidth <= 0 || FHeight <= 0 || FpMaskBuff.empty()) return {};
     return {FpMaskBuff.data() + static_cast<ptrdiff_t>(FBytesLineMask) * (FHeight - 1), -FBytesLineMask, FWidth, FHeight};
@@ -343,7 +343,7 @@ void TAABlend::Blend(int x, int y, TAAMask& mask, int alpha, TColor colour)
 {
     const TRgb rgb = RgbOfColor(colour);
     const int a16 = AlphaToA16(alpha);
-    BlendWith(x, y, mask, [&](const TBgrPlane& dst, const TBytePlane& m) { BlendColor(dst, m, a16, rgb); });
+    BlendWith(x, y, mask, [&](const TBgrPlane& dst, const TAAGrayPlane& m) { BlendColor(dst, m, a16, rgb); });
 }
 
 void TAABlend::BlendEx(int x, int y, TAAMask& mask, int alpha)
@@ -353,7 +353,7 @@ void TAABlend::BlendEx(int x, int y, TAAMask& mask, int alpha)
     const int a16 = AlphaToA16(alpha);
     GdiFlush();
     TBgrPlane fore = BgrPlaneOf(*FForeBmp);
-    BlendWith(x, y, mask, [&](const TBgrPlane& dst, const TBytePlane& m) { BlendFore(dst, m, a16, fore); });
+    BlendWith(x, y, mask, [&](const TBgrPlane& dst, const TAAGrayPlane& m) { BlendFore(dst, m, a16, fore); });
 }
 
 // ---- TAAFont --------------------------------------------------------------------------------

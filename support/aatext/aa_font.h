@@ -53,7 +53,7 @@ public:
     int BytesLineMask() const { return FBytesLineMask; }
     int BytesLineGray() const { return FBytesLineGray; }
     // The buffer as a plane from its top row (the buffer is bottom-up).
-    TBytePlane Plane();
+    TAAGrayPlane Plane();
 
     void Blur(int strength);
     void Outline();

@@ -33,7 +33,7 @@ inline uint8_t MixToward(int v, int target, int k)
     return static_cast<uint8_t>(v + (((target - v) * k) >> 8));
 }
 
-std::vector<uint8_t> CopyPlane(const TBytePlane& p)
+std::vector<uint8_t> CopyPlane(const TAAGrayPlane& p)
 {
     std::vector<uint8_t> copy(static_cast<size_t>(p.width) * static_cast<size_t>(p.height));
     for (int y = 0; y < p.height; ++y)
@@ -43,7 +43,7 @@ std::vector<uint8_t> CopyPlane(const TBytePlane& p)
 
 }  // namespace
 
-void ReduceGray(const TBytePlane& gray, const TBytePlane& mask, int quality)
+void ReduceGray(const TAAGrayPlane& gray, const TAAGrayPlane& mask, int quality)
 {
     const int s = QualityScale(quality);
     if (mask.width <= 0 || mask.height <= 0) return;
@@ -90,7 +90,7 @@ void ReduceGray(const TBytePlane& gray, const TBytePlane& mask, int quality)
     }
 }
 
-void BlurMask(const TBytePlane& mask, int strength)
+void BlurMask(const TAAGrayPlane& mask, int strength)
 {
     const int w = mask.width, h = mask.height;
     if (w <= 0 || h <= 0) return;
@@ -115,7 +115,7 @@ void BlurMask(const TBytePlane& mask, int strength)
     }
 }
 
-void OutlineMask(const TBytePlane& mask)
+void OutlineMask(const TAAGrayPlane& mask)
 {
     const int w = mask.width, h = mask.height;
     if (h < 3 || w < 3) return;
@@ -133,7 +133,7 @@ void OutlineMask(const TBytePlane& mask)
     }
 }
 
-void SprayMask(const TBytePlane& mask, int amount, const TRandomInt& random)
+void SprayMask(const TAAGrayPlane& mask, int amount, const TRandomInt& random)
 {
     const int w = mask.width, h = mask.height;
     if (w <= 0 || h <= 0 || amount <= 0) return;
@@ -148,12 +148,12 @@ void SprayMask(const TBytePlane& mask, int amount, const TRandomInt& random)
     }
 }
 
-void HorzMirrorMask(const TBytePlane& mask)
+void HorzMirrorMask(const TAAGrayPlane& mask)
 {
     for (int r = 0; r < mask.height; ++r) std::reverse(mask.Row(r), mask.Row(r) + mask.width);
 }
 
-void VertMirrorMask(const TBytePlane& mask)
+void VertMirrorMask(const TAAGrayPlane& mask)
 {
     for (int i = 0; i < mask.height / 2; ++i)
         std::swap_ranges(mask.Row(i), mask.Row(i) + mask.width, mask.Row(mask.height - 1 - i));
@@ -171,7 +171,7 @@ int AARandom(int n)
 namespace {
 
 template <class ColourOf>
-void BlendWith(const TBgrPlane& dst, const TBytePlane& mask, int a16, ColourOf colourOf)
+void BlendWith(const TBgrPlane& dst, const TAAGrayPlane& mask, int a16, ColourOf colourOf)
 {
     const int w = std::min(dst.width, mask.width), h = std::min(dst.height, mask.height);
     a16 = std::clamp(a16, 0, 256);
@@ -197,12 +197,12 @@ void BlendWith(const TBgrPlane& dst, const TBytePlane& mask, int a16, ColourOf c
 
 }  // namespace
 
-void BlendColor(const TBgrPlane& dst, const TBytePlane& mask, int a16, TRgb colour)
+void BlendColor(const TBgrPlane& dst, const TAAGrayPlane& mask, int a16, TRgb colour)
 {
     BlendWith(dst, mask, a16, [colour](int, int) { return colour; });
 }
 
-void BlendFore(const TBgrPlane& dst, const TBytePlane& mask, int a16, const TBgrPlane& fore)
+void BlendFore(const TBgrPlane& dst, const TAAGrayPlane& mask, int a16, const TBgrPlane& fore)
 {
     if (fore.width < std::min(dst.width, mask.width) || fore.height < std::min(dst.height, mask.height)) return;
     BlendWith(dst, mask, a16, [&fore](int y, int x) {

@@ -18,7 +18,7 @@ enum TAAQuality { aqHigh, aqNormal, aqLow, aqNone };
 int QualityScale(int quality);
 
 // One byte per pixel.
-struct TBytePlane {
+struct TAAGrayPlane {
     uint8_t* top = nullptr;
     ptrdiff_t stride = 0;
     int width = 0;
@@ -44,28 +44,28 @@ inline TRgb RgbOf(uint32_t c) { return {uint8_t(c & 0xFF), uint8_t((c >> 8) & 0x
 
 // Reduces the grey text (gray: at least mask.width * S by mask.height * S) into the mask; only
 // the first mask.width bytes of each mask row are written.
-void ReduceGray(const TBytePlane& gray, const TBytePlane& mask, int quality);
+void ReduceGray(const TAAGrayPlane& gray, const TAAGrayPlane& mask, int quality);
 
 // Blur with a 5 x 5 box whose taps clamp to the mask's edges; strength 0..100 mixes the
 // mean in (100: the mean itself).
-void BlurMask(const TBytePlane& mask, int strength);
+void BlurMask(const TAAGrayPlane& mask, int strength);
 // Edge detection: interior pixels become the gradient sum div 4; needs three rows.
-void OutlineMask(const TBytePlane& mask);
+void OutlineMask(const TAAGrayPlane& mask);
 // Random source: an integer in [0, n), 0 for n <= 0.
 using TRandomInt = std::function<int(int)>;
 // Scatters every pixel by up to amount pixels (in place, rows from the top).
-void SprayMask(const TBytePlane& mask, int amount, const TRandomInt& random);
-void HorzMirrorMask(const TBytePlane& mask);
-void VertMirrorMask(const TBytePlane& mask);
+void SprayMask(const TAAGrayPlane& mask, int amount, const TRandomInt& random);
+void HorzMirrorMask(const TAAGrayPlane& mask);
+void VertMirrorMask(const TAAGrayPlane& mask);
 
 // The process's shared generator of the text effects.
 int AARandom(int n);
 
 // Blends colour over dst with weight (coverage * a16) >> 8 per pixel; a16 is 0..256
 // (alpha percent * 256 div 100). dst and mask have the same size.
-void BlendColor(const TBgrPlane& dst, const TBytePlane& mask, int a16, TRgb colour);
+void BlendColor(const TBgrPlane& dst, const TAAGrayPlane& mask, int a16, TRgb colour);
 // The same with the colour of each pixel taken from fore (same size).
-void BlendFore(const TBgrPlane& dst, const TBytePlane& mask, int a16, const TBgrPlane& fore);
+void BlendFore(const TBgrPlane& dst, const TAAGrayPlane& mask, int a16, const TBgrPlane& fore);
 inline int AlphaToA16(int alphaPercent) { return alphaPercent * 256 / 100; }
 
 enum TGradualStyle { gsLeftToRight, gsRightToLeft, gsTopToBottom, gsBottomToTop, gsCenterToLR, gsCenterToTB };

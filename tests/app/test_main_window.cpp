@@ -671,6 +671,37 @@ TEST_F(MainWindowTest, ThemeMenuStoresTheChoice)
     EXPECT_EQ(form->SkinName(), L"Dark");
 }
 
+TEST_F(MainWindowTest, TheWindowOwnsItsSkinManager)
+{
+    WriteSetting(L"Themes", L"Active", L"1");
+    Start();
+    TsSkinManager* m = form->sSkinManager1;
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(DefaultManager, m);
+    EXPECT_EQ(m->Owner(), form);
+    // The values the window sets up its manager with.
+    EXPECT_TRUE(m->AnimEffects()->BlendOnMoving.Active);
+    EXPECT_EQ(m->AnimEffects()->FormHide.Mode, atFading);
+    EXPECT_TRUE(m->ButtonsOptions()->OldGlyphsMode());
+    EXPECT_EQ(m->SkinDirectory(), TMainForm::StoredSkinDirectory);
+    EXPECT_EQ(m->ThirdParty()->GetString(tpButton), L"TButton");
+    EXPECT_EQ(m->ThirdParty()->GetString(tpEdit), L" ");
+    EXPECT_EQ(m->Options()->ScaleMode(), smVCL);
+    // The stored theme reaches the manager at show time; the menu switches it.
+    EXPECT_EQ(m->SkinName(), L"Light");
+    form->D1->Click();
+    EXPECT_EQ(m->SkinName(), L"Dark");
+    form->L1->Click();
+    EXPECT_EQ(m->SkinName(), L"Light");
+    // Without a source for these names there is no skin: the window keeps the system's look.
+    EXPECT_FALSE(m->IsActive());
+    form->Close();
+    PumpUntil([&] { return form->Closing(); });
+    TObject::Free(form);
+    form = nullptr;
+    EXPECT_EQ(DefaultManager, nullptr);   // gone with its window
+}
+
 TEST_F(MainWindowTest, ClosingStoresTheProfileAndStopsListening)
 {
     Start();

@@ -11,7 +11,7 @@ struct Plane {
     int w, h;
     std::vector<uint8_t> px;
     Plane(int width, int height, uint8_t fill = 0) : w(width), h(height), px(size_t(width) * height, fill) {}
-    TBytePlane P() { return {px.data(), w, w, h}; }
+    TAAGrayPlane P() { return {px.data(), w, w, h}; }
     uint8_t& at(int x, int y) { return px[size_t(y) * w + x]; }
 };
 
@@ -22,7 +22,7 @@ struct BottomUp {
     BottomUp(int width, int height, int bpp, uint8_t fill = 0)
         : w(width), h(height), stride((width * bpp + 3) & ~3), px(size_t(stride) * height, fill) {}
     uint8_t* Top() { return px.data() + size_t(stride) * (h - 1); }
-    TBytePlane Bytes() { return {Top(), -stride, w, h}; }
+    TAAGrayPlane Bytes() { return {Top(), -stride, w, h}; }
     TBgrPlane Bgr() { return {Top(), -stride, w, h}; }
     uint8_t* Row(int y) { return Top() - ptrdiff_t(stride) * y; }
 };
