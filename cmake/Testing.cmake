@@ -41,7 +41,7 @@ function(qw_add_test)
       add_test(NAME ${T_NAME} COMMAND wine $<TARGET_FILE:${T_NAME}>)
     endif()
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS windows
-      ENVIRONMENT "QW_ARTIFACTS=${QW_ARTIFACTS}")
+      ENVIRONMENT "QW_ARTIFACTS=${QW_ARTIFACTS};QW_ROOT=${QW_ROOT}")
     if(T_GUI)
       set_tests_properties(${T_NAME} PROPERTIES RUN_SERIAL TRUE LABELS "windows;gui")
     endif()

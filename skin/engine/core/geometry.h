@@ -29,6 +29,12 @@ constexpr TSize SizeOfRect(const TRect& r) { return TSize(GetRectWidth(r, true),
 
 constexpr TRect OffsetRectDiagonal(const TRect& r, int d) { return TRect(r.left + d, r.top + d, r.right + d, r.bottom + d); }
 constexpr TRect OffsetRectCopy(const TRect& r, int dx, int dy) { return TRect(r.left + dx, r.top + dy, r.right + dx, r.bottom + dy); }
+// A padding's four sides (96-PPI units, read through Left(), Top(), Right() and Bottom()) at a PPI.
+template <class Padding>
+constexpr TRect ScalePaddingToRect(const Padding& p, int ppi)
+{
+    return TRect(p.Left() * ppi / 96, p.Top() * ppi / 96, p.Right() * ppi / 96, p.Bottom() * ppi / 96);
+}
 constexpr void DeflateRectByMargins(TRect& r, const TRect& margins)
 {
     r.left += margins.left;

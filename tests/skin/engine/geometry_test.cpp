@@ -65,3 +65,16 @@ TEST(SkinGeometry, RectangleOperations)
     MirrorRectInBounds(m, TRect(0, 0, 10, 20), false);
     EXPECT_EQ(m, TRect(6, 14, 9, 18));
 }
+
+TEST(SkinGeometry, PaddingScalesSideBySide)
+{
+    struct Padding {
+        int l, t, r, b;
+        int Left() const { return l; }
+        int Top() const { return t; }
+        int Right() const { return r; }
+        int Bottom() const { return b; }
+    };
+    EXPECT_EQ(ScalePaddingToRect(Padding{2, 4, 6, 7}, 144), TRect(3, 6, 9, 10));
+    EXPECT_EQ(ScalePaddingToRect(Padding{2, 4, 6, 7}, 96), TRect(2, 4, 6, 7));
+}

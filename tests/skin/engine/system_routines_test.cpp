@@ -15,6 +15,7 @@
 #include "tests/skin/engine/engine_recorders.h"
 #include "tests/vcl/form_ptr.h"
 #include "vcl/application.h"
+#include "vcl/typinfo.h"
 
 namespace {
 
@@ -204,4 +205,37 @@ TEST(SkinSystem, FoldersAndSearches)
         EXPECT_FALSE(icon->Empty());
         delete icon;
     }
+}
+
+namespace {
+class TSetHolder : public TComponent {
+public:
+    using TComponent::TComponent;
+    unsigned Kinds = 0;
+};
+}  // namespace
+
+// The published-property routines the engine uses on foreign controls work on the set's text:
+// a name that is part of a member's name already counts as present.
+TEST(SkinSystem, SetPropertiesChangeThroughTheirText)
+{
+    static const bool registered = [] {
+        RegisterSetProperty<TSetHolder>(L"Kinds", {L"Gray", L"Grayed", L"Blended"},
+                                        [](TSetHolder& h) { return h.Kinds; },
+                                        [](TSetHolder& h, int64_t v) { h.Kinds = static_cast<unsigned>(v); });
+        return true;
+    }();
+    ASSERT_TRUE(registered);
+    TSetHolder h(nullptr);
+    h.Kinds = 2;   // Grayed
+    ChangeSetProperty(&h, L"Kinds", L"Gray", true);
+    EXPECT_EQ(h.Kinds, 2u);   // "Gray" is within "Grayed": nothing is added
+    ChangeSetProperty(&h, L"Kinds", L"Blended", true);
+    EXPECT_EQ(h.Kinds, 6u);
+    EXPECT_TRUE(SetPropertyHasValue(&h, L"Kinds", L"Blended"));
+    ChangeSetProperty(&h, L"Kinds", L"Grayed", false);
+    EXPECT_EQ(h.Kinds, 4u);
+    EXPECT_FALSE(HasPublishedProperty(&h, L"Other"));
+    ChangeSetProperty(&h, L"Other", L"Gray", true);   // absent: nothing
+    EXPECT_EQ(h.Kinds, 4u);
 }
