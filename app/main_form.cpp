@@ -9,6 +9,7 @@
 #include "app/settings_form.h"
 #include "app/shifter_page.h"
 #include "skin/graphics/pnggraphic.h"
+#include "skins/stored_skins.h"
 
 TMainForm* MainForm = nullptr;
 
@@ -48,6 +49,13 @@ TMainForm::TMainForm(TComponent* owner, const String& settingsFile) : TForm(owne
     sSkinManager1->AnimEffects()->FormHide.Mode = atFading;
     sSkinManager1->ButtonsOptions()->SetOldGlyphsMode(true);
     sSkinManager1->SetSkinDirectory(StoredSkinDirectory);
+    // The skins built into the program: Neutral (never chosen by name; the fallback), Dark, Light.
+    for (int i = 0; i < ProgramStoredSkinCount; ++i) {
+        const TStoredSkinBytes& stored = ProgramStoredSkins()[i];
+        TsStoredSkin& item = sSkinManager1->InternalSkins()->Add();
+        item.Name = stored.Name;
+        item.PackedData.WriteBuffer(stored.Data, static_cast<int64_t>(stored.Size));
+    }
     sSkinManager1->SetSkinName(L"Dark");
 
     HIDCtl = new THidDeviceController(this);

@@ -35,7 +35,7 @@ int main()
         size_t images = 0;
         const double load = BestMs(15, [&] {
             TacSkinSource source = TacSkinSource::FromPacked(s.Data, s.Size);
-            images = LoadSkinImages(source, 96)->Images.size();
+            images = TacStandaloneSkin(source, 96).Data().ma.size();
         });
         const double decode = BestMs(15, [&] {
             TacSkinSource source = TacSkinSource::FromPacked(s.Data, s.Size);

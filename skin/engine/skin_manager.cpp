@@ -285,13 +285,17 @@ void TsSkinManager::SetSkinName(const String& value)
         ManagerState |= msSkinChanging;
         if (FSkinName.size() > 4 && SameText(FSkinName.substr(FSkinName.size() - 4), L".asz"))
             FSkinName.resize(FSkinName.size() - 4);
+        // The new skin is built aside: a load that fails puts the previous one back whole.
+        TacSkinBackup backup = BackUpSkin();
         try {
             ResetSkinData();
             BuildSkinData();
         } catch (const Exception& e) {
+            RestoreSkin(backup);
             FSkinName = oldName;
             ShowErrorBox(e.Message());
         } catch (const std::exception& e) {
+            RestoreSkin(backup);
             FSkinName = oldName;
             ShowErrorBox(FromUtf8(e.what()));
         }
@@ -311,8 +315,14 @@ void TsSkinManager::RefreshSkinData()
         TsSkinManager* m;
         ~Clear() { m->ManagerState &= ~msSkinChanging; }
     } clear{this};
-    ResetSkinData();
-    BuildSkinData();
+    TacSkinBackup backup = BackUpSkin();
+    try {
+        ResetSkinData();
+        BuildSkinData();
+    } catch (const Exception& e) {
+        RestoreSkin(backup);
+        ShowErrorBox(e.Message());
+    }
     SkinCommonInfo.Active = !SkinDataArray.empty() && SkinDataArray[0] && !SkinDataArray[0]->gd.empty();
     if (NoAutoUpdate) return;
     if (OnAfterChange) OnAfterChange(this);
@@ -487,34 +497,8 @@ bool TsSkinManager::IsStandardVclPpi() const
 void TsSkinManager::FillSideColorMask(TBitmap* bmp, const TRect& rect, TColor colorL, TColor colorB, TColor colorR,
                                      TColor colorT)
 {
-    if (!bmp) return;
-    if (colorB == 0xFF00FF) {
-        FillRectAlpha32(bmp, rect, TColorOf(static_cast<uint32_t>(colorL) & 0xFFFFFFu), 255);
-        return;
-    }
-    const int w = rect.Width(), h = rect.Height();
-    HDC dc = bmp->Canvas()->Handle();
-    auto fill = [&](const TRect& r, TColor c) {
-        HBRUSH brush = CreateSolidBrush(ColorToColorRef(c));
-        RECT rr = r;
-        FillRect(dc, &rr, brush);
-        DeleteObject(brush);
-    };
-    fill(TRect(rect.left, rect.top, rect.right, rect.top + h / 2), colorB);
-    fill(TRect(rect.left, rect.top + h / 2, rect.right, rect.bottom), colorT);
-    auto triangle = [&](TColor c, std::array<POINT, 3> pts) {
-        for (POINT& p : pts) p.x += rect.left, p.y += rect.top;
-        HBRUSH brush = CreateSolidBrush(ColorToColorRef(c));
-        HPEN pen = CreatePen(PS_SOLID, 1, ColorToColorRef(c));
-        HGDIOBJ oldBrush = SelectObject(dc, brush), oldPen = SelectObject(dc, pen);
-        Polygon(dc, pts.data(), 3);
-        SelectObject(dc, oldBrush);
-        SelectObject(dc, oldPen);
-        DeleteObject(brush);
-        DeleteObject(pen);
-    };
-    triangle(colorL, {POINT{0, 1}, POINT{w / 2 - 1, h / 2}, POINT{0, h - 2}});
-    triangle(colorR, {POINT{w - 1, 1}, POINT{w / 2 + 1, h / 2}, POINT{w - 1, h - 2}});
+    // The outer-effect images of the skin data are painted by the same routine on their pixels.
+    if (bmp) FillSideColorMask32(BitmapView(bmp), rect, colorL, colorB, colorR, colorT);
 }
 
 // ---- loading ---------------------------------------------------------------------------------------
@@ -523,7 +507,13 @@ void TsSkinManager::ReloadSkin(int ppi, TacSkinData& data)
 {
     (void)ppi;
     if (!FActive || !InitSkinFile()) return;
+    LoadFonts();
     LoadCommonData();
+    FLoadingData = &data;
+    struct Done {
+        TacSkinData*& loading;
+        ~Done() { loading = nullptr; }
+    } done{FLoadingData};
     data.LoadFromDescription();
     if (OnSkinLoading) OnSkinLoading(this);
 }
@@ -535,18 +525,17 @@ bool TsSkinManager::InitSkinFile()
     if (FEditorTextSet && FEditorSkinName == FSkinName) {
         SkinCommonInfo.OptionsDat.SetText(FEditorText);
         SkinFile = &SkinCommonInfo.OptionsDat;
+        // The files it names lie in the skin's folder.
+        FSource = std::make_unique<TacSkinSource>(TacSkinSource::FromFolder(SkinCommonInfo.SkinPath));
         return true;
     }
-    // No other source: the manager is no longer active (the field only; nothing is told).
-    SkinCommonInfo.SkinPath.clear();
-    FActive = false;
-    return false;
+    // Without any source the manager is no longer active (the field only; nothing is told).
+    return InitSkinSources();
 }
 
 void TsSkinManager::LoadCommonData()
 {
-    // The master image comes with the skin's image files; without them it stays empty.
-    MasterBitmap = TPixelImage();
+    LoadMasterBitmap();
     ReadGlobalInfo(SkinCommonInfo.OptionsDat, SkinCommonInfo);
     CheckVersion();
 }
@@ -577,6 +566,7 @@ void TsSkinManager::InitSkinParams()
         if (Brushes[i]) DeleteObject(Brushes[i]);
         Brushes[i] = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(Palette[i])) & 0xFFFFFFu);
     }
+    if (FLoadingData) ApplyColorAdjustments(*FLoadingData);
 }
 
 // ---- TacSkinDataOwner ------------------------------------------------------------------------------

@@ -14,6 +14,9 @@
 #include <vector>
 
 #include "skin/engine/core/skin_data.h"
+#include "skin/engine/core/skin_source.h"
+#include "skin/engine/embedded_fonts.h"
+#include "skin/engine/stored_skins.h"
 #include "skin/engine/core/skin_paint_source.h"
 #include "skin/engine/form_services.h"
 #include "skin/engine/core/manager_options.h"
@@ -142,6 +145,17 @@ public:
     bool GlobalHookInstalled = false;
     TacSkinCommonInfo SkinCommonInfo;
     std::unique_ptr<TacMenuSkinning> SkinableMenus;
+    // The skin's fonts, installed for this process while it is loaded.
+    TacEmbeddedFonts EmbeddedFonts;
+
+    // ---- stored skins and sources ----
+    // The skins stored in the program (the last source; filled item by item).
+    TsStoredSkins* InternalSkins() { return &FInternalSkins; }
+    // The source of the skin in use: its folder or its packed entries; nil before the first load.
+    const TacSkinSource* SkinSource() const { return FSource.get(); }
+    // Writes the stored skins of that name as "<Name> extracted.asz" into destDir.
+    void ExtractInternalSkin(const String& nameOfSkin, const String& destDir);
+    void ExtractByIndex(int index, const String& destDir);
 
     // ---- queries ----
     bool IsActive() const { return SkinCommonInfo.Active; }
@@ -213,12 +227,41 @@ public:
     void InitSkinParams() override;
     void ReloadSkin(int ppi, TacSkinData& data) override;
     void OptionChanged(TacOptionChange change) override;
+    bool ReadSkinFile(const String& name, std::vector<uint8_t>& bytes) override;
+    TsSkinManager* ImageManager() override { return this; }
+    int BrightnessValue() const override { return FBrightness; }
+    bool CompositionOn() const override;
 
 protected:
     void Loaded() override;
     void AfterConstruction();
 
 private:
+    // What a failed load puts back.
+    struct TacSkinBackup {
+        std::vector<std::unique_ptr<TacSkinData>> Data;
+        TPixelImage Master;
+        String Description;
+        std::unique_ptr<TacSkinSource> Source;
+        TacEmbeddedFonts Fonts;
+        TacPalette Palette{};
+        bool Packed = false, Active = false, CommonActive = false;
+        TacIntSections Sections{};
+        int IndexGlobalInfo = -1;
+        String SkinPath, Author, SkinDescriptionText, MainFont;
+        double Version = 0;
+        TColor Shadow1Color = 0;
+        int BIKeepHUE = 0;
+    };
+    TacSkinBackup BackUpSkin();
+    void RestoreSkin(TacSkinBackup& backup);
+    // Sources after the editor's text: folder, packed file, stored skins. False when there is none.
+    bool InitSkinSources();
+    void UsePackedSkin(const uint8_t* data, size_t size);
+    void LoadMasterBitmap();
+    void LoadFonts();
+    // Hue, saturation and brightness of the object being loaded, the master and the palette.
+    void ApplyColorAdjustments(TacSkinData& data);
     bool InitSkinFile();
     void LoadCommonData();
     void CheckVersion();
@@ -248,6 +291,9 @@ private:
     String FEditorText, FEditorSkinName;
     bool FEditorTextSet = false;
     HHOOK FHook = nullptr;
+    std::unique_ptr<TacSkinSource> FSource;
+    TsStoredSkins FInternalSkins;
+    TacSkinData* FLoadingData = nullptr;   // the object ReloadSkin fills
 };
 
 // ---- process-wide state ----------------------------------------------------------------------

@@ -14,6 +14,9 @@
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
 #include "hid/sim/devsim.h"
+#include "skin/engine/core/skin_container.h"
+#include "skins/stored_skins.h"
+#include "tests/skin/engine/engine_recorders.h"
 #include "vcl/inifiles.h"
 
 namespace {
@@ -693,8 +696,9 @@ TEST_F(MainWindowTest, TheWindowOwnsItsSkinManager)
     EXPECT_EQ(m->SkinName(), L"Dark");
     form->L1->Click();
     EXPECT_EQ(m->SkinName(), L"Light");
-    // Without a source for these names there is no skin: the window keeps the system's look.
-    EXPECT_FALSE(m->IsActive());
+    // The stored skins are the source of these names.
+    EXPECT_TRUE(m->IsActive());
+    EXPECT_TRUE(m->SkinIsPacked);
     form->Close();
     PumpUntil([&] { return form->Closing(); });
     TObject::Free(form);
@@ -904,3 +908,54 @@ TEST_F(MainWindowTest, CommandsAndHardwareWritesCarryTheProfileSlot)
 }
 
 }  // namespace
+
+// The program's stored skins: it starts on Dark, the menu gives Light with its font, a name no
+// skin has gives the first stored skin, and a damaged packed file in the skin directory leaves
+// the skin in use as it was.
+TEST_F(MainWindowTest, StoredSkinsAndTheSkinDirectory)
+{
+    Start();
+    TsSkinManager* m = form->sSkinManager1;
+    EXPECT_EQ(m->SkinName(), L"Dark");
+    ASSERT_TRUE(m->IsActive());
+    EXPECT_EQ(m->InternalSkins()->Count(), ProgramStoredSkinCount);
+    EXPECT_EQ(m->SkinCommonInfo.Description, L"Dark theme of the wheel configuration tool");
+    EXPECT_EQ(m->EmbeddedFonts.Count(), 0);
+    form->L1->Click();
+    EXPECT_EQ(m->SkinName(), L"Light");
+    ASSERT_EQ(m->EmbeddedFonts.Count(), 1);
+    EXPECT_EQ(m->EmbeddedFonts.Items(0).FontName, L"DejaVu Sans");
+    EXPECT_EQ(m->EmbeddedFonts.Items(0).InstalledCount(), 1u);
+    form->D1->Click();
+    EXPECT_EQ(m->EmbeddedFonts.Count(), 0);
+    m->SetSkinName(L"Unknown");
+    EXPECT_EQ(m->SkinName(), L"Neutral");
+
+    // A damaged Dark.asz where the manager looks first.
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    const String dir = String(tmp) + L"qw_main_skins_" + IntToStr(int64_t(GetCurrentProcessId())) + L"\\";
+    CreateDirectoryW(dir.c_str(), nullptr);
+    const TStoredSkinBytes& dark = ProgramStoredSkins()[1];
+    WriteFileBytes(dir + L"Dark.asz", std::vector<uint8_t>(dark.Data, dark.Data + dark.Size / 2));
+    m->SetSkinDirectory(dir);
+    form->L1->Click();
+    ASSERT_EQ(m->SkinName(), L"Light");
+    const String light = m->SkinCommonInfo.OptionsDat.Text();
+    {
+        TBoxRecorder boxes;
+        form->D1->Click();
+        ASSERT_EQ(boxes.Boxes.size(), 1u);
+        EXPECT_NE(boxes.Boxes[0].Text.find(L"damaged"), String::npos);
+    }
+    EXPECT_EQ(m->SkinName(), L"Light");
+    EXPECT_TRUE(m->IsActive());
+    EXPECT_TRUE(m->SkinCommonInfo.OptionsDat.Text() == light);
+    EXPECT_EQ(m->EmbeddedFonts.Count(), 1);
+    DeleteFileW((dir + L"Dark.asz").c_str());
+    RemoveDirectoryW(dir.c_str());
+    form->Close();
+    PumpUntil([&] { return form->Closing(); });
+    TObject::Free(form);
+    form = nullptr;
+}

@@ -172,6 +172,7 @@ void TacSkinData::LoadAllGeneralData()
     if (SkinIndexOf(L"MAINCOLOR") < 0) AddSection(L"MAINCOLOR", -1, palette[pcMainColor], 0, palette[pcLabelText], 1);
 
     ReadGlobalMetrics();
+    LoadOuterEffects();
 }
 
 void TacSkinData::LoadCommonSections(const TStrings& lines)
@@ -493,6 +494,10 @@ void TacSkinData::InitMaskIndexes()
         g.ImgBR = MaskIndexOf(si, L"IMGBTMRIGHT");
         // Modes 1 to 4 take the skin's outer image; a mode without meaning has none.
         g.OuterMask = g.OuterMode >= 1 && g.OuterMode <= 4 ? MaskIndexOf(si, L"OUTERMASK") : -1;
+        if (g.OuterMask < 0 && (g.OuterMode == 3 || g.OuterMode == 4)) {
+            TacOuterContext ctx = OuterContext();
+            g.OuterMask = BuildSectionOuterMask(ctx, si, g);
+        }
         g.Props[0].TextureIndex = TextureIndexOf(si, g.ClassName, L"PATTERN");
         // A state copied from another (one state only) has that state's texture.
         g.Props[1].TextureIndex = g.States > 1 ? TextureIndexOf(si, g.ClassName, L"HOTPATTERN") : g.Props[0].TextureIndex;
@@ -506,4 +511,6 @@ void TacSkinData::InitMaskIndexes()
             g.ScrollBorderOffset = (g.ClassName == L"EDIT" || g.ClassName == L"ALPHAEDIT") && thin ? -1 : 0;
         }
     }
+    // The frame sizes of every image, the generated ones included.
+    SetImageSizes(ma);
 }

@@ -62,6 +62,8 @@ void TacSkinData::Reset()
     FreeBitmaps();
     gd.clear();
     ma.clear();
+    oe = TacOutEffArray{};
+    Notes.clear();
     rsta.reset();
     rsti.reset();
     ShdaTemplate.reset();
@@ -98,9 +100,50 @@ void TacSkinData::LoadAllMasks()
     TacPalette& palette = FOwner->PaletteColors();
     palette[pcMainColor] = FOwner->SkinDescription().ReadInteger(GlobalInfo, L"COLOR", FOwner->SystemColor(acCOLOR_BTNFACE));
     palette[pcLabelText] = FOwner->SkinDescription().ReadInteger(GlobalInfo, L"FONTCOLOR", 0);
-    // The images of the description are defined by the image notation, which is not read
-    // here: the image array stays empty and every image index is -1.
     ma.clear();
+    Notes.clear();
+    TacImageLoadContext ctx;
+    ctx.Description = &FOwner->SkinDescription();
+    ctx.Master = FOwner->MasterImage();
+    ctx.ReadFile = [this](const String& name, std::vector<uint8_t>& bytes) { return FOwner->ReadSkinFile(name, bytes); };
+    ctx.Manager = FOwner->ImageManager();
+    ctx.PPI = FPPI;
+    ctx.ScaleValue = ScaleValue;
+    ctx.ButtonHugeIndex = FOwner->CommonInfo().Sections[ssButtonHuge];
+    ctx.Brightness = FOwner->BrightnessValue();
+    ctx.CompositionOn = FOwner->CompositionOn();
+    ctx.MainColor = palette[pcMainColor];
+    ctx.CommonSections = FOwner->CommonSectionLines();
+    ctx.SkinPath = FOwner->CommonInfo().SkinPath;
+    ctx.Notes = &Notes;
+    ::LoadAllMasks(ctx, ma, BmpArray);
+}
+
+TacOuterContext TacSkinData::OuterContext()
+{
+    TacOuterContext ctx;
+    ctx.Images = &ma;
+    ctx.Cache = &BmpArray;
+    ctx.Master = FOwner->MasterImage();
+    ctx.Description = &FOwner->SkinDescription();
+    ctx.Manager = FOwner->ImageManager();
+    ctx.PPI = FPPI;
+    ctx.ScaleValue = ScaleValue;
+    ctx.ScaleInt = [this](int v) { return FOwner->ScaleInt(v); };
+    ctx.Notes = &Notes;
+    return ctx;
+}
+
+void TacSkinData::LoadOuterEffects()
+{
+    if (!FOwner) return;
+    // Colours may name system colours.
+    auto resolve = [this](TColor c) { return IsSysColor(c) ? FOwner->SystemColor(c & 0xFF) : c; };
+    TacOuterContext ctx = OuterContext();
+    oe[1] = ReadOuterEffect(FOwner->SkinDescription(), true, ctx.ScaleInt, resolve);
+    LoadOuterEffectMask(ctx, oe[1], L"SH_MASK");
+    oe[0] = ReadOuterEffect(FOwner->SkinDescription(), false, ctx.ScaleInt, resolve);
+    LoadOuterEffectMask(ctx, oe[0], L"LO_MASK");
 }
 
 int TacSkinData::ReadScaledGlobalInt(const String& key, int def, int imageIndex, bool scaled, int low, int high)

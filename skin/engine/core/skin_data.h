@@ -13,6 +13,7 @@
 #include "skin/engine/core/palette.h"
 #include "skin/engine/core/skin_description.h"
 #include "skin/engine/core/skin_images.h"
+#include "skin/engine/core/skin_outer.h"
 #include "skin/engine/core/skin_paint_source.h"
 #include "skin/engine/core/skin_records.h"
 #include "skin/graphics/pixel_view.h"
@@ -80,6 +81,18 @@ public:
     virtual TColor SystemColor(int index) const = 0;
     virtual int SystemFrameWidth() const = 0;   // SM_CXFRAME
     virtual const TPixelImage* MasterImage() const = 0;
+    // The bytes of a file of the skin in use (its folder or its packed entries); False when absent.
+    virtual bool ReadSkinFile(const String& name, std::vector<uint8_t>& bytes)
+    {
+        (void)name;
+        (void)bytes;
+        return false;
+    }
+    // The manager images name (their Manager); nil for an owner that is no manager.
+    virtual TsSkinManager* ImageManager() { return nullptr; }
+    // The manager's Brightness, and whether the desktop composes windows (premultiplied pictures).
+    virtual int BrightnessValue() const { return 0; }
+    virtual bool CompositionOn() const { return false; }
     // The manager's Boolean options by index (0 CheckEmptyAlpha, 3 StdGlyphsOrder, 5 StdImgTransparency, ...).
     virtual bool BoolOption(int index) const = 0;
     // The 96-PPI data object (the palette reads its EDIT, HINT, SELECTION and MENUITEM sections).
@@ -125,6 +138,8 @@ public:
     void InitMaskIndexes();
     void InitMaskParams();
     void CheckShadows();
+    // The two window outer effects (keys "SH_..." and "LO_...") and their images.
+    void LoadOuterEffects();
 
     int ScaleIntValue(int value) const { return value * FPPI / 96; }
     bool Active() const { return FOwner && FOwner->SkinIsActive(); }
@@ -176,7 +191,7 @@ public:
     // ---- the loaded skin ----
     std::unique_ptr<TPixelImage> rsta, rsti;   // window shadows (active, inactive)
     bool Initializing = false;
-    TacBmpArray BmpArray;   // the bitmaps of the images that own some (the images point into it)
+    TacBmpArray BmpArray;   // pixels of the images that own some
     int ScaleValue = 0;
     int ScalePercent = 100;
     int FPPI = 96;   // pixels per inch of this object (PPI())
@@ -207,9 +222,12 @@ public:
     std::unique_ptr<TPixelImage> ShdaTemplate, ShdiTemplate;
     TRect FormShadowSize;
     std::vector<TsMaskData> ma;      // images
+    TacOutEffArray oe;               // window outer effects: [0] light outline, [1] shadow
+    std::vector<String> Notes;       // images left out while loading, and why
     std::vector<TsGeneralData> gd;   // sections
 
 private:
+    TacOuterContext OuterContext();
     TacConstElementData FillConstElement(const String& name1, const String& name2 = String(),
                                          const String& name3 = String()) const;
     TacTrackBarData FillTrackBar(bool horizontal) const;

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "skin/engine/core/skin_images.h"
+#include "skin/engine/core/palette.h"
 #include "vcl/inifiles.h"
 #include "vcl/streams.h"
 
@@ -25,20 +25,6 @@ String Hex(uint64_t v, int digits)
 }
 
 String ColorText(int v) { return v < 0 ? String(L"-") : L"#" + Hex(uint32_t(v), 6); }
-
-// A section's integer, climbing PARENTCLASS while absent (a visited section ends the climb).
-int Inherited(TCustomIniFile& d, const String& section, const String& key, int def)
-{
-    String s = section;
-    for (int depth = 0; depth < 32 && !s.empty(); ++depth) {
-        int v = d.ReadInteger(s, key, -1);
-        if (v >= 0) return v;
-        String parent = d.ReadString(s, L"PARENTCLASS", String());
-        if (parent == s || parent == L"?") break;
-        s = parent;
-    }
-    return def;
-}
 
 String RectText(const TRect& r)
 {
@@ -72,61 +58,70 @@ TacSkinSource OpenPackedSkinFile(const String& fileName)
     return source;
 }
 
-std::unique_ptr<TacLoadedSkin> LoadSkinImages(const TacSkinSource& source, int ppi)
+TacStandaloneSkin::TacStandaloneSkin(const TacSkinSource& source, int ppi) : FSource(source), FStep(ScaleStepOfPpi(ppi))
 {
-    auto skin = std::make_unique<TacLoadedSkin>();
     auto descriptionBytes = source.Description();
     if (!descriptionBytes)
         throw Exception(L"Internal format error in the skin: it holds no description (" +
                         String(SkinDescriptionName) + L").");
-    TMemIniFile& d = skin->Description;
-    d.SetText(SkinDescriptionText(*descriptionBytes));
+    FInfo.OptionsDat.SetText(SkinDescriptionText(*descriptionBytes));
+    ReadGlobalInfo(FInfo.OptionsDat, FInfo);
     // The master bitmap, its name matched without regard to case.
-    String masterName = d.ReadString(L"GLOBALINFO", L"MASTERBITMAP", String());
+    String masterName = FInfo.OptionsDat.ReadString(L"GLOBALINFO", L"MASTERBITMAP", String());
     std::vector<uint8_t> bytes;
-    if (!masterName.empty() && source.ReadFile(masterName, bytes)) skin->Master = DecodeMasterBitmap(masterName, bytes);
-    TacImageLoadContext ctx;
-    ctx.Description = &d;
-    ctx.Master = &skin->Master;
-    ctx.ReadFile = [&](const String& name, std::vector<uint8_t>& b) { return source.ReadFile(name, b); };
-    ctx.Notes = &skin->Notes;
-    ctx.PPI = ppi;
-    ctx.ScaleValue = ppi <= 110 ? 0 : ppi <= 134 ? 1 : ppi <= 170 ? 2 : 3;
-    LoadAllMasks(ctx, skin->Images, skin->Cache);
-    SetImageSizes(skin->Images);
-    return skin;
+    if (!masterName.empty() && source.ReadFile(masterName, bytes)) FMaster = DecodeMasterBitmap(masterName, bytes);
+    FData = std::make_unique<TacSkinData>(this, ppi);
+    FData->Init();
 }
+
+TacStandaloneSkin::~TacStandaloneSkin() = default;
+
+TColor TacStandaloneSkin::SystemColor(int index) const
+{
+    // Stand-ins of the classic system colours: light surfaces, black text, blue highlight.
+    switch (index) {
+    case acCOLOR_HIGHLIGHT: return 0xD77800;
+    case acCOLOR_HIGHLIGHTTEXT: return 0xFFFFFF;
+    case acCOLOR_BTNFACE: return 0xF0F0F0;
+    default: return index == 5 ? 0xFFFFFF : 0;
+    }
+}
+
+void TacStandaloneSkin::InitSkinParams()
+{
+    BuildPalette(FPalette, FInfo.OptionsDat, FData.get(), [this](int i) { return SystemColor(i); });
+}
+
+void TacStandaloneSkin::ReloadSkin(int, TacSkinData& data) { data.LoadFromDescription(); }
 
 String DescribeSkin(const TacSkinSource& source)
 {
-    std::unique_ptr<TacLoadedSkin> skin = LoadSkinImages(source, 96);
-    TMemIniFile& d = skin->Description;
-    const TPixelImage& master = skin->Master;
+    TacStandaloneSkin skin(source, 96);
+    TacSkinDescription& d = skin.SkinDescription();
+    TacSkinData& data = skin.Data();
+    const TPixelImage& master = skin.Master();
     String masterName = d.ReadString(L"GLOBALINFO", L"MASTERBITMAP", String());
     String out = L"GLOBALINFO\n";
     TStringList keys;
     d.ReadSection(L"GLOBALINFO", keys);
     for (int i = 0; i < keys.Count(); ++i) out += L"  " + keys[i] + L"=" + d.ReadString(L"GLOBALINFO", keys[i], String()) + L"\n";
 
-    TStringList sections;
-    d.ReadSections(sections);
-    out += L"sections " + IntToStr(sections.Count()) + L"\n";
-    for (int i = 0; i < sections.Count(); ++i) {
-        const String s = sections[i];
-        String parent = d.ReadString(s, L"PARENTCLASS", String());
-        out += L"  " + s + L" parent=" + (parent.empty() ? String(L"-") : parent) +
-               L" states=" + IntToStr(Inherited(d, s, L"STATES", 3)) +
-               L" color=" + ColorText(Inherited(d, s, L"COLOR", 0xFFFFFF)) +
-               L" hot=" + ColorText(Inherited(d, s, L"HOTCOLOR", 0xFFFFFF)) +
-               L" second=" + ColorText(Inherited(d, s, L"COLOR2", -1)) +
-               L" font=" + ColorText(Inherited(d, s, L"FONTCOLOR", 0)) + L"\n";
+    out += L"sections " + IntToStr(int64_t(data.gd.size())) + L"\n";
+    for (const TsGeneralData& g : data.gd) {
+        out += L"  " + g.ClassName + L" parent=" + (g.ParentClass.empty() ? String(L"-") : g.ParentClass) +
+               L" states=" + IntToStr(g.States) + L" border=" + IntToStr(g.BorderIndex) + L" outer=" +
+               IntToStr(g.OuterMode) + L"/" + IntToStr(g.OuterMask);
+        for (int k = 0; k < 3; ++k)
+            out += L" s" + IntToStr(k) + L"=" + ColorText(g.Props[size_t(k)].Color) + L"/" +
+                   ColorText(g.Props[size_t(k)].FontColor.Color);
+        out += L"\n";
     }
 
     out += L"master " + (masterName.empty() ? String(L"-") : masterName) + L" " + IntToStr(master.Width()) + L"x" +
            IntToStr(master.Height()) + L" " + Hex(HashPixels(master.View(), master.Bounds()), 16) + L"\n";
 
-    const std::vector<TsMaskData>& images = skin->Images;
-    const std::vector<String>& notes = skin->Notes;
+    const std::vector<TsMaskData>& images = data.ma;
+    const std::vector<String>& notes = data.Notes;
     out += L"images " + IntToStr(int64_t(images.size())) + L"\n";
     for (const TsMaskData& m : images) {
         TPixelView view = m.Bmp ? m.Bmp->View() : master.View();

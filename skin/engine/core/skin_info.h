@@ -1,4 +1,5 @@
-// A plain-text account of a skin as the engine loads it at 96 PPI: the GLOBALINFO values, the
+// A skin loaded without a manager, through the engine's own skin data object (sections, images,
+// outer effects) at one PPI, and a plain-text account of it: the GLOBALINFO values, the
 // sections with their parent and state colours, and every image with its section, key,
 // definition, rectangle, frames and a hash of its pixels. The same skin gives the same text
 // from its folder, its packed file and its stored bytes. No windows.h here.
@@ -6,25 +7,52 @@
 
 #include <memory>
 
-#include "skin/engine/core/skin_images.h"
+#include "skin/engine/core/geometry.h"
+#include "skin/engine/core/skin_data.h"
 #include "skin/engine/core/skin_source.h"
-#include "vcl/inifiles.h"
-#include "skin/graphics/pixel_view.h"
 
-// A packed skin file; ESkinSourceError (an Exception) when it is missing, not a container or
-// holds no description; EPackedSkinError when it is damaged.
-TacSkinSource OpenPackedSkinFile(const String& fileName);
+// The owner of one skin data object: the description, master bitmap and palette of a skin
+// taken from a source; system colours are fixed stand-ins.
+class TacStandaloneSkin : public TacSkinDataOwner {
+public:
+    // Reads the description and the master bitmap; raises the engine's error when the skin has
+    // no description or its master bitmap cannot be read.
+    TacStandaloneSkin(const TacSkinSource& source, int ppi);
+    ~TacStandaloneSkin() override;
 
-// The description, master bitmap and images of a skin loaded at one PPI without a manager.
-struct TacLoadedSkin {
-    TMemIniFile Description{String()};
-    TPixelImage Master;
-    std::vector<TsMaskData> Images;
-    TacBmpArray Cache;
-    std::vector<String> Notes;
+    TacSkinData& Data() { return *FData; }
+    const TPixelImage& Master() const { return FMaster; }
+
+    TacSkinDescription& SkinDescription() override { return FInfo.OptionsDat; }
+    TacSkinCommonInfo& CommonInfo() override { return FInfo; }
+    TacPalette& PaletteColors() override { return FPalette; }
+    const TStrings* CommonSectionLines() const override { return nullptr; }
+    bool SkinIsActive() const override { return true; }
+    bool ExtendedBordersOn() const override { return false; }
+    int ScaleInt(int value) const override { return ScaleByScaleStep(value, FStep); }
+    TacScaleMode ScaleModeValue() const override { return smVCL; }
+    int CustomPpi() const override { return 96; }
+    TColor SystemColor(int index) const override;
+    int SystemFrameWidth() const override { return 4; }
+    const TPixelImage* MasterImage() const override { return &FMaster; }
+    bool BoolOption(int) const override { return false; }
+    const TacSkinData* SkinData96() override { return FData.get(); }
+    void InitSkinParams() override;
+    void ReloadSkin(int ppi, TacSkinData& data) override;
+    bool ReadSkinFile(const String& name, std::vector<uint8_t>& bytes) override { return FSource.ReadFile(name, bytes); }
+
+private:
+    const TacSkinSource& FSource;
+    TacSkinCommonInfo FInfo;
+    TacPalette FPalette{};
+    TPixelImage FMaster;
+    int FStep = 0;
+    std::unique_ptr<TacSkinData> FData;
 };
-// Raises the engine's error when the skin does not load.
-std::unique_ptr<TacLoadedSkin> LoadSkinImages(const TacSkinSource& source, int ppi);
+
+// A packed skin file; an Exception when it is missing or not a container; EPackedSkinError
+// when it is damaged.
+TacSkinSource OpenPackedSkinFile(const String& fileName);
 
 // Loads the skin from source and describes it. Raises the engine's error when it does not load.
 String DescribeSkin(const TacSkinSource& source);

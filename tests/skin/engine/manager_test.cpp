@@ -112,7 +112,10 @@ TEST(SkinManager, LoadsASkinHandedOverAsText)
     EXPECT_EQ(sections.Count(), m->LengthOfGD());
     EXPECT_TRUE(m->IsValidSkinIndex(0));
     EXPECT_FALSE(m->IsValidSkinIndex(m->LengthOfGD()));
-    EXPECT_FALSE(m->IsValidImgIndex(0));   // images come with the image files
+    // No image definitions: only the two generated window effects.
+    ASSERT_EQ(m->ma().size(), 2u);
+    EXPECT_TRUE(m->IsValidImgIndex(1));
+    EXPECT_FALSE(m->IsValidImgIndex(2));
 
     // An image defined only in a grandparent is found through PARENTCLASS.
     TacSkinData* d = m->CommonSkinData(96);
@@ -120,13 +123,13 @@ TEST(SkinManager, LoadsASkinHandedOverAsText)
     border.SkinIndex = m->GetSkinIndex(L"GRAND");
     border.PropertyName = L"BORDERSMASK";
     d->ma.push_back(border);
-    EXPECT_EQ(m->GetMaskIndex(m->GetSkinIndex(L"CHILD"), L"BORDERSMASK"), 0);
+    EXPECT_EQ(m->GetMaskIndex(m->GetSkinIndex(L"CHILD"), L"BORDERSMASK"), 2);
     EXPECT_EQ(m->GetMaskIndex(String(L"CHILD"), String(L"BORDERSMASK")), -1);
 
     // Writing the same name reloads: a fresh data object (without the image put in above).
     m->SetSkinName(L"Test.ASZ");
     EXPECT_EQ(m->SkinName(), L"Test");
-    EXPECT_TRUE(m->CommonSkinData(96)->ma.empty());
+    EXPECT_EQ(m->CommonSkinData(96)->ma.size(), 2u);
     EXPECT_EQ(ev.after, 2);
     m.reset();
     EXPECT_EQ(ev.deactivate, 1);

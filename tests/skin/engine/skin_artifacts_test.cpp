@@ -1,4 +1,4 @@
-// Our skins as the engine loads them at 96 and 144 PPI: every image usable, the "*150" images
+// Our skins as the engine's skin data loads them at 96 and 144 PPI: every image usable, the "*150" images
 // taken as drawn and the others rescaled; a contact sheet of each skin's images at both PPIs is
 // saved as a test artefact (QW_ARTIFACTS/skins/<Name>-<PPI>.bmp), over a checkerboard so
 // transparency shows.
@@ -16,18 +16,18 @@ namespace {
 
 String SkinFolder(const char* name)
 {
-    const char* root = std::getenv("QW_ROOT");
-    return FromUtf8(std::string(root ? root : ".") + "/skins/" + name);
+    // The source tree, as the build names it (under Wine the same path reaches it through Z:).
+    return FromUtf8(std::string(QW_SOURCE_ROOT) + "/skins/" + name);
 }
 
 // Each image's first part (all frames) in a row of the sheet, composed over a checkerboard.
-TPixelImage ContactSheet(const TacLoadedSkin& skin)
+TPixelImage ContactSheet(TacStandaloneSkin& skin)
 {
     const int width = 600;
     int x = 0, y = 0, row = 0;
     struct Place { const TsMaskData* m; int x, y; };
     std::vector<Place> places;
-    for (const TsMaskData& m : skin.Images) {
+    for (const TsMaskData& m : skin.Data().ma) {
         const int w = m.R.Width(), h = m.Height > 0 ? m.Height : m.R.Height();
         if (w <= 0 || h <= 0) continue;
         if (x + w > width) x = 0, y += row + 4, row = 0;
@@ -40,7 +40,7 @@ TPixelImage ContactSheet(const TacLoadedSkin& skin)
         for (int xx = 0; xx < width; ++xx) sheet.At(xx, yy) = ((xx / 6 + yy / 6) & 1) ? 0xFFC8C8C8u : 0xFFF0F0F0u;
     for (const Place& p : places) {
         const TsMaskData& m = *p.m;
-        TPixelView src = m.Bmp ? m.Bmp->View() : skin.Master.View();
+        TPixelView src = m.Bmp ? m.Bmp->View() : skin.Master().View();
         const int h = m.Height > 0 ? m.Height : m.R.Height();
         for (int yy = 0; yy < h; ++yy)
             for (int xx = 0; xx < m.R.Width(); ++xx) {
@@ -84,10 +84,11 @@ TEST(SkinArtifacts, EveryImageOfOurSkinsAt96And144Ppi)
     for (const char* name : {"Neutral", "Dark", "Light"}) {
         for (int ppi : {96, 144}) {
             TacSkinSource source = TacSkinSource::FromFolder(SkinFolder(name));
-            std::unique_ptr<TacLoadedSkin> skin = LoadSkinImages(source, ppi);
-            EXPECT_TRUE(skin->Notes.empty()) << name << ppi << ": " << ToUtf8(skin->Notes.empty() ? String() : skin->Notes[0]);
-            ASSERT_GT(skin->Images.size(), 30u) << name;
-            for (const TsMaskData& m : skin->Images) {
+            TacStandaloneSkin skin(source, ppi);
+            const std::vector<String>& notes = skin.Data().Notes;
+            EXPECT_TRUE(notes.empty()) << name << ppi << ": " << ToUtf8(notes.empty() ? String() : notes[0]);
+            ASSERT_GT(skin.Data().ma.size(), 30u) << name;
+            for (const TsMaskData& m : skin.Data().ma) {
                 const std::string what = std::string(name) + " " + ToUtf8(m.ClassName + L"." + m.PropertyName);
                 EXPECT_GT(m.Width, 0) << what;
                 EXPECT_GT(m.Height, 0) << what;
@@ -103,7 +104,7 @@ TEST(SkinArtifacts, EveryImageOfOurSkinsAt96And144Ppi)
             }
             if (out) {
                 std::filesystem::create_directories(std::string(out) + "/skins");
-                SaveBmp(ContactSheet(*skin), std::string(out) + "/skins/" + name + "-" + std::to_string(ppi) + ".bmp");
+                SaveBmp(ContactSheet(skin), std::string(out) + "/skins/" + name + "-" + std::to_string(ppi) + ".bmp");
             }
         }
     }

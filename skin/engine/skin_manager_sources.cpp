@@ -1,0 +1,255 @@
+// The skin manager's sources: a skin folder, a packed file in the skin directory, the stored
+// skins; the master bitmap, the skin's fonts, the colour adjustment of a loaded data object,
+// stored skins written out as files, and keeping the previous skin when a load fails.
+#include <windows.h>
+
+#include "skin/engine/core/general.h"
+#include "skin/engine/core/skin_adjust.h"
+#include "skin/engine/form_services.h"
+#include "skin/engine/message_box.h"
+#include "skin/engine/skin_manager.h"
+#include "skin/engine/system_routines.h"
+#include "skin/graphics/colors.h"
+
+namespace {
+
+const String GlobalInfo = L"GLOBALINFO";
+
+String InternalFormatErrorText(const String& name)
+{
+    return L"Internal format error in the \"" + name + L"\" skin. Please, update this skin to latest version.";
+}
+
+// Palette colours that hue and saturation turn (status and tone colours keep theirs).
+constexpr TacPaletteColors AdjustedPaletteColors[] = {
+    pcMainColor, pcLabelText, pcWebText, pcEditText, pcEditBG, pcSelectionBG, pcSelectionText, pcSelectionBG_Focused,
+    pcSelectionText_Focused, pcEditBG_Inverted, pcEditText_Inverted, pcEditBG_OddRow, pcEditBG_EvenRow,
+    pcBtnColor1Active, pcBtnColor2Active, pcBtnBorderActive, pcBtnFontActive, pcBtnColor1Normal, pcBtnColor2Normal,
+    pcBtnBorderNormal, pcBtnFontNormal, pcBtnColor1Pressed, pcBtnColor2Pressed, pcBtnBorderPressed, pcBtnFontPressed,
+    pcBorder, pcGrid, pcHintBG, pcHintText};
+
+}  // namespace
+
+bool TsSkinManager::ReadSkinFile(const String& name, std::vector<uint8_t>& bytes)
+{
+    return FSource && FSource->ReadFile(name, bytes);
+}
+
+bool TsSkinManager::CompositionOn() const { return IsDesktopCompositionOn(); }
+
+bool TsSkinManager::InitSkinSources()
+{
+    // A skin folder: "Options.dat" and the files it names.
+    const String folderDescription = SkinCommonInfo.SkinPath + SkinDescriptionName;
+    if (FileExists(folderDescription)) {
+        FSource = std::make_unique<TacSkinSource>(TacSkinSource::FromFolder(SkinCommonInfo.SkinPath));
+        SkinCommonInfo.OptionsDat.SetText(SkinDescriptionText(ReadFileBytes(folderDescription)));
+        SkinFile = &SkinCommonInfo.OptionsDat;
+        return true;
+    }
+    // A packed file in the skin directory, as written (not resolved against the program folder).
+    const String packedFile = EnsureTrailingBackslash(FSkinDirectory) + FSkinName + L".asz";
+    if (FileExists(packedFile)) {
+        std::vector<uint8_t> bytes = ReadFileBytes(packedFile);
+        UsePackedSkin(bytes.data(), bytes.size());
+        return true;
+    }
+    // The stored skins: the one of this name, else the first (whose name SkinName takes).
+    SkinCommonInfo.SkinPath.clear();
+    int index = FInternalSkins.IndexOf(FSkinName);
+    if (index < 0) {
+        if (FInternalSkins.Count() == 0) {
+            FActive = false;
+            return false;
+        }
+        index = 0;
+        FSkinName = FInternalSkins.Items(0).Name;
+    }
+    const TsStoredSkin& stored = FInternalSkins.Items(index);
+    // An empty item has nothing to load: the skin in use stays (never the old description
+    // under the new name).
+    if (stored.PackedData.Bytes().empty()) throw Exception(InternalFormatErrorText(FSkinName));
+    UsePackedSkin(stored.PackedData.Bytes().data(), stored.PackedData.Bytes().size());
+    return true;
+}
+
+void TsSkinManager::UsePackedSkin(const uint8_t* data, size_t size)
+{
+    bool notPacked = false;
+    auto source = std::make_unique<TacSkinSource>(TacSkinSource::FromPacked(data, size, &notPacked));
+    if (notPacked) {
+        // Plain system boxes while the reader speaks: no skinned dialog over a skin being replaced.
+        const bool dialogs = (FSkinningRules & srStdDialogs) != 0;
+        const bool sysColors = FOptions->ChangeSysColors();
+        FSkinningRules &= ~srStdDialogs;
+        FOptions->SetChangeSysColors(false);
+        ShowMessageBox(NotPackedSkinText, mtError, mbOK);
+        if (dialogs) FSkinningRules |= srStdDialogs;
+        FOptions->SetChangeSysColors(sysColors);
+    }
+    auto description = source->Description();
+    if (!description) throw Exception(InternalFormatErrorText(FSkinName));
+    FSource = std::move(source);
+    SkinIsPacked = true;
+    SkinCommonInfo.OptionsDat.SetText(SkinDescriptionText(*description));
+    SkinFile = &SkinCommonInfo.OptionsDat;
+}
+
+void TsSkinManager::LoadMasterBitmap()
+{
+    MasterBitmap = TPixelImage();
+    const String name = SkinCommonInfo.OptionsDat.ReadString(GlobalInfo, L"MASTERBITMAP", String());
+    std::vector<uint8_t> bytes;
+    // A missing master leaves it empty; one that cannot be decoded fails the load.
+    if (!name.empty() && ReadSkinFile(name, bytes)) MasterBitmap = DecodeMasterBitmap(name, bytes);
+}
+
+void TsSkinManager::LoadFonts()
+{
+    EmbeddedFonts.Clear();
+    TacSkinDescription& d = SkinCommonInfo.OptionsDat;
+    // A skin names a few fonts; a count beyond reason is cut.
+    const int count = std::clamp(d.ReadInteger(GlobalInfo, L"FontCount", 0), 0, 64);
+    if (FSource && FSource->IsPacked()) {
+        for (const TacFileItem* f : FSource->FontEntries()) {
+            TacEmbeddedFont& item = EmbeddedFonts.Add();
+            item.FontData.WriteBuffer(f->Data.data(), static_cast<int64_t>(f->Data.size()));
+            for (int i = 0; i < count; ++i)
+                if (d.ReadString(GlobalInfo, L"FontFile" + IntToStr(i), String()) == f->Name) {
+                    item.FontName = d.ReadString(GlobalInfo, L"FontName" + IntToStr(i), String());
+                    break;
+                }
+            item.FileName = ExtractFileName(f->Name);
+            item.LoadFont();
+        }
+        return;
+    }
+    if (d.Empty()) return;
+    for (int i = 0; i < count; ++i) {
+        const String file = d.ReadString(GlobalInfo, L"FontFile" + IntToStr(i), String());
+        const String name = d.ReadString(GlobalInfo, L"FontName" + IntToStr(i), String());
+        TacEmbeddedFont& item = EmbeddedFonts.Add();
+        // A relative name lies in the skin's folder (not in the working directory).
+        const String path = file.find(L':') != String::npos ? file : SkinCommonInfo.SkinPath + file;
+        if (file.empty() || !FileExists(path)) continue;
+        item.FileName = file;
+        item.FontName = name;
+        item.FontData.LoadFromFile(path);
+        item.LoadFont();
+    }
+}
+
+void TsSkinManager::ApplyColorAdjustments(TacSkinData& data)
+{
+    if (FHueOffset == 0 && FSaturation == 0 && FBrightness == 0) return;
+    TacAdjustableData target{&data.BmpArray, &data.gd};
+    auto eachColor = [&](auto&& f) {
+        SkinCommonInfo.Shadow1Color = f(SkinCommonInfo.Shadow1Color);
+        for (TacPaletteColors c : AdjustedPaletteColors) Palette[c] = f(Palette[c]);
+    };
+    if (FHueOffset != 0) {
+        // Title icons that keep their hue: their own bitmaps, and where they lie in the master.
+        std::vector<TRect> keptRects;
+        std::vector<const TPixelImage*> keptBitmaps;
+        for (const String& key : KeptTitleIconKeys(SkinCommonInfo.BIKeepHUE)) {
+            int i = data.MaskIndexOf(SkinCommonInfo.IndexGlobalInfo, key);
+            if (!data.IsValidImage(i)) continue;
+            const TsMaskData& m = data.ma[static_cast<size_t>(i)];
+            if (m.Bmp) keptBitmaps.push_back(m.Bmp);
+            else keptRects.push_back(m.R);
+        }
+        ApplyHueOffset(MasterBitmap, keptRects, target, keptBitmaps, FHueOffset);
+        eachColor([&](TColor c) { return TColor(ShiftHue(FHueOffset, uint32_t(c))); });
+    }
+    if (FSaturation != 0) {
+        ApplySaturation(MasterBitmap, target, FSaturation);
+        const int v = std::clamp(FSaturation * 255 / 100, -255, 255);
+        eachColor([&](TColor c) { return TColor(ChangeSaturation(uint32_t(c), v)); });
+    }
+    if (FBrightness != 0) {
+        std::vector<const std::vector<TsMaskData>*> masterImages;
+        for (const auto& object : SkinDataArray)
+            if (object) masterImages.push_back(&object->ma);
+        if (std::find(masterImages.begin(), masterImages.end(), &data.ma) == masterImages.end())
+            masterImages.push_back(&data.ma);
+        ApplyBrightness(MasterBitmap, masterImages, target, FBrightness, CompositionOn());
+    }
+}
+
+// ---- a failed load keeps the skin in use ---------------------------------------------------------
+
+TsSkinManager::TacSkinBackup TsSkinManager::BackUpSkin()
+{
+    TacSkinBackup b;
+    b.Data = std::move(SkinDataArray);
+    SkinDataArray.clear();
+    b.Master = std::move(MasterBitmap);
+    MasterBitmap = TPixelImage();
+    b.Description = SkinCommonInfo.OptionsDat.Text();
+    b.Source = std::move(FSource);
+    b.Fonts = std::move(EmbeddedFonts);
+    EmbeddedFonts = TacEmbeddedFonts();
+    b.Palette = Palette;
+    b.Packed = SkinIsPacked;
+    b.Active = FActive;
+    b.CommonActive = SkinCommonInfo.Active;
+    b.Sections = SkinCommonInfo.Sections;
+    b.IndexGlobalInfo = SkinCommonInfo.IndexGlobalInfo;
+    b.SkinPath = SkinCommonInfo.SkinPath;
+    b.Version = SkinCommonInfo.Version;
+    b.Author = SkinCommonInfo.Author;
+    b.SkinDescriptionText = SkinCommonInfo.Description;
+    b.MainFont = SkinCommonInfo.MainFont;
+    b.Shadow1Color = SkinCommonInfo.Shadow1Color;
+    b.BIKeepHUE = SkinCommonInfo.BIKeepHUE;
+    return b;
+}
+
+void TsSkinManager::RestoreSkin(TacSkinBackup& b)
+{
+    SkinDataArray = std::move(b.Data);
+    MasterBitmap = std::move(b.Master);
+    SkinCommonInfo.OptionsDat.SetText(b.Description);
+    FSource = std::move(b.Source);
+    // The fonts of the failed skin go; the previous ones stay installed.
+    EmbeddedFonts = std::move(b.Fonts);
+    Palette = b.Palette;
+    SkinIsPacked = b.Packed;
+    FActive = b.Active;
+    SkinCommonInfo.Active = b.CommonActive;
+    SkinCommonInfo.Sections = b.Sections;
+    SkinCommonInfo.IndexGlobalInfo = b.IndexGlobalInfo;
+    SkinCommonInfo.SkinPath = b.SkinPath;
+    SkinCommonInfo.Version = b.Version;
+    SkinCommonInfo.Author = b.Author;
+    SkinCommonInfo.Description = b.SkinDescriptionText;
+    SkinCommonInfo.MainFont = b.MainFont;
+    SkinCommonInfo.Shadow1Color = b.Shadow1Color;
+    SkinCommonInfo.BIKeepHUE = b.BIKeepHUE;
+    SkinFile = &SkinCommonInfo.OptionsDat;
+}
+
+// ---- stored skins written out ------------------------------------------------------------------
+
+void TsSkinManager::ExtractInternalSkin(const String& nameOfSkin, const String& destDir)
+{
+    bool found = false;
+    for (int i = 0; i < FInternalSkins.Count(); ++i) {
+        if (FInternalSkins.Items(i).Name != nameOfSkin) continue;
+        found = true;
+        if (DirectoryExistsQuiet(destDir)) ExtractByIndex(i, destDir);
+        else ShowErrorBox(L"Directory does not exists.");
+    }
+    if (!found) ShowErrorBox(L"Skin does not exists.");
+}
+
+void TsSkinManager::ExtractByIndex(int index, const String& destDir)
+{
+    const String d = EnsureTrailingBackslash(destDir);
+    if (!DirectoryExistsQuiet(d) && !CreateDirectoryW(d.c_str(), nullptr)) {
+        ShowErrorBox(d + L" directory creation error.");
+        return;
+    }
+    const TsStoredSkin& s = FInternalSkins.Items(index);
+    WriteFileBytes(d + s.Name + L" extracted.asz", s.PackedData.Bytes());
+}
