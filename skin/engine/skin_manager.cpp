@@ -285,20 +285,7 @@ void TsSkinManager::SetSkinName(const String& value)
         ManagerState |= msSkinChanging;
         if (FSkinName.size() > 4 && SameText(FSkinName.substr(FSkinName.size() - 4), L".asz"))
             FSkinName.resize(FSkinName.size() - 4);
-        // The new skin is built aside: a load that fails puts the previous one back whole.
-        TacSkinBackup backup = BackUpSkin();
-        try {
-            ResetSkinData();
-            BuildSkinData();
-        } catch (const Exception& e) {
-            RestoreSkin(backup);
-            FSkinName = oldName;
-            ShowErrorBox(e.Message());
-        } catch (const std::exception& e) {
-            RestoreSkin(backup);
-            FSkinName = oldName;
-            ShowErrorBox(FromUtf8(e.what()));
-        }
+        if (!RebuildSkinData()) FSkinName = oldName;
         if (!wasActive && FActive && !Designing() && OnActivate) OnActivate(this);
         ManagerState &= ~msSkinChanging;
         SkinCommonInfo.Active = !SkinDataArray.empty() && SkinDataArray[0] && !SkinDataArray[0]->gd.empty();
@@ -315,14 +302,7 @@ void TsSkinManager::RefreshSkinData()
         TsSkinManager* m;
         ~Clear() { m->ManagerState &= ~msSkinChanging; }
     } clear{this};
-    TacSkinBackup backup = BackUpSkin();
-    try {
-        ResetSkinData();
-        BuildSkinData();
-    } catch (const Exception& e) {
-        RestoreSkin(backup);
-        ShowErrorBox(e.Message());
-    }
+    RebuildSkinData();
     SkinCommonInfo.Active = !SkinDataArray.empty() && SkinDataArray[0] && !SkinDataArray[0]->gd.empty();
     if (NoAutoUpdate) return;
     if (OnAfterChange) OnAfterChange(this);

@@ -254,6 +254,9 @@ private:
         int BIKeepHUE = 0;
     };
     TacSkinBackup BackUpSkin();
+    // ResetSkinData and BuildSkinData; a failure restores the skin in use, shows the error and
+    // answers False.
+    bool RebuildSkinData();
     void RestoreSkin(TacSkinBackup& backup);
     // Sources after the editor's text: folder, packed file, stored skins. False when there is none.
     bool InitSkinSources();

@@ -178,6 +178,25 @@ void TsSkinManager::ApplyColorAdjustments(TacSkinData& data)
 
 // ---- a failed load keeps the skin in use ---------------------------------------------------------
 
+bool TsSkinManager::RebuildSkinData()
+{
+    // The new skin is built aside: a load that fails puts the previous one back whole.
+    TacSkinBackup backup = BackUpSkin();
+    String error;
+    try {
+        ResetSkinData();
+        BuildSkinData();
+        return true;
+    } catch (const Exception& e) {
+        error = e.Message();
+    } catch (const std::exception& e) {
+        error = FromUtf8(e.what());
+    }
+    RestoreSkin(backup);
+    ShowErrorBox(error);
+    return false;
+}
+
 TsSkinManager::TacSkinBackup TsSkinManager::BackUpSkin()
 {
     TacSkinBackup b;
