@@ -10,6 +10,7 @@
 #include "skin/graphics/background.h"
 #include "skin/graphics/paint32.h"
 #include "skin/graphics/text32.h"
+#include "vcl/extctrls.h"
 #include "tests/skin/fake_paint_source.h"
 #include "tests/vcl/form_ptr.h"
 #include "vcl/forms.h"
@@ -194,4 +195,43 @@ TEST(Text32, FontsEqualComparesStyleSizeColourAndName)
     b.SetName(L"Tahoma");
     b.SetStyle(TFontStyles{fsBold});
     EXPECT_FALSE(FontsEqual(&a, &b));
+}
+
+TEST(Background, RegionsWithoutAColour)
+{
+    std::unique_ptr<TBitmap> b(NewBitmap32(6, 4));
+    FillRectAlpha32(b.get(), TRect(0, 0, 6, 4), clBlack, 255);
+    HRGN whole = nullptr;
+    CreateRegionWithoutColor(whole, b.get(), 0x00FFFFFFu);
+    ASSERT_NE(whole, nullptr);
+    RECT box{};
+    EXPECT_EQ(GetRgnBox(whole, &box), SIMPLEREGION) << "no pixel of the colour: the full rectangle";
+    EXPECT_EQ(TRect(box), TRect(0, 0, 6, 4));
+    DeleteObject(whole);
+
+    FillRectAlpha32(b.get(), TRect(0, 0, 6, 1), clWhite, 0);   // the top row see-through
+    HRGN cut = nullptr;
+    CreateRegionWithoutColor(cut, b.get(), 0x00FFFFFFu);
+    EXPECT_FALSE(PtInRegion(cut, 2, 0));
+    EXPECT_TRUE(PtInRegion(cut, 2, 1));
+    DeleteObject(cut);
+}
+
+TEST(Background, ChildrenClippedOutOfADC)
+{
+    TFixture f;
+    auto* child = new TPanel(f.Form.get());
+    child->SetParent(f.Form.get());
+    child->SetBounds(110, 10, 20, 20);
+    std::unique_ptr<TBitmap> b(NewBitmap32(200, 120));
+    FillRectAlpha32(b.get(), TRect(0, 0, 200, 120), clWhite, 255);
+    HDC dc = b->Canvas()->Handle();
+    const int saved = SaveDC(dc);
+    ExcludeChildControls(dc, f.Form.get(), 0, 0);
+    FillDCRect(dc, TRect(0, 0, 200, 120), clBlack);
+    RestoreDC(dc, saved);
+    GdiFlush();
+    EXPECT_EQ(ReadPixel32(b.get(), 115, 15) & 0xFFFFFFu, 0xFFFFFFu) << "the panel's place stays";
+    EXPECT_EQ(ReadPixel32(b.get(), 50, 15) & 0xFFFFFFu, 0xFFFFFFu) << "so does the windowed parent control's";
+    EXPECT_EQ(ReadPixel32(b.get(), 150, 100) & 0xFFFFFFu, 0u);
 }

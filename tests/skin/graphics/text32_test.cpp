@@ -174,6 +174,15 @@ TEST(Text32, SkinTextWithAlphaAndContours)
     over->Canvas()->SetFont(b->Canvas()->Font());
     DrawSkinText32(over.get(), L"IH", 1, TRect(10, 5, 60, 40), DT_SINGLELINE, 0, 1, nullptr);
     EXPECT_GT(Colours(over.get()).size(), 3u) << "mode 1 draws the contours too";
+    // A state past the section's states takes its last; one below 0 its first.
+    for (auto [state, colour] : {std::pair{9, 0x008000u}, std::pair{-4, 0x800000u}}) {
+        std::unique_ptr<TBitmap> s(NewBitmap32(60, 40));
+        s->Canvas()->SetFont(b->Canvas()->Font());
+        DrawSkinText32(s.get(), L"IH", 0, TRect(10, 5, 60, 40), DT_SINGLELINE, 0, state, nullptr);
+        std::set<uint32_t> seen = Colours(s.get());
+        seen.erase(0);
+        EXPECT_EQ(seen, (std::set<uint32_t>{colour})) << "state " << state;
+    }
 }
 
 TEST(Text32, LinkTextLooks)
@@ -259,6 +268,29 @@ TEST(GdiPaint, ArrowsCloseBoxIconsAndShade)
     ShadeRoundRect32(shade.get(), TRect(0, 0, 20, 20), 0, clBlack, 3, 4);
     EXPECT_LT(Rgb(shade.get(), 10, 10) & 0xFF, 10u);
     EXPECT_GT(Rgb(shade.get(), 0, 10) & 0xFF, 200u) << "the edge stays light";
+    // An anti-aliased arrow glyph, filled, pointing down: centred, opaque in its middle.
+    std::unique_ptr<TBitmap> glyph(NewBitmap32(20, 20));
+    DrawArrowGlyph32(glyph.get(), clRed, clNone, TRect(0, 0, 20, 20), adDown, 0, 0, 0, 0, 96);
+    EXPECT_EQ(ReadPixel32(glyph.get(), 0, 0), 0u);
+    EXPECT_GT(ReadPixel32(glyph.get(), 10, 9) >> 24, 128u);
+    EXPECT_GT((ReadPixel32(glyph.get(), 10, 9) >> 16) & 0xFF, 128u) << "red";
+    // A dotted frame alternates its two colours along the edges.
+    std::unique_ptr<TBitmap> dots = WhiteBitmap(8, 6);
+    DrawDottedFrame(dots->Canvas(), TRect(0, 0, 8, 6), clBlack, clRed);
+    GdiFlush();
+    EXPECT_EQ(Rgb(dots.get(), 3, 0), 0u);
+    EXPECT_EQ(Rgb(dots.get(), 4, 0), 0xFF0000u);
+    EXPECT_EQ(Rgb(dots.get(), 3, 5), 0u);
+    EXPECT_EQ(Rgb(dots.get(), 3, 2), 0xFFFFFFu) << "inside untouched";
+    // A plain pressed button face: a shadow line at the left, a white one at the right.
+    std::unique_ptr<TBitmap> face = WhiteBitmap(30, 20);
+    FillRectAlpha32(face.get(), TRect(0, 0, 30, 20), clLime, 255);
+    DrawPlainButton(face->Canvas(), TRect(0, 0, 30, 20), true, false, 2);
+    GdiFlush();
+    EXPECT_EQ(Rgb(face.get(), 1, 10), SwapRedBlue(uint32_t(ColorToRGB(clBtnShadow))));
+    EXPECT_EQ(Rgb(face.get(), 28, 10), 0xFFFFFFu);
+    EXPECT_EQ(Rgb(face.get(), 0, 10), 0x00FF00u) << "outside the shrunk rectangle";
+
     std::unique_ptr<TBitmap> same = WhiteBitmap(20, 20);
     ShadeRoundRect32(same.get(), TRect(0, 0, 20, 20), 100, clBlack, 3, 4);
     EXPECT_GE(Rgb(same.get(), 10, 10) & 0xFF, 254u);
