@@ -240,16 +240,7 @@ void DrawReflection32(const TPixelView& dest, const TPixelView& src, TPoint p, T
 {
     if (dest.IsNull() || src.IsNull()) return;
     const uint32_t key = SwapRedBlue(uint32_t(keyColor));
-    if (r.top < 0) {
-        p.y -= r.top;
-        r.top = 0;
-    }
-    if (r.left < 0) {
-        p.x -= r.left;
-        r.left = 0;
-    }
-    r.bottom = std::min<int>(r.bottom, src.Height - 1);
-    r.right = std::min<int>(r.right, src.Width - 1);
+    r = ClampInclusiveSource(r, p, src, true);
     if (r.left > r.right || r.top > r.bottom) return;
     const int n = std::min<int>((src.Height / 3) * 2 - 1, dest.Height - 1 - p.y);
     if (n <= 0) return;   // no room below the image (or a source too small): nothing to mirror

@@ -194,10 +194,18 @@ HICON IconFromBitmap32(TBitmap* bitmap)
 {
     if (!bitmap || bitmap->Empty()) return nullptr;
     std::vector<uint8_t> zeros(size_t((bitmap->Width() + 15) / 16 * 2) * bitmap->Height(), 0);
-    HBITMAP mask = CreateBitmap(bitmap->Width(), bitmap->Height(), 1, 1, zeros.data());
+    return IconFromColorAndMask(bitmap->Handle(), CreateBitmap(bitmap->Width(), bitmap->Height(), 1, 1, zeros.data()));
+}
+
+HICON IconFromColorAndMask(HBITMAP color, HBITMAP mask)
+{
+    if (!color || !mask) {
+        if (mask) DeleteObject(mask);
+        return nullptr;
+    }
     ICONINFO ii{};
     ii.fIcon = TRUE;
-    ii.hbmColor = bitmap->Handle();
+    ii.hbmColor = color;
     ii.hbmMask = mask;
     HICON icon = CreateIconIndirect(&ii);
     DeleteObject(mask);

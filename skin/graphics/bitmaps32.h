@@ -35,6 +35,8 @@ TBitmap* BitmapFromImageAndMask32(TBitmap* source, const TRect& r);
 // The reverse: image on top, grey 255 - alpha below.
 TBitmap* ImageAndMaskFromBitmap32(TBitmap* source);
 HICON IconFromBitmap32(TBitmap* bitmap);
+// An icon of a colour bitmap and a mask bitmap; the mask is deleted, the colour bitmap kept.
+HICON IconFromColorAndMask(HBITMAP color, HBITMAP mask);
 
 // ---- device contexts (TColor colours) ---------------------------------------------------------
 

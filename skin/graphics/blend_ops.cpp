@@ -37,21 +37,47 @@ inline const uint32_t* BackgroundPixel(const TCacheInfo& b, int x, int y)
 
 // ---- walks -----------------------------------------------------------------------------------
 
-TInclusiveWalk WalkInclusive(const TPixelView& dest, int x, int y, const TPixelView& src, TRect r, bool shiftDest)
+namespace {
+
+// A walk of cols x rows pixels from (sx, sy) to (dx, dy); empty when nothing is left.
+TInclusiveWalk MakeWalk(int64_t sx, int64_t sy, int64_t dx, int64_t dy, int64_t cols, int64_t rows)
 {
     TInclusiveWalk w;
-    if (dest.IsNull() || src.IsNull()) return w;
+    if (cols <= 0 || rows <= 0) return w;
+    w.SrcX = int(sx);
+    w.SrcY = int(sy);
+    w.DestX = int(dx);
+    w.DestY = int(dy);
+    w.Cols = int(cols);
+    w.Rows = int(rows);
+    return w;
+}
+
+}  // namespace
+
+TRect ClampInclusiveSource(TRect r, TPoint& destPoint, const TPixelView& src, bool shiftDest)
+{
     if (r.left < 0) {
-        if (shiftDest) x -= r.left;
+        if (shiftDest) destPoint.x -= r.left;
         r.left = 0;
     }
     if (r.top < 0) {
-        if (shiftDest) y -= r.top;
+        if (shiftDest) destPoint.y -= r.top;
         r.top = 0;
     }
     r.right = std::min<int>(r.right, src.Width - 1);
     r.bottom = std::min<int>(r.bottom, src.Height - 1);
-    if (r.left > r.right || r.top > r.bottom) return w;
+    return r;
+}
+
+TInclusiveWalk WalkInclusive(const TPixelView& dest, int x, int y, const TPixelView& src, TRect r, bool shiftDest)
+{
+    if (dest.IsNull() || src.IsNull()) return {};
+    TPoint at(x, y);
+    r = ClampInclusiveSource(r, at, src, shiftDest);
+    x = at.x;
+    y = at.y;
+    if (r.left > r.right || r.top > r.bottom) return {};
     // Destination pixels outside Dest are skipped while source and destination advance together.
     int64_t cols = int64_t(r.right) - r.left + 1, rows = int64_t(r.bottom) - r.top + 1;
     int64_t dx = x, dy = y, sx = r.left, sy = r.top;
@@ -67,14 +93,7 @@ TInclusiveWalk WalkInclusive(const TPixelView& dest, int x, int y, const TPixelV
     }
     cols = std::min<int64_t>(cols, dest.Width - dx);
     rows = std::min<int64_t>(rows, dest.Height - dy);
-    if (cols <= 0 || rows <= 0) return w;
-    w.SrcX = int(sx);
-    w.SrcY = int(sy);
-    w.DestX = int(dx);
-    w.DestY = int(dy);
-    w.Cols = int(cols);
-    w.Rows = int(rows);
-    return w;
+    return MakeWalk(sx, sy, dx, dy, cols, rows);
 }
 
 TInclusiveWalk WalkMixRect(const TPixelView& dest, const TPixelView& src, TRect r, TPoint p)
@@ -112,8 +131,7 @@ TInclusiveWalk WalkMixRect(const TPixelView& dest, const TPixelView& src, TRect 
 
 TInclusiveWalk WalkRectPair(const TRect& dr, const TRect& sr, const TPixelView& dest, const TPixelView& src)
 {
-    TInclusiveWalk w;
-    if (dest.IsNull() || src.IsNull()) return w;
+    if (dest.IsNull() || src.IsNull()) return {};
     int64_t rows = std::min({int64_t(dr.Height()), int64_t(sr.Height()), int64_t(dest.Height) - dr.top,
                              int64_t(src.Height) - sr.top});
     int64_t cols = std::min({int64_t(dr.Width()), int64_t(sr.Width()), int64_t(dest.Width) - dr.left,
@@ -126,14 +144,7 @@ TInclusiveWalk WalkRectPair(const TRect& dr, const TRect& sr, const TPixelView& 
     dy += oy;
     sy += oy;
     rows -= oy;
-    if (cols <= 0 || rows <= 0) return w;
-    w.SrcX = int(sx);
-    w.SrcY = int(sy);
-    w.DestX = int(dx);
-    w.DestY = int(dy);
-    w.Cols = int(cols);
-    w.Rows = int(rows);
-    return w;
+    return MakeWalk(sx, sy, dx, dy, cols, rows);
 }
 
 // ---- constant-weight mixes -------------------------------------------------------------------

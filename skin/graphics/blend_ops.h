@@ -65,6 +65,9 @@ struct TInclusiveWalk {
     bool Empty() const { return Cols <= 0 || Rows <= 0; }
 };
 TInclusiveWalk WalkInclusive(const TPixelView& dest, int x, int y, const TPixelView& src, TRect srcRect, bool shiftDest);
+// An inclusive source rectangle with a left or top edge below 0 raised to 0 (moving destPoint with
+// it when shiftDest) and its right and bottom clamped to the source's last column and row.
+TRect ClampInclusiveSource(TRect r, TPoint& destPoint, const TPixelView& src, bool shiftDest);
 // The clipping of MixRectAt32 (also used by ComposeRectAt32); Empty when nothing is left.
 TInclusiveWalk WalkMixRect(const TPixelView& dest, const TPixelView& src, TRect srcRect, TPoint destPoint);
 // Two rectangles of equal meaning (destination and source, right and bottom exclusive) cut to

@@ -319,11 +319,5 @@ HICON IconFromAlpha32(TBitmap* bitmap)
     const int stride = (v.Width + 3) & ~3;
     for (int y = 0; y < v.Height; ++y)
         for (int x = 0; x < v.Width; ++x) static_cast<uint8_t*>(bits)[y * stride + x] = uint8_t(255 - (v.At(x, y) >> 24));
-    ICONINFO ii{};
-    ii.fIcon = TRUE;
-    ii.hbmColor = bitmap->Handle();
-    ii.hbmMask = maskBitmap;
-    HICON icon = CreateIconIndirect(&ii);
-    DeleteObject(maskBitmap);
-    return icon;
+    return IconFromColorAndMask(bitmap->Handle(), maskBitmap);
 }

@@ -117,28 +117,34 @@ TacGdipFunctions& F() { return Unit().Functions; }
 inline uint32_t Argb(TColor c) { return SwapRedBlue(uint32_t(c)); }
 inline uint32_t OpaqueIfNoAlpha(uint32_t argb) { return (argb >> 24) == 0 ? argb | 0xFF000000u : argb; }
 
-// A graphics object on a DC, deleted on every exit.
-class TDCGraphics {
+// A graphics object, deleted on every exit.
+class TGraphicsOwner {
+public:
+    TGraphicsOwner() = default;
+    ~TGraphicsOwner()
+    {
+        if (FGraphics) F().GdipDeleteGraphics(FGraphics);   // flushes the drawing
+    }
+    TGraphicsOwner(const TGraphicsOwner&) = delete;
+    TGraphicsOwner& operator=(const TGraphicsOwner&) = delete;
+    void* Get() const { return FGraphics; }
+
+protected:
+    void* FGraphics = nullptr;
+};
+
+// On a DC.
+class TDCGraphics : public TGraphicsOwner {
 public:
     explicit TDCGraphics(HDC dc)
     {
         if (dc && F().GdipCreateFromHDC && F().GdipDeleteGraphics && F().GdipCreateFromHDC(dc, &FGraphics) != gpOk)
             FGraphics = nullptr;
     }
-    ~TDCGraphics()
-    {
-        if (FGraphics) F().GdipDeleteGraphics(FGraphics);
-    }
-    TDCGraphics(const TDCGraphics&) = delete;
-    TDCGraphics& operator=(const TDCGraphics&) = delete;
-    void* Get() const { return FGraphics; }
-
-private:
-    void* FGraphics = nullptr;
 };
 
 // A GDI+ bitmap over a pixel view's memory and a graphics object drawing into it.
-class TViewGraphics {
+class TViewGraphics : public TGraphicsOwner {
 public:
     TViewGraphics(const TPixelView& v, int format)
     {
@@ -154,16 +160,13 @@ public:
     }
     ~TViewGraphics()
     {
-        if (FGraphics) F().GdipDeleteGraphics(FGraphics);   // flushes into the view
+        if (FGraphics) F().GdipDeleteGraphics(FGraphics);   // flushes into the view first
+        FGraphics = nullptr;
         if (FBitmap) F().GdipDisposeImage(FBitmap);
     }
-    TViewGraphics(const TViewGraphics&) = delete;
-    TViewGraphics& operator=(const TViewGraphics&) = delete;
-    void* Get() const { return FGraphics; }
 
 private:
     void* FBitmap = nullptr;
-    void* FGraphics = nullptr;
 };
 
 // Fills (x, y, w, h) with a line brush from c1 to c2 (ARGB), along x or y.

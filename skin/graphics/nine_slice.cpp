@@ -363,19 +363,11 @@ void CopyMaskedTile32(const TRect& destArea, const TRect& srcArea, const TPixelV
     const TPixelView source = ImageSourceBitmap(mask);
     if (source.IsNull()) return;
     const int maskRows = mask.R.Height() / 2;
-    int rows = std::min<int>({destArea.Height(), srcArea.Height(), dest.Height - destArea.top, source.Height - srcArea.top});
-    int cols = std::min<int>({destArea.Width(), srcArea.Width(), dest.Width - destArea.left, source.Width - srcArea.left});
+    const TInclusiveWalk w = WalkRectPair(destArea, srcArea, dest, source);
     // The mask rows lie inside the source as well.
-    rows = std::min<int>(rows, source.Height - srcArea.top - maskRows);
-    int dl = destArea.left, sl = srcArea.left, dt = destArea.top, st = srcArea.top;
-    const int shiftX = std::max(0, -std::min(dl, sl)), shiftY = std::max(0, -std::min(dt, st));
-    dl += shiftX;
-    sl += shiftX;
-    cols -= shiftX;
-    dt += shiftY;
-    st += shiftY;
-    rows -= shiftY;
-    if (rows <= 0 || cols <= 0 || maskRows < 0 || st + maskRows < 0) return;
+    const int rows = std::min(w.Rows, source.Height - w.SrcY - maskRows);
+    if (w.Empty() || rows <= 0 || maskRows < 0) return;
+    const int dl = w.DestX, sl = w.SrcX, dt = w.DestY, st = w.SrcY, cols = w.Cols;
     const TCacheInfo& b = background;
     const uint32_t fill = SwapRedBlue(uint32_t(b.FillColor));
     for (int j = 0; j < rows; ++j) {

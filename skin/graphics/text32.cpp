@@ -1,6 +1,7 @@
 #include "skin/graphics/text32.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 
 #include "skin/engine/core/shared_settings.h"
@@ -61,18 +62,24 @@ void DrawAt(HDC dc, const String& text, TRect r, UINT format, int dx, int dy)
     DrawTextLimited(dc, text, r, format);
 }
 
+// The one-pixel contours of a font colour in drawing order: left, up, right, down (-1 = none).
+struct TContour {
+    TColor Color;
+    int Dx, Dy;
+};
+std::array<TContour, 4> ContoursOf(const TsFontColor& f)
+{
+    return {{{f.Left, -1, 0}, {f.Top, 0, -1}, {f.Right, 1, 0}, {f.Bottom, 0, 1}}};
+}
+
 // The four contours (left, up, right, down) of a font colour that are set, then the text.
 void DrawWithContours(HDC dc, const String& text, const TRect& r, UINT format, const TsFontColor& f,
                       TColor (*adjust)(TColor, const void*), const void* context)
 {
-    const struct {
-        TColor color;
-        int dx, dy;
-    } contours[4] = {{f.Left, -1, 0}, {f.Top, 0, -1}, {f.Right, 1, 0}, {f.Bottom, 0, 1}};
-    for (const auto& c : contours) {
-        if (c.color == -1) continue;
-        SetTextColor(dc, ColorToColorRef(adjust(c.color, context)));
-        DrawAt(dc, text, r, format, c.dx, c.dy);
+    for (const TContour& c : ContoursOf(f)) {
+        if (c.Color == -1) continue;
+        SetTextColor(dc, ColorToColorRef(adjust(c.Color, context)));
+        DrawAt(dc, text, r, format, c.Dx, c.Dy);
     }
     SetTextColor(dc, ColorToColorRef(adjust(f.Color, context)));
     DrawAt(dc, text, r, format, 0, 0);
@@ -321,18 +328,13 @@ void DrawSkinText32(TBitmap* bitmap, const String& text, int mode, const TRect& 
         return;
     }
     const TsFontColor& f = section->Props[size_t(SectionTextState(*section, state))].FontColor;
-    if (mode != 0) {
-        const struct {
-            TColor color;
-            int dx, dy;
-        } contours[4] = {{f.Left, -1, 0}, {f.Top, 0, -1}, {f.Right, 1, 0}, {f.Bottom, 0, 1}};
-        for (const auto& c : contours) {
-            if (c.color == -1) continue;
+    if (mode != 0)
+        for (const TContour& c : ContoursOf(f)) {
+            if (c.Color == -1) continue;
             TRect moved = r;
-            moved.Offset(c.dx, c.dy);
-            DrawAlphaText32(bitmap, text, 1, moved, format, c.color, false);
+            moved.Offset(c.Dx, c.Dy);
+            DrawAlphaText32(bitmap, text, 1, moved, format, c.Color, false);
         }
-    }
     DrawAlphaText32(bitmap, text, mode, r, format, f.Color, false);
 }
 
