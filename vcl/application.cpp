@@ -133,6 +133,9 @@ bool TApplication::ProcessMessage(MSG& msg)
     try {
         bool handled = false;
         if (OnMessage) OnMessage(msg, handled);
+        // Ctrl+F4, Ctrl+F6 and the like of the MDI children.
+        if (!handled && FMainForm && FMainForm->ClientHandle() && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN))
+            handled = TranslateMDISysAccel(FMainForm->ClientHandle(), &msg) != 0;
         for (size_t i = 0; !handled && i < FMessageFilters.size(); ++i) handled = FMessageFilters[i](msg);
         if (!handled) {
             TranslateMessage(&msg);

@@ -499,36 +499,23 @@ TPageControl::TPageControl(TComponent* owner) : TWinControl(owner)
     FWidth = 289;
     FHeight = 193;
     FTabStop = true;
-    FImageChangeLink = new TChangeLink();
-    FImageChangeLink->OnChange = Bind<&TPageControl::ImagesChanged>(this);
 }
 
 TPageControl::~TPageControl()
 {
     for (TTabSheet* p : FPages) p->FPageControl = nullptr;
     FPages.clear();
-    delete FImageChangeLink;
 }
 
 void TPageControl::SetImages(TCustomImageList* images)
 {
-    if (images == FImages) return;
-    if (FImages) {
-        FImages->UnRegisterChanges(FImageChangeLink);
-        FImages->RemoveFreeNotification(this);
-    }
-    FImages = images;
-    if (FImages) {
-        FImages->RegisterChanges(FImageChangeLink);
-        FImages->FreeNotification(this);
-    }
-    ImagesChanged(this);
+    if (FImages.Set(images)) ImagesChanged(this);
 }
 
 void TPageControl::ImagesChanged(TObject*)
 {
     if (FHandle) {
-        SendMessageW(FHandle, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImages ? FImages->Handle() : nullptr));
+        SendMessageW(FHandle, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(Images() ? Images()->Handle() : nullptr));
         UpdateTabSize();
         Realign();
     }
@@ -538,10 +525,7 @@ void TPageControl::ImagesChanged(TObject*)
 void TPageControl::Notification(TComponent* component, TOperation operation)
 {
     TWinControl::Notification(component, operation);
-    if (operation == TOperation::opRemove && component == FImages) {
-        FImages = nullptr;
-        ImagesChanged(this);
-    }
+    if (operation == TOperation::opRemove && FImages.Removed(component)) ImagesChanged(this);
 }
 
 void TPageControl::SetTabHeight(int h)
@@ -592,7 +576,7 @@ void TPageControl::CreateParams(TCreateParams& p)
 void TPageControl::CreateWnd()
 {
     TWinControl::CreateWnd();
-    if (FImages) SendMessageW(FHandle, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImages->Handle()));
+    if (Images()) SendMessageW(FHandle, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(Images()->Handle()));
     if (FTabHeight > 0 || FTabWidth > 0) SendMessageW(FHandle, TCM_SETITEMSIZE, 0, MAKELPARAM(FTabWidth, FTabHeight));
     UpdateTabs();
 }

@@ -234,7 +234,7 @@ public:
     bool OwnerDraw() const { return FOwnerDraw; }
     void SetOwnerDraw(bool on);
     // Tab images: each sheet's ImageIndex in Images.
-    TCustomImageList* Images() const { return FImages; }
+    TCustomImageList* Images() const { return FImages.Get(); }
     void SetImages(TCustomImageList* images);
     // Fixed tab size (0 = the text's); a fixed width makes every tab that wide.
     int TabHeight() const { return FTabHeight; }
@@ -277,8 +277,7 @@ protected:
     bool FMultiLine = false;
     bool FOwnerDraw = false;
     bool FUpdatingTabs = false;
-    TCustomImageList* FImages = nullptr;
-    TChangeLink* FImageChangeLink = nullptr;
+    TImageListReference FImages{this, Bind<&TPageControl::ImagesChanged>(this)};
     int FTabHeight = 0, FTabWidth = 0;
 };
 

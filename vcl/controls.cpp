@@ -1,7 +1,6 @@
 #include "vcl/controls.h"
 
 #include <commctrl.h>
-#include <shlwapi.h>
 
 #include <algorithm>
 
@@ -184,15 +183,20 @@ void InitCommonControlsOnce()
 
 int CommonControlsVersion()
 {
+    // With the version 6 manifest the standard classes ("Button", ...) come from the common
+    // controls library instead of user32. The library's own version number does not tell
+    // (Wine's says 5.81 either way), the home of the button's procedure does.
     static int version = [] {
-        HMODULE lib = GetModuleHandleW(L"comctl32.dll");
-        if (!lib) return 5;
-        using GetVersionFn = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
-        auto fn = reinterpret_cast<GetVersionFn>(reinterpret_cast<void*>(GetProcAddress(lib, "DllGetVersion")));
-        DLLVERSIONINFO info{};
-        info.cbSize = sizeof(info);
-        if (!fn || FAILED(fn(&info))) return 5;
-        return static_cast<int>(info.dwMajorVersion);
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        if (!GetClassInfoExW(nullptr, L"Button", &wc)) return 5;
+        HMODULE home = nullptr;
+        if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(wc.lpfnWndProc)), &home))
+            return 5;
+        wchar_t path[MAX_PATH] = {};
+        GetModuleFileNameW(home, path, MAX_PATH);
+        return LowerCase(ExtractFileName(path)) == L"comctl32.dll" ? 6 : 5;
     }();
     return version;
 }
@@ -219,6 +223,16 @@ TShiftState KeyboardStateToShiftState()
     if (GetKeyState(VK_RBUTTON) < 0) s |= ssRight;
     if (GetKeyState(VK_MBUTTON) < 0) s |= ssMiddle;
     return s;
+}
+
+TRect ClientAreaInWindow(HWND wnd)
+{
+    RECT wr, cr;
+    GetWindowRect(wnd, &wr);
+    GetClientRect(wnd, &cr);
+    MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&cr), 2);
+    OffsetRect(&cr, -wr.left, -wr.top);
+    return cr;
 }
 
 TWinControl* FindControl(HWND wnd)
@@ -786,16 +800,23 @@ void TControl::SetMouseCapture(bool on)
 void TControl::ScaleForPPI(int newPPI)
 {
     if (newPPI <= 0 || newPPI == FCurrentPPI) return;
-    ChangeScale(newPPI, FCurrentPPI);
-    FCurrentPPI = newPPI;
+    ChangeScale(newPPI, FCurrentPPI, true);
 }
 
-void TControl::ChangeScale(int m, int d)
+void TControl::ChangeScale(int m, int d, bool isDpiChange)
 {
-    if (m == d || d == 0) return;
+    if (m == d || d <= 0 || m <= 0) return;
+    auto scaleLimit = [&](int& v) {
+        if (v > 0) v = MulDiv(v, m, d);
+    };
+    scaleLimit(FConstraints.MinWidth);
+    scaleLimit(FConstraints.MinHeight);
+    scaleLimit(FConstraints.MaxWidth);
+    scaleLimit(FConstraints.MaxHeight);
+    if (!FParentFont) FFont->SetHeight(MulDiv(FFont->Height(), m, d));
+    if (isDpiChange) FCurrentPPI = MulDiv(FCurrentPPI, m, d);
     int l = MulDiv(FLeft, m, d), t = MulDiv(FTop, m, d);
     int w = MulDiv(FLeft + FWidth, m, d) - l, h = MulDiv(FTop + FHeight, m, d) - t;
-    if (!FParentFont) FFont->SetHeight(MulDiv(FFont->Height(), m, d));
     SetBounds(l, t, w, h);
 }
 
@@ -1138,8 +1159,13 @@ void TWinControl::CreateWindowHandle(const TCreateParams& p)
     }
     TWinControl* saved = tCreatingControl;
     tCreatingControl = this;
-    HWND h = CreateWindowExW(p.ExStyle, p.WinClassName.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width,
-                             p.Height, p.WndParent, id, inst, p.Param);
+    HWND h = nullptr;
+    try {
+        h = MakeWindow(p, id);
+    } catch (...) {
+        tCreatingControl = saved;
+        throw;
+    }
     tCreatingControl = saved;
     if (!h) {
         DWORD err = GetLastError();
@@ -1153,6 +1179,12 @@ void TWinControl::CreateWindowHandle(const TCreateParams& p)
         FHandle = h;
         SetPropW(h, kControlProp, this);
     }
+}
+
+HWND TWinControl::MakeWindow(const TCreateParams& p, HMENU id)
+{
+    return CreateWindowExW(p.ExStyle, p.WinClassName.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width, p.Height,
+                           p.WndParent, id, ModuleInstance(), p.Param);
 }
 
 void TWinControl::CreateWnd()
@@ -1376,11 +1408,7 @@ void TWinControl::WMNCPaint(TMessage& m)
     DefaultHandler(m);
     if (FBorderWidth <= 0 || !FHandle) return;
     // The band between the frame and the client area, in the control's colour.
-    RECT wr, cr;
-    GetWindowRect(FHandle, &wr);
-    GetClientRect(FHandle, &cr);
-    MapWindowPoints(FHandle, nullptr, reinterpret_cast<POINT*>(&cr), 2);
-    OffsetRect(&cr, -wr.left, -wr.top);
+    RECT cr = ClientAreaInWindow(FHandle);
     RECT band = cr;
     InflateRect(&band, FBorderWidth, FBorderWidth);
     HDC dc = GetWindowDC(FHandle);
@@ -1471,6 +1499,16 @@ void TWinControl::SetParentBackground(bool on)
 void TWinControl::PaintTo(HDC dc, int x, int y)
 {
     if (!HandleAllocated()) return;
+    // csPaintCopy for the time of this call (also when painting throws).
+    struct TPaintCopy {
+        TControlState& state;
+        bool had;
+        explicit TPaintCopy(TControlState& s) : state(s), had((s & csPaintCopy) != 0) { state |= csPaintCopy; }
+        ~TPaintCopy()
+        {
+            if (!had) state &= ~csPaintCopy;
+        }
+    } copy(FControlState);
     TSavedDC saved(dc);
     POINT old;
     OffsetViewportOrgEx(dc, x, y, &old);
@@ -1496,6 +1534,11 @@ void TWinControl::PaintTo(HDC dc, int x, int y)
         if (!w || !w->Visible() || !w->HandleAllocated()) continue;
         w->PaintTo(dc, cx + w->Left(), cy + w->Top());
     }
+}
+
+void TWinControl::WMDropFiles(TMessage& m)
+{
+    DefaultHandler(m);
 }
 
 void TWinControl::EnableAlign()
@@ -1644,6 +1687,22 @@ void TWinControl::SetBounds(int left, int top, int width, int height)
     RequestAlign();
 }
 
+void TWinControl::ChangeScale(int m, int d, bool isDpiChange)
+{
+    if (m == d || d <= 0 || m <= 0) return;
+    // The children are laid out once, after everything has its new size.
+    DisableAlign();
+    try {
+        FBorderWidth = MulDiv(FBorderWidth, m, d);
+        TControl::ChangeScale(m, d, isDpiChange);
+        for (TControl* c : std::vector<TControl*>(FControls)) c->ChangeScale(m, d, isDpiChange);
+    } catch (...) {
+        EnableAlign();
+        throw;
+    }
+    EnableAlign();
+}
+
 void TWinControl::UpdateBoundsRect(int left, int top, int width, int height)
 {
     TControl::UpdateBoundsRect(left, top, width, height);
@@ -1783,6 +1842,7 @@ void TWinControl::Dispatch(TMessage& m)
     case WM_MOUSEWHEEL: WMMouseWheel(m); break;
     case WM_NCCALCSIZE: WMNCCalcSize(m); break;
     case WM_NCPAINT: WMNCPaint(m); break;
+    case WM_DROPFILES: WMDropFiles(m); break;
     default: TControl::Dispatch(m); break;
     }
 }
@@ -1821,7 +1881,16 @@ void TWinControl::PaintControls(HDC dc, TControl* first)
         TSavedDC saved(dc);
         OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
         IntersectClipRect(dc, 0, 0, r.Width(), r.Height());
-        c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        // A copy of this control is a copy of its graphic children too.
+        bool copy = (FControlState & csPaintCopy) && !(c->FControlState & csPaintCopy);
+        if (copy) c->FControlState |= csPaintCopy;
+        try {
+            c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        } catch (...) {
+            if (copy) c->FControlState &= ~csPaintCopy;
+            throw;
+        }
+        if (copy) c->FControlState &= ~csPaintCopy;
     }
 }
 
@@ -2410,11 +2479,18 @@ TGraphicControl::~TGraphicControl()
 
 void TGraphicControl::Dispatch(TMessage& m)
 {
-    if (m.Msg == WM_PAINT) {
-        WMPaint(m);
-        return;
+    switch (m.Msg) {
+    case WM_PAINT: WMPaint(m); break;
+    case WM_PRINT:
+    case WM_PRINTCLIENT: {
+        // Printed on its own: the DC's origin is the control's, as for WM_PAINT.
+        TMessage p{WM_PAINT, m.WParam, 0, 0};
+        WMPaint(p);
+        m.Result = 0;
+        break;
     }
-    TControl::Dispatch(m);
+    default: TControl::Dispatch(m); break;
+    }
 }
 
 TControlCanvasPaint::TControlCanvasPaint(TCanvas* canvas, HDC dc, const TFont* font, TColor brushColor,

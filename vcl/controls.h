@@ -240,10 +240,15 @@ public:
     bool MouseInClient() const { return FMouseInClient; }
 
     // Pixels per inch the control is laid out for (96 at creation). ScaleForPPI rescales the
-    // bounds and the font from the current PPI to the new one.
+    // control and everything inside it from CurrentPPI to newPPI (ChangeScale with the DPI
+    // flag), after which CurrentPPI is newPPI for all of them.
     int CurrentPPI() const { return FCurrentPPI; }
     virtual void ScaleForPPI(int newPPI);
-    virtual void ChangeScale(int m, int d);
+    // Scales by m / d: bounds, constraints and an own font (a control with ParentFont takes
+    // its parent's scaled font); a windowed control then scales its children. With
+    // isDpiChange the control's CurrentPPI follows (times m / d). Overrides scale their own
+    // pixel sizes and call the base.
+    virtual void ChangeScale(int m, int d, bool isDpiChange = false);
 
     virtual void Click();
 
@@ -439,7 +444,9 @@ public:
     void SetDoubleBuffered(bool on);
     bool ParentBackground() const { return (FControlStyle & csParentBackground) != 0; }
     void SetParentBackground(bool on);
-    // Paints the control and its children into dc at (x, y).
+    // Paints the control (frame and client area) and then each visible windowed child once
+    // into dc at (x, y). While it paints, the control and its graphic children carry
+    // csPaintCopy in ControlState, so painters can tell a copy from the screen.
     void PaintTo(HDC dc, int x, int y);
 
     void DisableAlign() { ++FAlignLevel; }
@@ -450,6 +457,7 @@ public:
     TPoint ClientOrigin() const override;
     bool Showing() const override;
     void SetBounds(int left, int top, int width, int height) override;
+    void ChangeScale(int m, int d, bool isDpiChange = false) override;
     void Invalidate() override;
     void Repaint() override;
     void Update() override;
@@ -484,6 +492,9 @@ protected:
     virtual void CreateParams(TCreateParams& params);
     // Registers (once) the window class of params and creates the window.
     virtual void CreateWindowHandle(const TCreateParams& params);
+    // The system call that makes the window of the registered class (CreateWindowEx); a
+    // window that must be made another way (an MDI child) overrides it.
+    virtual HWND MakeWindow(const TCreateParams& params, HMENU id);
     virtual void CreateWnd();
     virtual void DestroyWindowHandle();
     virtual void DestroyWnd();
@@ -567,9 +578,14 @@ protected:
     // The frame: BorderWidth is taken from the client area and painted in Color.
     virtual void WMNCCalcSize(TMessage& m);
     virtual void WMNCPaint(TMessage& m);
+    // Files dropped from the shell on a window that accepts them (DragAcceptFilesBound in
+    // CreateHandle): WParam is the HDROP. The base lets the system free it.
+    virtual void WMDropFiles(TMessage& m);
     // Announces CM_SHOWINGCHANGED to every windowed child (at any depth) whose Showing()
     // differs from what it was last told.
     void UpdateChildrenShowing();
+    // Moves a child's anchor reference with it (a scrolled child keeps its anchoring).
+    static void OffsetAnchorReference(TControl* child, int dx, int dy) { child->FAnchorBounds.Offset(dx, dy); }
 
     HWND FHandle = nullptr;
     bool FShowing = false;   // Showing() as last announced with CM_SHOWINGCHANGED
@@ -590,6 +606,10 @@ protected:
     // The control paints itself (PaintHandler) rather than leaving WM_PAINT to the native class.
     bool FOwnPaint = true;
 };
+
+// The client area of a window in the coordinates of its whole window rectangle (where the
+// non-client painting of a frame band or bevel goes around it).
+TRect ClientAreaInWindow(HWND wnd);
 
 // Answers the control object of one of our windows, or nullptr.
 TWinControl* FindControl(HWND wnd);
@@ -645,6 +665,8 @@ public:
 protected:
     virtual void Paint() {}
     void Dispatch(TMessage& message) override;
+    // WM_PAINT with the parent's DC in WParam (moved to the control's origin). WM_PRINT and
+    // WM_PRINTCLIENT with a DC paint the same way, so a graphic control can be printed alone.
     virtual void WMPaint(TMessage& m);
 
     TCanvas* FCanvas = nullptr;
@@ -665,6 +687,6 @@ protected:
 
 // Runs the common controls' start-up (once per process).
 void InitCommonControlsOnce();
-// Major version of the common controls the program runs with (6 with the visual-styles
-// manifest, 5 without), read once through comctl32's DllGetVersion.
+// Major version of the controls behind the standard classes: 6 when the program runs with
+// the common-controls version 6 manifest (split buttons, button image lists), else 5.
 int CommonControlsVersion();

@@ -40,13 +40,87 @@ public:
     explicit TPanel(TComponent* owner) : TCustomPanel(owner) {}
 };
 
-// A scrolling container; its scroll bars are the window's own.
-class TScrollBox : public TCustomControl {
+class TScrollingWinControl;
+
+enum TScrollBarKind { sbHorizontal, sbVertical };
+
+// One scroll bar of a scrolling container: the window's own bar of that side. Range is the
+// extent of the contents, Position how far they are scrolled (0 .. Range - the client size).
+class TControlScrollBar {
+public:
+    TControlScrollBar(TScrollingWinControl* control, TScrollBarKind kind) : FControl(control), FKind(kind) {}
+    TScrollBarKind Kind() const { return FKind; }
+    int Range() const { return FRange; }
+    void SetRange(int range);
+    int Position() const { return FPosition; }
+    // Scrolls the contents so that Position is v (limited to what the range allows).
+    void SetPosition(int v);
+    int Increment() const { return FIncrement; }
+    void SetIncrement(int v) { FIncrement = v > 0 ? v : 1; }
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool on);
+    // Whether the bar shows now (visible, and the range exceeds the client size).
+    bool IsScrollBarVisible() const;
+    // The largest Position the range allows.
+    int MaxPosition() const;
+    // Puts range, page and position on the window's bar.
+    void Update();
+
+private:
+    friend class TScrollingWinControl;
+    void Scroll(int code, int thumb);
+    int ClientSize() const;
+
+    TScrollingWinControl* FControl;
+    TScrollBarKind FKind;
+    int FRange = 0;
+    int FPosition = 0;
+    int FIncrement = 8;
+    bool FVisible = true;
+};
+
+// A container whose contents scroll: children beyond its client area are reached with the
+// window's scroll bars (or ScrollBy / ScrollInView). With AutoScroll the ranges follow the
+// children's extent.
+class TScrollingWinControl : public TCustomControl {
+public:
+    explicit TScrollingWinControl(TComponent* owner);
+    ~TScrollingWinControl() override;
+
+    TControlScrollBar* HorzScrollBar() const { return FHorzScrollBar; }
+    TControlScrollBar* VertScrollBar() const { return FVertScrollBar; }
+    bool AutoScroll() const { return FAutoScroll; }
+    void SetAutoScroll(bool on);
+    // Moves every child by (dx, dy) and the painted contents with them.
+    virtual void ScrollBy(int dx, int dy);
+    // Scrolls so that the child is inside the client area.
+    void ScrollInView(TControl* control);
+
+protected:
+    friend class TControlScrollBar;
+    void CreateWnd() override;
+    void AlignControls(TControl* control, TRect& rect) override;
+    void WMScroll(TMessage& m) override;
+    void WMSize(TMessage& m) override;
+    bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
+    // Ranges from the children's extent (AutoScroll), then both bars updated.
+    void UpdateScrollBars();
+
+    TControlScrollBar* FHorzScrollBar;
+    TControlScrollBar* FVertScrollBar;
+    bool FAutoScroll = true;
+    bool FUpdatingBars = false;
+};
+
+class TScrollBox : public TScrollingWinControl {
 public:
     explicit TScrollBox(TComponent* owner);
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle s);
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    TBorderStyle FBorderStyle = bsSingle;
 };
 
 class TCustomImage : public TGraphicControl {
@@ -102,8 +176,14 @@ protected:
     TBevelStyle FStyle = bsLowered;
 };
 
-// A container of controls made in code, used as a reusable piece of a form.
-class TFrame : public TCustomControl {
+// A container of controls made in code, used as a reusable piece of a form; it scrolls
+// when its contents do not fit.
+class TCustomFrame : public TScrollingWinControl {
 public:
-    explicit TFrame(TComponent* owner) : TCustomControl(owner) { FControlStyle |= csAcceptsControls; }
+    explicit TCustomFrame(TComponent* owner);
+};
+
+class TFrame : public TCustomFrame {
+public:
+    explicit TFrame(TComponent* owner) : TCustomFrame(owner) {}
 };

@@ -109,10 +109,138 @@ void TCustomForm::SetWindowState(TWindowState s)
 void TCustomForm::SetFormStyle(TFormStyle s)
 {
     if (s == FFormStyle) return;
+    bool mdi = s == fsMDIForm || s == fsMDIChild || FFormStyle == fsMDIForm || FFormStyle == fsMDIChild;
     FFormStyle = s;
-    if (FHandle)
-        SetWindowPos(FHandle, s == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (!FHandle) return;
+    if (mdi) {
+        RecreateWnd();
+        return;
+    }
+    SetWindowPos(FHandle, s == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+TCustomForm* TCustomForm::FindMDIFrame() const
+{
+    if (Application && Application->MainForm() && Application->MainForm()->FFormStyle == fsMDIForm)
+        return Application->MainForm();
+    if (Screen)
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            if (Screen->Forms(i)->FFormStyle == fsMDIForm) return Screen->Forms(i);
+    return nullptr;
+}
+
+std::vector<TCustomForm*> TCustomForm::CollectMDIChildren() const
+{
+    std::vector<TCustomForm*> list;
+    if (!FClientHandle) return list;
+    for (HWND w = GetWindow(FClientHandle, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (auto* f = dynamic_cast<TCustomForm*>(FindControl(w)); f && f->FFormStyle == fsMDIChild) list.push_back(f);
+    return list;
+}
+
+int TCustomForm::MDIChildCount() const
+{
+    return static_cast<int>(CollectMDIChildren().size());
+}
+
+TCustomForm* TCustomForm::MDIChildren(int index) const
+{
+    auto list = CollectMDIChildren();
+    if (index < 0 || index >= static_cast<int>(list.size()))
+        throw EListError(Format(L"List index out of bounds (%d)", {index}));
+    return list[static_cast<size_t>(index)];
+}
+
+TCustomForm* TCustomForm::ActiveMDIChild() const
+{
+    if (!FClientHandle) return nullptr;
+    auto active = reinterpret_cast<HWND>(SendMessageW(FClientHandle, WM_MDIGETACTIVE, 0, 0));
+    return dynamic_cast<TCustomForm*>(FindControl(active));
+}
+
+void TCustomForm::DefaultHandler(TMessage& m)
+{
+    if (FHandle && FFormStyle == fsMDIForm && FClientHandle && m.Msg != WM_SIZE) {
+        // The frame's procedure keeps the client window, its menu and its children in step.
+        // WM_SIZE stays ours: aligned controls share the client area with the MDI client.
+        m.Result = DefFrameProcW(FHandle, FClientHandle, m.Msg, m.WParam, m.LParam);
+        return;
+    }
+    if (FHandle && FFormStyle == fsMDIChild) {
+        m.Result = DefMDIChildProcW(FHandle, m.Msg, m.WParam, m.LParam);
+        return;
+    }
+    TWinControl::DefaultHandler(m);
+}
+
+HWND TCustomForm::MakeWindow(const TCreateParams& p, HMENU id)
+{
+    if (FFormStyle != fsMDIChild) return TWinControl::MakeWindow(p, id);
+    MDICREATESTRUCTW mcs{};
+    mcs.szClass = p.WinClassName.c_str();
+    mcs.szTitle = p.Caption.c_str();
+    mcs.hOwner = GetModuleHandleW(nullptr);
+    mcs.x = p.X;
+    mcs.y = p.Y;
+    mcs.cx = p.Width;
+    mcs.cy = p.Height;
+    mcs.style = p.Style & ~WS_CHILD;
+    mcs.lParam = reinterpret_cast<LPARAM>(p.Param);
+    return reinterpret_cast<HWND>(SendMessageW(p.WndParent, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+}
+
+void TCustomForm::DestroyWindowHandle()
+{
+    HWND client = FHandle && FFormStyle == fsMDIChild ? GetParent(FHandle) : nullptr;
+    if (client) {
+        SendMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(FHandle), 0);
+        FHandle = nullptr;
+        return;
+    }
+    TWinControl::DestroyWindowHandle();
+}
+
+void TCustomForm::AlignControls(TControl* control, TRect& rect)
+{
+    TWinControl::AlignControls(control, rect);
+    // The MDI client takes what the aligned controls leave.
+    if (FClientHandle)
+        SetWindowPos(FClientHandle, nullptr, rect.left, rect.top, rect.Width(), rect.Height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TCustomForm::DestroyWnd()
+{
+    FClientHandle = nullptr;   // goes with the frame's window
+    TWinControl::DestroyWnd();
+}
+
+void TCustomForm::ChangeScale(int m, int d, bool isDpiChange)
+{
+    if (m == d || d <= 0 || m <= 0) return;
+    // The form keeps its place on the screen; its client area and contents scale.
+    int cw = MulDiv(ClientWidth(), m, d), ch = MulDiv(ClientHeight(), m, d);
+    int left = FLeft, top = FTop;
+    DisableAlign();
+    try {
+        TWinControl::ChangeScale(m, d, isDpiChange);
+        SetBounds(left, top, FWidth, FHeight);
+        SetClientSize(cw, ch);
+    } catch (...) {
+        EnableAlign();
+        throw;
+    }
+    EnableAlign();
+}
+
+void TCustomForm::WMDpiChanged(TMessage& m)
+{
+    int ppi = HIWORD(m.WParam);
+    if (ppi > 0 && ppi != FCurrentPPI) ScaleForPPI(ppi);
+    if (auto* r = reinterpret_cast<const RECT*>(m.LParam))
+        SetBounds(r->left, r->top, r->right - r->left, r->bottom - r->top);
+    m.Result = 0;
 }
 
 void TCustomForm::SetMenu(TMainMenu* menu)
@@ -200,6 +328,19 @@ void TCustomForm::CreateParams(TCreateParams& p)
     }
     if (FFormStyle == fsStayOnTop) p.ExStyle |= WS_EX_TOPMOST;
     p.Style |= WS_CLIPCHILDREN;
+    if (FFormStyle == fsMDIChild) {
+        TCustomForm* frame = FindMDIFrame();
+        if (!frame || frame == this) throw EInvalidOperation(L"Cannot create form: no MDI forms are currently active");
+        frame->HandleNeeded();
+        // The system makes an MDI child when the window is made inside the MDI client.
+        p.WndParent = frame->FClientHandle;
+        p.ExStyle = (p.ExStyle & ~(WS_EX_APPWINDOW | WS_EX_TOPMOST)) | WS_EX_MDICHILD;
+        p.Style = (p.Style & ~WS_POPUP) | WS_CHILD | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
+                  WS_MAXIMIZEBOX;
+        p.WindowClass.style = CS_DBLCLKS;
+        p.WindowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON");
+        return;
+    }
     if (!FParentWindow) {
         // Ownership decides the task bar button: the main form owns the others when it is on the
         // task bar itself; otherwise the hidden application window owns every form.
@@ -230,6 +371,14 @@ void TCustomForm::CreateParams(TCreateParams& p)
 void TCustomForm::CreateWnd()
 {
     TWinControl::CreateWnd();
+    if (FFormStyle == fsMDIForm) {
+        CLIENTCREATESTRUCT ccs{nullptr, 0xFF00};
+        TRect r = ClientRect();
+        FClientHandle = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                                        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL,
+                                        0, 0, r.Width(), r.Height(), FHandle, nullptr, GetModuleHandleW(nullptr), &ccs);
+        if (!FClientHandle) throw EOSError(L"Cannot create the MDI client window", GetLastError());
+    }
     if (FMenu) ::SetMenu(FHandle, FMenu->Handle());
     if (!FIcon->Empty()) SendMessageW(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon->Handle()));
     UpdateLayered();
@@ -304,6 +453,10 @@ void TCustomForm::PaintWindow(HDC dc)
 void TCustomForm::Show()
 {
     SetVisible(true);
+    if (FHandle && FFormStyle == fsMDIChild) {
+        if (HWND client = GetParent(FHandle)) SendMessageW(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(FHandle), 0);
+        return;
+    }
     if (FHandle) {
         if (IsIconic(FHandle)) ShowWindow(FHandle, SW_RESTORE);
         SetWindowPos(FHandle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -406,7 +559,8 @@ void TCustomForm::Close()
         return;
     }
     if (!CloseQuery()) return;
-    TCloseAction action = caHide;
+    // An MDI child is minimised, not hidden, unless told otherwise.
+    TCloseAction action = FFormStyle == fsMDIChild ? ((FBorderIcons & biMinimize) ? caMinimize : caNone) : caHide;
     DoClose(action);
     if (action == caNone) return;
     if (Application && Application->MainForm() == this) {
@@ -572,6 +726,7 @@ void TCustomForm::Dispatch(TMessage& m)
     case CM_RELEASE: CMRelease(m); break;
     case CM_MENUCHANGED: CMMenuChanged(m); break;
     case WM_CANCELMODE: WMCancelMode(m); break;
+    case WM_DPICHANGED: WMDpiChanged(m); break;
     default: TWinControl::Dispatch(m); break;
     }
 }

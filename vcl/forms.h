@@ -67,8 +67,16 @@ public:
     void SetPosition(TPosition p) { FPosition = p; }
     TWindowState WindowState() const;
     void SetWindowState(TWindowState s);
+    // fsMDIForm: the form holds an MDI client window (ClientHandle) in which its fsMDIChild
+    // forms live. A child finds its frame (the main form, else the first MDI form) when its
+    // window is made; changing between MDI and other styles makes the window again.
     TFormStyle FormStyle() const { return FFormStyle; }
     void SetFormStyle(TFormStyle s);
+    HWND ClientHandle() const { return FClientHandle; }
+    // The MDI children of an MDI form, the active one first (z order).
+    int MDIChildCount() const;
+    TCustomForm* MDIChildren(int index) const;
+    TCustomForm* ActiveMDIChild() const;
     bool KeyPreview() const { return FKeyPreview; }
     void SetKeyPreview(bool on) { FKeyPreview = on; }
     TWinControl* ActiveControl() const { return FActiveControl; }
@@ -152,6 +160,21 @@ protected:
     void CMShowingChanged(TMessage& m) override;
     void CMVisibleChanged(TMessage& m) override;
 
+    void DefaultHandler(TMessage& message) override;
+    // An MDI child is made by its MDI client (WM_MDICREATE), which keeps the list of them.
+    HWND MakeWindow(const TCreateParams& params, HMENU id) override;
+    // ... and destroyed by it (WM_MDIDESTROY), which then activates the next child.
+    void DestroyWindowHandle() override;
+    void AlignControls(TControl* control, TRect& rect) override;
+    void DestroyWnd() override;
+    // Scales the client size (the form keeps its place on the screen) and the children.
+    void ChangeScale(int m, int d, bool isDpiChange = false) override;
+    // WM_DPICHANGED: the form and everything on it take the new PPI (the message's Y value)
+    // and the window takes the rectangle the system proposes.
+    virtual void WMDpiChanged(TMessage& m);
+    std::vector<TCustomForm*> CollectMDIChildren() const;
+    TCustomForm* FindMDIFrame() const;
+
     void UpdateLayered();
     void PlaceOnFirstShow();
     void CloseModal();
@@ -175,6 +198,7 @@ protected:
     bool FBeforeDestructionDone = false;
     bool FPlaced = false;
     TCanvas* FCanvas = nullptr;
+    HWND FClientHandle = nullptr;
 };
 
 class TForm : public TCustomForm {

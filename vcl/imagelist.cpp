@@ -8,6 +8,38 @@
 
 // ---- TChangeLink ---------------------------------------------------------------------------
 
+TImageListReference::TImageListReference(TComponent* owner, const TNotifyEvent& onChange) : FOwner(owner)
+{
+    FLink.OnChange = onChange;
+}
+
+TImageListReference::~TImageListReference()
+{
+    if (FList) FList->UnRegisterChanges(&FLink);
+}
+
+bool TImageListReference::Set(TCustomImageList* list)
+{
+    if (list == FList) return false;
+    if (FList) {
+        FList->UnRegisterChanges(&FLink);
+        FList->RemoveFreeNotification(FOwner);
+    }
+    FList = list;
+    if (FList) {
+        FList->RegisterChanges(&FLink);
+        FList->FreeNotification(FOwner);
+    }
+    return true;
+}
+
+bool TImageListReference::Removed(TComponent* component)
+{
+    if (!FList || component != FList) return false;
+    FList = nullptr;
+    return true;
+}
+
 TChangeLink::~TChangeLink()
 {
     if (FSender) FSender->UnRegisterChanges(this);

@@ -147,6 +147,26 @@ private:
     std::vector<TChangeLink*> FLinks;
 };
 
+// The image list a component shows: the component hears of every change of the list and of
+// its destruction. The owner's Notification passes removals to Removed, which clears the
+// reference when it was this list.
+class TImageListReference {
+public:
+    TImageListReference(TComponent* owner, const TNotifyEvent& onChange);
+    ~TImageListReference();
+    TImageListReference(const TImageListReference&) = delete;
+    TImageListReference& operator=(const TImageListReference&) = delete;
+    TCustomImageList* Get() const { return FList; }
+    // Answers false when the list is the one already shown.
+    bool Set(TCustomImageList* list);
+    bool Removed(TComponent* component);
+
+private:
+    TComponent* FOwner;
+    TChangeLink FLink;
+    TCustomImageList* FList = nullptr;
+};
+
 class TImageList : public TCustomImageList {
 public:
     using TCustomImageList::TCustomImageList;

@@ -472,30 +472,24 @@ TMenu::TMenu(TComponent* owner) : TComponent(owner)
 {
     FItems = new TMenuItem(nullptr);
     FItems->FMenu = this;
-    FImageChangeLink = new TChangeLink();
-    FImageChangeLink->OnChange = Bind<&TMenu::ImagesChanged>(this);
+    FImages = new TImageListReference(this, Bind<&TMenu::ImagesChanged>(this));
 }
 
 TMenu::~TMenu()
 {
     Destroying();
     TObject::Free(FItems);
-    delete FImageChangeLink;
+    delete FImages;
+}
+
+TCustomImageList* TMenu::Images() const
+{
+    return FImages->Get();
 }
 
 void TMenu::SetImages(TCustomImageList* images)
 {
-    if (images == FImages) return;
-    if (FImages) {
-        FImages->UnRegisterChanges(FImageChangeLink);
-        FImages->RemoveFreeNotification(this);
-    }
-    FImages = images;
-    if (FImages) {
-        FImages->RegisterChanges(FImageChangeLink);
-        FImages->FreeNotification(this);
-    }
-    ImagesChanged(this);
+    if (FImages->Set(images)) ImagesChanged(this);
 }
 
 void TMenu::ImagesChanged(TObject*)
@@ -506,10 +500,7 @@ void TMenu::ImagesChanged(TObject*)
 void TMenu::Notification(TComponent* component, TOperation operation)
 {
     TComponent::Notification(component, operation);
-    if (operation == TOperation::opRemove && component == FImages) {
-        FImages = nullptr;
-        ImagesChanged(this);
-    }
+    if (operation == TOperation::opRemove && FImages->Removed(component)) ImagesChanged(this);
 }
 
 void TMenu::SetOwnerDraw(bool on)

@@ -13,7 +13,7 @@
 
 class TMenu;
 class TCustomImageList;
-class TChangeLink;
+class TImageListReference;
 
 // A menu item that starts a new column (mbBreak) or a new column after a line (mbBarBreak).
 enum TMenuBreak { mbNone, mbBreak, mbBarBreak };
@@ -150,7 +150,7 @@ public:
     bool OwnerDraw() const { return FOwnerDraw; }
     void SetOwnerDraw(bool on);
     // The images of the items (their ImageIndex); the menu is redrawn when the list changes.
-    TCustomImageList* Images() const { return FImages; }
+    TCustomImageList* Images() const;
     void SetImages(TCustomImageList* images);
     // The menu item for a key with modifiers, clicked when found.
     bool IsShortCut(WORD key, unsigned shift);
@@ -162,8 +162,7 @@ protected:
 
     TMenuItem* FItems;
     bool FOwnerDraw = false;
-    TCustomImageList* FImages = nullptr;
-    TChangeLink* FImageChangeLink = nullptr;
+    TImageListReference* FImages;
 };
 
 class TCustomForm;

@@ -54,13 +54,10 @@ TButton::TButton(TComponent* owner) : TButtonControl(owner)
 {
     FWidth = 75;
     FHeight = 25;
-    FImageChangeLink = new TChangeLink();
-    FImageChangeLink->OnChange = Bind<&TButton::ImagesChanged>(this);
 }
 
 TButton::~TButton()
 {
-    delete FImageChangeLink;
     if (FNativeImages) ImageList_Destroy(FNativeImages);
 }
 
@@ -85,17 +82,7 @@ void TButton::CreateWnd()
 
 void TButton::SetImages(TCustomImageList* images)
 {
-    if (images == FImages) return;
-    if (FImages) {
-        FImages->UnRegisterChanges(FImageChangeLink);
-        FImages->RemoveFreeNotification(this);
-    }
-    FImages = images;
-    if (FImages) {
-        FImages->RegisterChanges(FImageChangeLink);
-        FImages->FreeNotification(this);
-    }
-    UpdateImages();
+    if (FImages.Set(images)) UpdateImages();
 }
 
 void TButton::SetImageIndex(int index)
@@ -140,10 +127,7 @@ void TButton::Notification(TComponent* component, TOperation operation)
 {
     TButtonControl::Notification(component, operation);
     if (operation != TOperation::opRemove) return;
-    if (component == FImages) {
-        FImages = nullptr;
-        UpdateImages();
-    }
+    if (FImages.Removed(component)) UpdateImages();
     if (component == FDropDownMenu) FDropDownMenu = nullptr;
 }
 
@@ -158,9 +142,9 @@ void TButton::UpdateImages()
     if (!FHandle) return;
     // The native button takes a list of its own holding the one image.
     HIMAGELIST list = nullptr;
-    if (FImages && FImageIndex >= 0 && FImageIndex < FImages->Count()) {
-        list = ImageList_Create(FImages->Width(), FImages->Height(), ILC_COLOR32 | ILC_MASK, 1, 1);
-        if (HICON icon = ImageList_GetIcon(FImages->Handle(), FImageIndex, ILD_NORMAL)) {
+    if (TCustomImageList* images = FImages.Get(); images && FImageIndex >= 0 && FImageIndex < images->Count()) {
+        list = ImageList_Create(images->Width(), images->Height(), ILC_COLOR32 | ILC_MASK, 1, 1);
+        if (HICON icon = ImageList_GetIcon(images->Handle(), FImageIndex, ILD_NORMAL)) {
             ImageList_AddIcon(list, icon);
             DestroyIcon(icon);
         }
@@ -719,12 +703,7 @@ void TCustomEdit::WMNCPaint(TMessage& m)
     int b = BevelExtent();
     if (b <= 0 || !FHandle) return;
     // The bevel lies just outside the client area.
-    RECT wr, cr;
-    GetWindowRect(FHandle, &wr);
-    GetClientRect(FHandle, &cr);
-    MapWindowPoints(FHandle, nullptr, reinterpret_cast<POINT*>(&cr), 2);
-    OffsetRect(&cr, -wr.left, -wr.top);
-    RECT r = cr;
+    RECT r = ClientAreaInWindow(FHandle);
     InflateRect(&r, b, b);
     HDC dc = GetWindowDC(FHandle);
     if (!dc) return;

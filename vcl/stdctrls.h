@@ -31,7 +31,7 @@ public:
 
     // An image beside the caption: ImageIndex of Images, placed by ImageAlignment. The
     // button repaints when the list changes; a freed list is forgotten.
-    TCustomImageList* Images() const { return FImages; }
+    TCustomImageList* Images() const { return FImages.Get(); }
     void SetImages(TCustomImageList* images);
     int ImageIndex() const { return FImageIndex; }
     void SetImageIndex(int index);
@@ -76,8 +76,7 @@ protected:
     bool FActive = false;
     bool FWordWrap = false;
     TModalResult FModalResult = mrNone;
-    TCustomImageList* FImages = nullptr;
-    TChangeLink* FImageChangeLink = nullptr;
+    TImageListReference FImages{this, Bind<&TButton::ImagesChanged>(this)};
     int FImageIndex = -1;
     TImageAlignment FImageAlignment = iaLeft;
     TButtonStyle FStyle = bsPushButton;

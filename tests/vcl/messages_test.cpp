@@ -6,6 +6,7 @@
 
 #include "tests/common/test_support.h"
 #include "tests/vcl/form_ptr.h"
+#include "tests/vcl/window_helpers.h"
 #include "vcl/comctrls.h"
 #include "vcl/extctrls.h"
 #include "vcl/forms.h"
@@ -13,6 +14,8 @@
 #include "vcl/stdctrls.h"
 
 using testing_support::PumpFor;
+using testing_support::BringToFront;
+using testing_support::PressKey;
 using testing_support::PumpUntil;
 
 namespace {
@@ -58,23 +61,6 @@ void Click(HWND wnd)
 {
     SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
     SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-}
-
-void PressKey(WORD vk)
-{
-    INPUT in[2]{};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = vk;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof(INPUT));
-    PumpFor(60);
-}
-
-void BringToFront(TCustomForm* form)
-{
-    form->Show();
-    SetForegroundWindow(form->Handle());
-    PumpUntil([&] { return form->Active(); }, 2000);
 }
 
 }  // namespace

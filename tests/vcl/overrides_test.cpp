@@ -7,6 +7,7 @@
 #include "skin/controls/spagecontrol.h"
 #include "tests/common/test_support.h"
 #include "tests/vcl/form_ptr.h"
+#include "tests/vcl/window_helpers.h"
 #include "vcl/comctrls.h"
 #include "vcl/extctrls.h"
 #include "vcl/forms.h"
@@ -16,6 +17,8 @@
 #include "vcl/typinfo.h"
 
 using testing_support::PumpFor;
+using testing_support::BringToFront;
+using testing_support::PressKey;
 using testing_support::PumpUntil;
 
 namespace {
@@ -26,23 +29,6 @@ FormPtr NewForm()
     f->SetBounds(150, 150, 420, 320);
     f->SetBorderStyle(bsNone);
     return f;
-}
-
-void BringToFront(TCustomForm* form)
-{
-    form->Show();
-    SetForegroundWindow(form->Handle());
-    PumpUntil([&] { return form->Active(); }, 2000);
-}
-
-void PressKey(WORD vk)
-{
-    INPUT in[2]{};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = vk;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof(INPUT));
-    PumpFor(60);
 }
 
 }  // namespace

@@ -1,0 +1,28 @@
+// Small steps of the window tests: bring a form to the front and press keys as a user does.
+#pragma once
+
+#include "tests/common/test_support.h"
+#include "vcl/forms.h"
+
+namespace testing_support {
+
+// Shows the form and makes it the active window.
+inline void BringToFront(TCustomForm* form)
+{
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    PumpUntil([&] { return form->Active(); }, 2000);
+}
+
+// One key pressed and released through the system's input queue, then the messages handled.
+inline void PressKey(WORD vk)
+{
+    INPUT in[2]{};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+    PumpFor(60);
+}
+
+}  // namespace testing_support
