@@ -63,7 +63,9 @@ uint32_t ShiftHueBGR(int degrees, uint32_t color)
         H = R == V ? b1 - g1 : G == V ? 120 + r1 - b1 : 240 + g1 - r1;
         if (H < 0) H += 360;
     }
-    const int h2 = int(std::trunc(degrees + H)) % 360;
+    // Brought into 0..359 whatever the sign of the shift, so a shift below zero turns the hue back.
+    int h2 = int(std::trunc(degrees + H)) % 360;
+    if (h2 < 0) h2 += 360;
     if (S == 0) return (color & 0xFF00FFFFu) | uint32_t(uint8_t(std::trunc(V))) << 16;
     const double h = h2 / 60.0;
     const int i = int(std::trunc(h));

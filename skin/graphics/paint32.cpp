@@ -2,6 +2,7 @@
 
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/form_services.h"
+#include "skin/engine/window_helpers.h"
 #include "skin/graphics/gdiplus.h"
 #include "skin/graphics/pixel_copy.h"
 #include "vcl/controls.h"
@@ -207,4 +208,81 @@ void PaintTexturedGradient32(TBitmap* b, const TRect& r, const TsGradArray& grad
 void PaintTwoColorGradient32(TBitmap* b, TColor color, int direction)
 {
     PaintTwoColorGradient32(BitmapView(b), color, direction, GdipPaintLayer());
+}
+
+// ---- skin item painting ----------------------------------------------------------------------
+
+void PaintItemBG(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point,
+                 TBitmap* bitmap, const TacSkinPaintSource* skinData, int texIndex, int activeTexIndex,
+                 TColor customColor)
+{
+    if (!skinData) {
+        WarnUsage(L"Check parameters of the PaintItemBG procedure.");
+        return;
+    }
+    const TColor color = customColor == acSkinColor ? acSkinColor : ColorToRGB(customColor);
+    PaintItemBG(skinIndex, background, state, r, point, BitmapView(bitmap), skinData, texIndex, activeTexIndex, color,
+                GdipPaintLayer());
+}
+
+void PaintItem(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point,
+               TBitmap* bitmap, const TacSkinPaintSource* skinData, int texIndex, int activeTexIndex)
+{
+    if (!bitmap || r.IsEmpty()) return;
+    if (!skinData) {
+        WarnUsage(L"Check parameters of the PaintItem 1 procedure.");
+        return;
+    }
+    PaintItem(skinIndex, background, state, r, point, BitmapView(bitmap), skinData, texIndex, activeTexIndex,
+              GdipPaintLayer());
+}
+
+void PaintItem(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point, HDC dc,
+               const TacSkinPaintSource* skinData)
+{
+    if (!skinData) {
+        WarnUsage(L"Check parameters of the PaintItem 2 procedure.");
+        return;
+    }
+    if (!dc || !skinData->IsValidSkinIndex(skinIndex) || r.left < 0 || r.top < 0 || r.IsEmpty()) return;
+    const int saved = SaveDC(dc);
+    std::unique_ptr<TBitmap> b(NewBitmap32(r.Width(), r.Height()));
+    const TRect own(0, 0, r.Width(), r.Height());
+    PaintItem(skinIndex, background, state, own, point, BitmapView(b.get()), skinData, -1, -1, GdipPaintLayer());
+    GdiFlush();
+    BitBlt(dc, r.left, r.top, r.Width(), r.Height(), b->Canvas()->Handle(), 0, 0, SRCCOPY);
+    RestoreDC(dc, saved);
+}
+
+int PaintItemOverCopy(TBitmap* bitmap, int skinIndex, int fallbackIndex, int state, const TacSkinPaintSource* skinData,
+                      const TRect& r, TColor fillColor, HDC dc)
+{
+    const int section = skinIndex >= 0 ? skinIndex : fallbackIndex;
+    if (section < 0 || !bitmap) return section;
+    TCacheInfo background;
+    background.FillColor = ColorToRGB(fillColor);
+    background.X = background.Y = 0;
+    background.FillRect = TRect();
+    background.Ready = dc != nullptr;
+    if (dc) {
+        BitBlt(bitmap->Canvas()->Handle(), 0, 0, bitmap->Width(), bitmap->Height(), dc, r.left, r.top, SRCCOPY);
+        GdiFlush();
+        background.Bmp = BitmapView(bitmap);
+    }
+    PaintItem(section, background, state, TRect(0, 0, bitmap->Width(), bitmap->Height()), TPoint(0, 0), bitmap,
+              skinData, -1, -1);
+    return section;
+}
+
+void PaintSectionFrame(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point,
+                       TBitmap* bitmap, const TacSkinPaintSource* skinData, TColor customColor, bool fillCorners)
+{
+    const TColor color = customColor == acSkinColor ? acSkinColor : ColorToRGB(customColor);
+    PaintSectionFrame(skinIndex, background, state, r, point, BitmapView(bitmap), skinData, color, fillCorners,
+                      GdipPaintLayer());
+}
+
+void ApplyColorEffects(TBitmap* bitmap, TColor tone, int hueOffset, int saturation)
+{
+    ApplyColorEffects(BitmapView(bitmap), tone == clNone ? clNone : ResolveSkinColor(tone), hueOffset, saturation);
 }

@@ -9,6 +9,7 @@
 #include "skin/graphics/blend_ops.h"
 #include "skin/graphics/glyph_layout.h"
 #include "skin/graphics/gradients.h"
+#include "skin/graphics/item_paint.h"
 #include "skin/graphics/nine_slice.h"
 #include "skin/graphics/resample.h"
 
@@ -174,3 +175,29 @@ void PaintTwoColorGradient32(TBitmap* b, TColor color, int direction);
 // A new bitmap the caller owns (see CreateShadowImage32).
 TBitmap* CreateShadowBitmap32(TColor color, int radius, int offsetY, int extraHeight, int extraWidth, int blur,
                               bool opaque);
+
+// ---- skin item painting ----------------------------------------------------------------------
+
+// The painters of item_paint.h over bitmaps and device contexts, gradient bands through GDI+.
+// A bitmap that is not 32-bit is left alone. Without skin data nothing is painted (a box naming
+// the routine when a debugger is attached); colours may be system colours.
+void PaintItemBG(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point,
+                 TBitmap* bitmap, const TacSkinPaintSource* skinData, int texIndex = -1, int activeTexIndex = -1,
+                 TColor customColor = acSkinColor);
+void PaintItem(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point,
+               TBitmap* bitmap, const TacSkinPaintSource* skinData, int texIndex = -1, int activeTexIndex = -1);
+// Painted into a new 32-bit bitmap of r's size (its own origin, the same point) and copied to
+// the DC at r's top-left corner; the DC's state is restored afterwards.
+void PaintItem(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point, HDC dc,
+               const TacSkinPaintSource* skinData);
+// The section (fallbackIndex when skinIndex is negative) painted over the whole bitmap: over a
+// copy of the DC's area at r's top-left corner when a DC is given, else over fillColor. Answers
+// the section used (negative: nothing painted).
+int PaintItemOverCopy(TBitmap* bitmap, int skinIndex, int fallbackIndex, int state, const TacSkinPaintSource* skinData,
+                      const TRect& r, TColor fillColor, HDC dc);
+// A skinned control's composition of its section (see item_paint.h).
+void PaintSectionFrame(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point,
+                       TBitmap* bitmap, const TacSkinPaintSource* skinData, TColor customColor = acSkinColor,
+                       bool fillCorners = true);
+// Tone (clNone: none; a system or palette colour is resolved), hue and saturation over the bitmap.
+void ApplyColorEffects(TBitmap* bitmap, TColor tone, int hueOffset, int saturation);

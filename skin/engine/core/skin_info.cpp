@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "skin/engine/core/palette.h"
+#include "skin/graphics/item_paint.h"
 #include "vcl/inifiles.h"
 #include "vcl/streams.h"
 
@@ -137,4 +138,41 @@ String DescribeSkin(const TacSkinSource& source)
         for (const String& n : notes) out += L"  " + n + L"\n";
     }
     return out;
+}
+
+// ---- painting from a standalone skin ----------------------------------------------------------
+
+namespace {
+TacStandaloneSkin* PaintingSkin = nullptr;
+
+const TacSkinPaintSource* ResolveStandalone(const TsSkinManager* manager)
+{
+    if (!PaintingSkin) return nullptr;
+    return manager == nullptr || manager == PaintingSkin->ImageManager() ? &PaintingSkin->Data() : nullptr;
+}
+}  // namespace
+
+TacStandalonePaintScope::TacStandalonePaintScope(TacStandaloneSkin& skin)
+    : FPrevious(PaintSourceResolver), FPreviousSkin(PaintingSkin)
+{
+    PaintingSkin = &skin;
+    SetPaintSourceResolver(&ResolveStandalone);
+}
+
+TacStandalonePaintScope::~TacStandalonePaintScope()
+{
+    PaintingSkin = FPreviousSkin;
+    SetPaintSourceResolver(FPrevious);
+}
+
+TPixelImage RenderSkinSection(const TacSkinSource& source, const String& section, int state, int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        throw Exception(L"The size " + IntToStr(width) + L" x " + IntToStr(height) + L" is not a control's size.");
+    TacStandaloneSkin skin(source, 96);
+    int index = skin.Data().SkinIndexOf(section);
+    if (index < 0) index = skin.Data().SkinIndexOf(UpperCase(section));
+    if (index < 0) throw Exception(L"The skin has no section \"" + section + L"\".");
+    TacStandalonePaintScope scope(skin);
+    return RenderSectionFrame(skin.Data(), index, state, width, height);
 }

@@ -40,6 +40,8 @@ public:
     void InitSkinParams() override;
     void ReloadSkin(int ppi, TacSkinData& data) override;
     bool ReadSkinFile(const String& name, std::vector<uint8_t>& bytes) override { return FSource.ReadFile(name, bytes); }
+    // The stand-in manager its images name (compared by the painters, never followed).
+    TsSkinManager* ImageManager() override { return reinterpret_cast<TsSkinManager*>(this); }
 
 private:
     const TacSkinSource& FSource;
@@ -49,6 +51,26 @@ private:
     int FStep = 0;
     std::unique_ptr<TacSkinData> FData;
 };
+
+// Makes a standalone skin the one the painters read (its images' and the default manager's)
+// while the scope lives; the resolver in force before comes back afterwards.
+class TacStandalonePaintScope {
+public:
+    explicit TacStandalonePaintScope(TacStandaloneSkin& skin);
+    ~TacStandalonePaintScope();
+    TacStandalonePaintScope(const TacStandalonePaintScope&) = delete;
+    TacStandalonePaintScope& operator=(const TacStandalonePaintScope&) = delete;
+
+private:
+    TacPaintSourceResolver FPrevious;
+    TacStandaloneSkin* FPreviousSkin;
+};
+
+// The section's item as a skinned control composes it before its content (its background and
+// border in that state) for a control of width x height on a plain area of the skin's main
+// colour, painted from the skin at 96 PPI. Raises the engine's error when the skin does not load
+// and an Exception naming the section when the skin lacks it or the size is not positive.
+TPixelImage RenderSkinSection(const TacSkinSource& source, const String& section, int state, int width, int height);
 
 // A packed skin file; an Exception when it is missing or not a container; EPackedSkinError
 // when it is damaged.

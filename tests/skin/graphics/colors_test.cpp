@@ -24,6 +24,10 @@ TEST(Colors, PureFunctions)
         {"hue 120 red to green", ShiftHue(120, 0x0000FF), 0x00FF00},
         {"hue leaves grey alone", ShiftHue(77, 0x808080), 0x808080},
         {"hue of a pixel: blue is byte 0", ShiftHueBGR(120, 0xFF0000), 0x00FF00},
+        {"hue -90 turns red purple, not magenta", ShiftHue(-90, 0x0000FF), 0xFF007F},
+        {"hue -450 is -90 once more", ShiftHue(-450, 0x0000FF), 0xFF007F},
+        {"hue -120 red to blue", ShiftHue(-120, 0x0000FF), 0xFF0000},
+        {"hue +270 agrees with -90", ShiftHue(270, 0x0000FF), 0xFF007F},
         {"tone reads the other order", ToneColor(0x000080, 0x0000FF), 0x7F0000},
         {"exchange red and blue", ExchangeRedBlue(0x112233), 0x332211},
     };

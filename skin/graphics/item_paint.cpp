@@ -1,0 +1,282 @@
+#include "skin/graphics/item_paint.h"
+
+#include <algorithm>
+
+#include "skin/engine/core/geometry.h"
+#include "skin/graphics/alpha_ops.h"
+#include "skin/graphics/blend_ops.h"
+#include "skin/graphics/colors.h"
+#include "skin/graphics/gradients.h"
+#include "skin/graphics/image_modes.h"
+#include "skin/graphics/nine_slice.h"
+#include "skin/graphics/pixel_copy.h"
+
+namespace {
+
+// A percent of the skin as a byte weight (p x 255 div 100), kept within a byte.
+uint8_t PercentWeight(int percent) { return static_cast<uint8_t>(std::clamp(percent, 0, 100) * 255 / 100); }
+
+bool HasWholeGradient(const TsGradArray& g) { return !g.empty() && (g[0].Mode & 0x20) != 0; }
+
+bool Inside(const TRect& r, const TPixelView& v)
+{
+    return r.left >= 0 && r.top >= 0 && r.right <= v.Width && r.bottom <= v.Height;
+}
+
+// The background record moved by point (what the border and overlay painters read).
+TCacheInfo Moved(const TCacheInfo& background, TPoint point)
+{
+    TCacheInfo b = background;
+    b.X += point.x;
+    b.Y += point.y;
+    return b;
+}
+
+// What one call paints with, read from the state once.
+struct TItemLayers {
+    TColor C = 0;
+    int T = 0;        // transparency, percent
+    int I = 0;        // texture share, percent
+    int G = 0;        // gradient share, percent
+    int TexIndex = -1;
+    bool WholeGrad = false;
+    const TsGradArray* Grad = nullptr;
+};
+
+class TItemPainter {
+public:
+    TItemPainter(const TacSkinPaintSource& skin, const TCacheInfo& background, TacGdipLayer* layer)
+        : FSkin(skin), FBackground(background), FLayer(layer)
+    {
+    }
+
+    // The state's own background into q of d (colour, texture, gradient and their shares).
+    void OwnBackground(const TPixelView& d, const TRect& q, const TItemLayers& L) const
+    {
+        const bool validTex = FSkin.IsValidImgIndex(L.TexIndex);
+        const TsGradArray& grad = *L.Grad;
+        if (validTex && L.I + L.G == 100 && L.G >= 1 && L.G <= 99) {
+            const TsMaskData& tex = FSkin.Image(L.TexIndex);
+            if (tex.DrawMode == 0 && !grad.empty() && grad[0].Mode < 2) {
+                PaintTexturedGradient32(d, q, grad, ImageSourceBitmap(tex), tex.R, PercentWeight(L.I), 255);
+                return;
+            }
+        }
+        bool textured = false;
+        if (L.I > 0) {
+            TRect u = q;
+            if (validTex) {
+                const TsMaskData& tex = FSkin.Image(L.TexIndex);
+                if (tex.MaskType != 0)
+                    DrawMaskedImageByMode32(d, u, FBackground, tex, tex.DrawMode);
+                else
+                    DrawImageByMode32(d, u, tex, tex.DrawMode);
+                textured = true;
+            }
+            if (u.right != -1) FillRectAlpha32(d, u, L.C, 255);
+        }
+        if (L.G > 0) {
+            if (textured) {
+                TPixelImage layer(q.Width(), q.Height());
+                if (!grad.empty())
+                    PaintGradient32(layer.View(), layer.Bounds(), grad, FLayer);
+                else
+                    FillRectAlpha32(layer.View(), layer.Bounds(), L.C, 255);
+                MixRectAt32(d, layer.View(), PercentWeight(L.I), layer.Bounds(), q.TopLeft());
+            } else if (!grad.empty()) {
+                PaintGradient32(d, q, grad, FLayer);
+            } else {
+                FillRectAlpha32(d, q, L.C, 255);
+            }
+        }
+        const int shares = std::max(L.G, 0) + std::max(L.I, 0);
+        if (shares == 0)
+            FillRectAlpha32(d, q, L.C, 255);
+        else if (shares < 100)
+            BlendColorRect32(d, q, PercentWeight(shares), L.C);
+    }
+
+    // The parent's background into r: its image, or its plain colour (framed by its border strips
+    // when the record carries them).
+    void Parent(const TPixelView& d, const TRect& r, TPoint pt, bool withStrips) const
+    {
+        const TCacheInfo& b = FBackground;
+        if (b.Ready) {
+            if (b.Bmp.Row0 == d.Row0 && b.Bmp.Stride == d.Stride) return;   // already there
+            const int sx = b.X + pt.x, sy = b.Y + pt.y;
+            CopyBlock32(d, r.left, r.top, b.Bmp, TRect(sx, sy, sx + r.Width(), sy + r.Height()));
+            return;
+        }
+        if (!withStrips || b.Bmp.IsNull()) {
+            FillRectAlpha32(d, r, b.FillColor, 255);
+            return;
+        }
+        const int w = r.Width(), h = r.Height(), px = pt.x, py = pt.y, bw = b.Bmp.Width, bh = b.Bmp.Height;
+        const TRect& f = b.FillRect;
+        auto copy = [&](int dx, int dy, int sx, int sy, int cw, int ch) {
+            CopyBlock32(d, dx, dy, b.Bmp, TRect(sx, sy, sx + cw, sy + ch));
+        };
+        int mL = 0, mT = 0, mR = 0, mB = 0;
+        if (f.left - b.X > 0 && f.left > px) {
+            mL = std::min<int>(f.left - px, w);
+            copy(r.left, r.top, b.X + px, b.Y + py, mL, h);
+        }
+        if (f.top - b.Y > 0 && f.top > py) {
+            mT = std::min<int>(f.top - py, h);
+            copy(r.left, r.top, b.X + px, b.Y + py, w, mT);
+        }
+        if (f.right > 0 && bw - f.right < px + w && px + w < bw) {
+            mR = std::min<int>(px + w - (bw - f.right), w);
+            copy(r.right - mR, r.top, b.X + px + w - mR, b.Y + py, mR, h);
+        }
+        if (f.bottom > 0 && bh - f.bottom < py + h && py + h < bh) {
+            mB = std::min<int>(py + h - (bh - f.bottom), h);
+            copy(r.left, r.bottom - mB, b.X + px, b.Y + py + h - mB, w, mB);
+        }
+        FillRectAlpha32(d, TRect(r.left + mL, r.top + mT, r.right - mR, r.bottom - mB), b.FillColor, 255);
+    }
+
+private:
+    const TacSkinPaintSource& FSkin;
+    const TCacheInfo& FBackground;
+    TacGdipLayer* FLayer;
+};
+
+// The section's three checks every painter makes: skin data, a valid section, a rectangle inside.
+const TsGeneralData* CheckedSection(int skinIndex, const TRect& r, const TPixelView& bitmap,
+                                    const TacSkinPaintSource* skinData)
+{
+    if (bitmap.IsNull() || r.IsEmpty() || !skinData || !Inside(r, bitmap)) return nullptr;
+    if (!skinData->IsValidSkinIndex(skinIndex)) return nullptr;
+    return &skinData->Section(skinIndex);
+}
+
+// The corner images of the section in state s, each over what lies under it.
+void PaintCorners(const TsGeneralData& g, int s, const TRect& r, const TPixelView& bitmap, const TacSkinPaintSource& skin)
+{
+    const TCacheInfo self = BuildCacheInfo(bitmap, 0, 0);
+    auto corner = [&](int index, bool right, bool bottom) {
+        if (!skin.IsValidImgIndex(index)) return;
+        const TsMaskData& m = skin.Image(index);
+        const TPoint at(right ? r.right - m.Width : r.left, bottom ? r.bottom - m.Height : r.top);
+        DrawMaskState32(bitmap, at, s, 1, m, self);
+    };
+    corner(g.ImgTL, false, false);
+    corner(g.ImgTR, true, false);
+    corner(g.ImgBL, false, true);
+    corner(g.ImgBR, true, true);
+}
+
+}  // namespace
+
+int SectionState(const TsGeneralData& section, int state)
+{
+    const int states = std::clamp(section.States, 1, 3);
+    return std::clamp(state, 0, states - 1);
+}
+
+void PaintItemBG(int skinIndex, const TCacheInfo& background, int state, const TRect& r, TPoint point,
+                 const TPixelView& bitmap, const TacSkinPaintSource* skinData, int texIndex, int activeTexIndex,
+                 TColor customColor, TacGdipLayer* layer)
+{
+    const TsGeneralData* section = CheckedSection(skinIndex, r, bitmap, skinData);
+    if (!section) return;
+    const TacSkinPaintSource& skin = *skinData;
+    const TsGeneralData& g = *section;
+    const int s = SectionState(g, state);
+    const TsGenState& P = g.Props[static_cast<size_t>(s)];
+
+    TItemLayers L;
+    L.Grad = &P.GradientArray;
+    if (customColor == acSkinColor) {
+        L.WholeGrad = HasWholeGradient(P.GradientArray);
+        L.C = P.Color;
+        L.T = std::clamp(P.Transparency, 0, 100);
+        if (L.T < 100) {
+            L.I = std::clamp(P.ImagePercent, 0, 100);
+            L.G = L.WholeGrad ? 0 : std::clamp(P.GradientPercent, 0, 100);
+            if (L.I > 0 && texIndex < 0) texIndex = P.TextureIndex;
+        }
+    } else {
+        L.C = customColor;
+    }
+    L.TexIndex = texIndex;
+
+    TItemPainter painter(skin, background, layer);
+    const bool known = background.Ready || background.FillColor != 0xFF00FF;
+    const int t = L.T;
+    if (!known || t == 0) {
+        painter.OwnBackground(bitmap, r, L);
+    } else if (t == 100) {
+        painter.Parent(bitmap, r, point, true);
+    } else if (background.Ready || L.G + L.I > 0) {
+        TPixelImage own(r.Width(), r.Height());
+        painter.OwnBackground(own.View(), own.Bounds(), L);
+        painter.Parent(bitmap, r, point, false);
+        MixRectAt32(bitmap, own.View(), PercentWeight(t), own.Bounds(), r.TopLeft());
+    } else {
+        FillRectAlpha32(bitmap, r, MixColors(background.FillColor, L.C, PercentWeight(t)), 255);
+    }
+
+    if (L.WholeGrad) PaintGradient32(bitmap, r, P.GradientArray, layer);
+
+    if (texIndex < 0) texIndex = P.TextureIndex;
+    const int overlay = s == 0 ? texIndex : activeTexIndex;
+    if (skin.IsValidImgIndex(overlay)) {
+        const TsMaskData& m = skin.Image(overlay);
+        if (m.MaskType > 0 && m.DrawMode == 10) {
+            TRect u = r;
+            DrawMaskedImageByMode32(bitmap, u, Moved(background, point), m, 10);
+        }
+    }
+}
+
+void PaintItem(int skinIndex, const TCacheInfo& background, int state, const TRect& r, TPoint point,
+               const TPixelView& bitmap, const TacSkinPaintSource* skinData, int texIndex, int activeTexIndex,
+               TacGdipLayer* layer)
+{
+    const TsGeneralData* g = CheckedSection(skinIndex, r, bitmap, skinData);
+    if (!g) return;
+    const int s = SectionState(*g, state);
+    PaintItemBG(skinIndex, background, s, r, point, bitmap, skinData, texIndex, activeTexIndex, acSkinColor, layer);
+    PaintCorners(*g, s, r, bitmap, *skinData);
+    if (skinData->IsValidImgIndex(g->BorderIndex))
+        DrawSkinMask32(bitmap, r, Moved(background, point), skinData->Image(g->BorderIndex), s, true);
+}
+
+void PaintSectionFrame(int skinIndex, const TCacheInfo& background, int state, const TRect& r, TPoint point,
+                       const TPixelView& bitmap, const TacSkinPaintSource* skinData, TColor customColor,
+                       bool fillCorners, TacGdipLayer* layer)
+{
+    const TsGeneralData* g = CheckedSection(skinIndex, r, bitmap, skinData);
+    if (!g) return;
+    const int s = SectionState(*g, state);
+    PaintItemBG(skinIndex, background, s, r, point, bitmap, skinData, -1, -1, customColor, layer);
+    if (!skinData->IsValidImgIndex(g->BorderIndex)) return;
+    const TsMaskData& border = skinData->Image(g->BorderIndex);
+    if (s == 0 && (border.DrawMode & dmNoState0)) return;
+    DrawSkinMask32(bitmap, r, Moved(background, point), border, s, fillCorners);
+}
+
+void ApplyColorEffects(const TPixelView& bitmap, TColor tone, int hueOffset, int saturation)
+{
+    if (bitmap.IsNull()) return;
+    auto pass = [&](TPixelProc proc, int value) {
+        ForEachPixelRows(bitmap.Row0, bitmap.Stride, bitmap.Width, bitmap.Height, proc, value, 0xFF00FF);
+    };
+    if (tone != clNone) pass(TonePixel, static_cast<int>(tone));
+    if (hueOffset != 0) pass(AdjustPixelHue, hueOffset);
+    if (saturation != 0) pass(AdjustPixelSaturation, saturation);
+}
+
+TPixelImage RenderSectionFrame(const TacSkinPaintSource& skinData, int skinIndex, int state, int width, int height,
+                               TacGdipLayer* layer)
+{
+    if (!skinData.IsValidSkinIndex(skinIndex) || width <= 0 || height <= 0) return {};
+    TPixelImage image(width, height);
+    TCacheInfo plain;
+    plain.FillColor = skinData.GlobalColor();
+    PaintSectionFrame(skinIndex, plain, state, image.Bounds(), TPoint(0, 0), image.View(), &skinData, acSkinColor,
+                      true, layer);
+    return image;
+}

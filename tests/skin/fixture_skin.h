@@ -1,0 +1,197 @@
+// A small skin made by the tests themselves, so that expected pixels follow from geometry and
+// from the values written here: the description text ("Options.dat") and the master bitmap are
+// generated in memory, and the packed container (or a folder) is made of them.
+//
+// Every section has three state records (USESTATE2) with a colour, a flat texture and a flat
+// two-stop gradient of its own per state, and a border image of three state frames whose nine
+// slices each have one flat colour per frame, with key-colour squares in the four outer corners.
+// The table sections "T<t>S<k>" combine transparency t (0, 40, 100) with share set k:
+//   k = 0 plain colour, 1 texture 30 %, 2 gradient 50 %, 3 texture 30 % + gradient 70 %.
+// Besides them: "BUTTON" (3 states, opaque), "PANEL" (1 state, opaque), "NOSTATES" (STATES=0)
+// and "CORNERS" (corner images of 6 x 6 in three flat frames).
+//
+// Header-only; needs vcl_pure and skin_engine_core (the container writer).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "skin/engine/core/skin_container.h"
+#include "skin/graphics/colors.h"
+#include "skin/graphics/pixel_view.h"
+#include "vcl/bmpcodec.h"
+#include "vcl/streams.h"
+#include "vcl/sysutils.h"
+
+namespace fixture_skin {
+
+constexpr int FrameW = 24, FrameH = 24, Border = 4, KeyCorner = 2, TexSize = 8, CornerSize = 6;
+constexpr TColor MainColor = 0x705030;   // GLOBALINFO COLOR (TColor: 0xBBGGRR)
+constexpr uint32_t KeyDrawn = 0xFFFF00FFu;
+
+struct TSectionSpec {
+    const wchar_t* Name;
+    int States;
+    int Transparency;
+    int ImagePercent;
+    int GradientPercent;
+    bool Corners;
+};
+
+inline const std::vector<TSectionSpec>& Sections()
+{
+    static const std::vector<TSectionSpec> sections = {
+        {L"T0S0", 3, 0, 0, 0, false},    {L"T0S1", 3, 0, 30, 0, false},    {L"T0S2", 3, 0, 0, 50, false},
+        {L"T0S3", 3, 0, 30, 70, false},  {L"T40S0", 3, 40, 0, 0, false},   {L"T40S1", 3, 40, 30, 0, false},
+        {L"T40S2", 3, 40, 0, 50, false}, {L"T40S3", 3, 40, 30, 70, false}, {L"T100S0", 3, 100, 0, 0, false},
+        {L"T100S1", 3, 100, 30, 0, false}, {L"T100S2", 3, 100, 0, 50, false}, {L"T100S3", 3, 100, 30, 70, false},
+        {L"BUTTON", 3, 0, 0, 0, false},  {L"PANEL", 1, 0, 0, 0, false},    {L"NOSTATES", 0, 0, 0, 0, false},
+        {L"CORNERS", 3, 0, 0, 0, true},
+    };
+    return sections;
+}
+inline int SectionCount() { return static_cast<int>(Sections().size()); }
+// The table section of transparency t (0, 40, 100) and share set k (0..3).
+inline String TableSection(int t, int k) { return L"T" + IntToStr(t) + L"S" + IntToStr(k); }
+
+// Colours (TColor, 0xBBGGRR): opaque, distinct, never the key colour (no channel reaches 255).
+constexpr TColor Rgb(int r, int g, int b) { return TColor(r | g << 8 | b << 16); }
+constexpr int Ch(int v) { return 20 + v % 200; }
+constexpr TColor StateColor(int section, int state) { return Rgb(Ch(37 * section + 80 * state + 10), Ch(53 * section + 30 * state + 60), Ch(71 * section + 110 * state + 90)); }
+constexpr TColor TextureColor(int section, int state) { return Rgb(Ch(29 * section + 90 * state + 150), Ch(17 * section + 40 * state + 5), Ch(43 * section + 70 * state + 33)); }
+constexpr TColor GradientColor(int section, int state) { return Rgb(Ch(11 * section + 60 * state + 120), Ch(61 * section + 50 * state + 140), Ch(23 * section + 20 * state + 7)); }
+// Slice (col, row), 0..2 each, of frame f of a section's border image.
+constexpr TColor SliceColor(int section, int frame, int col, int row) { return Rgb(Ch(41 * section + 66 * frame + 3), Ch(30 * col + 13 * section + 100), Ch(70 * row + 9 * frame + 50)); }
+constexpr TColor CornerColor(int corner, int frame) { return Rgb(Ch(50 * corner + 7), Ch(90 * frame + 11), Ch(33 * corner + 45 * frame + 170)); }
+
+// A TColor as an opaque pixel (B, G, R, A).
+constexpr uint32_t Opaque(TColor c) { return 0xFF000000u | SwapRedBlue(uint32_t(c) & 0x00FFFFFFu); }
+// The slice of a coordinate along a side of size.
+constexpr int SliceOf(int v, int size) { return v < Border ? 0 : v >= size - Border ? 2 : 1; }
+constexpr bool IsKeyCorner(int x, int y, int w, int h)
+{
+    return (x < KeyCorner || x >= w - KeyCorner) && (y < KeyCorner || y >= h - KeyCorner);
+}
+
+// Where a section's pieces lie in the master bitmap: one band of FrameH rows per section (with a
+// margin), the border's three frames first, then the three textures, then the corner images.
+constexpr int Margin = 2;
+constexpr int BandY(int section) { return Margin + section * (FrameH + Margin); }
+constexpr int TextureX(int state) { return Margin + 3 * FrameW + 4 + state * (TexSize + 2); }
+constexpr int CornerX(int corner) { return TextureX(3) + 4 + corner * (3 * CornerSize + 2); }
+constexpr int MasterWidth() { return CornerX(4) + Margin; }
+inline int MasterHeight() { return BandY(SectionCount()) + Margin; }
+
+inline String N4(int v)
+{
+    String s = IntToStr(v);
+    while (s.size() < 4) s = L"0" + s;
+    return s;
+}
+inline String Rect4(const wchar_t* sep, int l, int t, int r, int b)
+{
+    return String(sep) + N4(l) + sep + N4(t) + sep + N4(r) + sep + N4(b);
+}
+inline String FlatGradient(TColor c)
+{
+    // Two stops of the same colour, top to bottom.
+    const String v = IntToStr(int(c));
+    return v + L";0;100;0;0;" + v + L";0;0;0;0";
+}
+
+inline TPixelImage MasterImage()
+{
+    TPixelImage img(MasterWidth(), MasterHeight(), 0xFF101010u);
+    for (int i = 0; i < SectionCount(); ++i) {
+        const int y0 = BandY(i);
+        for (int f = 0; f < 3; ++f)
+            for (int y = 0; y < FrameH; ++y)
+                for (int x = 0; x < FrameW; ++x)
+                    img.At(Margin + f * FrameW + x, y0 + y) =
+                        IsKeyCorner(x, y, FrameW, FrameH) ? KeyDrawn
+                                                          : Opaque(SliceColor(i, f, SliceOf(x, FrameW), SliceOf(y, FrameH)));
+        for (int s = 0; s < 3; ++s)
+            for (int y = 0; y < TexSize; ++y)
+                for (int x = 0; x < TexSize; ++x) img.At(TextureX(s) + x, y0 + y) = Opaque(TextureColor(i, s));
+        if (!Sections()[size_t(i)].Corners) continue;
+        for (int c = 0; c < 4; ++c)
+            for (int f = 0; f < 3; ++f)
+                for (int y = 0; y < CornerSize; ++y)
+                    for (int x = 0; x < CornerSize; ++x)
+                        img.At(CornerX(c) + f * CornerSize + x, y0 + y) = Opaque(CornerColor(c, f));
+    }
+    return img;
+}
+
+inline String OptionsText()
+{
+    String t = L"[GLOBALINFO]\r\nVERSION=8\r\nAUTHOR=Tests\r\nDESCRIPTION=Fixture skin\r\nMASTERBITMAP=Master.bmp\r\nCOLOR=" +
+               IntToStr(int(MainColor)) + L"\r\nFONTCOLOR=0\r\n\r\n";
+    static const wchar_t* const colorKeys[3] = {L"COLOR", L"HOTCOLOR", L"COLOR2"};
+    static const wchar_t* const transKeys[3] = {L"TRANSPARENCY", L"HOTTRANSPARENCY", L"TRANSPARENCY2"};
+    static const wchar_t* const imageKeys[3] = {L"IMAGEPERCENT", L"HOTIMAGEPERCENT", L"IMAGEPERCENT2"};
+    static const wchar_t* const gradKeys[3] = {L"GRADIENTPERCENT", L"HOTGRADIENTPERCENT", L"GRADIENTPERCENT2"};
+    static const wchar_t* const dataKeys[3] = {L"GRADIENTDATA", L"HOTGRADIENTDATA", L"GRADIENTDATA2"};
+    static const wchar_t* const patternKeys[3] = {L"PATTERN", L"HOTPATTERN", L"PATTERN2"};
+    static const wchar_t* const cornerKeys[4] = {L"IMGTOPLEFT", L"IMGTOPRIGHT", L"IMGBTMLEFT", L"IMGBTMRIGHT"};
+    for (int i = 0; i < SectionCount(); ++i) {
+        const TSectionSpec& s = Sections()[size_t(i)];
+        const int y0 = BandY(i);
+        t += L"[" + String(s.Name) + L"]\r\nSTATES=" + IntToStr(s.States) + L"\r\nUSESTATE2=1\r\nFONTCOLOR=0\r\n";
+        for (int k = 0; k < 3; ++k) {
+            t += String(colorKeys[k]) + L"=" + IntToStr(int(StateColor(i, k))) + L"\r\n";
+            t += String(transKeys[k]) + L"=" + IntToStr(s.Transparency) + L"\r\n";
+            t += String(imageKeys[k]) + L"=" + IntToStr(s.ImagePercent) + L"\r\n";
+            t += String(gradKeys[k]) + L"=" + IntToStr(s.GradientPercent) + L"\r\n";
+            t += String(dataKeys[k]) + L"=" + FlatGradient(GradientColor(i, k)) + L"\r\n";
+            t += String(patternKeys[k]) + L"=" +
+                 Rect4(L"~", TextureX(k), y0, TextureX(k) + TexSize, y0 + TexSize) + L"~00~0\r\n";
+        }
+        t += L"BORDERSMASK=" + Rect4(L"^", Margin, y0, Margin + 3 * FrameW, y0 + FrameH) + L"^" + N4(Border) + L"^" +
+             N4(Border) + L"^" + N4(Border) + L"^" + N4(Border) + L"^3^0^0\r\n";
+        if (s.Corners)
+            for (int c = 0; c < 4; ++c)
+                t += String(cornerKeys[c]) + L"=" +
+                     Rect4(L"@", CornerX(c), y0, CornerX(c) + 3 * CornerSize, y0 + CornerSize) + L"@3@0\r\n";
+        t += L"\r\n";
+    }
+    return t;
+}
+
+inline std::vector<uint8_t> EncodeBmp24(const TPixelImage& img)
+{
+    const int stride = (img.Width() * 3 + 3) / 4 * 4;
+    std::vector<uint8_t> bits(size_t(stride) * size_t(img.Height()));
+    for (int y = 0; y < img.Height(); ++y)
+        for (int x = 0; x < img.Width(); ++x) {
+            const uint32_t p = img.At(x, y);
+            uint8_t* d = &bits[size_t(img.Height() - 1 - y) * size_t(stride) + size_t(x) * 3];
+            d[0] = uint8_t(p), d[1] = uint8_t(p >> 8), d[2] = uint8_t(p >> 16);
+        }
+    bmpcodec::TBmpSource s;
+    s.width = img.Width();
+    s.height = img.Height();
+    s.bitCount = 24;
+    s.stride = stride;
+    s.bottomUpBits = bits.data();
+    return bmpcodec::EncodeBmpFile(s);
+}
+
+// The files of the skin: "Options.dat" (UTF-8) and "Master.bmp".
+inline std::vector<TacPackEntry> Files()
+{
+    const std::string text = ToUtf8(OptionsText());
+    return {{L"Options.dat", std::vector<uint8_t>(text.begin(), text.end())}, {L"Master.bmp", EncodeBmp24(MasterImage())}};
+}
+// The packed container of the skin (what a ".asz" file holds).
+inline std::vector<uint8_t> Packed() { return WritePackedSkin(Files()); }
+// Writes the skin as a folder (created when missing) or as a packed file.
+inline void WriteFolder(const String& folder)
+{
+    ForceDirectories(folder);
+    for (const TacPackEntry& e : Files()) WriteFileBytes(IncludeTrailingPathDelimiter(folder) + e.Name, e.Data);
+}
+inline void WritePacked(const String& fileName) { WriteFileBytes(fileName, Packed()); }
+
+}  // namespace fixture_skin
