@@ -118,6 +118,32 @@ bool GetBitmapRows(TBitmap* bitmap, uint8_t*& row0, ptrdiff_t& stride)
     return true;
 }
 
+TPixelView DCBitmapView(HDC dc)
+{
+    if (!dc || GetObjectType(dc) != OBJ_MEMDC || GetGraphicsMode(dc) != GM_COMPATIBLE || GetMapMode(dc) != MM_TEXT)
+        return {};
+    POINT viewport{}, window{};
+    if (!GetViewportOrgEx(dc, &viewport) || !GetWindowOrgEx(dc, &window) || viewport.x || viewport.y || window.x ||
+        window.y || GetDCLayout(dc) != 0)
+        return {};
+    HRGN clip = CreateRectRgn(0, 0, 0, 0);
+    const int clipped = GetClipRgn(dc, clip);
+    DeleteObject(clip);
+    if (clipped != 0) return {};
+    DIBSECTION dib{};
+    HGDIOBJ selected = GetCurrentObject(dc, OBJ_BITMAP);
+    if (!selected || GetObjectW(selected, sizeof(dib), &dib) != int(sizeof(dib)) || !dib.dsBm.bmBits ||
+        dib.dsBm.bmBitsPixel != 32 || dib.dsBm.bmWidth <= 0 || dib.dsBm.bmHeight <= 0)
+        return {};
+    GdiFlush();
+    // A bottom-up section (positive height in its header) starts its top row at the end.
+    const int w = dib.dsBm.bmWidth, h = dib.dsBm.bmHeight;
+    const ptrdiff_t rowBytes = dib.dsBm.bmWidthBytes;
+    auto* bits = static_cast<uint8_t*>(dib.dsBm.bmBits);
+    if (dib.dsBmih.biHeight > 0) return TPixelView(bits + rowBytes * (h - 1), -rowBytes, w, h);
+    return TPixelView(bits, rowBytes, w, h);
+}
+
 TPixelView BitmapView(TBitmap* bitmap)
 {
     uint8_t* row0 = nullptr;

@@ -27,6 +27,9 @@ bool GetBitmapRows(TBitmap* bitmap, uint8_t*& row0, ptrdiff_t& stride);
 // The pixels of a 32-bit bitmap as a view for the painting core (GDI flushed first); a bitmap of
 // another format or without rows gives a null view, on which every pixel routine does nothing.
 TPixelView BitmapView(TBitmap* bitmap);
+// The pixels of the 32-bit DIB section selected into a memory DC that draws one to one (no
+// transformation, origin, mirroring or clipping region); otherwise a null view.
+TPixelView DCBitmapView(HDC dc);
 // A new 32-bit bitmap holding a copy of the image, and the reverse.
 TBitmap* BitmapFromImage32(const TPixelImage& image);
 TPixelImage ImageFromBitmap32(TBitmap* bitmap);

@@ -155,7 +155,8 @@ void MixBitmaps32(const TPixelView& dest, const TPixelView& src, uint8_t weight)
     for (int y = 0; y < dest.Height; ++y) {
         uint32_t* d = dest.Row(y);
         const uint32_t* s = src.Row(y);
-        for (int x = 0; x < dest.Width; ++x) d[x] = MixColourBytes(d[x], s[x], weight);
+        // Dest keeps the share Weight of its colour and the whole of its alpha.
+        for (int x = 0; x < dest.Width; ++x) d[x] = (MixPixels(d[x], s[x], weight) & 0x00FFFFFFu) | (d[x] & 0xFF000000u);
     }
 }
 

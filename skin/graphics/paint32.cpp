@@ -191,6 +191,13 @@ void DrawRotated(HDC dc, TBitmap* bitmap, const TPoint& center, int angle)
     p.GetPoint(1, target[0]);
     p.GetPoint(2, target[1]);
     p.GetPoint(0, target[2]);
+    // On a plain 32-bit DIB section the blit is ours, so that every turn maps the corners as asked
+    // whatever the system's PlgBlt makes of it; any other DC goes through PlgBlt.
+    const TPixelView to = DCBitmapView(dc), from = BitmapView(bitmap);
+    if (!to.IsNull() && !from.IsNull()) {
+        AffineBlit32(to, from, target);
+        return;
+    }
     PlgBlt(dc, target, bitmap->Canvas()->Handle(), 0, 0, w, h, nullptr, 0, 0);
 }
 

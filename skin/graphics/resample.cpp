@@ -174,3 +174,28 @@ TPixelImage RotateImage32(const TPixelView& src, int angle)
         }
     return out;
 }
+
+void AffineBlit32(const TPixelView& dest, const TPixelView& src, const TPoint (&targets)[3])
+{
+    if (dest.IsNull() || src.IsNull() || src.Width <= 0 || src.Height <= 0) return;
+    // Destination = t0 + fu x (t1 - t0) + fv x (t2 - t0), fu and fv the fractions across and down
+    // the source; solved back for each destination pixel centre.
+    const double ax = targets[1].x - targets[0].x, ay = targets[1].y - targets[0].y;
+    const double bx = targets[2].x - targets[0].x, by = targets[2].y - targets[0].y;
+    const double det = ax * by - ay * bx;
+    if (det == 0) return;
+    const int xs[4] = {targets[0].x, targets[1].x, targets[2].x, targets[1].x + targets[2].x - targets[0].x};
+    const int ys[4] = {targets[0].y, targets[1].y, targets[2].y, targets[1].y + targets[2].y - targets[0].y};
+    const int left = std::max(0, *std::min_element(xs, xs + 4)), right = std::min(dest.Width, *std::max_element(xs, xs + 4));
+    const int top = std::max(0, *std::min_element(ys, ys + 4)), bottom = std::min(dest.Height, *std::max_element(ys, ys + 4));
+    for (int y = top; y < bottom; ++y) {
+        uint32_t* row = dest.Row(y);
+        const double py = y + 0.5 - targets[0].y;
+        for (int x = left; x < right; ++x) {
+            const double px = x + 0.5 - targets[0].x;
+            const double u = std::floor((px * by - py * bx) / det * src.Width);
+            const double v = std::floor((ax * py - ay * px) / det * src.Height);
+            if (u >= 0 && v >= 0 && u < src.Width && v < src.Height) row[x] = src.At(int(u), int(v));
+        }
+    }
+}

@@ -36,3 +36,8 @@ TPixelImage ResampleImage32(const TPixelView& src, int newWidth, int newHeight, 
 
 // A copy turned by 90 (clockwise on screen), 180 or 270 degrees; any other angle copies.
 TPixelImage RotateImage32(const TPixelView& src, int angle);
+
+// Src mapped onto the parallelogram whose corners Targets give (where Src's upper-left, upper-right
+// and lower-left corners land), each destination pixel taking the source pixel under its centre;
+// clipped to Dest. Nothing for corners on one line.
+void AffineBlit32(const TPixelView& dest, const TPixelView& src, const TPoint (&targets)[3]);

@@ -47,6 +47,45 @@ TEST(AlphaCompose, CopyRectAlphaCases)
     }
 }
 
+TEST(AlphaCompose, CopyOverBackgroundCases)
+{
+    TPixelImage parent(4, 4, Bgra(9, 8, 7, 20));
+    const TCacheInfo ready = BuildCacheInfo(parent.View(), 1, 0);
+    const TCacheInfo outside = BuildCacheInfo(parent.View(), 5, 0);
+    const uint32_t behind = Bgra(100, 100, 100, 50);
+    struct Case {
+        const char* what;
+        uint32_t src;
+        const TCacheInfo* bg;
+        bool useBackground;
+        uint32_t want;
+    } cases[] = {
+        // (200 - 100) x 128 + 100 x 256 shr 8 = 150; alpha 50 + (205 x 128) shr 8 = 152
+        {"composed by its alpha, alpha accumulated", Bgra(200, 0, 0, 128), &EmptyCacheInfo, false, Bgra(150, 50, 50, 152)},
+        {"alpha 0 changes nothing", Bgra(200, 0, 0, 0), &EmptyCacheInfo, false, behind},
+        {"a key pixel without a ready background is see-through", 0x00FF00FFu, &EmptyCacheInfo, true, behind},
+        {"a key pixel takes the background, opaque", 0x00FF00FFu, &ready, true, Bgra(9, 8, 7, 255)},
+        {"... only when asked", 0x00FF00FFu, &ready, false, behind},
+        {"... and only from inside the background", 0x00FF00FFu, &outside, true, behind},
+        {"other pixels over a ready background as without", Bgra(200, 0, 0, 128), &ready, true, Bgra(150, 50, 50, 152)},
+    };
+    for (const auto& c : cases) {
+        TPixelImage src(1, 1, c.src);
+        TPixelImage dest(3, 1, behind);
+        CopyRectOverBg32(TRect(1, 0, 2, 1), src.Bounds(), dest.View(), src.View(), *c.bg, c.useBackground);
+        EXPECT_EQ(dest.At(1, 0), c.want) << c.what;
+        EXPECT_EQ(dest.At(0, 0), behind) << c.what;
+        EXPECT_EQ(dest.At(2, 0), behind) << c.what;
+    }
+    // A destination starting left of Dest moves the source start with it.
+    TPixelImage src(3, 1);
+    for (int x = 0; x < 3; ++x) src.At(x, 0) = Bgra(uint8_t(10 * x + 10), 0, 0, 255);
+    TPixelImage dest(3, 1, 0);
+    CopyRectOverBg32(TRect(-1, 0, 2, 1), src.Bounds(), dest.View(), src.View(), EmptyCacheInfo, false);
+    EXPECT_EQ(dest.At(0, 0) & 0xFF, 19u) << "source column 1, composed at 255: 20 x 255 shr 8";
+    EXPECT_EQ(dest.At(2, 0), 0u);
+}
+
 TEST(AlphaCompose, ReflectionsFitBelowTheImage)
 {
     // A 20-high image with room for 5 rows below: N = 5, so rows 21..24 change and row 25 does not.

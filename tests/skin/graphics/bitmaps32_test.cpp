@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "skin/graphics/bitmaps32.h"
+#include "skin/graphics/paint32.h"
 
 namespace {
 
@@ -119,4 +120,54 @@ TEST(Bitmaps32, PixelPassesAndBindings)
     SetDCLayout(dc, LAYOUT_RTL);
     EXPECT_EQ(GetDCLayout(dc), DWORD(LAYOUT_RTL));
     DeleteDC(dc);
+}
+
+TEST(Paint32, ResizedAndTurnedBitmaps)
+{
+    // Resized in place; a bitmap narrower than 2 is left alone.
+    std::unique_ptr<TBitmap> b(NewBitmap32(4, 4));
+    Fill(*b, 0xFF336699u);
+    ResampleBitmap32(b.get(), b.get(), 9, 7, rfMitchell);
+    ASSERT_EQ(b->Width(), 9);
+    ASSERT_EQ(b->Height(), 7);
+    EXPECT_EQ(Pixel(*b, 8, 6), 0xFF336699u) << "a flat picture stays flat";
+    std::unique_ptr<TBitmap> thin(NewBitmap32(1, 4)), out(NewBitmap32(3, 3));
+    ResampleBitmap32(thin.get(), out.get(), 8, 8, rfMitchell);
+    EXPECT_EQ(out->Width(), 3);
+
+    // A quarter turn clockwise of 3 x 2: 2 x 3, the source's top-left at the top right.
+    TBitmap* src = NewBitmap32(3, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) Pixel(*src, x, y) = uint32_t(0xFF000000u | (10 * y + x));
+    std::unique_ptr<TBitmap> turned(RotateBitmap32(src, 90, false));
+    ASSERT_EQ(turned->Width(), 2);
+    ASSERT_EQ(turned->Height(), 3);
+    EXPECT_EQ(Pixel(*turned, 1, 0), Pixel(*src, 0, 0));
+    EXPECT_EQ(Pixel(*turned, 0, 2), Pixel(*src, 2, 1));
+    std::unique_ptr<TBitmap> half(RotateBitmap32(src, 180, true));
+    EXPECT_EQ(src, nullptr) << "the source freed";
+    EXPECT_EQ(Pixel(*half, 0, 0), 0xFF00000Au + 2u);
+    // Not 32-bit: the same bitmap back.
+    TBitmap* plain = new TBitmap;
+    plain->SetPixelFormat(pf24bit);
+    plain->SetSize(3, 2);
+    TBitmap* same = RotateBitmap32(plain, 90, false);
+    EXPECT_EQ(same, plain);
+    delete plain;
+
+    // Drawn turned about a centre: angle 0 already turns a quarter clockwise (callers pass
+    // angle - 90 for a plain turn), so the red top edge ends up on the right.
+    std::unique_ptr<TBitmap> pic(NewBitmap32(16, 16));
+    Fill(*pic, 0xFFFFFFFFu);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 16; ++x) Pixel(*pic, x, y) = 0xFFFF0000u;
+    struct Case { int angle; TPoint red, white; } cases[] = {
+        {0, {14, 8}, {1, 8}}, {-90, {8, 1}, {8, 14}}, {90, {8, 14}, {8, 1}},
+    };
+    for (auto c : cases) {
+        std::unique_ptr<TBitmap> dest(NewBitmap32(16, 16));
+        DrawRotated(dest->Canvas()->Handle(), pic.get(), TPoint(8, 8), c.angle);
+        EXPECT_EQ(Pixel(*dest, c.red.x, c.red.y) & 0xFFFFFFu, 0xFF0000u) << c.angle;
+        EXPECT_EQ(Pixel(*dest, c.white.x, c.white.y) & 0xFFFFFFu, 0xFFFFFFu) << c.angle;
+    }
 }

@@ -57,6 +57,28 @@ TEST(BlendOps, MixRectAtWeightsAndClipping)
     EXPECT_EQ(inner.View.At(9, 6), 0u);
 }
 
+TEST(BlendOps, WholeImageMixKeepsTheDestinationAlpha)
+{
+    // Dest keeps the share Weight of its colour bytes: (d x w + s x (256 - w)) shr 8; its alpha stays.
+    struct Case { uint8_t weight; uint32_t want; } cases[] = {
+        {0, Bgra(200, 0, 10, 50)},                                     // the source's colours
+        {128, Bgra((100 * 128 + 200 * 128) >> 8, (100 * 128) >> 8, (100 * 128 + 10 * 128) >> 8, 50)},
+        {255, Bgra((100 * 255 + 200) >> 8, (100 * 255) >> 8, (100 * 255 + 10) >> 8, 50)},
+    };
+    for (auto c : cases) {
+        TGuarded d(3, 2, Bgra(100, 100, 100, 50));
+        TPixelImage src(3, 2, Bgra(200, 0, 10, 9));
+        MixBitmaps32(d.View, src.View(), c.weight);
+        EXPECT_EQ(d.View.At(2, 1), c.want) << int(c.weight);
+        EXPECT_TRUE(d.GuardIntact());
+    }
+    // Sizes that differ: nothing.
+    TGuarded d(3, 2, Bgra(100, 100, 100, 50));
+    TPixelImage other(3, 3, 0);
+    MixBitmaps32(d.View, other.View(), 0);
+    EXPECT_EQ(d.View.At(0, 0), Bgra(100, 100, 100, 50));
+}
+
 TEST(BlendOps, KeyedCopies)
 {
     TPixelImage src = Numbered(8, 3);

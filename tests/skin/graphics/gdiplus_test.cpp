@@ -42,6 +42,45 @@ TGpStatus WINAPI FailingCreateEffect(GUID, void** effect)
     return gpNotImplemented;
 }
 
+// Stand-ins for single GDI+ steps, to make one step of a helper fail while the others work.
+// The real functions are reached through Real, saved by the test before it changes anything.
+TacGdipFunctions Real;
+int FailingStep = 0;
+char FakeEffect;
+constexpr TGpStatus gpGenericError = 1;
+constexpr int Argb32 = 0x26200A;
+
+TGpStatus WINAPI FakeCreateEffect(GUID, void** effect)
+{
+    *effect = &FakeEffect;
+    return gpOk;
+}
+TGpStatus WINAPI FakeDeleteEffect(void*) { return gpOk; }
+TGpStatus WINAPI FakeSetParameters(void*, const void*, UINT) { return FailingStep == 1 ? gpGenericError : gpOk; }
+TGpStatus WINAPI FakeFromHBitmap(HBITMAP b, HPALETTE p, void** image)
+{
+    if (FailingStep == 2) return gpGenericError;
+    return Real.GdipCreateBitmapFromHBITMAP(b, p, image);
+}
+TGpStatus WINAPI FakeApplyEffect(void**, int, void*, RECT*, RECT*, void** output, BOOL, void**, int*)
+{
+    if (FailingStep == 3) return gpGenericError;
+    return Real.GdipCreateBitmapFromScan0(2, 2, 0, Argb32, nullptr, output);
+}
+// Answers Ok without a bitmap handle, as a failing conversion can.
+TGpStatus WINAPI FakeToHBitmap(void*, HBITMAP* bitmap, uint32_t)
+{
+    *bitmap = nullptr;
+    return gpOk;
+}
+TGpStatus WINAPI FailingScan0(int, int, int, int, BYTE*, void**) { return gpGenericError; }
+TGpStatus WINAPI FailingLock(void*, const void*, UINT, int, void*) { return gpGenericError; }
+TGpStatus WINAPI FailingDraw(void*, void*, float, float, float, float, float, float, float, float, int, const void*,
+                             void*, void*)
+{
+    return gpGenericError;
+}
+
 }  // namespace
 
 TEST(Gdiplus, BoundByNameAndStarted)
@@ -83,6 +122,101 @@ TEST(Gdiplus, BlurFallsBackToHalfScaleWhenTheEffectFails)
     std::unique_ptr<TBitmap> missing = Halves();
     BlurBitmapGdip(missing.get(), 5);
     EXPECT_TRUE(SamePixels(missing.get(), expected.get())) << "no effect functions: the half-scale blur";
+}
+
+TEST(Gdiplus, AFailingStepLeavesTheBitmapAsItWas)
+{
+    ASSERT_TRUE(StartGdiPlus(false));
+    TRestoreFunctions restore;
+    Real = GdipFunctions();
+
+    // The scaled drawing: whichever step fails, the destination keeps every pixel (no decoding of
+    // pixels nothing was drawn on).
+    struct StretchCase { const char* what; void (*fail)(TacGdipFunctions&); } stretch[] = {
+        {"no picture", [](TacGdipFunctions& f) { f.GdipCreateBitmapFromScan0 = FailingScan0; }},
+        {"no lock", [](TacGdipFunctions& f) { f.GdipBitmapLockBits = FailingLock; }},
+        {"no drawing", [](TacGdipFunctions& f) { f.GdipDrawImageRectRect = FailingDraw; }},
+    };
+    for (const auto& c : stretch) {
+        GdipFunctions() = Real;
+        c.fail(GdipFunctions());
+        std::unique_ptr<TBitmap> src = Halves();
+        std::unique_ptr<TBitmap> dest(NewBitmap32(8, 8));
+        FillRectAlpha32(dest.get(), TRect(0, 0, 8, 8), 0x204080, 128);
+        StretchDrawGdip32(dest.get(), src.get(), TRect(0, 0, 8, 8), TRect(0, 0, 16, 16));
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) ASSERT_EQ(At(dest.get(), x, y), 0x80804020u) << c.what << " at " << x << "," << y;
+    }
+
+    // The blur: an effect whose later steps fail, or whose result has no bitmap handle, leaves a
+    // usable bitmap blurred by halving.
+    std::unique_ptr<TBitmap> expected = Halves();
+    GdipFunctions() = Real;
+    HalfScaleBlur32(expected.get());
+    for (int step = 1; step <= 4; ++step) {
+        GdipFunctions() = Real;
+        auto& f = GdipFunctions();
+        f.GdipCreateEffect = FakeCreateEffect;
+        f.GdipDeleteEffect = FakeDeleteEffect;
+        f.GdipSetEffectParameters = FakeSetParameters;
+        f.GdipCreateBitmapFromHBITMAP = FakeFromHBitmap;
+        f.GdipBitmapCreateApplyEffect = FakeApplyEffect;
+        f.GdipCreateHBITMAPFromBitmap = FakeToHBitmap;
+        FailingStep = step;
+        std::unique_ptr<TBitmap> b = Halves();
+        BlurBitmapGdip(b.get(), 5);
+        EXPECT_NE(b->Handle(), nullptr) << "step " << step;
+        EXPECT_TRUE(SamePixels(b.get(), expected.get())) << "step " << step;
+    }
+    FailingStep = 0;
+}
+
+TEST(Gdiplus, FillsTakeTheAlphaAsGivenLinesAndPolygonsOpaque)
+{
+    auto white = [] {
+        std::unique_ptr<TBitmap> b(NewBitmap32(16, 16));
+        FillRectAlpha32(b.get(), TRect(0, 0, 16, 16), clWhite, 255);
+        return b;
+    };
+    auto red = [](uint32_t p) { return int((p >> 16) & 0xFF); };
+    auto blue = [](uint32_t p) { return int(p & 0xFF); };
+    // Opaque red to opaque blue, across and down.
+    std::unique_ptr<TBitmap> across = white(), down = white();
+    FillHorzGradientGdip(across->Canvas()->Handle(), TColor(0xFF0000FFu), TColor(0xFFFF0000u), 0, 0, 16, 16);
+    FillVertGradientGdip(down->Canvas()->Handle(), TColor(0xFF0000FFu), TColor(0xFFFF0000u), 0, 0, 16, 16);
+    GdiFlush();
+    EXPECT_GT(red(At(across.get(), 0, 8)), 200);
+    EXPECT_GT(blue(At(across.get(), 15, 8)), 200);
+    EXPECT_EQ(At(across.get(), 3, 0), At(across.get(), 3, 15)) << "columns of one colour";
+    EXPECT_GT(red(At(down.get(), 8, 0)), 200);
+    EXPECT_GT(blue(At(down.get(), 8, 15)), 200);
+    // Colours without alpha are fully transparent for the fills.
+    std::unique_ptr<TBitmap> clear = white();
+    FillHorzGradientGdip(clear->Canvas()->Handle(), TColor(0x0000FF), TColor(0xFF0000), 0, 0, 16, 16);
+    GdiFlush();
+    EXPECT_EQ(At(clear.get(), 8, 8) & 0xFFFFFFu, 0xFFFFFFu);
+    // A path gradient: white corners, black centre.
+    std::unique_ptr<TBitmap> path(NewBitmap32(16, 16));
+    const TPoint corners[4] = {{0, 0}, {16, 0}, {16, 16}, {0, 16}};
+    const TColor cornerColours[4] = {TColor(0xFFFFFFFFu), TColor(0xFFFFFFFFu), TColor(0xFFFFFFFFu), TColor(0xFFFFFFFFu)};
+    FillPathGradientGdip(path->Canvas()->Handle(), corners, cornerColours, 0, 0, 16, 16, TColor(0xFF000000u));
+    GdiFlush();
+    EXPECT_LT(red(At(path.get(), 8, 8)), 64) << "dark in the middle";
+    EXPECT_GT(red(At(path.get(), 1, 1)), red(At(path.get(), 8, 8)) + 64) << "lighter towards a corner";
+    // A polygon outline in a colour without alpha: opaque, the inside untouched.
+    std::unique_ptr<TBitmap> poly = white();
+    const std::vector<TacPointF> square = {{2, 2}, {13, 2}, {13, 13}, {2, 13}};
+    DrawPolygonGdip(poly->Canvas()->Handle(), TColor(0x0000FF), square, 4, 2);
+    GdiFlush();
+    EXPECT_GT(red(At(poly.get(), 8, 2)), 200);
+    EXPECT_LT(blue(At(poly.get(), 8, 2)), 100);
+    EXPECT_EQ(At(poly.get(), 8, 8) & 0xFFFFFFu, 0xFFFFFFu);
+    // The whole destination from an area of the source: here its black right half.
+    std::unique_ptr<TBitmap> src = Halves();
+    std::unique_ptr<TBitmap> dest = white();
+    StretchBitmapGdip32(dest.get(), src.get(), 8, 0, 8, 16);
+    EXPECT_EQ(At(dest.get(), 8, 8), 0xFD000000u) << "opaque black comes out at 253";
+    EXPECT_EQ(At(dest.get(), 4, 12), 0xFD000000u);
 }
 
 TEST(Gdiplus, WithoutTheLibraryNothingIsDrawn)

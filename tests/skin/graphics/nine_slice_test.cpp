@@ -271,6 +271,66 @@ TEST(MaskState, FramesAtTheirSizeClippedAtTheEdges)
     EXPECT_TRUE(UntouchedOutside(untouched, TRect(), Behind));
 }
 
+TEST(MaskState, OwnBitmapsByKindAndMode)
+{
+    // Frames with their own bitmaps, drawn at (1, 0) over (100, 100, 100) of alpha 50. Mode 1 draws
+    // the picture as it is; any other mode fades it (mask or transparency raised by 100, opacity 180).
+    const uint32_t behind = Bgra(100, 100, 100, 50);
+    const uint32_t red = Bgra(0, 0, 200, 255);
+    auto image = [](int w, int h, int maskType, uint16_t drawMode) {
+        TsMaskData m;
+        m.R = TRect(0, 0, w, h);
+        m.Width = w;
+        m.Height = maskType ? h / 2 : h;
+        m.MaskType = int16_t(maskType);
+        m.DrawMode = drawMode;
+        return m;
+    };
+    struct Case {
+        const char* what;
+        int maskType;
+        uint16_t drawMode;
+        uint32_t colour, mask;   // the frame's one pixel and, masked, the pixel below it
+        int mode;
+        uint32_t want;
+    } cases[] = {
+        // masked: ((d - v) x k + v x 256) shr 8 per channel; alpha + ((255 - a) x (255 - k.red)) shr 8
+        {"masked, black mask", 1, 0, red, Bgra(0, 0, 0, 0), 1, Bgra(0, 0, 200, 254)},
+        {"masked, black mask, faded", 1, 0, red, Bgra(0, 0, 0, 0), 2, Bgra(39, 39, 160, 254)},
+        {"masked, grey mask", 1, 0, red, Bgra(128, 128, 128, 0), 1, Bgra(50, 50, 150, 151)},
+        {"masked, white mask: colour kept", 1, 0, red, Bgra(255, 255, 255, 0), 1, behind},
+        {"masked, key colour: only alpha grows", 1, 0, 0x00FF00FFu, Bgra(0, 0, 0, 0), 1, Bgra(100, 100, 100, 254)},
+        // alpha: t = 255 - source alpha (+ 100 when faded); alpha grows by the source alpha
+        {"alpha, opaque", 0, dmAlpha32, red, 0, 1, Bgra(0, 0, 200, 254)},
+        {"alpha, opaque, faded", 0, dmAlpha32, red, 0, 2, Bgra(39, 39, 160, 254)},
+        // t = 255 keeps the destination within rounding: ((d - c) x 255 + c x 256) shr 8
+        {"alpha, see-through", 0, dmAlpha32, Bgra(0, 0, 200, 0), 0, 1, Bgra(99, 99, 100, 50)},
+        // keyed: a plain copy of non-key pixels, or a mix at opacity 180
+        {"keyed", 0, 0, red, 0, 1, red},
+        {"keyed, key colour", 0, 0, 0x00FF00FFu, 0, 1, behind},
+    };
+    for (const auto& c : cases) {
+        TPixelImage own(1, c.maskType ? 2 : 1, c.colour);
+        if (c.maskType) own.At(0, 1) = c.mask;
+        TsMaskData m = image(1, own.Height(), c.maskType, c.drawMode);
+        m.Bmp = &own;
+        TPixelImage dest(3, 2, behind);
+        DrawMaskState32(dest.View(), TPoint(1, 0), 0, c.mode, m, EmptyCacheInfo);
+        EXPECT_EQ(dest.At(1, 0), c.want) << c.what;
+        EXPECT_TRUE(UntouchedOutside(dest, TRect(1, 0, 2, 1), behind)) << c.what;
+    }
+    // Keyed in another mode: mixed by opacity 180 and the alpha raised to it.
+    TPixelImage own(1, 1, red);
+    TsMaskData m = image(1, 1, 0, 0);
+    m.Bmp = &own;
+    TPixelImage dest(1, 1, behind);
+    DrawMaskState32(dest.View(), TPoint(0, 0), 0, 2, m, EmptyCacheInfo);
+    const uint32_t p = dest.At(0, 0);
+    EXPECT_EQ(p >> 24, 180u);
+    EXPECT_GT((p >> 16) & 0xFF, 100u);
+    EXPECT_LT((p >> 16) & 0xFF, 200u);
+}
+
 TEST(MaskedTile, KeyPixelsFromTheBackgroundOrItsColour)
 {
     TFixture f(1, 2, 1, 0, 0, 0, 0, 0, 1);

@@ -115,3 +115,35 @@ TEST(Resample, QuarterTurns)
     const TPixelImage r270 = RotateImage32(src.View(), 270);
     EXPECT_EQ(r270.At(0, 2), src.At(0, 0));
 }
+
+TEST(Resample, ParallelogramBlits)
+{
+    TPixelImage src(3, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) src.At(x, y) = 0xFF000000u | uint32_t(10 * y + x + 1);
+    // Targets of the source's upper-left, upper-right and lower-left corners.
+    struct Case { const char* what; TPoint targets[3]; TPixelImage want; } cases[] = {
+        {"in place", {{0, 0}, {3, 0}, {0, 2}}, RotateImage32(src.View(), 0)},
+        {"a quarter turn clockwise", {{2, 0}, {2, 3}, {0, 0}}, RotateImage32(src.View(), 90)},
+        {"half a turn", {{3, 2}, {0, 2}, {3, 0}}, RotateImage32(src.View(), 180)},
+        {"three quarters", {{0, 3}, {0, 0}, {2, 3}}, RotateImage32(src.View(), 270)},
+    };
+    for (const auto& c : cases) {
+        TPixelImage dest(c.want.Width(), c.want.Height(), 0);
+        AffineBlit32(dest.View(), src.View(), c.targets);
+        for (int y = 0; y < dest.Height(); ++y)
+            for (int x = 0; x < dest.Width(); ++x) EXPECT_EQ(dest.At(x, y), c.want.At(x, y)) << c.what << " " << PixelAt(x, y);
+    }
+    // Twice the size, shifted half out of the destination: clipped, every pixel from the source.
+    TPixelImage big(6, 4, 0);
+    const TPoint twice[3] = {{-3, 0}, {3, 0}, {-3, 4}};
+    AffineBlit32(big.View().Sub(TRect(0, 0, 3, 4)), src.View(), twice);
+    EXPECT_EQ(big.At(0, 0), src.At(1, 0)) << "column -3 + 3 shows source column 1";
+    EXPECT_EQ(big.At(2, 3), src.At(2, 1));
+    EXPECT_TRUE(UntouchedOutside(big, TRect(0, 0, 3, 4), 0));
+    // Corners on one line: nothing.
+    TPixelImage flat(4, 4, 0);
+    const TPoint line[3] = {{0, 0}, {3, 3}, {1, 1}};
+    AffineBlit32(flat.View(), src.View(), line);
+    EXPECT_TRUE(UntouchedOutside(flat, TRect(), 0));
+}

@@ -128,6 +128,65 @@ TEST(Text32, AngledFontsAndMeasuring)
     EXPECT_TRUE(cut.empty());
 }
 
+TEST(Text32, MeasuresAgreeAndClippedOutputStaysInside)
+{
+    std::unique_ptr<TBitmap> b = WhiteBitmap(60, 40);
+    TCanvas* c = b->Canvas();
+    TSize onCanvas, onScreen, onDC;
+    TextSizeOf(c, L"Hello", onCanvas);
+    ASSERT_TRUE(GetTextSize(0, L"Hello", onScreen, c->Font()->Handle())) << "the screen with the font selected";
+    ASSERT_TRUE(GetTextSize(c->Handle(), L"Hello", onDC, nullptr));
+    EXPECT_GT(onCanvas.cx, 0);
+    EXPECT_EQ(onScreen, onCanvas);
+    EXPECT_EQ(onDC, onCanvas);
+    EXPECT_EQ(TextWidthOf(c, L"Hello"), onCanvas.cx);
+    EXPECT_EQ(TextHeightOf(c, L"Hello"), onCanvas.cy);
+
+    // Text output clipped to its rectangle: nothing right of column 20.
+    c->Font()->SetColor(clBlack);
+    CanvasTextRect(c, TRect(10, 5, 20, 40), 10, 5, L"HHHHHH");
+    GdiFlush();
+    bool inside = false, beyond = false;
+    for (int y = 5; y < 40; ++y)
+        for (int x = 0; x < 60; ++x)
+            if (Rgb(b.get(), x, y) != 0xFFFFFF) (x >= 10 && x < 20 ? inside : beyond) = true;
+    EXPECT_TRUE(inside);
+    EXPECT_FALSE(beyond);
+    // The plain output draws the whole text, also when not enabled.
+    std::unique_ptr<TBitmap> plain = WhiteBitmap(60, 40);
+    plain->Canvas()->Font()->SetColor(clBlack);
+    DrawTextOnCanvas(plain->Canvas(), L"HH", false, TRect(0, 0, 60, 40), DT_SINGLELINE);
+    EXPECT_EQ(Colours(plain.get()), (std::set<uint32_t>{0xFFFFFF, 0x000000}));
+}
+
+TEST(Text32, AlphaTextTouchesOnlyTheTextPixels)
+{
+    // Mode 0 on a transparent bitmap: text pixels opaque in the colour, every other pixel as it was.
+    // Mode 1 with full coverage over alpha 0: alpha 254, colour ((0 - 255) + 255 x 256) x 254 shr 16 = 252.
+    struct Case { int mode; TRect r; uint32_t text; } cases[] = {
+        {0, TRect(10, 5, 60, 40), 0xFFFF0000u},
+        {1, TRect(10, 5, 60, 40), 0xFEFC0000u},
+        {0, TRect(-6, -3, 30, 30), 0xFFFF0000u},   // partly outside: entered at column 6, row 3
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<TBitmap> b(NewBitmap32(60, 40));
+        b->Canvas()->Font()->SetName(L"Tahoma");
+        b->Canvas()->Font()->SetHeight(-24);
+        b->Canvas()->Font()->SetQuality(TFontQuality::fqNonAntialiased);
+        DrawAlphaText32(b.get(), L"IHI", c.mode, c.r, DT_SINGLELINE, clRed, false);
+        GdiFlush();
+        int text = 0, other = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 60; ++x) {
+                const uint32_t p = ReadPixel32(b.get(), x, y);
+                if (p == c.text && c.r.Contains(TPoint(x, y))) ++text;
+                else if (p != 0) ++other;
+            }
+        EXPECT_GT(text, 20) << "mode " << c.mode;
+        EXPECT_EQ(other, 0) << "mode " << c.mode;
+    }
+}
+
 TEST(Text32, SectionColoursContoursAndStates)
 {
     TTextSkin t;
