@@ -317,7 +317,7 @@ void PaintTexturedGradient32(const TPixelView& v, const TRect& r, const TsGradAr
     switch (g[0].Mode & 3) {
     case 0: {
         int e = c.top;
-        const int lastRow = std::min<int>(c.bottom, v.Height - 1);
+        const int lastRow = int(c.bottom) - 1;   // bands end inside r (c lies inside the view)
         for (size_t k = 1; k < g.size(); ++k) {
             const int start = e;
             const int step = int(g[k].Percent) - int(g[k - 1].Percent);

@@ -184,10 +184,12 @@ void AffineBlit32(const TPixelView& dest, const TPixelView& src, const TPoint (&
     const double bx = targets[2].x - targets[0].x, by = targets[2].y - targets[0].y;
     const double det = ax * by - ay * bx;
     if (det == 0) return;
-    const int xs[4] = {targets[0].x, targets[1].x, targets[2].x, targets[1].x + targets[2].x - targets[0].x};
-    const int ys[4] = {targets[0].y, targets[1].y, targets[2].y, targets[1].y + targets[2].y - targets[0].y};
-    const int left = std::max(0, *std::min_element(xs, xs + 4)), right = std::min(dest.Width, *std::max_element(xs, xs + 4));
-    const int top = std::max(0, *std::min_element(ys, ys + 4)), bottom = std::min(dest.Height, *std::max_element(ys, ys + 4));
+    const int64_t xs[4] = {targets[0].x, targets[1].x, targets[2].x, int64_t(targets[1].x) + targets[2].x - targets[0].x};
+    const int64_t ys[4] = {targets[0].y, targets[1].y, targets[2].y, int64_t(targets[1].y) + targets[2].y - targets[0].y};
+    const int left = int(std::max<int64_t>(0, *std::min_element(xs, xs + 4)));
+    const int right = int(std::min<int64_t>(dest.Width, *std::max_element(xs, xs + 4)));
+    const int top = int(std::max<int64_t>(0, *std::min_element(ys, ys + 4)));
+    const int bottom = int(std::min<int64_t>(dest.Height, *std::max_element(ys, ys + 4)));
     for (int y = top; y < bottom; ++y) {
         uint32_t* row = dest.Row(y);
         const double py = y + 0.5 - targets[0].y;

@@ -87,6 +87,16 @@ TEST(GradientPaint, StopsInAnyOrderKeepBandsInside)
         EXPECT_EQ(img.At(5, 24) >> 24, 255u);
         EXPECT_EQ(img.At(24, 5) >> 24, 255u);
     }
+    // The textured painter too: a band that rises to 100 % before the last stop ends on the
+    // rectangle's last row, not below it.
+    const TPixelImage texture(3, 3, 0xFF000000u);
+    for (auto stops : {std::initializer_list<std::pair<uint32_t, int>>{{0x0000FF, 0}, {0x00FF00, 100}, {0xFF0000, 50}},
+                       std::initializer_list<std::pair<uint32_t, int>>{{0x0000FF, 100}, {0x00FF00, 0}, {0xFF0000, 100}}})
+        for (int direction : {0, 1}) {
+            TPixelImage img(8, 8, 0x11111111u);
+            PaintTexturedGradient32(img.View(), TRect(2, 2, 6, 6), Stops(stops, direction), texture.View(), TRect(), 128, 255);
+            EXPECT_TRUE(UntouchedOutside(img, TRect(2, 2, 6, 6), 0x11111111u)) << "textured, direction " << direction;
+        }
 }
 
 TEST(GradientPaint, LineBrushBandsAndCornersGoToTheLayer)

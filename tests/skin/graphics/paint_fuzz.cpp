@@ -203,6 +203,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         CopyRectAlpha32(r, s, dest, own.View(), AnyBackground(in, parent, dest), in.ConsumeBool(), clNone,
                         in.ConsumeIntegralInRange(0, 100), in.ConsumeBool());
         DrawReflection32(dest, own.View(), TPoint(Coord(in), Coord(in)), s, clFuchsia, in.ConsumeIntegralInRange(0, 100));
+        const TPoint corners[3] = {{Coord(in), Coord(in)}, {Coord(in), Coord(in)}, {Coord(in), Coord(in)}};
+        AffineBlit32(dest, own.View(), corners);
         CheckOutside(before, canvas, all);
         break;
     }
