@@ -55,7 +55,7 @@ TacStandaloneSkin* ItemPaintTest::Skin = nullptr;
 // ---- the expected pixels -------------------------------------------------------------------
 
 uint32_t ByteOf(uint32_t p, int i) { return (p >> (8 * i)) & 0xFF; }
-uint32_t Bytes4(uint32_t b0, uint32_t b1, uint32_t b2, uint32_t b3) { return b0 | b1 << 8 | b2 << 16 | b3 << 24; }
+constexpr uint32_t Bytes4(uint32_t b0, uint32_t b1, uint32_t b2, uint32_t b3) { return b0 | b1 << 8 | b2 << 16 | b3 << 24; }
 // Each byte: (a x wa + b x wb) shr 8, the alpha byte given.
 uint32_t Mix3(uint32_t a, uint32_t b, uint32_t wa, uint32_t wb, uint32_t alpha)
 {
