@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "skin/engine/form_services.h"
 #include "skin/graphics/bitmaps32.h"
 #include "skin/graphics/paint32.h"
 
@@ -170,4 +171,21 @@ TEST(Paint32, ResizedAndTurnedBitmaps)
         EXPECT_EQ(Pixel(*dest, c.red.x, c.red.y) & 0xFFFFFFu, 0xFF0000u) << c.angle;
         EXPECT_EQ(Pixel(*dest, c.white.x, c.white.y) & 0xFFFFFFu, 0xFFFFFFu) << c.angle;
     }
+}
+
+TEST(Paint32, PremultiplyingAsksWhetherCompositionIsOn)
+{
+    // Near-white is held at 244 while composition is off (the default) and not while it is on.
+    struct TComposed : TacFormServices {
+        bool IsDesktopCompositionOn() override { return true; }
+    } composed;
+    for (bool on : {false, true}) {
+        SetFormServices(on ? &composed : nullptr);
+        std::unique_ptr<TBitmap> b(NewBitmap32(2, 1));
+        Fill(*b, 0xFFFAFAFAu);
+        PremultiplyAlphaRect32(b.get(), TRect(1, 0, 2, 1));
+        EXPECT_EQ(Pixel(*b, 1, 0), on ? 0xFFF9F9F9u : 0xFFF4F4F4u) << on;
+        EXPECT_EQ(Pixel(*b, 0, 0), 0xFFFAFAFAu) << "outside the rectangle";
+    }
+    SetFormServices(nullptr);
 }
