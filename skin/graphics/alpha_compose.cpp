@@ -84,30 +84,8 @@ void StretchComposeAt32(const TPixelView& dest, int x, int y, int destWidth, int
     // The clipping below may move the destination; whatever it does, nothing lands outside the
     // rectangle that was asked for.
     const int64_t askedRight = int64_t(x) + destWidth, askedBottom = int64_t(y) + destHeight;
-    if (x < 0) {
-        srcX -= x;
-        x = 0;
-    }
-    if (y < 0) {
-        srcY -= y;
-        y = 0;
-    }
-    if (srcX < 0) {
-        x -= srcX;
-        srcX = 0;
-        if (x < 0) {
-            srcX -= x;
-            x = 0;
-        }
-    }
-    if (srcY < 0) {
-        y -= srcY;
-        srcY = 0;
-        if (y < 0) {
-            srcY -= y;
-            y = 0;
-        }
-    }
+    ClipStartPair(x, srcX);
+    ClipStartPair(y, srcY);
     if (destWidth < 1 || destHeight < 1 || srcWidth < 1 || srcHeight < 1 || x >= dest.Width || y >= dest.Height ||
         srcX >= src.Width || srcY >= src.Height)
         return;

@@ -99,30 +99,8 @@ TInclusiveWalk WalkInclusive(const TPixelView& dest, int x, int y, const TPixelV
 TInclusiveWalk WalkMixRect(const TPixelView& dest, const TPixelView& src, TRect r, TPoint p)
 {
     if (dest.IsNull() || src.IsNull()) return {};
-    if (p.x < 0) {
-        r.left -= p.x;
-        p.x = 0;
-    }
-    if (p.y < 0) {
-        r.top -= p.y;
-        p.y = 0;
-    }
-    if (r.left < 0) {
-        p.x -= r.left;
-        r.left = 0;
-        if (p.x < 0) {
-            r.left = -p.x;
-            p.x = 0;
-        }
-    }
-    if (r.top < 0) {
-        p.y -= r.top;
-        r.top = 0;
-        if (p.y < 0) {
-            r.top = -p.y;
-            p.y = 0;
-        }
-    }
+    ClipStartPair(p.x, r.left);
+    ClipStartPair(p.y, r.top);
     if (r.left >= r.right || r.top >= r.bottom || p.x >= dest.Width || p.y >= dest.Height || r.left >= src.Width ||
         r.top >= src.Height)
         return {};

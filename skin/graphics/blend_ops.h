@@ -68,6 +68,25 @@ TInclusiveWalk WalkInclusive(const TPixelView& dest, int x, int y, const TPixelV
 // An inclusive source rectangle with a left or top edge below 0 raised to 0 (moving destPoint with
 // it when shiftDest) and its right and bottom clamped to the source's last column and row.
 TRect ClampInclusiveSource(TRect r, TPoint& destPoint, const TPixelView& src, bool shiftDest);
+// One axis of a destination position P and a source start S brought to 0 or more together: P
+// below 0 moves S on by as much; S below 0 moves P on by as much, and when P is still below 0,
+// S starts at -P and P at 0.
+template <typename T>
+void ClipStartPair(T& p, T& s)
+{
+    if (p < 0) {
+        s -= p;
+        p = 0;
+    }
+    if (s < 0) {
+        p -= s;
+        s = 0;
+        if (p < 0) {
+            s = -p;
+            p = 0;
+        }
+    }
+}
 // The clipping of MixRectAt32 (also used by ComposeRectAt32); Empty when nothing is left.
 TInclusiveWalk WalkMixRect(const TPixelView& dest, const TPixelView& src, TRect srcRect, TPoint destPoint);
 // Two rectangles of equal meaning (destination and source, right and bottom exclusive) cut to

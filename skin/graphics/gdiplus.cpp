@@ -280,17 +280,27 @@ void StopGdiPlus(bool doStop)
 
 // ---- drawing helpers -------------------------------------------------------------------------
 
-void DrawLineGdip(HDC dc, TColor color, float x1, float y1, float x2, float y2, float width)
+namespace {
+
+// One smooth line on a graphics object (nothing without one or without the functions it needs).
+void SmoothLine(void* graphics, TColor color, float x1, float y1, float x2, float y2, float width)
 {
     const auto& f = F();
-    if (!StartGdiPlus(false) || !f.GdipCreatePen1 || !f.GdipDeletePen || !f.GdipDrawLine) return;
-    TDCGraphics g(dc);
-    if (!g.Get()) return;
-    if (f.GdipSetSmoothingMode) f.GdipSetSmoothingMode(g.Get(), SmoothingModeHighQuality);
+    if (!graphics || !f.GdipCreatePen1 || !f.GdipDeletePen || !f.GdipDrawLine) return;
+    if (f.GdipSetSmoothingMode) f.GdipSetSmoothingMode(graphics, SmoothingModeHighQuality);
     void* pen = nullptr;
     if (f.GdipCreatePen1(OpaqueIfNoAlpha(Argb(color)), width, UnitWorld, &pen) != gpOk || !pen) return;
-    f.GdipDrawLine(g.Get(), pen, x1, y1, x2, y2);
+    f.GdipDrawLine(graphics, pen, x1, y1, x2, y2);
     f.GdipDeletePen(pen);
+}
+
+}  // namespace
+
+void DrawLineGdip(HDC dc, TColor color, float x1, float y1, float x2, float y2, float width)
+{
+    if (!StartGdiPlus(false)) return;
+    TDCGraphics g(dc);
+    SmoothLine(g.Get(), color, x1, y1, x2, y2, width);
 }
 
 void DrawPolygonGdip(HDC dc, TColor color, const std::vector<TacPointF>& points, int count, int width)
@@ -471,13 +481,7 @@ TacGdipLayer* GdipPaintLayer()
 
 void DrawLineGdip32(const TPixelView& v, TColor color, float x1, float y1, float x2, float y2, float width)
 {
-    const auto& f = F();
-    if (!StartGdiPlus(false) || !f.GdipCreatePen1 || !f.GdipDeletePen || !f.GdipDrawLine) return;
+    if (!StartGdiPlus(false)) return;
     TViewGraphics g(v, PixelFormat32bppARGB);
-    if (!g.Get()) return;
-    if (f.GdipSetSmoothingMode) f.GdipSetSmoothingMode(g.Get(), SmoothingModeHighQuality);
-    void* pen = nullptr;
-    if (f.GdipCreatePen1(OpaqueIfNoAlpha(Argb(color)), width, UnitWorld, &pen) != gpOk || !pen) return;
-    f.GdipDrawLine(g.Get(), pen, x1, y1, x2, y2);
-    f.GdipDeletePen(pen);
+    SmoothLine(g.Get(), color, x1, y1, x2, y2, width);
 }
