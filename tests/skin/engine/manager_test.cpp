@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 
 #include "skin/engine/skin_manager.h"
 #include "skin/graphics/paint32.h"
+#include "skin/graphics/text32.h"
 #include "tests/common/test_support.h"
 #include "tests/skin/engine/engine_recorders.h"
 
@@ -317,4 +319,55 @@ TEST(SkinManager, SideColorMask)
     EXPECT_EQ(ReadPixel32(&sides, 10, 17) & 0xFFFFFF, 0xFFFFFFu);   // lower half: ColorT
     EXPECT_EQ(ReadPixel32(&sides, 1, 10) & 0xFFFFFF, 0xFF0000u);    // left triangle: ColorL (pixel order)
     EXPECT_EQ(ReadPixel32(&sides, 18, 10) & 0xFFFFFF, 0x0000FFu);   // right triangle: ColorR
+}
+
+TEST(SkinManager, PaintersReachItsSkinThroughTheSeam)
+{
+    const wchar_t* text = L"[GLOBALINFO]\nVERSION=8\nCOLOR=12632256\n"
+                          L"[LABEL]\nSTATES=2\nFONTCOLOR=255\nHOTFONTCOLOR=65280\nFONTCOLOR2=16711680\n";
+    ManagerPtr m = NewManager();
+    m->ApplySkinEditorText(L"Test", String(), text);
+    ASSERT_TRUE(m->IsActive());
+    const TacSkinPaintSource* skin = SkinPaintSourceOf(m.get());
+    ASSERT_NE(skin, nullptr);
+    EXPECT_EQ(skin, m->CommonSkinData(96));
+    EXPECT_EQ(skin->UnscaledData(), skin);
+    EXPECT_TRUE(skin->IsActive());
+    EXPECT_EQ(skin->GlobalColor(), 12632256);
+    if (DefaultManager == m.get()) EXPECT_EQ(SkinPaintSourceOf(nullptr), skin) << "nil: the default manager";
+
+    // Section text colours by state, a state past the section's two taking its last.
+    const int label = m->GetSkinIndex(L"LABEL");
+    ASSERT_GE(label, 0);
+    struct Case { int state; uint32_t pixel; } cases[] = {{0, 0xFF0000}, {1, 0x00FF00}, {7, 0x00FF00}};
+    for (auto c : cases) {
+        TBitmap b;
+        b.SetPixelFormat(pf32bit);
+        b.SetSize(60, 40);
+        FillRectAlpha32(&b, TRect(0, 0, 60, 40), clWhite, 255);
+        b.Canvas()->Font()->SetName(L"Tahoma");
+        b.Canvas()->Font()->SetHeight(-24);
+        b.Canvas()->Font()->SetQuality(TFontQuality::fqNonAntialiased);
+        WriteSectionText(b.Canvas(), L"IH", true, TRect(5, 5, 60, 40), DT_SINGLELINE, label, c.state, m.get());
+        GdiFlush();
+        std::set<uint32_t> colours;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 60; ++x) colours.insert(ReadPixel32(&b, x, y) & 0xFFFFFFu);
+        EXPECT_EQ(colours, (std::set<uint32_t>{0xFFFFFF, c.pixel})) << "state " << c.state;
+    }
+
+    // An image of the skin lies in its manager's master bitmap.
+    m->MasterBitmap.Resize(4, 3, 0xFF3366CCu);
+    TsMaskData image;
+    image.Manager = m.get();
+    image.R = TRect(0, 0, 4, 3);
+    image.Width = 4;
+    image.Height = 3;
+    image.WL = image.WT = image.WR = image.WB = 1;
+    image.DrawMode = dmFillCenter;
+    TPixelImage dest(10, 8, 0);
+    DrawSkinMask32(dest.View(), TRect(1, 1, 9, 7), EmptyCacheInfo, image, 0, false);
+    EXPECT_EQ(dest.At(1, 1), 0xFF3366CCu);
+    EXPECT_EQ(dest.At(5, 4), 0xFF3366CCu);
+    EXPECT_EQ(dest.At(0, 0), 0u);
 }
