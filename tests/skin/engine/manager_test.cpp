@@ -334,7 +334,8 @@ TEST(SkinManager, PaintersReachItsSkinThroughTheSeam)
     EXPECT_EQ(skin->UnscaledData(), skin);
     EXPECT_TRUE(skin->IsActive());
     EXPECT_EQ(skin->GlobalColor(), 12632256);
-    if (DefaultManager == m.get()) EXPECT_EQ(SkinPaintSourceOf(nullptr), skin) << "nil: the default manager";
+    ASSERT_EQ(DefaultManager, m.get()) << "the only manager is the default one";
+    EXPECT_EQ(SkinPaintSourceOf(nullptr), skin) << "nil: the default manager";
 
     // Section text colours by state, a state past the section's two taking its last.
     const int label = m->GetSkinIndex(L"LABEL");
