@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "skin/graphics/gdiplus.h"
+#include "skin/engine/core/geometry.h"
 #include "skin/graphics/paint32.h"
 #include "tests/skin/fake_paint_source.h"
 
@@ -188,6 +189,45 @@ int main()
     } else {
         std::printf("GDI+ not available: no resampling reference\n");
     }
+    // A skinned control's item: a 40 % transparent state with a keyed border over its parent's
+    // image, against filling the rectangle and copying the parent's image in.
+    {
+        constexpr int W = 400, H = 300;
+        skin.Master = SkinImage(1);
+        TsMaskData border;
+        border.Manager = skin.Manager();
+        border.R = TRect(0, 0, 72, 24);
+        border.ImageCount = 3;
+        border.Width = border.Height = 24;
+        border.WL = border.WT = border.WR = border.WB = 6;
+        border.Cfg = 1;
+        skin.Images.assign(1, border);
+        TsGeneralData section;
+        section.States = 3;
+        for (TsGenState& st : section.Props) {
+            st.Color = 0x5A3C28;
+            st.Transparency = 40;
+        }
+        section.BorderIndex = 0;
+        skin.Sections.assign(1, section);
+        std::unique_ptr<TBitmap> parent(NewBitmap32(W, H)), item(NewBitmap32(W, H));
+        TPixelImage pattern = SkinImage(0);
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) WritePixel32(parent.get(), x, y, pattern.At(x % 72, y % 24));
+        const TCacheInfo background = BuildCacheInfo(BitmapView(parent.get()), 0, 0);
+        HDC idc = item->Canvas()->Handle(), pdc = parent->Canvas()->Handle();
+        HBRUSH brush = CreateSolidBrush(0x5A3C28);
+        const RECT all{0, 0, W, H};
+        worst = std::max(worst, Report({"item 400x300, 40 % transparent",
+                                        [&] { PaintItem(0, background, 1, TRect(0, 0, W, H), TPoint(0, 0), item.get(), &skin); },
+                                        [&] {
+                                            FillRect(idc, &all, brush);
+                                            BitBlt(idc, 0, 0, W, H, pdc, 0, 0, SRCCOPY);
+                                        },
+                                        3.0}) / 3.0);
+        DeleteObject(brush);
+    }
+
     std::printf("worst ratio against its target: %.2f (at most 1.00 meets every target)\n", worst);
     return 0;
 }

@@ -190,7 +190,9 @@ inline std::vector<uint8_t> Packed() { return WritePackedSkin(Files()); }
 inline void WriteFolder(const String& folder)
 {
     ForceDirectories(folder);
-    for (const TacPackEntry& e : Files()) WriteFileBytes(IncludeTrailingPathDelimiter(folder) + e.Name, e.Data);
+    String dir = folder;
+    if (!dir.empty() && dir.back() != L'/' && dir.back() != L'\\') dir += L'/';   // both systems take "/"
+    for (const TacPackEntry& e : Files()) WriteFileBytes(dir + e.Name, e.Data);
 }
 inline void WritePacked(const String& fileName) { WriteFileBytes(fileName, Packed()); }
 

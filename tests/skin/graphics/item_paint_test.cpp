@@ -54,7 +54,7 @@ TacStandaloneSkin* ItemPaintTest::Skin = nullptr;
 
 // ---- the expected pixels -------------------------------------------------------------------
 
-uint32_t ByteOf(uint32_t p, int i) { return (p >> (8 * i)) & 0xFF; }
+constexpr uint32_t ByteOf(uint32_t p, int i) { return (p >> (8 * i)) & 0xFF; }
 constexpr uint32_t Bytes4(uint32_t b0, uint32_t b1, uint32_t b2, uint32_t b3) { return b0 | b1 << 8 | b2 << 16 | b3 << 24; }
 // Each byte: (a x wa + b x wb) shr 8, the alpha byte given.
 uint32_t Mix3(uint32_t a, uint32_t b, uint32_t wa, uint32_t wb, uint32_t alpha)
@@ -231,6 +231,26 @@ TEST_F(ItemPaintTest, ItemInsideALargerImageLeavesTheRestAlone)
             const uint32_t mask = alphaKnown ? 0xFFFFFFFFu : 0x00FFFFFFu;
             ASSERT_EQ(image.At(x, y) & mask, want & mask) << x << "," << y;
         }
+}
+
+// A see-through state over a parent image that does not reach under the whole item: where the
+// parent has no pixel the item mixes with what the destination held; over itself, with itself.
+TEST_F(ItemPaintTest, SeeThroughStateWherePartOfTheParentIsMissing)
+{
+    const int n = FixtureNumber(L"T40S0");
+    const uint32_t own = fs::Opaque(fs::StateColor(n, 0));
+    auto mix = [&](uint32_t parent) {
+        return Mix3(parent, own, 102, 256 - 102, (ByteOf(parent, 3) * 102 + 255 * (256 - 102)) >> 8);
+    };
+    TPixelImage parent(12, 10, 0x80402010u);
+    TPixelImage item(20, 10, 0x20304050u);
+    PaintItemBG(Index(L"T40S0"), BuildCacheInfo(parent.View(), 0, 0), 0, item.Bounds(), TPoint(5, 0), item.View(), &Data());
+    EXPECT_EQ(item.At(6, 5), mix(0x80402010u));    // parent column 11
+    EXPECT_EQ(item.At(7, 5), mix(0x20304050u));    // past the parent: the destination's own pixel
+    EXPECT_EQ(item.At(19, 9), mix(0x20304050u));
+    TPixelImage self(9, 5, 0x80402010u);
+    PaintItemBG(Index(L"T40S0"), BuildCacheInfo(self.View(), 0, 0), 0, self.Bounds(), TPoint(), self.View(), &Data());
+    EXPECT_EQ(self.At(4, 2), mix(0x80402010u));
 }
 
 // States are clamped into the section's states, and never below 0 or above 2, whatever the

@@ -12,6 +12,7 @@
 #include "skin/graphics/blend_ops.h"
 #include "skin/graphics/gradients.h"
 #include "skin/graphics/image_modes.h"
+#include "skin/graphics/item_paint.h"
 #include "skin/graphics/nine_slice.h"
 #include "skin/graphics/pixel_copy.h"
 #include "skin/graphics/resample.h"
@@ -87,6 +88,29 @@ TsGradArray AnyGradient(FuzzedDataProvider& in)
     return g;
 }
 
+// A section of any values, its image indexes anywhere around the skin's images.
+TsGeneralData AnySection(FuzzedDataProvider& in, int images)
+{
+    auto index = [&] { return in.ConsumeIntegralInRange(-2, images + 1); };
+    TsGeneralData g;
+    g.States = in.ConsumeIntegralInRange(-2, 5);
+    for (TsGenState& st : g.Props) {
+        st.Color = TColor(in.ConsumeIntegral<uint32_t>() & 0xFFFFFF);
+        st.Transparency = in.ConsumeIntegralInRange(-10, 120);
+        st.ImagePercent = in.ConsumeIntegralInRange(-10, 120);
+        st.GradientPercent = in.ConsumeIntegralInRange(-10, 120);
+        st.TextureIndex = index();
+        st.GradientArray = AnyGradient(in);
+        if (!st.GradientArray.empty() && in.ConsumeBool()) st.GradientArray[0].Mode |= 0x20;
+    }
+    g.BorderIndex = index();
+    g.ImgTL = index();
+    g.ImgTR = index();
+    g.ImgBL = index();
+    g.ImgBR = index();
+    return g;
+}
+
 // Every pixel outside `allowed` (view coordinates) and the whole guard band still as before.
 void CheckOutside(const TPixelImage& before, const TPixelImage& after, const TRect& allowed)
 {
@@ -117,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const TRect r = AnyRect(in);
     const TRect all = dest.Bounds();
-    switch (in.ConsumeIntegralInRange(0, 12)) {
+    switch (in.ConsumeIntegralInRange(0, 13)) {
     case 0: {
         const TsMaskData m = AnyMask(in, skin, &own);
         DrawSkinMask32(dest, r, AnyBackground(in, parent, dest), m, in.ConsumeIntegralInRange(-2, 6), in.ConsumeBool());
@@ -206,6 +230,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const TPoint corners[3] = {{Coord(in), Coord(in)}, {Coord(in), Coord(in)}, {Coord(in), Coord(in)}};
         AffineBlit32(dest, own.View(), corners);
         CheckOutside(before, canvas, all);
+        break;
+    }
+    case 12: {
+        // The item painters over random sections: nothing outside the rectangle.
+        for (int i = in.ConsumeIntegralInRange(0, 4); i > 0; --i) skin.Images.push_back(AnyMask(in, skin, &own));
+        for (int i = in.ConsumeIntegralInRange(0, 3); i > 0; --i)
+            skin.Sections.push_back(AnySection(in, int(skin.Images.size())));
+        const int section = in.ConsumeIntegralInRange(-1, int(skin.Sections.size()));
+        const TCacheInfo bg = AnyBackground(in, parent, dest);
+        const TPoint p(Coord(in), Coord(in));
+        const int state = in.ConsumeIntegralInRange(-3, 6);
+        switch (in.ConsumeIntegralInRange(0, 2)) {
+        case 0:
+            PaintItem(section, bg, state, r, p, dest, &skin, in.ConsumeIntegralInRange(-2, 5),
+                      in.ConsumeIntegralInRange(-2, 5));
+            break;
+        case 1:
+            PaintItemBG(section, bg, state, r, p, dest, &skin, -1, in.ConsumeIntegralInRange(-2, 5),
+                        in.ConsumeBool() ? acSkinColor : TColor(0x123456));
+            break;
+        default: PaintSectionFrame(section, bg, state, r, p, dest, &skin, acSkinColor, in.ConsumeBool()); break;
+        }
+        CheckOutside(before, canvas, r);
         break;
     }
     default: {
