@@ -66,6 +66,19 @@ TPixelImage SkinImage(int kind)
     return img;
 }
 
+// The record of that image in the master bitmap, drawn by drawMode.
+TsMaskData SkinMask(const TFakePaintSource& skin, uint16_t drawMode)
+{
+    TsMaskData m;
+    m.Manager = skin.Manager();
+    m.R = TRect(0, 0, 72, 24);
+    m.ImageCount = 3;
+    m.Width = m.Height = 24;
+    m.WL = m.WT = m.WR = m.WB = 6;
+    m.DrawMode = drawMode;
+    return m;
+}
+
 void CopyInto(TBitmap* b, const TPixelImage& img)
 {
     const TPixelView v = BitmapView(b);
@@ -101,13 +114,7 @@ int main()
     for (int kind = 0; kind < 3; ++kind) {
         skin.Master = SkinImage(kind);
         CopyInto(source.get(), skin.Master);
-        TsMaskData m;
-        m.Manager = skin.Manager();
-        m.R = TRect(0, 0, 72, 24);
-        m.ImageCount = 3;
-        m.Width = m.Height = 24;
-        m.WL = m.WT = m.WR = m.WB = 6;
-        m.DrawMode = dmStretch | dmFillCenter | (kind == 2 ? dmAlpha32 : 0);
+        const TsMaskData m = SkinMask(skin, uint16_t(dmStretch | dmFillCenter | (kind == 2 ? dmAlpha32 : 0)));
         auto ours = [&] { DrawSkinMask32(destView, TRect(0, 0, 200, 60), EmptyCacheInfo, m, 1, false); };
         std::function<void()> system;
         if (kind == 0)
@@ -194,13 +201,8 @@ int main()
     {
         constexpr int W = 400, H = 300;
         skin.Master = SkinImage(1);
-        TsMaskData border;
-        border.Manager = skin.Manager();
-        border.R = TRect(0, 0, 72, 24);
-        border.ImageCount = 3;
-        border.Width = border.Height = 24;
-        border.WL = border.WT = border.WR = border.WB = 6;
-        border.Cfg = 1;
+        TsMaskData border = SkinMask(skin, 0);
+        border.Cfg = 1;   // keyed corners
         skin.Images.assign(1, border);
         TsGeneralData section;
         section.States = 3;

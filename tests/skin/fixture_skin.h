@@ -10,7 +10,7 @@
 // Besides them: "BUTTON" (3 states, opaque), "PANEL" (1 state, opaque), "NOSTATES" (STATES=0)
 // and "CORNERS" (corner images of 6 x 6 in three flat frames).
 //
-// Header-only; needs vcl_pure and skin_engine_core (the container writer).
+// Header-only; needs vcl_pure, zlib and skin_engine_core (the container writer).
 #pragma once
 
 #include <cstdint>
@@ -20,7 +20,7 @@
 #include "skin/engine/core/skin_container.h"
 #include "skin/graphics/colors.h"
 #include "skin/graphics/pixel_view.h"
-#include "vcl/bmpcodec.h"
+#include "tests/skin/engine/image_fixture.h"
 #include "vcl/streams.h"
 #include "vcl/sysutils.h"
 
@@ -159,30 +159,11 @@ inline String OptionsText()
     return t;
 }
 
-inline std::vector<uint8_t> EncodeBmp24(const TPixelImage& img)
-{
-    const int stride = (img.Width() * 3 + 3) / 4 * 4;
-    std::vector<uint8_t> bits(size_t(stride) * size_t(img.Height()));
-    for (int y = 0; y < img.Height(); ++y)
-        for (int x = 0; x < img.Width(); ++x) {
-            const uint32_t p = img.At(x, y);
-            uint8_t* d = &bits[size_t(img.Height() - 1 - y) * size_t(stride) + size_t(x) * 3];
-            d[0] = uint8_t(p), d[1] = uint8_t(p >> 8), d[2] = uint8_t(p >> 16);
-        }
-    bmpcodec::TBmpSource s;
-    s.width = img.Width();
-    s.height = img.Height();
-    s.bitCount = 24;
-    s.stride = stride;
-    s.bottomUpBits = bits.data();
-    return bmpcodec::EncodeBmpFile(s);
-}
-
 // The files of the skin: "Options.dat" (UTF-8) and "Master.bmp".
 inline std::vector<TacPackEntry> Files()
 {
     const std::string text = ToUtf8(OptionsText());
-    return {{L"Options.dat", std::vector<uint8_t>(text.begin(), text.end())}, {L"Master.bmp", EncodeBmp24(MasterImage())}};
+    return {{L"Options.dat", std::vector<uint8_t>(text.begin(), text.end())}, {L"Master.bmp", fixture::EncodeBmp24(MasterImage())}};
 }
 // The packed container of the skin (what a ".asz" file holds).
 inline std::vector<uint8_t> Packed() { return WritePackedSkin(Files()); }

@@ -9,6 +9,7 @@
 #include "skin/engine/core/skin_info.h"
 #include "skin/graphics/colors.h"
 #include "skin/graphics/item_paint.h"
+#include "tests/skin/fake_paint_source.h"
 #include "tests/skin/fixture_skin.h"
 
 namespace fs = fixture_skin;
@@ -379,6 +380,69 @@ TEST_F(ItemPaintTest, RenderOfASectionIsTheFrameOverTheMainColour)
     }
     EXPECT_THROW(RenderSkinSection(*Source, L"NOSUCHSECTION", 0, 10, 10), Exception);
     EXPECT_THROW(RenderSkinSection(*Source, L"BUTTON", 0, 0, 10), Exception);
+}
+
+// Layers the fixture skin has none of, on records made here: a whole-background gradient goes
+// over the finished background whatever the shares and the transparency; a masked texture of
+// mode 10 lies over every layer, the normal state's own or the one given for the others, also
+// under a custom colour.
+TEST(ItemPaintLayers, WholeBackgroundGradientAndMaskedOverlay)
+{
+    TFakePaintSource skin;
+    // A 4 x 4 texture at (0, 0) with its mask below: black (shows the texture) but for pixel (3, 3).
+    skin.Master = TPixelImage(8, 8, 0xFF000000u);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) skin.Master.At(x, y) = 0xFF2060A0u;
+    skin.Master.At(3, 7) = 0xFFFFFFFFu;
+    TsMaskData tex;
+    tex.Manager = skin.Manager();
+    tex.R = TRect(0, 0, 4, 8);
+    tex.MaskType = 1;
+    tex.DrawMode = 10;
+    tex.Width = 4;
+    tex.Height = 4;
+    tex.ImgType = TacImgType::itisaTexture;
+    skin.Images = {tex};
+    TsGeneralData g;
+    g.BorderIndex = -1;
+    for (TsGenState& st : g.Props) {
+        st.Color = 0x0000C0;
+        st.Transparency = 100;
+        st.TextureIndex = -1;
+        st.GradientArray = {TsGradPoint{0, 0x20, TsColor{0x00306090u}, 0}, TsGradPoint{1, 0, TsColor{0x00306090u}, 100}};
+    }
+    skin.Sections = {g};
+    g.Props[0].GradientArray.clear();
+    g.Props[0].TextureIndex = 0;
+    skin.Sections.push_back(g);
+    TFakePaintSource::TInstall install(&skin);
+
+    TCacheInfo plain;
+    plain.FillColor = 0x00FF00;
+    TPixelImage item(12, 8);
+    PaintItem(0, plain, 0, item.Bounds(), TPoint(), item.View(), &skin);
+    EXPECT_EQ(item.At(6, 4), 0xFF906030u);   // the gradient over the parent's green, not the green
+
+    struct {
+        const char* what;
+        int state, texIndex, activeTexIndex;
+        TColor custom;
+        uint32_t at11;
+    } cases[] = {
+        {"state 0: its own texture", 0, -1, -1, acSkinColor, 0xFF2060A0u},
+        {"state 1 without an active texture: its whole gradient", 1, -1, -1, acSkinColor, 0xFF906030u},
+        {"state 1 with the texture given", 1, -1, 0, acSkinColor, 0xFF2060A0u},
+        {"a custom colour keeps the overlay", 0, -1, -1, 0x000080, 0xFF2060A0u},
+    };
+    for (const auto& c : cases) {
+        TPixelImage img(12, 8);
+        PaintItemBG(1, plain, c.state, img.Bounds(), TPoint(), img.View(), &skin, c.texIndex, c.activeTexIndex, c.custom);
+        EXPECT_EQ(img.At(1, 1), c.at11) << c.what;
+        // Masked out by white: the custom colour (red 0x80) mixed at 255 of 256 with the texture's 0x20.
+        if (c.custom != acSkinColor) {
+            EXPECT_EQ(img.At(3, 3) & 0xFFFFFFu, 0x7F0000u) << c.what;
+        }
+    }
 }
 
 // The control's colour effects skip the key colour; a hue shift below zero turns the other way
