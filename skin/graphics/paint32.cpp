@@ -219,6 +219,29 @@ void PaintTwoColorGradient32(TBitmap* b, TColor color, int direction)
 
 // ---- skin item painting ----------------------------------------------------------------------
 
+namespace {
+
+// Paint(view) on the bitmap's pixels; a bitmap of another format goes through a 32-bit copy
+// that is copied back afterwards.
+template <class Paint>
+void PaintThrough32(TBitmap* bitmap, Paint paint)
+{
+    if (!bitmap || bitmap->Width() <= 0 || bitmap->Height() <= 0) return;
+    if (bitmap->PixelFormat() == pf32bit) {
+        paint(BitmapView(bitmap));
+        return;
+    }
+    const int w = bitmap->Width(), h = bitmap->Height();
+    std::unique_ptr<TBitmap> copy(NewBitmap32(w, h));
+    HDC dc = bitmap->Canvas()->Handle();
+    BitBlt(copy->Canvas()->Handle(), 0, 0, w, h, dc, 0, 0, SRCCOPY);
+    paint(BitmapView(copy.get()));
+    GdiFlush();
+    BitBlt(dc, 0, 0, w, h, copy->Canvas()->Handle(), 0, 0, SRCCOPY);
+}
+
+}  // namespace
+
 void PaintItemBG(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point,
                  TBitmap* bitmap, const TacSkinPaintSource* skinData, int texIndex, int activeTexIndex,
                  TColor customColor)
@@ -228,8 +251,9 @@ void PaintItemBG(int skinIndex, const TCacheInfo& background, int state, const T
         return;
     }
     const TColor color = customColor == acSkinColor ? acSkinColor : ColorToRGB(customColor);
-    PaintItemBG(skinIndex, background, state, r, point, BitmapView(bitmap), skinData, texIndex, activeTexIndex, color,
-                GdipPaintLayer());
+    PaintThrough32(bitmap, [&](const TPixelView& v) {
+        PaintItemBG(skinIndex, background, state, r, point, v, skinData, texIndex, activeTexIndex, color, GdipPaintLayer());
+    });
 }
 
 void PaintItem(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point,
@@ -240,8 +264,9 @@ void PaintItem(int skinIndex, const TCacheInfo& background, int state, const TRe
         WarnUsage(L"Check parameters of the PaintItem 1 procedure.");
         return;
     }
-    PaintItem(skinIndex, background, state, r, point, BitmapView(bitmap), skinData, texIndex, activeTexIndex,
-              GdipPaintLayer());
+    PaintThrough32(bitmap, [&](const TPixelView& v) {
+        PaintItem(skinIndex, background, state, r, point, v, skinData, texIndex, activeTexIndex, GdipPaintLayer());
+    });
 }
 
 void PaintItem(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point, HDC dc,
@@ -285,8 +310,9 @@ void PaintSectionFrame(int skinIndex, const TCacheInfo& background, int state, c
                        TBitmap* bitmap, const TacSkinPaintSource* skinData, TColor customColor, bool fillCorners)
 {
     const TColor color = customColor == acSkinColor ? acSkinColor : ColorToRGB(customColor);
-    PaintSectionFrame(skinIndex, background, state, r, point, BitmapView(bitmap), skinData, color, fillCorners,
-                      GdipPaintLayer());
+    PaintThrough32(bitmap, [&](const TPixelView& v) {
+        PaintSectionFrame(skinIndex, background, state, r, point, v, skinData, color, fillCorners, GdipPaintLayer());
+    });
 }
 
 void ApplyColorEffects(TBitmap* bitmap, TColor tone, int hueOffset, int saturation)

@@ -179,7 +179,7 @@ TBitmap* CreateShadowBitmap32(TColor color, int radius, int offsetY, int extraHe
 // ---- skin item painting ----------------------------------------------------------------------
 
 // The painters of item_paint.h over bitmaps and device contexts, gradient bands through GDI+.
-// A bitmap that is not 32-bit is left alone. Without skin data nothing is painted (a box naming
+// A bitmap that is not 32-bit is painted through a 32-bit copy of its pixels. Without skin data nothing is painted (a box naming
 // the routine when a debugger is attached); colours may be system colours.
 void PaintItemBG(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point,
                  TBitmap* bitmap, const TacSkinPaintSource* skinData, int texIndex = -1, int activeTexIndex = -1,

@@ -65,6 +65,17 @@ TEST_F(ItemPaintWinTest, BitmapAndDeviceContextFormsPaintTheCoresPixels)
     }
 }
 
+TEST_F(ItemPaintWinTest, ABitmapOfAnotherFormatIsPaintedThroughA32BitCopy)
+{
+    TCacheInfo plain;
+    plain.FillColor = 0x204060;
+    const TPixelImage want = Core(Index(L"BUTTON"), plain, 2, 30, 20, Data());
+    TBitmap b(30, 20, pf24bit);
+    PaintItem(Index(L"BUTTON"), plain, 2, TRect(0, 0, 30, 20), TPoint(), &b, Data());
+    for (const TPoint& p : {TPoint(15, 10), TPoint(15, 1), TPoint(0, 0), TPoint(29, 19)})
+        EXPECT_EQ(GetPixel(b.Canvas()->Handle(), p.x, p.y), SwapRedBlue(want.At(p.x, p.y) & 0xFFFFFFu)) << p.x << "," << p.y;
+}
+
 TEST_F(ItemPaintWinTest, PaintingOverACopyOfTheDC)
 {
     std::unique_ptr<TBitmap> screen(NewBitmap32(60, 40));
