@@ -3,7 +3,12 @@
 #include "skin/engine/common_data.h"
 #include "skin/graphics/text32.h"
 #include "skin/engine/system_routines.h"
+#include "vcl/application.h"
 #include "vcl/forms.h"
+#include "vcl/threads.h"
+
+#include <optional>
+#include <vector>
 
 bool AnimationRunning = false;
 
@@ -22,8 +27,92 @@ bool IsDestroying(const TComponent* c) { return c->HasState(csDestroying); }
 
 }  // namespace
 
+// ---- marks -----------------------------------------------------------------------------------------
+
+namespace {
+struct TMark {
+    WPARAM WParam;
+    LPARAM LParam;
+};
+std::vector<TMark>& Marks()
+{
+    static std::vector<TMark> marks;
+    return marks;
+}
+bool OnGuiThread() { return GetCurrentThreadId() == MainThreadID(); }
+}  // namespace
+
+TacSkinCommandMark::TacSkinCommandMark(WPARAM wParam, LPARAM lParam)
+{
+    if (OnGuiThread()) Marks().push_back({wParam, lParam});
+}
+
+TacSkinCommandMark::~TacSkinCommandMark()
+{
+    if (OnGuiThread() && !Marks().empty()) Marks().pop_back();
+}
+
+bool SkinCommandFollowsPointer(unsigned command)
+{
+    switch (command) {
+    case scmSectionUpdated:
+    case scmSetSection:
+    case scmGetSkinIndex:
+    case scmGetBackground:
+    case scmPaintOuterEffect:
+    case scmGetSectionBehind:
+    case scmGetBounds: return true;
+    default: return false;
+    }
+}
+
+bool SkinCommandMayBePosted(unsigned command) { return command == scmPreviewData || command == 78; }
+
+bool SkinCommandIsOurs(const TMessage& message)
+{
+    if (message.Msg != MSG_SKINCOMMAND || !OnGuiThread()) return false;
+    // A send from another thread or process reaches us only while we wait; it is never ours.
+    if ((InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_NOTIFY | ISMEX_CALLBACK)) != 0) return false;
+    for (auto it = Marks().rbegin(); it != Marks().rend(); ++it)
+        if (it->WParam == message.WParam && it->LParam == message.LParam) return true;
+    return false;
+}
+
+bool SkinCommandAccepted(const TMessage& message)
+{
+    if (message.Msg != MSG_SKINCOMMAND) return true;
+    return !SkinCommandFollowsPointer(SkinCommandOf(message.WParam)) || SkinCommandIsOurs(message);
+}
+
+namespace {
+struct TPostedCommandFilter {
+    bool Filter(MSG& msg)
+    {
+        return msg.message == MSG_SKINCOMMAND && !SkinCommandMayBePosted(SkinCommandOf(msg.wParam));
+    }
+} PostedCommandFilter;
+bool PostedFilterInstalled = false;
+}  // namespace
+
+void InstallPostedSkinCommandFilter()
+{
+    if (PostedFilterInstalled || !Application) return;
+    Application->AddMessageFilter(Bind<&TPostedCommandFilter::Filter>(&PostedCommandFilter));
+    PostedFilterInstalled = true;
+}
+
+LRESULT PerformSkinCommand(TControl* control, unsigned command, LPARAM lParam, unsigned argument)
+{
+    if (!control) return 0;
+    const WPARAM wParam = SkinCommandWParam(command, argument);
+    TacSkinCommandMark mark(wParam, lParam);
+    return control->Perform(MSG_SKINCOMMAND, wParam, lParam);
+}
+
 LRESULT DeliverWindowMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    std::optional<TacSkinCommandMark> mark;
+    if (msg == MSG_SKINCOMMAND) mark.emplace(wParam, lParam);
     if (TsCommonData* link = CommonDataFromHandle(wnd); link && link->WndProc.Assigned())
         return CallDirectly(link->WndProc, msg, wParam, lParam);
     return SendMessageW(wnd, msg, wParam, lParam);
@@ -32,6 +121,8 @@ LRESULT DeliverWindowMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 LRESULT DeliverControlMessage(TControl* control, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (!control) return 0;
+    std::optional<TacSkinCommandMark> mark;
+    if (msg == MSG_SKINCOMMAND) mark.emplace(wParam, lParam);
     auto* w = dynamic_cast<TWinControl*>(control);
     if (!w) return control->Perform(msg, wParam, lParam);
     if (IsDestroying(w) || !w->HandleAllocated()) return 0;
@@ -79,6 +170,8 @@ void BroadcastToChildren(TWinControl* parent, const TMessage& message)
             DeliverWindowMessage(wnd, message.Msg, message.WParam, message.LParam);
             if (!WndIsSkinned(wnd)) BroadcastToChildren(w, message);
         } else {
+            std::optional<TacSkinCommandMark> mark;
+            if (message.Msg == MSG_SKINCOMMAND) mark.emplace(message.WParam, message.LParam);
             child->Perform(message.Msg, message.WParam, message.LParam);
         }
     }
@@ -117,7 +210,7 @@ void RepaintChildren(TWinControl* control)
         if (auto* w = dynamic_cast<TWinControl*>(child)) {
             if (w->HandleAllocated() && w->Showing()) SendSkinCommand(w->Handle(), scmUpdateDone, 0);
         } else {
-            child->Perform(MSG_SKINCOMMAND, SkinCommandWParam(scmUpdateDone), 0);
+            PerformSkinCommand(child, scmUpdateDone, 0);
         }
     }
 }
@@ -143,7 +236,7 @@ TColor ControlBackColor(TControl* control)
 {
     if (!control) return 0xFF00FF;
     if (ControlIsSkinned(control, false))
-        return ColorToRGB(static_cast<TColor>(control->Perform(MSG_SKINCOMMAND, SkinCommandWParam(scmGetBGColor), 0xFF00FF)));
+        return ColorToRGB(static_cast<TColor>(PerformSkinCommand(control, scmGetBGColor, 0xFF00FF)));
     return ColorToRGB(control->Color());
 }
 

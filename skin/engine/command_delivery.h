@@ -30,6 +30,33 @@ bool QueryControlCommand(TControl* control, unsigned command);
 bool QueryWindowCommand(HWND wnd, unsigned command);
 LRESULT SendSetRedraw(HWND wnd, WPARAM value);
 
+// ---- our own sends ------------------------------------------------------------------------------
+
+// 0xA100 is not registered with the system, so any process can send or post it. Every send of
+// ours carries a mark (the WParam and LParam on their way, on the GUI thread); receivers honour
+// the codes whose LParam points at a record or string only for a marked message, and a posted
+// one only for the codes that are posted by design (scmPreviewData, the page control's 78).
+class TacSkinCommandMark {
+public:
+    TacSkinCommandMark(WPARAM wParam, LPARAM lParam);
+    ~TacSkinCommandMark();
+    TacSkinCommandMark(const TacSkinCommandMark&) = delete;
+    TacSkinCommandMark& operator=(const TacSkinCommandMark&) = delete;
+};
+// The code follows a pointer in LParam.
+bool SkinCommandFollowsPointer(unsigned command);
+// The code may arrive posted.
+bool SkinCommandMayBePosted(unsigned command);
+// The message is one our code is sending now, on the GUI thread.
+bool SkinCommandIsOurs(const TMessage& message);
+// A receiver may act on the message: any code without pointer, a pointer code only when ours.
+bool SkinCommandAccepted(const TMessage& message);
+// Drops posted skin commands in the application's message loop, except the codes posted by
+// design (installed once, by the first link).
+void InstallPostedSkinCommandFilter();
+// Perform with the mark.
+LRESULT PerformSkinCommand(TControl* control, unsigned command, LPARAM lParam, unsigned argument = 0);
+
 // ---- broadcasts --------------------------------------------------------------------------------
 
 // Depth first, each child before its own children, siblings in Controls order (the count read
