@@ -1,13 +1,14 @@
 // Skinned push buttons.
 #pragma once
 
+#include "skin/controls/skin_frame.h"
 #include "vcl/imagelist.h"
 #include "vcl/stdctrls.h"
 
 // ---- TsButton: a push button with an optional image from an image list
-class TsButton : public TButton {
+class TsButton : public TacSkinFrame<TButton> {
 public:
-    explicit TsButton(TComponent* owner) : TButton(owner) {}
+    explicit TsButton(TComponent* owner) : TacSkinFrame<TButton>(owner, ackind::Button) {}
 
     // Images, ImageIndex and ImageAlignment are the button's own (TButton).
     bool Reflected() const { return FReflected; }

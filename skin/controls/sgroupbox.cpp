@@ -1,6 +1,6 @@
 #include "skin/controls/sgroupbox.h"
 
-TsGroupBox::TsGroupBox(TComponent* owner) : TGroupBox(owner) {}
+TsGroupBox::TsGroupBox(TComponent* owner) : TacSkinFrame<TGroupBox>(owner, ackind::GroupBox) {}
 
 void TsGroupBox::SetCheckBoxAutoEnable(bool on)
 {
@@ -71,7 +71,7 @@ void TsGroupBox::UpdateChildStates()
 
 void TsGroupBox::Loaded()
 {
-    TGroupBox::Loaded();
+    TacSkinFrame<TGroupBox>::Loaded();
     PlaceBox();
     UpdateChildStates();
 }

@@ -2,9 +2,10 @@
 // disables the box's contents.
 #pragma once
 
+#include "skin/controls/skin_frame.h"
 #include "vcl/stdctrls.h"
 
-class TsGroupBox : public TGroupBox {
+class TsGroupBox : public TacSkinFrame<TGroupBox> {
 public:
     explicit TsGroupBox(TComponent* owner);
 

@@ -1,6 +1,7 @@
 // Skinned page control and tab sheets.
 #pragma once
 
+#include "skin/controls/skin_frame.h"
 #include "vcl/comctrls.h"
 
 // ---- TsTabSheet
@@ -10,9 +11,9 @@ public:
 };
 
 // ---- TsPageControl
-class TsPageControl : public TPageControl {
+class TsPageControl : public TacSkinFrame<TPageControl> {
 public:
-    explicit TsPageControl(TComponent* owner) : TPageControl(owner) {}
+    explicit TsPageControl(TComponent* owner) : TacSkinFrame<TPageControl>(owner, ackind::PageControl) {}
 
     // nullptr clears the active page; otherwise the page of that sheet's index becomes
     // active. A sheet whose tab is hidden gets its children repainted (the tab change does

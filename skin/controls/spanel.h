@@ -1,12 +1,13 @@
 // Skinned panel and image: the standard ones until a skin paints them.
 #pragma once
 
+#include "skin/controls/skin_frame.h"
 #include "vcl/extctrls.h"
 
 // ---- TsPanel
-class TsPanel : public TPanel {
+class TsPanel : public TacSkinFrame<TPanel> {
 public:
-    explicit TsPanel(TComponent* owner) : TPanel(owner) {}
+    explicit TsPanel(TComponent* owner) : TacSkinFrame<TPanel>(owner, ackind::Panel) {}
 };
 
 // ---- TsImage

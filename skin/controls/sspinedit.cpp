@@ -16,7 +16,7 @@ wchar_t UserDecimalSeparator()
 
 }  // namespace
 
-TsDecimalSpinEdit::TsDecimalSpinEdit(TComponent* owner) : TCustomEdit(owner)
+TsDecimalSpinEdit::TsDecimalSpinEdit(TComponent* owner) : TacSkinFrame<TCustomEdit>(owner, ackind::Edit)
 {
     FText = FormatNumber(0, FDecimalPlaces);
 }
@@ -127,7 +127,7 @@ void TsDecimalSpinEdit::DoExit()
 
 void TsDecimalSpinEdit::Loaded()
 {
-    TCustomEdit::Loaded();
+    TacSkinFrame<TCustomEdit>::Loaded();
     FValue = Limited(FValue);
     RefreshText();
 }

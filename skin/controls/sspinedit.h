@@ -3,9 +3,10 @@
 // user's number format.
 #pragma once
 
+#include "skin/controls/skin_frame.h"
 #include "vcl/stdctrls.h"
 
-class TsDecimalSpinEdit : public TCustomEdit {
+class TsDecimalSpinEdit : public TacSkinFrame<TCustomEdit> {
 public:
     explicit TsDecimalSpinEdit(TComponent* owner);
 

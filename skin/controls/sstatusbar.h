@@ -1,13 +1,14 @@
 // Skinned status bar.
 #pragma once
 
+#include "skin/controls/skin_frame.h"
 #include <vector>
 
 #include "vcl/comctrls.h"
 
-class TsStatusBar : public TStatusBar {
+class TsStatusBar : public TacSkinFrame<TStatusBar> {
 public:
-    explicit TsStatusBar(TComponent* owner) : TStatusBar(owner) {}
+    explicit TsStatusBar(TComponent* owner) : TacSkinFrame<TStatusBar>(owner, ackind::StatusBar) {}
     // Reverses the order of the panels (for right-to-left layouts). Inline, so that the
     // engine's layout mirroring calls it without linking the controls.
     void ReflectPanels()

@@ -415,12 +415,10 @@ void ApplyColorEffects(TBitmap* bmp, TsCommonData* link, bool flag, int state, T
     (void)flag;
     if (!bmp || !link) return;
     const bool button = link->COC == ackind::Button || link->COC == ackind::BitBtn;
-    const TColor tone = button ? buttonTone : link->FColorTone;
-    if (tone != TColor(0x1FFFFFFF) && tone != 0)
-        ForEachPixel32(bmp, TonePixel, static_cast<int>(ResolveSkinColor(tone, link->SkinManager())), 0xFF00FF);
-    if (link->FHUEOffset) ForEachPixel32(bmp, AdjustPixelHue, link->FHUEOffset, 0xFF00FF);
-    if (link->FSaturation)
-        ForEachPixel32(bmp, AdjustPixelSaturation, std::clamp(link->FSaturation * 255 / 100, -255, 255), 0xFF00FF);
+    TColor tone = button ? buttonTone : link->FColorTone;
+    if (tone == 0) tone = clNone;
+    if (tone != clNone) tone = ResolveSkinColor(tone, link->SkinManager());
+    ApplyColorEffects(bmp, tone, link->FHUEOffset, link->FSaturation);
     PaintControlBorder32(link, state, 15);
 }
 

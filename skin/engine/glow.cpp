@@ -148,8 +148,10 @@ void TacGlowEffect::Show(const TRect& r, const TRect& realRect, HWND wndHandle, 
     HWND after = HWND_TOPMOST;
     const bool topmost = wndHandle && (GetWindowLongPtrW(wndHandle, GWL_EXSTYLE) & WS_EX_TOPMOST);
     if (!topmost && SkinData && SkinData->FOwnerObject && wndHandle) {
+        // Right above the window: after the one before it, or on top when nothing is before it
+        // (after the window itself would put the glow under it).
         after = GetWindow(wndHandle, GW_HWNDPREV);
-        if (!after) after = wndHandle;
+        if (!after) after = HWND_TOP;
     }
     HWND wnd = Wnd->Handle();
     if (!wnd) return;

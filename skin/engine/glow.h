@@ -53,10 +53,12 @@ private:
 
 
 // One glow window around a control.
-class TacGlowEffect : public TObject {
+class TacGlowEffect {
 public:
     TacGlowEffect() = default;
-    ~TacGlowEffect() override;
+    ~TacGlowEffect();
+    TacGlowEffect(const TacGlowEffect&) = delete;
+    TacGlowEffect& operator=(const TacGlowEffect&) = delete;
     void CreateAlphaBmp(int width, int height);
     void Show(const TRect& r, const TRect& realRect, HWND wndHandle, uint8_t alpha);
     void NewWndProc(TMessage& message);

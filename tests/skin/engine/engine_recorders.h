@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "skin/engine/anim_timer.h"
+
 #include "skin/engine/form_services.h"
 #include "skin/engine/message_box.h"
 #include "skin/engine/window_helpers.h"
@@ -47,4 +49,54 @@ public:
     void FreeMenuWrappers() override { Calls.push_back(L"FreeMenuWrappers"); }
     void CreateHookedWindowList() override { Calls.push_back(L"CreateHookedWindowList"); }
     void FreeHookedWindows() override { Calls.push_back(L"FreeHookedWindows"); }
+};
+
+// The animation timers' ticks stepped by the test: Step(ms) fires every running timer once per
+// whole interval that passed for it, in the order the timers started.
+class TManualTicks : public TacTickSource {
+public:
+    TManualTicks() { SetAnimTickSource(this); }
+    ~TManualTicks() override { SetAnimTickSource(nullptr); }
+    TManualTicks(const TManualTicks&) = delete;
+    TManualTicks& operator=(const TManualTicks&) = delete;
+
+    void Start(TacThreadedTimer* timer, unsigned interval) override
+    {
+        Running.push_back({timer, interval, 0});
+    }
+    void Stop(TacThreadedTimer* timer) override
+    {
+        for (size_t i = 0; i < Running.size(); ++i)
+            if (Running[i].Timer == timer) {
+                Running.erase(Running.begin() + static_cast<ptrdiff_t>(i));
+                return;
+            }
+    }
+    void Step(unsigned ms)
+    {
+        std::vector<TacThreadedTimer*> due;
+        for (auto& r : Running) {
+            r.Elapsed += ms;
+            while (r.Interval && r.Elapsed >= r.Interval) {
+                r.Elapsed -= r.Interval;
+                due.push_back(r.Timer);
+            }
+        }
+        for (TacThreadedTimer* t : due)
+            if (IsRunning(t)) t->Tick();
+    }
+    bool IsRunning(TacThreadedTimer* t) const
+    {
+        for (const auto& r : Running)
+            if (r.Timer == t) return true;
+        return false;
+    }
+
+private:
+    struct TRun {
+        TacThreadedTimer* Timer;
+        unsigned Interval;
+        unsigned Elapsed;
+    };
+    std::vector<TRun> Running;
 };

@@ -1,0 +1,327 @@
+#include "skin/controls/skin_frame.h"
+
+#include "skin/engine/command_delivery.h"
+#include "skin/engine/glow.h"
+#include "skin/engine/skin_command_handler.h"
+#include "skin/engine/skin_manager.h"
+#include "skin/engine/window_helpers.h"
+#include "skin/graphics/background.h"
+#include "skin/graphics/bitmaps32.h"
+#include "skin/graphics/paint32.h"
+
+namespace {
+
+// Set around the base's focus handling of a skinned control (redraw is off meanwhile).
+bool InFocusHandling = false;
+
+HWND WindowOf(TControl* c)
+{
+    auto* w = dynamic_cast<TWinControl*>(c);
+    return w ? w->ExistingHandle() : nullptr;
+}
+
+}  // namespace
+
+TacSkinFrameCore::TacSkinFrameCore(TControl* control, uint8_t coc, bool createCache)
+    : FControl(control), FLink(new TsCommonData(control, createCache))
+{
+    FLink->COC = coc;
+}
+
+TacSkinFrameCore::~TacSkinFrameCore()
+{
+    delete FLink;
+    FLink = nullptr;
+}
+
+int TacSkinFrameCore::VisualState(bool showsPressed) const
+{
+    if (showsPressed && Pressed && FLink->FMouseAbove && FControl->Enabled()) return 2;
+    return FLink->CurrentState();
+}
+
+bool TacSkinFrameCore::Skinned() const { return ReadyForSkinning(FControl) && FLink->Skinned(true); }
+
+bool TacSkinFrameCore::Compose(const std::function<void(TBitmap*, int)>& content, bool showsPressed)
+{
+    TsCommonData* l = FLink;
+    if (!Skinned()) return false;
+    TCacheInfo bg;
+    if (FControl->Parent()) {
+        TacBgQuery q;
+        GetControlBackground(q, FControl->Parent(), false);
+        if (q.Kind == bgNotReady) {
+            l->FUpdating = true;   // painted when the parent sends scmUpdateDone
+            return false;
+        }
+        bg = BgInfoToCacheInfo(q);
+    } else {
+        bg.FillColor = l->SkinBGColor(0, nullptr);
+    }
+    TacSkinData* d = l->ResolveSkinData();
+    if (!d || !d->IsValidSection(l->SkinIndex)) return false;
+    l->EnsureCacheBmp();
+    if (l->CacheEmpty()) return false;
+    l->FCacheBmp->Canvas()->Font()->Assign(FControl->Font());
+    const int state = SectionState(d->gd[static_cast<size_t>(l->SkinIndex)], VisualState(showsPressed));
+    const TColor custom = l->FCustomColor ? ResolveSkinColor(FControl->Color(), l->SkinManager()) : acSkinColor;
+    const TRect whole(0, 0, FControl->Width(), FControl->Height());
+    const TPoint at(FControl->Left(), FControl->Top());
+    PaintSectionFrame(l->SkinIndex, bg, state, whole, at, l->FCacheBmp, d, custom, true);
+    if (content) content(l->FCacheBmp, state);
+    ApplyColorEffects(l->FCacheBmp, l, false, state, clNone);
+    if (!FControl->Enabled() && DisabledKind != 0) ApplyGlyphEffects32(l->FCacheBmp, static_cast<int>(DisabledKind), FControl, bg, at);
+    l->BGChanged = false;
+    return true;
+}
+
+void TacSkinFrameCore::PaintFromCache(HDC dc, const std::function<bool()>& compose)
+{
+    TsCommonData* l = FLink;
+    HWND wnd = WindowOf(FControl);
+    if (!wnd) return;
+    PAINTSTRUCT ps{};
+    const bool begun = dc == nullptr;
+    if (AnimationRunning && dc != l->PrintDC) {
+        if (begun) {
+            BeginPaint(wnd, &ps);
+            EndPaint(wnd, &ps);
+        }
+        return;
+    }
+    if (begun) dc = BeginPaint(wnd, &ps);
+    if (!l->RefreshUpdating(false)) {
+        TacThreadedTimer* t = l->AnimTimer;
+        if (l->IsAnimating() && t && (t->BmpOut || t->BmpFrom)) {
+            // The animation's steps paint the window; a repaint meanwhile shows the frame on screen.
+            TBitmap* frame = t->BmpOut ? t->BmpOut : t->BmpFrom;
+            BitBlt(dc, 0, 0, frame->Width(), frame->Height(), frame->Canvas()->Handle(), 0, 0, SRCCOPY);
+        } else {
+            RECT clip{};
+            if (GetClipBox(dc, &clip) != ERROR) {
+                const bool stale = l->BGChanged || l->HalfVisible;
+                l->HalfVisible = clip.right - clip.left < FControl->Width() || clip.bottom - clip.top < FControl->Height();
+                const bool ready = stale ? compose() : !l->CacheEmpty();
+                if (ready) {
+                    const int saved = SaveDC(dc);
+                    BitBlt(dc, 0, 0, l->FCacheBmp->Width(), l->FCacheBmp->Height(), l->FCacheBmp->Canvas()->Handle(), 0, 0,
+                           SRCCOPY);
+                    RestoreDC(dc, saved);
+                }
+            }
+        }
+    }
+    if (begun) EndPaint(wnd, &ps);
+}
+
+void TacSkinFrameCore::PassToChildren(const TMessage& m)
+{
+    if (auto* w = dynamic_cast<TWinControl*>(FControl)) {
+        for (int i = 0; i < w->ControlCount(); ++i) {
+            TControl* child = w->Controls(i);
+            if (!child->HasState(csDestroying)) DeliverControlMessage(child, m.Msg, m.WParam, m.LParam);
+        }
+    }
+}
+
+void TacSkinFrameCore::StateChange(int newState, TacAnimatEvent event, bool fast, bool withGlow)
+{
+    AnimateStateChange(FLink, newState, StateAnimStep, IsAnimEventEnabled(event, AnimatEvents, FLink->SkinManager()), fast,
+                       withGlow);
+}
+
+bool TacSkinFrameCore::Before(TMessage& m, bool isContainer, bool showsPressed, const std::function<bool()>& compose,
+                              const std::function<void(TMessage&)>& inherited)
+{
+    TsCommonData* l = FLink;
+    TsSkinManager* mgr = l->SkinManager();
+    if (m.Msg == MSG_SKINCOMMAND) {
+        const bool fromManager = m.LParam == reinterpret_cast<LPARAM>(mgr);
+        switch (SkinCommandOf(m.WParam)) {
+        case scmNewSkin:
+            if (!fromManager) break;
+            HandleSkinCommand(m, l);
+            if (isContainer) PassToChildren(m);
+            FControl->Invalidate();
+            return true;
+        case scmRemoveSkin:
+            if (!fromManager || FControl->HasState(csDestroying)) break;
+            HandleSkinCommand(m, l);
+            FControl->Invalidate();
+            if (isContainer) PassToChildren(m);
+            return true;
+        case scmRefresh:
+            if (!fromManager) break;
+            HandleSkinCommand(m, l);
+            if (!l->PrintDC) FControl->Invalidate();
+            if (isContainer) PassToChildren(m);
+            return true;
+        case scmPrepareCache:
+            m.Result = compose() ? 0 : 1;
+            return true;
+        default: break;
+        }
+    }
+    if (!Skinned()) {
+        // Skin questions are still answered (from the control's own colour); the rest is the base's.
+        if (m.Msg == MSG_SKINCOMMAND && HandleSkinCommand(m, l)) return true;
+        inherited(m);
+        // The hover flag is kept up to date for the next skin.
+        if (m.Msg == CM_MOUSEENTER) l->FMouseAbove = true;
+        if (m.Msg == CM_MOUSELEAVE) l->FMouseAbove = false;
+        return true;
+    }
+    HWND wnd = WindowOf(FControl);
+    const bool usable = FControl->Visible() && FControl->Enabled() && !FControl->HasState(csDesigning | csDestroying);
+    switch (m.Msg) {
+    case WM_MOVE: {
+        TacSkinData* d = l->ResolveSkinData();
+        const TsGeneralData& g = d->gd[static_cast<size_t>(l->SkinIndex)];
+        if (g.Props[0].Transparency >= 1 || (g.States > 1 && g.Props[1].Transparency >= 1 && l->CurrentState() == 1)) {
+            l->BGChanged = true;
+            FControl->Invalidate();
+        }
+        break;
+    }
+    case WM_SIZE: FadeOutGlow(l->GlowID, false); break;
+    case WM_SETFOCUS:
+    case CM_ENTER:
+        if (usable && !InFocusHandling && wnd) {
+            InFocusHandling = true;
+            SendSetRedraw(wnd, 0);
+            inherited(m);
+            SendSetRedraw(wnd, 1);
+            InFocusHandling = false;
+            if (l->IsAnimating()) {
+                l->BGChanged = true;
+                l->AnimTimer->TimeHandler();
+            } else {
+                l->Invalidate(false);
+            }
+            return true;
+        }
+        inherited(m);
+        return true;
+    case WM_KILLFOCUS:
+    case CM_EXIT:
+        if (usable && wnd) {
+            l->StopAnimTimer();
+            SendSetRedraw(wnd, 0);
+            inherited(m);
+            SendSetRedraw(wnd, 1);
+            if (l->Skinned()) {
+                l->FFocused = false;
+                l->Invalidate(false);
+                FadeOutGlow(l->GlowID, false);
+            }
+            return true;
+        }
+        break;
+    case WM_ENABLE: m.Result = 0; return true;
+    case WM_PAINT:
+        PaintFromCache(reinterpret_cast<HDC>(m.WParam), compose);
+        m.Result = 0;
+        return true;
+    case WM_ERASEBKGND:
+        if (FControl->Visible() && m.WParam && !l->FUpdating && !l->CacheEmpty() && !l->BGChanged && !l->IsAnimating()) {
+            const TRect whole(0, 0, FControl->Width(), FControl->Height());
+            PaintCacheToDC(FControl, l, whole, whole, reinterpret_cast<HDC>(m.WParam), false, 0, 0);
+        }
+        m.Result = 1;
+        return true;
+    case WM_WINDOWPOSCHANGED: l->BGChanged = true; break;
+    case WM_UPDATEUISTATE: m.Result = 0; return true;
+    case WM_PRINT:
+        l->FUpdating = false;
+        if (m.WParam) PaintFromCache(reinterpret_cast<HDC>(m.WParam), compose);
+        return true;
+    case MSG_SKINCOMMAND:
+        if (SkinCommandOf(m.WParam) == scmUpdateDone && l->FUpdating) {
+            if (!l->RefreshUpdating(true) && wnd)
+                RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+            if (auto* w = dynamic_cast<TWinControl*>(FControl)) RepaintChildren(w);
+            return true;
+        }
+        // What the common handler leaves unhandled (scmRemoveSkin, scmPPIChanged) goes on to the base.
+        return HandleSkinCommand(m, l);
+    case CM_TEXTCHANGED:
+        if (!FControl->HasState(csDestroying)) {
+            l->StopAnimTimer();
+            inherited(m);
+            l->Invalidate(false);
+            return true;
+        }
+        break;
+    case CM_MOUSEENTER:
+        if (usable && !l->FMouseAbove && !(mgr && mgr->Options()->NoMouseHover())) {
+            l->BGChanged = false;   // the present image is the start of the fade
+            l->FMouseAbove = true;
+            StateChange(1, aeMouseEnter, false, true);
+        }
+        break;
+    case CM_MOUSELEAVE:
+        if (usable && l->FMouseAbove) {
+            l->BGChanged = false;
+            l->FMouseAbove = false;
+            StateChange(0, aeMouseLeave, false, false);
+        }
+        break;
+    case CM_UIACTIVATE: l->FUpdating = false; break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (showsPressed && usable) {
+            Pressed = true;
+            inherited(m);
+            l->BGChanged = false;
+            StateChange(2, aeMouseDown, true, false);
+            return true;
+        }
+        break;
+    case WM_LBUTTONUP:
+        if (showsPressed && Pressed) {
+            Pressed = false;
+            inherited(m);
+            l->BGChanged = false;
+            StateChange(l->FMouseAbove ? 1 : 0, aeMouseUp, false, false);
+            return true;
+        }
+        break;
+    default: break;
+    }
+    return HandleCommonMessage(m, l);
+}
+
+void TacSkinFrameCore::After(TMessage& m, bool showsPressed)
+{
+    (void)showsPressed;
+    if (!Skinned()) return;
+    TsCommonData* l = FLink;
+    const bool showing = FControl->Visible() && !FControl->HasState(csDestroying);
+    switch (m.Msg) {
+    case CM_VISIBLECHANGED:
+        if (showing) {
+            l->BGChanged = true;
+            l->FUpdating = false;
+            FControl->Invalidate();
+        }
+        break;
+    case CM_ENABLEDCHANGED:
+        if (showing) {
+            l->FUpdating = false;
+            l->StopAnimTimer();
+            l->BGChanged = true;
+            if (HWND wnd = WindowOf(FControl))
+                RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_UPDATENOW);
+        }
+        break;
+    case CM_CANCELMODE: FadeOutGlow(l->GlowID, false); break;
+    case WM_SETFONT:
+        if (showing) {
+            l->FUpdating = false;
+            l->StopAnimTimer();
+            l->Invalidate(false);
+        }
+        break;
+    default: break;
+    }
+}

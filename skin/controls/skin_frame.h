@@ -1,0 +1,128 @@
+// The frame every skinned control derives from: a standard control that keeps its behaviour and
+// replaces its look. The control links itself to a section of the current skin (its
+// TsCommonData), composes its whole image into a private 32-bit bitmap (the cache), copies that
+// to the screen and cross-fades between its visual states (normal, hot, pressed).
+//
+// A control derives from TacSkinFrame<Base> and says what differs:
+//   Kind()               its control-kind code (given to the link at creation);
+//   DefaultSectionIndex  the index of its default section in the manager's skin, -1 = none;
+//   ShowsPressedState    a held left button shows state 2;
+//   IsContainer          skin changes are passed on to the child controls;
+//   PaintContent         what it draws into the cache over its section (text, glyphs...).
+// With no manager, an inactive one or a skin without its section the control is its base class:
+// every message goes to the base's handling unchanged.
+#pragma once
+
+#include <functional>
+
+#include "skin/engine/anim_timer.h"
+#include "skin/engine/common_data.h"
+#include "skin/engine/skin_commands.h"
+#include "vcl/controls.h"
+
+enum TsDisabledKindFlag : unsigned { dkBlended = 1, dkGrayed = 2 };
+using TsDisabledKind = unsigned;
+
+// The frame's work that does not depend on the base class.
+class TacSkinFrameCore {
+public:
+    TacSkinFrameCore(TControl* control, uint8_t coc, bool createCache);
+    ~TacSkinFrameCore();
+    TacSkinFrameCore(const TacSkinFrameCore&) = delete;
+    TacSkinFrameCore& operator=(const TacSkinFrameCore&) = delete;
+
+    TsCommonData* Link() const { return FLink; }
+    TacAnimatEvents AnimatEvents = aeGlobalDef;
+    TsDisabledKind DisabledKind = dkBlended;
+    bool Pressed = false;   // the left button is held on a control that shows a pressed state
+
+    // The state to draw: pressed while held over the control, else the link's state.
+    int VisualState(bool showsPressed) const;
+    // Composes the cache for the present state; false when the parent's background is not
+    // ready (the control then waits for scmUpdateDone) or the control cannot be skinned.
+    bool Compose(const std::function<void(TBitmap* cache, int state)>& content, bool showsPressed);
+    // WM_PAINT / WM_PRINT from the cache: dc given (WParam) or through BeginPaint.
+    void PaintFromCache(HDC dc, const std::function<bool()>& compose);
+
+    // Message routing. Before: the skin commands answered first, and the cases of a skinned
+    // control that act before the base handling; answers true when the message is done.
+    // Skinned: the control may be drawn from the skin now. After: the cases after the base.
+    bool Skinned() const;
+    bool Before(TMessage& m, bool isContainer, bool showsPressed, const std::function<bool()>& compose,
+                const std::function<void(TMessage&)>& inherited);
+    void After(TMessage& m, bool showsPressed);
+    // A skin change passed on to the child controls of a container.
+    void PassToChildren(const TMessage& m);
+
+private:
+    void StateChange(int newState, TacAnimatEvent event, bool fast, bool withGlow);
+    TControl* FControl;
+    TsCommonData* FLink;
+};
+
+template <class TBase>
+class TacSkinFrame : public TBase {
+public:
+    explicit TacSkinFrame(TComponent* owner, uint8_t coc, bool createCache = true)
+        : TBase(owner), FFrame(this, coc, createCache)
+    {
+    }
+
+    // The link, published by most controls as SkinData.
+    TsCommonData* SkinData() const { return FFrame.Link(); }
+    TacAnimatEvents AnimatEvents() const { return FFrame.AnimatEvents; }
+    void SetAnimatEvents(TacAnimatEvents value) { FFrame.AnimatEvents = value; }
+    TsDisabledKind DisabledKind() const { return FFrame.DisabledKind; }
+    void SetDisabledKind(TsDisabledKind value)
+    {
+        if (FFrame.DisabledKind == value) return;
+        FFrame.DisabledKind = value;
+        SkinData()->Invalidate(false);
+    }
+
+    void AfterConstruction() override
+    {
+        TBase::AfterConstruction();
+        SkinData()->Loaded(true);
+    }
+
+    // Composes the cache now; false when nothing valid could be composed.
+    bool PrepareCache()
+    {
+        return FFrame.Compose([this](TBitmap* cache, int state) { PaintContent(cache, state); }, ShowsPressedState());
+    }
+
+protected:
+    // Index of the default section in the manager's skin; -1: none (the control stays standard).
+    virtual int DefaultSectionIndex() { return -1; }
+    virtual bool ShowsPressedState() const { return false; }
+    virtual bool IsContainer() const { return false; }
+    // The control's own drawing into the cache over its section, in that state.
+    virtual void PaintContent(TBitmap* cache, int state) { (void)cache, (void)state; }
+
+    void Loaded() override
+    {
+        TBase::Loaded();
+        SkinData()->Loaded(true);
+    }
+
+    void WndProc(TMessage& m) override
+    {
+        // The link is published on the window as soon as it exists.
+        if (m.Msg == WM_NCCREATE || m.Msg == WM_CREATE) SkinData()->InitCommonProp();
+        if (m.Msg == MSG_SKINCOMMAND) {
+            switch (SkinCommandOf(m.WParam)) {
+            case scmGetDefaultIndex: m.Result = DefaultSectionIndex() + 1; return;
+            case scmIsSkinned: m.Result = 1; return;
+            default: break;
+            }
+        }
+        auto inherited = [this](TMessage& msg) { TBase::WndProc(msg); };
+        if (FFrame.Before(m, IsContainer(), ShowsPressedState(), [this] { return PrepareCache(); }, inherited)) return;
+        TBase::WndProc(m);
+        FFrame.After(m, ShowsPressedState());
+    }
+
+private:
+    TacSkinFrameCore FFrame;
+};
