@@ -39,7 +39,8 @@ void PaintControlBorder32(TsCommonData* link, int state, int corners)
     const TPixelView cache = BitmapView(link->FCacheBmp);
     const TPixelView parent = q.Kind == bgBitmap ? BitmapView(q.Bmp) : TPixelView();
     if (src.IsNull() || cache.IsNull()) return;
-    const uint32_t colour = ExchangeRedBlue(static_cast<uint32_t>(q.Color) & 0xFFFFFF);
+    // Opaque, like every other pixel of the cache.
+    const uint32_t colour = 0xFF000000u | ExchangeRedBlue(static_cast<uint32_t>(ColorToRGB(q.Color)) & 0xFFFFFF);
     struct TCorner {
         int bit, sx, sy, w, h, dx, dy;
     };

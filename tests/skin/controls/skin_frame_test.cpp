@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "skin/engine/command_delivery.h"
+#include "skin/engine/core/skin_info.h"
 #include "skin/engine/glow.h"
 #include "skin/engine/skin_command_handler.h"
 #include "skin/graphics/bitmaps32.h"
@@ -341,5 +342,76 @@ TEST(SkinFrame, StoredSkinsScreenshots)
         s.Button->Perform(WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
         ReleaseCapture();
         FreeAllGlows(true);
+    }
+}
+
+namespace {
+
+// A section draws through GDI+ or the system's gradient fill somewhere in its states.
+bool UsesSystemGradientLayers(const TsGeneralData& g)
+{
+    for (const TsGenState& s : g.Props)
+        if (!s.GradientArray.empty() && (s.GradientArray[0].Mode & 0x30)) return true;
+    return false;
+}
+
+// The tool's rendering of every section, state and size against the cache of the test control
+// with that SkinSection on a form of the skin's main colour.
+void CompareWithRenderer(const String& skinName, const std::vector<uint8_t>& packed)
+{
+    SCOPED_TRACE(ToUtf8(skinName));
+    TManagerPtr m = ManagerWithSkin(skinName);
+    ASSERT_TRUE(m->IsActive());
+    m->Effects()->AllowAnimation = false;
+    m->Effects()->AllowGlowing = false;
+    const TacSkinSource source = TacSkinSource::FromPacked(packed.data(), packed.size());
+    FormPtr form(new TForm(nullptr));
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(100, 100, 220, 100);
+    form->SetColor(m->GetGlobalColor());
+    auto* button = new TTestSkinButton(form.get());
+    button->SetParent(form.get());
+    form->Show();
+    PumpFor(30);
+    TsCommonData* link = button->SkinData();
+    const TSize sizes[] = {TSize(13, 9), TSize(40, 24), TSize(150, 45)};
+    TacSkinData* d = m->CommonSkinData(96);
+    int compared = 0;
+    for (const TsGeneralData& g : d->gd) {
+        if (UsesSystemGradientLayers(g)) continue;
+        link->SetSkinSection(g.ClassName);
+        if (link->SkinIndex < 0) continue;
+        for (const TSize& size : sizes) {
+            button->SetBounds(10, 10, size.cx, size.cy);
+            for (int state = 0; state < 3; ++state) {
+                SCOPED_TRACE(ToUtf8(g.ClassName) + " " + std::to_string(size.cx) + " state " + std::to_string(state));
+                link->FMouseAbove = state > 0;
+                button->Perform(state == 2 ? WM_LBUTTONDOWN : WM_LBUTTONUP, 0, 0);
+                ReleaseCapture();
+                link->FMouseAbove = state > 0;
+                ASSERT_TRUE(button->PrepareCache());
+                const TPixelImage want = RenderSkinSection(source, g.ClassName, state, size.cx, size.cy);
+                const TPixelImage got = Pixels(link->FCacheBmp);
+                ASSERT_EQ(got.Width(), want.Width());
+                int differ = 0;
+                for (int y = 0; y < got.Height(); ++y)
+                    for (int x = 0; x < got.Width(); ++x) differ += got.At(x, y) != want.At(x, y);
+                EXPECT_EQ(differ, 0) << std::hex << got.At(0, 0) << " " << want.At(0, 0);
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GT(compared, 0);
+}
+
+}  // namespace
+
+TEST(SkinFrame, TheSkinToolsRenderingIsTheControlsCache)
+{
+    CompareWithRenderer(L"Fixture", fs::Packed());
+    for (int i = 0; i < ProgramStoredSkinCount; ++i) {
+        const TStoredSkinBytes& s = ProgramStoredSkins()[i];
+        if (String(s.Name) != L"Dark" && String(s.Name) != L"Light") continue;
+        CompareWithRenderer(s.Name, std::vector<uint8_t>(s.Data, s.Data + s.Size));
     }
 }
