@@ -959,3 +959,39 @@ TEST_F(MainWindowTest, StoredSkinsAndTheSkinDirectory)
     TObject::Free(form);
     form = nullptr;
 }
+
+// The thin skinned controls carry their links and routing but answer no section yet: with Dark
+// loaded the window looks exactly as with the skin switched off (the scrolling text, which moves
+// on its own, left out of the comparison).
+TEST_F(MainWindowTest, WithDarkLoadedTheWindowLooksAsUnskinned)
+{
+    WriteSetting(L"Themes", L"Active", L"0");
+    StartWithoutDevices();
+    TsSkinManager* m = form->sSkinManager1;
+    ASSERT_TRUE(m->IsActive());
+    ASSERT_EQ(m->SkinName(), L"Dark");
+    const HWND wnd = form->Handle();
+    const TPoint origin = form->InfoText->ClientToScreen(TPoint(0, 0));
+    POINT o{origin.x, origin.y};
+    ScreenToClient(wnd, &o);
+    const RECT text{o.x, o.y, o.x + form->InfoText->Width(), o.y + form->InfoText->Height()};
+    auto capture = [&] {
+        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        PumpFor(100);
+        return testing_support::CaptureWindow(wnd);
+    };
+    auto skinned = capture();
+    testing_support::SaveArtifact(*skinned, L"main_window_dark_loaded");
+    m->SetActive(false);
+    ASSERT_FALSE(m->IsActive());
+    auto plain = capture();
+    ASSERT_EQ(skinned->Width(), plain->Width());
+    ASSERT_EQ(skinned->Height(), plain->Height());
+    int differ = 0;
+    for (int y = 0; y < plain->Height(); ++y)
+        for (int x = 0; x < plain->Width(); ++x) {
+            if (x >= text.left && x < text.right && y >= text.top && y < text.bottom) continue;
+            differ += testing_support::PixelAt(*skinned, x, y) != testing_support::PixelAt(*plain, x, y);
+        }
+    EXPECT_EQ(differ, 0);
+}
