@@ -51,6 +51,7 @@ QW_DECLARE_EXCEPTION(EIniFileException, Exception);
 QW_DECLARE_EXCEPTION(EComponentError, Exception);
 QW_DECLARE_EXCEPTION(EInvalidOperation, Exception);
 QW_DECLARE_EXCEPTION(EOutOfMemory, Exception);
+QW_DECLARE_EXCEPTION(EResNotFound, Exception);   // a resource the program carries is missing
 
 // An operating-system error with its code (GetLastError on Windows).
 class EOSError : public Exception {

@@ -8,7 +8,12 @@
 #include "skin/engine/window_helpers.h"
 #include "skin/graphics/bitmaps32.h"
 #include "skin/graphics/paint32.h"
+#include "skin/engine/engine_resources.h"
+#include "skin/graphics/pnggraphic.h"
 #include "vcl/application.h"
+#include "vcl/streams.h"
+
+#include <memory>
 
 // ---- TacGlowForm ---------------------------------------------------------------------------------
 
@@ -253,4 +258,42 @@ void FreeAllGlows(bool withWindows)
         e = nullptr;
     }
     list.clear();
+}
+
+// ---- the engine's mask pictures ------------------------------------------------------------------
+
+TPNGGraphic* LoadPngResource(const String& resName)
+{
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    if (resName == L"acMask1") data = EngineResources::AcMask1Png, size = EngineResources::AcMask1PngSize;
+    if (resName == L"acMask2") data = EngineResources::AcMask2Png, size = EngineResources::AcMask2PngSize;
+    if (!data) throw EResNotFound(L"Resource " + resName + L" not found");
+    TMemoryStream stream;
+    stream.WriteBuffer(data, static_cast<int64_t>(size));
+    stream.SetPosition(0);
+    auto png = std::make_unique<TPNGGraphic>();
+    png->LoadFromStream(stream);
+    png->SetPixelFormat(pf32bit);
+    return png.release();
+}
+
+namespace {
+std::unique_ptr<TPNGGraphic>& MaskSlot(int index)
+{
+    static std::unique_ptr<TPNGGraphic> masks[2];
+    return masks[index];
+}
+}  // namespace
+
+TPNGGraphic* AcMask1()
+{
+    if (!MaskSlot(0)) MaskSlot(0).reset(LoadPngResource(L"acMask1"));
+    return MaskSlot(0).get();
+}
+
+TPNGGraphic* AcMask2()
+{
+    if (!MaskSlot(1)) MaskSlot(1).reset(LoadPngResource(L"acMask2"));
+    return MaskSlot(1).get();
 }

@@ -82,3 +82,13 @@ int ShowMaskGlow(const TRect& realRect, const std::vector<int>& maskIndexes, TsC
 void SetGlowOpacity(int glowID, uint8_t alpha);
 void FadeOutGlow(int& glowID, bool animated);
 void FreeAllGlows(bool withWindows);
+
+// ---- the engine's mask pictures ----------------------------------------------------------------
+
+class TPNGGraphic;
+// A picture built into the program by name ("acMask1", "acMask2"), as a new 32-bit image the
+// caller owns; an unknown name raises EResNotFound.
+TPNGGraphic* LoadPngResource(const String& resName);
+// The two pictures, loaded on first use and freed at the end.
+TPNGGraphic* AcMask1();
+TPNGGraphic* AcMask2();

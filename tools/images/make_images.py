@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the program's own small pictures: the two status icons and the two backgrounds of
-the information panel. Run once after changing it; the PNG files are committed.
+"""Draws the program's own small pictures: the two status icons, the two backgrounds of the
+information panel and the skin engine's two mask pictures. Run once after changing it; the PNG files are committed.
 
     python3 tools/images/make_images.py
 """
@@ -60,6 +60,20 @@ def background(top, bottom, width=1040, height=64):
     return width, height, pixel
 
 
+def soft_mask(size, radius, softness):
+    """A white mask whose alpha falls off softly outside a rounded square: full inside, zero at
+    the edge. The engine's helper windows use it as a plain soft spot."""
+    def pixel(x, y):
+        c = (size - 1) / 2.0
+        half = size / 2.0 - softness
+        dx = max(0.0, abs(x - c) - (half - radius))
+        dy = max(0.0, abs(y - c) - (half - radius))
+        d = math.hypot(dx, dy) - radius
+        a = max(0.0, min(1.0, 1.0 - d / softness))
+        return (255, 255, 255, int(round(255 * a * a)))
+    return pixel
+
+
 def main():
     write_png(os.path.join(ROOT, "app", "res", "connected.png"), 16, 16, lamp((120, 230, 110), (20, 120, 30)))
     write_png(os.path.join(ROOT, "app", "res", "disconnected.png"), 16, 16, lamp((240, 110, 100), (140, 25, 20)))
@@ -67,6 +81,9 @@ def main():
     write_png(os.path.join(ROOT, "app", "themes", "bg_dark.png"), w, h, p)
     w, h, p = background((236, 240, 246), (200, 210, 224))
     write_png(os.path.join(ROOT, "app", "themes", "bg_light.png"), w, h, p)
+    # The two mask pictures the skin engine carries.
+    write_png(os.path.join(ROOT, "skin", "engine", "res", "acMask1.png"), 32, 32, soft_mask(32, 6, 8))
+    write_png(os.path.join(ROOT, "skin", "engine", "res", "acMask2.png"), 24, 24, soft_mask(24, 11, 1))
 
 
 if __name__ == "__main__":

@@ -9,6 +9,8 @@
 
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/common_data.h"
+#include "skin/engine/glow.h"
+#include "skin/graphics/pnggraphic.h"
 #include "skin/engine/skin_command_handler.h"
 #include "skin/engine/skin_manager.h"
 #include "skin/graphics/background.h"
@@ -16,6 +18,7 @@
 #include "skin/graphics/paint32.h"
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
+#include "tests/skin/engine/engine_recorders.h"
 #include "tests/vcl/form_ptr.h"
 
 namespace {
@@ -351,4 +354,86 @@ TEST(SkinLink, VisualStateAndUpdating)
     f.Child->Link->Loading = true;
     f.Child->Link->Invalidate(true);
     EXPECT_TRUE(f.Child->Link->BGChanged);
+}
+
+TEST(SkinLink, TheEnginesMaskPicturesLoad)
+{
+    std::unique_ptr<TPNGGraphic> mask(LoadPngResource(L"acMask1"));
+    ASSERT_EQ(mask->Width(), 32);
+    EXPECT_EQ(mask->PixelFormat(), pf32bit);
+    // A soft spot: opaque white in the middle, see-through in the corners.
+    EXPECT_EQ(ReadPixel32(mask.get(), 16, 16), 0xFFFFFFFFu);
+    EXPECT_EQ(ReadPixel32(mask.get(), 0, 0) >> 24, 0u);
+    EXPECT_EQ(AcMask2()->Width(), 24);
+    EXPECT_EQ(AcMask1(), AcMask1());   // loaded once
+    EXPECT_THROW(LoadPngResource(L"acMask3"), EResNotFound);
+}
+
+// A glow form lets the mouse through and hides without activating another window; padding
+// reports changes, not rewrites of the same value nor changes while its control loads.
+TEST(SkinLink, GlowFormAndPadding)
+{
+    auto* glow = new TacGlowForm(nullptr);
+    glow->AfterConstruction();
+    EXPECT_EQ(glow->Tag(), 256);
+    EXPECT_EQ(glow->BorderStyle(), bsNone);
+    glow->SetBounds(10, 10, 40, 20);
+    HWND wnd = glow->Handle();
+    EXPECT_TRUE(GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_NOACTIVATE);
+    EXPECT_TRUE(GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    glow->Show();
+    EXPECT_TRUE(IsWindowVisible(wnd));
+    glow->SetVisible(false);
+    EXPECT_FALSE(IsWindowVisible(wnd));
+    TObject::Free(glow);
+
+    struct TCounter {
+        int n = 0;
+        void Changed(TObject*) { ++n; }
+    } counter;
+    FormPtr form(new TForm(nullptr));
+    TacPadding padding(form.get(), Bind<&TCounter::Changed>(&counter));
+    padding.SetLeft(3);
+    padding.SetLeft(3);
+    EXPECT_EQ(counter.n, 1);
+    EXPECT_EQ(padding.Left(), 3);
+    form->BeginLoading();
+    padding.SetTop(5);
+    EXPECT_EQ(counter.n, 1);
+    EXPECT_EQ(padding.Top(), 5);
+    form->EndLoading();
+}
+
+TEST(SkinLink, GlowIdsAndAnimationEvents)
+{
+    TFixture f;
+    TLayeredRecorder layered;
+    TsCommonData* l = f.Child->Link;
+    const TRect r(100, 100, 140, 120);
+    EXPECT_EQ(ShowMaskGlow(r, {}, l, f.Form->Handle(), 255, 0), -1);
+    EXPECT_EQ(ShowMaskGlow(r, {-1}, l, f.Form->Handle(), 255, 0), -1);
+    int first = ShowMaskGlow(r, {0}, l, f.Form->Handle(), 255, 0);
+    int second = ShowMaskGlow(r, {0}, l, f.Form->Handle(), 255, 0);
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(second, first + 1);
+    FadeOutGlow(first, false);
+    EXPECT_EQ(first, -1);
+    EXPECT_EQ(ShowMaskGlow(r, {0}, l, f.Form->Handle(), 255, 0), second + 1);   // ids are not reused
+    int beyond = 1000;
+    FadeOutGlow(beyond, false);
+    EXPECT_EQ(beyond, 1000);
+    SetGlowOpacity(beyond, 10);   // ignored
+    FreeAllGlows(true);
+    EXPECT_TRUE(GlowList().empty());
+    EXPECT_EQ(ShowMaskGlow(r, {0}, l, f.Form->Handle(), 255, 0), 0);
+    FreeAllGlows(true);
+
+    // Animation events: the control's own set, or the manager's button events through aeGlobalDef.
+    f.Manager->AnimEffects()->Buttons.Events = beMouseEnter;
+    EXPECT_FALSE(IsAnimEventEnabled(aeMouseUp, aeGlobalDef));
+    EXPECT_TRUE(IsAnimEventEnabled(aeMouseEnter, aeGlobalDef));
+    EXPECT_TRUE(IsAnimEventEnabled(aeMouseUp, aeMouseUp));
+    EXPECT_FALSE(IsAnimEventEnabled(aeMouseEnter, aeMouseLeave));
+    f.Manager->AnimEffects()->Buttons.Events |= beMouseUp;
+    EXPECT_TRUE(IsAnimEventEnabled(aeMouseUp, aeGlobalDef));
 }

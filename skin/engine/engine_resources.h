@@ -1,0 +1,12 @@
+// Pictures built into the skin engine (made by tools/images/make_images.py).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace EngineResources {
+extern const uint8_t AcMask1Png[];
+extern const size_t AcMask1PngSize;
+extern const uint8_t AcMask2Png[];
+extern const size_t AcMask2PngSize;
+}  // namespace EngineResources
