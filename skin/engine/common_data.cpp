@@ -508,20 +508,22 @@ bool TsCommonData::SizeChangeNeedsRepaint() const
 
 // ---- colours -------------------------------------------------------------------------------------
 
-void TsCommonData::SetOwnerColors(int state, bool onlyWhenDifferent)
+bool TsCommonData::PutStateColors(int state)
 {
     TacSkinData* d = ResolveSkinData();
-    if (!FOwnerControl || !d || !d->IsValidSection(SkinIndex)) return;
+    if (!FOwnerControl || !d || !d->IsValidSection(SkinIndex)) return false;
     const TsGeneralData& g = d->gd[static_cast<size_t>(SkinIndex)];
     const TsGenState& s = g.Props[static_cast<size_t>(ClampSectionState(state, g.States))];
     TColor color = s.Color, font = s.FontColor.Color;
     if (FHUEOffset) color = ShiftHue(FHUEOffset, color), font = ShiftHue(FHUEOffset, font);
     if (FSaturation) color = ChangeSaturation(color, FSaturation), font = ChangeSaturation(font, FSaturation);
+    bool changed = false;
     CtrlSkinState |= acss::SettingColors;
-    if (!FCustomColor && (!onlyWhenDifferent || FOwnerControl->Color() != color)) FOwnerControl->SetColor(color);
+    if (!FCustomColor && FOwnerControl->Color() != color) FOwnerControl->SetColor(color), changed = true;
     const bool keepFont = FCustomFont || (COC == 10 && !EditHotTracking);
-    if (!keepFont && FOwnerControl->Font()->Color() != font) FOwnerControl->Font()->SetColor(font);
+    if (!keepFont && FOwnerControl->Font()->Color() != font) FOwnerControl->Font()->SetColor(font), changed = true;
     CtrlSkinState &= ~acss::SettingColors;
+    return changed;
 }
 
 void TsCommonData::ApplyNormalColors(bool repaint)
@@ -533,7 +535,7 @@ void TsCommonData::ApplyNormalColors(bool repaint)
         TacSkinData* d = ResolveSkinData();
         const TsGeneralData& g = d->gd[static_cast<size_t>(SkinIndex)];
         if (IsColorFollowingKind(COC) && !(g.Props[0].Transparency == 100 && g.Props[1].Transparency == 100))
-            SetOwnerColors(0, true);
+            PutStateColors(0);
         if (w) {
             if (TsSkinManager* m = SkinManager(); m && m->Brushes[0])
                 SetClassLongPtrW(w->ExistingHandle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(m->Brushes[0]));
@@ -551,7 +553,7 @@ void TsCommonData::ApplySkinColors(bool noRedrawLock)
     const bool lock = !noRedrawLock && w && w->HandleAllocated() && FOwnerControl->Visible();
     if (lock) SendSetRedraw(w->ExistingHandle(), 0);
     TacSkinData* d = ResolveSkinData();
-    if (d && d->IsValidSection(SkinIndex)) SetOwnerColors(CurrentState(), true);
+    if (d && d->IsValidSection(SkinIndex)) PutStateColors(CurrentState());
     if (lock) SendSetRedraw(w->ExistingHandle(), 1);
 }
 

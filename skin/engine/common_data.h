@@ -150,6 +150,9 @@ public:
     void SetCustomOption(int index, bool value);
     void ApplyNormalColors(bool repaint);
     void ApplySkinColors(bool noRedrawLock);
+    // The state's colour and font colour (shifted by the link's hue and saturation) put on the
+    // owner control where they differ, unless it keeps its own; true when one changed.
+    bool PutStateColors(int state);
     void SetColorTone(TColor value);
     void SetHUEOffset(int value);
     void SetSaturation(int value);
@@ -182,7 +185,6 @@ public:
 private:
     bool OwnerDestroying() const;
     bool OwnerLoading() const;
-    void SetOwnerColors(int state, bool onlyWhenDifferent);
     HWND FWindow = nullptr;
 };
 

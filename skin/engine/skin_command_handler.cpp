@@ -40,25 +40,6 @@ int StatesOf(TsCommonData* l)
     return d && d->IsValidSection(l->SkinIndex) ? d->gd[static_cast<size_t>(l->SkinIndex)].States : 0;
 }
 
-// Colours of a state put on the control, each only when different; true when one changed.
-bool PutStateColors(TsCommonData* l, int state)
-{
-    TControl* c = l->FOwnerControl;
-    TacSkinData* d = l->ResolveSkinData();
-    if (!c || !d || !d->IsValidSection(l->SkinIndex)) return false;
-    const TsGeneralData& g = d->gd[static_cast<size_t>(l->SkinIndex)];
-    const TsGenState& s = g.Props[static_cast<size_t>(ClampSectionState(state, g.States))];
-    bool changed = false;
-    if (!l->FCustomColor && c->Color() != s.Color) c->SetColor(s.Color), changed = true;
-    if (!l->FCustomFont && c->Font()->Color() != s.FontColor.Color) {
-        l->CtrlSkinState |= acss::SettingColors;
-        c->Font()->SetColor(s.FontColor.Color);
-        l->CtrlSkinState &= ~acss::SettingColors;
-        changed = true;
-    }
-    return changed;
-}
-
 void RepaintFrame(HWND wnd) { DeliverWindowMessage(wnd, WM_NCPAINT, 1, 0); }
 
 void ChildrenRepaintIfMoved(TWinControl* w)
@@ -340,7 +321,7 @@ bool HandleCommonMessage(TMessage& m, TsCommonData* l)
         l->FFocused = gain;
         bool changed = false;
         if (IsColorFollowingKind(l->COC) && StatesOf(l) > 1 && (gain || l->CurrentState() == 0))
-            changed = PutStateColors(l, gain ? 1 : 0);
+            changed = l->PutStateColors(gain ? 1 : 0);
         if (!gain && !(w->Visible() && IsColorFollowingKind(l->COC))) return false;
         if (changed && w->HandleAllocated()) Redraw(w->ExistingHandle(), RedrawAll);
         if (w->HandleAllocated()) RepaintFrame(w->ExistingHandle());
@@ -413,7 +394,7 @@ bool HandleCommonMessage(TMessage& m, TsCommonData* l)
         const bool hot = IsColorFollowingKind(l->COC) && (!IsEditLikeKind(l->COC) || EditHotTracking);
         if (hot && StatesOf(l) >= 2) {
             l->BGChanged = true;
-            if (PutStateColors(l, 1) && w->HandleAllocated()) InvalidateRect(w->ExistingHandle(), nullptr, TRUE);
+            if (l->PutStateColors(1) && w->HandleAllocated()) InvalidateRect(w->ExistingHandle(), nullptr, TRUE);
             if (w->HandleAllocated()) RepaintFrame(w->ExistingHandle());
         }
         return false;
@@ -424,7 +405,7 @@ bool HandleCommonMessage(TMessage& m, TsCommonData* l)
         if (!IsNoHoverKind(l->COC)) l->FMouseAbove = false;
         if (!IsNoGlowKind(l->COC) && !IsButtonKind(l->COC)) FadeOutGlow(l->GlowID, true);
         bool changed = false;
-        if (IsColorFollowingKind(l->COC) && l->CurrentState() == 0 && !FullyTransparent(l)) changed = PutStateColors(l, 0);
+        if (IsColorFollowingKind(l->COC) && l->CurrentState() == 0 && !FullyTransparent(l)) changed = l->PutStateColors(0);
         if (c->Visible() && IsColorFollowingKind(l->COC) && w && w->HandleAllocated()) {
             l->BGChanged = true;
             if (changed) InvalidateRect(w->ExistingHandle(), nullptr, TRUE);

@@ -1,5 +1,7 @@
 #include "skin/graphics/item_paint.h"
 
+#include "skin/engine/core/control_link.h"
+
 #include <algorithm>
 
 #if defined(__SSE2__)
@@ -218,11 +220,7 @@ void PaintCorners(const TsGeneralData& g, int s, const TRect& r, const TPixelVie
 
 }  // namespace
 
-int SectionState(const TsGeneralData& section, int state)
-{
-    const int states = std::clamp(section.States, 1, 3);
-    return std::clamp(state, 0, states - 1);
-}
+int SectionState(const TsGeneralData& section, int state) { return ClampSectionState(state, section.States); }
 
 void PaintItemBG(int skinIndex, const TCacheInfo& background, int state, const TRect& r, TPoint point,
                  const TPixelView& bitmap, const TacSkinPaintSource* skinData, int texIndex, int activeTexIndex,
