@@ -415,3 +415,46 @@ TEST(SkinFrame, TheSkinToolsRenderingIsTheControlsCache)
         CompareWithRenderer(s.Name, std::vector<uint8_t>(s.Data, s.Data + s.Size));
     }
 }
+
+TEST(SkinFrame, StateChangeEdgeCases)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    TScene s = SkinnedScene();
+    auto* button = static_cast<TTestSkinButton*>(s.Button);
+    TsCommonData* link = button->SkinData();
+    PumpFor(30);
+    const TPixelImage normal = Pixels(link->FCacheBmp);
+
+    // A second change towards the state being animated to is ignored.
+    s.Button->Perform(CM_MOUSEENTER, 0, 0);
+    TacThreadedTimer* t = link->AnimTimer;
+    ticks.Step(12);
+    const int at = t->Iteration;
+    link->BGChanged = false;
+    AnimateStateChange(link, 1, StateAnimStep, true, false, false);
+    EXPECT_EQ(t->Iteration, at);
+    EXPECT_EQ(t->State, 1);
+    for (int i = 0; i < 10; ++i) ticks.Step(12);
+    s.Button->Perform(CM_MOUSELEAVE, 0, 0);
+    for (int i = 0; i < 30; ++i) ticks.Step(12);
+
+    // Without any animation event the state changes at once.
+    button->SetAnimatEvents(0);
+    s.Button->Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_FALSE(link->IsAnimating());
+    PumpFor(30);
+    EXPECT_NE(Pixels(link->FCacheBmp).At(50, 15), normal.At(50, 15));   // hot, painted at once
+    s.Button->Perform(CM_MOUSELEAVE, 0, 0);
+    button->SetAnimatEvents(aeGlobalDef);
+    PumpFor(30);
+
+    // Disabled: no look of its own draws the normal state unchanged; blended shows the parent.
+    button->SetDisabledKind(0);
+    s.Button->SetEnabled(false);
+    ASSERT_TRUE(button->PrepareCache());
+    EXPECT_EQ(Pixels(link->FCacheBmp).At(2, 15), normal.At(2, 15));
+    button->SetDisabledKind(dkBlended);
+    ASSERT_TRUE(button->PrepareCache());
+    EXPECT_NE(Pixels(link->FCacheBmp).At(2, 15), normal.At(2, 15));
+}

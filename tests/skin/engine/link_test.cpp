@@ -29,7 +29,10 @@ const wchar_t* const SkinText =
     L"[HALF]\nCOLOR=0\nTRANSPARENCY=50\nSTATES=1\n"
     L"[SOLID]\nCOLOR=255\nSTATES=3\n"
     L"[SEE]\nCOLOR=255\nTRANSPARENCY=51\nHOTTRANSPARENCY=51\nTRANSPARENCY2=51\nSTATES=3\n"
-    L"[FIFTY]\nCOLOR=255\nTRANSPARENCY=50\nSTATES=1\n";
+    L"[FIFTY]\nCOLOR=255\nTRANSPARENCY=50\nSTATES=1\n"
+    L"[CLEAR]\nCOLOR=255\nTRANSPARENCY=100\nSTATES=1\n"
+    L"[HOT39]\nCOLOR=255\nHOTTRANSPARENCY=39\nSTATES=2\n"
+    L"[HOT60]\nCOLOR=255\nHOTTRANSPARENCY=60\nSTATES=2\n";
 
 struct ManagerDeleter {
     void operator()(TsSkinManager* m) const { TObject::Free(m); }
@@ -436,4 +439,39 @@ TEST(SkinLink, GlowIdsAndAnimationEvents)
     EXPECT_FALSE(IsAnimEventEnabled(aeMouseEnter, aeMouseLeave));
     f.Manager->AnimEffects()->Buttons.Events |= beMouseUp;
     EXPECT_TRUE(IsAnimEventEnabled(aeMouseUp, aeGlobalDef));
+}
+
+TEST(SkinLink, BackgroundEdgeCases)
+{
+    TFixture f(L"CLEAR");
+    TsCommonData* child = f.Child->Link;
+    // A fully transparent child without a cache passes the question to its parent and adds its
+    // own position to the answered offset.
+    delete child->FCacheBmp;
+    child->FCacheBmp = nullptr;
+    TacBgQuery q;
+    child->ProvideBackground(q, 0, nullptr);
+    ASSERT_EQ(q.Kind, bgBitmap);
+    EXPECT_EQ(q.Bmp, f.Parent->Link->FCacheBmp);
+    EXPECT_EQ(q.Offset, TPoint(10, 20));
+
+    // A hot state up to 39 % transparent is its own section; above 50 % the parent is asked.
+    struct Case {
+        const wchar_t* section;
+        const wchar_t* expected;
+    };
+    for (const Case& c : {Case{L"HOT39", L"HOT39"}, Case{L"HOT60", L"PANEL"}}) {
+        child->SetSkinSection(c.section);
+        EXPECT_EQ(SectionBehindControl(f.Child, f.Index(c.section), f.Manager.get(), 1), f.Index(c.expected))
+            << ToUtf8(c.section);
+    }
+    EXPECT_EQ(RegionFromBorderMask(f.Index(L"SOLID"), child->FCacheBmp, f.Manager->CommonSkinData(96)), nullptr);
+
+    // Sizes scaled for a control: by its skin data's PPI in the platform's scaling mode, not at
+    // all in the old mode.
+    child->AssignSkinData(f.Manager->CommonSkinData(144));
+    EXPECT_EQ(ScaleForControl(10, child, true), 15);
+    f.Manager->Options()->SetScaleMode(smOldMode);
+    EXPECT_EQ(ScaleForControl(10, child, true), 10);
+    f.Manager->Options()->SetScaleMode(smVCL);
 }
