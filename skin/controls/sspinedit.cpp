@@ -3,15 +3,19 @@
 #include <cmath>
 #include <commctrl.h>
 
+#include "skin/controls/core/spin_edit.h"
+
 namespace {
 
 constexpr int kArrowWidth = 16;
 
-wchar_t UserDecimalSeparator()
+TacNumberSeparators UserSeparators()
 {
+    TacNumberSeparators seps;
     wchar_t buf[8] = {};
-    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, buf, 8) > 0 && buf[0]) return buf[0];
-    return L'.';
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, buf, 8) > 0 && buf[0]) seps.Decimal = buf[0];
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_STHOUSAND, buf, 8) > 0 && buf[0]) seps.Thousand = buf[0];
+    return seps;
 }
 
 }  // namespace
@@ -23,26 +27,12 @@ TsDecimalSpinEdit::TsDecimalSpinEdit(TComponent* owner) : TacSkinFrame<TCustomEd
 
 String TsDecimalSpinEdit::FormatNumber(double value, int decimals)
 {
-    wchar_t buf[64];
-    swprintf(buf, 64, L"%.*f", decimals < 0 ? 0 : decimals, value);
-    String s = buf;
-    const wchar_t sep = UserDecimalSeparator();
-    if (sep != L'.') {
-        for (auto& c : s)
-            if (c == L'.') c = sep;
-    }
-    return s;
+    return FormatSpinNumber(value, decimals, false, false, UserSeparators());
 }
 
 bool TsDecimalSpinEdit::ParseNumber(const String& text, double& value)
 {
-    String s = Trim(text);
-    const wchar_t sep = UserDecimalSeparator();
-    if (sep != L'.') {
-        for (auto& c : s)
-            if (c == sep) c = L'.';
-    }
-    return TryStrToFloat(s, value) && std::isfinite(value);
+    return TryReadSpinText(text, UserSeparators(), false, value);
 }
 
 double TsDecimalSpinEdit::Value() const

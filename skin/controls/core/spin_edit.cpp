@@ -1,9 +1,7 @@
 #include "skin/controls/core/spin_edit.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 namespace {
@@ -80,35 +78,19 @@ String FormatSpinNumber(double x, int decimalPlaces, bool thousands, bool hideEx
                         const TacNumberSeparators& seps)
 {
     const int dp = std::clamp(decimalPlaces, 0, 18);
-    const int n = std::snprintf(nullptr, 0, "%.*f", dp, x);
-    std::string a(size_t(std::max(n, 0)) + 1, '\0');
-    std::snprintf(a.data(), a.size(), "%.*f", dp, x);
-    a.resize(size_t(std::max(n, 0)));
-    if (a == "-0" || a.find_first_not_of("-0.") == std::string::npos) {
-        // A negative value that rounds to zero is written without its sign.
-        if (!a.empty() && a[0] == '-') a.erase(0, 1);
+    String s = Format(L"%." + IntToStr(dp) + (thousands ? L"n" : L"f"), {x});
+    // A negative value that rounds to zero is written without its sign.
+    if (!s.empty() && s[0] == L'-' && s.find_first_not_of(L"-0.,") == String::npos) s.erase(0, 1);
+    const size_t point = s.find(L'.');
+    for (wchar_t& c : s) {
+        if (c == L',') c = seps.Thousand;
+        else if (c == L'.') c = seps.Decimal;
     }
-    const size_t start = !a.empty() && a[0] == '-' ? 1 : 0;
-    size_t point = a.find('.');
-    if (point == std::string::npos) point = a.size();
-    String out;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const char c = a[i];
-        if (i == point) {
-            out += seps.Decimal;
-            continue;
-        }
-        if (thousands && i > start && i < point && (point - i) % 3 == 0 && std::isdigit(static_cast<unsigned char>(c)))
-            out += seps.Thousand;
-        out += wchar_t(c);
+    if (hideExcessZeros && point != String::npos) {
+        while (s.size() > point + 1 && s.back() == L'0') s.pop_back();
+        if (s.size() == point + 1) s.pop_back();
     }
-    if (hideExcessZeros && point < a.size()) {
-        // The fraction starts after the separator written at the point's place.
-        const size_t sepAt = out.rfind(seps.Decimal);
-        while (!out.empty() && out.back() == L'0' && out.size() > sepAt + 1) out.pop_back();
-        if (!out.empty() && out.size() == sepAt + 1) out.pop_back();
-    }
-    return out;
+    return s;
 }
 
 bool TryReadLocaleFloat(StringView text, const TacNumberSeparators& seps, double& value)
@@ -127,10 +109,9 @@ bool TryReadLocaleFloat(StringView text, const TacNumberSeparators& seps, double
     return true;
 }
 
-double SpinTextToValue(StringView text, const TacNumberSeparators& seps, bool showThousandSeparator)
+bool TryReadSpinText(StringView text, const TacNumberSeparators& seps, bool showThousandSeparator, double& value)
 {
     String t(text);
-    if (t.empty() || t == L"-" || t == L"+") return 0;
     if (showThousandSeparator) {
         std::erase(t, wchar_t(160));
         if (seps.Thousand != seps.Decimal) std::erase(t, seps.Thousand);
@@ -139,8 +120,14 @@ double SpinTextToValue(StringView text, const TacNumberSeparators& seps, bool sh
         std::replace(t.begin(), t.end(), L'.', seps.Decimal);
     else if (seps.Decimal != L',')
         std::replace(t.begin(), t.end(), L',', seps.Decimal);
+    return TryReadLocaleFloat(t, seps, value);
+}
+
+double SpinTextToValue(StringView text, const TacNumberSeparators& seps, bool showThousandSeparator)
+{
+    if (text.empty() || text == L"-" || text == L"+") return 0;
     double v = 0;
-    return TryReadLocaleFloat(t, seps, v) ? v : 0;
+    return TryReadSpinText(text, seps, showThousandSeparator, v) ? v : 0;
 }
 
 String SpinPastedText(StringView pasted, double previousValue, const TacNumberSeparators& seps)

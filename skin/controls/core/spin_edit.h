@@ -73,6 +73,8 @@ bool TryReadLocaleFloat(StringView text, const TacNumberSeparators& seps, double
 // a "," unless "," is the separator. With thousands separators shown, they and no-break spaces
 // are dropped first, so "1,000" reads one thousand in a "." locale.
 double SpinTextToValue(StringView text, const TacNumberSeparators& seps, bool showThousandSeparator);
+// The same reading, False when the text is no number.
+bool TryReadSpinText(StringView text, const TacNumberSeparators& seps, bool showThousandSeparator, double& value);
 // The text an edit keeps after a paste: the pasted text when it reads as a number, else the
 // value it had before, written as the platform writes a floating-point number.
 String SpinPastedText(StringView pasted, double previousValue, const TacNumberSeparators& seps);

@@ -172,6 +172,17 @@ TEST(SpinText, ReadWithEverySignAndSeparatorRule)
     }
 }
 
+TEST(SpinText, ReadingTellsANumberFromNone)
+{
+    double v = 0;
+    EXPECT_TRUE(TryReadSpinText(L" 1,5 ", Dot, false, v));
+    EXPECT_DOUBLE_EQ(v, 1.5);
+    EXPECT_FALSE(TryReadSpinText(L"0", Dot, false, v = 3) && v != 0);
+    EXPECT_FALSE(TryReadSpinText(L"12a", Comma, false, v));
+    EXPECT_FALSE(TryReadSpinText(L"", Dot, false, v));
+    EXPECT_FALSE(TryReadSpinText(L"-", Dot, false, v));
+}
+
 TEST(SpinText, PasteKeepsANumberElseThePreviousValue)
 {
     EXPECT_EQ(SpinPastedText(L"42.5", 7, Dot), L"42.5");
