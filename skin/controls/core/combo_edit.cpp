@@ -93,3 +93,23 @@ TacFileDialogStart PrepareFileDialog(const String& typed, const String& initialD
     d.FileName = file.empty() || !IsValidFileNameText(file) ? String() : typed;
     return d;
 }
+
+int AcceptDroppedFiles(int count, const std::function<String(int)>& name,
+                       const std::function<void(const String&)>& accept, bool multipleDirs,
+                       const std::function<void(const String&)>& log)
+{
+    int taken = 0;
+    for (int i = 0; i < count && (i == 0 || multipleDirs); ++i) {
+        String n;
+        try {
+            n = name(i);
+            accept(n);
+            ++taken;
+        } catch (const Exception& e) {
+            if (log) log(L"Dropped file \"" + n + L"\" not taken: " + e.Message());
+        } catch (...) {
+            if (log) log(L"Dropped file \"" + n + L"\" not taken");
+        }
+    }
+    return taken;
+}

@@ -80,3 +80,11 @@ struct TacFileDialogStart {
 // opens the dialog with an empty name. initialDir is the dialog's folder so far.
 TacFileDialogStart PrepareFileDialog(const String& typed, const String& initialDir,
                                      const std::function<bool(const String&)>& directoryExists);
+
+// Hands dropped file names to accept (the file-name edit's AcceptFileName): the first only,
+// every one when multipleDirs. A name accept refuses by raising is logged and left out (the
+// edit keeps its text) and nothing leaves this call, so the window always finishes the drop.
+// name(i) reads the i-th name whole. Answers how many names were taken.
+int AcceptDroppedFiles(int count, const std::function<String(int)>& name,
+                       const std::function<void(const String&)>& accept, bool multipleDirs,
+                       const std::function<void(const String&)>& log);

@@ -9,6 +9,7 @@
 
 #include "skin/controls/core/combo_edit.h"
 #include "skin/controls/core/popup_opening.h"
+#include "skin/engine/core/general.h"
 
 using namespace ComboMsg;
 
@@ -195,4 +196,35 @@ TEST(PopupOpening, FramesHeightsAndOpacity)
     const std::vector<TacPopupFrame> none = PopupOpeningFrames(0, 200, 230, 166, 200, 0);
     ASSERT_EQ(none.size(), 1u);
     EXPECT_EQ(none[0].Alpha, 200);
+}
+
+TEST(DroppedFiles, FirstOnlyUnlessMultipleAndARefusedNameIsLoggedNotThrown)
+{
+    const String longName = L"C:\\" + String(290, L'a') + L"\\x.log";   // past the old 254-character cut
+    const std::vector<String> dropped = {longName, L"C:\\b?.log", L"C:\\c.log"};
+    auto name = [&](int i) { return dropped[size_t(i)]; };
+    auto accepting = [](std::vector<String>& into) {
+        return [&into](const String& n) {
+            if (!IsValidFileNameText(n)) throw Exception(L"Invalid file name");
+            into.push_back(n);
+        };
+    };
+    struct Case {
+        const char* what;
+        bool multiple;
+        int taken;
+        size_t logged;
+    } cases[] = {{"single select: the first only", false, 1, 0}, {"multiple: the refused one left out", true, 2, 1}};
+    for (const Case& c : cases) {
+        std::vector<String> got, logs;
+        int taken = -1;
+        EXPECT_NO_THROW(taken = AcceptDroppedFiles(3, name, accepting(got), c.multiple,
+                                                   [&](const String& m) { logs.push_back(m); }))
+            << c.what;
+        EXPECT_EQ(taken, c.taken) << c.what;
+        ASSERT_FALSE(got.empty()) << c.what;
+        EXPECT_EQ(got.front(), longName) << c.what << ": the name arrives whole";
+        EXPECT_EQ(logs.size(), c.logged) << c.what;
+    }
+    EXPECT_EQ(AcceptDroppedFiles(0, name, [](const String&) {}, true, nullptr), 0);
 }
