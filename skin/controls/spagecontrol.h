@@ -1,6 +1,7 @@
 // Skinned page control and tab sheets.
 #pragma once
 
+#include "skin/controls/core/page_tabs.h"
 #include "skin/controls/skin_frame.h"
 #include "vcl/comctrls.h"
 
@@ -11,6 +12,9 @@ public:
 };
 
 // ---- TsPageControl
+// The frame from "PAGECONTROL", each visible tab from the tab sections of its side and place
+// ("TABTOPFIRST", "TABTOPMIDDLE", "TABTOPLAST", else "TABTOP"), back to front with the active
+// tab last so it lies over its neighbours.
 class TsPageControl : public TacSkinFrame<TPageControl> {
 public:
     explicit TsPageControl(TComponent* owner) : TacSkinFrame<TPageControl>(owner, ackind::PageControl) {}
@@ -19,4 +23,17 @@ public:
     // active. A sheet whose tab is hidden gets its children repainted (the tab change does
     // not do it for a hidden tab). Every page change of the control arrives here.
     void SetActivePage(TTabSheet* page) override;
+
+    // The control as its tabs see it now: pages, native tab rectangles and the skin's tab
+    // sections at the control's PPI.
+    TacPageControlState TabState();
+
+protected:
+    int DefaultSectionIndex() override;
+    bool IsContainer() const override { return true; }
+    void PaintContent(TBitmap* cache, int state) override;
+
+private:
+    // The page's caption in the tab's rectangle, in the section's text colour of that state.
+    void PaintCaption(TBitmap* cache, const TacPageTabs& tabs, int page, const TRect& r, int state, TColor color);
 };

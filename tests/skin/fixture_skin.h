@@ -8,7 +8,8 @@
 // The table sections "T<t>S<k>" combine transparency t (0, 40, 100) with share set k:
 //   k = 0 plain colour, 1 texture 30 %, 2 gradient 50 %, 3 texture 30 % + gradient 70 %.
 // Besides them: "BUTTON" (3 states, opaque), "PANEL" (1 state, opaque), "NOSTATES" (STATES=0)
-// and "CORNERS" (corner images of 6 x 6 in three flat frames).
+// "CORNERS" (corner images of 6 x 6 in three flat frames), and the page control's "PAGECONTROL"
+// (1 state) with its tabs "TABTOP", "TABTOPFIRST", "TABTOPMIDDLE", "TABTOPLAST" (3 states, opaque).
 //
 // Header-only; needs vcl_pure, zlib and skin_engine_core (the container writer).
 #pragma once
@@ -48,11 +49,20 @@ inline const std::vector<TSectionSpec>& Sections()
         {L"T100S1", 3, 100, 30, 0, false}, {L"T100S2", 3, 100, 0, 50, false}, {L"T100S3", 3, 100, 30, 70, false},
         {L"BUTTON", 3, 0, 0, 0, false},  {L"PANEL", 1, 0, 0, 0, false},    {L"NOSTATES", 0, 0, 0, 0, false},
         {L"CORNERS", 3, 0, 0, 0, true},
+        {L"PAGECONTROL", 1, 0, 0, 0, false}, {L"TABTOP", 3, 0, 0, 0, false}, {L"TABTOPFIRST", 3, 0, 0, 0, false},
+        {L"TABTOPMIDDLE", 3, 0, 0, 0, false}, {L"TABTOPLAST", 3, 0, 0, 0, false},
     };
     return sections;
 }
 inline int SectionCount() { return static_cast<int>(Sections().size()); }
 // The table section of transparency t (0, 40, 100) and share set k (0..3).
+// The fixture's own number of a section (its band in the master bitmap), -1 when it has none.
+inline int SectionNumber(const String& name)
+{
+    for (int i = 0; i < SectionCount(); ++i)
+        if (name == Sections()[size_t(i)].Name) return i;
+    return -1;
+}
 inline String TableSection(int t, int k) { return L"T" + IntToStr(t) + L"S" + IntToStr(k); }
 
 // Colours (TColor, 0xBBGGRR): opaque, distinct, never the key colour (no channel reaches 255).
