@@ -2,10 +2,55 @@
 
 #include <commctrl.h>
 
+#include "skin/engine/command_delivery.h"
 #include "skin/engine/skin_manager.h"
+#include "skin/graphics/background.h"
 #include "skin/graphics/bitmaps32.h"
 #include "skin/graphics/item_paint.h"
 #include "skin/graphics/paint32.h"
+
+TsPageControl* TsTabSheet::SkinnedPageControl() const
+{
+    auto* pc = dynamic_cast<TsPageControl*>(PageControl());
+    return pc && pc->SkinData()->Skinned() ? pc : nullptr;
+}
+
+void TsTabSheet::WndProc(TMessage& m)
+{
+    if (TsPageControl* pc = SkinnedPageControl()) {
+        if (m.Msg == MSG_SKINCOMMAND && SkinCommandOf(m.WParam) == scmGetBackground) {
+            if (!m.LParam || !SkinCommandAccepted(m)) return;
+            // Painted: the child's position in the page becomes its position in the page control.
+            // Described: the page's image lies in the page control's image at the page's position.
+            auto* q = reinterpret_cast<TacBgQuery*>(m.LParam);
+            const TPoint pos(Left(), Top());
+            if (q->PaintIt) {
+                const TPoint asker = q->Offset;
+                q->Offset = TPoint(asker.x + pos.x, asker.y + pos.y);
+                GetControlBackground(*q, pc, true);
+                q->Offset = asker;
+            } else {
+                GetControlBackground(*q, pc, false);
+                if (q->Bmp) {
+                    q->Offset = TPoint(q->Offset.x + pos.x, q->Offset.y + pos.y);
+                    q->FillRect.left -= pos.x, q->FillRect.top -= pos.y;
+                }
+            }
+            m.Result = 1;
+            return;
+        }
+        if (m.Msg == WM_ERASEBKGND && m.WParam) {
+            TacBgQuery q;
+            q.DC = reinterpret_cast<HDC>(m.WParam);
+            q.R = TRect(0, 0, Width(), Height());
+            q.Offset = TPoint(Left(), Top());
+            GetControlBackground(q, pc, true);
+            m.Result = 1;
+            return;
+        }
+    }
+    TTabSheet::WndProc(m);
+}
 
 void TsPageControl::SetActivePage(TTabSheet* page)
 {

@@ -5,10 +5,23 @@
 #include "skin/controls/skin_frame.h"
 #include "vcl/comctrls.h"
 
+class TsPageControl;
+
 // ---- TsTabSheet
+// A page of a skinned page control shows the control's image under it: its background is the
+// page control's cache at the page's position, and its children's background questions are
+// answered from there (painted into their DC or described, the offset moved by the page's
+// position). Without a skinned page control it is the plain page.
 class TsTabSheet : public TTabSheet {
 public:
     explicit TsTabSheet(TComponent* owner) : TTabSheet(owner) {}
+
+protected:
+    void WndProc(TMessage& m) override;
+
+private:
+    // The page control when it is drawn from a skin now, else nullptr.
+    TsPageControl* SkinnedPageControl() const;
 };
 
 // ---- TsPageControl

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "skin/controls/spagecontrol.h"
+#include "skin/graphics/background.h"
 #include "skin/graphics/bitmaps32.h"
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
@@ -90,6 +91,42 @@ TEST(SkinPageControl, TabsPaintFromTheirPlacesSectionsAndTheActiveOneLiesOverIts
     s.Pages->SetActivePageIndex(0);
     PumpFor(60);
     ExpectTabColours(s);
+}
+
+// A page's children get the page control's image at the page's position, described or painted.
+TEST(SkinPageControl, APagesChildrenAreAnsweredFromThePageControlAtThePagesOffset)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPageScene s(2, 0);
+    ASSERT_TRUE(s.Pages->SkinData()->Skinned(true));
+    TTabSheet* page = s.Pages->Pages(0);
+    ASSERT_GT(page->Left(), 0);
+    ASSERT_GT(page->Top(), 0);
+    const TPoint child(7, 9);
+
+    TacBgQuery q;
+    GetControlBackground(q, page, false);
+    EXPECT_EQ(q.Kind, bgBitmap);
+    EXPECT_EQ(q.Bmp, s.Pages->SkinData()->FCacheBmp);
+    EXPECT_EQ(q.Offset, TPoint(page->Left(), page->Top()));   // the page's image in the control's
+
+    TBitmap out;
+    out.SetPixelFormat(pf32bit);
+    out.SetSize(20, 10);
+    TacBgQuery p;
+    p.Offset = child;
+    p.DC = out.Canvas()->Handle();
+    p.R = TRect(0, 0, 20, 10);
+    GetControlBackground(p, page, true);
+    EXPECT_EQ(p.Kind, bgBitmap);
+    const TPixelImage cache = s.Cache(), got = ImageFromBitmap32(&out);
+    for (TPoint at : {TPoint(0, 0), TPoint(19, 9), TPoint(10, 5)})
+        EXPECT_EQ(got.At(at.x, at.y) & 0xFFFFFFu, cache.At(page->Left() + child.x + at.x, page->Top() + child.y + at.y) & 0xFFFFFFu)
+            << at.x << "," << at.y;
+
+    // On screen the page shows the page control's frame.
+    const TPoint c(page->Width() / 2, page->Height() / 2);
+    EXPECT_EQ(testing_support::PixelAt(page->Handle(), c.x, c.y), TColor(SwapRedBlue(Own(L"PAGECONTROL", 0) & 0xFFFFFF)));
 }
 
 TEST(SkinPageControl, OneTabIsAFirstTab)
