@@ -71,6 +71,21 @@ void TsPageControl::SetActivePage(TTabSheet* page)
     if (SkinData()->SkinIndex >= 0) SkinData()->Invalidate(false);
 }
 
+void TsPageControl::CreateParams(TCreateParams& params)
+{
+    TacSkinFrame<TPageControl>::CreateParams(params);
+    params.Style |= WS_CLIPCHILDREN;
+}
+
+void TsPageControl::WndProc(TMessage& m)
+{
+    if (m.Msg == CM_MOUSEENTER || m.Msg == CM_MOUSELEAVE) {
+        TPageControl::WndProc(m);
+        return;
+    }
+    TacSkinFrame<TPageControl>::WndProc(m);
+}
+
 int TsPageControl::DefaultSectionIndex()
 {
     TsSkinManager* m = SkinData()->SkinManager();

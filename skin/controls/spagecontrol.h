@@ -45,6 +45,11 @@ protected:
     int DefaultSectionIndex() override;
     bool IsContainer() const override { return true; }
     void PaintContent(TBitmap* cache, int state) override;
+    // The pages and their children are left out of the control's painting from its cache.
+    void CreateParams(TCreateParams& params) override;
+    // The control as a whole has no hot look (its tabs have): entering and leaving it changes
+    // no state of its own.
+    void WndProc(TMessage& m) override;
 
 private:
     // The page's caption in the tab's rectangle, in the section's text colour of that state.

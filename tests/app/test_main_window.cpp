@@ -961,9 +961,10 @@ TEST_F(MainWindowTest, StoredSkinsAndTheSkinDirectory)
 }
 
 // The thin skinned controls carry their links and routing but answer no section yet: with Dark
-// loaded the window looks exactly as with the skin switched off (the scrolling text, which moves
-// on its own, left out of the comparison).
-TEST_F(MainWindowTest, WithDarkLoadedTheWindowLooksAsUnskinned)
+// loaded only the page control (with its pages) is drawn from the skin; outside it the window
+// looks exactly as with the skin switched off (the scrolling text, which moves on its own, left
+// out of the comparison).
+TEST_F(MainWindowTest, WithDarkLoadedOnlyThePageControlLooksSkinned)
 {
     WriteSetting(L"Themes", L"Active", L"0");
     StartWithoutDevices();
@@ -975,6 +976,10 @@ TEST_F(MainWindowTest, WithDarkLoadedTheWindowLooksAsUnskinned)
     POINT o{origin.x, origin.y};
     ScreenToClient(wnd, &o);
     const RECT text{o.x, o.y, o.x + form->InfoText->Width(), o.y + form->InfoText->Height()};
+    POINT po{0, 0};
+    ClientToScreen(form->PageControl->Handle(), &po);
+    ScreenToClient(wnd, &po);
+    const RECT pages{po.x, po.y, po.x + form->PageControl->Width(), po.y + form->PageControl->Height()};
     auto capture = [&] {
         RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         PumpFor(100);
@@ -987,11 +992,16 @@ TEST_F(MainWindowTest, WithDarkLoadedTheWindowLooksAsUnskinned)
     auto plain = capture();
     ASSERT_EQ(skinned->Width(), plain->Width());
     ASSERT_EQ(skinned->Height(), plain->Height());
-    int differ = 0;
+    int differ = 0, pageDiffer = 0;
     for (int y = 0; y < plain->Height(); ++y)
         for (int x = 0; x < plain->Width(); ++x) {
             if (x >= text.left && x < text.right && y >= text.top && y < text.bottom) continue;
-            differ += testing_support::PixelAt(*skinned, x, y) != testing_support::PixelAt(*plain, x, y);
+            const bool d = testing_support::PixelAt(*skinned, x, y) != testing_support::PixelAt(*plain, x, y);
+            if (x >= pages.left && x < pages.right && y >= pages.top && y < pages.bottom)
+                pageDiffer += d;
+            else
+                differ += d;
         }
     EXPECT_EQ(differ, 0);
+    EXPECT_GT(pageDiffer, 0);
 }
