@@ -56,23 +56,6 @@ TControlIds& ControlIds()
     return ids;
 }
 
-// SaveDC in the constructor, RestoreDC in the destructor: the DC is put back also when the
-// painting in between throws.
-class TSavedDC {
-public:
-    explicit TSavedDC(HDC dc) : FDC(dc), FId(SaveDC(dc)) {}
-    ~TSavedDC()
-    {
-        if (FId) RestoreDC(FDC, FId);
-    }
-    TSavedDC(const TSavedDC&) = delete;
-    TSavedDC& operator=(const TSavedDC&) = delete;
-
-private:
-    HDC FDC;
-    int FId;
-};
-
 // A memory DC with a bitmap of the given size selected into it, both freed by the destructor.
 class TMemoryDC {
 public:

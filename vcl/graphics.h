@@ -269,6 +269,23 @@ constexpr TCopyMode cmSrcInvert = SRCINVERT;
 constexpr TCopyMode cmSrcPaint = SRCPAINT;
 constexpr TCopyMode cmWhiteness = WHITENESS;
 
+// SaveDC in the constructor, RestoreDC in the destructor: the DC is put back also when the
+// painting in between throws.
+class TSavedDC {
+public:
+    explicit TSavedDC(HDC dc) : FDC(dc), FId(SaveDC(dc)) {}
+    ~TSavedDC()
+    {
+        if (FId) RestoreDC(FDC, FId);
+    }
+    TSavedDC(const TSavedDC&) = delete;
+    TSavedDC& operator=(const TSavedDC&) = delete;
+
+private:
+    HDC FDC;
+    int FId;
+};
+
 // Drawing on a device context. The DC is either handed in (SetHandle: someone else owns it
 // and must SetHandle(nullptr) before releasing it) or made by a derived class in CreateHandle
 // when drawing needs one (the bitmap's memory DC, a control's window DC). Font, Brush and Pen

@@ -12,19 +12,6 @@
 
 namespace {
 
-// Saves a DC's state and puts it back at the end of the scope, also when painting throws.
-class TSavedDC {
-public:
-    explicit TSavedDC(HDC dc) : FDC(dc), FSaved(SaveDC(dc)) {}
-    ~TSavedDC() { RestoreDC(FDC, FSaved); }
-    TSavedDC(const TSavedDC&) = delete;
-    TSavedDC& operator=(const TSavedDC&) = delete;
-
-private:
-    HDC FDC;
-    int FSaved;
-};
-
 // Moves the DC's origin by (dx, dy) relative to where it stands.
 void MoveOrigin(HDC dc, int dx, int dy)
 {

@@ -43,19 +43,6 @@ private:
     HGDIOBJ FOld = nullptr;
 };
 
-// A saved DC state, restored on every exit.
-class TSavedDC {
-public:
-    explicit TSavedDC(HDC dc) : FDC(dc), FSaved(SaveDC(dc)) {}
-    ~TSavedDC() { RestoreDC(FDC, FSaved); }
-    TSavedDC(const TSavedDC&) = delete;
-    TSavedDC& operator=(const TSavedDC&) = delete;
-
-private:
-    HDC FDC;
-    int FSaved;
-};
-
 void DrawAt(HDC dc, const String& text, TRect r, UINT format, int dx, int dy)
 {
     r.Offset(dx, dy);
