@@ -72,7 +72,9 @@ TZDecompressionStream::~TZDecompressionStream()
 
 int TZDecompressionStream::Check(int result)
 {
-    if (result < 0) throw EZDecompressionError(result, 0);
+    // A stream that asks for a preset dictionary cannot be read: none is ever given, and
+    // inflate would ask again on every call without consuming anything.
+    if (result < 0 || result == Z_NEED_DICT) throw EZDecompressionError(result, 0);
     return result;
 }
 

@@ -128,6 +128,19 @@ TEST(ZDecompressionStream, TruncatedAndCorruptData)
             EXPECT_EQ(e.Message(), L"data error");
         }
     }
+    {
+        // A stream that asks for a preset dictionary (FDICT set in the header) is an error, not
+        // a read that asks again for ever.
+        TBytesStream source(Bytes{0x78, 0xBB, 0x00, 0x00, 0x00, 0x01, 0x4B, 0x04, 0x00});
+        TZDecompressionStream z(source);
+        Bytes out(100);
+        try {
+            z.Read(out.data(), 100);
+            FAIL();
+        } catch (const EZDecompressionError& e) {
+            EXPECT_EQ(e.ErrorCode(), 2);
+        }
+    }
     EXPECT_EQ(EZLibError(TZError::zeVersionError, 0).ErrorCode(), -6);
     EXPECT_EQ(EZLibError(-4, 0).Message(), L"insufficient memory");
 }
