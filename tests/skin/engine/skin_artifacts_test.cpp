@@ -16,7 +16,7 @@ namespace {
 
 String SkinFolder(const char* name)
 {
-    // The source tree, as the build names it (under Wine the same path reaches it through Z:).
+    // The source tree, as the build names it.
     return FromUtf8(std::string(QW_SOURCE_ROOT) + "/skins/" + name);
 }
 
