@@ -1181,6 +1181,13 @@ void TWinControl::CreateWnd()
 void TWinControl::CreateHandle()
 {
     if (FHandle) return;
+    // A child's window needs its parent's. A parent whose window is still being made (a hook
+    // of its creation asking for the child) has none yet: the child's window then comes with
+    // the parent's, in the loop below, instead of as a top-level window of its own now.
+    if (FParent && !FParent->FHandle) {
+        FParent->HandleNeeded();
+        if (FHandle || !FParent->FHandle) return;
+    }
     // A parentless window (a form) is first made after its constructor has finished.
     if (!FParent) CompleteConstruction();
     FControlState |= csCreating;

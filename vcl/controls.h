@@ -395,7 +395,9 @@ public:
 
     // The window, made (with the parent's) when it does not exist yet. While the window is
     // being made (its creation hooks run) it answers what exists so far, possibly nullptr,
-    // and never starts a second window.
+    // and never starts a second window. The same holds for a child asked while its parent's
+    // window is being made and does not exist yet: it answers nullptr and gets its window
+    // with the parent's.
     HWND Handle();
     // The window if it exists, else nullptr; never makes one. Use it wherever asking must not
     // create a window: const code, hooks, queries during creation or destruction.
@@ -499,7 +501,8 @@ protected:
     virtual void DestroyWindowHandle();
     virtual void DestroyWnd();
     // Makes the window (CreateWnd) and then the windows of the windowed children; called by
-    // HandleNeeded. An override calls the base first and may then set up the new window.
+    // HandleNeeded. An override calls the base first and may then set up the new window
+    // (none may exist yet: a child whose parent is still being made waits for it).
     virtual void CreateHandle();
     // Destroys the windows of the children, then this window (DestroyWnd).
     void DestroyHandle();

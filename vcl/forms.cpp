@@ -257,7 +257,32 @@ void TCustomForm::CMMenuChanged(TMessage& m)
     if (!FHandle) return;
     HMENU h = FMenu ? FMenu->Handle() : nullptr;
     if (GetMenu(FHandle) != h) ::SetMenu(FHandle, h);
+    // Rebuilding an item's popup dropped the list of children the MDI client keeps in it.
+    if (FClientHandle) SendMessageW(FClientHandle, WM_MDIREFRESHMENU, 0, 0);
     DrawMenuBar(FHandle);
+}
+
+void TCustomForm::SetWindowMenu(TMenuItem* item)
+{
+    if (item == FWindowMenu) return;
+    FWindowMenu = item;
+    if (item) item->FreeNotification(this);
+    // The client moves its list of children to the new popup (none: the list stays put).
+    if (FClientHandle && item) {
+        SendMessageW(FClientHandle, WM_MDISETMENU, 0, reinterpret_cast<LPARAM>(item->Handle()));
+        DrawMenuBar(FHandle);
+    }
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation)
+{
+    TWinControl::Notification(component, operation);
+    if (operation != TOperation::opRemove) return;
+    if (component == FWindowMenu) FWindowMenu = nullptr;
+    if (component == FMenu) {
+        FMenu = nullptr;
+        if (FHandle) ::SetMenu(FHandle, nullptr);
+    }
 }
 
 void TCustomForm::WMCancelMode(TMessage& m)
@@ -372,7 +397,7 @@ void TCustomForm::CreateWnd()
 {
     TWinControl::CreateWnd();
     if (FFormStyle == fsMDIForm) {
-        CLIENTCREATESTRUCT ccs{nullptr, 0xFF00};
+        CLIENTCREATESTRUCT ccs{FWindowMenu ? FWindowMenu->Handle() : nullptr, 0xFF00};
         TRect r = ClientRect();
         FClientHandle = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
                                         WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL,

@@ -83,6 +83,10 @@ public:
     void SetActiveControl(TWinControl* control);
     TMainMenu* Menu() const { return FMenu; }
     void SetMenu(TMainMenu* menu);
+    // An MDI form's window menu: the item (with sub-items, usually of the main menu) under
+    // whose popup the MDI client lists the children.
+    TMenuItem* WindowMenu() const { return FWindowMenu; }
+    void SetWindowMenu(TMenuItem* item);
     bool AlphaBlend() const { return FAlphaBlend; }
     void SetAlphaBlend(bool on);
     uint8_t AlphaBlendValue() const { return FAlphaBlendValue; }
@@ -132,6 +136,7 @@ protected:
     void CreateWnd() override;
     void Dispatch(TMessage& message) override;
     void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
     void PaintWindow(HDC dc) override;
     TRect ClientRect() const override;
     bool Showing() const override;
@@ -189,6 +194,7 @@ protected:
     TWinControl* FActiveControl = nullptr;
     TWinControl* FFocusedControl = nullptr;
     TMainMenu* FMenu = nullptr;
+    TMenuItem* FWindowMenu = nullptr;
     bool FAlphaBlend = false;
     uint8_t FAlphaBlendValue = 255;
     TModalResult FModalResult = mrNone;

@@ -1268,13 +1268,19 @@ void TCustomComboBox::Clear()
 
 void TCustomComboBox::Change()
 {
+    Changed();
     if (OnChange && EventsAllowed() && !HasState(csLoading)) OnChange(this);
 }
 
 void TCustomComboBox::Select()
 {
-    if (OnSelect && EventsAllowed()) OnSelect(this);
-    else Change();
+    // A new selection is a change of the value whichever event hears of it.
+    if (OnSelect && EventsAllowed()) {
+        Changed();
+        OnSelect(this);
+    } else {
+        Change();
+    }
 }
 
 void TCustomComboBox::DropDown()

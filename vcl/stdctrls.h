@@ -439,7 +439,9 @@ protected:
     virtual void CNMeasureItem(TMessage& m);
     virtual void DrawItem(int index, const TRect& rect, TOwnerDrawState state);
     virtual void MeasureItem(int index, int& height);
+    // After the text or the selection changed: CM_CHANGED, then OnChange (not while loading).
     virtual void Change();
+    // A selection from the list: OnSelect when set (after CM_CHANGED), else Change.
     virtual void Select();
     virtual void DropDown();
     // The step before the list opens (after DropDown): sizes the list to DropDownCount

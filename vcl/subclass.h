@@ -16,6 +16,7 @@ public:
     // take with CallPrevious. The newest hook of a window is the one FindWindowHook answers.
     TWindowHookObject(HWND wnd, const TWndMethod& handler);
     // Takes the hook out if the window still exists; the property goes only if it is ours.
+    // The hooks of one window may be freed in any order, before or after the window.
     ~TWindowHookObject() override;
 
     HWND Handle() const { return FWnd; }
@@ -26,14 +27,26 @@ public:
     // Takes the hook out now; the object stays.
     void Detach();
 
-    // Runs after the window was destroyed and the hook went with it.
+    // Runs after the window was destroyed and the hook went with it (once per hook; when the
+    // window goes, every hook of ours on it lets go, even one that never saw the message).
     TNotifyEvent OnWindowDestroyed;
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    // A running call of SubclassProc on this hook, told when the hook is freed under it.
+    struct TCallFrame {
+        bool Freed = false;
+        TCallFrame* Outer = nullptr;
+    };
+    void Unlink();
+    static void ReleaseAtWindowEnd(TWindowHookObject* self, TCallFrame& frame);
     HWND FWnd;
+    TCallFrame* FFrames = nullptr;
     TWndMethod FHandler;
-    TWindowHookObject* FPreviousInProperty = nullptr;
+    // The hooks of the same window, older and newer than this one: a hook leaves this chain
+    // when it lets go, so neither ever names a hook that was freed or detached.
+    TWindowHookObject* FOlder = nullptr;
+    TWindowHookObject* FNewer = nullptr;
 };
 
 // The newest hook object of a window (through its window property), or nullptr.

@@ -276,6 +276,75 @@ TEST(ControlHandle, AskingForTheWindowDuringItsCreationMakesNoSecondOne)
     EXPECT_FALSE(loose.HandleAllocated());
 }
 
+namespace {
+// A child asked for its window while its parent's window is being made.
+struct ChildAsk {
+    TWinControl* child = nullptr;
+    bool fromHook = false;   // asked by a creation hook, else by the parent's WM_CREATE
+    HWND answered = reinterpret_cast<HWND>(1);
+    std::vector<HWND> childParents;   // the parent each creation of the child's window named
+    HHOOK hook = nullptr;
+} gChildAsk;
+
+LRESULT CALLBACK AskForTheChild(int code, WPARAM wp, LPARAM lp)
+{
+    if (code == HCBT_CREATEWND) {
+        auto* cs = reinterpret_cast<CBT_CREATEWNDW*>(lp)->lpcs;
+        if (!IS_INTRESOURCE(cs->lpszClass)) {
+            if (wcscmp(cs->lpszClass, L"TChildProbe") == 0) gChildAsk.childParents.push_back(cs->hwndParent);
+            if (gChildAsk.fromHook && wcscmp(cs->lpszClass, L"TParentProbe") == 0)
+                gChildAsk.answered = gChildAsk.child->Handle();
+        }
+    }
+    return CallNextHookEx(gChildAsk.hook, code, wp, lp);
+}
+}  // namespace
+
+class TParentProbe : public TPanel {
+public:
+    explicit TParentProbe(TComponent* owner) : TPanel(owner) {}
+
+protected:
+    void WndProc(TMessage& m) override
+    {
+        TPanel::WndProc(m);
+        if (m.Msg == WM_CREATE && !gChildAsk.fromHook) gChildAsk.answered = gChildAsk.child->Handle();
+    }
+};
+
+class TChildProbe : public TEdit {
+public:
+    explicit TChildProbe(TComponent* owner) : TEdit(owner) {}
+};
+
+TEST(ControlHandle, AChildAskedWhileItsParentIsMadeGetsItsWindowInsideTheParent)
+{
+    for (bool fromHook : {true, false}) {
+        SCOPED_TRACE(fromHook ? "creation hook" : "WM_CREATE");
+        FormPtr form = NewForm();
+        auto* panel = new TParentProbe(form.get());
+        panel->SetParent(form.get());
+        auto* edit = new TChildProbe(form.get());
+        edit->SetParent(panel);
+        gChildAsk = {};
+        gChildAsk.child = edit;
+        gChildAsk.fromHook = fromHook;
+        gChildAsk.hook = SetWindowsHookExW(WH_CBT, AskForTheChild, nullptr, GetCurrentThreadId());
+        ASSERT_NE(gChildAsk.hook, nullptr);
+        form->HandleNeeded();
+        UnhookWindowsHookEx(gChildAsk.hook);
+        HWND h = edit->ExistingHandle();
+        ASSERT_TRUE(IsWindow(h));
+        EXPECT_EQ(GetParent(h), panel->ExistingHandle());
+        EXPECT_EQ(GetWindowLongPtrW(h, GWL_STYLE) & (WS_CHILD | WS_POPUP), WS_CHILD);
+        // Made once, inside its parent.
+        EXPECT_EQ(gChildAsk.childParents, std::vector<HWND>{panel->ExistingHandle()});
+        // The hook runs before the parent has a window: the child waits for it. WM_CREATE
+        // comes when the parent has one, and the child is made there and then.
+        EXPECT_EQ(gChildAsk.answered, fromHook ? nullptr : h);
+    }
+}
+
 // ---- AfterConstruction ------------------------------------------------------------------------
 
 class TConstructionProbe : public TButton {

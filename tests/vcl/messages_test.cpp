@@ -82,6 +82,24 @@ TEST(ControlMessages, ValueChangesSendCmChangedAndTheTrackBarKeepsItsOwnOnChange
         void Change(TObject*) { ++*n; }
     } counter{&trackChanges};
     track->OnChange = Bind<&Counter::Change>(&counter);
+    auto* typed = new TComboBox(form.get());
+    typed->SetParent(form.get());
+    typed->SetTop(120);
+    auto* list = new TComboBox(form.get());
+    list->SetStyle(csDropDownList);
+    list->SetParent(form.get());
+    list->SetTop(150);
+    auto* picked = new TComboBox(form.get());
+    picked->SetStyle(csDropDownList);
+    picked->SetParent(form.get());
+    picked->SetTop(180);
+    int selections = 0;
+    Counter selectCounter{&selections};
+    picked->OnSelect = Bind<&Counter::Change>(&selectCounter);   // takes the selection instead of OnChange
+    for (TComboBox* combo : {list, picked}) {
+        combo->Items()->Add(L"one");
+        combo->Items()->Add(L"two");
+    }
     BringToFront(form.get());
 
     struct Row {
@@ -97,6 +115,18 @@ TEST(ControlMessages, ValueChangesSendCmChangedAndTheTrackBarKeepsItsOwnOnChange
         {"track position by a key", track, [](TControl* c) {
              static_cast<TWinControl*>(c)->SetFocus();
              PressKey(VK_RIGHT);
+         }},
+        {"combo text typed", typed, [](TControl* c) {
+             static_cast<TWinControl*>(c)->SetFocus();
+             PressKey('A');
+         }},
+        {"combo selection by a key", list, [](TControl* c) {
+             static_cast<TWinControl*>(c)->SetFocus();
+             PressKey(VK_DOWN);
+         }},
+        {"combo selection by a key, with OnSelect", picked, [](TControl* c) {
+             static_cast<TWinControl*>(c)->SetFocus();
+             PressKey(VK_DOWN);
          }},
     };
     int expectedTrackChanges = 0;
@@ -116,6 +146,9 @@ TEST(ControlMessages, ValueChangesSendCmChangedAndTheTrackBarKeepsItsOwnOnChange
         EXPECT_EQ(trackChanges, expectedTrackChanges);
     }
     EXPECT_EQ(track->Position(), 5);
+    EXPECT_EQ(typed->Text(), L"a");
+    EXPECT_EQ(list->ItemIndex(), 0);
+    EXPECT_EQ(selections, 1);
 }
 
 TEST(ControlMessages, ShowingChangedReachesEveryChildWhoseShowingChanges)
@@ -162,9 +195,11 @@ TEST(ControlMessages, ShowingChangedReachesEveryChildWhoseShowingChanges)
     for (CmRecorder* r : {&recPanel, &recInner, &recEdit, &recHidden}) r->Detach();
 }
 
-class TKeyWanter : public TEdit {
+// A control that asks for one key through CM_WANTSPECIALKEY and notes the keys it gets.
+template <class Base>
+class TKeyWanterOf : public Base {
 public:
-    explicit TKeyWanter(TComponent* owner) : TEdit(owner) {}
+    explicit TKeyWanterOf(TComponent* owner) : Base(owner) {}
     WORD wanted = 0;
     std::vector<WORD> keysSeen;
 
@@ -173,9 +208,12 @@ protected:
     void KeyDown(WORD& key, TShiftState shift) override
     {
         keysSeen.push_back(key);
-        TEdit::KeyDown(key, shift);
+        Base::KeyDown(key, shift);
     }
 };
+using TKeyWanter = TKeyWanterOf<TEdit>;
+// Wants no key by its window class: Tab and the arrows go to the form unless it asks.
+using TKeyPad = TKeyWanterOf<TCustomControl>;
 
 TEST(ControlMessages, WantSpecialKeyKeepsTheKeyInTheControl)
 {
@@ -190,6 +228,10 @@ TEST(ControlMessages, WantSpecialKeyKeepsTheKeyInTheControl)
     cancel->SetParent(form.get());
     cancel->SetTop(80);
     cancel->SetCancel(true);
+    auto* pad = new TKeyPad(form.get());
+    pad->SetParent(form.get());
+    pad->SetBounds(0, 120, 60, 40);
+    pad->SetTabStop(true);
     std::vector<String> clicks;
     struct Clicks {
         std::vector<String>* log;
@@ -214,6 +256,59 @@ TEST(ControlMessages, WantSpecialKeyKeepsTheKeyInTheControl)
         EXPECT_EQ(!clicks.empty(), r.buttonClicked);
         EXPECT_EQ(std::count(edit->keysSeen.begin(), edit->keysSeen.end(), r.key) == 1, !r.buttonClicked);
     }
+
+    // Tab and the arrows move the focus on, unless the control asks for them.
+    for (WORD key : {WORD(VK_TAB), WORD(VK_LEFT), WORD(VK_RIGHT), WORD(VK_UP), WORD(VK_DOWN)}) {
+        for (bool wanted : {false, true}) {
+            SCOPED_TRACE(key * 10 + wanted);
+            pad->SetFocus();
+            ASSERT_TRUE(pad->Focused());
+            pad->wanted = wanted ? key : 0;
+            pad->keysSeen.clear();
+            clicks.clear();
+            PressKey(key);
+            EXPECT_EQ(pad->Focused(), wanted);
+            EXPECT_EQ(std::count(pad->keysSeen.begin(), pad->keysSeen.end(), key), wanted ? 1 : 0);
+            EXPECT_TRUE(clicks.empty());
+        }
+    }
+}
+
+TEST(ControlMessages, ShowingChangedReachesAParentBeforeItsChildren)
+{
+    // A child that repaints from its parent's look on CM_SHOWINGCHANGED finds the parent
+    // already told.
+    FormPtr form = NewForm();
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    auto* inner = new TPanel(form.get());
+    inner->SetParent(panel);
+    auto* edit = new TEdit(form.get());
+    edit->SetParent(inner);
+    form->Show();
+    std::vector<TControl*> order;
+    struct Tell {
+        TControl* control;
+        std::vector<TControl*>* order;
+        TWndMethod saved;
+        void Handle(TMessage& m)
+        {
+            if (m.Msg == CM_SHOWINGCHANGED) order->push_back(control);
+            saved(m);
+        }
+    };
+    Tell tells[] = {{panel, &order, {}}, {inner, &order, {}}, {edit, &order, {}}};
+    for (Tell& t : tells) {
+        t.saved = t.control->WindowProc;
+        t.control->WindowProc = Bind<&Tell::Handle>(&t);
+    }
+    const std::vector<TControl*> parentsFirst{panel, inner, edit};
+    panel->Hide();
+    EXPECT_EQ(order, parentsFirst);
+    order.clear();
+    panel->Show();
+    EXPECT_EQ(order, parentsFirst);
+    for (Tell& t : tells) t.control->WindowProc = t.saved;
 }
 
 TEST(ControlMessages, MouseWheelGoesToTheFocusedControlThenUpToAParentThatTakesIt)

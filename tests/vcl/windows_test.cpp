@@ -4,12 +4,14 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "tests/common/test_support.h"
 #include "tests/vcl/form_ptr.h"
 #include "vcl/extctrls.h"
 #include "vcl/forms.h"
+#include "vcl/menus.h"
 #include "vcl/shellbind.h"
 #include "vcl/stdctrls.h"
 #include "vcl/subclass.h"
@@ -242,6 +244,124 @@ TEST(WindowHooks, ForeignWindowsChainThroughHooksFoundByProperty)
     EXPECT_THROW(TWindowHookObject(wnd, nullptr), EInvalidOperation);
 }
 
+namespace {
+// One of several hooks on a window: notes the test messages it sees in a shared log.
+struct ChainHook {
+    std::vector<String>* log = nullptr;
+    String name;
+    TWindowHookObject* hook = nullptr;
+    bool keepNcDestroy = false;   // takes WM_NCDESTROY without passing it on
+    bool freeWhenTold = false;    // frees its hook object when told the window went
+    int told = 0;
+    void Handle(TMessage& m)
+    {
+        if (m.Msg == WM_USER + 1) log->push_back(name);
+        if (m.Msg == WM_NCDESTROY && keepNcDestroy) return;
+        hook->CallPrevious(m);
+    }
+    void Destroyed(TObject*)
+    {
+        ++told;
+        if (freeWhenTold) {
+            delete hook;
+            hook = nullptr;
+        }
+    }
+    void Attach(HWND wnd)
+    {
+        hook = new TWindowHookObject(wnd, Bind<&ChainHook::Handle>(this));
+        hook->OnWindowDestroyed = Bind<&ChainHook::Destroyed>(this);
+    }
+};
+
+HWND NewForeignWindow()
+{
+    return CreateWindowExW(0, L"STATIC", L"foreign", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+}  // namespace
+
+TEST(WindowHooks, HooksOfOneWindowMayBeFreedInAnyOrder)
+{
+    // Every order of freeing three hooks: after each step the newest hook left is the one the
+    // property names and the messages pass through exactly the hooks left, newest first.
+    std::vector<int> order{0, 1, 2};
+    do {
+        SCOPED_TRACE(order[0] * 100 + order[1] * 10 + order[2]);
+        HWND wnd = NewForeignWindow();
+        ASSERT_NE(wnd, nullptr);
+        std::vector<String> log;
+        ChainHook hooks[3];
+        for (int i = 0; i < 3; ++i) {
+            hooks[i].log = &log;
+            hooks[i].name = IntToStr(i);
+            hooks[i].Attach(wnd);
+        }
+        for (int k : order) {
+            delete hooks[k].hook;
+            hooks[k].hook = nullptr;
+            TWindowHookObject* newest = nullptr;
+            std::vector<String> expected;
+            for (int i = 2; i >= 0; --i) {
+                if (!hooks[i].hook) continue;
+                if (!newest) newest = hooks[i].hook;
+                expected.push_back(hooks[i].name);
+            }
+            EXPECT_EQ(FindWindowHook(wnd), newest);
+            log.clear();
+            SendMessageW(wnd, WM_USER + 1, 0, 0);
+            EXPECT_EQ(log, expected);
+        }
+        wchar_t text[16] = {};
+        GetWindowTextW(wnd, text, 16);
+        EXPECT_STREQ(text, L"foreign");
+        DestroyWindow(wnd);
+        for (const ChainHook& h : hooks) EXPECT_EQ(h.told, 0);   // freed before the window went
+    } while (std::next_permutation(order.begin(), order.end()));
+}
+
+TEST(WindowHooks, AWindowDestroyedUnderItsHooksLetsEveryOneGo)
+{
+    struct Case {
+        const char* what;
+        bool newestKeepsNcDestroy;   // the older hook never sees the window go
+        bool freeWhenTold;
+        bool olderFreedFirst;
+    };
+    const Case cases[] = {
+        {"both pass it on, older freed first", false, false, true},
+        {"both pass it on, newer freed first", false, false, false},
+        {"the newest keeps WM_NCDESTROY", true, false, true},
+        {"the newest keeps it, newer freed first", true, false, false},
+        {"each hook freed when told", false, true, true},
+        {"freed when told, the newest keeps it", true, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HWND wnd = NewForeignWindow();
+        ASSERT_NE(wnd, nullptr);
+        std::vector<String> log;
+        ChainHook older, newer;
+        for (ChainHook* h : {&older, &newer}) {
+            h->log = &log;
+            h->freeWhenTold = c.freeWhenTold;
+            h->Attach(wnd);
+        }
+        newer.keepNcDestroy = c.newestKeepsNcDestroy;
+        DestroyWindow(wnd);
+        EXPECT_FALSE(IsWindow(wnd));
+        for (ChainHook* h : {&older, &newer}) {
+            EXPECT_EQ(h->told, 1);
+            if (c.freeWhenTold) EXPECT_EQ(h->hook, nullptr);
+            else EXPECT_FALSE(h->hook->Attached());
+        }
+        ChainHook* first = c.olderFreedFirst ? &older : &newer;
+        ChainHook* second = c.olderFreedFirst ? &newer : &older;
+        delete first->hook;
+        delete second->hook;
+    }
+}
+
 // ---- dropped files -----------------------------------------------------------------------------
 
 class TDropTarget : public TCustomControl {
@@ -338,6 +458,103 @@ TEST(MdiForms, ChildrenLiveInTheClientAndTheActiveOneIsKnown)
     EXPECT_EQ(frame->MDIChildCount(), 1);
     EXPECT_EQ(frame->ActiveMDIChild(), children[1]);
     Application->SetMainForm(savedMain);
+}
+
+namespace {
+// Whether an entry of the popup names a window with this caption.
+bool ListsWindow(HMENU menu, const String& caption)
+{
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[128] = {};
+        GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+        if (String(text).find(caption) != String::npos) return true;
+    }
+    return false;
+}
+}  // namespace
+
+TEST(MdiForms, TheWindowMenuListsTheChildrenAndKeepsThemThroughChanges)
+{
+    FormPtr frame(new TForm(nullptr));
+    frame->SetFormStyle(fsMDIForm);
+    frame->SetBounds(100, 100, 500, 400);
+    auto* menu = new TMainMenu(frame.get());
+    auto addItem = [&](TMenuItem* parent, const String& caption) {
+        auto* item = new TMenuItem(frame.get());
+        item->SetCaption(caption);
+        parent->Add(item);
+        return item;
+    };
+    TMenuItem* window = addItem(menu->Items(), L"&Window");
+    addItem(window, L"&Tile");
+    TMenuItem* other = addItem(menu->Items(), L"&View");
+    TMenuItem* otherEntry = addItem(other, L"&Status");
+    frame->SetMenu(menu);
+    frame->SetWindowMenu(window);
+    TCustomForm* savedMain = Application->MainForm();
+    Application->SetMainForm(frame.get());
+    frame->Show();
+    for (const wchar_t* caption : {L"Alpha", L"Beta"}) {
+        auto* child = new TForm(frame.get());
+        child->SetFormStyle(fsMDIChild);
+        child->SetCaption(caption);
+        child->SetBounds(10, 10, 200, 150);
+        child->Show();
+    }
+    PumpFor(50);
+    EXPECT_TRUE(ListsWindow(window->Handle(), L"Alpha"));
+    EXPECT_TRUE(ListsWindow(window->Handle(), L"Beta"));
+    EXPECT_FALSE(ListsWindow(other->Handle(), L"Alpha"));
+
+    // Another item takes the list over.
+    frame->SetWindowMenu(other);
+    EXPECT_EQ(frame->WindowMenu(), other);
+    EXPECT_TRUE(ListsWindow(other->Handle(), L"Beta"));
+    EXPECT_FALSE(ListsWindow(window->Handle(), L"Beta"));
+    // Rebuilding the item's own entries must not lose the list.
+    otherEntry->SetCaption(L"&Status bar");
+    EXPECT_TRUE(ListsWindow(other->Handle(), L"Beta"));
+    EXPECT_TRUE(ListsWindow(other->Handle(), L"Status bar"));
+
+    // The item goes: the form forgets it.
+    delete other;
+    EXPECT_EQ(frame->WindowMenu(), nullptr);
+    Application->SetMainForm(savedMain);
+}
+
+// ---- frames ------------------------------------------------------------------------------------
+
+TEST(Frames, AFrameOnAFormHoldsItsControlsScalesWithItAndScrolls)
+{
+    FormPtr form = NewForm(400, 300);
+    auto* frame = new TFrame(form.get());
+    frame->SetParent(form.get());
+    frame->SetBounds(10, 10, 200, 120);
+    auto* button = new TButton(frame);   // a frame owns the controls it is made of
+    button->SetParent(frame);
+    button->SetBounds(8, 8, 80, 24);
+    form->Show();
+    ASSERT_TRUE(frame->HandleAllocated());
+    EXPECT_EQ(GetParent(frame->Handle()), form->Handle());
+    EXPECT_EQ(GetWindowLongPtrW(frame->Handle(), GWL_STYLE) & (WS_CHILD | WS_POPUP), WS_CHILD);
+    EXPECT_EQ(GetParent(button->Handle()), frame->Handle());
+    EXPECT_TRUE(IsWindowVisible(button->Handle()));
+
+    form->ScaleForPPI(144);
+    EXPECT_EQ(frame->BoundsRect(), Bounds(15, 15, 300, 180));
+    EXPECT_EQ(button->BoundsRect(), Bounds(12, 12, 120, 36));
+    EXPECT_EQ(frame->CurrentPPI(), 144);
+    EXPECT_EQ(button->CurrentPPI(), 144);
+    RECT wr;
+    GetWindowRect(button->Handle(), &wr);
+    EXPECT_EQ(wr.right - wr.left, 120);
+
+    // Contents beyond the frame scroll into reach.
+    button->SetTop(400);
+    EXPECT_TRUE(frame->VertScrollBar()->IsScrollBarVisible());
+    frame->ScrollInView(button);
+    EXPECT_LE(button->Top() + button->Height(), frame->ClientHeight());
+    form->ScaleForPPI(96);
 }
 
 // ---- scrolling ---------------------------------------------------------------------------------
