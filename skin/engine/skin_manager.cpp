@@ -541,12 +541,19 @@ void TsSkinManager::CheckVersion()
 
 void TsSkinManager::InitSkinParams()
 {
-    BuildPalette(Palette, SkinCommonInfo.OptionsDat, CommonSkinData(96), [](int i) { return static_cast<TColor>(GetSysColor(i)); });
-    for (size_t i = 0; i < Brushes.size(); ++i) {
-        if (Brushes[i]) DeleteObject(Brushes[i]);
-        Brushes[i] = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(Palette[i])) & 0xFFFFFFu);
+    // The palette reads the 96-PPI object's sections. Once that object is loaded (and its
+    // colours adjusted), another object's load keeps the palette it gave: built again from the
+    // adjusted sections it would be adjusted twice.
+    const TacSkinData* data96 = CommonSkinData(96);
+    const bool paletteMade = FLoadingData && data96 && data96 != FLoadingData && !data96->gd.empty();
+    if (!paletteMade) {
+        BuildPalette(Palette, SkinCommonInfo.OptionsDat, data96, [](int i) { return static_cast<TColor>(GetSysColor(i)); });
+        for (size_t i = 0; i < Brushes.size(); ++i) {
+            if (Brushes[i]) DeleteObject(Brushes[i]);
+            Brushes[i] = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(Palette[i])) & 0xFFFFFFu);
+        }
     }
-    if (FLoadingData) ApplyColorAdjustments(*FLoadingData);
+    if (FLoadingData) ApplyColorAdjustments(*FLoadingData, !paletteMade);
 }
 
 // ---- TacSkinDataOwner ------------------------------------------------------------------------------

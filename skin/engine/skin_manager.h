@@ -164,6 +164,7 @@ public:
     bool IsValidImgIndex(int imageIndex);
     std::vector<TsGeneralData>& gd() { return CommonSkinData(96)->gd; }
     std::vector<TsMaskData>& ma() { return CommonSkinData(96)->ma; }
+    TacOutEffArray& oe() { return CommonSkinData(96)->oe; }
     int GetSkinIndex(const String& sectionName, TacSkinData* skinData = nullptr);
     int GetMaskIndex(int skinIndex, const String& propName, TacSkinData* skinData = nullptr);
     int GetMaskIndex(const String& sectionName, const String& propName, TacSkinData* skinData = nullptr);
@@ -263,8 +264,9 @@ private:
     void UsePackedSkin(const uint8_t* data, size_t size);
     void LoadMasterBitmap();
     void LoadFonts();
-    // Hue, saturation and brightness of the object being loaded, the master and the palette.
-    void ApplyColorAdjustments(TacSkinData& data);
+    // Hue, saturation and brightness of the object being loaded, the master and the palette
+    // (only its main and text colour when the palette is kept from an earlier load).
+    void ApplyColorAdjustments(TacSkinData& data, bool wholePalette);
     bool InitSkinFile();
     void LoadCommonData();
     void CheckVersion();

@@ -139,25 +139,45 @@ void TsSkinManager::LoadFonts()
     }
 }
 
-void TsSkinManager::ApplyColorAdjustments(TacSkinData& data)
+void TsSkinManager::ApplyColorAdjustments(TacSkinData& data, bool wholePalette)
 {
     if (FHueOffset == 0 && FSaturation == 0 && FBrightness == 0) return;
     TacAdjustableData target{&data.BmpArray, &data.gd};
+    // The main and the text colour are read afresh by every object's load; the rest of a
+    // palette kept from an earlier load is adjusted already.
+    static constexpr TacPaletteColors ReadAgain[] = {pcMainColor, pcLabelText};
     auto eachColor = [&](auto&& f) {
         SkinCommonInfo.Shadow1Color = f(SkinCommonInfo.Shadow1Color);
-        for (TacPaletteColors c : AdjustedPaletteColors) Palette[c] = f(Palette[c]);
+        if (wholePalette)
+            for (TacPaletteColors c : AdjustedPaletteColors) Palette[c] = f(Palette[c]);
+        else
+            for (TacPaletteColors c : ReadAgain) Palette[c] = f(Palette[c]);
     };
     if (FHueOffset != 0) {
-        // Title icons that keep their hue: their own bitmaps, and where they lie in the master.
+        // Title icons that keep their hue: the loading object's own bitmaps, and where the icons
+        // of every object lie in the master. The master is loaded afresh with each object and
+        // shared by all, so an object drawing its icons from it (96 PPI) must keep them there
+        // also when a later object rescaled its own into bitmaps of their own.
         std::vector<TRect> keptRects;
         std::vector<const TPixelImage*> keptBitmaps;
-        for (const String& key : KeptTitleIconKeys(SkinCommonInfo.BIKeepHUE)) {
-            int i = data.MaskIndexOf(SkinCommonInfo.IndexGlobalInfo, key);
-            if (!data.IsValidImage(i)) continue;
-            const TsMaskData& m = data.ma[static_cast<size_t>(i)];
-            if (m.Bmp) keptBitmaps.push_back(m.Bmp);
-            else keptRects.push_back(m.R);
-        }
+        std::vector<const TacSkinData*> objects;
+        for (const auto& object : SkinDataArray)
+            if (object) objects.push_back(object.get());
+        if (std::find(objects.begin(), objects.end(), &data) == objects.end()) objects.push_back(&data);
+        for (const TacSkinData* object : objects)
+            for (const String& key : KeptTitleIconKeys(SkinCommonInfo.BIKeepHUE)) {
+                int i = object->MaskIndexOf(SkinCommonInfo.IndexGlobalInfo, key);
+                if (!object->IsValidImage(i)) continue;
+                const TsMaskData& m = object->ma[static_cast<size_t>(i)];
+                if (!m.Bmp) {
+                    keptRects.push_back(m.R);
+                    continue;
+                }
+                if (object == &data) keptBitmaps.push_back(m.Bmp);
+                // A part of the master rescaled: where it was taken from.
+                for (const TacBmpData& e : object->BmpArray)
+                    if (e.Bmp.get() == m.Bmp && e.FileName.empty() && !e.SrcRect.IsEmpty()) keptRects.push_back(e.SrcRect);
+            }
         ApplyHueOffset(MasterBitmap, keptRects, target, keptBitmaps, FHueOffset);
         eachColor([&](TColor c) { return TColor(ShiftHue(FHueOffset, uint32_t(c))); });
     }

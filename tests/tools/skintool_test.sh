@@ -7,7 +7,7 @@ set -uo pipefail
 tool=$1 root=$2 stored=$3
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-pass=0 fail=0
+pass=0 fail=0 skipped=0
 check() { if eval "$2"; then pass=$((pass + 1)); else echo "FAILED: $1"; fail=$((fail + 1)); fi; }
 
 for name in Neutral Dark Light; do
@@ -23,6 +23,10 @@ for name in Neutral Dark Light; do
     check "$name: the stored bytes are the packed bytes" "cmp -s '$stored/$name.asz' '$tmp/$name.asz'"
     "$tool" info "$stored/$name.asz" > "$tmp/$name-stored.txt"
     check "$name: stored bytes give the same account" "diff '$tmp/$name-folder.txt' '$tmp/$name-stored.txt'"
+  else
+    # Without the Windows build there are no stored bytes to compare; say so rather than pass quietly.
+    echo "SKIPPED: $name: no stored bytes at $stored/$name.asz (Windows build absent); stored bytes not compared"
+    skipped=$((skipped + 1))
   fi
 done
 
@@ -38,5 +42,5 @@ mkdir "$tmp/empty"
 out=$("$tool" pack "$tmp/empty" "$tmp/e.asz" 2>&1); rc=$?
 check "a folder without a description is not packed" "[ $rc = 1 ] && echo \"\$out\" | grep -q 'Options.dat'"
 
-echo "$pass passed, $fail failed"
+echo "$pass passed, $fail failed, $skipped skipped"
 [ "$fail" = 0 ]

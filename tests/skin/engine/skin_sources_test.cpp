@@ -7,15 +7,19 @@
 #include <windows.h>
 
 #include <cstring>
+#include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include <memory>
 
+#include "skin/engine/core/skin_adjust.h"
 #include "skin/engine/core/skin_container.h"
 #include "skin/engine/skin_manager.h"
 #include "skins/stored_skins.h"
 #include "tests/common/test_support.h"
 #include "tests/skin/engine/engine_recorders.h"
+#include "tests/skin/fixture_skin.h"
 
 namespace {
 
@@ -313,4 +317,311 @@ TEST(SkinSources, TheStepVariantIsUsedAsDrawn)
     EXPECT_EQ(im.Width, 67);
     EXPECT_EQ(im.Height, 45);
     EXPECT_EQ(d->WndShadowSize, 20);   // "WSHSIZE*150" as written
+}
+
+namespace {
+
+bool SamePixels(const TPixelImage& a, const TPixelImage& b)
+{
+    return a.Width() == b.Width() && a.Height() == b.Height() &&
+           std::equal(a.Data(), a.Data() + size_t(a.Width()) * size_t(a.Height()), b.Data());
+}
+
+bool SameIn(const TPixelImage& a, const TPixelImage& b, const TRect& r)
+{
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            if (a.At(x, y) != b.At(x, y)) return false;
+    return true;
+}
+
+bool Grey(TColor c)
+{
+    const uint32_t v = uint32_t(c);
+    return (v & 0xFF) == ((v >> 8) & 0xFF) && (v & 0xFF) == ((v >> 16) & 0xFF);
+}
+
+struct TAdjustCase {
+    int hue, saturation, brightness;
+    const char* what;
+};
+
+// The pixels of one cache as they are.
+std::vector<TPixelImage> CachePixels(const TacSkinData& d)
+{
+    std::vector<TPixelImage> out;
+    for (const TacBmpData& e : d.BmpArray) out.push_back(e.Bmp ? *e.Bmp : TPixelImage());
+    return out;
+}
+
+// The cache of plain (no adjustment) adjusted once by the case, as the reference. A PNG picture
+// that brightening premultiplies is premultiplied after it, not at load, so it has no reference
+// here (an empty image).
+std::vector<TPixelImage> AdjustedOnce(const TacSkinData& plain, const TAdjustCase& c, bool composition)
+{
+    TacBmpArray cache;
+    for (const TacBmpData& e : plain.BmpArray) {
+        TacBmpData copy;
+        copy.MaskType = e.MaskType;
+        copy.FileName = e.FileName;
+        if (e.Bmp) copy.Bmp = std::make_unique<TPixelImage>(*e.Bmp);
+        cache.push_back(std::move(copy));
+    }
+    TPixelImage noMaster;
+    TacAdjustableData target{&cache, nullptr};
+    ApplyHueOffset(noMaster, {}, target, {}, c.hue);
+    ApplySaturation(noMaster, target, c.saturation);
+    ApplyBrightness(noMaster, {}, target, c.brightness, composition);
+    std::vector<TPixelImage> out;
+    for (const TacBmpData& e : cache) {
+        const bool premultipliedLater = c.brightness > 0 && UpperCase(e.FileName).find(L".PNG") != String::npos;
+        out.push_back(e.Bmp && !premultipliedLater ? *e.Bmp : TPixelImage());
+    }
+    return out;
+}
+
+}  // namespace
+
+// Loading a second data object adjusts that object only: the first one's bitmaps, the master and
+// the palette are not shifted again, and each object's bitmaps are adjusted exactly once.
+TEST(SkinSources, ColourAdjustmentReachesEachDataObjectOnce)
+{
+    TTempDir dir;
+    const TAdjustCase cases[] = {
+        {120, 0, 0, "hue"}, {0, -60, 0, "saturation"}, {0, 0, 30, "brightness"}, {-90, 40, -20, "all three"},
+    };
+    ManagerPtr plain = NewManager(dir.Path);
+    plain->SetSkinName(L"Dark");
+    const TacSkinData* plain96 = plain->CommonSkinData(96);
+    const TacSkinData* plain144 = plain->CommonSkinData(144);
+    ASSERT_NE(plain96, plain144);
+    for (const TAdjustCase& c : cases) {
+        ManagerPtr m = NewManager(dir.Path);
+        m->SetHueOffset(c.hue);
+        m->SetSaturation(c.saturation);
+        m->SetBrightness(c.brightness);
+        m->SetSkinName(L"Dark");
+        TacSkinData* d96 = m->CommonSkinData(96);
+        const std::vector<TPixelImage> first = CachePixels(*d96);
+        const TPixelImage master = m->MasterBitmap;
+        const TacPalette palette = m->Palette;
+        TacSkinData* d144 = m->CommonSkinData(144);
+        ASSERT_NE(d96, d144) << c.what;
+        const std::vector<TPixelImage> after = CachePixels(*d96);
+        ASSERT_EQ(after.size(), first.size()) << c.what;
+        for (size_t i = 0; i < first.size(); ++i)
+            EXPECT_TRUE(SamePixels(after[i], first[i])) << c.what << ": 96-PPI bitmap " << i << " shifted again";
+        EXPECT_TRUE(SamePixels(m->MasterBitmap, master)) << c.what << ": the master after the second load";
+        EXPECT_FALSE(SamePixels(m->MasterBitmap, plain->MasterBitmap)) << c.what;
+        for (int p = 0; p < acPaletteCount; ++p)
+            EXPECT_EQ(m->Palette[size_t(p)], palette[size_t(p)]) << c.what << ": palette entry " << p;
+        // Each object's bitmaps: exactly one adjustment away from the plain skin's.
+        for (auto [mine, theirs, ppi] : {std::tuple{d96, plain96, 96}, std::tuple{d144, plain144, 144}}) {
+            const std::vector<TPixelImage> got = CachePixels(*mine);
+            const std::vector<TPixelImage> want = AdjustedOnce(*theirs, c, m->CompositionOn());
+            ASSERT_EQ(got.size(), want.size()) << c.what << " at " << ppi;
+            int changed = 0;
+            for (size_t i = 0; i < got.size(); ++i) {
+                if (!want[i].Empty()) {
+                    EXPECT_TRUE(SamePixels(got[i], want[i]))
+                        << c.what << " at " << ppi << ": bitmap " << i << " " << ToUtf8(mine->BmpArray[i].Path);
+                }
+                changed += theirs->BmpArray[i].Bmp && !SamePixels(got[i], *theirs->BmpArray[i].Bmp);
+            }
+            EXPECT_GT(changed, 0) << c.what << " at " << ppi;
+        }
+    }
+}
+
+namespace {
+
+// The fixture skin with title icons on texture squares of some bands; extra lines go into
+// GLOBALINFO.
+struct TIconSpec {
+    const wchar_t* key;
+    int band;
+    bool close;
+};
+constexpr TIconSpec FixtureIcons[] = {
+    {L"BICONCLOSE", 0, true}, {L"SICONCLOSE", 1, true}, {L"BICONMAX", 2, false}, {L"BICONHELP", 3, false},
+    {L"SICONMIN", 4, false},
+};
+
+TRect IconRect(int band)
+{
+    using namespace fixture_skin;
+    return TRect(TextureX(0), BandY(band), TextureX(0) + TexSize, BandY(band) + TexSize);
+}
+
+std::vector<uint8_t> FixtureWithIcons(int biKeepHue)
+{
+    String text = fixture_skin::OptionsText();
+    String lines = L"BIKEEPHUE=" + IntToStr(biKeepHue) + L"\r\n";
+    for (const TIconSpec& i : FixtureIcons) {
+        const TRect r = IconRect(i.band);
+        lines += String(i.key) + L"=" + fixture_skin::Rect4(L"@", r.left, r.top, r.right, r.bottom) + L"@1@0\r\n";
+    }
+    text.insert(text.find(L"[GLOBALINFO]\r\n") + 14, lines);
+    const std::string utf8 = ToUtf8(text);
+    std::vector<TacPackEntry> files = fixture_skin::Files();
+    files[0].Data.assign(utf8.begin(), utf8.end());
+    return WritePackedSkin(files);
+}
+
+}  // namespace
+
+// A hue of 180 turns everything but the kept title icons ("BIKEEPHUE" 2: the close icons, 1: all
+// of them, 0: none), at 96 PPI and in the rescaled icons at 144, and the 144-PPI load does not
+// turn the icons the 96-PPI object keeps in the master. Saturation -100 greys the skin but the
+// palette's status and tone colours.
+TEST(SkinSources, KeptIconsAndStatusColoursUnderHueAndSaturation)
+{
+    TTempDir dir;
+    struct Case {
+        int hue, saturation, keepHue;
+    } cases[] = {{180, 0, 0}, {180, 0, 1}, {180, 0, 2}, {0, -100, 1}};
+    const int band = fixture_skin::SectionNumber(L"PANEL");
+    const TRect border(fixture_skin::Margin, fixture_skin::BandY(band), fixture_skin::Margin + 3 * fixture_skin::FrameW,
+                       fixture_skin::BandY(band) + fixture_skin::FrameH);
+    for (const Case& c : cases) {
+        const std::string what = "hue " + std::to_string(c.hue) + ", saturation " + std::to_string(c.saturation) +
+                                 ", BIKEEPHUE " + std::to_string(c.keepHue);
+        WriteFileBytes(dir.Path + L"Fix.asz", FixtureWithIcons(c.keepHue));
+        ManagerPtr plain = NewManager(dir.Path);
+        plain->SetSkinName(L"Fix");
+        ASSERT_EQ(plain->SkinName(), L"Fix");
+        ManagerPtr m = NewManager(dir.Path);
+        m->SetHueOffset(c.hue);
+        m->SetSaturation(c.saturation);
+        m->SetSkinName(L"Fix");
+        for (int ppi : {96, 144}) {
+            const TacSkinData* got = m->CommonSkinData(ppi);
+            const TacSkinData* ref = plain->CommonSkinData(ppi);
+            const std::string at = what + " at " + std::to_string(ppi);
+            for (const TIconSpec& icon : FixtureIcons) {
+                const bool kept = c.hue != 0 && (c.keepHue == 1 || (c.keepHue == 2 && icon.close));
+                const int i = got->MaskIndexOf(got->SkinIndexOf(L"GLOBALINFO"), icon.key);
+                ASSERT_TRUE(got->IsValidImage(i)) << at << ": " << ToUtf8(icon.key);
+                const TsMaskData& im = got->ma[size_t(i)];
+                const TsMaskData& plainIm = ref->ma[size_t(i)];
+                ASSERT_EQ(im.Bmp != nullptr, ppi != 96) << at << ": icons are rescaled at 144 only";
+                if (ppi == 144) {
+                    EXPECT_EQ(SamePixels(*im.Bmp, *plainIm.Bmp), kept) << at << ": " << ToUtf8(icon.key);
+                }
+                // The master holds the 96-PPI icons, also after the 144-PPI load.
+                EXPECT_EQ(SameIn(m->MasterBitmap, plain->MasterBitmap, IconRect(icon.band)), kept)
+                    << at << ": " << ToUtf8(icon.key) << " in the master";
+            }
+            // Everything else turns: a border image in the master, a section's colours.
+            for (int y = border.top; y < border.bottom; ++y)
+                for (int x = border.left; x < border.right; ++x) {
+                    const uint32_t p = m->MasterBitmap.At(x, y);
+                    if ((p & 0xFFFFFFu) == 0xFF00FFu) {
+                        ASSERT_EQ(plain->MasterBitmap.At(x, y), p) << at;
+                        continue;
+                    }
+                    ASSERT_NE(p, plain->MasterBitmap.At(x, y)) << at << ": " << x << "," << y;
+                    if (c.saturation == -100) {
+                        ASSERT_TRUE(Grey(TColor(p & 0xFFFFFF))) << at << ": " << x << "," << y;
+                    }
+                }
+            const TsGenState& s = got->gd[size_t(got->SkinIndexOf(L"PANEL"))].Props[0];
+            const TsGenState& plainS = ref->gd[size_t(ref->SkinIndexOf(L"PANEL"))].Props[0];
+            EXPECT_NE(s.Color, plainS.Color) << at;
+            if (c.saturation == -100) {
+                EXPECT_TRUE(Grey(s.Color)) << at;
+            }
+        }
+        // The palette: the listed colours turn, the status and tone colours keep theirs.
+        for (TacPaletteColors p : {pcMainColor, pcBtnColor1Normal, pcBtnColor2Normal}) {
+            EXPECT_NE(m->Palette[p], plain->Palette[p]) << what << ": palette entry " << int(p);
+            if (c.saturation == -100) {
+                EXPECT_TRUE(Grey(m->Palette[p])) << what << ": palette entry " << int(p);
+            }
+        }
+        for (TacPaletteColors p : {pcWebTextHot, pcEditText_Ok, pcEditText_Warning, pcEditBG_Alert, pcEditBG_Ok,
+                                   pcBtnToneRed, pcBtnToneBlueActive, pcBtnGreenText, pcBtnYellowTextActive})
+            EXPECT_EQ(m->Palette[p], plain->Palette[p]) << what << ": palette entry " << int(p);
+    }
+}
+
+namespace {
+
+// A folder removed with the object.
+struct TScratchFolder {
+    String Path;   // with a trailing backslash
+    explicit TScratchFolder(const String& path) : Path(path)
+    {
+        Remove();
+        CreateDirectoryW(Path.c_str(), nullptr);
+    }
+    ~TScratchFolder() { Remove(); }
+    void Remove()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(std::filesystem::path(Path), ec);
+    }
+    void Unpack(const std::vector<uint8_t>& packed, const String& name)
+    {
+        TacSkinConvertor c;
+        ReadPackedSkin(packed.data(), packed.size(), c);
+        const String folder = Path + name + L"\\";
+        CreateDirectoryW(folder.c_str(), nullptr);
+        WriteFileBytes(folder + L"Options.dat", *c.Options);
+        for (const TacFileItem& f : c.Files) WriteFileBytes(folder + f.Name, f.Data);
+    }
+};
+
+String ProgramFolder()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    String s(path, n);
+    return s.substr(0, s.find_last_of(L'\\') + 1);
+}
+
+}  // namespace
+
+// A relative skin directory: a skin folder is looked for beside the program, a packed file
+// beside the current directory.
+TEST(SkinSources, ARelativeDirectoryFindsFoldersBesideTheProgramAndPackedFilesBesideTheWorkingDirectory)
+{
+    TTempDir work;
+    const String rel = L"qw_rel_skins_" + IntToStr(int64_t(GetCurrentProcessId()));
+    TScratchFolder inProgram(ProgramFolder() + rel + L"\\");
+    TScratchFolder inWork(work.Path + rel + L"\\");
+    wchar_t before[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, before);
+    ASSERT_TRUE(SetCurrentDirectoryW(work.Path.c_str()));
+    // Beside the program: the Dark folder and a Neutral packed file; beside the working
+    // directory: a Light folder, a Light packed file and a Dark packed file.
+    inProgram.Unpack(WithDescription(StoredBytes(1), "AUTHOR=ProgramFolder"), L"Dark");
+    WriteFileBytes(inProgram.Path + L"Neutral.asz", WithDescription(StoredBytes(0), "AUTHOR=ProgramPacked"));
+    inWork.Unpack(WithDescription(StoredBytes(2), "AUTHOR=WorkFolder"), L"Light");
+    WriteFileBytes(inWork.Path + L"Light.asz", WithDescription(StoredBytes(2), "AUTHOR=WorkPacked"));
+    WriteFileBytes(inWork.Path + L"Dark.asz", WithDescription(StoredBytes(1), "AUTHOR=WorkPackedDark"));
+
+    TBoxRecorder boxes;
+    ManagerPtr m = NewManager(rel);
+    struct Case {
+        const wchar_t* name;
+        const wchar_t* author;
+        bool packed;
+        String path;
+    } cases[] = {
+        {L"Dark", L"ProgramFolder", false, inProgram.Path + L"Dark\\"},   // the folder wins over the working directory's file
+        {L"Light", L"WorkPacked", true, String()},                       // the working directory's folder is not looked at
+        {L"Neutral", L"Qwelta", true, String()},                          // nor the program's packed file: the stored skin
+    };
+    for (const Case& c : cases) {
+        m->SetSkinName(c.name);
+        EXPECT_EQ(m->SkinName(), c.name);
+        EXPECT_EQ(Author(*m), c.author) << ToUtf8(c.name);
+        EXPECT_EQ(m->SkinIsPacked, c.packed) << ToUtf8(c.name);
+        if (!c.packed) {
+            EXPECT_EQ(ToUtf8(m->SkinCommonInfo.SkinPath), ToUtf8(c.path));
+        }
+    }
+    EXPECT_TRUE(boxes.Boxes.empty());
+    SetCurrentDirectoryW(before);
 }
