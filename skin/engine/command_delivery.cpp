@@ -274,11 +274,12 @@ TCustomForm* OwnerFormOf(TComponent* component)
     return nullptr;
 }
 
-UINT AlignmentTextFlags(TControl*, TAlignment alignment)
+UINT AlignmentTextFlags(TControl* control, TAlignment alignment)
 {
     UINT flags = alignment == taRightJustify ? DT_RIGHT : alignment == taCenter ? DT_CENTER : DT_LEFT;
-    // Our controls are all left-to-right, so there is nothing to mirror.
-    return flags | DT_VCENTER | DT_EXPANDTABS;
+    flags |= DT_VCENTER | DT_EXPANDTABS;
+    // Right-to-left controls mirror left and right and read right to left.
+    return control ? control->DrawTextBiDiModeFlags(flags) : flags;
 }
 
 // ---- PPI, monitors, windows ----------------------------------------------------------------------

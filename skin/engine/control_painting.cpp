@@ -8,6 +8,7 @@
 #include "skin/graphics/background.h"
 #include "skin/graphics/paint32.h"
 #include "vcl/buttons.h"
+#include "vcl/comctrls.h"
 #include "vcl/forms.h"
 
 namespace {
@@ -63,6 +64,7 @@ void PaintControlToBitmap(TBitmap* bmp, TControl* control, int x, int y, TObject
 {
     if (!bmp || !control) return;
     TWinControl* parent = control->Parent();
+    int sheetBorder = 0;
     if (!provider && parent && !control->Visible() && !Designing(control)) {
         FillWithParentBackground(bmp, control, x, y);
     } else {
@@ -105,6 +107,8 @@ void PaintControlToBitmap(TBitmap* bmp, TControl* control, int x, int y, TObject
                     SetRectAlpha32(bmp, r, 255, static_cast<uint32_t>(clNone));
                 }
                 SendSkinCommand(wnd, scmFormImage, reinterpret_cast<LPARAM>(bmp));
+            } else if (auto* sheet = dynamic_cast<TTabSheet*>(w)) {
+                sheetBorder = sheet->BorderWidth();
             }
         } else {
             SendSkinCommandToControl(control, scmSetPrintDC, reinterpret_cast<LPARAM>(dc));
@@ -112,6 +116,9 @@ void PaintControlToBitmap(TBitmap* bmp, TControl* control, int x, int y, TObject
             SendSkinCommandToControl(control, scmSetPrintDC, 0);
         }
     }
+    // A bordered tab sheet leaves the origin moved up and left by its border; done outside the
+    // saved clip state so that the caller sees it.
+    if (sheetBorder != 0) MoveOrigin(bmp->Canvas()->Handle(), -sheetBorder, -sheetBorder);
 
     if (!withOverlapping || !parent) return;
     HDC dc = bmp->Canvas()->Handle();

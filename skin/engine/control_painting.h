@@ -13,6 +13,8 @@
 // control (no provider, with a parent) leaves the parent's background at (x, y) instead. A
 // provider is the skin provider of the form being painted (nil for any other control). With
 // withOverlapping the later siblings that overlap the control are painted over it, as on screen.
+// A tab sheet with a border, painted without a provider, leaves the canvas origin moved by
+// minus its border width.
 void PaintControlToBitmap(TBitmap* bmp, TControl* control, int x, int y, TObject* provider, bool withOverlapping);
 // The visible windowed children of control, each at its position.
 void PaintWindowedChildren(TWinControl* control, TBitmap* bmp);

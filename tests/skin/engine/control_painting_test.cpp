@@ -10,6 +10,7 @@
 #include "skin/engine/control_painting.h"
 #include "skin/graphics/paint32.h"
 #include "tests/vcl/form_ptr.h"
+#include "vcl/comctrls.h"
 
 namespace {
 
@@ -57,6 +58,38 @@ protected:
             return;
         default:
             TCustomControl::Dispatch(m);
+        }
+    }
+};
+
+// A tab sheet (not skinned) painting itself in one colour wherever it is asked to.
+class TFlatSheet : public TTabSheet {
+public:
+    TFlatSheet(TWinControl* parent, TColor color, int border) : TTabSheet(parent)
+    {
+        SetAlign(alNone);
+        SetBorderWidth(border);
+        FPaintColor = color;
+        SetBounds(0, 0, 40, 30);
+        SetParent(parent);
+        Show();
+    }
+
+private:
+    TColor FPaintColor;
+
+protected:
+    void Dispatch(TMessage& m) override
+    {
+        switch (m.Msg) {
+        case WM_PRINT:
+        case WM_PRINTCLIENT:
+        case WM_ERASEBKGND:
+            FillDC(reinterpret_cast<HDC>(m.WParam), Width(), Height(), FPaintColor);
+            m.Result = 1;
+            return;
+        default:
+            TTabSheet::Dispatch(m);
         }
     }
 };
@@ -180,6 +213,40 @@ TEST(ControlPainting, LaterOverlappingSiblingsAppear)
     EXPECT_EQ(Pixel(bmp, 20, 20), Red);
     EXPECT_EQ(Pixel(bmp, 35, 35), Green); // the later one lies over it
     EXPECT_EQ(PrintLog, (std::vector<String>{L"middle on", L"middle off", L"later on", L"later off"}));
+}
+
+TEST(ControlPainting, ABorderedTabSheetLeavesTheOriginMovedBack)
+{
+    FormPtr form = NewForm();
+    auto* plain = new TFlatWindow(form.get(), L"plain", Blue, 0, 0, 40, 30);
+    plain->PrintAnswer = 0;
+    plain->SetBorderWidth(4);
+    auto* bordered = new TFlatSheet(form.get(), Blue, 4);
+    auto* borderless = new TFlatSheet(form.get(), Blue, 0);
+    form->Show();
+    TObject provider;
+    struct Case {
+        const char* what;
+        TControl* control;
+        TObject* provider;
+        int shift;
+    } cases[] = {
+        {"bordered sheet", bordered, nullptr, 4},
+        {"bordered sheet of a provider", bordered, &provider, 0},
+        {"sheet without border", borderless, nullptr, 0},
+        {"bordered window", plain, nullptr, 0},
+    };
+    for (const Case& c : cases) {
+        TBitmap bmp(60, 60, pf32bit);
+        FillRectAlpha32(&bmp, TRect(0, 0, 60, 60), White, 255);
+        PaintControlToBitmap(&bmp, c.control, 0, 0, c.provider, false);
+        EXPECT_EQ(Pixel(bmp, 20, 20), Blue) << c.what;   // the control itself stays where it was painted
+        // What the caller paints next at (0, 0) lands moved by the shift.
+        FillDC(bmp.Canvas()->Handle(), 10, 10, Red);
+        const int edge = 10 - c.shift;
+        EXPECT_EQ(Pixel(bmp, edge - 1, edge - 1), Red) << c.what;
+        EXPECT_EQ(Pixel(bmp, edge, edge), Blue) << c.what;
+    }
 }
 
 TEST(ControlPainting, GraphicChildrenComposedOffScreen)

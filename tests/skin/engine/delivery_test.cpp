@@ -241,6 +241,27 @@ TEST(SkinDelivery, ChildWindowsAndRepaints)
     EXPECT_EQ(direct, (std::vector<String>{L"A", L"B"}));
 }
 
+TEST(SkinDelivery, AlignmentFlagsMirrorForRightToLeft)
+{
+    FormPtr form = NewForm();
+    auto* panel = Add<TRecordingPanel>(form.get(), L"panel");
+    constexpr UINT L = DT_LEFT | DT_VCENTER | DT_EXPANDTABS, C = DT_CENTER | DT_VCENTER | DT_EXPANDTABS,
+                   R = DT_RIGHT | DT_VCENTER | DT_EXPANDTABS, Rtl = DT_RTLREADING;
+    struct Case { TBiDiMode mode; UINT left, center, right; } cases[] = {
+        {bdLeftToRight, L, C, R},
+        {bdRightToLeft, R | Rtl, C | Rtl, L | Rtl},
+        {bdRightToLeftNoAlign, L | Rtl, C | Rtl, R | Rtl},
+        {bdRightToLeftReadingOnly, L | Rtl, C | Rtl, R | Rtl},
+    };
+    for (const Case& c : cases) {
+        panel->SetBiDiMode(c.mode);
+        EXPECT_EQ(AlignmentTextFlags(panel, taLeftJustify), c.left) << int(c.mode);
+        EXPECT_EQ(AlignmentTextFlags(panel, taCenter), c.center) << int(c.mode);
+        EXPECT_EQ(AlignmentTextFlags(panel, taRightJustify), c.right) << int(c.mode);
+    }
+    EXPECT_EQ(AlignmentTextFlags(nullptr, taRightJustify), R);   // no control: nothing to mirror
+}
+
 TEST(SkinDelivery, SmallQueries)
 {
     FormPtr form = NewForm();

@@ -1,5 +1,5 @@
-// Recording doubles for the engine's seams: message boxes, layered-window updates and the form
-// skinning services, each installed for the life of the object.
+// Recording doubles for the engine's seams: message boxes, layered-window updates, the form
+// skinning services and the window wrappers' services, each installed for the life of the object.
 #pragma once
 
 #include <vector>
@@ -9,6 +9,7 @@
 #include "skin/engine/form_services.h"
 #include "skin/engine/message_box.h"
 #include "skin/engine/window_helpers.h"
+#include "skin/engine/wrapper_services.h"
 
 // Records every message box and answers Answer.
 class TBoxRecorder {
@@ -49,6 +50,50 @@ public:
     void FreeMenuWrappers() override { Calls.push_back(L"FreeMenuWrappers"); }
     void CreateHookedWindowList() override { Calls.push_back(L"CreateHookedWindowList"); }
     void FreeHookedWindows() override { Calls.push_back(L"FreeHookedWindows"); }
+};
+
+// Wrapper services that record what the engine asks of them: every window whose wrapper link
+// was asked for (answered with Link), every scroll-bar size asked for (answered with BarSize)
+// and every message handed to a wrapper's procedure (answered with Result).
+class TRecordingWrapperServices : public TacWrapperServices {
+public:
+    TRecordingWrapperServices() { SetWrapperServices(this); }
+    ~TRecordingWrapperServices() override { SetWrapperServices(nullptr); }
+    TRecordingWrapperServices(const TRecordingWrapperServices&) = delete;
+    TRecordingWrapperServices& operator=(const TRecordingWrapperServices&) = delete;
+
+    struct TBarQuery {
+        TsCommonData* Data;
+        int Kind, Arg;
+    };
+    struct TProcessed {
+        TacWnd Wnd;
+        uint32_t Msg;
+        uintptr_t WParam;
+        intptr_t LParam;
+    };
+    TsCommonData* Link = nullptr;
+    int BarSize = 0;
+    intptr_t Result = 0;
+    std::vector<TacWnd> LinksAsked;
+    std::vector<TBarQuery> BarsAsked;
+    std::vector<TProcessed> Processed;
+
+    TsCommonData* WrapperLink(TacWnd wnd) override
+    {
+        LinksAsked.push_back(wnd);
+        return Link;
+    }
+    int ScrollBarSize(TsCommonData* data, int kind, int arg) override
+    {
+        BarsAsked.push_back({data, kind, arg});
+        return BarSize;
+    }
+    intptr_t ProcessMessage(TacWnd wnd, uint32_t msg, uintptr_t wParam, intptr_t lParam) override
+    {
+        Processed.push_back({wnd, msg, wParam, lParam});
+        return Result;
+    }
 };
 
 // The animation timers' ticks stepped by the test: Step(ms) fires every running timer once per

@@ -6,11 +6,13 @@
 #include <memory>
 #include <set>
 
+#include "skin/engine/skin_commands.h"
 #include "skin/engine/skin_manager.h"
 #include "skin/graphics/paint32.h"
 #include "skin/graphics/text32.h"
 #include "tests/common/test_support.h"
 #include "tests/skin/engine/engine_recorders.h"
+#include "tests/vcl/form_ptr.h"
 
 namespace {
 
@@ -40,6 +42,24 @@ struct TEvents {
         m.OnActivate = Bind<&TEvents::Activate>(this);
         m.OnDeactivate = Bind<&TEvents::Deactivate>(this);
         m.OnSkinLoading = Bind<&TEvents::Loading>(this);
+    }
+};
+
+// A window on a form that remembers the skin commands reaching it.
+class TCommandListener : public TCustomControl {
+public:
+    explicit TCommandListener(TWinControl* parent) : TCustomControl(parent)
+    {
+        SetBounds(0, 0, 20, 20);
+        SetParent(parent);
+    }
+    std::vector<unsigned> Commands;
+
+protected:
+    void Dispatch(TMessage& m) override
+    {
+        if (m.Msg == MSG_SKINCOMMAND) Commands.push_back(SkinCommandOf(m.WParam));
+        TCustomControl::Dispatch(m);
     }
 };
 
@@ -118,6 +138,10 @@ TEST(SkinManager, LoadsASkinHandedOverAsText)
     ASSERT_EQ(m->ma().size(), 2u);
     EXPECT_TRUE(m->IsValidImgIndex(1));
     EXPECT_FALSE(m->IsValidImgIndex(2));
+    // The window effects are those of the 96-PPI data object, and their images are the two above.
+    EXPECT_EQ(&m->oe(), &m->CommonSkinData(96)->oe);
+    EXPECT_NE(m->oe()[0].Mask, m->oe()[1].Mask);
+    for (const TacOutEffData& e : m->oe()) EXPECT_TRUE(m->IsValidImgIndex(e.Mask));
 
     // An image defined only in a grandparent is found through PARENTCLASS.
     TacSkinData* d = m->CommonSkinData(96);
@@ -304,6 +328,45 @@ TEST(SkinManager, LoadedFillsTheForeignClassLists)
     EXPECT_EQ(m->MenuSupport()->IcoLineSkin(), L"ICOLINE");
     EXPECT_EQ(m->SkinDirectory(), L"c:\\Skins");
     EXPECT_EQ(m->Version(), L"14.24");
+}
+
+TEST(SkinManager, OptionWritesThatStayQuiet)
+{
+    TRecordingFormServices services;
+    FormPtr form(new TForm(nullptr));
+    auto* listener = new TCommandListener(form.get());
+    form->Show();
+
+    // While the manager is being streamed a new scroll-bar size is only stored.
+    {
+        TComponent owner(nullptr);
+        owner.BeginLoading();
+        auto* m = new TsSkinManager(&owner);
+        listener->Commands.clear();
+        m->ScrollsOptions()->SetScrollSize(20);
+        EXPECT_EQ(m->ScrollsOptions()->ScrollSize(), 20);
+        EXPECT_TRUE(listener->Commands.empty());
+        owner.EndLoading();
+        EXPECT_EQ(m->ScrollsOptions()->ScrollSize(), 20);
+        for (unsigned c : listener->Commands) EXPECT_NE(c, unsigned(scmScrollOptionsChanged));
+    }
+
+    // Only the default manager may take over the system colours.
+    ManagerPtr first = NewManager();
+    ManagerPtr second = NewManager();
+    ASSERT_FALSE(second->IsDefault());
+    second->ApplySkinEditorText(L"Test", String(), SkinText);
+    ASSERT_TRUE(second->IsActive());
+    const int indexes[] = {COLOR_BTNFACE, COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_BTNTEXT};
+    std::vector<DWORD> before;
+    for (int i : indexes) before.push_back(GetSysColor(i));
+    listener->Commands.clear();
+    services.Calls.clear();
+    second->Options()->SetChangeSysColors(true);
+    EXPECT_TRUE(second->Options()->ChangeSysColors());
+    for (size_t k = 0; k < before.size(); ++k) EXPECT_EQ(GetSysColor(indexes[k]), before[k]) << indexes[k];
+    EXPECT_TRUE(services.Calls.empty());
+    EXPECT_TRUE(listener->Commands.empty());
 }
 
 TEST(SkinManager, SideColorMask)
