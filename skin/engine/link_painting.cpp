@@ -2,8 +2,72 @@
 
 #include "skin/engine/core/skin_paint_source.h"
 #include "skin/engine/skin_manager.h"
+#include "skin/engine/window_helpers.h"
 #include "skin/graphics/background.h"
 #include "skin/graphics/bitmaps32.h"
+#include "skin/graphics/paint32.h"
+#include "vcl/forms.h"
+
+namespace {
+
+// The link's skin data when it can paint: a manager, skin data and a valid section.
+TacSkinData* PaintableData(TsCommonData* link)
+{
+    if (!link || !link->SkinManager() || !link->SkinManager()->IsValidSkinIndex(link->SkinIndex)) return nullptr;
+    TacSkinData* d = link->ResolveSkinData();
+    return d && d->IsValidSkinIndex(link->SkinIndex) ? d : nullptr;
+}
+
+bool InsideBitmap(const TRect& r, TBitmap* bitmap)
+{
+    return bitmap && !r.IsEmpty() && r.left >= 0 && r.top >= 0 && r.right <= bitmap->Width() &&
+           r.bottom <= bitmap->Height();
+}
+
+// The colour that replaces the skin's when the control keeps its own (acSkinColor: none).
+TColor OwnColorOf(TsCommonData* link)
+{
+    if (!link->FCustomColor) return acSkinColor;
+    TControl* owner = link->ProviderForm();
+    if (!owner) owner = link->FOwnerControl;
+    return owner ? ColorToRGB(ResolveSkinColor(owner->Color(), link->SkinManager())) : acSkinColor;
+}
+
+}  // namespace
+
+void PaintSkinDataBG(TsCommonData* link, const TCacheInfo& background, int state, const TRect& r, const TPoint& point,
+                     TBitmap* bitmap)
+{
+    TacSkinData* d = PaintableData(link);
+    if (!d) return;
+    const int s = SectionState(d->gd[static_cast<size_t>(link->SkinIndex)], state);
+    PaintItemBG(link->SkinIndex, background, s, r, point, bitmap, d, -1, -1, OwnColorOf(link));
+}
+
+void PaintSkinDataItem(TsCommonData* link, const TCacheInfo& background, int state, const TRect& r,
+                       const TPoint& point, TBitmap* bitmap, bool fillCorners)
+{
+    TacSkinData* d = PaintableData(link);
+    if (!d || !InsideBitmap(r, bitmap)) return;
+    TacItemLook look;
+    look.CustomColor = OwnColorOf(link);
+    if (link->FColorTone != clNone) look.Tone = ResolveSkinColor(link->FColorTone, link->SkinManager());
+    look.HueOffset = link->FHUEOffset;
+    look.Saturation = link->FSaturation;
+    PaintSkinDataItem(link->SkinIndex, background, state, r, point, bitmap, d, look, fillCorners);
+}
+
+bool PaintControlItem(TsCommonData* link, TControl* control, int state, const TRect& r, const TPoint& point,
+                      TBitmap* bitmap, bool fillCorners)
+{
+    TacSkinData* d = PaintableData(link);
+    if (!d || !InsideBitmap(r, bitmap)) return true;
+    TacBgQuery q;
+    GetControlBackground(q, control, false);
+    if (q.Kind == bgNotReady) return false;
+    PaintControlItem(link->SkinIndex, BgInfoToCacheInfo(q), state, r, point, bitmap, d, OwnColorOf(link), fillCorners);
+    return true;
+}
 
 void PaintControlBorder32(TsCommonData* link, int state, int corners)
 {

@@ -309,6 +309,37 @@ void PaintSectionFrame(int skinIndex, const TCacheInfo& background, int state, c
     DrawSkinMask32(bitmap, r, Moved(background, point), border, s, fillCorners);
 }
 
+void PaintSkinDataItem(int skinIndex, const TCacheInfo& background, int state, const TRect& r, TPoint point,
+                       const TPixelView& bitmap, const TacSkinPaintSource* skinData, const TacItemLook& look,
+                       bool fillCorners, TacGdipLayer* layer)
+{
+    const TsGeneralData* g = CheckedSection(skinIndex, r, bitmap, skinData);
+    if (!g) return;
+    const int s = SectionState(*g, state);
+    PaintItemBG(skinIndex, background, s, r, point, bitmap, skinData, -1, -1, look.CustomColor, layer);
+    PaintCorners(*g, s, r, bitmap, *skinData);
+    bool effects = g->Props[static_cast<size_t>(s)].Transparency == 0;
+    if (skinData->IsValidImgIndex(g->BorderIndex)) {
+        const TsMaskData& border = skinData->Image(g->BorderIndex);
+        if (s != 0 || !(border.DrawMode & dmNoState0)) {
+            DrawSkinMask32(bitmap, r, Moved(background, point), border, s, fillCorners);
+            effects = true;
+        }
+    }
+    if (effects) ApplyColorEffects(bitmap, look.Tone, look.HueOffset, look.Saturation);
+}
+
+void PaintControlItem(int skinIndex, const TCacheInfo& background, int state, const TRect& r, TPoint point,
+                      const TPixelView& bitmap, const TacSkinPaintSource* skinData, TColor customColor,
+                      bool fillCorners, TacGdipLayer* layer)
+{
+    const TsGeneralData* g = CheckedSection(skinIndex, r, bitmap, skinData);
+    if (!g) return;
+    const int s = SectionState(*g, state);
+    PaintSectionFrame(skinIndex, background, s, r, point, bitmap, skinData, customColor, fillCorners, layer);
+    PaintCorners(*g, s, r, bitmap, *skinData);
+}
+
 void ApplyColorEffects(const TPixelView& bitmap, TColor tone, int hueOffset, int saturation)
 {
     if (bitmap.IsNull()) return;

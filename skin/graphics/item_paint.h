@@ -44,6 +44,32 @@ void PaintSectionFrame(int skinIndex, const TCacheInfo& background, int state, c
                        const TPixelView& bitmap, const TacSkinPaintSource* skinData,
                        TColor customColor = acSkinColor, bool fillCorners = true, TacGdipLayer* layer = nullptr);
 
+// A control's own look over its section: the colour that replaces the skin's (acSkinColor: the
+// skin's) and its colour effects (Tone a real colour, clNone: none; hue in degrees; saturation
+// in percent).
+struct TacItemLook {
+    TColor CustomColor = acSkinColor;
+    TColor Tone = clNone;
+    int HueOffset = 0;
+    int Saturation = 0;
+};
+
+// The item as a control's link paints it: the background with the look's colour, the corner
+// images, then the border image (left out in state 0 when it draws nothing there), and the look's
+// colour effects over the whole bitmap. The effects run after a border, or without one only for
+// an opaque state, so a see-through state does not tint the parent showing through it.
+// Nothing unless r lies inside bitmap.
+void PaintSkinDataItem(int skinIndex, const TCacheInfo& background, int state, const TRect& r, TPoint point,
+                       const TPixelView& bitmap, const TacSkinPaintSource* skinData, const TacItemLook& look,
+                       bool fillCorners = true, TacGdipLayer* layer = nullptr);
+
+// The item over the background a control's parent answered: the background with customColor,
+// the border image (left out in state 0 when it draws nothing there), then the corner images on
+// top of the border. Nothing unless r lies inside bitmap.
+void PaintControlItem(int skinIndex, const TCacheInfo& background, int state, const TRect& r, TPoint point,
+                      const TPixelView& bitmap, const TacSkinPaintSource* skinData, TColor customColor = acSkinColor,
+                      bool fillCorners = true, TacGdipLayer* layer = nullptr);
+
 // A control's own colour effects over the whole image, each skipping key-colour pixels: the tone
 // (clNone: none), the hue shift in degrees, the saturation change, in this order.
 void ApplyColorEffects(const TPixelView& bitmap, TColor tone, int hueOffset, int saturation);

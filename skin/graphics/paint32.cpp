@@ -315,6 +315,26 @@ void PaintSectionFrame(int skinIndex, const TCacheInfo& background, int state, c
     });
 }
 
+void PaintSkinDataItem(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point,
+                       TBitmap* bitmap, const TacSkinPaintSource* skinData, const TacItemLook& look, bool fillCorners)
+{
+    TacItemLook real = look;
+    if (real.CustomColor != acSkinColor) real.CustomColor = ColorToRGB(real.CustomColor);
+    if (real.Tone != clNone) real.Tone = ResolveSkinColor(real.Tone);
+    PaintThrough32(bitmap, [&](const TPixelView& v) {
+        PaintSkinDataItem(skinIndex, background, state, r, point, v, skinData, real, fillCorners, GdipPaintLayer());
+    });
+}
+
+void PaintControlItem(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point,
+                      TBitmap* bitmap, const TacSkinPaintSource* skinData, TColor customColor, bool fillCorners)
+{
+    const TColor color = customColor == acSkinColor ? acSkinColor : ColorToRGB(customColor);
+    PaintThrough32(bitmap, [&](const TPixelView& v) {
+        PaintControlItem(skinIndex, background, state, r, point, v, skinData, color, fillCorners, GdipPaintLayer());
+    });
+}
+
 void ApplyColorEffects(TBitmap* bitmap, TColor tone, int hueOffset, int saturation)
 {
     ApplyColorEffects(BitmapView(bitmap), tone == clNone ? clNone : ResolveSkinColor(tone), hueOffset, saturation);

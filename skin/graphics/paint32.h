@@ -199,5 +199,14 @@ int PaintItemOverCopy(TBitmap* bitmap, int skinIndex, int fallbackIndex, int sta
 void PaintSectionFrame(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point,
                        TBitmap* bitmap, const TacSkinPaintSource* skinData, TColor customColor = acSkinColor,
                        bool fillCorners = true);
+// A control link's item (see item_paint.h); the look's colour and tone may be system or palette
+// colours.
+void PaintSkinDataItem(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point,
+                       TBitmap* bitmap, const TacSkinPaintSource* skinData, const TacItemLook& look,
+                       bool fillCorners = true);
+// The item over a parent's answer, corner images over the border (see item_paint.h).
+void PaintControlItem(int skinIndex, const TCacheInfo& background, int state, const TRect& r, const TPoint& point,
+                      TBitmap* bitmap, const TacSkinPaintSource* skinData, TColor customColor = acSkinColor,
+                      bool fillCorners = true);
 // Tone (clNone: none; a system or palette colour is resolved), hue and saturation over the bitmap.
 void ApplyColorEffects(TBitmap* bitmap, TColor tone, int hueOffset, int saturation);

@@ -3,6 +3,7 @@
 // transparency tests and the link's visual state and updating.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "tests/common/test_support.h"
 #include "tests/skin/engine/engine_recorders.h"
 #include "tests/vcl/form_ptr.h"
+#include "vcl/extctrls.h"
 
 namespace {
 
@@ -113,6 +115,41 @@ struct TFixture {
     int Index(const wchar_t* name) { return Manager->GetSkinIndex(name); }
 };
 
+// A child window for the cache copies: opaque by its control style or by its answer, or shaped
+// as a group box (with or without a client edge) whose caption band is CaptionHeight high.
+class TClipChild : public TCustomControl {
+public:
+    TClipChild(TComponent* owner, bool opaqueStyle, LRESULT opaqueAnswer, bool groupBox = false,
+               bool clientEdge = false)
+        : TCustomControl(owner), OpaqueAnswer(opaqueAnswer), GroupBox(groupBox), ClientEdge(clientEdge)
+    {
+        SetControlStyle(opaqueStyle ? ControlStyle() | csOpaque : ControlStyle() & ~TControlStyle(csOpaque));
+    }
+    LRESULT OpaqueAnswer;
+    bool GroupBox, ClientEdge;
+    static constexpr int CaptionHeight = 8;
+
+protected:
+    void CreateParams(TCreateParams& params) override
+    {
+        TCustomControl::CreateParams(params);
+        if (GroupBox) params.Style |= BS_GROUPBOX;
+        if (ClientEdge) params.ExStyle |= WS_EX_CLIENTEDGE;
+    }
+    void WndProc(TMessage& m) override
+    {
+        if (m.Msg == MSG_SKINCOMMAND && SkinCommandOf(m.WParam) == scmIsOpaque) {
+            m.Result = OpaqueAnswer;
+            return;
+        }
+        if (m.Msg == MSG_SKINCOMMAND && SkinCommandOf(m.WParam) == scmGetCaptionHeight) {
+            m.Result = CaptionHeight;
+            return;
+        }
+        TCustomControl::WndProc(m);
+    }
+};
+
 TMessage Command(unsigned code, LPARAM lParam = 0, unsigned arg = 0)
 {
     return TMessage{MSG_SKINCOMMAND, SkinCommandWParam(code, arg), lParam, 0};
@@ -138,6 +175,44 @@ TEST(SkinLink, SectionsResolveByDefaultAndByName)
     EXPECT_EQ(f.Child->Link->FSkinManager, nullptr);
     EXPECT_EQ(f.Child->Link->SkinManager(), f.Manager.get());
     EXPECT_EQ(CommonDataFromHandle(f.Child->Handle()), f.Child->Link);
+}
+
+// A window that carries a wrapper instead of a link of its own is skinned as far as its
+// wrapper's link is: the engine asks the wrapper services for it.
+TEST(SkinLink, AWrappedWindowAnswersThroughItsWrapper)
+{
+    TFixture f;
+    TRecordingWrapperServices wrappers;
+    auto* plain = new TCustomControl(f.Form.get());
+    plain->SetBounds(220, 10, 30, 30);
+    plain->SetParent(f.Form.get());
+    HWND wnd = plain->Handle();
+    TsCommonData unskinned(nullptr);   // no section
+    ASSERT_FALSE(unskinned.Skinned());
+
+    struct Case {
+        const char* what;
+        bool wrapped;
+        TsCommonData* link;
+        bool checkSkinned;
+        bool skinned;
+    } cases[] = {
+        {"no wrapper", false, f.Child->Link, false, false},
+        {"wrapper, any link", true, nullptr, false, true},
+        {"wrapper without link", true, nullptr, true, false},
+        {"wrapper with a skinned link", true, f.Child->Link, true, true},
+        {"wrapper with an unskinned link", true, &unskinned, true, false},
+    };
+    for (const Case& c : cases) {
+        if (c.wrapped) SetPropW(wnd, acPropWrapper, reinterpret_cast<HANDLE>(1));
+        else RemovePropW(wnd, acPropWrapper);
+        wrappers.Link = c.link;
+        wrappers.LinksAsked.clear();
+        EXPECT_EQ(ControlIsSkinned(plain, c.checkSkinned), c.skinned) << c.what;
+        EXPECT_EQ(WndIsSkinned(wnd), c.wrapped) << c.what;
+        EXPECT_EQ(wrappers.LinksAsked, c.wrapped ? std::vector<TacWnd>{wnd} : std::vector<TacWnd>{}) << c.what;
+    }
+    RemovePropW(wnd, acPropWrapper);
 }
 
 // Codes whose LParam points at a record or a string are honoured only when our own code sends
@@ -474,4 +549,138 @@ TEST(SkinLink, BackgroundEdgeCases)
     f.Manager->Options()->SetScaleMode(smOldMode);
     EXPECT_EQ(ScaleForControl(10, child, true), 10);
     f.Manager->Options()->SetScaleMode(smVCL);
+}
+
+// Writing the section in another letter case resolves it again, each time (the name is stored
+// upper case and compared as it is written); writing the identical text does nothing at all.
+TEST(SkinLink, SectionWrittenAgainInAnotherCase)
+{
+    TFixture f;
+    TsCommonData* l = f.Child->Link;
+    l->SetSkinSection(L"HALF");
+    struct Case {
+        const wchar_t* text;
+        bool resolves;
+    };
+    for (const Case& c : {Case{L"HALF", false}, Case{L"half", true}, Case{L"half", true}, Case{L"HALF", false}}) {
+        SCOPED_TRACE(ToUtf8(c.text));
+        l->EnsureCacheBmp();
+        l->BGChanged = false;
+        f.Child->Seen.clear();
+        l->SetSkinSection(c.text);
+        EXPECT_EQ(l->SkinIndex, f.Index(L"HALF"));
+        EXPECT_EQ(l->BGChanged, c.resolves);
+        EXPECT_EQ(l->CacheEmpty(), c.resolves);
+        EXPECT_EQ(std::count(f.Child->Seen.begin(), f.Child->Seen.end(), unsigned(scmRefresh)), c.resolves ? 1 : 0);
+    }
+}
+
+// A cache copied into a DC: from the source rectangle's corner into the destination rectangle
+// only, with the children that would paint over it clipped out at their place moved by the
+// offset: for a control the visible children that are opaque by style or answer, or graphic
+// (unless graphic children are see-through); for a window every visible child window, a group
+// box only by its caption band and border strips. The DC comes back unclipped.
+TEST(SkinLink, CacheCopiesClipOutTheChildrenAboveThem)
+{
+    TFixture f;
+    TsCommonData* link = f.Parent->Link;
+    auto add = [&](TControl* c, const TRect& r) {
+        c->SetBoundsRect(r);
+        c->SetParent(f.Parent);
+        return r;
+    };
+    const TRect byStyle = add(new TClipChild(f.Form.get(), true, 0), TRect(10, 10, 40, 40));
+    const TRect byAnswer = add(new TClipChild(f.Form.get(), false, 1), TRect(50, 10, 80, 40));
+    const TRect plain = add(new TClipChild(f.Form.get(), false, 0), TRect(90, 10, 120, 40));
+    const TRect graphic = add(new TBevel(f.Form.get()), TRect(10, 60, 40, 90));
+    const TRect group = add(new TClipChild(f.Form.get(), false, 0, true), TRect(90, 60, 150, 130));
+    const TRect edged = add(new TClipChild(f.Form.get(), false, 0, true, true), TRect(160, 60, 190, 100));
+    f.Child->SetBoundsRect(TRect(50, 60, 80, 90));
+    f.Child->SetVisible(false);
+    testing_support::PumpFor(30);
+
+    // The group box frame's strip widths come from the border image of the skin's group box section.
+    TacSkinData* d = f.Manager->CommonSkinData(96);
+    TPixelImage frame(12, 12, 0xFF808080u);
+    TsMaskData border;
+    border.Bmp = &frame;
+    border.R = TRect(0, 0, 12, 12);
+    border.Width = border.Height = 12;
+    border.WL = 3, border.WT = 2, border.WR = 5, border.WB = 4;
+    border.Manager = f.Manager.get();
+    d->ma.push_back(border);
+    const int groupSection = f.Index(L"FIFTY");
+    const int savedBorder = d->gd[size_t(groupSection)].BorderIndex;
+    d->gd[size_t(groupSection)].BorderIndex = int(d->ma.size()) - 1;
+    int& groupIndex = f.Manager->SkinCommonInfo.Sections[ssGroupBox];
+    const int savedGroupIndex = groupIndex;
+    groupIndex = groupSection;
+    const int caption = TClipChild::CaptionHeight;
+    const std::vector<TRect> groupFrame = {TRect(group.left, group.top, group.right, group.top + caption),
+                                           TRect(group.left, group.top, group.left + 3, group.bottom),
+                                           TRect(group.right - 5, group.top, group.right, group.bottom),
+                                           TRect(group.left, group.bottom - 4, group.right, group.bottom)};
+
+    constexpr TColor Sentinel = 0x00FF00;
+    const TPoint offset(15, 12);
+    const TRect src(3, 2, 200, 150), dst(15, 12, 212, 160);
+    auto cachePixel = [](int x, int y) { return 0xFF000000u | uint32_t(x) << 16 | uint32_t(y) << 8 | 0x40u; };
+    struct Case {
+        const char* what;
+        bool window;
+        bool graphicSeeThrough;
+        std::vector<TRect> clipped;
+    };
+    std::vector<TRect> windows = {byStyle, byAnswer, plain, edged};
+    windows.insert(windows.end(), groupFrame.begin(), groupFrame.end());
+    const Case cases[] = {
+        {"control", false, false, {byStyle, byAnswer, graphic}},
+        {"control, graphic children see-through", false, true, {byStyle, byAnswer}},
+        {"window", true, false, windows},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        f.Manager->Options()->SetStdImgTransparency(c.graphicSeeThrough);
+        link->EnsureCacheBmp();
+        const TPixelView cache = BitmapView(link->FCacheBmp);
+        for (int y = 0; y < cache.Height; ++y)
+            for (int x = 0; x < cache.Width; ++x) cache.At(x, y) = cachePixel(x, y);
+        std::unique_ptr<TBitmap> target(NewBitmap32(240, 200));
+        HDC dc = target->Canvas()->Handle();
+        FillRectAlpha32(target.get(), TRect(0, 0, 240, 200), Sentinel, 255);
+        if (c.window)
+            PaintCacheToWndDC(f.Parent->Handle(), link, src, dst, dc, false, offset.x, offset.y);
+        else
+            PaintCacheToDC(f.Parent, link, src, dst, dc, false, offset.x, offset.y);
+        HRGN clip = CreateRectRgn(0, 0, 0, 0);
+        EXPECT_EQ(GetClipRgn(dc, clip), 0);
+        DeleteObject(clip);
+        GdiFlush();
+        const TPixelImage got = ImageFromBitmap32(target.get());
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 240; ++x) {
+                bool shown = dst.Contains(TPoint(x, y));
+                for (TRect r : c.clipped) {
+                    r.Offset(offset.x, offset.y);
+                    shown = shown && !r.Contains(TPoint(x, y));
+                }
+                const uint32_t want = shown ? cachePixel(x - dst.left + src.left, y - dst.top + src.top)
+                                            : 0xFF000000u | SwapRedBlue(uint32_t(Sentinel));
+                ASSERT_EQ(got.At(x, y) & 0xFFFFFFu, want & 0xFFFFFFu) << x << "," << y;
+            }
+    }
+    f.Manager->Options()->SetStdImgTransparency(false);
+
+    // An empty cache copies nothing.
+    link->FCacheBmp->SetSize(0, 0);
+    std::unique_ptr<TBitmap> target(NewBitmap32(40, 40));
+    FillRectAlpha32(target.get(), TRect(0, 0, 40, 40), Sentinel, 255);
+    PaintCacheToDC(f.Parent, link, TRect(0, 0, 40, 40), TRect(0, 0, 40, 40), target->Canvas()->Handle(), false, 0, 0);
+    PaintCacheToWndDC(f.Parent->Handle(), link, TRect(0, 0, 40, 40), TRect(0, 0, 40, 40), target->Canvas()->Handle(),
+                      false, 0, 0);
+    EXPECT_EQ(testing_support::PixelAt(*target, 20, 20), Sentinel);
+
+    groupIndex = savedGroupIndex;
+    d->gd[size_t(groupSection)].BorderIndex = savedBorder;
+    d->ma.pop_back();
 }

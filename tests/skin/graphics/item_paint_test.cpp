@@ -174,40 +174,57 @@ uint32_t ExpectedPixel(const TCase& c, int n, int x, int y, int w, int h, bool& 
 
 // ---- the table -----------------------------------------------------------------------------
 
+// The painters that compose a whole item; without corner images, a custom colour or colour
+// effects they all paint the same pixels.
+enum TItemPainterKind { ipItem, ipSkinDataItem, ipControlItem };
+const char* const PainterNames[] = {"PaintItem", "PaintSkinDataItem", "PaintControlItem"};
+
+void PaintWith(TItemPainterKind painter, int index, const TCacheInfo& bg, int state, const TRect& r, TPoint point,
+               const TPixelView& v, const TacSkinPaintSource* skin)
+{
+    switch (painter) {
+    case ipItem: PaintItem(index, bg, state, r, point, v, skin); break;
+    case ipSkinDataItem: PaintSkinDataItem(index, bg, state, r, point, v, skin, TacItemLook()); break;
+    case ipControlItem: PaintControlItem(index, bg, state, r, point, v, skin); break;
+    }
+}
+
 TEST_F(ItemPaintTest, EveryParentTransparencyShareAndStatePaintsThePredictedPixels)
 {
     const TPixelImage parent = ParentImage();
     constexpr int W = 40, H = 30;
     const TPoint points[] = {{2, 1}, {38, 28}};   // over the left and top strips, and the right and bottom ones
     int checked = 0;
-    for (int kind = pkUnknown; kind <= pkBitmap; ++kind)
-        for (int t : {0, 40, 100})
-            for (int k = 0; k < 4; ++k)
-                for (int state = 0; state < 3; ++state)
-                    for (const TPoint& point : points) {
-                        const TCase c{TParentKind(kind), t, k, state, point};
-                        const String name = fs::TableSection(t, k);
-                        const int n = FixtureNumber(name);
-                        ASSERT_GE(Index(name), 0);
-                        TPixelImage item(W, H, 0x01020304u);
-                        PaintItem(Index(name), Background(c.Parent, parent), state, item.Bounds(), point, item.View(),
-                                  &Data());
-                        SCOPED_TRACE(testing::Message() << ParentNames[kind] << " t=" << t << " k=" << k
-                                                        << " state=" << state << " at " << point.x << "," << point.y);
-                        for (int y = 0; y < H; ++y)
-                            for (int x = 0; x < W; ++x) {
-                                bool alphaKnown = true;
-                                const uint32_t want = ExpectedPixel(c, n, x, y, W, H, alphaKnown);
-                                const uint32_t got = item.At(x, y);
-                                const uint32_t mask = alphaKnown ? 0xFFFFFFFFu : 0x00FFFFFFu;
-                                if ((got & mask) != (want & mask)) {
-                                    ADD_FAILURE() << "pixel " << x << "," << y << std::hex << " got " << got << " want "
-                                                  << want;
-                                    return;
+    for (int painter = ipItem; painter <= ipControlItem; ++painter)
+        for (int kind = pkUnknown; kind <= pkBitmap; ++kind)
+            for (int t : {0, 40, 100})
+                for (int k = 0; k < 4; ++k)
+                    for (int state = 0; state < 3; ++state)
+                        for (const TPoint& point : points) {
+                            const TCase c{TParentKind(kind), t, k, state, point};
+                            const String name = fs::TableSection(t, k);
+                            const int n = FixtureNumber(name);
+                            ASSERT_GE(Index(name), 0);
+                            TPixelImage item(W, H, 0x01020304u);
+                            PaintWith(TItemPainterKind(painter), Index(name), Background(c.Parent, parent), state,
+                                      item.Bounds(), point, item.View(), &Data());
+                            SCOPED_TRACE(testing::Message() << PainterNames[painter] << ": " << ParentNames[kind]
+                                                            << " t=" << t << " k=" << k << " state=" << state << " at "
+                                                            << point.x << "," << point.y);
+                            for (int y = 0; y < H; ++y)
+                                for (int x = 0; x < W; ++x) {
+                                    bool alphaKnown = true;
+                                    const uint32_t want = ExpectedPixel(c, n, x, y, W, H, alphaKnown);
+                                    const uint32_t got = item.At(x, y);
+                                    const uint32_t mask = alphaKnown ? 0xFFFFFFFFu : 0x00FFFFFFu;
+                                    if ((got & mask) != (want & mask)) {
+                                        ADD_FAILURE() << "pixel " << x << "," << y << std::hex << " got " << got
+                                                      << " want " << want;
+                                        return;
+                                    }
                                 }
-                            }
-                        ++checked;
-                    }
+                            ++checked;
+                        }
     EXPECT_GT(checked, 0);
 }
 
@@ -303,6 +320,94 @@ TEST_F(ItemPaintTest, CornerImagesLieUnderTheBorder)
                 << "corner " << corner << " state " << state;
         EXPECT_EQ(item.At(0, fs::Border + 1), fs::Opaque(fs::SliceColor(n, state, 0, 1)));
         EXPECT_EQ(item.At(W / 2, H / 2), fs::Opaque(fs::StateColor(n, state)));
+    }
+}
+
+// A control's item over its parent's answer puts the corner images over the border; the other
+// two put the border over them (its key corners showing the parent).
+TEST_F(ItemPaintTest, OnlyTheControlItemPutsTheCornersOverTheBorder)
+{
+    const int n = FixtureNumber(L"CORNERS");
+    constexpr int W = 30, H = 20;
+    TCacheInfo plain;
+    plain.FillColor = ParentFill;
+    for (int painter = ipItem; painter <= ipControlItem; ++painter)
+        for (int state = 0; state < 3; ++state) {
+            SCOPED_TRACE(testing::Message() << PainterNames[painter] << " state " << state);
+            TPixelImage item(W, H);
+            PaintWith(TItemPainterKind(painter), Index(L"CORNERS"), plain, state, item.Bounds(), TPoint(), item.View(),
+                      &Data());
+            const bool over = painter == ipControlItem;
+            // Top-left corner image (0..5) against the border (0..3) and its 2 x 2 key corner.
+            const uint32_t corner = fs::Opaque(fs::CornerColor(0, state));
+            EXPECT_EQ(item.At(fs::Border, fs::Border), corner);
+            EXPECT_EQ(item.At(0, fs::Border + 1), over ? corner : fs::Opaque(fs::SliceColor(n, state, 0, 1)));
+            EXPECT_EQ(item.At(3, 3), over ? corner : fs::Opaque(fs::SliceColor(n, state, 0, 0)));
+            EXPECT_EQ(item.At(1, 1) & 0xFFFFFFu, (over ? corner : fs::Opaque(ParentFill)) & 0xFFFFFFu);
+            // Bottom-right corner image likewise.
+            const uint32_t br = fs::Opaque(fs::CornerColor(3, state));
+            EXPECT_EQ(item.At(W - 1, H - fs::Border - 2), over ? br : fs::Opaque(fs::SliceColor(n, state, 2, 1)));
+        }
+}
+
+// The link's colour effects run over the whole bitmap (key-colour pixels left alone) after a
+// border is drawn; without one (none, or one that draws nothing in state 0) only for a state of
+// transparency 0, whatever colour replaces the skin's.
+TEST_F(ItemPaintTest, SkinDataItemTintsAfterABorderOrForAnOpaqueState)
+{
+    enum TBorder { bdDrawn, bdNone, bdNotInState0 };
+    struct {
+        const wchar_t* section;
+        TBorder border;
+        int state;
+        TColor custom;
+        bool borderDrawn;
+        bool effects;
+    } cases[] = {
+        {L"T0S0", bdDrawn, 0, acSkinColor, true, true},
+        {L"T40S0", bdDrawn, 1, acSkinColor, true, true},
+        {L"T0S0", bdNone, 0, acSkinColor, false, true},
+        {L"T40S0", bdNone, 0, acSkinColor, false, false},
+        {L"T40S0", bdNone, 2, 0x123456, false, false},
+        {L"T0S0", bdNotInState0, 0, acSkinColor, false, true},
+        {L"T40S0", bdNotInState0, 0, acSkinColor, false, false},
+        {L"T40S0", bdNotInState0, 1, acSkinColor, true, true},
+    };
+    TacItemLook look;
+    look.HueOffset = 120;
+    look.Saturation = -40;
+    const TRect r(5, 4, 35, 24);
+    constexpr uint32_t Outside = 0xFF806040u, Key = 0x00FF00FFu;
+    TCacheInfo plain;
+    plain.FillColor = ParentFill;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << ToUtf8(c.section) << " border " << int(c.border) << " state " << c.state);
+        const int n = FixtureNumber(c.section);
+        TsGeneralData& g = Data().gd[size_t(Index(c.section))];
+        const int borderIndex = g.BorderIndex;
+        TsMaskData& border = Data().ma[size_t(borderIndex)];
+        const uint16_t mode = border.DrawMode;
+        if (c.border == bdNone) g.BorderIndex = -1;
+        if (c.border == bdNotInState0) border.DrawMode = uint16_t(mode | dmNoState0);
+
+        TacItemLook own;
+        own.CustomColor = look.CustomColor = c.custom;
+        TPixelImage plainItem(40, 28, Outside), got(40, 28, Outside);
+        plainItem.At(0, 0) = got.At(0, 0) = Key;
+        PaintSkinDataItem(Index(c.section), plain, c.state, r, TPoint(), plainItem.View(), &Data(), own);
+        PaintSkinDataItem(Index(c.section), plain, c.state, r, TPoint(), got.View(), &Data(), look);
+        g.BorderIndex = borderIndex;
+        border.DrawMode = mode;
+
+        const uint32_t slice = fs::Opaque(fs::SliceColor(n, c.state, 1, 0));
+        EXPECT_EQ(plainItem.At(20, r.top) == slice, c.borderDrawn);
+        if (c.custom != acSkinColor) EXPECT_EQ(plainItem.At(20, 14), fs::Opaque(c.custom));
+        TPixelImage want = plainItem;
+        if (c.effects) ApplyColorEffects(want.View(), clNone, look.HueOffset, look.Saturation);
+        EXPECT_EQ(got.At(0, 0), Key);
+        EXPECT_EQ(got.At(1, 1) != Outside, c.effects);   // outside r as well
+        for (int y = 0; y < 28; ++y)
+            for (int x = 0; x < 40; ++x) ASSERT_EQ(got.At(x, y), want.At(x, y)) << x << "," << y;
     }
 }
 

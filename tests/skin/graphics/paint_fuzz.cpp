@@ -241,7 +241,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const TCacheInfo bg = AnyBackground(in, parent, dest);
         const TPoint p(Coord(in), Coord(in));
         const int state = in.ConsumeIntegralInRange(-3, 6);
-        switch (in.ConsumeIntegralInRange(0, 2)) {
+        switch (in.ConsumeIntegralInRange(0, 4)) {
         case 0:
             PaintItem(section, bg, state, r, p, dest, &skin, in.ConsumeIntegralInRange(-2, 5),
                       in.ConsumeIntegralInRange(-2, 5));
@@ -250,6 +250,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             PaintItemBG(section, bg, state, r, p, dest, &skin, -1, in.ConsumeIntegralInRange(-2, 5),
                         in.ConsumeBool() ? acSkinColor : TColor(0x123456));
             break;
+        case 2:
+            PaintControlItem(section, bg, state, r, p, dest, &skin, in.ConsumeBool() ? acSkinColor : TColor(0x123456),
+                             in.ConsumeBool());
+            break;
+        case 3: {
+            // Without colour effects (they cover the whole bitmap by design).
+            TacItemLook look;
+            if (in.ConsumeBool()) look.CustomColor = 0x654321;
+            PaintSkinDataItem(section, bg, state, r, p, dest, &skin, look, in.ConsumeBool());
+            break;
+        }
         default: PaintSectionFrame(section, bg, state, r, p, dest, &skin, acSkinColor, in.ConsumeBool()); break;
         }
         CheckOutside(before, canvas, r);
