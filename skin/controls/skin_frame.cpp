@@ -30,6 +30,8 @@ TacSkinFrameCore::TacSkinFrameCore(TControl* control, uint8_t coc, bool createCa
 
 TacSkinFrameCore::~TacSkinFrameCore()
 {
+    TObject::Free(FResumeTimer);
+    FResumeTimer = nullptr;
     delete FLink;
     FLink = nullptr;
 }
@@ -82,10 +84,20 @@ void TacSkinFrameCore::PaintFromCache(HDC dc, const std::function<bool()>& compo
     if (!wnd) return;
     PAINTSTRUCT ps{};
     const bool begun = dc == nullptr;
-    if (AnimationRunning && dc != l->PrintDC) {
+    // Only a print into the animation's own picture is painted meanwhile (a paint of the window
+    // itself has no DC yet, so it is never that one).
+    if (AnimationRunning && (begun || dc != l->PrintDC)) {
+        // The animation owns the screen now; what this paint should have shown is shown after it,
+        // or the uncovered part would stay stale.
         if (begun) {
             BeginPaint(wnd, &ps);
             EndPaint(wnd, &ps);
+            if (!FResumeTimer) {
+                FResumeTimer = new TacThreadedTimer(nullptr, false);
+                FResumeTimer->SetInterval(12);
+                FResumeTimer->SetOnTimer(Bind<&TacSkinFrameCore::ResumeTick>(this));
+            }
+            FResumeTimer->SetEnabled(true);
         }
         return;
     }
@@ -112,6 +124,13 @@ void TacSkinFrameCore::PaintFromCache(HDC dc, const std::function<bool()>& compo
         }
     }
     if (begun) EndPaint(wnd, &ps);
+}
+
+void TacSkinFrameCore::ResumeTick(TObject*)
+{
+    if (AnimationRunning) return;
+    FResumeTimer->SetEnabled(false);
+    if (HWND wnd = WindowOf(FControl)) InvalidateRect(wnd, nullptr, FALSE);
 }
 
 void TacSkinFrameCore::PassToChildren(const TMessage& m)

@@ -54,10 +54,16 @@ public:
     // A skin change passed on to the child controls of a container.
     void PassToChildren(const TMessage& m);
 
+    // A paint skipped while a form or page animation ran: the window is painted again when it
+    // has ended (checked on the animation timers' ticks).
+    bool PaintSkipped() const { return FResumeTimer && FResumeTimer->Enabled(); }
+
 private:
     void StateChange(int newState, TacAnimatEvent event, bool fast, bool withGlow);
+    void ResumeTick(TObject*);
     TControl* FControl;
     TsCommonData* FLink;
+    TacThreadedTimer* FResumeTimer = nullptr;
 };
 
 template <class TBase>

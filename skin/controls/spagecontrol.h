@@ -1,7 +1,10 @@
 // Skinned page control and tab sheets.
 #pragma once
 
+#include <memory>
+
 #include "skin/controls/core/page_tabs.h"
+#include "skin/controls/core/tab_fade.h"
 #include "skin/controls/skin_frame.h"
 #include "vcl/comctrls.h"
 
@@ -15,6 +18,15 @@ class TsPageControl;
 class TsTabSheet : public TTabSheet {
 public:
     explicit TsTabSheet(TComponent* owner) : TTabSheet(owner) {}
+    ~TsTabSheet() override;
+
+    // The hot-state fade of this page's tab: the timer of its frames (made on the first fade;
+    // its BmpFrom, BmpTo and BmpOut are the start, the target and the frame last shown, at
+    // AnimRect of the page control) and the schedule it follows.
+    TacThreadedTimer* AnimTimer = nullptr;
+    TacTabFade Fade;
+    // Ends the fade where it is and forgets its pictures.
+    void StopTabAnimation();
 
 protected:
     void WndProc(TMessage& m) override;
@@ -22,7 +34,12 @@ protected:
 private:
     // The page control when it is drawn from a skin now, else nullptr.
     TsPageControl* SkinnedPageControl() const;
+    void FadeTick(TObject*);
+    friend class TsPageControl;   // it starts the fades
 };
+
+using TacTabMouseEvent = Method<void(TComponent* Sender, int TabIndex)>;
+using TacPageChangingEvent = Method<void(TObject* Sender, TTabSheet* NewPage, bool& AllowChange)>;
 
 // ---- TsPageControl
 // The frame from "PAGECONTROL", each visible tab from the tab sections of its side and place
@@ -41,6 +58,22 @@ public:
     // sections at the control's PPI.
     TacPageControlState TabState();
 
+    // The page whose tab is hot (under the mouse), -1 = none.
+    int CurItem() const { return FCurItem; }
+    // Page changes by key or click ask this first; False leaves the page as it is.
+    TacPageChangingEvent OnPageChanging;
+    // The hot tab changes (page indexes; entering may report -1).
+    TacTabMouseEvent OnTabMouseEnter;
+    TacTabMouseEvent OnTabMouseLeave;
+
+    // Shows one tab's present state: faded from what is on the screen, or at once.
+    void RepaintTab(int page, bool animate);
+    // Ends every tab's fade (before the tabs' geometry or order changes).
+    void StopTabAnimations();
+    // One frame of a sheet's fade: Weight (0..255) of its target over its start, composed into
+    // the cache and shown.
+    void ShowTabFrame(TsTabSheet* sheet, int weight);
+
 protected:
     int DefaultSectionIndex() override;
     bool IsContainer() const override { return true; }
@@ -52,6 +85,20 @@ protected:
     void WndProc(TMessage& m) override;
 
 private:
+    // Every visible tab, back to front, with the states of S, drawn into Bmp over what it holds.
+    void PaintTabs(TBitmap* bmp, const TacPageControlState& s, const TacPageTabs& tabs);
+    void SetCurItem(int page);
+    // The changing event and the base's; then the page becomes active.
+    bool AllowPage(int page);
+    void SelectPage(int page);
+    // Handled: the message is done (swallowed or acted on).
+    bool HandleMouseMove(TMessage& m);
+    bool HandleNavigationKey(TMessage& m);
+
+    int FCurItem = -1;
+    // The cache as composed before its tabs: the ground a single tab is drawn again on.
+    std::unique_ptr<TBitmap> FTabsGround;
+
     // The page's caption in the tab's rectangle, in the section's text colour of that state.
     void PaintCaption(TBitmap* cache, const TacPageTabs& tabs, int page, const TRect& r, int state, TColor color);
 };

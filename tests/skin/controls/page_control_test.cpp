@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include "skin/controls/spagecontrol.h"
+#include "skin/engine/command_delivery.h"
+#include "skin/engine/core/shared_settings.h"
 #include "skin/graphics/background.h"
 #include "skin/graphics/bitmaps32.h"
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
 #include "tests/skin/controls/test_controls.h"
+#include "tests/skin/engine/engine_recorders.h"
 #include "tests/vcl/form_ptr.h"
 
 namespace fs = fixture_skin;
@@ -152,6 +155,284 @@ TEST(SkinPageControl, ScreenshotsWithOurSkins)
         EXPECT_NE(cache.At(a.x, a.y + 4), cache.At(b.x, b.y + 4)) << skin;
         testing_support::SaveArtifact(*s.Pages->SkinData()->FCacheBmp, String(L"page_control_cache_") + skin);
         testing_support::SaveScreenshot(s.Pages->Handle(), String(L"page_control_") + skin, true);
+    }
+}
+
+// ---- hot tab, disabled tab, keys -----------------------------------------------------------------
+
+// Inside a tab's border, left of its caption.
+TPoint InTab(const TRect& r) { return TPoint(r.left + fs::Border + 1, Centre(r).y); }
+TRect TabRectOf(TsPageControl* pc, int page)
+{
+    const TacPageControlState state = pc->TabState();
+    const TacPageTabs tabs(state);
+    return tabs.SkinTabRect(tabs.TabIndexOfPage(page), page == state.ActivePage);
+}
+void MouseAt(TsPageControl* pc, TPoint p) { SendMessageW(pc->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y)); }
+
+// Weight w (0..255) of To over From, per channel; the frames are within 2 of it.
+void ExpectMix(uint32_t got, uint32_t from, uint32_t to, int w, const char* what, int frame)
+{
+    for (int k = 0; k < 24; k += 8) {
+        const int f = int(from >> k & 0xFF), t = int(to >> k & 0xFF), g = int(got >> k & 0xFF);
+        const int want = (f * (255 - w) + t * w) / 255;
+        EXPECT_NEAR(g, want, 2) << what << " frame " << frame << " weight " << w << " channel " << k / 8;
+    }
+}
+
+// The hot tab's pixel in the cache and on the screen, frame by frame of the schedule.
+struct THotProbe {
+    TPageScene& S;
+    TPoint At;
+    uint32_t Cached() const { return S.Cache().At(At.x, At.y) | 0xFF000000u; }
+    uint32_t Screen() const { return fs::Opaque(testing_support::PixelAt(S.Pages->Handle(), At.x, At.y)); }
+    // Follows a fade from From to To through the core schedule F, one 12 ms step at a time;
+    // answers the number of frames shown after the first.
+    int Follow(TManualTicks& ticks, TacTabFade& f, int first, uint32_t from, uint32_t to, const char* what, int stopAfter = 99)
+    {
+        ExpectMix(Cached(), from, to, first, what, 0);
+        ExpectMix(Screen(), from, to, first, what, 0);
+        int frames = 0;
+        while (frames < stopAfter) {
+            const int w = f.Tick();
+            if (w < 0) break;
+            ticks.Step(TabFadeInterval);
+            ++frames;
+            ExpectMix(Cached(), from, to, w, what, frames);
+            ExpectMix(Screen(), from, to, w, what, frames);
+        }
+        return frames;
+    }
+};
+
+TEST(SkinPageControl, TheHotTabFadesInOverSixStepsAndOutOverEighteen)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    ASSERT_TRUE(m->Effects()->AllowAnimation);
+    TManualTicks ticks;
+    TPageScene s(3, 0);
+    ASSERT_TRUE(s.Pages->SkinData()->Skinned(true));
+    auto* sheet = dynamic_cast<TsTabSheet*>(s.Pages->Pages(2));
+    const TRect r = TabRectOf(s.Pages, 2);
+    const int sec = fs::SectionNumber(L"TABTOPLAST");
+    const uint32_t normal = fs::Opaque(fs::StateColor(sec, 0)), hot = fs::Opaque(fs::StateColor(sec, 1));
+    THotProbe probe{s, InTab(r)};
+    ASSERT_EQ(probe.Cached(), normal);
+
+    // In: the first frame at once, then one per 12 ms until the hot look itself.
+    MouseAt(s.Pages, Centre(r));
+    EXPECT_EQ(s.Pages->CurItem(), 2);
+    ASSERT_TRUE(sheet->AnimTimer && sheet->AnimTimer->Enabled());
+    TacTabFade in;
+    const int first = in.Start(0, false, 1);
+    EXPECT_LT(first, 255);
+    EXPECT_EQ(probe.Follow(ticks, in, first, normal, hot, "in"), 6);
+    ticks.Step(TabFadeInterval);
+    EXPECT_FALSE(sheet->AnimTimer->Enabled());
+    EXPECT_EQ(probe.Cached(), hot);
+    EXPECT_EQ(probe.Screen(), hot);
+
+    // Out: leaving the control fades back over 18 steps.
+    s.Pages->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(s.Pages->CurItem(), -1);
+    TacTabFade out = in;
+    const int outFirst = out.Start(out.RemainingSteps(), false, 0);
+    EXPECT_EQ(probe.Follow(ticks, out, outFirst, hot, normal, "out"), 18);
+    EXPECT_EQ(probe.Cached(), normal);
+
+    // Leaving two steps into a fade-in: the fade-out starts from the frame shown, part of the way.
+    MouseAt(s.Pages, Centre(r));
+    TacTabFade again = out;
+    const int againFirst = again.Start(again.RemainingSteps(), false, 1);
+    EXPECT_EQ(probe.Follow(ticks, again, againFirst, normal, hot, "in again", 2), 2);
+    const uint32_t shown = probe.Cached();
+    ASSERT_NE(shown, normal);
+    ASSERT_NE(shown, hot);
+    s.Pages->Perform(CM_MOUSELEAVE, 0, 0);
+    TacTabFade back = again;
+    const int backFirst = back.Start(back.RemainingSteps(), false, 0);
+    EXPECT_EQ(back.Iteration, (6 - 2) * 2);
+    EXPECT_EQ(probe.Follow(ticks, back, backFirst, shown, normal, "back"), 18 - 8);
+    EXPECT_EQ(probe.Cached(), normal);
+    EXPECT_EQ(probe.Screen(), normal);
+
+    // From a hot tab onto the active one: no tab is hot and the active tab keeps its look.
+    MouseAt(s.Pages, Centre(r));
+    for (int i = 0; i < 10; ++i) ticks.Step(TabFadeInterval);
+    ASSERT_EQ(probe.Cached(), hot);
+    const TRect active = TabRectOf(s.Pages, 0);
+    MouseAt(s.Pages, Centre(active));
+    EXPECT_EQ(s.Pages->CurItem(), -1);
+    for (int i = 0; i < 20; ++i) ticks.Step(TabFadeInterval);
+    EXPECT_EQ(probe.Cached(), normal);
+    const TPoint a = InTab(active);
+    EXPECT_EQ(s.Cache().At(a.x, a.y), Own(L"TABTOPFIRST", 2));
+}
+
+TEST(SkinPageControl, ADisabledPagesTabIsBlendedWithTheGroundUnlessItIsActive)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPageScene s(3, 0);
+    ASSERT_TRUE(s.Pages->SkinData()->Skinned(true));
+    s.Pages->Pages(1)->SetEnabled(false);
+    PumpFor(60);
+    const TPoint p = InTab(TabRectOf(s.Pages, 1));
+    // The page control's frame is the ground behind the tabs; the tab keeps SharedBlendValue of 255.
+    const uint32_t tab = Own(L"TABTOPMIDDLE", 0), ground = Own(L"PAGECONTROL", 0);
+    uint32_t want = 0xFF000000u;
+    for (int k = 0; k < 24; k += 8)
+        want |= (((ground >> k & 0xFF) * (255u - SharedBlendValue) + (tab >> k & 0xFF) * SharedBlendValue) >> 8) << k;
+    EXPECT_EQ(s.Cache().At(p.x, p.y) | 0xFF000000u, want);
+    EXPECT_EQ(fs::Opaque(testing_support::PixelAt(s.Pages->Handle(), p.x, p.y)), want);
+    const TPoint q = InTab(TabRectOf(s.Pages, 2));
+    EXPECT_EQ(s.Cache().At(q.x, q.y), Own(L"TABTOPLAST", 0));   // its enabled neighbour is not
+
+    // Active, it is drawn as any active tab.
+    s.Pages->SetActivePageIndex(1);
+    PumpFor(60);
+    const TPoint pa = InTab(TabRectOf(s.Pages, 1));
+    EXPECT_EQ(s.Cache().At(pa.x, pa.y), Own(L"TABTOPMIDDLE", 2));
+}
+
+// Ctrl and Shift as the thread's keyboard state reports them.
+void HoldKeys(bool ctrl, bool shift)
+{
+    BYTE k[256];
+    GetKeyboardState(k);
+    k[VK_CONTROL] = ctrl ? 0x80 : 0;
+    k[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(k);
+}
+
+TEST(SkinPageControl, PageKeysGoToTheNearestPageWithAVisibleTabOrAreSwallowed)
+{
+    enum TKey { Left, Right, CtrlTab, CtrlShiftTab };
+    struct TCase {
+        const char* Name;
+        int From;
+        TKey Key;
+        int Veto;   // the page the changing event refuses, -1 none
+        int Want;
+        bool Handled;   // Ctrl+Tab: the key is taken by the page control (selected or swallowed)
+    };
+    // Page 2's tab is hidden.
+    const TCase cases[] = {
+        {"ctrl+tab", 0, CtrlTab, -1, 1, true},
+        {"ctrl+tab over the hidden tab", 1, CtrlTab, -1, 3, true},
+        {"ctrl+tab wraps", 4, CtrlTab, -1, 0, true},
+        {"ctrl+shift+tab wraps", 0, CtrlShiftTab, -1, 4, true},
+        {"ctrl+shift+tab over the hidden tab", 3, CtrlShiftTab, -1, 1, true},
+        {"ctrl+tab vetoed", 0, CtrlTab, 1, 0, true},
+        {"right", 0, Right, -1, 1, false},
+        {"right over the hidden tab", 1, Right, -1, 3, false},
+        {"left over the hidden tab", 3, Left, -1, 1, false},
+        {"left on the first page", 0, Left, -1, 0, true},
+        {"right on the last page", 4, Right, -1, 4, true},
+        {"right vetoed", 3, Right, 4, 3, true},
+    };
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPageScene s(5, 0);
+    ASSERT_TRUE(s.Pages->SkinData()->Skinned(true));
+    s.Pages->Pages(2)->SetTabVisible(false);
+    int veto = -1;
+    std::vector<int> asked;
+    auto changing = [&](TObject*, TTabSheet* page, bool& allow) {
+        asked.push_back(page->PageIndex());
+        if (page->PageIndex() == veto) allow = false;
+    };
+    s.Pages->OnPageChanging = TacPageChangingEvent::FromCallable(changing);
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        veto = -1;
+        s.Pages->SetActivePageIndex(c.From);
+        PumpFor(20);
+        ASSERT_EQ(s.Pages->ActivePageIndex(), c.From);
+        veto = c.Veto;
+        asked.clear();
+        LRESULT r = 0;
+        if (c.Key == Left || c.Key == Right) {
+            HoldKeys(false, false);
+            const WPARAM vk = c.Key == Left ? VK_LEFT : VK_RIGHT;
+            // Sent to the window: a swallowed key never reaches the tab window.
+            r = SendMessageW(s.Pages->Handle(), WM_KEYDOWN, vk, 0);
+            EXPECT_EQ(r, 0);
+        } else {
+            HoldKeys(true, c.Key == CtrlShiftTab);
+            r = s.Form->Perform(CM_DIALOGKEY, VK_TAB, 0);
+            EXPECT_EQ(r != 0, c.Handled);
+        }
+        HoldKeys(false, false);
+        PumpFor(20);
+        EXPECT_EQ(s.Pages->ActivePageIndex(), c.Want);
+        if (c.Veto >= 0) EXPECT_EQ(asked, std::vector<int>{c.Veto});
+        EXPECT_NE(s.Pages->ActivePageIndex(), 2);
+    }
+    s.Pages->OnPageChanging = nullptr;
+}
+
+TEST(SkinPageControl, AClickSelectsThroughTheChangingEvent)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPageScene s(3, 0);
+    ASSERT_TRUE(s.Pages->SkinData()->Skinned(true));
+    bool allow = false;
+    s.Pages->OnPageChanging = TacPageChangingEvent::FromCallable([&](TObject*, TTabSheet*, bool& a) { a = allow; });
+    const TPoint p = Centre(TabRectOf(s.Pages, 2));
+    SendMessageW(s.Pages->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    SendMessageW(s.Pages->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    EXPECT_EQ(s.Pages->ActivePageIndex(), 0);
+    allow = true;
+    SendMessageW(s.Pages->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    SendMessageW(s.Pages->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    EXPECT_EQ(s.Pages->ActivePageIndex(), 2);
+    s.Pages->OnPageChanging = nullptr;
+}
+
+// A paint that came while a form or page animation held the screen is made up for when it ends.
+TEST(SkinPageControl, APaintSkippedDuringAnAnimationIsMadeUpAfterIt)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    TPageScene s(2, 0);
+    ASSERT_TRUE(s.Pages->SkinData()->Skinned(true));
+    HWND wnd = s.Pages->Handle();
+    const TPoint p = InTab(TabRectOf(s.Pages, 1));
+    const TColor black = 0;
+    UpdateWindow(wnd);
+    PumpFor(40);
+    AnimationRunning = true;
+    // Something covered the control and went away: the uncovered part is to be painted.
+    HDC dc = GetDC(wnd);
+    RECT all{0, 0, s.Pages->Width(), s.Pages->Height()};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    ReleaseDC(wnd, dc);
+    InvalidateRect(wnd, nullptr, FALSE);
+    UpdateWindow(wnd);
+    EXPECT_EQ(testing_support::PixelAt(wnd, p.x, p.y), black);   // the animation's screen is left alone
+    ticks.Step(12);
+    PumpFor(20);
+    EXPECT_EQ(testing_support::PixelAt(wnd, p.x, p.y), black);
+    AnimationRunning = false;
+    ticks.Step(12);
+    PumpFor(40);
+    EXPECT_EQ(fs::Opaque(testing_support::PixelAt(wnd, p.x, p.y)), Own(L"TABTOPLAST", 0));
+}
+
+TEST(SkinPageControl, HotTabScreenshotsWithOurSkins)
+{
+    for (const wchar_t* skin : {L"Dark", L"Light"}) {
+        TManagerPtr m = ManagerWithSkin(skin);
+        ASSERT_TRUE(m->IsActive()) << skin;
+        TManualTicks ticks;
+        TPageScene s(5, 1);
+        ASSERT_TRUE(s.Pages->SkinData()->Skinned(true)) << skin;
+        const TRect r = TabRectOf(s.Pages, 3);
+        const TPoint c(Centre(r).x, Centre(r).y + 4);
+        const uint32_t before = s.Cache().At(c.x, c.y);
+        MouseAt(s.Pages, Centre(r));
+        for (int i = 0; i < 8; ++i) ticks.Step(TabFadeInterval);
+        EXPECT_NE(s.Cache().At(c.x, c.y), before) << skin;
+        testing_support::SaveScreenshot(s.Pages->Handle(), String(L"page_control_hot_") + skin, true);
     }
 }
 
