@@ -10,6 +10,7 @@
 #include "app/main_form.h"
 #include "app/settings_form.h"
 #include "app/shifter_page.h"
+#include "skin/graphics/bitmaps32.h"
 #include "skin/graphics/pnggraphic.h"
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
@@ -960,11 +961,10 @@ TEST_F(MainWindowTest, StoredSkinsAndTheSkinDirectory)
     form = nullptr;
 }
 
-// The thin skinned controls carry their links and routing but answer no section yet: with Dark
-// loaded only the page control (with its pages) is drawn from the skin; outside it the window
-// looks exactly as with the skin switched off (the scrolling text, which moves on its own, left
-// out of the comparison).
-TEST_F(MainWindowTest, WithDarkLoadedOnlyThePageControlLooksSkinned)
+// With Dark loaded the page control (with its pages) and the group boxes on them are drawn from
+// the skin; outside the page control the window looks exactly as with the skin switched off (the
+// scrolling text, which moves on its own, left out of the comparison).
+TEST_F(MainWindowTest, WithDarkLoadedOnlyThePageControlAndItsGroupBoxesLookSkinned)
 {
     WriteSetting(L"Themes", L"Active", L"0");
     StartWithoutDevices();
@@ -980,6 +980,12 @@ TEST_F(MainWindowTest, WithDarkLoadedOnlyThePageControlLooksSkinned)
     ClientToScreen(form->PageControl->Handle(), &po);
     ScreenToClient(wnd, &po);
     const RECT pages{po.x, po.y, po.x + form->PageControl->Width(), po.y + form->PageControl->Height()};
+    TsGroupBox* group = form->GroupUserDamper;
+    ASSERT_TRUE(group->SkinData()->Skinned(true));
+    POINT go{0, 0};
+    ClientToScreen(group->Handle(), &go);
+    ScreenToClient(wnd, &go);
+    const RECT box{go.x, go.y, go.x + group->Width(), go.y + group->Height()};
     auto capture = [&] {
         RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         PumpFor(100);
@@ -987,6 +993,15 @@ TEST_F(MainWindowTest, WithDarkLoadedOnlyThePageControlLooksSkinned)
     };
     auto skinned = capture();
     testing_support::SaveArtifact(*skinned, L"main_window_dark_loaded");
+    // The group box is its skin cache on the screen (points on its frame clear of its children).
+    const TacGroupCaption caption = group->CaptionGeometry();
+    const TPixelImage cache = ImageFromBitmap32(group->SkinData()->FCacheBmp);
+    const int gw = group->Width(), gh = group->Height();
+    ASSERT_EQ(cache.Width(), gw);
+    for (TPoint p : {TPoint(gw - 3, caption.TopRect.bottom + 1), TPoint(gw - 3, gh / 2), TPoint(gw - 3, gh - 3)})
+        EXPECT_EQ(testing_support::PixelAt(*skinned, box.left + p.x, box.top + p.y),
+                  TColor(SwapRedBlue(cache.At(p.x, p.y) & 0xFFFFFFu)))
+            << p.x << "," << p.y;
     m->SetActive(false);
     ASSERT_FALSE(m->IsActive());
     auto plain = capture();

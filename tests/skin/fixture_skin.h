@@ -9,7 +9,8 @@
 //   k = 0 plain colour, 1 texture 30 %, 2 gradient 50 %, 3 texture 30 % + gradient 70 %.
 // Besides them: "BUTTON" (3 states, opaque), "PANEL" (1 state, opaque), "NOSTATES" (STATES=0)
 // "CORNERS" (corner images of 6 x 6 in three flat frames), and the page control's "PAGECONTROL"
-// (1 state) with its tabs "TABTOP", "TABTOPFIRST", "TABTOPMIDDLE", "TABTOPLAST" (3 states, opaque).
+// (1 state) with its tabs "TABTOP", "TABTOPFIRST", "TABTOPMIDDLE", "TABTOPLAST" (3 states, opaque),
+// and the group box's "GROUPBOX" (3 states, opaque).
 //
 // Header-only; needs vcl_pure, zlib and skin_engine_core (the container writer).
 #pragma once
@@ -51,6 +52,7 @@ inline const std::vector<TSectionSpec>& Sections()
         {L"CORNERS", 3, 0, 0, 0, true},
         {L"PAGECONTROL", 1, 0, 0, 0, false}, {L"TABTOP", 3, 0, 0, 0, false}, {L"TABTOPFIRST", 3, 0, 0, 0, false},
         {L"TABTOPMIDDLE", 3, 0, 0, 0, false}, {L"TABTOPLAST", 3, 0, 0, 0, false},
+        {L"GROUPBOX", 3, 0, 0, 0, false},
     };
     return sections;
 }

@@ -1,0 +1,370 @@
+// The skinned group box: the caption's geometry, the frame and caption composed into its cache
+// over a skinned container with the fixture skin, its children's backgrounds taken from that
+// cache, its paint rule for clipped paints, and the plain group box it stays without a skin.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "skin/controls/sgroupbox.h"
+#include "skin/engine/command_delivery.h"
+#include "skin/graphics/background.h"
+#include "skin/graphics/bitmaps32.h"
+#include "tests/common/screenshot.h"
+#include "tests/common/test_support.h"
+#include "tests/skin/controls/test_controls.h"
+#include "tests/vcl/form_ptr.h"
+
+namespace fs = fixture_skin;
+using testing_support::PumpFor;
+
+namespace {
+
+// ---- caption geometry --------------------------------------------------------------------------
+
+struct TCaptionCase {
+    const char* Name;
+    TacGroupCaptionInput In;
+    TRect Caption, Text, Top;
+    TRect Check = TRect(-1, -1, -1, -1), Glyph = TRect(-1, -1, -1, -1);   // -1: not checked
+};
+
+TacGroupCaptionInput Base(int width = 200, int textWidth = 40)
+{
+    TacGroupCaptionInput in;
+    in.Width = width;
+    in.TextWidth = textWidth;
+    in.TextHeight = TacGroupCaptionTextHeight(13);   // 15: the caption area is 17 high
+    in.Spacing = 4;
+    return in;
+}
+template <class F> TacGroupCaptionInput With(F change, TacGroupCaptionInput in = Base())
+{
+    change(in);
+    return in;
+}
+
+TEST(GroupBoxCaption, GeometryFollowsLayoutReadingOrderAndParts)
+{
+    const TCaptionCase cases[] = {
+        {"left", Base(), {8, 0, 48, 17}, {8, 1, 48, 16}, {0, 0, 200, 8}},
+        {"right", With([](auto& i) { i.Layout = clTopRight; }), {152, 0, 192, 17}, {152, 1, 192, 16}, {0, 0, 200, 8}},
+        {"centre", With([](auto& i) { i.Layout = clTopCenter; }), {80, 0, 120, 17}, {80, 1, 120, 16}, {0, 0, 200, 8}},
+        {"right under right-to-left goes left",
+         With([](auto& i) { i.Layout = clTopRight, i.RightToLeftAlignment = i.RightToLeftReading = true; }),
+         {8, 0, 48, 17}, {8, 1, 48, 16}, {0, 0, 200, 8}},
+        {"left under right-to-left goes right",
+         With([](auto& i) { i.RightToLeftAlignment = i.RightToLeftReading = true; }), {152, 0, 192, 17},
+         {152, 1, 192, 16}, {0, 0, 200, 8}},
+        {"fixed width centres the text", With([](auto& i) { i.CaptionWidth = 100; }), {8, 0, 108, 17},
+         {38, 1, 78, 16}, {0, 0, 200, 8}},
+        {"fixed width, right-to-left reading", With([](auto& i) { i.CaptionWidth = 100, i.RightToLeftReading = true; }),
+         {8, 0, 108, 17}, {38, 1, 78, 16}, {0, 0, 200, 8}},
+        {"negative offset lifts the caption", With([](auto& i) { i.CaptionYOffset = -4; }), {8, -4, 48, 13},
+         {8, -5, 48, 10}, {0, 0, 200, 6}},
+        {"margins", With([](auto& i) { i.Margin = TacCaptionMargin{5, 3, 2, 0}; }), {11, 3, 51, 20}, {11, 4, 51, 19},
+         {0, 0, 200, 11}},
+        {"empty caption widened by the bevel", Base(200, 0), {7, 0, 9, 17}, {7, 1, 7, 16}, {0, 0, 200, 8}},
+        {"wider than the box", Base(30, 40), {8, 0, 29, 17}, {8, 1, 48, 16}, {0, 0, 30, 8}},
+        {"check box", With([](auto& i) { i.CheckBox = true, i.CheckWidth = i.CheckHeight = 13; }), {8, 0, 65, 17},
+         {25, 1, 65, 16}, {0, 0, 200, 8}, {8, 2, 21, 15}, {21, 8, 21, 8}},
+        {"check box, right-to-left reading",
+         With([](auto& i) { i.CheckBox = true, i.CheckWidth = i.CheckHeight = 13, i.RightToLeftReading = true; }),
+         {8, 0, 65, 17}, {8, 1, 48, 16}, {0, 0, 200, 8}, {52, 2, 65, 15}, {52, 8, 52, 8}},
+        {"image and text are spaced", With([](auto& i) { i.HasImage = true, i.ImageWidth = i.ImageHeight = 16; }),
+         {8, 0, 68, 17}, {28, 1, 68, 16}, {0, 0, 200, 8}, {8, 8, 8, 8}, {8, 0, 24, 16}},
+        {"image and text touch in right-to-left reading",
+         With([](auto& i) { i.HasImage = true, i.ImageWidth = i.ImageHeight = 16, i.RightToLeftReading = true; }),
+         {8, 0, 68, 17}, {12, 1, 52, 16}, {0, 0, 200, 8}, {68, 8, 68, 8}, {52, 0, 68, 16}},
+    };
+    for (const TCaptionCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TacGroupCaption g = CalcGroupCaption(c.In);
+        EXPECT_EQ(g.CaptionRect, c.Caption);
+        EXPECT_EQ(g.TextRect, c.Text);
+        EXPECT_EQ(g.TopRect, c.Top);
+        if (c.Check.left >= 0) {
+            EXPECT_EQ(g.CheckBoxRect, c.Check);
+        }
+        if (c.Glyph.left >= 0) {
+            EXPECT_EQ(g.GlyphRect, c.Glyph);
+        }
+    }
+}
+
+// ---- skinned box in real windows ---------------------------------------------------------------
+
+uint32_t Own(const wchar_t* section, int state) { return fs::Opaque(fs::StateColor(fs::SectionNumber(section), state)); }
+uint32_t Slice(const wchar_t* section, int frame, int col, int row)
+{
+    return fs::Opaque(fs::SliceColor(fs::SectionNumber(section), frame, col, row));
+}
+uint32_t Rgb(uint32_t pixel) { return pixel & 0xFFFFFFu; }
+
+// A form filled by the test container (PANEL) with a group box on it.
+struct TBoxScene {
+    FormPtr Form{new TForm(nullptr)};
+    TTestSkinPanel* Panel = nullptr;
+    TsGroupBox* Box = nullptr;
+
+    explicit TBoxScene(const String& caption = L"Group")
+    {
+        Form->SetBorderStyle(bsNone);
+        Form->SetBounds(140, 140, 300, 200);
+        Panel = new TTestSkinPanel(Form.get());
+        Panel->SetBounds(0, 0, 300, 200);
+        Panel->SetParent(Form.get());
+        Box = new TsGroupBox(Form.get());
+        Box->SetBounds(20, 24, 220, 140);
+        Box->SetCaption(caption);
+        Box->SetParent(Panel);
+    }
+    void Show()
+    {
+        Form->Show();
+        PumpFor(60);
+    }
+    TsCommonData* Link() const { return Box->SkinData(); }
+    TPixelImage Cache() const { return ImageFromBitmap32(Link()->FCacheBmp); }
+};
+
+// The caption area of a box without a section of its own shows what lies behind the box.
+uint32_t CaptionGround()
+{
+    return fs::SectionNumber(L"TRANSPARENT") >= 0 ? Own(L"TRANSPARENT", 0) : Own(L"PANEL", 0);
+}
+
+TEST(SkinGroupBox, FrameLiesBelowTheCaptionStripInItsNormalStateWhateverTheBoxsState)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TBoxScene s;
+    s.Show();
+    ASSERT_TRUE(s.Link()->Skinned(true));
+    ASSERT_EQ(s.Link()->SkinIndex, m->GetSkinIndex(L"GROUPBOX"));
+
+    struct TStateCase {
+        const char* Name;
+        bool Hot, Focused;
+    };
+    for (const TStateCase& c : {TStateCase{"normal", false, false}, TStateCase{"hot", true, false},
+                                TStateCase{"focused", false, true}}) {
+        SCOPED_TRACE(c.Name);
+        s.Link()->FMouseAbove = c.Hot;
+        s.Link()->FFocused = c.Focused;
+        s.Link()->BGChanged = true;
+        ASSERT_TRUE(s.Box->PrepareCache());
+        const TacGroupCaption g = s.Box->CaptionGeometry();
+        ASSERT_GT(g.TopRect.bottom, fs::Border);
+        const TPixelImage cache = s.Cache();
+        const int w = s.Box->Width(), h = s.Box->Height(), top = g.TopRect.bottom;
+        // Above the frame line: the panel under the box, right of the caption.
+        EXPECT_EQ(Rgb(cache.At(w - 10, top - 1)), Rgb(Own(L"PANEL", 0)));
+        EXPECT_EQ(Rgb(cache.At(w - 10, 0)), Rgb(Own(L"PANEL", 0)));
+        // The frame from TopRect down: border slices and the normal state's colour inside.
+        EXPECT_EQ(Rgb(cache.At(w - 10, top)), Rgb(Slice(L"GROUPBOX", 0, 1, 0)));
+        EXPECT_EQ(Rgb(cache.At(0, (top + h) / 2)), Rgb(Slice(L"GROUPBOX", 0, 0, 1)));
+        EXPECT_EQ(Rgb(cache.At(w - 1, h - 1 - fs::KeyCorner)), Rgb(Slice(L"GROUPBOX", 0, 2, 2)));
+        EXPECT_EQ(Rgb(cache.At(w / 2, (top + h) / 2)), Rgb(Own(L"GROUPBOX", 0)));
+        // The see-through corner of the border shows the panel.
+        EXPECT_EQ(Rgb(cache.At(0, top)), Rgb(Own(L"PANEL", 0)));
+        // The caption is cut out of the frame line, and its text is drawn there.
+        EXPECT_EQ(Rgb(cache.At(g.CaptionRect.left - 1, top)), Rgb(CaptionGround()));
+        int dark = 0;
+        for (int y = g.TextRect.top; y < g.TextRect.bottom; ++y)
+            for (int x = g.TextRect.left; x < g.TextRect.right; ++x) dark += Rgb(cache.At(x, y)) == 0;
+        EXPECT_GT(dark, 5);   // the fixture's text colour is black
+    }
+    s.Link()->FMouseAbove = s.Link()->FFocused = false;
+
+    // On screen as in the cache.
+    s.Link()->Invalidate(false);
+    PumpFor(60);
+    const TacGroupCaption g = s.Box->CaptionGeometry();
+    const TColor inside = testing_support::PixelAt(s.Box->Handle(), s.Box->Width() / 2, s.Box->Height() / 2);
+    EXPECT_EQ(uint32_t(inside), SwapRedBlue(Rgb(Own(L"GROUPBOX", 0))));
+    const TColor line = testing_support::PixelAt(s.Box->Handle(), s.Box->Width() - 10, g.TopRect.bottom);
+    EXPECT_EQ(uint32_t(line), SwapRedBlue(Rgb(Slice(L"GROUPBOX", 0, 1, 0))));
+}
+
+// A child asking for its background gets the box's image under it, painted or described.
+TEST(SkinGroupBox, ChildrenTakeTheirBackgroundFromTheBoxsCache)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TBoxScene s;
+    auto* inner = new TsGroupBox(s.Form.get());
+    inner->SetBounds(6, 30, 120, 60);
+    inner->SetCaption(L"Inner");
+    inner->SetParent(s.Box);
+    s.Show();
+    ASSERT_TRUE(s.Link()->Skinned(true));
+    const int top = s.Box->CaptionGeometry().TopRect.bottom;
+
+    // Painted: a rectangle across the box's left border, copied from the cache at the child's place.
+    TBitmap out;
+    out.SetPixelFormat(pf32bit);
+    out.SetSize(12, 10);
+    TacBgQuery p;
+    p.Offset = TPoint(0, top);
+    p.DC = out.Canvas()->Handle();
+    p.R = TRect(0, 0, 12, 10);
+    GetControlBackground(p, s.Box, true);
+    EXPECT_EQ(p.Kind, bgBitmap);
+    const TPixelImage cache = s.Cache(), got = ImageFromBitmap32(&out);
+    for (TPoint at : {TPoint(0, 3), TPoint(2, 5), TPoint(11, 9), TPoint(6, 0)})
+        EXPECT_EQ(Rgb(got.At(at.x, at.y)), Rgb(cache.At(at.x, top + at.y))) << at.x << "," << at.y;
+    EXPECT_EQ(Rgb(got.At(0, 5)), Rgb(Slice(L"GROUPBOX", 0, 0, 1)));
+
+    // A nested box shows the outer box above its own frame line.
+    ASSERT_TRUE(inner->SkinData()->Skinned(true));
+    const TPixelImage innerCache = ImageFromBitmap32(inner->SkinData()->FCacheBmp);
+    ASSERT_GT(innerCache.Width(), 0);
+    EXPECT_EQ(Rgb(innerCache.At(inner->Width() - 5, 1)), Rgb(cache.At(inner->Left() + inner->Width() - 5, inner->Top() + 1)));
+    EXPECT_EQ(Rgb(innerCache.At(inner->Width() - 5, 1)), Rgb(Own(L"GROUPBOX", 0)));
+}
+
+// With a section behind the caption the box answers for itself from its cache: a stale cache is
+// composed first, a box that cannot compose one is not ready, and a painted question is painted.
+TEST(SkinGroupBox, WithACaptionSkinTheBoxAnswersFromAFreshCache)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TBoxScene s(L"I");
+    s.Box->SetCaptionSkin(L"BUTTON");
+    s.Box->SetCaptionWidth(60);
+    s.Show();
+    ASSERT_TRUE(s.Link()->Skinned(true));
+
+    // The caption moves; nothing has painted since.
+    s.Box->SetCaptionLayout(clTopRight);
+    ASSERT_TRUE(s.Link()->BGChanged);
+    TacBgQuery q;
+    GetControlBackground(q, s.Box, false);
+    EXPECT_EQ(q.Kind, bgBitmap);
+    EXPECT_EQ(q.Bmp, s.Link()->FCacheBmp);
+    EXPECT_EQ(q.Offset, TPoint());
+    EXPECT_FALSE(s.Link()->BGChanged);
+    const TacGroupCaption g = s.Box->CaptionGeometry();
+    const TPixelImage cache = s.Cache();
+    // The caption's section lies at the new place (inside its border, left of the centred text).
+    const int areaLeft = g.CaptionRect.left - s.Box->CaptionMargin().Left;
+    EXPECT_EQ(Rgb(cache.At(areaLeft + fs::Border + 1, g.CaptionRect.top + fs::Border + 1)), Rgb(Own(L"BUTTON", 0)));
+
+    // Painted into the asker's DC.
+    TBitmap out;
+    out.SetPixelFormat(pf32bit);
+    out.SetSize(8, 6);
+    TacBgQuery p;
+    p.Offset = TPoint(g.CaptionRect.left, g.CaptionRect.top);
+    p.DC = out.Canvas()->Handle();
+    p.R = TRect(0, 0, 8, 6);
+    s.Link()->BGChanged = true;
+    GetControlBackground(p, s.Box, true);
+    EXPECT_EQ(p.Kind, bgBitmap);
+    EXPECT_FALSE(s.Link()->BGChanged);
+    const TPixelImage got = ImageFromBitmap32(&out);
+    EXPECT_EQ(Rgb(got.At(3, 4)), Rgb(s.Cache().At(g.CaptionRect.left + 3, g.CaptionRect.top + 4)));
+
+    // A box of no size has no image to give.
+    s.Box->SetBounds(s.Box->Left(), s.Box->Top(), 0, 0);
+    s.Link()->BGChanged = true;
+    TacBgQuery none;
+    GetControlBackground(none, s.Box, false);
+    EXPECT_EQ(none.Kind, bgNotReady);
+    EXPECT_EQ(none.Bmp, nullptr);
+}
+
+// Error clip: nothing. Empty clip with a child not aligned: wait for the update to end. Any other
+// clip (an empty one with only aligned children too): paint.
+TEST(SkinGroupBox, PaintsUnlessTheClipIsAnErrorOrEmptyWithAnUnalignedChild)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TBoxScene s;
+    auto* child = new TPanel(s.Form.get());
+    child->SetBounds(10, 40, 50, 30);
+    child->SetParent(s.Box);
+    s.Show();
+    ASSERT_TRUE(s.Link()->Skinned(true));
+
+    struct TClipCase {
+        const char* Name;
+        bool EmptyClip;
+        TAlign ChildAlign;
+        bool Paints, Waits;
+    };
+    const TClipCase cases[] = {
+        {"simple clip", false, alNone, true, false},
+        {"empty clip, unaligned child", true, alNone, false, true},
+        {"empty clip, aligned child", true, alBottom, true, false},
+    };
+    const uint32_t sentinel = 0xFF123456u;
+    for (const TClipCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        child->SetAlign(c.ChildAlign);
+        PumpFor(30);
+        std::unique_ptr<TBitmap> target(NewBitmap32(s.Box->Width(), s.Box->Height()));
+        const TPixelView v = BitmapView(target.get());
+        for (int y = 0; y < v.Height; ++y)
+            for (int x = 0; x < v.Width; ++x) v.At(x, y) = sentinel;
+        HDC dc = target->Canvas()->Handle();
+        HRGN rgn = c.EmptyClip ? CreateRectRgn(0, 0, 0, 0) : CreateRectRgn(0, 0, s.Box->Width(), s.Box->Height());
+        SelectClipRgn(dc, rgn);
+        DeleteObject(rgn);
+        s.Link()->FUpdating = false;
+        s.Link()->BGChanged = true;
+        s.Box->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        SelectClipRgn(dc, nullptr);
+        EXPECT_EQ(s.Link()->FUpdating, c.Waits);
+        EXPECT_EQ(!s.Link()->BGChanged, c.Paints);
+        if (!c.EmptyClip) {
+            const int x = s.Box->Width() - 10, y = s.Box->Height() - 10;
+            EXPECT_EQ(Rgb(BitmapView(target.get()).At(x, y)), Rgb(s.Cache().At(x, y)));
+        }
+    }
+    // The waiting box paints when the update is over.
+    child->SetAlign(alNone);
+    s.Link()->FUpdating = true;
+    s.Link()->BGChanged = true;
+    SendSkinCommand(s.Box->Handle(), scmUpdateDone, 0);
+    PumpFor(60);
+    EXPECT_FALSE(s.Link()->FUpdating);
+    EXPECT_FALSE(s.Link()->BGChanged);
+
+    // An error clip (no usable DC) draws nothing and does not wait.
+    s.Link()->BGChanged = true;
+    HDC gone = CreateCompatibleDC(nullptr);
+    DeleteDC(gone);
+    s.Box->Perform(WM_PAINT, reinterpret_cast<WPARAM>(gone), 0);
+    EXPECT_TRUE(s.Link()->BGChanged);
+    EXPECT_FALSE(s.Link()->FUpdating);
+}
+
+// Without a manager, or with an inactive one, the box looks exactly like the standard group box.
+TEST(SkinGroupBox, WithoutAnActiveSkinItIsTheStandardGroupBox)
+{
+    for (bool withManager : {false, true}) {
+        SCOPED_TRACE(withManager ? "inactive manager" : "no manager");
+        TManagerPtr m;
+        if (withManager) {
+            m = ManagerWithSkin(L"Fixture");
+            m->SetActive(false);
+            ASSERT_FALSE(m->IsActive());
+        }
+        FormPtr form(new TForm(nullptr));
+        form->SetBorderStyle(bsNone);
+        form->SetBounds(140, 140, 420, 160);
+        auto* skinned = new TsGroupBox(form.get());
+        skinned->SetBounds(10, 10, 190, 120);
+        skinned->SetCaption(L"Steering");
+        skinned->SetParent(form.get());
+        auto* plain = new TGroupBox(form.get());
+        plain->SetBounds(210, 10, 190, 120);
+        plain->SetCaption(L"Steering");
+        plain->SetParent(form.get());
+        form->Show();
+        PumpFor(60);
+        EXPECT_FALSE(skinned->SkinData()->Skinned(true));
+        auto a = testing_support::CaptureWindow(skinned->Handle());
+        auto b = testing_support::CaptureWindow(plain->Handle());
+        EXPECT_TRUE(testing_support::BitmapsMatch(*a, *b, 0));
+    }
+}
+
+}  // namespace
