@@ -285,10 +285,12 @@ void TsSkinManager::SetSkinName(const String& value)
         ManagerState |= msSkinChanging;
         if (FSkinName.size() > 4 && SameText(FSkinName.substr(FSkinName.size() - 4), L".asz"))
             FSkinName.resize(FSkinName.size() - 4);
-        if (!RebuildSkinData()) FSkinName = oldName;
+        const bool rebuilt = RebuildSkinData();
+        if (!rebuilt) FSkinName = oldName;
         if (!wasActive && FActive && !Designing() && OnActivate) OnActivate(this);
         ManagerState &= ~msSkinChanging;
         SkinCommonInfo.Active = !SkinDataArray.empty() && SkinDataArray[0] && !SkinDataArray[0]->gd.empty();
+        if (rebuilt) AnnounceNewSkin();
         if (!NoAutoUpdate && OnAfterChange) OnAfterChange(this);
     }
     UpdateDialogsUnskinned();
@@ -302,10 +304,30 @@ void TsSkinManager::RefreshSkinData()
         TsSkinManager* m;
         ~Clear() { m->ManagerState &= ~msSkinChanging; }
     } clear{this};
-    RebuildSkinData();
+    const bool rebuilt = RebuildSkinData();
     SkinCommonInfo.Active = !SkinDataArray.empty() && SkinDataArray[0] && !SkinDataArray[0]->gd.empty();
+    if (rebuilt) AnnounceNewSkin();
     if (NoAutoUpdate) return;
     if (OnAfterChange) OnAfterChange(this);
+}
+
+void TsSkinManager::AnnounceNewSkin()
+{
+    if (Designing() || HasState(csLoading | csReading) || !Screen) return;
+    auto eachForm = [](const auto& act) {
+        // The count is read afresh on every step: a receiver may close a form.
+        for (int i = 0; i < Screen->FormCount(); ++i) {
+            TCustomForm* f = Screen->Forms(i);
+            if (f->HandleAllocated() && !f->HasState(csDestroying)) act(f);
+        }
+    };
+    for (unsigned command : {unsigned(scmNewSkin), unsigned(scmRefresh)}) {
+        const TMessage message{MSG_SKINCOMMAND, SkinCommandWParam(command), reinterpret_cast<LPARAM>(this), 0};
+        eachForm([&](TCustomForm* f) { BroadcastToChildren(f, message); });
+    }
+    eachForm([](TCustomForm* f) {
+        RedrawWindow(f->ExistingHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    });
 }
 
 void TsSkinManager::EndUpdate(bool, bool)

@@ -271,6 +271,9 @@ private:
     void LoadCommonData();
     void CheckVersion();
     void RefreshSkinData();
+    // After a new skin took the place of another: every form's skinned controls drop what they
+    // kept of the old skin data (which is freed now) and repaint from the new one.
+    void AnnounceNewSkin();
     void UpdateDialogsUnskinned();
     bool Designing() const { return HasState(csDesigning); }
 

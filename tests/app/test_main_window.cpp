@@ -1020,3 +1020,40 @@ TEST_F(MainWindowTest, WithDarkLoadedOnlyThePageControlAndItsGroupBoxesLookSkinn
     EXPECT_EQ(differ, 0);
     EXPECT_GT(pageDiffer, 0);
 }
+
+// Switching the theme: the skinned controls let go of the old skin's data, which is freed with
+// it, and compose their images from the new skin (the page control's page: dark, then light).
+TEST_F(MainWindowTest, SwitchingTheThemeRepaintsFromTheNewSkin)
+{
+    WriteSetting(L"Themes", L"Active", L"0");
+    StartWithoutDevices();
+    TsSkinManager* m = form->sSkinManager1;
+    ASSERT_EQ(m->SkinName(), L"Dark");
+    TsCommonData* link = form->PageControl->SkinData();
+    auto pageLightness = [&] {
+        RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        PumpFor(100);
+        const TPixelImage cache = ImageFromBitmap32(link->FCacheBmp);
+        if (cache.Width() == 0) return -1;
+        const uint32_t p = cache.At(cache.Width() / 2, cache.Height() / 2);
+        return int((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF)) / 3;
+    };
+    auto holdsLiveData = [&] {
+        TacSkinData* d = link->ResolveSkinData();
+        return std::any_of(m->SkinDataArray.begin(), m->SkinDataArray.end(), [&](const auto& o) { return o.get() == d; });
+    };
+    const int dark = pageLightness();
+    ASSERT_GE(dark, 0);
+    EXPECT_LT(dark, 96);
+    form->L1->Click();
+    ASSERT_EQ(m->SkinName(), L"Light");
+    EXPECT_TRUE(holdsLiveData());
+    EXPECT_GT(pageLightness(), 192);
+    form->D1->Click();
+    EXPECT_TRUE(holdsLiveData());
+    EXPECT_EQ(pageLightness(), dark);
+    form->Close();
+    PumpUntil([&] { return form->Closing(); });
+    TObject::Free(form);
+    form = nullptr;
+}
