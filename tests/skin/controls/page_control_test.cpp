@@ -436,6 +436,57 @@ TEST(SkinPageControl, HotTabScreenshotsWithOurSkins)
     }
 }
 
+// The skins' key colour never reaches the cache or the screen: a tab's see-through corners show
+// what lies under them, the bottom ones as the top ones (the stored skins' tab images have no
+// bottom border, so their bottom corners lie in the sides), the hot tab's too.
+TEST(SkinPageControl, SeeThroughTabCornersShowWhatLiesBelow)
+{
+    auto isKey = [](uint32_t p) { return (p & 0xFFFFFFu) == 0xFF00FFu; };
+    for (const wchar_t* skin : {L"Dark", L"Light"}) {
+        TManagerPtr m = ManagerWithSkin(skin);
+        ASSERT_TRUE(m->IsActive()) << skin;
+        TManualTicks ticks;
+        TPageScene s(5, 1);
+        ASSERT_TRUE(s.Pages->SkinData()->Skinned(true)) << skin;
+        for (int hot : {-1, 3}) {
+            if (hot >= 0) {
+                MouseAt(s.Pages, Centre(TabRectOf(s.Pages, hot)));
+                for (int i = 0; i < 8; ++i) ticks.Step(TabFadeInterval);
+                PumpFor(30);
+            }
+            const TPixelImage cache = s.Cache();
+            int keys = 0;
+            for (int y = 0; y < cache.Height(); ++y)
+                for (int x = 0; x < cache.Width(); ++x)
+                    if (isKey(cache.At(x, y)) && ++keys <= 3) ADD_FAILURE() << skin << " cache: key at " << x << "," << y;
+            const auto shot = testing_support::CaptureWindow(s.Pages->Handle());
+            ASSERT_TRUE(shot && shot->Width() > 0) << skin;
+            const TPixelImage screen = ImageFromBitmap32(shot.get());
+            for (int y = 0; y < screen.Height(); ++y)
+                for (int x = 0; x < screen.Width(); ++x)
+                    if (isKey(screen.At(x, y)) && ++keys <= 6) ADD_FAILURE() << skin << " screen: key at " << x << "," << y;
+            EXPECT_EQ(keys, 0) << skin << " hot " << hot;
+        }
+    }
+
+    // The fixture's tab images have key-colour squares in all four corners: the active tab (drawn
+    // last, over its neighbours) shows at its bottom corners what it shows at its top ones.
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPageScene s(3, 1);
+    ASSERT_TRUE(s.Pages->SkinData()->Skinned(true));
+    const TRect r = TabRectOf(s.Pages, 1);
+    const TPixelImage cache = s.Cache();
+    for (int dy = 0; dy < fs::KeyCorner; ++dy)
+        for (int dx = 0; dx < fs::KeyCorner; ++dx)
+            for (int right = 0; right < 2; ++right) {
+                const int x = right ? r.right - 1 - dx : r.left + dx;
+                const uint32_t top = cache.At(x, r.top + dy), bottom = cache.At(x, r.bottom - 1 - dy);
+                EXPECT_FALSE(isKey(bottom)) << x << "," << r.bottom - 1 - dy;
+                EXPECT_FALSE(isKey(top)) << x << "," << r.top + dy;
+                EXPECT_EQ(bottom & 0xFFFFFFu, top & 0xFFFFFFu) << x << " row " << dy;
+            }
+}
+
 TEST(SkinPageControl, WithoutAnActiveManagerItIsThePlainControl)
 {
     TPageScene s(3, 0);
