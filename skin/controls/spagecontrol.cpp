@@ -61,6 +61,18 @@ TsPageControl* TsTabSheet::SkinnedPageControl() const
 
 void TsTabSheet::WndProc(TMessage& m)
 {
+    if (m.Msg == MSG_SKINCOMMAND && !HasState(csDestroying)) {
+        switch (SkinCommandOf(m.WParam)) {
+        case scmNewSkin:
+        case scmRefresh:
+        case scmRemoveSkin:
+            // A page has no skin of its own: what a skin change tells the page control goes on
+            // to the controls on the page, which would otherwise keep the old skin's data.
+            BroadcastToChildren(this, m);
+            break;
+        default: break;
+        }
+    }
     if (TsPageControl* pc = SkinnedPageControl()) {
         if (m.Msg == MSG_SKINCOMMAND && SkinCommandOf(m.WParam) == scmGetBackground) {
             if (!m.LParam || !SkinCommandAccepted(m)) return;

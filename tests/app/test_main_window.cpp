@@ -1021,8 +1021,8 @@ TEST_F(MainWindowTest, WithDarkLoadedOnlyThePageControlAndItsGroupBoxesLookSkinn
     EXPECT_GT(pageDiffer, 0);
 }
 
-// Switching the theme: the skinned controls let go of the old skin's data, which is freed with
-// it, and compose their images from the new skin (the page control's page: dark, then light).
+// Switching the theme: the skinned controls, also those on the pages, let go of the old skin's
+// data, which is freed with it, and compose their images from the new skin (dark, then light).
 TEST_F(MainWindowTest, SwitchingTheThemeRepaintsFromTheNewSkin)
 {
     WriteSetting(L"Themes", L"Active", L"0");
@@ -1039,19 +1039,35 @@ TEST_F(MainWindowTest, SwitchingTheThemeRepaintsFromTheNewSkin)
         return int((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF)) / 3;
     };
     auto holdsLiveData = [&] {
-        TacSkinData* d = link->ResolveSkinData();
-        return std::any_of(m->SkinDataArray.begin(), m->SkinDataArray.end(), [&](const auto& o) { return o.get() == d; });
+        // The page control and a group box on the shown page (reached through its page).
+        for (TsCommonData* l : {link, form->GroupUserDamper->SkinData()}) {
+            TacSkinData* d = l->ResolveSkinData();
+            if (std::none_of(m->SkinDataArray.begin(), m->SkinDataArray.end(), [&](const auto& o) { return o.get() == d; }))
+                return false;
+        }
+        return true;
+    };
+    auto boxLightness = [&] {
+        const TPixelImage cache = ImageFromBitmap32(form->GroupUserDamper->SkinData()->FCacheBmp);
+        if (cache.Width() == 0) return -1;
+        const uint32_t p = cache.At(cache.Width() / 2, cache.Height() - 2);
+        return int((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF)) / 3;
     };
     const int dark = pageLightness();
     ASSERT_GE(dark, 0);
     EXPECT_LT(dark, 96);
+    const int darkBox = boxLightness();
+    ASSERT_GE(darkBox, 0);
+    EXPECT_LT(darkBox, 96);
     form->L1->Click();
     ASSERT_EQ(m->SkinName(), L"Light");
     EXPECT_TRUE(holdsLiveData());
     EXPECT_GT(pageLightness(), 192);
+    EXPECT_GT(boxLightness(), 192);
     form->D1->Click();
     EXPECT_TRUE(holdsLiveData());
     EXPECT_EQ(pageLightness(), dark);
+    EXPECT_EQ(boxLightness(), darkBox);
     form->Close();
     PumpUntil([&] { return form->Closing(); });
     TObject::Free(form);
