@@ -3,7 +3,6 @@
 #include <cmath>
 #include <commctrl.h>
 
-#include "skin/controls/core/spin_edit.h"
 
 namespace {
 
@@ -22,7 +21,7 @@ TacNumberSeparators UserSeparators()
 
 TsDecimalSpinEdit::TsDecimalSpinEdit(TComponent* owner) : TacSkinFrame<TCustomEdit>(owner, ackind::Edit)
 {
-    FText = FormatNumber(0, FDecimalPlaces);
+    FText = FormatNumber(0, FSpin.DecimalPlaces);
 }
 
 String TsDecimalSpinEdit::FormatNumber(double value, int decimals)
@@ -37,23 +36,16 @@ bool TsDecimalSpinEdit::ParseNumber(const String& text, double& value)
 
 double TsDecimalSpinEdit::Value() const
 {
-    if (!FEditing) return FValue;
+    if (!FEditing) return FSpin.Value;
     double v = 0;
     return ParseNumber(Text(), v) ? v : 0;
 }
 
-double TsDecimalSpinEdit::Limited(double value) const
-{
-    if (value < 0 && !FAllowNegative) value = FMinValue < 0 ? 0 : FMinValue;
-    if (FMaxValue > FMinValue) value = std::min(std::max(value, FMinValue), FMaxValue);
-    return value;
-}
-
 void TsDecimalSpinEdit::SetValue(double value)
 {
-    value = Limited(value);
-    if (value == FValue && !FEditing) return;
-    FValue = value;
+    value = FSpin.Clamped(value);
+    if (value == FSpin.Value && !FEditing) return;
+    FSpin.Value = value;
     FEditing = false;
     RefreshText();
     if (!HasState(csLoading)) TCustomEdit::Change();
@@ -62,15 +54,15 @@ void TsDecimalSpinEdit::SetValue(double value)
 void TsDecimalSpinEdit::SetDecimalPlaces(int n)
 {
     if (n < 0) n = 0;
-    if (n == FDecimalPlaces) return;
-    FDecimalPlaces = n;
+    if (n == FSpin.DecimalPlaces) return;
+    FSpin.DecimalPlaces = n;
     RefreshText();
 }
 
 void TsDecimalSpinEdit::RefreshText()
 {
     FSettingText = true;
-    SetText(FormatNumber(FValue, FDecimalPlaces));
+    SetText(FormatNumber(FSpin.Value, FSpin.DecimalPlaces));
     FSettingText = false;
 }
 
@@ -86,16 +78,16 @@ void TsDecimalSpinEdit::Commit()
 {
     if (!FEditing) return;
     double v = 0;
-    if (!ParseNumber(Text(), v)) v = FValue;   // keep the last good value for text that is no number
+    if (!ParseNumber(Text(), v)) v = FSpin.Value;   // keep the last good value for text that is no number
     FEditing = false;
-    FValue = Limited(v);
+    FSpin.Value = FSpin.Clamped(v);
     RefreshText();
 }
 
 void TsDecimalSpinEdit::Step(int direction)
 {
     Commit();
-    SetValue(FValue + direction * FIncrement);
+    SetValue(FSpin.Value + direction * FSpin.Increment);
 }
 
 void TsDecimalSpinEdit::KeyDown(WORD& key, TShiftState shift)
@@ -118,7 +110,7 @@ void TsDecimalSpinEdit::DoExit()
 void TsDecimalSpinEdit::Loaded()
 {
     TacSkinFrame<TCustomEdit>::Loaded();
-    FValue = Limited(FValue);
+    FSpin.Value = FSpin.Clamped(FSpin.Value);
     RefreshText();
 }
 

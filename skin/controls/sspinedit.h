@@ -3,6 +3,7 @@
 // user's number format.
 #pragma once
 
+#include "skin/controls/core/spin_edit.h"
 #include "skin/controls/skin_frame.h"
 #include "vcl/stdctrls.h"
 
@@ -17,16 +18,16 @@ public:
     // not allowed; with MaxValue > MinValue the value is limited to [MinValue, MaxValue].
     // The text is refreshed and OnChange fires (not while loading).
     void SetValue(double value);
-    double MinValue() const { return FMinValue; }
-    void SetMinValue(double v) { FMinValue = v; }
-    double MaxValue() const { return FMaxValue; }
-    void SetMaxValue(double v) { FMaxValue = v; }
-    double Increment() const { return FIncrement; }
-    void SetIncrement(double v) { FIncrement = v; }
-    int DecimalPlaces() const { return FDecimalPlaces; }
+    double MinValue() const { return FSpin.MinValue; }
+    void SetMinValue(double v) { FSpin.MinValue = v; }
+    double MaxValue() const { return FSpin.MaxValue; }
+    void SetMaxValue(double v) { FSpin.MaxValue = v; }
+    double Increment() const { return FSpin.Increment; }
+    void SetIncrement(double v) { FSpin.Increment = v; }
+    int DecimalPlaces() const { return FSpin.DecimalPlaces; }
     void SetDecimalPlaces(int n);
-    bool AllowNegative() const { return FAllowNegative; }
-    void SetAllowNegative(bool on) { FAllowNegative = on; }
+    bool AllowNegative() const { return FSpin.AllowNegative; }
+    void SetAllowNegative(bool on) { FSpin.AllowNegative = on; }
 
     // The value as the text shows it (user's decimal separator), and the reverse; false when
     // the text is not a number.
@@ -42,19 +43,13 @@ protected:
     void Loaded() override;
 
 private:
-    double Limited(double value) const;
     void Step(int direction);
     // Takes the typed text as the value (when editing) and shows it formatted.
     void Commit();
     void RefreshText();
     void PlaceArrows();
 
-    double FValue = 0;
-    double FMinValue = 0;
-    double FMaxValue = 0;
-    double FIncrement = 1;
-    int FDecimalPlaces = 2;
-    bool FAllowNegative = true;
+    TacDecimalSpinValue FSpin;   // value, limits, step and format
     bool FEditing = false;
     bool FSettingText = false;
     HWND FArrows = nullptr;

@@ -54,10 +54,15 @@ TacSpinKeyResult DecimalSpinAcceptsChar(const TacSpinKeyInput& in, wchar_t key, 
 bool TacDecimalSpinValue::SetValue(double x)
 {
     if (x == Value) return false;
-    if (x < 0 && !AllowNegative) x = MinValue >= 0 ? MinValue : 0;
     const double old = Value;
-    Value = MinValue < MaxValue ? std::max(MinValue, std::min(x, MaxValue)) : x;
+    Value = Clamped(x);
     return Value != old;
+}
+
+double TacDecimalSpinValue::Clamped(double x) const
+{
+    if (x < 0 && !AllowNegative) x = MinValue >= 0 ? MinValue : 0;
+    return MinValue < MaxValue ? std::max(MinValue, std::min(x, MaxValue)) : x;
 }
 
 double TacDecimalSpinValue::LimitValue(double x) const

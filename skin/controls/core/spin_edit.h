@@ -55,6 +55,9 @@ struct TacDecimalSpinValue {
     // negative) or 0; clamped into [MinValue, MaxValue] only when MinValue < MaxValue. Answers
     // whether the value changed (the edit then writes its text and fires OnChange).
     bool SetValue(double x);
+    // x as SetValue would store it: a refused negative replaced, then clamped when
+    // MinValue < MaxValue.
+    double Clamped(double x) const;
     // x kept inside the limits, where a limit of 0 means no limit.
     double LimitValue(double x) const;
     // The text shown for LimitValue(Value).
