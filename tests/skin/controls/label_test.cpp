@@ -215,12 +215,8 @@ TEST(SkinLabel, WithoutAnActiveSkinItIsThePlainLabel)
 {
     for (bool withManager : {false, true}) {
         SCOPED_TRACE(withManager ? "inactive manager" : "no manager");
-        TManagerPtr m;
-        if (withManager) {
-            m = ManagerWithSkin(L"Fixture");
-            m->SetActive(false);
-            ASSERT_FALSE(m->IsActive());
-        }
+        TManagerPtr m = UnskinnedManager(withManager);
+        if (m) ASSERT_FALSE(m->IsActive());
         FormPtr form(new TForm(nullptr));
         form->SetBorderStyle(bsNone);
         form->SetBounds(140, 140, 300, 100);

@@ -107,11 +107,7 @@ TEST(SkinFrame, UnskinnedItIsItsBaseClass)
 {
     for (int mode = 0; mode < 2; ++mode) {
         SCOPED_TRACE(mode == 0 ? "no manager" : "inactive manager");
-        TManagerPtr m;
-        if (mode == 1) {
-            m = ManagerWithSkin(L"Fixture");
-            m->SetActive(false);
-        }
+        TManagerPtr m = UnskinnedManager(mode == 1);
         TScene skinned = TScene::Make<TTestSkinPanel, TTestSkinButton>(TRect(20, 30, 120, 60), 60);
         TScene plain = TScene::Make<TPanel, TCustomControl>(TRect(20, 30, 120, 60), 320);
         EXPECT_FALSE(LinkOf(skinned.Button)->Skinned());

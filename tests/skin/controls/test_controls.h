@@ -62,3 +62,13 @@ inline TManagerPtr ManagerWithSkin(const String& name)
     if (!name.empty()) m->SetSkinName(name);
     return m;
 }
+
+// The two ways a skinned control is left unskinned: no manager at all (nullptr), or a manager
+// whose fixture skin is switched off.
+inline TManagerPtr UnskinnedManager(bool withManager)
+{
+    if (!withManager) return nullptr;
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    m->SetActive(false);
+    return m;
+}
