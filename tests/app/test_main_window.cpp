@@ -1064,6 +1064,7 @@ TEST_F(MainWindowTest, SwitchingTheThemeRepaintsFromTheNewSkin)
     EXPECT_TRUE(holdsLiveData());
     EXPECT_GT(pageLightness(), 192);
     EXPECT_GT(boxLightness(), 192);
+    testing_support::SaveArtifact(*testing_support::CaptureWindow(form->Handle()), L"main_window_light_switched");
     form->D1->Click();
     EXPECT_TRUE(holdsLiveData());
     EXPECT_EQ(pageLightness(), dark);
