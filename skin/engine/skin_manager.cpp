@@ -1,12 +1,16 @@
 #include "skin/engine/skin_manager.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include <shellapi.h>
 
 #include "skin/engine/command_delivery.h"
+#include "skin/engine/common_data.h"
 #include "skin/engine/core/general.h"
 #include "skin/engine/core/geometry.h"
+#include "skin/engine/core/skin_scaling.h"
+#include "skin/engine/glow.h"
 #include "skin/engine/message_box.h"
 #include "skin/engine/system_routines.h"
 #include "skin/engine/window_helpers.h"
@@ -143,13 +147,26 @@ TsSkinManager::~TsSkinManager()
         // The window-creation hook reads the default manager for every window it sees: it goes
         // with the manager that installed it.
         UnInstallHook();
+        PatchSystemColors(false);
         DefaultManager = nullptr;
     }
     SkinableMenus.reset();
     FThirdParty->TakeLists(ThirdLists);
     for (HBRUSH& b : Brushes)
         if (b) DeleteObject(b), b = nullptr;
+    for (auto& [color, brush] : FKeptBrushes) DeleteObject(brush);
+    FKeptBrushes.clear();
 }
+
+HBRUSH TsSkinManager::KeptBrush(TColor color)
+{
+    const uint32_t rgb = static_cast<uint32_t>(ColorToRGB(color)) & 0xFFFFFFu;
+    HBRUSH& b = FKeptBrushes[rgb];
+    if (!b) b = CreateSolidBrush(rgb);
+    return b;
+}
+
+int TsSkinManager::CalcScrollBarWidth(int ppi) const { return ::CalcScrollBarWidth(this, ppi); }
 
 void TsSkinManager::Loaded()
 {
@@ -178,6 +195,7 @@ void TsSkinManager::SetActive(bool value)
         SetSkinName(FSkinName);
     } else if (!FSkinName.empty()) {
         if (DefaultManager == this) DefaultScaleMode = smVCL;
+        if (!HasState(csLoading)) BroadcastRemoveSkin();
         ResetSkinData();
         UpdateDialogsUnskinned();
         if (OnDeactivate && !Designing()) OnDeactivate(this);
@@ -270,6 +288,17 @@ void TsSkinManager::UpdateDialogsUnskinned()
 
 // ---- the skin change -------------------------------------------------------------------------------
 
+namespace {
+// Ends a skin change left with painting held back (the normal end has ended it already).
+struct TacCoversGuard {
+    TsSkinManager* Manager;
+    ~TacCoversGuard()
+    {
+        if (AnimationRunning && Manager == DefaultManager) FinishSkinChange(Manager, false);
+    }
+};
+}  // namespace
+
 void TsSkinManager::SetSkinName(const String& value)
 {
     const String oldName = FSkinName;
@@ -277,20 +306,36 @@ void TsSkinManager::SetSkinName(const String& value)
     const bool wasActive = IsActive();
     if (FActive) {
         if (OnBeforeChange) OnBeforeChange(this);
+        if (ExtendedBorders() && !NoAutoUpdate && FAnimEffects->SkinChanging.Active && FEffects->AllowAnimation)
+            PrepareSkinChangeCovers(this);
+        // However the sequence ends (a handler may raise), painting is not left held back.
+        const TacCoversGuard covers{this};
         if (OnSkinChanging) {
             bool allow = true;
             OnSkinChanging(this, value, allow);
-            if (!allow) return;   // the loaded skin stays in force
+            if (!allow) {
+                // The loaded skin stays in force; the covers go (painting is held back under them).
+                FinishSkinChange(this, false);
+                return;
+            }
         }
         ManagerState |= msSkinChanging;
         if (FSkinName.size() > 4 && SameText(FSkinName.substr(FSkinName.size() - 4), L".asz"))
             FSkinName.resize(FSkinName.size() - 4);
-        const bool rebuilt = RebuildSkinData();
-        if (!rebuilt) FSkinName = oldName;
+        if (!RebuildSkinData()) {
+            // The skin in use stays, whole and under its name: nothing to tell anyone.
+            FSkinName = oldName;
+            ManagerState &= ~msSkinChanging;
+            FinishSkinChange(this, false);
+            UpdateDialogsUnskinned();
+            return;
+        }
+        if (!FActive) BroadcastRemoveSkin();
+        else if (!NoAutoUpdate) BroadcastNewSkin(true);
+        else FPublishPending = true;
         if (!wasActive && FActive && !Designing() && OnActivate) OnActivate(this);
         ManagerState &= ~msSkinChanging;
-        SkinCommonInfo.Active = !SkinDataArray.empty() && SkinDataArray[0] && !SkinDataArray[0]->gd.empty();
-        if (rebuilt) AnnounceNewSkin();
+        SkinCommonInfo.Active = FirstDataHasSections();
         if (!NoAutoUpdate && OnAfterChange) OnAfterChange(this);
     }
     UpdateDialogsUnskinned();
@@ -298,41 +343,89 @@ void TsSkinManager::SetSkinName(const String& value)
 
 void TsSkinManager::RefreshSkinData()
 {
-    if (!FActive || HasState(csLoading | csReading)) return;
+    // Without a loaded skin there is nothing to rebuild (a load now would find no source and
+    // switch the manager off).
+    if (!FActive || !IsActive() || HasState(csLoading | csReading)) return;
     ManagerState |= msSkinChanging;
     struct Clear {
         TsSkinManager* m;
         ~Clear() { m->ManagerState &= ~msSkinChanging; }
     } clear{this};
-    const bool rebuilt = RebuildSkinData();
-    SkinCommonInfo.Active = !SkinDataArray.empty() && SkinDataArray[0] && !SkinDataArray[0]->gd.empty();
-    if (rebuilt) AnnounceNewSkin();
+    if (!RebuildSkinData()) return;
+    SkinCommonInfo.Active = FirstDataHasSections();
+    // A rescale publishes once, when it is done.
+    if (HasState(msScaleChanging)) FPublishPending = true;
+    else BroadcastNewSkin(true);
     if (NoAutoUpdate) return;
     if (OnAfterChange) OnAfterChange(this);
 }
 
-void TsSkinManager::AnnounceNewSkin()
+// ---- publishing ------------------------------------------------------------------------------------
+
+void TsSkinManager::BroadcastNewSkin(bool repaint)
 {
-    if (Designing() || HasState(csLoading | csReading) || !Screen) return;
-    auto eachForm = [](const auto& act) {
-        // The count is read afresh on every step: a receiver may close a form.
-        for (int i = 0; i < Screen->FormCount(); ++i) {
-            TCustomForm* f = Screen->Forms(i);
-            if (f->HandleAllocated() && !f->HasState(csDestroying)) act(f);
-        }
-    };
-    for (unsigned command : {unsigned(scmNewSkin), unsigned(scmRefresh)}) {
-        const TMessage message{MSG_SKINCOMMAND, SkinCommandWParam(command), reinterpret_cast<LPARAM>(this), 0};
-        eachForm([&](TCustomForm* f) { BroadcastToChildren(f, message); });
-    }
-    eachForm([](TCustomForm* f) {
-        RedrawWindow(f->ExistingHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-    });
+    if (HasState(csLoading | csReading)) return;
+    FPublishPending = false;
+    ManagerState |= msBroadCasting;
+    struct Clear {
+        TsSkinManager* m;
+        ~Clear() { m->ManagerState &= ~msBroadCasting; }
+    } clear{this};
+    if (IsDefault()) FreeAllGlows(true);
+    if (!Designing() && repaint) ShowSkinChangeCovers(this);
+    const TacCoversGuard covers{this};
+    if (SkinableMenus) SkinableMenus->ResetBorderWidth();
+    // The skin stays active for the receivers: they resolve their sections from it now.
+    SkinCommonInfo.Active = FirstDataHasSections();
+    NewSkinBroadcasting = true;
+    BroadcastToForms(TMessage{MSG_SKINCOMMAND, SkinCommandWParam(scmNewSkin), reinterpret_cast<LPARAM>(this), 0});
+    NewSkinBroadcasting = false;
+    SkinCommonInfo.Active = FirstDataHasSections();
+    if (repaint) RepaintForms(false);
 }
 
-void TsSkinManager::EndUpdate(bool, bool)
+void TsSkinManager::BroadcastRemoveSkin()
+{
+    ManagerState |= msSkinRemoving;
+    FreeAllGlows(true);
+    ResetSkinData();
+    BroadcastToForms(TMessage{MSG_SKINCOMMAND, SkinCommandWParam(scmRemoveSkin), reinterpret_cast<LPARAM>(this), 0});
+    MasterBitmap = TPixelImage();
+    ManagerState &= ~msSkinRemoving;
+    // The controls gave up their skin; their parents and frames show the standard look again.
+    if (!Designing()) FinishSkinChange(this, false);
+}
+
+void TsSkinManager::RepaintForms(bool lockForms)
+{
+    if (!Designing())
+        BroadcastToForms(TMessage{MSG_SKINCOMMAND, SkinCommandWParam(scmStopAnimation), reinterpret_cast<LPARAM>(this), 0});
+    const TMessage refresh{MSG_SKINCOMMAND, SkinCommandWParam(scmRefresh), reinterpret_cast<LPARAM>(this), 0};
+    if (Designing() || HasState(csLoading)) {
+        BroadcastToForms(refresh);
+        return;
+    }
+    if (lockForms) ShowSkinChangeCovers(this);
+    BroadcastToForms(refresh);
+    FinishSkinChange(this, !NoAutoUpdate);
+    FormServices().RedrawHookedWindows();
+}
+
+void TsSkinManager::UpdateSkin(bool repaint)
+{
+    if (FActive) BroadcastNewSkin(repaint);
+}
+
+void TsSkinManager::EndUpdate(bool repaint, bool allowAnimation)
 {
     NoAutoUpdate = false;
+    if (FPublishPending) {
+        TacSkinChanging& anim = FAnimEffects->SkinChanging;
+        const bool animated = anim.Active;
+        if (!allowAnimation) anim.Active = false;
+        UpdateSkin(repaint);
+        anim.Active = animated;
+    }
     if (OnAfterChange) OnAfterChange(this);
 }
 
@@ -411,6 +504,85 @@ TacSkinData* TsSkinManager::CommonSkinData(int ppi)
     SkinDataArray[index] = std::move(d);
     if ((ppi != 96 && firstHasSections()) || (HasState(msSkinChanging) && index == 0 && !firstHasSections())) result->Init();
     return result;
+}
+
+void TsSkinManager::ChangeScaleMode(TacScaleMode oldMode, TacScaleMode newMode, int newPpi, int oldPpi)
+{
+    const int stored = oldMode == smCustomPPI && newMode == smCustomPPI ? oldPpi : FOptions->PixelsPerInch();
+    const TacScaleChange c = ComputeScaleChange(oldMode, newMode, newPpi, oldPpi, stored, SysFontScale, MainFormPpi());
+    ManagerState |= msScaleChanging;
+    struct Clear {
+        TsSkinManager* m;
+        ~Clear()
+        {
+            m->ManagerState &= ~(msScaleChanging | msAnimScaling);
+            m->FInScaleChange = false;
+        }
+    } clear{this};
+    FInScaleChange = true;
+    if (!Designing() && OnScaleModeChange)
+        OnScaleModeChange(this, TScaleChangeData{oldMode, newMode, c.OldPercent, c.NewPercent, c.OldPPI, c.NewPPI});
+    FOptions->SetPixelsPerInch(c.StoredPPI);
+    FPpiSeen = FOptions->PixelsPerInch();
+    if (HasState(csLoading | csDesigning)) return;
+    const bool wasHeld = NoAutoUpdate;
+    BeginUpdate();
+    RefreshSkinData();   // published below, once
+    UpdateAllScale();
+    if (!wasHeld) EndUpdate(true, false);
+    if (OnScaleChanged) OnScaleChanged(FOptions.get());
+}
+
+void TsSkinManager::UpdateAllScale()
+{
+    if (SkinableMenus) SkinableMenus->DropSkinData();
+    if (!Screen) return;
+    // Forms have no skin provider to register them: every top-level form with a window is one.
+    for (int i = Screen->FormCount() - 1; i >= 0; --i) {
+        if (i >= Screen->FormCount()) break;
+        TCustomForm* f = Screen->Forms(i);
+        if (f->HandleAllocated() && !f->Parent() && !f->HasState(csDestroying)) UpdateScale(f, 96, 0);
+    }
+}
+
+void TsSkinManager::UpdateScale(TWinControl* control, int currentPpi, int newPpi)
+{
+    if (!control || control->HasState(csDestroying)) return;
+    const TacScaleMode mode = FOptions->ScaleMode();
+    if (mode == smVCL && (newPpi == 0 || newPpi == currentPpi)) return;
+    int from = currentPpi, target = newPpi;
+    if (newPpi == 0) {
+        // The component layer keeps each control's PPI.
+        from = control->CurrentPPI() > 0 ? control->CurrentPPI() : 96;
+        target = mode == smCustomPPI ? FOptions->PixelsPerInch() : PpiOfScaleStep(GetScale());
+    }
+    if (from == target || target == 0) return;
+    ManagerState |= msFormScaling;
+    const bool animation = FEffects->AllowAnimation;
+    FEffects->AllowAnimation = false;
+    struct Restore {
+        TsSkinManager* m;
+        bool animation;
+        ~Restore()
+        {
+            m->Effects()->AllowAnimation = animation;
+            m->ManagerState &= ~msFormScaling;
+        }
+    } restore{this, animation};
+    RECT old{};
+    if (control->HandleAllocated()) GetWindowRect(control->ExistingHandle(), &old);
+    const int left = control->Left(), top = control->Top();
+    control->DisableAlign();
+    control->ScaleForPPI(target);
+    if (control->Left() != left || control->Top() != top) control->SetBounds(left, top, control->Width(), control->Height());
+    if (control->HandleAllocated()) {
+        const TMessage changed{MSG_SKINCOMMAND, SkinCommandWParam(scmPPIChanged), LPARAM(target), 0};
+        DeliverWindowMessage(control->ExistingHandle(), changed.Msg, changed.WParam, changed.LParam);
+        if (!WndIsSkinned(control->ExistingHandle())) BroadcastToChildren(control, changed);
+    }
+    control->EnableAlign();
+    // What the control uncovered repaints.
+    if (target < from && !IsRectEmpty(&old)) InvalidateRect(nullptr, &old, TRUE);
 }
 
 int TsSkinManager::GetScale() const
@@ -589,8 +761,22 @@ bool TsSkinManager::BoolOption(int index) const { return FOptions && FOptions->G
 void TsSkinManager::OptionChanged(TacOptionChange change)
 {
     switch (change) {
-    case TacOptionChange::ScaleMode:
-        if (IsDefault()) DefaultScaleMode = FOptions->ScaleMode();
+    case TacOptionChange::ScaleMode: {
+        const TacScaleMode old = FScaleModeSeen, now = FOptions->ScaleMode();
+        FScaleModeSeen = now;
+        if (!FInScaleChange && old != now) ChangeScaleMode(old, now, 0, 0);
+        if (IsDefault()) DefaultScaleMode = now;
+        break;
+    }
+    case TacOptionChange::PixelsPerInch: {
+        const int old = FPpiSeen, now = FOptions->PixelsPerInch();
+        FPpiSeen = now;
+        if (!FInScaleChange && old != now && FOptions->ScaleMode() == smCustomPPI)
+            ChangeScaleMode(smCustomPPI, smCustomPPI, now, old);
+        break;
+    }
+    case TacOptionChange::ChangeSysColors:
+        if (IsDefault() && IsActive() && !HasState(csLoading | csDesigning)) PatchSystemColors(FOptions->ChangeSysColors());
         break;
     case TacOptionChange::MenuCustomFont:
         if (SkinableMenus) SkinableMenus->CustomFontChanged();
@@ -619,4 +805,119 @@ void TsSkinManager::UnInstallHook()
     FormServices().FreeHookedWindows();
     GlobalHookInstalled = false;
     FHook = nullptr;
+}
+
+// ---- delivery to the forms -------------------------------------------------------------------------
+
+namespace {
+
+// The forms the broadcasts of a skin change reached, redrawn when the change ends.
+std::vector<HWND>& ReachedForms()
+{
+    static std::vector<HWND> forms;
+    return forms;
+}
+
+bool ApplicationMinimized()
+{
+    return Application && Application->Handle() && IsIconic(Application->Handle());
+}
+
+// Painting is held back only for the default manager's animated change.
+bool HoldsPainting(TsSkinManager* manager)
+{
+    return manager && manager == DefaultManager && manager->AnimEffects()->SkinChanging.Active;
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<TCustomForm*> SkinnedFormList;
+
+bool IsRegistered(const TCustomForm* f)
+{
+    return std::find(SkinnedFormList.begin(), SkinnedFormList.end(), f) != SkinnedFormList.end();
+}
+
+void Reached(HWND wnd)
+{
+    std::vector<HWND>& reached = ReachedForms();
+    if (std::find(reached.begin(), reached.end(), wnd) == reached.end()) reached.push_back(wnd);
+}
+
+}  // namespace
+
+const std::vector<TCustomForm*>& SkinnedForms() { return SkinnedFormList; }
+
+void RegisterSkinnedForm(TCustomForm* form)
+{
+    if (form) SkinnedFormList.push_back(form);
+}
+
+void UnregisterSkinnedForm(TCustomForm* form)
+{
+    for (TCustomForm*& slot : SkinnedFormList)
+        if (slot == form) {
+            slot = SkinnedFormList.back();
+            SkinnedFormList.back() = nullptr;
+        }
+    while (!SkinnedFormList.empty() && !SkinnedFormList.back()) SkinnedFormList.pop_back();
+}
+
+void BroadcastToForms(const TMessage& message)
+{
+    if (Screen) {
+        for (int i = Screen->FormCount() - 1; i >= 0; --i) {
+            if (i >= Screen->FormCount()) return;   // receivers closed forms: the rest is not to be trusted
+            TCustomForm* f = Screen->Forms(i);
+            // Registered forms are reached below, once.
+            if (!f->HandleAllocated() || f->HasState(csLoading | csDestroying) || IsRegistered(f)) continue;
+            const HWND wnd = f->ExistingHandle();
+            Reached(wnd);
+            DeliverWindowMessage(wnd, message.Msg, message.WParam, message.LParam);
+            if (i < Screen->FormCount() && Screen->Forms(i) == f && !f->HasState(csDestroying))
+                BroadcastToChildren(f, message);
+        }
+    }
+    BroadcastToSkinnedForms(message);
+}
+
+void BroadcastToSkinnedForms(const TMessage& message)
+{
+    for (size_t i = 0; i < SkinnedFormList.size(); ++i) {
+        TCustomForm* f = SkinnedFormList[i];
+        if (!f || f->HasState(csDestroying) || !f->HandleAllocated()) continue;
+        Reached(f->ExistingHandle());
+        DeliverWindowMessage(f->ExistingHandle(), message.Msg, message.WParam, message.LParam);
+        if (i < SkinnedFormList.size() && SkinnedFormList[i] == f && !f->HasState(csDestroying))
+            BroadcastToChildren(f, message);
+    }
+}
+
+void PrepareSkinChangeCovers(TsSkinManager* manager)
+{
+    if (!manager || ApplicationMinimized() || manager->HasState(csLoading | csReading | csDesigning)) return;
+    // No form has a provider with a border window of its own yet: there is no cover image to take.
+    if (HoldsPainting(manager)) AnimationRunning = true;
+}
+
+void ShowSkinChangeCovers(TsSkinManager* manager)
+{
+    if (!manager || ApplicationMinimized()) return;
+    if (HoldsPainting(manager)) AnimationRunning = true;
+}
+
+void FinishSkinChange(TsSkinManager* manager, bool animate)
+{
+    (void)animate;   // the reveal is a redraw until forms have providers to animate it
+    // Cleared also while minimized: set, every skinned control leaves its paints unvalidated.
+    if (manager && manager == DefaultManager) AnimationRunning = false;
+    std::vector<HWND> forms;
+    forms.swap(ReachedForms());
+    if (!manager || ApplicationMinimized()) return;
+    for (HWND wnd : forms)
+        if (IsWindow(wnd) && !IsIconic(wnd))
+            RedrawWindow(wnd, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }

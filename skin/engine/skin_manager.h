@@ -4,12 +4,13 @@
 // every skinned control, form frame and window wrapper. A control that names no manager uses
 // the default manager, the first one created.
 //
-// Skins come from the text a skin editor hands over (ApplySkinEditorText); the other sources
-// plug in beside it. Nothing is published to forms and controls from here yet: the manager
-// loads and answers.
+// Skins come from the text a skin editor hands over (ApplySkinEditorText), a skin folder, a
+// packed file or the stored skins. A change is built aside and published to every form's
+// controls only when it loaded; switching the manager off gives them their standard look back.
 #pragma once
 
 #include <array>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -32,13 +33,30 @@ enum TacManagerStateValue : unsigned {
     msAnimScaling = 1u << 5,     // an animated rescale runs
     msFormScaling = 1u << 6,     // a form is being rescaled
 };
-using TacManagerState = unsigned;
+// A type of its own, so that the manager's HasState of these states and the component's HasState
+// of its csXxx states (the same bits) can never stand in for each other.
+using TacManagerState = TacManagerStateValue;
+constexpr TacManagerState operator|(TacManagerState a, TacManagerState b)
+{
+    return TacManagerState(unsigned(a) | unsigned(b));
+}
+constexpr TacManagerState operator&(TacManagerState a, TacManagerState b)
+{
+    return TacManagerState(unsigned(a) & unsigned(b));
+}
+constexpr TacManagerState operator~(TacManagerState a) { return TacManagerState(~unsigned(a)); }
+constexpr TacManagerState& operator|=(TacManagerState& a, TacManagerState b) { return a = a | b; }
+constexpr TacManagerState& operator&=(TacManagerState& a, TacManagerState b) { return a = a & b; }
 
 enum TacSkinningRule : unsigned { srStdForms = 1, srStdDialogs = 2, srThirdParty = 4 };
 using TacSkinningRules = unsigned;
 enum TacSkinsFilterItem : unsigned { sfiInternal = 1, sfiExternal = 2 };
 using TacSkinsFilter = unsigned;
 enum TacShowAction : uint8_t { saIgnore, saRestore, saMinimize };
+// Which entries of the skin list GetSkinNames names: those not stored in the program, the
+// stored ones, all.
+enum TacSkinType { stUnpacked, stPacked, stAllSkins };
+class TacSkinListController;
 
 struct TScaleChangeData {
     TacScaleMode OldScaleMode = smVCL, NewScaleMode = smVCL;
@@ -126,8 +144,9 @@ public:
     TacMenuDataEvent OnGetPopupItemData;
 
     // ---- state other parts rely on ----
-    TacManagerState ManagerState = 0;
+    TacManagerState ManagerState{};
     bool HasState(TacManagerState s) const { return (ManagerState & s) != 0; }
+    using TComponent::HasState;   // the csXxx states
     bool NoAutoUpdate = false;
     bool SkinIsPacked = false;
     TacSkinDescription* SkinFile = nullptr;   // the description in use (SkinCommonInfo.OptionsDat once loaded)
@@ -135,6 +154,9 @@ public:
     std::vector<std::unique_ptr<TacSkinData>> SkinDataArray;
     TacPalette Palette{};
     std::array<HBRUSH, 6> Brushes{};          // solid brushes of palette colours 0..5
+    // A solid brush of that colour, made once and kept until the manager goes (brushes handed
+    // out in place of the system's are never freed by those who ask).
+    HBRUSH KeptBrush(TColor color);
     std::array<std::unique_ptr<TStringList>, acThirdListCount> ThirdLists;
     int SysFontScale = 0;
     HWND FActiveControl = nullptr;            // hot windowed control
@@ -156,6 +178,13 @@ public:
     // Writes the stored skins of that name as "<Name> extracted.asz" into destDir.
     void ExtractInternalSkin(const String& nameOfSkin, const String& destDir);
     void ExtractByIndex(int index, const String& destDir);
+
+    // ---- the list of available skins (skin_list.cpp) ----
+    // Made on first use; owned.
+    TacSkinListController* SkinListController();
+    // List gets the sorted names of the listed skins of that kind (the list finished first);
+    // answers the first name in list order, empty when none.
+    String GetSkinNames(TStrings& list, TacSkinType skinType = stAllSkins);
 
     // ---- queries ----
     bool IsActive() const { return SkinCommonInfo.Active; }
@@ -193,12 +222,37 @@ public:
     int ScaleInt(int value, int sysScale) const;
     void ResetSkinData();
     void BuildSkinData();
+    // Rescales a form or windowed control from currentPpi to newPpi (newPpi 0: from its own PPI to
+    // the manager's) and sends it and its controls scmPPIChanged. In smVCL the platform scales:
+    // only a given PPI that differs is acted on.
+    void UpdateScale(TWinControl* control, int currentPpi, int newPpi);
+    // After a scale-mode change: every form with a window takes the manager's PPI.
+    void UpdateAllScale();
     void ClearSkinData();
     // The unscaled data as the painters read it (nil while there is none).
     const TacSkinPaintSource* PaintSource();
+    // One image of the skin (the variant of propName in sectionName chosen for mulPpi) as a record
+    // of its own at mulPpi, its pixels in bmp (the caller's). Answers mulPpi, or -1 when no skin
+    // is active, the key has no value, the value cannot be read, its rectangle holds no pixel of
+    // its picture or the picture cannot be had.
+    int GetScaledMaskData(const String& sectionName, const String& propName, TsMaskData& maskData,
+                          std::unique_ptr<TPixelImage>& bmp, int mulPpi);
+    // The width of a scroll bar at ppi by ScrollsOptions and the scale mode.
+    int CalcScrollBarWidth(int ppi) const;
+    int ScrollBarWidth(int ppi) const { return CalcScrollBarWidth(ppi); }
+
+    // ---- publishing ----
+    // scmNewSkin to every form's controls, then (repaint) a refresh of every form.
+    void BroadcastNewSkin(bool repaint);
+    // The skin data dropped, then scmRemoveSkin to every form's controls and the forms redrawn.
+    void BroadcastRemoveSkin();
+    // The controls' animations stopped, scmRefresh to every form, the forms redrawn.
+    void RepaintForms(bool lockForms);
+    void UpdateSkin(bool repaint);
 
     // ---- loading ----
     void BeginUpdate() { NoAutoUpdate = true; }
+    // Publishes what was loaded since BeginUpdate (once), then OnAfterChange.
     void EndUpdate(bool repaint, bool allowAnimation);
     // Loads and applies a skin a skin editor handed over (its record in PreviewBuffer).
     void LoadPreviewSkin();
@@ -271,10 +325,14 @@ private:
     void LoadCommonData();
     void CheckVersion();
     void RefreshSkinData();
-    // After a new skin took the place of another: every form's skinned controls drop what they
-    // kept of the old skin data (which is freed now) and repaint from the new one.
-    void AnnounceNewSkin();
+    // A scale-mode (or custom PPI) change: OnScaleModeChange, the skin data rebuilt for the new
+    // scale, the forms rescaled, the skin published once, OnScaleChanged.
+    void ChangeScaleMode(TacScaleMode oldMode, TacScaleMode newMode, int newPpi, int oldPpi);
     void UpdateDialogsUnskinned();
+    bool FirstDataHasSections() const
+    {
+        return !SkinDataArray.empty() && SkinDataArray[0] && !SkinDataArray[0]->gd.empty();
+    }
     bool Designing() const { return HasState(csDesigning); }
 
     bool FActive = true;
@@ -301,7 +359,16 @@ private:
     HHOOK FHook = nullptr;
     std::unique_ptr<TacSkinSource> FSource;
     TsStoredSkins FInternalSkins;
+    // Shared only so that this header needs no complete type; nobody else holds it.
+    std::shared_ptr<TacSkinListController> FSkinListController;
     TacSkinData* FLoadingData = nullptr;   // the object ReloadSkin fills
+    // A skin was loaded while NoAutoUpdate (or a rescale) held its publishing back.
+    bool FPublishPending = false;
+    std::map<uint32_t, HBRUSH> FKeptBrushes;
+    // The scale options as they were before their last write, and a change under way.
+    TacScaleMode FScaleModeSeen = smVCL;
+    int FPpiSeen = 96;
+    bool FInScaleChange = false;
 };
 
 // ---- process-wide state ----------------------------------------------------------------------
@@ -314,6 +381,31 @@ extern bool NewSkinBroadcasting;
 extern bool DialogsUnskinned;
 // The four data objects answered while no skin is active (96, 120, 144, 192 PPI).
 TacSkinData* FallbackSkinData(int step);
+
+// ---- delivery to the forms ----------------------------------------------------------------------
+
+// The message to every form with a window (the last opened first) and all its controls. The
+// form count is read again before every step: when receivers closed forms meanwhile the
+// broadcast ends there. Then BroadcastToSkinnedForms. The forms reached are remembered for
+// FinishSkinChange.
+void BroadcastToForms(const TMessage& message);
+
+// The forms whose skin provider registered them, in registration order. A form leaves before it
+// is freed; unregistering moves the last form into its slot.
+const std::vector<TCustomForm*>& SkinnedForms();
+void RegisterSkinnedForm(TCustomForm* form);
+void UnregisterSkinnedForm(TCustomForm* form);
+// The message to every registered form and its controls. The registry's length is read again
+// before every step (receivers may unregister and free forms), and a form that left meanwhile
+// is not descended into.
+void BroadcastToSkinnedForms(const TMessage& message);
+// The skin change on the forms: covers taken, covers shown (painting held back meanwhile through
+// AnimationRunning, for the default manager with its skin-change animation on), and the end:
+// AnimationRunning cleared first, then every form the broadcasts reached redrawn whole (erase,
+// frame, every child). Ending is also how a change that was vetoed or failed undoes its covers.
+void PrepareSkinChangeCovers(TsSkinManager* manager);
+void ShowSkinChangeCovers(TsSkinManager* manager);
+void FinishSkinChange(TsSkinManager* manager, bool animate);
 
 // A manager's unscaled skin data as the painters read it (nil: the default manager's).
 const TacSkinPaintSource* ManagerPaintSource(const TsSkinManager* manager);

@@ -5,6 +5,8 @@
 
 #include "skin/engine/core/general.h"
 #include "skin/engine/core/skin_adjust.h"
+#include "skin/engine/core/skin_rescale.h"
+#include "skin/engine/core/skin_scaling.h"
 #include "skin/engine/form_services.h"
 #include "skin/engine/message_box.h"
 #include "skin/engine/skin_manager.h"
@@ -266,6 +268,63 @@ void TsSkinManager::RestoreSkin(TacSkinBackup& b)
     SkinCommonInfo.Shadow1Color = b.Shadow1Color;
     SkinCommonInfo.BIKeepHUE = b.BIKeepHUE;
     SkinFile = &SkinCommonInfo.OptionsDat;
+}
+
+// ---- one image at a PPI ------------------------------------------------------------------------
+
+int TsSkinManager::GetScaledMaskData(const String& sectionName, const String& propName, TsMaskData& maskData,
+                                     std::unique_ptr<TPixelImage>& bmp, int mulPpi)
+{
+    bmp.reset();
+    if (!IsActive()) return -1;
+    const auto [value, divPpi] = ChooseScaledMaskVariant(propName, mulPpi, [&](const String& key) {
+        return SkinCommonInfo.OptionsDat.ReadString(sectionName, key, String());
+    });
+    TacMaskDefinition def;
+    if (value.empty() || !ReadMaskValue(value, def)) return -1;
+    // The picture: a part of the master, or the image's own file.
+    TPixelImage own;
+    const TPixelImage* picture = &MasterBitmap;
+    if (!def.FileName.empty()) {
+        std::vector<uint8_t> bytes;
+        if (!ReadSkinFile(def.FileName, bytes)) return -1;
+        try {
+            own = DecodeSkinImage(def.FileName, bytes);
+        } catch (const Exception&) {
+            return -1;
+        }
+        picture = &own;
+    }
+    TacScaledMaskPlan plan;
+    if (!PlanScaledMask(def, TSize(picture->Width(), picture->Height()), plan)) return -1;
+    auto part = std::make_unique<TPixelImage>(plan.Source.Width(), plan.Source.Height());
+    for (int y = 0; y < part->Height(); ++y)
+        for (int x = 0; x < part->Width(); ++x) part->At(x, y) = picture->At(plan.Source.left + x, plan.Source.top + y);
+    TsMaskData m;
+    m.PropertyName = propName;
+    m.ClassName = sectionName;
+    m.SkinIndex = 0;
+    m.ImageCount = int16_t(plan.Def.ImageCount);
+    m.MaskType = int16_t(plan.Def.MaskType);
+    m.ImgType = plan.Def.ImgType;
+    m.DrawMode = uint16_t(plan.Def.DrawMode);
+    m.WL = int16_t(plan.Def.WL), m.WT = int16_t(plan.Def.WT), m.WR = int16_t(plan.Def.WR), m.WB = int16_t(plan.Def.WB);
+    m.Manager = this;
+    m.DivPPI = divPpi;
+    m.MulPPi = mulPpi;
+    m.Bmp = part.get();
+    m.R = part->Bounds();
+    m.Width = plan.FrameWidth;
+    m.Height = plan.FrameHeight;
+    if (mulPpi != divPpi && !(plan.Def.DrawMode & 8)) {
+        const bool keepKey = m.ImgType == TacImgType::itisaTexture || m.ImgType == TacImgType::itisaGlow;
+        std::unique_ptr<TPixelImage> scaled;
+        if (RescaleSkinImage(m, part->View(), keepKey, Palette[pcMainColor], scaled)) part = std::move(scaled);
+    }
+    if (m.ImgType == TacImgType::itisaBorder) m.Cfg |= CornerKeyTest(m, part->View(), -1);
+    maskData = m;
+    bmp = std::move(part);
+    return mulPpi;
 }
 
 // ---- stored skins written out ------------------------------------------------------------------

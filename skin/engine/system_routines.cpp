@@ -2,12 +2,18 @@
 
 #include <shellapi.h>
 
+#include <cstring>
 #include <utility>
 
+#include "skin/engine/command_delivery.h"
 #include "skin/engine/core/general.h"
+#include "skin/engine/core/skin_scaling.h"
 #include "skin/engine/form_services.h"
 #include "skin/engine/message_box.h"
+#include "skin/engine/skin_manager.h"
+#include "skin/graphics/colors.h"
 #include "vcl/application.h"
+#include "vcl/forms.h"
 #include "vcl/streams.h"
 
 bool NoDialogTextGlow = false;
@@ -282,4 +288,232 @@ TIcon* ShellIconOfFile(const String& fileName, UINT flags)
         return nullptr;
     }
     return icon;
+}
+
+// ---- system colours from the skin ----------------------------------------------------------------
+
+bool PatchSystemFunction(void* target, const void* replacement, uint8_t (&saveArea)[6])
+{
+#if defined(__i386__) || defined(_M_IX86)
+    auto* t = static_cast<uint8_t*>(target);
+    if (t[0] == 0xFF && t[1] == 0x25) t = **reinterpret_cast<uint8_t***>(t + 2);
+    SIZE_T n = 0;
+    if (!ReadProcessMemory(GetCurrentProcess(), t, saveArea, 6, &n) || n != 6) return false;
+    uint8_t jump[5] = {0xE9};
+    const int32_t distance = int32_t(reinterpret_cast<intptr_t>(replacement) - reinterpret_cast<intptr_t>(t) - 5);
+    std::memcpy(jump + 1, &distance, 4);
+    return WriteProcessMemory(GetCurrentProcess(), t, jump, 5, &n) && n == 5;
+#else
+    (void)target, (void)replacement, (void)saveArea;
+    return false;
+#endif
+}
+
+bool RestoreSystemFunction(void* target, const uint8_t (&saveArea)[6])
+{
+#if defined(__i386__) || defined(_M_IX86)
+    auto* t = static_cast<uint8_t*>(target);
+    if (t[0] == 0xFF && t[1] == 0x25) t = **reinterpret_cast<uint8_t***>(t + 2);
+    if (saveArea[0] == 0 && saveArea[1] == 0) return false;
+    SIZE_T n = 0;
+    return WriteProcessMemory(GetCurrentProcess(), t, saveArea, 6, &n) && n == 6;
+#else
+    (void)target, (void)saveArea;
+    return false;
+#endif
+}
+
+namespace {
+
+struct TRedirection {
+    const char* Name;
+    const void* Replacement;
+    uint8_t Save[6] = {};
+    bool On = false;
+    void* Target() const { return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(Name[0] == 'C' ? L"gdi32.dll" : L"user32.dll"), Name)); }
+    void Patch()
+    {
+        if (On) return;
+        On = true;
+        if (void* t = Target()) PatchSystemFunction(t, Replacement, Save);
+    }
+    void Unpatch()
+    {
+        if (!On) return;
+        On = false;
+        if (void* t = Target()) RestoreSystemFunction(t, Save);
+    }
+};
+
+TRedirection SysColorRedirection{"GetSysColor", reinterpret_cast<const void*>(&SkinnedGetSysColor)};
+TRedirection SysBrushRedirection{"GetSysColorBrush", reinterpret_cast<const void*>(&SkinnedGetSysColorBrush)};
+TRedirection PenRedirection{"CreatePen", reinterpret_cast<const void*>(&SkinnedCreatePen)};
+
+COLORREF Rgb(TColor c) { return static_cast<COLORREF>(ColorToRGB(c)) & 0xFFFFFFu; }
+COLORREF Mixed(TColor a, TColor b, uint8_t weight) { return MixColors(Rgb(a), Rgb(b), weight) & 0xFFFFFFu; }
+
+bool ActiveFormShowing()
+{
+    TCustomForm* f = Screen ? Screen->ActiveForm() : nullptr;
+    return f && f->HandleAllocated() && IsWindowVisible(f->ExistingHandle());
+}
+
+}  // namespace
+
+void PatchGetSysColor() { SysColorRedirection.Patch(); }
+void UnpatchGetSysColor() { SysColorRedirection.Unpatch(); }
+void PatchGetSysColorBrush() { SysBrushRedirection.Patch(); }
+void UnpatchGetSysColorBrush() { SysBrushRedirection.Unpatch(); }
+void PatchCreatePen() { PenRedirection.Patch(); }
+void UnpatchCreatePen() { PenRedirection.Unpatch(); }
+
+void PatchSystemColors(bool on)
+{
+    for (TRedirection* r : {&SysColorRedirection, &SysBrushRedirection, &PenRedirection}) on ? r->Patch() : r->Unpatch();
+}
+
+DWORD WINAPI SkinnedGetSysColor(int index)
+{
+    if (TsSkinManager* m = DefaultManager; m && ActiveFormShowing()) {
+        const TacPalette& p = m->Palette;
+        switch (index) {
+        case COLOR_WINDOW: return Rgb(p[pcEditBG]);
+        case COLOR_WINDOWFRAME: return Rgb(p[pcBorder]);
+        case COLOR_WINDOWTEXT: return Rgb(p[pcEditText]);
+        case COLOR_INACTIVEBORDER: return Rgb(m->SkinCommonInfo.SysInactiveBorderColor);
+        case COLOR_HIGHLIGHT: return Rgb(p[pcSelectionBG_Focused]);
+        case COLOR_HIGHLIGHTTEXT: return Rgb(p[pcSelectionText_Focused]);
+        case COLOR_BTNSHADOW: case COLOR_3DDKSHADOW: return Mixed(p[pcMainColor], clBlack, 205);
+        case COLOR_3DLIGHT: return Mixed(p[pcMainColor], clWhite, 205);
+        default: break;
+        }
+    }
+    // The system's own answer, with the redirection out of the way for the call.
+    const bool on = SysColorRedirection.On;
+    UnpatchGetSysColor();
+    const DWORD c = GetSysColor(index);
+    if (on) PatchGetSysColor();
+    return c;
+}
+
+HBRUSH WINAPI SkinnedGetSysColorBrush(int index)
+{
+    TsSkinManager* m = DefaultManager;
+    if (!m) return nullptr;
+    switch (index) {
+    case COLOR_WINDOW: return m->Brushes[pcEditBG];
+    case COLOR_WINDOWTEXT: return m->KeptBrush(m->Palette[pcEditText]);
+    case COLOR_HIGHLIGHT: return m->KeptBrush(m->Palette[pcSelectionBG_Focused]);
+    case COLOR_HIGHLIGHTTEXT: return m->KeptBrush(m->Palette[pcSelectionText_Focused]);
+    default: break;
+    }
+    const bool on = SysBrushRedirection.On;
+    UnpatchGetSysColorBrush();
+    HBRUSH b = GetSysColorBrush(index);
+    if (on) PatchGetSysColorBrush();
+    return b;
+}
+
+HPEN WINAPI SkinnedCreatePen(int style, int width, COLORREF color)
+{
+    if (TsSkinManager* m = DefaultManager) {
+        const TacPalette& p = m->Palette;
+        switch (color) {
+        case 5: color = Rgb(p[pcEditBG]); break;
+        case 6: color = Rgb(p[pcBorder]); break;
+        case 11: color = Rgb(m->SkinCommonInfo.SysInactiveBorderColor); break;
+        case 13: color = Rgb(p[pcSelectionBG_Focused]); break;
+        case 14: color = Rgb(p[pcSelectionText_Focused]); break;
+        case 15: color = Rgb(p[pcMainColor]); break;
+        case 16: case 21: color = Mixed(p[pcMainColor], clBlack, 205); break;
+        case 22: color = Mixed(p[pcMainColor], clWhite, 205); break;
+        case 0xC0C0C0: case 0xF0F0F0: color = Mixed(p[pcEditText], p[pcEditBG], 38); break;
+        default: break;
+        }
+    }
+    const bool on = PenRedirection.On;
+    UnpatchCreatePen();
+    HPEN pen = CreatePen(style, width, color);
+    if (on) PatchCreatePen();
+    return pen;
+}
+
+int GetSkinPPI(TsSkinManager* manager, TControl* control, bool activeOnly)
+{
+    TsSkinManager* m = manager ? manager : DefaultManager;
+    if (m && (!activeOnly || m->IsActive())) {
+        if (m->HasState(csDesigning)) return 96;
+        const TacScaleMode mode = m->Options()->ScaleMode();
+        if (mode != smVCL) return ScaleModePpi(mode, m->SysFontScale, m->Options()->PixelsPerInch(), 96);
+    }
+    return control ? ControlPpi(control) : MainFormPpi();
+}
+
+int CalcScrollBarWidth(const TsSkinManager* m, int ppi)
+{
+    const int system = GetSystemMetrics(SM_CXVSCROLL);
+    if (!m) return system;
+    const TacScaleMode mode = m->Options()->ScaleMode();
+    return CalcScrollBarWidthFor(mode, ppi, m->ScrollsOptions()->ScrollSize(), system, ScreenPpi(),
+                                 m->Options()->PixelsPerInch(), ScaleStepOfMode(mode, m->SysFontScale), m->SysFontScale);
+}
+
+// ---- captions --------------------------------------------------------------------------------
+
+TacCaptions LoadCaptions(const TacStringLoader& loader)
+{
+    TacCaptions c;
+    struct TEntry {
+        String TacCaptions::*Caption;
+        const wchar_t* Library;
+        unsigned Id;
+        const wchar_t* Suffix;
+        const wchar_t* Fallback;
+    };
+    static const TEntry entries[] = {
+        {&TacCaptions::OK, L"user32.dll", 800, L"", L"OK"},
+        {&TacCaptions::Cancel, L"user32.dll", 801, L"", L"Cancel"},
+        {&TacCaptions::Help, L"user32.dll", 808, L"", L"&Help"},
+        {&TacCaptions::Close, L"user32.dll", 905, L"", L"Close"},
+        {&TacCaptions::AddToCustomColors, L"colorui.dll", 1810, L"", L"Add to custom colors set"},
+        {&TacCaptions::DefineColors, L"shell32.dll", 4151, L"", L"Define colors"},
+        {&TacCaptions::AdditionalColors, L"shell32.dll", 31153, L":", L"Additional colors :"},
+        {&TacCaptions::Decimal, L"shell32.dll", 16514, L" - ", L"Decimal - "},
+        {&TacCaptions::Root, L"shell32.dll", 33015, L":", L"Root:"},
+        {&TacCaptions::Create, L"shell32.dll", 4151, L"", L"Create"},
+        {&TacCaptions::Restore, L"comctl32.dll", 33056, L"", L"Restore"},
+        {&TacCaptions::Size, L"comctl32.dll", 32768, L"", L"Size"},
+        {&TacCaptions::Move, L"comctl32.dll", 32784, L"", L"Move"},
+        {&TacCaptions::Maximize, L"comctl32.dll", 32816, L"", L"Maximize"},
+        {&TacCaptions::Minimize, L"comctl32.dll", 32800, L"", L"Minimize"},
+        {&TacCaptions::FileOpen, L"comdlg32.dll", 436, L"", L"File open"},
+        {&TacCaptions::SelectDirectory, L"comdlg32.dll", 439, L"", L"Select directory"},
+        {&TacCaptions::Red, L"comdlg32.dll", 1049, L":", L"Red :"},
+        {&TacCaptions::Green, L"comdlg32.dll", 1042, L":", L"Green :"},
+        {&TacCaptions::Blue, L"comdlg32.dll", 1052, L":", L"Blue :"},
+        {&TacCaptions::Color, L"compstui.dll", 64744, L"", L"Color"},
+        {&TacCaptions::Font, L"inetres.dll", 1175, L"", L"Font"},
+        {&TacCaptions::FontColor, L"inetres.dll", 5273, L":", L"Font color:"},
+    };
+    for (const TEntry& e : entries) {
+        const String s = loader ? loader(e.Library, e.Id) : String();
+        c.*e.Caption = s.empty() ? String(e.Fallback) : s + e.Suffix;
+    }
+    return c;
+}
+
+String LoadSystemString(const wchar_t* library, unsigned id)
+{
+    HMODULE m = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!m) return String();
+    wchar_t buffer[512] = {};
+    const int n = LoadStringW(m, id, buffer, static_cast<int>(std::size(buffer)));
+    FreeLibrary(m);
+    return n > 0 ? String(buffer, static_cast<size_t>(n)) : String();
+}
+
+const TacCaptions& Captions()
+{
+    static const TacCaptions captions = LoadCaptions(&LoadSystemString);
+    return captions;
 }

@@ -3,6 +3,8 @@
 // boxes, folders and files, and shell icons. Optional system functions are bound at run time.
 #pragma once
 
+#include <functional>
+
 #include "vcl/controls.h"
 #include "vcl/graphics.h"
 
@@ -84,3 +86,63 @@ void EndFileSearch(TacSearchRec& rec);
 TIcon* ShellIconOfFile(const String& fileName, UINT flags);
 // Binds the shell's file information entry once.
 void BindShellFileInfo();
+
+// ---- system colours from the skin ----------------------------------------------------------------
+
+class TsSkinManager;
+
+// Standard windows the skinning does not paint ask the system for their colours; while the
+// default manager's ChangeSysColors is on, GetSysColor, GetSysColorBrush and CreatePen of this
+// process are sent to the replacements below. The redirection writes a relative jump (E9 and a
+// 32-bit distance) over a function's first bytes, following an import stub's FF 25 as a pointer:
+// both hold for 32-bit code only. In a 64-bit process the replacement may lie beyond a 32-bit
+// distance and FF 25 is an offset from the next instruction, so nothing is patched there and the
+// answer is false.
+bool PatchSystemFunction(void* target, const void* replacement, uint8_t (&saveArea)[6]);
+bool RestoreSystemFunction(void* target, const uint8_t (&saveArea)[6]);
+// Each does nothing when its function already is (or is not) redirected; a redirection that
+// could not be written still counts as made.
+void PatchGetSysColor();
+void UnpatchGetSysColor();
+void PatchGetSysColorBrush();
+void UnpatchGetSysColorBrush();
+void PatchCreatePen();
+void UnpatchCreatePen();
+void PatchSystemColors(bool on);   // all three
+
+// The replacements. Colours of the default manager's palette while a visible active form
+// exists; every other question goes to the system's function.
+DWORD WINAPI SkinnedGetSysColor(int index);
+// COLOR_WINDOW: the manager's brush of that colour; window text and the two selection colours:
+// a brush the manager keeps, one per colour (callers never free these). 0 without a manager.
+HBRUSH WINAPI SkinnedGetSysColorBrush(int index);
+// System colour numbers and the two standard greys as a pen colour take the skin's colours.
+HPEN WINAPI SkinnedCreatePen(int style, int width, COLORREF color);
+
+// The PPI a control is skinned at: the manager's (the default one when nil) fixed or custom PPI,
+// 96 in the designer, else the control's (or the main form's) own. activeOnly: only an active
+// manager counts.
+int GetSkinPPI(TsSkinManager* manager, TControl* control, bool activeOnly);
+// A scroll bar's width at ppi (the system's without a manager).
+int CalcScrollBarWidth(const TsSkinManager* manager, int ppi);
+
+// ---- captions --------------------------------------------------------------------------------
+
+// The captions the toolkit's dialogs and menus show, in the system's language where its
+// libraries have them.
+struct TacCaptions {
+    String OK, Cancel, Help, Close, AddToCustomColors, DefineColors, AdditionalColors, Decimal, Root, Create, Restore,
+        Size, Move, Maximize, Minimize, FileOpen, SelectDirectory, Red, Green, Blue, Color, Font, FontColor;
+    // Our own.
+    String Calculator = L"Calculator", Hex = L"Hex - ", InvalidDate = L"Invalid date",
+           AvailableStyles = L"Available styles", Internal = L"(internal)", SkinDirectory = L"Directory with skins:",
+           SelectSkin = L"Select skin", SkinPreview = L"Skin preview";
+};
+// A string of a system library's string table; empty when the library or the string is missing.
+using TacStringLoader = std::function<String(const wchar_t* library, unsigned id)>;
+// Each caption from its library's string (followed by its suffix), or our own text.
+TacCaptions LoadCaptions(const TacStringLoader& loader);
+// The string table entry through LoadLibrary and LoadStringW (the library released again).
+String LoadSystemString(const wchar_t* library, unsigned id);
+// Loaded once, with LoadSystemString.
+const TacCaptions& Captions();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "skin/engine/core/skin_scaling.h"
 #include "tests/skin/engine/fake_skin_owner.h"
 
 namespace {
@@ -20,6 +21,10 @@ const wchar_t* const Tokens[] = {
     L"BORDERWIDTH=", L"COMBOMARGIN=", L"BTNCOLOR1ACTIVE=", L"GRIDLINE=", L"VERSION=", L"TABSCOVERING=", L"0", L"1",
     L"-1", L"2", L"3", L"255", L"256", L"-255", L"30000", L"2147483647", L"-2147483648", L"99999999999", L"0x1F",
     L"$FF", L"x", L"14.5", L";", L"1;2;3;A", L"255;0;50;0;0;0", L"1;x;3;0",
+    // Per-PPI variants of image keys, and image values to cut out at each PPI.
+    L"BORDERSMASK*125=", L"BORDERSMASK*150=", L"BORDERSMASK*200=", L"GLOW*125=", L"GLOW*150=", L"GLOW*200=", L"*125",
+    L"*150", L"*200", L"^0000^0000^0030^0020^0002^0002^0002^0002^3^1^0", L"^9999^9999^0001^0001^0^0^0^0^0^9^99",
+    L"~0010~0020~0030~0040~12~1", L"@0184@0001@0229@0014@0@0", L"!G.PNG!0!1!3", L"&0001", L"^", L"~", L"!",
 };
 constexpr size_t TokenCount = sizeof(Tokens) / sizeof(Tokens[0]);
 
@@ -63,5 +68,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (d->WndShadowOffset < -510 || d->WndShadowOffset > 510) abort();
     d->GetActiveShadow();
     d->GetPassiveShadow();
+    // Each section's border image as a standalone image at this PPI, cut from a small master.
+    const TacSkinDescription& desc = o.Info.OptionsDat;
+    for (int i = 0; i < desc.SectionCount(); ++i) {
+        const String section = desc.SectionName(i);
+        for (const wchar_t* key : {L"BORDERSMASK", L"GLOW"}) {
+            auto [value, drawnFor] = ChooseScaledMaskVariant(key, ppi, [&](const String& k) {
+                return const_cast<TacSkinDescription&>(desc).ReadString(section, k, String());
+            });
+            if (value.empty()) continue;
+            if (drawnFor != 96 && drawnFor != 120 && drawnFor != 144 && drawnFor != 192) abort();
+            TacScaledMaskPlan plan;
+            if (!PlanScaledMask(value, TSize(64, 48), plan)) continue;
+            if (plan.Source.IsEmpty() || plan.Source.left < 0 || plan.Source.top < 0 || plan.Source.right > 64 ||
+                plan.Source.bottom > 48 || plan.FrameWidth <= 0 || plan.FrameHeight <= 0 || plan.Def.ImageCount < 1)
+                abort();
+        }
+    }
     return 0;
 }
