@@ -1,0 +1,297 @@
+// The skin list: which folder files it names and how, its synchronous and stepwise builds,
+// and a worker that is restarted or whose builder goes away while it runs.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "skin/engine/core/skin_list_names.h"
+
+namespace {
+
+TEST(SkinListNames, FolderEntries)
+{
+    struct Case {
+        const wchar_t* file;
+        bool directory;
+        bool listed;
+        const wchar_t* name;   // the entry's name when listed
+    };
+    const Case cases[] = {
+        {L"A.asz", false, true, L"A"},
+        {L"B.ASZ", false, false, nullptr},
+        {L"C.zip", false, false, nullptr},
+        {L"Mixed.Asz", false, false, nullptr},
+        {L".hidden.asz", false, false, nullptr},
+        {L"Folder.asz", true, false, nullptr},
+        {L"asz", false, false, nullptr},
+        {L"Dark.asz.asz", false, true, L"Dark.asz"},
+        {L"Old.ASZ.asz", false, true, L"Old.asz"},   // the first ".asz" of the lower-cased name goes
+        {L"My skin.asz", false, true, L"My skin"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::string(c.file, c.file + wcslen(c.file)));
+        EXPECT_EQ(IsListedSkinFile(c.file, c.directory), c.listed);
+        if (c.listed) EXPECT_EQ(PackedSkinListName(c.file), c.name);
+    }
+}
+
+// The main thread's queue of handed-over calls.
+class MainQueue {
+public:
+    TacSkinListBuilder::TPoster Poster()
+    {
+        return [this](std::function<void()> call) {
+            std::lock_guard<std::mutex> g(FLock);
+            FCalls.push_back(std::move(call));
+            FWake.notify_all();
+        };
+    }
+    // Waits (bounded) for the next handed-over call and takes it.
+    std::function<void()> Take()
+    {
+        std::unique_lock<std::mutex> l(FLock);
+        if (!FWake.wait_for(l, std::chrono::seconds(10), [&] { return !FCalls.empty(); })) return {};
+        auto call = std::move(FCalls.front());
+        FCalls.pop_front();
+        return call;
+    }
+    bool RunOne()
+    {
+        auto call = Take();
+        if (!call) return false;
+        call();
+        return true;
+    }
+    size_t Pending()
+    {
+        std::lock_guard<std::mutex> g(FLock);
+        return FCalls.size();
+    }
+
+private:
+    std::mutex FLock;
+    std::condition_variable FWake;
+    std::deque<std::function<void()>> FCalls;
+};
+
+struct Entry {
+    String name;
+    bool directory;
+};
+
+class FakeSource : public TacSkinListSource {
+public:
+    std::vector<String> Internal = {L"Dark", L"Light", L"Neutral"};
+    std::map<String, std::vector<Entry>> Folders;
+    std::map<String, std::vector<uint8_t>> Previews;   // by stored name or file path
+    String SkinFolder = L"skins\\";
+    int Opened = 0, Closed = 0;
+
+    int InternalCount() override { return int(Internal.size()); }
+    String InternalName(int index) override { return Internal.at(size_t(index)); }
+    String Folder() override { return SkinFolder; }
+    bool OpenScan(const String& folder) override
+    {
+        auto it = Folders.find(folder);
+        if (it == Folders.end() || it->second.empty()) return false;
+        ++Opened;
+        FScan = &it->second;
+        FAt = 0;
+        return true;
+    }
+    void CurrentEntry(String& name, bool& isDirectory) override
+    {
+        name = FScan->at(FAt).name;
+        isDirectory = FScan->at(FAt).directory;
+    }
+    bool NextEntry() override { return ++FAt < FScan->size(); }
+    void CloseScan() override
+    {
+        ++Closed;
+        FScan = nullptr;
+    }
+    std::optional<std::vector<uint8_t>> Preview(const String& path, int) override
+    {
+        auto it = Previews.find(path);
+        if (it == Previews.end()) return std::nullopt;
+        return it->second;
+    }
+
+private:
+    std::vector<Entry>* FScan = nullptr;
+    size_t FAt = 0;
+};
+
+const std::vector<uint8_t> PngBytes = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13};
+
+struct Fixture {
+    MainQueue queue;   // outlives the builder: a worker may hand over until it is joined
+    FakeSource source;
+    std::unique_ptr<TacSkinListBuilder> builder;
+    int changed = 0;
+    std::vector<bool> loading;
+
+    Fixture()
+    {
+        source.Folders[L"skins\\"] = {{L".", true},           {L"..", true},      {L"A.asz", false},
+                                      {L"B.ASZ", false},       {L"C.zip", false},  {L"Sub", true},
+                                      {L"Dark.asz", false}};
+        builder = std::make_unique<TacSkinListBuilder>(source, queue.Poster());
+        builder->StepInterval = std::chrono::milliseconds(0);
+        builder->OnListChanged = [this] { ++changed; };
+        builder->OnLoading = [this](bool on) { loading.push_back(on); };
+    }
+    std::vector<String> Names() const
+    {
+        std::vector<String> names;
+        for (const TacSkinListData& e : builder->SkinList()) names.push_back(e.skName);
+        return names;
+    }
+};
+
+const std::vector<String> AllNames = {L"Dark", L"Light", L"Neutral", L"A", L"Dark"};
+
+TEST(SkinListBuilder, SynchronousBuild)
+{
+    Fixture f;
+    f.source.Previews[L"Light"] = PngBytes;
+    f.source.Previews[L"skins\\A.asz"] = PngBytes;
+    f.source.Previews[L"Neutral"] = {1, 2, 3};   // not a PNG picture: no preview
+    f.builder->UpdateData(true, 3);
+    EXPECT_EQ(f.Names(), AllNames);
+    const auto& list = f.builder->SkinList();
+    const int images[] = {-1, 0, -1, 1, -1};
+    const TacSkinMode modes[] = {smInternal, smInternal, smInternal, smExtPacked, smExtPacked};
+    for (size_t i = 0; i < list.size(); ++i) {
+        EXPECT_EQ(list[i].skImageIndex, images[i]) << i;
+        EXPECT_EQ(list[i].skSkinMode, modes[i]) << i;
+    }
+    EXPECT_EQ(f.builder->Previews().size(), 2u);
+    EXPECT_FALSE(f.builder->UpdateNeeded());
+    EXPECT_EQ(f.changed, 2);   // the reset, the finished list
+    EXPECT_EQ(f.builder->Thread(), nullptr);
+    EXPECT_EQ(f.source.Opened, f.source.Closed);
+
+    // Stored skins only: the folder is not read; a missing folder adds nothing.
+    f.builder->UpdateData(true, 1);
+    EXPECT_EQ(f.Names(), (std::vector<String>{L"Dark", L"Light", L"Neutral"}));
+    EXPECT_EQ(f.source.Opened, 1);
+    f.source.SkinFolder = L"missing\\";
+    f.builder->UpdateData(true, 3);
+    EXPECT_EQ(f.builder->SkinList().size(), 3u);
+}
+
+TEST(SkinListBuilder, StepwiseBuildOneEntryPerStep)
+{
+    Fixture f;
+    f.builder->UpdateData(false, 1);   // the worker lists the folder as well
+    EXPECT_TRUE(f.builder->ThreadRunning());
+    EXPECT_TRUE(f.builder->SkinList().empty());
+    EXPECT_EQ(f.loading, std::vector<bool>{true});
+    const size_t sizes[] = {1, 2, 3};
+    for (size_t n : sizes) {
+        ASSERT_TRUE(f.queue.RunOne());
+        EXPECT_EQ(f.builder->SkinList().size(), n);
+    }
+    while (f.builder->ThreadRunning()) ASSERT_TRUE(f.queue.RunOne());
+    EXPECT_EQ(f.Names(), AllNames);
+    EXPECT_FALSE(f.builder->UpdateNeeded());
+    EXPECT_EQ(f.changed, 2);
+    EXPECT_EQ(f.source.Opened, f.source.Closed);
+    EXPECT_EQ(f.queue.Pending(), 0u);
+}
+
+TEST(SkinListBuilder, FinishingAtOnceMidBuild)
+{
+    Fixture f;
+    f.builder->UpdateData(false, 3);
+    ASSERT_TRUE(f.queue.RunOne());
+    ASSERT_TRUE(f.queue.RunOne());
+    EXPECT_EQ(f.builder->SkinList().size(), 2u);
+    f.builder->CheckThread();
+    EXPECT_EQ(f.Names(), AllNames);
+    EXPECT_EQ(f.loading, (std::vector<bool>{true, false}));
+    EXPECT_EQ(f.builder->Thread(), nullptr);
+    EXPECT_EQ(f.source.Opened, f.source.Closed);
+    // A step the stopped worker handed over meanwhile does nothing.
+    while (f.queue.Pending()) f.queue.RunOne();
+    EXPECT_EQ(f.Names(), AllNames);
+}
+
+TEST(SkinListBuilder, RestartsWhileScanning)
+{
+    Fixture f;
+    for (int cycle = 0; cycle < 200; ++cycle) {
+        SCOPED_TRACE(cycle);
+        if (cycle % 2) f.builder->StartDelayedLoading();   // restart without emptying
+        else f.builder->UpdateData(false, 3);
+        ASSERT_TRUE(f.builder->ThreadRunning());
+        // Into the folder scan, then a step handed over but not run yet.
+        for (int i = 0; i < 3 + cycle % 4; ++i) ASSERT_TRUE(f.queue.RunOne());
+        auto stale = f.queue.Take();
+        ASSERT_TRUE(stale);
+        if (cycle % 3 == 0) f.builder->ResetList(true, true);
+        const size_t before = f.builder->SkinList().size();
+        f.builder->StartDelayedLoading();
+        stale();   // the old worker's step: nothing
+        EXPECT_EQ(f.builder->SkinList().size(), before);
+        f.builder->ResetList(true, false);
+        EXPECT_EQ(f.builder->Thread(), nullptr);
+        while (f.queue.Pending()) f.queue.RunOne();
+        EXPECT_TRUE(f.builder->SkinList().empty());
+    }
+    EXPECT_EQ(f.source.Opened, f.source.Closed);
+    // A build after all that completes as ever.
+    f.builder->UpdateData(false, 3);
+    while (f.builder->ThreadRunning()) ASSERT_TRUE(f.queue.RunOne());
+    EXPECT_EQ(f.Names(), AllNames);
+}
+
+TEST(SkinListBuilder, DestroyedWhileScanning)
+{
+    for (int variant = 0; variant < 2; ++variant) {
+        SCOPED_TRACE(variant);
+        Fixture f;
+        f.builder->UpdateData(false, 3);
+        for (int i = 0; i < 4; ++i) ASSERT_TRUE(f.queue.RunOne());
+        std::function<void()> stale;
+        if (variant > 0) stale = f.queue.Take();   // a step on its way to the main thread
+        f.builder.reset();
+        EXPECT_EQ(f.source.Opened, f.source.Closed);
+        if (stale) stale();   // runs after the builder is gone: touches nothing of it
+        while (f.queue.Pending()) f.queue.RunOne();
+    }
+}
+
+TEST(SkinListBuilder, ListenerResetsOrDestroysInTheLastStep)
+{
+    {
+        Fixture f;
+        f.builder->UpdateData(false, 3);
+        bool reset = false;
+        f.builder->OnListChanged = [&] {
+            if (!reset) {
+                reset = true;
+                EXPECT_FALSE(f.builder->ThreadRunning());
+                f.builder->ResetList(true, false);   // stops the worker whose step this is
+            }
+        };
+        while (!reset) ASSERT_TRUE(f.queue.RunOne());
+        EXPECT_EQ(f.builder->Thread(), nullptr);
+        EXPECT_TRUE(f.builder->UpdateNeeded());
+    }
+    {
+        Fixture f;
+        f.builder->UpdateData(false, 3);
+        f.builder->OnListChanged = [&] { f.builder.reset(); };
+        while (f.builder) ASSERT_TRUE(f.queue.RunOne());
+        EXPECT_EQ(f.source.Opened, f.source.Closed);
+    }
+}
+
+}  // namespace
