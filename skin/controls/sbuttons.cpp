@@ -1,12 +1,302 @@
 #include "skin/controls/sbuttons.h"
 
-void TsButton::GlyphRect(TRect& rect) const
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "skin/engine/command_delivery.h"
+#include "skin/engine/core/skin_paint_source.h"
+#include "skin/engine/skin_manager.h"
+#include "skin/engine/window_helpers.h"
+#include "skin/graphics/gdi_paint.h"
+#include "skin/graphics/text32.h"
+#include "vcl/forms.h"
+
+static_assert(acResultOk == mrOk && acResultCancel == mrCancel && acResultYes == mrYes && acResultNo == mrNo);
+
+TsButton::TsButton(TComponent* owner) : TacSkinFrame<TButton>(owner, ackind::Button)
 {
-    rect = TRect(0, 0, 0, 0);
+    // An owner-drawn button answers a second quick click with a double-click notice instead of
+    // a click: without double clicks every press is a press.
+    FControlStyle &= ~(csOpaque | csDoubleClicks);
+}
+
+void TsButton::SetFlag(bool& field, bool on)
+{
+    if (field == on) return;
+    field = on;
+    SkinData()->Invalidate(false);
+}
+
+void TsButton::SetContentMargin(int value)
+{
+    if (FContentMargin == value) return;
+    FContentMargin = value;
+    SkinData()->Invalidate(false);
+}
+
+int TsButton::DefaultSectionIndex()
+{
+    TsSkinManager* m = SkinData()->SkinManager();
+    return m ? m->SkinCommonInfo.Sections[ssButton] : -1;
+}
+
+bool TsButton::DrawnFromSkin() { return ReadyForSkinning(this) && SkinData()->Skinned(true); }
+
+void TsButton::CreateParams(TCreateParams& p)
+{
+    TacSkinFrame<TButton>::CreateParams(p);
+    p.WindowClass.style &= ~CS_DBLCLKS;
+    if (SkinData()->Skinned(true)) p.Style = (p.Style & ~BS_TYPEMASK) | BS_OWNERDRAW;
+}
+
+void TsButton::CreateWnd()
+{
+    TacSkinFrame<TButton>::CreateWnd();
+    SyncOwnerDraw();
+}
+
+void TsButton::SyncOwnerDraw()
+{
+    if (!HandleAllocated()) return;
+    HWND wnd = ExistingHandle();
+    const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
+    const bool ownerDrawn = (style & BS_TYPEMASK) == BS_OWNERDRAW;
+    const bool skinned = DrawnFromSkin();
+    if (skinned == ownerDrawn) return;
+    if (!skinned && FStyle != bsPushButton) {
+        // The system's split and command-link kinds come back with a new window.
+        RecreateWnd();
+        return;
+    }
+    const LONG_PTR kind = skinned ? BS_OWNERDRAW : (FIsFocused ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    SetWindowLongPtrW(wnd, GWL_STYLE, (style & ~LONG_PTR(BS_TYPEMASK)) | kind);
+    SkinData()->BGChanged = true;
+    InvalidateRect(wnd, nullptr, TRUE);
+}
+
+void TsButton::SetButtonStyle(bool isDefault)
+{
+    FIsFocused = isDefault;
+    if (HandleAllocated() && (GetWindowLongPtrW(ExistingHandle(), GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW)
+        SkinData()->Invalidate(false);
+    else
+        TacSkinFrame<TButton>::SetButtonStyle(isDefault);
+}
+
+int TsButton::CurrentState()
+{
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    TacButtonStateInput in;
+    in.Pushed = HandleAllocated() && (SendMessageW(ExistingHandle(), BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+    in.MouseAbove = l->FMouseAbove;
+    in.LeftDownOnIt = FMouseClicked;
+    in.NoMouseHover = m && m->Options()->NoMouseHover();
+    in.Down = FDown;
+    in.DroppedDown = FDroppedDown;
+    in.Designing = HasState(csDesigning);
+    in.LinkState = l->CurrentState();
+    in.Default = FDefault;
+    return ButtonCurrentState(in);
+}
+
+TacColoring TsButton::Coloring()
+{
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    TacColoringInput in;
+    in.ModalResult = FModalResult;
+    in.State = CurrentState();
+    in.HasManager = m != nullptr;
+    in.Skinned = DrawnFromSkin();
+    in.Coloring = m ? m->ButtonsOptions()->ModalButtonsColoring : 0;
+    in.LinkColorTone = l->FColorTone;
+    TacColoring c = ButtonColoring(in);
+    if (OnGetColoring) OnGetColoring(this, in.State, c);
+    return c;
+}
+
+TacButtonLayout TsButton::Layout(TCanvas* measure)
+{
+    TacButtonLayoutInput in;
+    in.Width = FWidth;
+    in.Height = FHeight;
+    in.Kind = FStyle == bsCommandLink ? bkCommandLink : FStyle == bsSplitButton ? bkSplit : bkPush;
+    in.SplitWidth = ButtonSplitWidth(SkinData()->CurrentPPI > 0 ? SkinData()->CurrentPPI : 96);
     TCustomImageList* images = Images();
-    if (!images || FImageIndex < 0) return;
-    const int margin = 4;
-    const int top = (FHeight - images->Height()) / 2;
-    rect = TRect(margin, top, margin + images->Width(), top + images->Height());
-    if (HandleAllocated() && (SendMessageW(ExistingHandle(), BM_GETSTATE, 0, 0) & BST_PUSHED)) rect.Offset(1, 1);
+    in.HasGlyph = images && FImageIndex >= 0 && FImageIndex < images->Count();
+    if (in.HasGlyph) {
+        in.GlyphWidth = images->Width();
+        in.GlyphHeight = images->Height();
+    }
+    in.Alignment = static_cast<TacButtonImageAlign>(FImageAlignment);
+    in.ContentMargin = FContentMargin;
+    in.CommandLinkBoxWidth = in.HasGlyph ? in.GlyphWidth : 32;
+    if (!FText.empty() && measure) {
+        RECT r{FContentMargin, 0, std::max(FWidth - 2 * FContentMargin, FContentMargin + 1), FHeight};
+        UINT flags = DT_CALCRECT | DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : DT_SINGLELINE);
+        DrawTextW(measure->Handle(), FText.c_str(), static_cast<int>(FText.size()), &r, flags);
+        in.TextWidth = r.right - r.left;
+        in.TextHeight = r.bottom - r.top;
+    }
+    if (CurrentState() == bstPressed && DrawnFromSkin()) {
+        TsCommonData* l = SkinData();
+        in.ShiftContent = ContentShiftsOnClick(l->SkinIndex, l->ResolveSkinData());
+    }
+    return CalcButtonLayout(in);
+}
+
+void TsButton::GlyphRect(TRect& rect) { rect = Layout(nullptr).Glyph; }
+
+TRect TsButton::CaptionRect()
+{
+    TCanvas* c = SkinData()->FCacheBmp ? SkinData()->FCacheBmp->Canvas() : nullptr;
+    if (c) c->Font()->Assign(Font());
+    return Layout(c).Caption;
+}
+
+UINT TsButton::CaptionFlags() const
+{
+    UINT flags = DT_VCENTER | DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : DT_SINGLELINE);
+    const LONG_PTR style = FHandle ? GetWindowLongPtrW(FHandle, GWL_STYLE) : 0;
+    switch (style & BS_CENTER) {
+    case BS_LEFT: flags |= DT_LEFT; break;
+    case BS_RIGHT: flags |= DT_RIGHT; break;
+    default: flags |= DT_CENTER; break;
+    }
+    return flags | DrawTextBiDiModeFlagsReadingOnly();
+}
+
+void TsButton::DrawFocusFrame(TCanvas* c, const TRect& caption)
+{
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    if (!Focused() || !Enabled() || FText.empty() || !FShowFocus) return;
+    if (m && !m->ButtonsOptions()->ShowFocusRect) return;
+    TacSkinData* d = l->ResolveSkinData();
+    if (!d || !d->IsValidSection(l->SkinIndex)) return;
+    const TsGeneralData& g = d->gd[static_cast<size_t>(l->SkinIndex)];
+    const int s = std::clamp(std::min(g.States, 2), 0, int(g.Props.size()) - 1);
+    DrawDottedFrame(c, ButtonFocusRect(caption, FFocusMargin, FHeight), g.Props[static_cast<size_t>(s)].FontColor.Color,
+                    clNone);
+}
+
+bool TsButton::TransparentCornerAt(int x, int y)
+{
+    TsCommonData* l = SkinData();
+    TacSkinData* d = l->ResolveSkinData();
+    if (!d || !d->IsValidSection(l->SkinIndex)) return false;
+    const int bi = d->gd[static_cast<size_t>(l->SkinIndex)].BorderIndex;
+    if (!d->IsValidImage(bi)) return false;
+    const TsMaskData& ma = d->ma[static_cast<size_t>(bi)];
+    if (!(ma.Cfg & 1)) return false;
+    const bool cornerX = x <= ma.WL || x >= FWidth - ma.WR;
+    const bool cornerY = y <= ma.WT || y >= FHeight - ma.WB;
+    if (!cornerX || !cornerY) return false;
+    const TPixelView src = ImageSourceBitmap(ma);
+    // The right and bottom cells sit at the image's far edges (its first state frame).
+    const int sx = ma.R.left + (x >= FWidth - ma.WR ? x + ma.Width - FWidth : x);
+    const int sy = ma.R.top + (y >= FHeight - ma.WB ? y + ma.Height - FHeight : y);
+    if (src.IsNull() || sx < ma.R.left || sy < ma.R.top || sx >= src.Width || sy >= src.Height) return false;
+    return (src.At(sx, sy) & 0xFFFFFFu) == 0xFF00FFu;
+}
+
+void TsButton::PaintContent(TBitmap* cache, int state)
+{
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    TCanvas* c = cache->Canvas();
+    c->Font()->Assign(Font());
+    const TacButtonLayout lay = Layout(c);
+    const TacColoring col = Coloring();
+    if (!FText.empty()) {
+        c->Brush()->SetStyle(bsClear);
+        if (col.ColorText != clNone) {
+            c->Font()->SetColor(ResolveSkinColor(col.ColorText, m));
+            DrawTextOnCanvas(c, FText.c_str(), true, lay.Caption, CaptionFlags());
+        } else if (l->CustomFont()) {
+            DrawTextOnCanvas(c, FText.c_str(), true, lay.Caption, CaptionFlags());
+        } else {
+            WriteSectionText(c, FText, true, lay.Caption, CaptionFlags(), l->SkinIndex, state, m);
+        }
+    }
+    DrawFocusFrame(c, lay.Caption);
+    // No image drawing: the program's buttons carry none.
+}
+
+void TsButton::ShowPressedFlash()
+{
+    TacThreadedTimer* t = SkinData()->AnimTimer;
+    if (!t || !t->Enabled() || t->State != bstPressed) return;
+    // The press fade's last frame at once, held briefly; the fade to hot starts from it.
+    CompleteAnimTimer(t);
+    if (PressedFlashWait)
+        PressedFlashWait(this);
+    else
+        Sleep(30);
+}
+
+void TsButton::WndProc(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_PAINT:
+        // A skin switched off without telling this button must not leave a blank owner-drawn face.
+        SyncOwnerDraw();
+        break;
+    case CN_DRAWITEM:
+        if (DrawnFromSkin()) {
+            // The system asks for a face when the space bar pushes or releases the button; the
+            // mouse's presses are animated by the frame.
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam);
+            if (item && (item->itemAction & ODA_SELECT) && !FMouseClicked) SkinData()->Invalidate(false);
+            m.Result = TRUE;
+            return;
+        }
+        break;
+    case CN_MEASUREITEM:
+        if (auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam)) {
+            item->itemWidth = static_cast<UINT>(FWidth);
+            item->itemHeight = static_cast<UINT>(FHeight);
+        }
+        m.Result = TRUE;
+        return;
+    case WM_NCHITTEST:
+        if (DrawnFromSkin() && HandleAllocated()) {
+            // Clicks on the see-through corners of a rounded face reach what lies below.
+            POINT p{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+            RECT w{};
+            GetWindowRect(ExistingHandle(), &w);
+            if (TransparentCornerAt(p.x - w.left, p.y - w.top)) {
+                m.Result = HTTRANSPARENT;
+                return;
+            }
+        }
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (DrawnFromSkin() && Enabled() && !HasState(csDesigning)) FMouseClicked = true;
+        break;
+    case WM_LBUTTONUP:
+        if (DrawnFromSkin() && Enabled() && !HasState(csDesigning)) {
+            // A press that began elsewhere is not this button's release.
+            if (!FMouseClicked) return;
+            FMouseClicked = false;
+            ShowPressedFlash();
+        }
+        break;
+    default: break;
+    }
+    TacSkinFrame<TButton>::WndProc(m);
+    switch (m.Msg) {
+    case MSG_SKINCOMMAND: SyncOwnerDraw(); break;
+    case WM_KEYUP:
+        if (m.WParam == VK_SPACE && DrawnFromSkin()) SkinData()->Invalidate(false);
+        break;
+    case WM_LBUTTONUP:
+        // The release may have come while the mouse was already outside.
+        FMouseClicked = false;
+        break;
+    default: break;
+    }
 }

@@ -1,6 +1,9 @@
 #include "skin/controls/skin_frame.h"
 
+#include <algorithm>
+
 #include "skin/engine/command_delivery.h"
+#include "skin/engine/core/control_link.h"
 #include "skin/engine/glow.h"
 #include "skin/engine/skin_command_handler.h"
 #include "skin/engine/skin_manager.h"
@@ -46,6 +49,12 @@ bool TacSkinFrameCore::Skinned() const { return ReadyForSkinning(FControl) && FL
 
 bool TacSkinFrameCore::Compose(const std::function<void(TBitmap*, int)>& content, bool showsPressed)
 {
+    return ComposeState(content, VisualState(showsPressed), [](int v, int n) { return ClampSectionState(v, n); });
+}
+
+bool TacSkinFrameCore::ComposeState(const std::function<void(TBitmap*, int)>& content, int visualState,
+                                    const std::function<int(int, int)>& stateOf)
+{
     TsCommonData* l = FLink;
     if (!Skinned()) return false;
     TCacheInfo bg;
@@ -65,7 +74,8 @@ bool TacSkinFrameCore::Compose(const std::function<void(TBitmap*, int)>& content
     l->EnsureCacheBmp();
     if (l->CacheEmpty()) return false;
     l->FCacheBmp->Canvas()->Font()->Assign(FControl->Font());
-    const int state = SectionState(d->gd[static_cast<size_t>(l->SkinIndex)], VisualState(showsPressed));
+    const TsGeneralData& section = d->gd[static_cast<size_t>(l->SkinIndex)];
+    const int state = std::clamp(stateOf(visualState, section.States), 0, int(section.Props.size()) - 1);
     const TColor custom = l->FCustomColor ? ResolveSkinColor(FControl->Color(), l->SkinManager()) : acSkinColor;
     const TRect whole(0, 0, FControl->Width(), FControl->Height());
     const TPoint at(FControl->Left(), FControl->Top());
@@ -186,8 +196,9 @@ bool TacSkinFrameCore::Before(TMessage& m, bool isContainer, bool showsPressed, 
         if (m.Msg == MSG_SKINCOMMAND && HandleSkinCommand(m, l)) return true;
         inherited(m);
         // The hover flag is kept up to date for the next skin.
-        if (m.Msg == CM_MOUSEENTER) l->FMouseAbove = true;
-        if (m.Msg == CM_MOUSELEAVE) l->FMouseAbove = false;
+        const bool own = !m.LParam || m.LParam == reinterpret_cast<LPARAM>(FControl);
+        if (m.Msg == CM_MOUSEENTER && own) l->FMouseAbove = true;
+        if (m.Msg == CM_MOUSELEAVE && own) l->FMouseAbove = false;
         return true;
     }
     HWND wnd = WindowOf(FControl);
@@ -271,7 +282,9 @@ bool TacSkinFrameCore::Before(TMessage& m, bool isContainer, bool showsPressed, 
             return true;
         }
         break;
+    // A child passes its own enter and leave up (LParam names it): not this control's hover.
     case CM_MOUSEENTER:
+        if (m.LParam && m.LParam != reinterpret_cast<LPARAM>(FControl)) break;
         if (usable && !l->FMouseAbove && !(mgr && mgr->Options()->NoMouseHover())) {
             l->BGChanged = false;   // the present image is the start of the fade
             l->FMouseAbove = true;
@@ -279,6 +292,7 @@ bool TacSkinFrameCore::Before(TMessage& m, bool isContainer, bool showsPressed, 
         }
         break;
     case CM_MOUSELEAVE:
+        if (m.LParam && m.LParam != reinterpret_cast<LPARAM>(FControl)) break;
         if (usable && l->FMouseAbove) {
             l->BGChanged = false;
             l->FMouseAbove = false;

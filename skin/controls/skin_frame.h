@@ -41,6 +41,10 @@ public:
     // Composes the cache for the present state; false when the parent's background is not
     // ready (the control then waits for scmUpdateDone) or the control cannot be skinned.
     bool Compose(const std::function<void(TBitmap* cache, int state)>& content, bool showsPressed);
+    // The same for a visual state the control worked out itself (0 normal, 1 hot, 2 pressed, 3 a
+    // look of its own); stateOf maps it to the section state drawn.
+    bool ComposeState(const std::function<void(TBitmap* cache, int state)>& content, int visualState,
+                      const std::function<int(int visualState, int sectionStates)>& stateOf);
     // WM_PAINT / WM_PRINT from the cache: dc given (WParam) or through BeginPaint.
     void PaintFromCache(HDC dc, const std::function<bool()>& compose);
 
@@ -95,7 +99,10 @@ public:
     // Composes the cache now; false when nothing valid could be composed.
     bool PrepareCache()
     {
-        return FFrame.Compose([this](TBitmap* cache, int state) { PaintContent(cache, state); }, ShowsPressedState());
+        const auto content = [this](TBitmap* cache, int state) { PaintContent(cache, state); };
+        if (const int own = OwnVisualState(); own >= 0)
+            return FFrame.ComposeState(content, own, [this](int v, int n) { return SectionStateOf(v, n); });
+        return FFrame.Compose(content, ShowsPressedState());
     }
 
 protected:
@@ -105,6 +112,10 @@ protected:
     virtual bool IsContainer() const { return false; }
     // The control's own drawing into the cache over its section, in that state.
     virtual void PaintContent(TBitmap* cache, int state) { (void)cache, (void)state; }
+    // A control with visual states of its own answers the present one here (-1: the frame's
+    // rule) and maps it to the state of its section in SectionStateOf.
+    virtual int OwnVisualState() { return -1; }
+    virtual int SectionStateOf(int visualState, int sectionStates) { (void)sectionStates; return visualState; }
 
     void Loaded() override
     {

@@ -266,7 +266,7 @@ bool StateAnimationStep(TObject* obj, int iteration)
             BitBlt(frame->Canvas()->Handle(), 0, 0, cw, ch, t->BmpOut->Canvas()->Handle(), 0, 0, SRCCOPY);
             for (int i = 0; i < w->ControlCount(); ++i) {
                 TControl* child = w->Controls(i);
-                if (child->Visible()) PaintControlToBitmap(frame, child, child->Left(), child->Top(), nullptr, false);
+                if (child->Visible()) PaintChildAtItsPlace(frame, child);
             }
             delete t->BmpOut;
             t->BmpOut = frame;
@@ -318,7 +318,9 @@ void CompleteAnimTimer(TacThreadedTimer* timer)
 {
     if (!timer || timer->Destroyed || timer->HasState(csDestroying)) return;
     timer->Iteration = timer->Iterations - 1;
-    timer->Glow = timer->State <= 0 ? 0 : 255;
+    // The glow rises towards hot and falls towards the normal and the pressed look: either way
+    // its end value makes the last frame the target picture.
+    timer->Glow = timer->State == 1 ? 255 : 0;
     timer->SetEnabled(false);
     // The last frame, drawn once (the timer is already off, so its own handler would not run).
     if (timer->AnimProc) timer->AnimProc(timer->AnimData, timer->Iteration);

@@ -54,10 +54,21 @@ void PaintWindowedChildren(TWinControl* control, TBitmap* bmp)
     for (int i = 0; i < control->ControlCount(); ++i) {
         auto* child = dynamic_cast<TWinControl*>(control->Controls(i));
         if (!child || !(child->Visible() || Designing(child)) || !child->HandleAllocated()) continue;
-        TSavedDC saved(dc);
-        if (!(dynamic_cast<TCustomForm*>(child) && !child->Parent())) MoveOrigin(dc, child->Left(), child->Top());
-        PaintControlToBitmap(bmp, child, child->Left(), child->Top(), nullptr, false);
+        if (dynamic_cast<TCustomForm*>(child) && !child->Parent()) {
+            TSavedDC saved(dc);
+            PaintControlToBitmap(bmp, child, 0, 0, nullptr, false);
+        } else {
+            PaintChildAtItsPlace(bmp, child);
+        }
     }
+}
+
+void PaintChildAtItsPlace(TBitmap* bmp, TControl* child)
+{
+    HDC dc = bmp->Canvas()->Handle();
+    TSavedDC saved(dc);
+    MoveOrigin(dc, child->Left(), child->Top());
+    PaintControlToBitmap(bmp, child, 0, 0, nullptr, false);
 }
 
 void PaintControlToBitmap(TBitmap* bmp, TControl* control, int x, int y, TObject* provider, bool withOverlapping)

@@ -18,6 +18,8 @@
 void PaintControlToBitmap(TBitmap* bmp, TControl* control, int x, int y, TObject* provider, bool withOverlapping);
 // The visible windowed children of control, each at its position.
 void PaintWindowedChildren(TWinControl* control, TBitmap* bmp);
+// One child painted at its place in its parent's picture (the canvas origin moved to it).
+void PaintChildAtItsPlace(TBitmap* bmp, TControl* child);
 // Paints parent's graphic children over its background into dc, shifted by offset, through one
 // off-screen bitmap. A call from inside another does nothing. (changed is not used.)
 void DrawGraphicChildren(HDC dc, TWinControl* parent, bool changed, const TPoint& offset, bool onlyIfVisible);

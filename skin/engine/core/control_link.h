@@ -36,6 +36,9 @@ const wchar_t* FixedDefaultSection(int coc);
 
 // Hovering makes edit-like kinds hot; off by default and never switched on by the program.
 inline bool EditHotTracking = false;
+// Set by a skinned button or track bar that switched the application's hints off for a held left
+// button; cleared when they are restored. A control switches hints off only while it is clear.
+inline bool HintsSwitchedOff = false;
 
 // ---- states ------------------------------------------------------------------------------------
 

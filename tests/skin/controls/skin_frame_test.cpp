@@ -219,6 +219,26 @@ TEST(SkinFrame, HoverPressAndLeaveCrossFadeFrameByFrame)
     EXPECT_EQ(t->Iterations, 18);
 }
 
+// A container's own fade shows its children at their places in every frame (they were drawn at
+// the container's corner).
+TEST(SkinFrame, AContainersFadeFramesShowItsChildrenWhereTheyAre)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    TScene s = SkinnedScene();
+    PumpFor(30);
+    TsCommonData* panel = PanelLink(s.Container);
+    s.Container->Perform(CM_MOUSEENTER, 0, 0);
+    TacThreadedTimer* t = panel->AnimTimer;
+    ASSERT_NE(t, nullptr);
+    ticks.Step(12);
+    ASSERT_NE(t->BmpOut, nullptr);
+    const TPixelImage frame = Pixels(t->BmpOut), button = Pixels(LinkOf(s.Button)->FCacheBmp);
+    EXPECT_EQ(frame.At(s.Button->Left() + 50, s.Button->Top() + 15), button.At(50, 15));
+    EXPECT_NE(frame.At(5, 5), button.At(50, 15));
+    for (int i = 0; i < 40 && t->Enabled(); ++i) ticks.Step(12);
+}
+
 TEST(SkinFrame, WithoutAnimationTheStateChangesAtOnceAndTheGlowIsFull)
 {
     TManagerPtr m = ManagerWithSkin(L"Fixture");

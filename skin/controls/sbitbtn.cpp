@@ -1,0 +1,517 @@
+#include "skin/controls/sbitbtn.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "skin/controls/sbuttons.h"
+#include "skin/engine/command_delivery.h"
+#include "skin/engine/core/skin_paint_source.h"
+#include "skin/engine/skin_manager.h"
+#include "skin/engine/window_helpers.h"
+#include "skin/graphics/gdi_paint.h"
+#include "skin/graphics/paint32.h"
+#include "skin/graphics/text32.h"
+#include "vcl/forms.h"
+
+// ---- glyph drawing ------------------------------------------------------------------------------
+
+namespace {
+
+struct TGlyphDrawParams {
+    TCustomImageList* Images = nullptr;
+    int ImageIndex = -1;
+    TBitmap* Glyph = nullptr;
+    TRect DstRect;
+    int NumGlyphs = 1;
+    int Blend = 0;
+    bool Enabled = true;
+    int State = 0;
+    bool Down = false;
+    bool Grayed = false;
+    bool Reflected = false;
+    TsDisabledGlyphKind Options = 0;
+    TBitmap* DstBmp = nullptr;
+    TCanvas* DstCanvas = nullptr;
+    TColor GlyphColor = clNone;
+    TsSkinManager* Manager = nullptr;
+};
+
+void DrawListImage(const TGlyphDrawParams& p, TColor tone)
+{
+    TCustomImageList* list = p.Images;
+    const int x = p.DstRect.left, y = p.DstRect.top;
+    if (!p.DstBmp || list->ColorDepth() == cd32Bit) {
+        if (p.DstCanvas) list->Draw(p.DstCanvas, x, y, p.ImageIndex, p.Enabled);
+        return;
+    }
+    // A list without alpha: its image over its background colour (or the key colour), then
+    // copied without that colour.
+    const TColor bg = list->BkColor() == clNone ? TColor(0xFF00FF) : list->BkColor();
+    std::unique_ptr<TBitmap> tmp(NewBitmap32(p.DstRect.Width(), p.DstRect.Height()));
+    FillDCRect(tmp->Canvas()->Handle(), TRect(0, 0, tmp->Width(), tmp->Height()), bg);
+    list->Draw(tmp->Canvas(), 0, 0, p.ImageIndex, true);
+    const bool grey = tone != clNone;
+    const TRect all(0, 0, tmp->Width(), tmp->Height());
+    if (p.Enabled) {
+        if (p.State == 0 && grey) GrayscaleExceptKey32(tmp.get(), TColor(SwapRedBlue(ReadPixel32(tmp.get(), 0, 0)) & 0xFFFFFF));
+        if (p.State != 0 || p.Blend < 1)
+            CopyOpaqueAt32(p.DstBmp, tmp.get(), x, y, bg);
+        else
+            BlendRectAt32(p.DstBmp, x, y, tmp.get(), all, p.Blend, 0xFF00FF);
+        return;
+    }
+    if (grey) GrayscaleExceptKey32(tmp.get(), TColor(SwapRedBlue(ReadPixel32(tmp.get(), 0, 0)) & 0xFFFFFF));
+    if (p.Options & dgBlended)
+        BlendRectAt32(p.DstBmp, x, y, tmp.get(), all, 127, 0xFF00FF);
+    else
+        CopyOpaqueAt32(p.DstBmp, tmp.get(), x, y, bg);
+}
+
+void DrawGlyphBitmap(const TGlyphDrawParams& p, TColor tone)
+{
+    TBitmap* g = p.Glyph;
+    if (!g || g->Empty()) return;
+    const int cells = std::max(p.NumGlyphs, 1);
+    if (g->PixelFormat() == pf32bit) {
+        const int cw = p.DstRect.Width();
+        const int cell = std::min(p.State, cells - 1);
+        const TRect src(cell * cw, 0, cell * cw + cw, g->Height());
+        if (p.DstBmp) {
+            CopyRectAlpha32(p.DstRect, src, p.DstBmp, g, EmptyCacheInfo, false, tone, p.State == 0 ? p.Blend : 0,
+                            p.Reflected);
+            return;
+        }
+        std::unique_ptr<TBitmap> tmp(NewBitmap32(cw, g->Height()));
+        BitBlt(tmp->Canvas()->Handle(), 0, 0, cw, g->Height(), g->Canvas()->Handle(), src.left, 0, SRCCOPY);
+        const int m = !p.Enabled && (p.Options & dgBlended) ? std::max(p.Blend, 50) : p.Blend;
+        const TPixelView v = BitmapView(tmp.get());
+        if (p.State == 0 && m != 0)
+            for (int yy = 0; yy < v.Height; ++yy)
+                for (int xx = 0; xx < v.Width; ++xx) {
+                    uint32_t& px = v.Row(yy)[xx];
+                    px = (px & 0xFFFFFFu) | (((px >> 24) * uint32_t(m) / 100u) << 24);
+                }
+        if ((!p.Enabled && (p.Options & dgGrayed)) || (p.State == 0 && p.Grayed)) GrayscaleBitmap32(tmp.get());
+        DrawBitmapAlpha(p.DstCanvas, tmp.get(), p.DstRect, p.Reflected);
+        return;
+    }
+    // Strips of the platform's kind: up, disabled, down (and exclusive) cells.
+    const int kind = !p.Enabled ? 1 : (p.Down || p.State == 2) ? 3 : 0;
+    if (p.DstBmp) {
+        DrawStateGlyph32(p.DstBmp, g, p.DstRect, cells, true, kind, p.Blend, p.State, p.Reflected);
+        return;
+    }
+    if (!p.DstCanvas) return;
+    std::unique_ptr<TBitmap> tmp(NewBitmap32(p.DstRect.Width(), p.DstRect.Height()));
+    HDC dc = p.DstCanvas->Handle();
+    BitBlt(tmp->Canvas()->Handle(), 0, 0, tmp->Width(), tmp->Height(), dc, p.DstRect.left, p.DstRect.top, SRCCOPY);
+    DrawStateGlyph32(tmp.get(), g, TRect(0, 0, tmp->Width(), tmp->Height()), cells, true, kind, p.Blend, p.State, p.Reflected);
+    BitBlt(dc, p.DstRect.left, p.DstRect.top, tmp->Width(), tmp->Height(), tmp->Canvas()->Handle(), 0, 0, SRCCOPY);
+}
+
+void DrawGlyph(const TGlyphDrawParams& p)
+{
+    const TColor tone = p.Grayed ? ResolveSkinColor(p.GlyphColor, p.Manager) : clNone;
+    if (p.Images && p.ImageIndex >= 0 && p.ImageIndex < p.Images->Count()) {
+        DrawListImage(p, tone);
+        return;
+    }
+    DrawGlyphBitmap(p, tone);
+}
+
+}  // namespace
+
+void DrawSkinnedButtonGlyph(TControl* button, TCanvas* canvas, TColor glyphColor)
+{
+    TGlyphDrawParams p;
+    TsCommonData* link = nullptr;
+    if (auto* b = dynamic_cast<TsBitBtn*>(button)) {
+        link = b->SkinData();
+        p.Images = b->Images();
+        p.ImageIndex = b->ImageIndex();
+        p.Glyph = b->Glyph();
+        p.DstRect = b->ImgRect();
+        p.NumGlyphs = b->NumGlyphs() & 0x7F;
+        p.Blend = b->Blend();
+        p.Down = b->Down();
+        p.State = b->CurrentState();
+        p.Enabled = b->Enabled();
+        TsSkinManager* m = link->SkinManager();
+        const bool disabled = !p.Enabled;
+        p.Grayed = p.State == 0 && (b->Grayed() || (m && m->Effects()->DiscoloredGlyphs()) ||
+                                    (disabled && (b->DisabledKind() & dkGrayed)));
+        if (disabled && (b->DisabledGlyphKind() & dgGrayed)) p.Grayed = true;
+        p.Options = b->DisabledGlyphKind();
+        p.Reflected = b->Reflected();
+    } else if (auto* sb = dynamic_cast<TsButton*>(button)) {
+        link = sb->SkinData();
+        p.Images = sb->Images();
+        p.ImageIndex = sb->ImageIndex();
+        sb->GlyphRect(p.DstRect);
+        p.State = sb->CurrentState();
+        p.Down = p.State == 2;
+        p.Enabled = sb->Enabled();
+        TsSkinManager* m = link->SkinManager();
+        p.Grayed = p.State == 0 && link->Skinned(true) && m && m->Effects()->DiscoloredGlyphs();
+        p.Reflected = sb->Reflected();
+    } else {
+        return;
+    }
+    p.DstCanvas = canvas;
+    p.Manager = link->SkinManager();
+    p.DstBmp = link->Skinned(true) ? link->FCacheBmp : nullptr;
+    // The grey look takes the section's colour unless a colour is given.
+    if (glyphColor != clNone) {
+        p.GlyphColor = glyphColor;
+    } else {
+        TacSkinData* d = link->ResolveSkinData();
+        p.GlyphColor = d && d->IsValidSection(link->SkinIndex) && !d->gd[size_t(link->SkinIndex)].Props.empty()
+                           ? d->gd[size_t(link->SkinIndex)].Props[0].Color
+                           : clWhite;
+    }
+    DrawGlyph(p);
+}
+
+// ---- the frame of a control's section -----------------------------------------------------------
+
+void PaintControlFrame(HDC dc, const TRect& rect, int frameWidth, TRect& innerRect, int state, TsCommonData* link)
+{
+    if (!dc || !link) return;
+    const TColor color = link->SkinBGColor(state, link->FOwnerControl ? link->OwnerHandle() : nullptr);
+    TCacheInfo bg;
+    if (link->FOwnerControl && link->FOwnerControl->Parent()) link->FetchParentBG(bg);
+    TacSkinData* d = link->ResolveSkinData();
+    const int bi = d && d->IsValidSection(link->SkinIndex) ? d->gd[size_t(link->SkinIndex)].BorderIndex : -1;
+    if (d && d->IsValidImage(bi)) {
+        const TsMaskData& ma = d->ma[size_t(bi)];
+        const int s = std::clamp(state, 0, std::max(ma.ImageCount - 1, 0));
+        link->EnsureCacheBmp();
+        TBitmap* cache = link->FCacheBmp;
+        if (cache->Width() < rect.right || cache->Height() < rect.bottom) {
+            cache->SetPixelFormat(pf32bit);
+            cache->SetSize(std::max(cache->Width(), int(rect.right)), std::max(cache->Height(), int(rect.bottom)));
+        }
+        if (ma.MaskType == 1 && bg.Ready && !bg.Bmp.IsNull()) {
+            // A masked border shows the parent through its key pixels: the strips get its image first.
+            const int w = std::max({int(ma.WL), int(ma.WT), int(ma.WR), int(ma.WB)});
+            const TPixelView v = BitmapView(cache);
+            for (int y = rect.top; y < rect.bottom; ++y)
+                for (int x = rect.left; x < rect.right; ++x) {
+                    const bool strip = x < rect.left + w || x >= rect.right - w || y < rect.top + w || y >= rect.bottom - w;
+                    const int sx = bg.X + x, sy = bg.Y + y;
+                    if (strip && x >= 0 && y >= 0 && x < v.Width && y < v.Height && sx >= 0 && sy >= 0 &&
+                        sx < bg.Bmp.Width && sy < bg.Bmp.Height)
+                        v.Row(y)[x] = bg.Bmp.At(sx, sy);
+                }
+        }
+        DrawSkinMask32(cache, rect, bg, ma, s, true);
+        innerRect = TRect(rect.left + ma.WL, rect.top + ma.WT, rect.right - ma.WR, rect.bottom - ma.WB);
+        if (frameWidth > 0) {
+            auto strip = [&](int border, int room) { return std::max(0, std::min(frameWidth - border, room)); };
+            const int roomX = std::max(0, rect.Width() - ma.WL - ma.WR), roomY = std::max(0, rect.Height() - ma.WT - ma.WB);
+            FillBorderStrips32(cache, innerRect, strip(ma.WL, roomX / 2), strip(ma.WT, roomY / 2), strip(ma.WR, roomX / 2),
+                               strip(ma.WB, roomY / 2), color);
+            const int fx = std::min(frameWidth, rect.Width() / 2), fy = std::min(frameWidth, rect.Height() / 2);
+            innerRect = TRect(rect.left + fx, rect.top + fy, rect.right - fx, rect.bottom - fy);
+            if (dc != cache->Canvas()->Handle())
+                BlitFrameStrips(dc, rect.left, rect.top, rect.Width(), rect.Height(), cache->Canvas()->Handle(), rect.left,
+                                rect.top, frameWidth, frameWidth, frameWidth, frameWidth);
+        }
+        return;
+    }
+    if (frameWidth > 0) FillDCFrame(dc, rect, frameWidth, frameWidth, frameWidth, frameWidth, color);
+}
+
+// ---- TsBitBtn -------------------------------------------------------------------------------------
+
+TsBitBtn::TsBitBtn(TComponent* owner) : TacSkinFrame<TBitBtn>(owner, ackind::BitBtn)
+{
+    FControlStyle &= ~(csOpaque | csDoubleClicks);
+    FMargin = -1;
+    FWordWrap = true;
+}
+
+void TsBitBtn::SetFlag(bool& field, bool on)
+{
+    if (field == on) return;
+    field = on;
+    SkinData()->Invalidate(false);
+}
+
+void TsBitBtn::SetInt(int& field, int value)
+{
+    if (field == value) return;
+    field = value;
+    SkinData()->Invalidate(false);
+}
+
+void TsBitBtn::SetAlignment(TAlignment value)
+{
+    if (FAlignment == value) return;
+    FAlignment = value;
+    SkinData()->Invalidate(false);
+}
+
+void TsBitBtn::SetTextAlignment(TAlignment value)
+{
+    if (FTextAlignment == value) return;
+    FTextAlignment = value;
+    SkinData()->Invalidate(false);
+}
+
+void TsBitBtn::SetVerticalAlignment(TVerticalAlignment value)
+{
+    if (FVerticalAlignment == value) return;
+    FVerticalAlignment = value;
+    SkinData()->Invalidate(false);
+}
+
+void TsBitBtn::SetDisabledGlyphKind(TsDisabledGlyphKind value)
+{
+    if (FDisabledGlyphKind == value) return;
+    FDisabledGlyphKind = value;
+    SkinData()->Invalidate(false);
+}
+
+void TsBitBtn::SetGlyphColorTone(TColor value)
+{
+    if (FGlyphColorTone == value) return;
+    FGlyphColorTone = value;
+    SkinData()->Invalidate(false);
+}
+
+void TsBitBtn::SetAcceptsControls(bool on)
+{
+    FAcceptsControls = on;
+    if (on)
+        FControlStyle |= csAcceptsControls;
+    else
+        FControlStyle &= ~csAcceptsControls;
+}
+
+void TsBitBtn::ShiftControls(int state)
+{
+    const bool shift = state == 2 && ShiftsContent(state);
+    if (shift == FControlsShifted) return;
+    FControlsShifted = shift;
+    const int d = shift ? 1 : -1;
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* c = Controls(i);
+        c->SetBounds(c->Left() + d, c->Top() + d, c->Width(), c->Height());
+    }
+}
+
+void TsBitBtn::SetFocusedColor(TColor value)
+{
+    if (FFocusedColor == value) return;
+    FFocusedColor = value;
+    SkinData()->Invalidate(false);
+}
+
+bool TsBitBtn::Grayed() const
+{
+    if (FGrayed) return true;
+    TsSkinManager* m = SkinData()->SkinManager();
+    return SkinData()->Skinned(true) && m && m->Effects()->DiscoloredGlyphs();
+}
+
+int TsBitBtn::DefaultSectionIndex()
+{
+    TsSkinManager* m = SkinData()->SkinManager();
+    return m ? m->SkinCommonInfo.Sections[ssButton] : -1;
+}
+
+bool TsBitBtn::DrawnFromSkin() { return ReadyForSkinning(this) && SkinData()->Skinned(true); }
+
+void TsBitBtn::SetButtonStyle(bool isDefault)
+{
+    TacSkinFrame<TBitBtn>::SetButtonStyle(isDefault);
+    if (!HasState(csDestroying)) SkinData()->Invalidate(false);
+}
+
+int TsBitBtn::CurrentState()
+{
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    TacBitBtnStateInput in;
+    in.Pushed = HandleAllocated() && (SendMessageW(ExistingHandle(), BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+    in.MouseAbove = l->FMouseAbove;
+    in.LeftDownOnIt = FMouseClicked;
+    in.NoMouseHover = m && m->Options()->NoMouseHover();
+    in.Down = FDown;
+    in.Designing = HasState(csDesigning);
+    in.LinkState = l->CurrentState();
+    in.Default = FDefault;
+    if (HWND f = GetFocus()) in.FocusOnOwnerDrawnButton = (GetWindowLongPtrW(f, GWL_STYLE) & 0x8) != 0;
+    return BitBtnCurrentState(in);
+}
+
+bool TsBitBtn::ShiftsContent(int state)
+{
+    if (state != 2) return false;
+    TsCommonData* l = SkinData();
+    return ContentShiftsOnClick(l->SkinIndex, l->ResolveSkinData());
+}
+
+TSize TsBitBtn::GlyphSize()
+{
+    TacBitBtnGlyphSource src;
+    TCustomImageList* images = Images();
+    src.ValidImage = images && FImageIndex >= 0 && FImageIndex < images->Count();
+    if (src.ValidImage) {
+        const int ppi = SkinData()->CurrentPPI > 0 ? SkinData()->CurrentPPI : 96;
+        src.ImageWidth = images->Width() * ppi / 96;
+        src.ImageHeight = images->Height() * ppi / 96;
+    }
+    if (!FGlyph->Empty()) {
+        src.StripWidth = FGlyph->Width();
+        src.StripHeight = FGlyph->Height();
+    }
+    src.NumGlyphs = FNumGlyphs;
+    return BitBtnGlyphSize(src);
+}
+
+TRect TsBitBtn::ImgRect()
+{
+    const int state = CurrentState();
+    return BitBtnImgRect(FGlyphPos, GlyphSize(), ShiftsContent(state), FReflected);
+}
+
+UINT TsBitBtn::CaptionFlags() const
+{
+    UINT flags = DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : 0);
+    switch (FTextAlignment) {
+    case taLeftJustify: flags |= DT_LEFT; break;
+    case taRightJustify: flags |= DT_RIGHT; break;
+    default: flags |= DT_CENTER; break;
+    }
+    return flags;
+}
+
+void TsBitBtn::LayoutContent(TCanvas* canvas)
+{
+    const TSize glyph = GlyphSize();
+    TSize text;
+    if (FShowCaption && !FText.empty() && canvas) {
+        const int room = BitBtnCaptionRoom(FWidth, FMargin, FLayout, glyph.cx, FSpacing);
+        RECT r{0, 0, std::max(room, 1), 0};
+        DrawTextW(canvas->Handle(), FText.c_str(), static_cast<int>(FText.size()), &r,
+                  DT_CALCRECT | CaptionFlags() | DrawTextBiDiModeFlagsReadingOnly());
+        text = TSize(r.right - r.left, r.bottom - r.top);
+    }
+    const int flags = UseRightToLeftAlignment() ? lgFlagRightToLeft : 0;
+    LayoutGlyphAndCaption(TRect(0, 0, FWidth, FHeight), glyph, text, FLayout, FAlignment, FMargin, FSpacing, FGlyphPos,
+                          FCaptionRect, flags, FVerticalAlignment);
+    if (FTextOffset != 0) FCaptionRect = OffsetCaption(FCaptionRect, FLayout, FTextOffset);
+}
+
+TacColoring TsBitBtn::Coloring()
+{
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    TacColoringInput in;
+    in.ModalResult = FModalResult;
+    in.State = CurrentState();
+    in.HasManager = m != nullptr;
+    in.Skinned = DrawnFromSkin();
+    in.Coloring = m ? m->ButtonsOptions()->ModalButtonsColoring : 0;
+    in.LinkColorTone = l->FColorTone;
+    TacColoring c;
+    if (FFocusedColor != clNone && FFocusedColor != clBtnFace && Focused())
+        c.ColorToneBG = FFocusedColor;   // the focused tone alone, no modal colours
+    else
+        c = ButtonColoring(in);
+    if (OnGetColoring) OnGetColoring(this, in.State, c);
+    return c;
+}
+
+void TsBitBtn::DrawCaption(TCanvas* c, int state, const TacColoring& coloring)
+{
+    if (!FShowCaption || FText.empty()) return;
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    TRect r = FCaptionRect;
+    if (ShiftsContent(state)) r.Offset(1, 1);
+    const UINT flags = CaptionFlags() | DT_END_ELLIPSIS | DrawTextBiDiModeFlagsReadingOnly();
+    c->Brush()->SetStyle(bsClear);
+    if (coloring.ColorText != clNone) {
+        c->Font()->SetColor(ResolveSkinColor(coloring.ColorText, m));
+        DrawTextOnCanvas(c, FText.c_str(), true, r, flags);
+    } else if (l->CustomFont()) {
+        DrawTextOnCanvas(c, FText.c_str(), true, r, flags);
+    } else {
+        WriteSectionText(c, FText, true, r, flags, l->SkinIndex, state, m);
+    }
+    if (!Enabled() || !Focused() || !FShowFocus) return;
+    if (m && !m->ButtonsOptions()->ShowFocusRect) return;
+    TacSkinData* d = l->ResolveSkinData();
+    if (!d || !d->IsValidSection(l->SkinIndex)) return;
+    const TsGeneralData& g = d->gd[static_cast<size_t>(l->SkinIndex)];
+    const int s = std::clamp(std::min(g.States, 2), 0, int(g.Props.size()) - 1);
+    TRect f = r;
+    f.Inflate(FFocusMargin + 1, FFocusMargin);
+    DrawDottedFrame(c, f, g.Props[static_cast<size_t>(s)].FontColor.Color, clNone);
+}
+
+void TsBitBtn::PaintContent(TBitmap* cache, int state)
+{
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    TCanvas* c = cache->Canvas();
+    c->Font()->Assign(Font());
+    const TacColoring col = Coloring();
+    if (col.ColorToneBG != clNone && col.ColorToneBG != l->FColorTone) ApplyColorEffects(cache, l, true, state, col.ColorToneBG);
+    LayoutContent(c);
+    DrawCaption(c, state, col);
+    TColor glyphColor = col.ColorGlyph;
+    if (glyphColor == clNone && (!m || (!m->Effects()->DiscoloredGlyphs() && !FGrayed) || state != 0))
+        glyphColor = FGlyphColorTone;
+    DrawSkinnedButtonGlyph(this, c, glyphColor);
+    if (OnPaint) OnPaint(this, cache);
+    ShiftControls(state);
+}
+
+void TsBitBtn::WndProc(TMessage& m)
+{
+    switch (m.Msg) {
+    case CN_DRAWITEM:
+        if (DrawnFromSkin()) {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam);
+            if (item && (item->itemAction & ODA_SELECT) && !FMouseClicked) SkinData()->Invalidate(false);
+            m.Result = TRUE;
+            return;
+        }
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (DrawnFromSkin() && Enabled() && !HasState(csDesigning)) FMouseClicked = true;
+        break;
+    case WM_LBUTTONUP:
+        if (DrawnFromSkin() && Enabled() && !HasState(csDesigning)) {
+            if (!FMouseClicked) {
+                // No press of ours is pending: the animation stops, the release still runs.
+                SkinData()->StopAnimTimer();
+                break;
+            }
+            FMouseClicked = false;
+        }
+        break;
+    case WM_ERASEBKGND:
+        if (DrawnFromSkin()) {
+            m.Result = 0;
+            return;
+        }
+        break;
+    default: break;
+    }
+    TacSkinFrame<TBitBtn>::WndProc(m);
+    switch (m.Msg) {
+    case WM_KEYUP:
+        if (m.WParam == VK_SPACE && DrawnFromSkin()) SkinData()->Invalidate(false);
+        break;
+    case WM_LBUTTONUP: FMouseClicked = false; break;
+    default: break;
+    }
+}

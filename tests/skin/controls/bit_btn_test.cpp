@@ -1,0 +1,452 @@
+// The skinned bit button in real windows: its face from "BUTTON" of the fixture skin by state,
+// the glyph (flat colour cells, so every pixel is known) placed by layout, margin and alignment
+// and shifted while pressed, the disabled cell of a glyph strip, clicks and ModalResult as the
+// standard bit button's, and the standard bit button's own look without a skin. Dark and Light
+// screenshots.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "skin/controls/sbitbtn.h"
+#include "skin/engine/skin_manager.h"
+#include "skin/graphics/bitmaps32.h"
+#include "tests/common/screenshot.h"
+#include "tests/common/test_support.h"
+#include "tests/skin/controls/test_controls.h"
+#include "tests/skin/engine/engine_recorders.h"
+#include "tests/vcl/form_ptr.h"
+
+namespace fs = fixture_skin;
+using testing_support::PumpFor;
+
+namespace {
+
+constexpr TColor Red = fs::Rgb(200, 30, 40), Green = fs::Rgb(30, 180, 60), Blue = fs::Rgb(40, 50, 210);
+constexpr TColor Key = fs::Rgb(255, 0, 255);
+
+// A strip of 16 x 16 cells, one flat colour each, every cell's bottom-left pixel the key colour.
+std::unique_ptr<TBitmap> Strip(std::initializer_list<TColor> colors)
+{
+    auto b = std::make_unique<TBitmap>();
+    b->SetPixelFormat(pf24bit);
+    b->SetSize(16 * int(colors.size()), 16);
+    int i = 0;
+    for (TColor c : colors) {
+        FillDCRect(b->Canvas()->Handle(), TRect(16 * i, 0, 16 * i + 16, 16), c);
+        b->Canvas()->SetPixels(16 * i, 15, Key);
+        ++i;
+    }
+    return b;
+}
+
+// A form with a skinned container holding one bit button of 100 x 40 at (20, 30).
+struct TScene {
+    FormPtr Form{new TForm(nullptr)};
+    TWinControl* Container = nullptr;
+    TBitBtn* Button = nullptr;
+    int Clicks = 0;
+
+    template <class TContainer, class TButtonClass>
+    static std::unique_ptr<TScene> Make(int x = 120, const String& caption = L"Go")
+    {
+        auto s = std::make_unique<TScene>();
+        s->Form->SetBorderStyle(bsNone);
+        s->Form->SetBounds(x, 120, 200, 120);
+        s->Container = new TContainer(s->Form.get());
+        s->Container->SetBounds(0, 0, 200, 120);
+        s->Container->SetParent(s->Form.get());
+        s->Button = new TButtonClass(s->Form.get());
+        s->Button->SetBounds(20, 30, 100, 40);
+        s->Button->SetCaption(caption);
+        auto glyph = Strip({Red});
+        s->Button->SetGlyph(glyph.get());
+        s->Button->SetParent(s->Container);
+        s->Button->OnClick = Bind<&TScene::Click>(s.get());
+        s->Form->Show();
+        ::SetFocus(s->Container->Handle());
+        PumpFor(60);
+        return s;
+    }
+    void Click(TObject*) { ++Clicks; }
+    TsBitBtn* Skinned() const { return static_cast<TsBitBtn*>(Button); }
+    HWND Wnd() const { return Button->Handle(); }
+    void Send(UINT msg, WPARAM w = 0, int x = 50, int y = 20) { SendMessageW(Wnd(), msg, w, MAKELPARAM(x, y)); }
+    void Repaint()
+    {
+        Skinned()->SkinData()->Invalidate(true);
+        PumpFor(30);
+    }
+};
+
+std::unique_ptr<TScene> SkinnedScene(int x = 120) { return TScene::Make<TTestSkinPanel, TsBitBtn>(x); }
+
+const int ButtonSection = fs::SectionNumber(L"BUTTON");
+uint32_t Rgb(uint32_t px) { return px & 0xFFFFFFu; }
+uint32_t Px(TColor c) { return Rgb(fs::Opaque(c)); }
+uint32_t Face(int state) { return Px(fs::StateColor(ButtonSection, state)); }
+uint32_t OnScreen(HWND w, int x, int y) { return Rgb(fs::Opaque(testing_support::PixelAt(w, x, y))); }
+uint32_t Cached(TsBitBtn* b, int x, int y) { return Rgb(ImageFromBitmap32(b->SkinData()->FCacheBmp).At(x, y)); }
+
+void Settle(TManualTicks& ticks)
+{
+    for (int i = 0; i < 40; ++i) ticks.Step(12);
+    PumpFor(30);
+}
+
+// Every pixel of r is the colour (the key pixel at the bottom-left excepted), and the ring
+// around it is not.
+void ExpectGlyphAt(TsBitBtn* b, const TRect& r, TColor color, const char* what)
+{
+    int wrong = 0, outsideSame = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            if (!(x == r.left && y == r.bottom - 1)) wrong += Cached(b, x, y) != Px(color);
+    for (int x = r.left - 1; x <= r.right; ++x) {
+        outsideSame += Cached(b, x, r.top - 1) == Px(color);
+        outsideSame += Cached(b, x, r.bottom) == Px(color);
+    }
+    for (int y = r.top; y < r.bottom; ++y) {
+        outsideSame += Cached(b, r.left - 1, y) == Px(color);
+        outsideSame += Cached(b, r.right, y) == Px(color);
+    }
+    EXPECT_EQ(wrong, 0) << what;
+    EXPECT_EQ(outsideSame, 0) << what;
+}
+
+}  // namespace
+
+// The face on the screen in each state, hot after the fade, pressed while held.
+TEST(BitBtn, FaceOfEachStateOnTheFixtureSkin)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    auto s = SkinnedScene();
+    TsBitBtn* b = s->Skinned();
+    const int x = 6, y = 6;   // inside the border, clear of glyph and caption
+    EXPECT_EQ(OnScreen(s->Wnd(), x, y), Face(0));
+    s->Button->Perform(CM_MOUSEENTER, 0, 0);
+    Settle(ticks);
+    EXPECT_EQ(b->CurrentState(), 1);
+    EXPECT_EQ(OnScreen(s->Wnd(), x, y), Face(1));
+    s->Send(WM_LBUTTONDOWN, MK_LBUTTON);
+    Settle(ticks);
+    EXPECT_EQ(b->CurrentState(), 2);
+    EXPECT_EQ(OnScreen(s->Wnd(), x, y), Face(2));
+    s->Send(WM_LBUTTONUP);
+    Settle(ticks);
+    EXPECT_EQ(OnScreen(s->Wnd(), x, y), Face(1));
+    EXPECT_EQ(s->Clicks, 1);
+    // Latched down: pressed without the mouse.
+    s->Button->Perform(CM_MOUSELEAVE, 0, 0);
+    Settle(ticks);
+    b->SetDown(true);
+    s->Repaint();
+    EXPECT_EQ(OnScreen(s->Wnd(), x, y), Face(2));
+}
+
+// The glyph lands in ImgRect, whole and alone; the caption sits beside it by the layout; a
+// margin with left alignment puts it at the margin; pressed it moves (1, 1) when the skin shifts
+// content on a click.
+TEST(BitBtn, GlyphPlacedByLayout)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    TsBitBtn* b = s->Skinned();
+    struct Case {
+        TButtonLayout layout;
+        const char* what;
+    } cases[] = {{blGlyphLeft, "left"}, {blGlyphRight, "right"}, {blGlyphTop, "top"}, {blGlyphBottom, "bottom"}};
+    for (const Case& c : cases) {
+        b->SetLayout(c.layout);
+        s->Repaint();
+        const TRect g = b->ImgRect(), t = b->CaptionRect();
+        ASSERT_EQ(g.Width(), 16) << c.what;
+        ASSERT_GT(t.Width(), 0) << c.what;
+        ExpectGlyphAt(b, g, Red, c.what);
+        switch (c.layout) {
+        case blGlyphLeft: EXPECT_EQ(g.right + b->Spacing(), t.left) << c.what; break;
+        case blGlyphRight: EXPECT_EQ(t.right + b->Spacing(), g.left) << c.what; break;
+        case blGlyphTop: EXPECT_EQ(g.bottom + b->Spacing(), t.top) << c.what; break;
+        case blGlyphBottom: EXPECT_EQ(t.bottom + b->Spacing(), g.top) << c.what; break;
+        }
+        // Glyph and caption as a block are centred.
+        const int blockLeft = std::min(g.left, t.left), blockRight = std::max(g.right, t.right);
+        EXPECT_LE(std::abs(blockLeft - (100 - blockRight)), 1) << c.what;
+    }
+
+    // No caption: the glyph alone, centred.
+    b->SetLayout(blGlyphLeft);
+    b->SetShowCaption(false);
+    s->Repaint();
+    EXPECT_EQ(b->ImgRect().left, 42);
+    EXPECT_EQ(b->ImgRect().top, 12);
+    ExpectGlyphAt(b, b->ImgRect(), Red, "alone");
+
+    b->SetShowCaption(true);
+    b->SetMargin(5);
+    b->SetAlignment(taLeftJustify);
+    s->Repaint();
+    EXPECT_EQ(b->ImgRect().left, 5);
+    ExpectGlyphAt(b, b->ImgRect(), Red, "margin 5");
+
+    // Text offset: the caption moves along the layout's axis.
+    b->SetLayout(blGlyphTop);
+    s->Repaint();
+    const TRect before = b->CaptionRect();
+    b->SetTextOffset(4);
+    s->Repaint();
+    EXPECT_EQ(b->CaptionRect().top, before.top + 4);
+    EXPECT_EQ(b->CaptionRect().left, before.left);
+
+    m->ButtonsOptions()->ShiftContentOnClick = true;
+    b->SetLayout(blGlyphLeft);
+    b->SetTextOffset(0);
+    s->Repaint();
+    const TRect rest = b->ImgRect();
+    b->SetDown(true);
+    s->Repaint();
+    EXPECT_EQ(b->ImgRect().left, rest.left + 1);
+    EXPECT_EQ(b->ImgRect().top, rest.top + 1);
+    ExpectGlyphAt(b, b->ImgRect(), Red, "pressed");
+}
+
+// A strip of up, disabled and down cells: each look draws its cell. Disabled with the blended
+// look the glyph is no longer its own colour.
+TEST(BitBtn, GlyphCellsByStateAndTheDisabledLook)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    m->Options()->SetStdGlyphsOrder(false);
+    auto s = SkinnedScene();
+    TsBitBtn* b = s->Skinned();
+    auto strip = Strip({Red, Green, Blue});
+    b->SetGlyph(strip.get());
+    b->SetNumGlyphs(3);
+    b->SetDisabledKind(0);
+    s->Repaint();
+    ExpectGlyphAt(b, b->ImgRect(), Red, "up");
+    b->SetDown(true);
+    s->Repaint();
+    ExpectGlyphAt(b, b->ImgRect(), Blue, "down");
+    b->SetDown(false);
+    b->SetEnabled(false);
+    s->Repaint();
+    ExpectGlyphAt(b, b->ImgRect(), Green, "disabled");
+
+    b->SetDisabledKind(dkBlended);
+    s->Repaint();
+    const TRect g = b->ImgRect();
+    const uint32_t px = Cached(b, g.left + 8, g.top + 8);
+    EXPECT_NE(px, Px(Green));
+    EXPECT_NE(px, Face(0));
+}
+
+// A Default button keeps its look while an edit has the focus, and gives it up while another
+// owner-drawn button has it.
+TEST(BitBtn, DefaultLookByTheFocusedWindow)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    TsBitBtn* b = s->Skinned();
+    auto* edit = new TEdit(s->Form.get());
+    edit->SetBounds(130, 30, 60, 22);
+    edit->SetParent(s->Container);
+    auto* other = new TsBitBtn(s->Form.get());
+    other->SetBounds(130, 70, 60, 30);
+    other->SetParent(s->Container);
+    b->SetDefault(true);
+    PumpFor(30);
+    edit->SetFocus();
+    PumpFor(30);
+    EXPECT_EQ(b->CurrentState(), 3);
+    other->SetFocus();
+    PumpFor(30);
+    EXPECT_EQ(b->CurrentState(), 0);
+}
+
+// A button holding a control: pressed, the child moves (1, 1) once when the skin shifts content
+// on a click, and back at the release; without the shift it stays.
+TEST(BitBtn, ChildControlsFollowThePressedContent)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    auto s = SkinnedScene();
+    TsBitBtn* b = s->Skinned();
+    b->SetAcceptsControls(true);
+    auto* child = new TPanel(s->Form.get());
+    child->SetBounds(5, 5, 10, 10);
+    child->SetParent(b);
+    for (bool shifts : {true, false}) {
+        SCOPED_TRACE(shifts ? "shifts" : "stays");
+        m->ButtonsOptions()->ShiftContentOnClick = shifts;
+        b->Perform(CM_MOUSEENTER, 0, 0);
+        Settle(ticks);
+        s->Send(WM_LBUTTONDOWN, MK_LBUTTON);
+        Settle(ticks);
+        s->Repaint();
+        ASSERT_EQ(b->CurrentState(), 2);
+        EXPECT_EQ(child->Left(), shifts ? 6 : 5);
+        EXPECT_EQ(child->Top(), shifts ? 6 : 5);
+        s->Send(WM_LBUTTONUP);
+        Settle(ticks);
+        s->Repaint();
+        EXPECT_EQ(child->Left(), 5);
+        EXPECT_EQ(child->Top(), 5);
+    }
+}
+
+// The focused tone tints the face; the button-face colour counts as none.
+TEST(BitBtn, FocusedColor)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    auto s = SkinnedScene();
+    TsBitBtn* b = s->Skinned();
+    b->SetFocus();
+    Settle(ticks);
+    ASSERT_TRUE(b->Focused());
+    s->Repaint();
+    const uint32_t plain = Cached(b, 6, 6);
+    b->SetFocusedColor(clBtnFace);
+    s->Repaint();
+    EXPECT_EQ(b->Coloring().ColorToneBG, clNone);
+    EXPECT_EQ(Cached(b, 6, 6), plain);
+    b->SetFocusedColor(clRed);
+    s->Repaint();
+    EXPECT_EQ(b->Coloring().ColorToneBG, clRed);
+    EXPECT_NE(Cached(b, 6, 6), plain);
+    ::SetFocus(s->Container->Handle());
+    Settle(ticks);
+    EXPECT_EQ(b->Coloring().ColorToneBG, clNone);
+}
+
+// A valid image of Images wins over Glyph (its size places it); an index out of range falls
+// back to Glyph.
+TEST(BitBtn, ImageListGlyph)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    TsBitBtn* b = s->Skinned();
+    auto* list = new TImageList(s->Form.get());
+    list->SetSize(20, 20);
+    std::unique_ptr<TBitmap> image(NewBitmap32(20, 20));
+    FillDCRect(image->Canvas()->Handle(), TRect(0, 0, 20, 20), Blue);
+    image->Canvas()->SetPixels(0, 19, Key);
+    list->AddMasked(image.get(), Key);
+    b->SetImages(list);
+    b->SetImageIndex(0);
+    s->Repaint();
+    EXPECT_EQ(b->ImgRect().Width(), 20);
+    ExpectGlyphAt(b, b->ImgRect(), Blue, "list image");
+    b->SetImageIndex(3);
+    s->Repaint();
+    EXPECT_EQ(b->ImgRect().Width(), 16);
+    ExpectGlyphAt(b, b->ImgRect(), Red, "fallback to Glyph");
+}
+
+// Blend keeps to 0..100; a bit button with a ModalResult sets it on its form when clicked.
+TEST(BitBtn, BlendRangeClickAndModalResult)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    TsBitBtn* b = s->Skinned();
+    b->SetBlend(150);
+    EXPECT_EQ(b->Blend(), 100);
+    b->SetBlend(-5);
+    EXPECT_EQ(b->Blend(), 0);
+
+    b->SetModalResult(mrOk);
+    s->Send(WM_LBUTTONDOWN, MK_LBUTTON);
+    s->Send(WM_LBUTTONUP);
+    PumpFor(30);
+    EXPECT_EQ(s->Clicks, 1);
+    EXPECT_EQ(s->Form->ModalResult(), mrOk);
+    // A release whose press began elsewhere clicks nothing.
+    s->Send(WM_LBUTTONUP);
+    PumpFor(30);
+    EXPECT_EQ(s->Clicks, 1);
+}
+
+// Without a manager, or with an inactive one, it is the standard bit button, pixel for pixel.
+TEST(BitBtn, UnskinnedItIsTheStandardBitButton)
+{
+    for (int mode = 0; mode < 2; ++mode) {
+        SCOPED_TRACE(mode == 0 ? "no manager" : "inactive manager");
+        TManagerPtr m = UnskinnedManager(mode == 1);
+        auto skinned = TScene::Make<TPanel, TsBitBtn>(60);
+        auto plain = TScene::Make<TPanel, TBitBtn>(320);
+        auto a = testing_support::CaptureWindow(skinned->Form->Handle());
+        auto b = testing_support::CaptureWindow(plain->Form->Handle());
+        const testing_support::TBitmapDiff d = testing_support::CompareBitmaps(*a, *b, 0);
+        EXPECT_TRUE(d.sameSize);
+        EXPECT_EQ(d.differing, 0) << d.firstAt.x << "," << d.firstAt.y;
+        skinned->Send(WM_LBUTTONDOWN, MK_LBUTTON);
+        skinned->Send(WM_LBUTTONUP);
+        PumpFor(30);
+        EXPECT_EQ(skinned->Clicks, 1);
+    }
+}
+
+// The frame of a section into a DC: the border image's widths come off, a wider frame is filled
+// with the section's colour inside the border; without a border image a flat frame.
+TEST(BitBtn, PaintControlFrame)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    TsBitBtn* b = s->Skinned();
+    TsCommonData* l = b->SkinData();
+    std::unique_ptr<TBitmap> target(NewBitmap32(100, 40));
+    FillDCRect(target->Canvas()->Handle(), TRect(0, 0, 100, 40), clBlack);
+    TRect inner;
+    PaintControlFrame(target->Canvas()->Handle(), TRect(0, 0, 100, 40), 6, inner, 0, l);
+    EXPECT_EQ(inner.left, 6);
+    EXPECT_EQ(inner.top, 6);
+    EXPECT_EQ(inner.right, 94);
+    EXPECT_EQ(inner.bottom, 34);
+    const TPixelImage img = ImageFromBitmap32(target.get());
+    const uint32_t edge = Px(fs::SliceColor(ButtonSection, 0, 0, 1));
+    EXPECT_EQ(Rgb(img.At(1, 20)), edge);                         // border image, left edge
+    EXPECT_EQ(Rgb(img.At(5, 20)), Px(l->SkinBGColor(0, nullptr)));   // the inner frame
+    EXPECT_EQ(Rgb(img.At(50, 20)), 0u);                          // the inside is left alone
+
+    TRect inner0(1, 2, 3, 4);
+    PaintControlFrame(target->Canvas()->Handle(), TRect(0, 0, 100, 40), 0, inner0, 0, l);
+    EXPECT_EQ(inner0.left, fs::Border);
+    EXPECT_EQ(inner0.right, 100 - fs::Border);
+}
+
+// Our own skins: states differ, glyph and caption are drawn; screenshots for a look.
+TEST(BitBtn, DarkAndLightScreenshots)
+{
+    for (const wchar_t* skin : {L"Dark", L"Light"}) {
+        SCOPED_TRACE(ToUtf8(skin));
+        TManagerPtr m = ManagerWithSkin(skin);
+        ASSERT_TRUE(m->IsActive());
+        TManualTicks ticks;
+        auto s = SkinnedScene();
+        s->Button->SetCaption(L"Apply");
+        auto add = [&](int x, int y, const wchar_t* caption, TButtonLayout layout) {
+            auto* b = new TsBitBtn(s->Form.get());
+            b->SetBounds(x, y, 80, 40);
+            b->SetCaption(caption);
+            auto glyph = Strip({Green});
+            b->SetGlyph(glyph.get());
+            b->SetLayout(layout);
+            b->SetParent(s->Container);
+            return b;
+        };
+        TsBitBtn* hot = add(20, 75, L"Save", blGlyphRight);
+        TsBitBtn* top = add(115, 5, L"Top", blGlyphTop);
+        top->SetHeight(60);
+        TsBitBtn* off = add(110, 75, L"Off", blGlyphLeft);
+        off->SetEnabled(false);
+        PumpFor(60);
+        const uint32_t normal = Cached(s->Skinned(), 6, 6);
+        hot->Perform(CM_MOUSEENTER, 0, 0);
+        Settle(ticks);
+        EXPECT_NE(Cached(hot, 6, 6), normal);
+        ExpectGlyphAt(hot, hot->ImgRect(), Green, "hot");
+        ExpectGlyphAt(top, top->ImgRect(), Green, "top");
+        testing_support::SaveScreenshot(s->Form->Handle(),
+                                        String(L"bit_btn_") + (String(skin) == L"Dark" ? L"dark" : L"light"), true);
+    }
+}

@@ -1,0 +1,391 @@
+// The skinned push button in real windows: owner-drawn from "BUTTON" of the fixture skin (one flat
+// colour per state, so each state's face is known), the hover fade stepped to its end, the
+// pressed face while held, the caption and focus frame, clicks and mouse events as the program's
+// handlers need them, and the system's own button without a skin. Dark and Light screenshots.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "skin/controls/sbuttons.h"
+#include "skin/engine/command_delivery.h"
+#include "skin/engine/window_helpers.h"
+#include "skin/graphics/bitmaps32.h"
+#include "tests/common/screenshot.h"
+#include "tests/common/test_support.h"
+#include "tests/skin/controls/test_controls.h"
+#include "tests/skin/engine/engine_recorders.h"
+#include "tests/vcl/form_ptr.h"
+
+namespace fs = fixture_skin;
+using testing_support::PumpFor;
+
+namespace {
+
+// A form with a skinned container holding one button of 100 x 30 at (20, 30).
+struct TScene {
+    FormPtr Form{new TForm(nullptr)};
+    TWinControl* Container = nullptr;
+    TButton* Button = nullptr;
+    int Clicks = 0, Downs = 0, Ups = 0;
+
+    template <class TContainer, class TButtonClass>
+    static std::unique_ptr<TScene> Make(int x = 120, const String& caption = L"Apply")
+    {
+        auto s = std::make_unique<TScene>();
+        s->Form->SetBorderStyle(bsNone);
+        s->Form->SetBounds(x, 120, 200, 120);
+        s->Container = new TContainer(s->Form.get());
+        s->Container->SetBounds(0, 0, 200, 120);
+        s->Container->SetParent(s->Form.get());
+        s->Button = new TButtonClass(s->Form.get());
+        s->Button->SetBounds(20, 30, 100, 30);
+        s->Button->SetCaption(caption);
+        s->Button->SetParent(s->Container);
+        s->Button->OnClick = Bind<&TScene::Click>(s.get());
+        s->Button->OnMouseDown = Bind<&TScene::MouseDown>(s.get());
+        s->Button->OnMouseUp = Bind<&TScene::MouseUp>(s.get());
+        s->Form->Show();
+        // The focused button would look hot: the focus starts on the container.
+        ::SetFocus(s->Container->Handle());
+        PumpFor(60);
+        return s;
+    }
+    void Click(TObject*) { ++Clicks; }
+    void MouseDown(TObject*, TMouseButton, TShiftState, int, int) { ++Downs; }
+    void MouseUp(TObject*, TMouseButton, TShiftState, int, int) { ++Ups; }
+    TsButton* Skinned() const { return static_cast<TsButton*>(Button); }
+    HWND Wnd() const { return Button->Handle(); }
+    LONG_PTR Kind() const { return GetWindowLongPtrW(Wnd(), GWL_STYLE) & BS_TYPEMASK; }
+    void Send(UINT msg, WPARAM w = 0, int x = 50, int y = 15) { SendMessageW(Wnd(), msg, w, MAKELPARAM(x, y)); }
+    void Press() { Send(WM_LBUTTONDOWN, MK_LBUTTON); }
+    void Release() { Send(WM_LBUTTONUP, 0); }
+};
+
+std::unique_ptr<TScene> SkinnedScene(int x = 120) { return TScene::Make<TTestSkinPanel, TsButton>(x); }
+
+const int ButtonSection = fs::SectionNumber(L"BUTTON");
+uint32_t Rgb(uint32_t px) { return px & 0xFFFFFFu; }
+uint32_t Face(int state) { return Rgb(fs::Opaque(fs::StateColor(ButtonSection, state))); }
+// The left edge of the border image, frame of a state.
+uint32_t Edge(int state) { return Rgb(fs::Opaque(fs::SliceColor(ButtonSection, state, 0, 1))); }
+uint32_t OnScreen(HWND w, int x, int y) { return Rgb(fs::Opaque(testing_support::PixelAt(w, x, y))); }
+uint32_t Cached(TsButton* b, int x, int y) { return Rgb(ImageFromBitmap32(b->SkinData()->FCacheBmp).At(x, y)); }
+
+// Runs every fade to its end.
+void Settle(TManualTicks& ticks)
+{
+    for (int i = 0; i < 40; ++i) ticks.Step(12);
+    PumpFor(30);
+}
+
+}  // namespace
+
+// The face on the screen in each state: section colour inside, the state's border frame at the
+// edge; hot only after the fade's last step, pressed for as long as the button is held.
+TEST(Button, FaceOfEachStateOnTheFixtureSkin)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    auto s = SkinnedScene();
+    EXPECT_EQ(s->Kind(), BS_OWNERDRAW);
+    const int x = 8, y = 15;   // inside the border, left of the caption
+    EXPECT_EQ(OnScreen(s->Wnd(), x, y), Face(0));
+    EXPECT_EQ(OnScreen(s->Wnd(), 1, y), Edge(0));
+
+    s->Button->Perform(CM_MOUSEENTER, 0, 0);
+    TacThreadedTimer* t = s->Skinned()->SkinData()->AnimTimer;
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->Iterations, 6);
+    for (int i = 0; i < 4; ++i) ticks.Step(12);
+    EXPECT_NE(OnScreen(s->Wnd(), x, y), Face(1)) << "hot before the fade's last step";
+    Settle(ticks);
+    EXPECT_EQ(s->Skinned()->CurrentState(), bstHot);
+    EXPECT_EQ(OnScreen(s->Wnd(), x, y), Face(1));
+    EXPECT_EQ(OnScreen(s->Wnd(), 1, y), Edge(1));
+
+    s->Button->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(t->Iterations, 18);
+    Settle(ticks);
+    EXPECT_EQ(OnScreen(s->Wnd(), x, y), Face(0));
+
+    s->Button->Perform(CM_MOUSEENTER, 0, 0);
+    Settle(ticks);
+    s->Press();
+    EXPECT_EQ(t->Iterations, 3);
+    Settle(ticks);
+    EXPECT_EQ(s->Skinned()->CurrentState(), bstPressed);
+    EXPECT_EQ(OnScreen(s->Wnd(), x, y), Face(2));
+    EXPECT_EQ(OnScreen(s->Wnd(), 1, y), Edge(2));
+    Settle(ticks);   // still held: still pressed
+    EXPECT_EQ(OnScreen(s->Wnd(), x, y), Face(2));
+    s->Release();
+    Settle(ticks);
+    EXPECT_EQ(OnScreen(s->Wnd(), x, y), Face(1));
+
+    // The Default button at rest has a look of its own: the hot face of a three-state section.
+    s->Button->Perform(CM_MOUSELEAVE, 0, 0);
+    ::SetFocus(s->Container->Handle());
+    Settle(ticks);
+    ASSERT_EQ(s->Skinned()->CurrentState(), bstNormal);
+    s->Button->SetDefault(true);
+    s->Skinned()->SkinData()->Invalidate(true);
+    PumpFor(30);
+    EXPECT_EQ(s->Skinned()->CurrentState(), bstDefault);
+    EXPECT_EQ(OnScreen(s->Wnd(), x, y), Face(1));
+
+    // Disabled: no longer the plain normal face.
+    s->Button->SetDefault(false);
+    s->Button->SetEnabled(false);
+    PumpFor(60);
+    EXPECT_NE(OnScreen(s->Wnd(), x, y), Face(0));
+}
+
+// The caption is written inside its rectangle only, in the section's text colour (black in the
+// fixture skin); the focused button gets a dotted frame around it, unless ShowFocus is off.
+TEST(Button, CaptionAndFocusFrame)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    auto s = SkinnedScene();
+    TsButton* b = s->Skinned();
+    const TRect cap = b->CaptionRect();
+    EXPECT_GT(cap.Width(), 10);
+    EXPECT_EQ(cap.left, (100 - cap.Width()) / 2);
+    int textPixels = 0, stray = 0;
+    for (int y = 5; y < 25; ++y)
+        for (int x = 5; x < 95; ++x) {
+            const bool inside = cap.Contains(TPoint(x, y));
+            const uint32_t px = Cached(b, x, y);
+            if (inside) textPixels += px == 0;
+            else stray += px != Face(0);
+        }
+    EXPECT_GT(textPixels, 10);
+    EXPECT_EQ(stray, 0);
+
+    const TRect focus = ButtonFocusRect(cap, b->FocusMargin(), 30);
+    auto dotsOnTopEdge = [&] {
+        int dots = 0;
+        for (int x = focus.left; x < focus.right; ++x) dots += Cached(b, x, focus.top) == 0;
+        return dots;
+    };
+    EXPECT_EQ(dotsOnTopEdge(), 0);
+    b->SetFocus();
+    Settle(ticks);
+    ASSERT_TRUE(b->Focused());
+    b->SkinData()->Invalidate(true);
+    PumpFor(30);
+    EXPECT_GE(dotsOnTopEdge(), focus.Width() / 2 - 1);
+    b->SetShowFocus(false);
+    b->SkinData()->Invalidate(true);
+    PumpFor(30);
+    EXPECT_EQ(dotsOnTopEdge(), 0);
+}
+
+// A held button (the wheel-turn buttons): OnMouseDown at the press, OnMouseUp at the release,
+// OnClick once; a release whose press began elsewhere is nobody's; two quick clicks are two clicks.
+TEST(Button, ClicksAndMouseEventsReachTheHandlers)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    auto s = SkinnedScene();
+    s->Button->Perform(CM_MOUSEENTER, 0, 0);
+    s->Press();
+    Settle(ticks);
+    EXPECT_EQ(s->Downs, 1);
+    EXPECT_EQ(s->Ups, 0);
+    EXPECT_EQ(s->Clicks, 0);
+    Settle(ticks);
+    s->Release();
+    PumpFor(30);
+    EXPECT_EQ(s->Downs, 1);
+    EXPECT_EQ(s->Ups, 1);
+    EXPECT_EQ(s->Clicks, 1);
+
+    s->Release();
+    PumpFor(30);
+    EXPECT_EQ(s->Ups, 1);
+    EXPECT_EQ(s->Clicks, 1);
+
+    // No double-click messages for the button's window: the system's owner-drawn button would
+    // turn the second press into a double-click notice and lose the click.
+    EXPECT_EQ(GetClassLongPtrW(s->Wnd(), GCL_STYLE) & CS_DBLCLKS, 0);
+    s->Press();
+    s->Release();
+    s->Press();
+    s->Release();
+    PumpFor(30);
+    EXPECT_EQ(s->Clicks, 3);
+    EXPECT_EQ(s->Downs, 3);
+    EXPECT_EQ(s->Ups, 3);
+}
+
+// An Ok button whose manager colours modal buttons' text writes its caption in the skin's green
+// (the skin's own hot green when hot; the fixture has none, so the same one).
+TEST(Button, ModalResultColoursTheCaption)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    m->ButtonsOptions()->ModalButtonsColoring = bcText;
+    auto s = SkinnedScene();
+    TsButton* b = s->Skinned();
+    b->SetModalResult(mrOk);
+    b->SkinData()->Invalidate(true);
+    PumpFor(30);
+    auto count = [&](TColor c) {
+        const uint32_t want = Rgb(fs::Opaque(ColorToRGB(c)));
+        const TRect cap = b->CaptionRect();
+        int n = 0;
+        for (int y = cap.top; y < cap.bottom; ++y)
+            for (int x = cap.left; x < cap.right; ++x) n += Cached(b, x, y) == want;
+        return n;
+    };
+    const TColor rest = ResolveSkinColor(TColorOf(0xFF28851Au), m.get());
+    const TColor hot = ResolveSkinColor(TColorOf(0xFF008E00u), m.get());
+    EXPECT_GT(count(rest), 10);
+    EXPECT_EQ(count(0), 0);   // none in the section's black
+    s->Button->Perform(CM_MOUSEENTER, 0, 0);
+    Settle(ticks);
+    EXPECT_GT(count(hot), 10);
+    EXPECT_EQ(count(0), 0);
+}
+
+// A click quicker than the press fade: the whole pressed face is on the screen during the brief
+// wait at the release, then the face fades to hot. A slow click has no such wait.
+TEST(Button, AQuickClickFlashesTheFullPressedFace)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    auto s = SkinnedScene();
+    std::vector<uint32_t> flashes;
+    TsButton::PressedFlashWait = [&](TsButton* b) { flashes.push_back(OnScreen(b->Handle(), 8, 15)); };
+    s->Button->Perform(CM_MOUSEENTER, 0, 0);
+    Settle(ticks);
+    s->Press();
+    ticks.Step(12);
+    EXPECT_NE(OnScreen(s->Wnd(), 8, 15), Face(2));
+    s->Release();
+    ASSERT_EQ(flashes.size(), 1u);
+    EXPECT_EQ(flashes[0], Face(2));
+    EXPECT_EQ(s->Clicks, 1);
+    Settle(ticks);
+    EXPECT_EQ(OnScreen(s->Wnd(), 8, 15), Face(1));
+
+    s->Press();
+    Settle(ticks);
+    s->Release();
+    EXPECT_EQ(flashes.size(), 1u);
+    EXPECT_EQ(s->Clicks, 2);
+    TsButton::PressedFlashWait = nullptr;
+}
+
+// The fixture's border has key-coloured 2 x 2 corners: the mouse there belongs to the container.
+TEST(Button, KeyColouredCornersLetTheMouseThrough)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    RECT w{};
+    GetWindowRect(s->Wnd(), &w);
+    struct Case {
+        int x, y;
+        bool through;
+    } cases[] = {{0, 0, true}, {1, 1, true}, {99, 0, true}, {0, 29, true}, {99, 29, true}, {98, 28, true},
+                 {2, 0, false}, {0, 2, false}, {3, 3, false}, {50, 0, false}, {50, 15, false}, {97, 29, false}};
+    for (const Case& c : cases) {
+        const LRESULT hit = SendMessageW(s->Wnd(), WM_NCHITTEST, 0, MAKELPARAM(w.left + c.x, w.top + c.y));
+        EXPECT_EQ(hit == HTTRANSPARENT, c.through) << c.x << "," << c.y;
+        const HWND under = WindowFromPoint(POINT{w.left + c.x, w.top + c.y});
+        EXPECT_EQ(under, c.through ? s->Container->Handle() : s->Wnd()) << c.x << "," << c.y;
+    }
+}
+
+// Escape clicks the Cancel button and Enter the Default one, skinned as before.
+TEST(Button, DefaultAndCancelStillClick)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    s->Button->SetCancel(true);
+    EXPECT_EQ(s->Button->Perform(CM_DIALOGKEY, VK_ESCAPE, 0), 1);
+    EXPECT_EQ(s->Clicks, 1);
+    s->Button->SetCancel(false);
+    s->Button->SetDefault(true);
+    s->Button->Perform(CM_FOCUSCHANGED, 0, 0);
+    EXPECT_EQ(s->Button->Perform(CM_DIALOGKEY, VK_RETURN, 0), 1);
+    EXPECT_EQ(s->Clicks, 2);
+}
+
+// Without a manager, or with an inactive one, the button is the system's own push button and
+// looks exactly like a plain one; switching the skin on and off switches owner drawing with it.
+TEST(Button, UnskinnedItIsTheStandardButton)
+{
+    for (int mode = 0; mode < 2; ++mode) {
+        SCOPED_TRACE(mode == 0 ? "no manager" : "inactive manager");
+        TManagerPtr m = UnskinnedManager(mode == 1);
+        auto skinned = TScene::Make<TPanel, TsButton>(60);
+        auto plain = TScene::Make<TPanel, TButton>(320);
+        EXPECT_EQ(skinned->Kind(), BS_PUSHBUTTON);
+        auto a = testing_support::CaptureWindow(skinned->Form->Handle());
+        auto b = testing_support::CaptureWindow(plain->Form->Handle());
+        const testing_support::TBitmapDiff d = testing_support::CompareBitmaps(*a, *b, 0);
+        EXPECT_TRUE(d.sameSize);
+        EXPECT_EQ(d.differing, 0) << d.firstAt.x << "," << d.firstAt.y;
+        skinned->Press();
+        skinned->Release();
+        PumpFor(30);
+        EXPECT_EQ(skinned->Clicks, 1);
+        if (!m) continue;
+        m->SetActive(true);
+        PumpFor(60);
+        EXPECT_EQ(skinned->Kind(), BS_OWNERDRAW);
+        m->SetActive(false);
+        PumpFor(60);
+        // The click gave it the focus: the system's default-button kind is right then.
+        EXPECT_EQ(skinned->Kind(), GetFocus() == skinned->Wnd() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    }
+}
+
+// Our own skins: the hot and pressed faces differ from the normal one, and the caption is
+// readable (text pixels far from the face). Screenshots for a look.
+TEST(Button, DarkAndLightScreenshots)
+{
+    for (const wchar_t* skin : {L"Dark", L"Light"}) {
+        SCOPED_TRACE(ToUtf8(skin));
+        TManagerPtr m = ManagerWithSkin(skin);
+        ASSERT_TRUE(m->IsActive());
+        TManualTicks ticks;
+        auto s = SkinnedScene();
+        auto* hot = new TsButton(s->Form.get());
+        hot->SetBounds(20, 70, 75, 25);
+        hot->SetCaption(L"Save");
+        hot->SetParent(s->Container);
+        auto* pressed = new TsButton(s->Form.get());
+        pressed->SetBounds(105, 70, 75, 25);
+        pressed->SetCaption(L"Load");
+        pressed->SetParent(s->Container);
+        auto* off = new TsButton(s->Form.get());
+        off->SetBounds(130, 30, 50, 30);
+        off->SetCaption(L"-");
+        off->SetEnabled(false);
+        off->SetParent(s->Container);
+        PumpFor(60);
+        const uint32_t normal = Cached(s->Skinned(), 8, 15);
+        hot->Perform(CM_MOUSEENTER, 0, 0);
+        pressed->Perform(CM_MOUSEENTER, 0, 0);
+        SendMessageW(pressed->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+        Settle(ticks);
+        EXPECT_NE(Cached(hot, 8, 12), normal);
+        EXPECT_NE(Cached(pressed, 8, 12), Cached(hot, 8, 12));
+        const TRect cap = s->Skinned()->CaptionRect();
+        int distinct = 0;
+        for (int y = cap.top; y < cap.bottom; ++y)
+            for (int x = cap.left; x < cap.right; ++x) {
+                const uint32_t px = Cached(s->Skinned(), x, y);
+                distinct += testing_support::ColorDistance(TColor(px), TColor(normal)) > 80;
+            }
+        EXPECT_GT(distinct, 10);
+        testing_support::SaveScreenshot(s->Form->Handle(), String(L"button_") + (String(skin) == L"Dark" ? L"dark" : L"light"),
+                                        true);
+        SendMessageW(pressed->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+        Settle(ticks);
+    }
+}

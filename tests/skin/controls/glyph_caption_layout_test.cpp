@@ -1,0 +1,223 @@
+// Glyph buttons' geometry: the bit button's glyph size, caption room, glyph rectangle (pressed
+// shift, reflection lift by the width), caption offset, blend range and visual state; the speed
+// button's caption and glyph rectangles for every layout and alignment, with margins, the
+// drop-down arrow part, no caption, mirroring, the pressed shift and the reflection lift.
+#include <gtest/gtest.h>
+
+#include "skin/controls/core/glyph_caption_layout.h"
+
+namespace {
+std::string Str(const TRect& r)
+{
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom) + ")";
+}
+}  // namespace
+
+TEST(BitBtnLayout, GlyphSizeFromTheListOrOneCellOfTheStrip)
+{
+    struct Case {
+        const char* what;
+        TacBitBtnGlyphSource in;
+        TSize want;
+    } cases[] = {
+        {"list image wins", {true, 20, 20, 64, 16, 4}, {20, 20}},
+        {"strip of four", {false, 0, 0, 64, 16, 4}, {16, 16}},
+        {"strip of one", {false, 0, 0, 24, 16, 1}, {24, 16}},
+        {"empty glyph", {false, 0, 0, 0, 0, 1}, {0, 0}},
+        {"cells 0 taken as 1", {false, 0, 0, 24, 16, 0}, {24, 16}},
+    };
+    for (const Case& c : cases) {
+        const TSize s = BitBtnGlyphSize(c.in);
+        EXPECT_EQ(s.cx, c.want.cx) << c.what;
+        EXPECT_EQ(s.cy, c.want.cy) << c.what;
+    }
+}
+
+TEST(BitBtnLayout, ImgRectShiftAndReflectionLiftByWidth)
+{
+    struct Case {
+        const char* what;
+        TSize glyph;
+        bool shift, reflected;
+        TRect want;
+    } cases[] = {
+        {"plain", {16, 24}, false, false, {10, 5, 26, 29}},
+        {"pressed", {16, 24}, true, false, {11, 6, 27, 30}},
+        // 16 / 6 = 2, not 24 / 6 = 4.
+        {"reflected 16 x 24", {16, 24}, false, true, {10, 3, 26, 27}},
+        {"reflected 5 wide", {5, 24}, false, true, {10, 5, 15, 29}},
+        {"pressed and reflected 24 x 16", {24, 16}, true, true, {11, 2, 35, 18}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Str(BitBtnImgRect(TPoint(10, 5), c.glyph, c.shift, c.reflected)), Str(c.want)) << c.what;
+}
+
+TEST(BitBtnLayout, CaptionRoomOffsetBlendAndState)
+{
+    EXPECT_EQ(BitBtnCaptionRoom(100, 2, glLeft, 16, 4), 76);
+    EXPECT_EQ(BitBtnCaptionRoom(100, 2, glRight, 16, 4), 76);
+    EXPECT_EQ(BitBtnCaptionRoom(100, 2, glTop, 16, 4), 96);
+    EXPECT_EQ(BitBtnCaptionRoom(100, 2, glLeft, 0, 4), 96);
+
+    const TRect cap(10, 10, 40, 22);
+    EXPECT_EQ(Str(OffsetCaption(cap, glTop, 4)), Str(TRect(10, 14, 40, 26)));
+    EXPECT_EQ(Str(OffsetCaption(cap, glBottom, -3)), Str(TRect(10, 7, 40, 19)));
+    EXPECT_EQ(Str(OffsetCaption(cap, glLeft, 4)), Str(TRect(14, 10, 44, 22)));
+    EXPECT_EQ(Str(OffsetCaption(cap, glRight, 4)), Str(TRect(14, 10, 44, 22)));
+
+    EXPECT_EQ(ClampBlend(150), 100);
+    EXPECT_EQ(ClampBlend(-5), 0);
+    EXPECT_EQ(ClampBlend(37), 37);
+
+    struct Case {
+        const char* what;
+        TacBitBtnStateInput in;
+        int want;
+    } cases[] = {
+        {"at rest", {}, 0},
+        {"hot", {.MouseAbove = true, .LinkState = 1}, 1},
+        {"held over it", {.Pushed = true, .MouseAbove = true, .LeftDownOnIt = true, .LinkState = 1}, 2},
+        {"held, dragged off", {.Pushed = true, .LeftDownOnIt = true}, 0},
+        {"space bar", {.Pushed = true}, 2},
+        {"no hover looks", {.Pushed = true, .LeftDownOnIt = true, .NoMouseHover = true}, 2},
+        {"down", {.Down = true}, 2},
+        {"designing", {.Designing = true, .LinkState = 1}, 0},
+        // A Default button keeps its look while an edit has the focus, not while another
+        // owner-drawn button has it.
+        {"default, edit focused", {.Default = true}, 3},
+        {"default, other skinned button focused", {.Default = true, .FocusOnOwnerDrawnButton = true}, 0},
+        {"default hot", {.LinkState = 1, .Default = true}, 1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(BitBtnCurrentState(c.in), c.want) << c.what;
+}
+
+namespace {
+// 100 x 40, margin 2 (content margin 5), spacing 4, a 30 x 12 caption, a 16 x 16 glyph.
+TacSpeedButtonInput Speed(int layout, int align, int textAlign = baCenter)
+{
+    TacSpeedButtonInput in;
+    in.Width = 100;
+    in.Height = 40;
+    in.Layout = layout;
+    in.Margin = 2;
+    in.Spacing = 4;
+    in.Alignment = align;
+    in.TextAlignment = textAlign;
+    in.GlyphWidthFlagged = in.GlyphWidth = in.GlyphHeight = 16;
+    in.TextWidth = 30;
+    in.TextHeight = 12;
+    return in;
+}
+}  // namespace
+
+TEST(SpeedButtonLayout, EveryLayoutAndAlignment)
+{
+    struct Case {
+        int layout, align, textAlign;
+        TRect caption, glyph;
+    } cases[] = {
+        {glLeft, baLeft, baLeft, {25, 14, 55, 26}, {5, 12, 21, 28}},
+        {glLeft, baLeft, baRight, {65, 14, 95, 26}, {5, 12, 21, 28}},
+        {glLeft, baLeft, baCenter, {41, 14, 71, 26}, {5, 12, 21, 28}},
+        {glLeft, baRight, baCenter, {65, 14, 95, 26}, {45, 12, 61, 28}},
+        {glLeft, baCenter, baCenter, {45, 14, 75, 26}, {25, 12, 41, 28}},
+        {glRight, baLeft, baCenter, {5, 14, 35, 26}, {39, 12, 55, 28}},
+        {glRight, baCenter, baCenter, {25, 14, 55, 26}, {59, 12, 75, 28}},
+        {glRight, baRight, baLeft, {5, 14, 75, 26}, {79, 12, 95, 28}},
+        {glRight, baRight, baRight, {45, 14, 75, 26}, {79, 12, 95, 28}},
+        {glRight, baRight, baCenter, {24, 14, 54, 26}, {79, 12, 95, 28}},
+        {glTop, baCenter, baCenter, {35, 24, 65, 36}, {43, 4, 59, 20}},
+        {glTop, baLeft, baCenter, {35, 24, 65, 36}, {43, 4, 59, 20}},
+        {glBottom, baCenter, baCenter, {35, 4, 65, 16}, {43, 20, 59, 36}},
+        {glBottom, baRight, baCenter, {35, 4, 65, 16}, {43, 20, 59, 36}},
+    };
+    for (const Case& c : cases) {
+        const TacSpeedButtonInput in = Speed(c.layout, c.align, c.textAlign);
+        const std::string what = std::to_string(c.layout) + "/" + std::to_string(c.align) + "/" + std::to_string(c.textAlign);
+        EXPECT_EQ(Str(SpeedCaptionRect(in, true)), Str(c.caption)) << what;
+        EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(c.glyph)) << what;
+    }
+}
+
+TEST(SpeedButtonLayout, EdgeCases)
+{
+    // Reflected: lifted by the height / 6.
+    TacSpeedButtonInput in = Speed(glTop, baCenter);
+    in.Reflected = true;
+    EXPECT_EQ(Str(SpeedGlyphRect(in, false)), Str(TRect(43, 2, 59, 18)));
+    in.GlyphHeight = 5;
+    EXPECT_EQ(SpeedGlyphRect(in, false).top, 9) << "5 high: no lift";
+
+    // No caption: no spacing, the glyph centred by its own size (+1 horizontally).
+    in = Speed(glTop, baCenter);
+    in.HasCaption = false;
+    in.TextWidth = in.TextHeight = 0;
+    EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(TRect(43, 12, 59, 28)));
+    EXPECT_EQ(SpeedCaptionRoom(in), 0);
+    in.Layout = glBottom;
+    EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(TRect(43, 12, 59, 28)));
+
+    // Negative margin: content margin 0.
+    in = Speed(glLeft, baLeft);
+    in.Margin = -1;
+    EXPECT_EQ(SpeedContentMargin(in), 0);
+    EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(TRect(0, 12, 16, 28)));
+    EXPECT_EQ(SpeedCaptionRoom(in), 100 - 16 - 4);
+
+    // Drop-down: the arrow part is kept free at the right.
+    in = Speed(glTop, baCenter);
+    in.DropDown = true;
+    EXPECT_EQ(SpeedArrowWidth(in), 16);
+    EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(TRect(35, 4, 51, 20)));
+    EXPECT_EQ(Str(SpeedCaptionRect(in, true)), Str(TRect(27, 24, 57, 36)));
+    in = Speed(glLeft, baRight);
+    in.DropDown = true;
+    EXPECT_EQ(SpeedCaptionRect(in, true).right, 100 - 16 - 5);
+    in.Ppi = 144;
+    EXPECT_EQ(SpeedArrowWidth(in), 24);
+    EXPECT_EQ(SpeedContentMargin(in), 7);
+
+    // Right to left with Final: mirrored within the width after the layout.
+    in = Speed(glLeft, baLeft, baLeft);
+    in.RightToLeft = true;
+    EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(TRect(79, 12, 95, 28)));
+    EXPECT_EQ(Str(SpeedCaptionRect(in, true)), Str(TRect(45, 14, 75, 26)));
+    EXPECT_EQ(Str(SpeedGlyphRect(in, false)), Str(TRect(5, 12, 21, 28)));
+
+    // Pressed: (1, 1) with Final only; the glyph right of a left-aligned caption follows the
+    // shifted caption, less 1.
+    in = Speed(glLeft, baCenter);
+    in.State = 2;
+    in.PressedShift = true;
+    EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(TRect(26, 13, 42, 29)));
+    EXPECT_EQ(Str(SpeedCaptionRect(in, false)), Str(TRect(45, 14, 75, 26)));
+    in = Speed(glRight, baLeft);
+    in.State = 2;
+    in.PressedShift = true;
+    EXPECT_EQ(SpeedGlyphRect(in, true).left, 36 + 4 - 1 + 1);
+
+    // Text offset, scaled, along the layout's axis.
+    in = Speed(glTop, baCenter);
+    in.TextOffset = 4;
+    EXPECT_EQ(Str(SpeedCaptionRect(in, true)), Str(TRect(35, 28, 65, 40)));
+    in = Speed(glLeft, baCenter);
+    in.TextOffset = 4;
+    in.Ppi = 192;
+    // Content margin 10, spacing 8: free = 100 - 30 - 16 - 8 - 20 = 26; 13 + 10 + 16 + 8, then 8 more.
+    EXPECT_EQ(SpeedCaptionRect(in, false).left, 55);
+}
+
+TEST(SpeedButtonLayout, PressedShiftRule)
+{
+    struct Case {
+        int state;
+        bool shifts, skinned, border, captured, want;
+    } cases[] = {
+        {2, true, false, false, false, true},  {2, false, false, false, false, false}, {1, true, false, false, false, false},
+        {2, true, true, true, false, true},    {2, true, true, false, false, false},   {2, true, true, false, true, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SpeedPressedShift(c.state, c.shifts, c.skinned, c.border, c.captured), c.want)
+            << c.state << c.shifts << c.skinned << c.border << c.captured;
+}
