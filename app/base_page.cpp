@@ -47,6 +47,8 @@ void TMainForm::BuildBasePage()
     sMaxAngle->SetParent(steering);
     sMaxAngle->SetBounds(110, 22, 150, 26);
     sMaxAngle->SetTickStyle(tsNone);
+    sMaxAngle->SetShowProgress(true);
+    sMaxAngle->SetPositionToolTip(ptTop);
     sMaxAngle->SetRange(180, 1080);
     sMaxAngle->SetLineSize(90);
     sMaxAngle->SetPageSize(90);
@@ -112,6 +114,7 @@ void TMainForm::BuildBasePage()
                          TsTrackBar*& gain) {
         group = AddGroup(page, caption, 684, top, 340, 80);
         group->SetCheckBoxVisible(true);
+        group->SetAutoChildrenStates(csAsChecked);
         force = AddSlider(group, L"Force", 10, 20, 180, 0, 10000, 10000);
         gain = AddSlider(group, L"Gain (%)", 10, 20 + 26, 180, 0, 100, 100);
         group->SetChecked(true);

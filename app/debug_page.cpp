@@ -178,7 +178,7 @@ TDebugPage::TDebugPage(TMainForm* form, TWinControl* sheet) : TComponent(form), 
     LogfileSelector->SetBounds(12, 26, 402, 22);
     LogfileSelector->SetFileName(DefaultLogFile);
     // With the box unchecked the name stays editable, so it can be chosen before logging starts.
-    enableLogTofile->SetCheckBoxAutoEnable(false);
+    enableLogTofile->SetAutoChildrenStates(csNone);
 
     // Every logged message, across the tab's foot; it grows with the window.
     TsGroupBox* log = group(L"Log", 8, 350, 1016, 164);

@@ -259,6 +259,8 @@ TsTrackBar* TMainForm::AddSlider(TWinControl* parent, const String& caption, int
     bar->SetParent(parent);
     bar->SetBounds(x + captionWidth, y, barWidth, 26);
     bar->SetTickStyle(tsNone);
+    bar->SetShowProgress(true);
+    bar->SetPositionToolTip(ptTop);
     bar->SetRange(min, max);
     bar->SetPosition(position);
     TsLabel* value = AddLabel(parent, IntToStr(position), x + captionWidth + barWidth + 4, y + 5);

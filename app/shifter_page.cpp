@@ -204,6 +204,7 @@ TShifterPage::TShifterPage(TMainForm* form, TWinControl* sheet) : TComponent(for
     chkEnableLED->SetCaption(L"Enable LED Effects");
     chkEnableLED->SetBounds(col2, 214, 300, 166);
     chkEnableLED->SetCheckBoxVisible(true);
+    chkEnableLED->SetAutoChildrenStates(csAsChecked);
     chkEnableLED->SetChecked(false);
     for (int n = 0; n < LedEffectCount; ++n) {
         auto* box = new TsCheckBox(form);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "skin/controls/scheckbox.h"
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/control_painting.h"
 #include "skin/engine/skin_manager.h"
@@ -56,12 +57,7 @@ void CopyBackground(TBitmap* bmp, const TPoint& dest, const TRect& r, const TCac
 
 TsGroupBox::TsGroupBox(TComponent* owner) : TacSkinFrame<TGroupBox>(owner, ackind::GroupBox) {}
 
-void TsGroupBox::SetCheckBoxAutoEnable(bool on)
-{
-    if (FCheckBoxAutoEnable == on) return;
-    FCheckBoxAutoEnable = on;
-    UpdateChildStates();
-}
+TsGroupBox::~TsGroupBox() { StopCheckFade(); }
 
 void TsGroupBox::CaptionChanged()
 {
@@ -104,71 +100,71 @@ void TsGroupBox::SetCaptionSkin(const String& value)
     CaptionChanged();
 }
 
-void TsGroupBox::SetCheckState(bool visible, bool checked)
+void TsGroupBox::SetCheckBoxVisible(bool on)
 {
-    if (visible != FCheckBoxVisible) {
-        FCheckBoxVisible = visible;
-        if (visible && !FBox) {
-            FBox = new TCheckBox(this);
-            FBox->SetParent(this);
-            FBox->OnClick = Bind<&TsGroupBox::BoxClick>(this);
-        }
-        if (FBox) FBox->SetVisible(visible);
-        PlaceBox();
-        CaptionChanged();
+    if (on == FCheckBoxVisible) return;
+    FCheckBoxVisible = on;
+    // The caption's check box is reached with the Tab key like any check box.
+    SetTabStop(on);
+    if (!on) {
+        FCheckHot = FCheckPressed = false;
+        StopCheckFade();
     }
-    if (FBox && FBox->Checked() != checked) {
-        FSyncingBox = true;
-        FBox->SetChecked(checked);
-        FSyncingBox = false;
-    }
-    if (checked == FChecked) return;
-    FChecked = checked;
-    // A repaint while the box is being pressed would flicker under the mouse.
-    if (!(FBox && FBox->MouseCapture())) Invalidate();
-    UpdateChildStates();
-    if (OnCheckBoxChanged && !HasState(csLoading) && EventsAllowed()) OnCheckBoxChanged(this);
+    CaptionChanged();
 }
 
-void TsGroupBox::BoxClick(TObject*)
+void TsGroupBox::SetChecked(bool on)
 {
-    if (FSyncingBox) return;
-    SetChecked(FBox->Checked());
-}
-
-void TsGroupBox::PlaceBox()
-{
-    if (!FBox) return;
-    FBox->SetCaption(FText);
-    int textWidth = 0, textHeight = 16;
-    {
-        HDC dc = GetDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, FFont->Handle());
-        SIZE sz{};
-        GetTextExtentPoint32W(dc, FText.c_str(), static_cast<int>(FText.size()), &sz);
-        SelectObject(dc, old);
-        ReleaseDC(nullptr, dc);
-        textWidth = sz.cx;
-        textHeight = sz.cy;
+    if (on == FChecked) return;
+    FChecked = on;
+    if (HasState(csLoading)) return;
+    // A pending press repaints the caption itself on release; a repaint now would flicker.
+    if (!FCheckPressed) {
+        StopCheckFade();
+        SkinData()->Invalidate(false);
     }
-    // Room for the check mark and the gap before the text.
-    FBox->SetBounds(8, 0, textWidth + GetSystemMetrics(SM_CXMENUCHECK) + 10, textHeight + 2);
+    CheckedChanged();
 }
 
-void TsGroupBox::UpdateChildStates()
+void TsGroupBox::CheckedChanged()
 {
-    if (!FCheckBoxVisible || !FCheckBoxAutoEnable) return;
-    for (int i = 0; i < ControlCount(); ++i) {
-        TControl* c = Controls(i);
-        if (c != FBox) c->SetEnabled(FChecked);
+    TsCommonData* l = SkinData();
+    const bool handler = OnCheckBoxChanged && EventsAllowed();
+    // The handler may change the children too: the box repaints once, after it.
+    if (handler) l->BeginUpdate();
+    UpdateAccessibilities();
+    if (!handler) return;
+    struct TEnd {
+        TsCommonData* L;
+        ~TEnd() { L->EndUpdate(true); }
+    } end{l};
+    OnCheckBoxChanged(this);
+}
+
+namespace {
+void SetChildrenEnabled(TWinControl* parent, bool on)
+{
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        TControl* c = parent->Controls(i);
+        c->SetEnabled(on);
+        if (auto* w = dynamic_cast<TWinControl*>(c)) SetChildrenEnabled(w, on);
+    }
+}
+}  // namespace
+
+void TsGroupBox::UpdateAccessibilities()
+{
+    switch (FAutoChildrenStates) {
+    case csAsChecked: SetChildrenEnabled(this, FChecked); break;
+    case csAsNotChecked: SetChildrenEnabled(this, !FChecked); break;
+    case csNone: break;
     }
 }
 
 void TsGroupBox::Loaded()
 {
     TacSkinFrame<TGroupBox>::Loaded();
-    PlaceBox();
-    UpdateChildStates();
+    UpdateAccessibilities();
 }
 
 int TsGroupBox::DefaultSectionIndex()
@@ -178,6 +174,13 @@ int TsGroupBox::DefaultSectionIndex()
 }
 
 bool TsGroupBox::DrawnFromSkin() { return ReadyForSkinning(this) && SkinData()->Skinned(true); }
+
+TSize TsGroupBox::CheckSize()
+{
+    if (DrawnFromSkin()) return SkinCheckGlyphSize(SkinData()->ResolveSkinData(), FChecked ? cbChecked : cbUnchecked);
+    const int s = ScaleForControl(13, SkinData(), false);
+    return TSize(s, s);
+}
 
 TacGroupCaption TsGroupBox::CaptionGeometry()
 {
@@ -192,12 +195,36 @@ TacGroupCaption TsGroupBox::CaptionGeometry()
     in.Layout = FCaptionLayout;
     in.RightToLeftAlignment = UseRightToLeftAlignment();
     in.RightToLeftReading = UseRightToLeftReading();
-    // The caption's check box is a standard check box: its mark is the system's size.
     in.CheckBox = FCheckBoxVisible;
-    in.CheckWidth = in.CheckHeight = GetSystemMetrics(SM_CXMENUCHECK);
-    TacSkinData* d = DrawnFromSkin() ? SkinData()->ResolveSkinData() : nullptr;
+    const TSize check = FCheckBoxVisible ? CheckSize() : TSize(0, 0);
+    in.CheckWidth = check.cx;
+    in.CheckHeight = check.cy;
+    const bool skinned = DrawnFromSkin();
+    TacSkinData* d = skinned ? SkinData()->ResolveSkinData() : nullptr;
     in.Spacing = d ? d->Spacing : 4;
-    return CalcGroupCaption(in);
+    TacGroupCaption g = CalcGroupCaption(in);
+    if (!skinned) {
+        // The standard group box writes its caption at the very top: the caption line moves up
+        // to it, so boxes with and without a check box keep their captions level.
+        int dy = -(g.TextRect.top + (g.TextRect.Height() - heightOfW) / 2);
+        // A check mark taller than the text still starts inside the box.
+        if (FCheckBoxVisible) dy = std::max<int>(dy, -g.CheckBoxRect.top);
+        for (TRect* r : {&g.CaptionRect, &g.CheckBoxRect, &g.GlyphRect, &g.TextRect}) r->Offset(0, dy);
+    }
+    return g;
+}
+
+TCacheInfo TsGroupBox::ParentBackground()
+{
+    TCacheInfo bg;
+    if (Parent()) {
+        TacBgQuery q;
+        GetControlBackground(q, Parent(), false);
+        bg = BgInfoToCacheInfo(q);
+    } else {
+        bg.FillColor = SkinData()->SkinBGColor(0, nullptr);
+    }
+    return bg;
 }
 
 void TsGroupBox::PaintContent(TBitmap* cache, int state)
@@ -206,14 +233,7 @@ void TsGroupBox::PaintContent(TBitmap* cache, int state)
     TsCommonData* l = SkinData();
     TacSkinData* d = l->ResolveSkinData();
     if (!d || !d->IsValidSection(l->SkinIndex)) return;
-    TCacheInfo bg;
-    if (Parent()) {
-        TacBgQuery q;
-        GetControlBackground(q, Parent(), false);
-        bg = BgInfoToCacheInfo(q);
-    } else {
-        bg.FillColor = l->SkinBGColor(0, nullptr);
-    }
+    const TCacheInfo bg = ParentBackground();
     const TacGroupCaption g = CaptionGeometry();
     const TPoint at(Left(), Top());
     // Above the frame line the parent shows; the frame itself is always drawn in its normal state
@@ -223,24 +243,28 @@ void TsGroupBox::PaintContent(TBitmap* cache, int state)
     TacItemLook look;
     if (l->FCustomColor) look.CustomColor = ResolveSkinColor(Color(), l->SkinManager());
     PaintSkinDataItem(l->SkinIndex, bg, 0, frame, TPoint(at.x, at.y + g.TopRect.bottom), cache, d, look, true);
-    PaintCaption(cache, g, bg);
+    PaintCaption(cache, g, bg, CheckState());
     l->PaintOuterEffects(this, TPoint());
 }
 
-void TsGroupBox::PaintCaption(TBitmap* cache, const TacGroupCaption& g, const TCacheInfo& parentBg)
+TRect TsGroupBox::CaptionArea(const TacGroupCaption& g) const
+{
+    return TRect::Intersect(TRect(g.CaptionRect.left - FCaptionMargin.Left, g.CaptionRect.top - FCaptionMargin.Top,
+                                  g.CaptionRect.right + FCaptionMargin.Right, g.CaptionRect.bottom + FCaptionMargin.Bottom + 1),
+                            TRect(0, 0, FWidth, FHeight));
+}
+
+void TsGroupBox::PaintCaption(TBitmap* cache, const TacGroupCaption& g, const TCacheInfo& parentBg, int checkState)
 {
     if (FText.empty() && !FCheckBoxVisible) return;
     TsCommonData* l = SkinData();
     TsSkinManager* m = l->SkinManager();
     TacSkinData* d = l->ResolveSkinData();
-    const TRect area = TRect::Intersect(
-        TRect(g.CaptionRect.left - FCaptionMargin.Left, g.CaptionRect.top - FCaptionMargin.Top,
-              g.CaptionRect.right + FCaptionMargin.Right, g.CaptionRect.bottom + FCaptionMargin.Bottom + 1),
-        TRect(0, 0, FWidth, FHeight));
+    const TRect area = CaptionArea(g);
+    const int captionState = FCheckHot || (FCheckBoxVisible && Focused()) ? 1 : 0;
     int textIndex = -1;
     if (!area.IsEmpty()) {
         std::unique_ptr<TBitmap> tmp(NewBitmap32(area.Width(), area.Height()));
-        const int captionState = l->FFocused ? 1 : 0;
         int section;
         TCacheInfo bg;
         TPoint point;
@@ -268,8 +292,9 @@ void TsGroupBox::PaintCaption(TBitmap* cache, const TacGroupCaption& g, const TC
         BitBlt(cache->Canvas()->Handle(), area.left, area.top, area.Width(), area.Height(), tmp->Canvas()->Handle(), 0, 0,
                SRCCOPY);
     }
-    // The caption check box shows the text itself.
-    if (FCheckBoxVisible || FText.empty()) return;
+    if (FCheckBoxVisible)
+        DrawSkinCheckGlyph(cache, g.CheckBoxRect.TopLeft(), d, FChecked ? cbChecked : cbUnchecked, checkState);
+    if (FText.empty()) return;
     // Without a section of its own behind it the caption reads in the box's colours.
     if (!d->IsValidSection(textIndex)) textIndex = l->SkinIndex;
     TCanvas* c = cache->Canvas();
@@ -280,8 +305,181 @@ void TsGroupBox::PaintCaption(TBitmap* cache, const TacGroupCaption& g, const TC
     if (l->CustomFont())
         DrawTextOnCanvas(c, FText.c_str(), true, g.TextRect, flags);
     else
-        WriteSectionText(c, FText, true, g.TextRect, flags, textIndex, 0, m);
+        WriteSectionText(c, FText, true, g.TextRect, flags, textIndex, FCheckHot ? 1 : 0, m);
 }
+
+// ---- the caption's check box --------------------------------------------------------------------
+
+bool TsGroupBox::InCheckArea(int x, int y)
+{
+    if (HasState(csDesigning)) return false;
+    const TacGroupCaption g = CaptionGeometry();
+    const TPoint p(x, y);
+    return g.CheckBoxRect.Contains(p) || g.CaptionRect.Contains(p);
+}
+
+bool TsGroupBox::HandleCheckInput(TMessage& m)
+{
+    if (!FCheckBoxVisible || !Enabled()) return false;
+    const int x = static_cast<short>(LOWORD(m.LParam)), y = static_cast<short>(HIWORD(m.LParam));
+    switch (m.Msg) {
+    case WM_MOUSEMOVE: {
+        const bool in = InCheckArea(x, y);
+        if (in == FCheckHot) break;
+        FCheckHot = in;
+        // Held down, the box looks pressed while the mouse is over it.
+        UpdateCheckState(FCheckPressed && in ? 2 : in ? 1 : 0, !(FCheckPressed && in));
+        break;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (!InCheckArea(x, y)) break;
+        FCheckHot = true;
+        FCheckPressed = true;
+        if (!Focused() && CanFocus()) SetFocus();
+        UpdateCheckState(2, false);
+        break;
+    case WM_LBUTTONUP:
+        if (!FCheckPressed) break;
+        if (InCheckArea(x, y)) SetChecked(!FChecked);
+        FCheckPressed = false;
+        UpdateCheckState(FCheckHot ? 1 : 0, false);
+        break;
+    case WM_MOUSELEAVE:
+    case CM_MOUSELEAVE:
+        if (m.Msg == CM_MOUSELEAVE && m.LParam && m.LParam != reinterpret_cast<LPARAM>(this)) break;
+        if (!FCheckHot) break;
+        FCheckHot = false;
+        UpdateCheckState(0, true);
+        break;
+    case WM_KEYDOWN:
+        // The space bar works the check box as a click does: pressed while held, toggled on release.
+        if (m.WParam != VK_SPACE || FCheckPressed) break;
+        FCheckPressed = true;
+        UpdateCheckState(2, false);
+        break;
+    case WM_KEYUP:
+        if (m.WParam != VK_SPACE || !FCheckPressed) break;
+        SetChecked(!FChecked);
+        FCheckPressed = false;
+        UpdateCheckState(FCheckHot ? 1 : 0, false);
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        // Focused, the caption shows its hot look; the whole box is composed again for it.
+        StopCheckFade();
+        if (m.Msg == WM_KILLFOCUS && FCheckPressed && !(GetKeyState(VK_LBUTTON) & 0x8000)) FCheckPressed = false;
+        if (!DrawnFromSkin()) UpdateCheckState(CheckState(), false);
+        break;
+    case MSG_SKINCOMMAND:
+        if (SkinCommandOf(m.WParam) == scmMouseLeave && FCheckHot) {
+            FCheckHot = false;
+            UpdateCheckState(CheckState(), false);
+        }
+        break;
+    default: break;
+    }
+    return false;
+}
+
+void TsGroupBox::StopCheckFade()
+{
+    TObject::Free(FCheckTimer);
+    FCheckTimer = nullptr;
+    FCheckFade = TacTabFade();
+    FFadeFrom.reset();
+    FFadeTo.reset();
+    FFadeOut.reset();
+}
+
+void TsGroupBox::UpdateCheckState(int state, bool animate)
+{
+    HWND wnd = ExistingHandle();
+    if (!wnd) return;
+    if (!DrawnFromSkin()) {
+        // The caption line from the top (the standard look writes it there).
+        const RECT r{0, 0, FWidth, std::max<int>(CaptionArea(CaptionGeometry()).bottom, FCanvas->TextExtent(L"0").cy) + 2};
+        InvalidateRect(wnd, &r, TRUE);
+        return;
+    }
+    TsCommonData* l = SkinData();
+    if (l->BGChanged || l->CacheEmpty() || l->FUpdating) {
+        // The next paint composes the whole box in the new state.
+        StopCheckFade();
+        Invalidate();
+        return;
+    }
+    const TacGroupCaption g = CaptionGeometry();
+    const TRect r = CaptionArea(g);
+    if (r.IsEmpty() || r.right > l->FCacheBmp->Width() || r.bottom > l->FCacheBmp->Height()) return;
+    TBitmap* before = nullptr;
+    TacThreadedTimer::CopyFrom(before, l->FCacheBmp, r);
+    std::unique_ptr<TBitmap> from(before);
+    PaintCaption(l->FCacheBmp, g, ParentBackground(), state);
+    TsSkinManager* mgr = l->SkinManager();
+    if (!animate || state == 2 || !mgr || !mgr->Effects()->AllowAnimation || SessionEnding) {
+        StopCheckFade();
+        HDC dc = GetDC(wnd);
+        BitBlt(dc, r.left, r.top, r.Width(), r.Height(), l->FCacheBmp->Canvas()->Handle(), r.left, r.top, SRCCOPY);
+        ReleaseDC(wnd, dc);
+        return;
+    }
+    const bool existed = FCheckTimer != nullptr;
+    const int steps = existed ? FCheckFade.RemainingSteps() : 0;
+    if (!existed) {
+        FCheckTimer = new TacThreadedTimer(nullptr, false);
+        FCheckTimer->SetInterval(TabFadeInterval);
+        FCheckTimer->SetOnTimer(Bind<&TsGroupBox::CheckFadeTick>(this));
+    }
+    // The target is the caption in the new state; the cache holds it from now on frame by frame.
+    TBitmap* to = nullptr;
+    TacThreadedTimer::CopyFrom(to, l->FCacheBmp, r);
+    FFadeTo.reset(to);
+    if (FFadeRect != r || !FFadeFrom || FCheckFade.State != state || !FCheckTimer->Enabled()) {
+        // A new fade starts from the frame on the screen (the cache held it).
+        FFadeFrom = std::move(from);
+        FFadeRect = r;
+        FCheckTimer->SetEnabled(false);
+        const int weight = FCheckFade.Start(steps, false, state);
+        ShowCheckFrame(weight);
+        FCheckTimer->SetEnabled(true);
+    }
+    // else a running fade goes on towards the new target picture.
+}
+
+void TsGroupBox::CheckFadeTick(TObject*)
+{
+    const int weight = FCheckFade.Tick();
+    if (weight < 0) {
+        if (FCheckTimer) FCheckTimer->SetEnabled(false);
+        return;
+    }
+    ShowCheckFrame(weight);
+}
+
+void TsGroupBox::ShowCheckFrame(int weight)
+{
+    TsCommonData* l = SkinData();
+    const TRect r = FFadeRect;
+    if (!FFadeFrom || !FFadeTo || l->CacheEmpty() || FFadeFrom->Width() != r.Width() || FFadeTo->Width() != r.Width() ||
+        FFadeFrom->Height() != r.Height() || FFadeTo->Height() != r.Height() || r.right > l->FCacheBmp->Width() ||
+        r.bottom > l->FCacheBmp->Height())
+        return;
+    TBitmap* out = FFadeOut.release();
+    TacThreadedTimer::CopyFrom(out, FFadeFrom.get(), TRect(0, 0, r.Width(), r.Height()));
+    FFadeOut.reset(out);
+    MixBitmaps32(FFadeOut.get(), FFadeTo.get(), static_cast<uint8_t>(255 - weight));
+    // The frame lives in the cache, so a repaint meanwhile shows it instead of wiping it.
+    BitBlt(l->FCacheBmp->Canvas()->Handle(), r.left, r.top, r.Width(), r.Height(), FFadeOut->Canvas()->Handle(), 0, 0,
+           SRCCOPY);
+    if (HWND wnd = ExistingHandle()) {
+        HDC dc = GetDC(wnd);
+        BitBlt(dc, r.left, r.top, r.Width(), r.Height(), FFadeOut->Canvas()->Handle(), 0, 0, SRCCOPY);
+        ReleaseDC(wnd, dc);
+    }
+}
+
+// ---- painting and messages ----------------------------------------------------------------------
 
 void TsGroupBox::AnswerBackground(TMessage& m)
 {
@@ -338,6 +536,7 @@ void TsGroupBox::PaintSkinned(HDC given)
 
 void TsGroupBox::WndProc(TMessage& m)
 {
+    HandleCheckInput(m);
     if (m.Msg == MSG_SKINCOMMAND && DrawnFromSkin()) {
         switch (SkinCommandOf(m.WParam)) {
         case scmGetBackground:
@@ -385,14 +584,32 @@ void TsGroupBox::Paint()
         TGroupBox::Paint();
         return;
     }
-    // The frame only: the check box shows the caption.
-    TSize ts = FCanvas->TextExtent(L"0");
-    RECT r{0, ts.cy / 2 - 1, FWidth, FHeight};
-    DrawEdge(FCanvas->Handle(), &r, EDGE_ETCHED, BF_RECT);
-}
-
-void TsGroupBox::Dispatch(TMessage& m)
-{
-    TGroupBox::Dispatch(m);
-    if (m.Msg == CM_TEXTCHANGED || m.Msg == CM_FONTCHANGED) PlaceBox();
+    // The standard group box's frame, with the standard check mark before the caption.
+    TCanvas* c = FCanvas;
+    const TSize ts = c->TextExtent(L"0");
+    RECT frame{0, ts.cy / 2 - 1, FWidth, FHeight};
+    DrawEdge(c->Handle(), &frame, EDGE_ETCHED, BF_RECT);
+    const TacGroupCaption g = CaptionGeometry();
+    const TRect check = g.CheckBoxRect;
+    TRect text = g.TextRect;
+    text.top = 0;
+    text.bottom = ts.cy;
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(FColor);
+    c->FillRect(TRect(std::min<int>(check.left, text.left) - 1, std::min<int>(0, check.top),
+                      std::max<int>(check.right, text.right) + 1, std::max<int>(ts.cy, check.bottom)));
+    RECT box = check;
+    UINT state = DFCS_BUTTONCHECK | (FChecked ? DFCS_CHECKED : 0u) | (FCheckPressed ? DFCS_PUSHED : 0u) |
+                 (Enabled() ? 0u : DFCS_INACTIVE);
+    DrawFrameControl(c->Handle(), &box, DFC_BUTTON, state);
+    if (!FText.empty()) {
+        c->Font()->SetColor(Enabled() ? FFont->Color() : clGrayText);
+        c->Brush()->SetStyle(bsClear);
+        c->TextRect(text, FText, DT_SINGLELINE | DT_LEFT | DrawTextBiDiModeFlagsReadingOnly());
+    }
+    if (Focused()) {
+        RECT f = text;
+        InflateRect(&f, 1, 0);
+        DrawFocusRect(c->Handle(), &f);
+    }
 }

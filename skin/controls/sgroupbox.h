@@ -1,27 +1,39 @@
-// Skinned group box, with an optional check box in place of its caption that enables and
-// disables the box's contents.
+// Skinned group box, with an optional check box in its caption that may enable and disable the
+// box's contents.
 //
 // Skinned, the box is drawn from "GROUPBOX": the strip above the frame line shows the parent, the
 // frame lies below it, and the caption is cut out of the frame line over the parent (or over its
-// own CaptionSkin section) in the text colours of what lies behind it. Its children take their
-// backgrounds from its cache. Without an active skin it is the standard group box.
+// own CaptionSkin section) in the text colours of what lies behind it. The caption's check box is
+// the skin's check image, drawn by the box itself (hot with a fade, pressed while held). Its
+// children take their backgrounds from its cache. Without an active skin it is the standard
+// group box, its caption check box the standard check mark.
 #pragma once
 
+#include <memory>
+
 #include "skin/controls/core/group_caption.h"
+#include "skin/controls/core/tab_fade.h"
 #include "skin/controls/skin_frame.h"
 #include "vcl/stdctrls.h"
+
+// What the caption's check box does to the box's children.
+enum TacChangeState : uint8_t { csNone, csAsChecked, csAsNotChecked };
 
 class TsGroupBox : public TacSkinFrame<TGroupBox> {
 public:
     explicit TsGroupBox(TComponent* owner);
+    ~TsGroupBox() override;
 
+    // A visible caption check box makes the box a tab stop: focused, the space bar toggles it.
     bool CheckBoxVisible() const { return FCheckBoxVisible; }
-    void SetCheckBoxVisible(bool on) { SetCheckState(on, FChecked); }
+    void SetCheckBoxVisible(bool on);
     bool Checked() const { return FChecked; }
-    void SetChecked(bool on) { SetCheckState(FCheckBoxVisible, on); }
-    // When on, the box's children are enabled exactly while the box is checked.
-    bool CheckBoxAutoEnable() const { return FCheckBoxAutoEnable; }
-    void SetCheckBoxAutoEnable(bool on);
+    void SetChecked(bool on);
+    // csAsChecked: the children (nested ones too) are enabled while checked, csAsNotChecked while
+    // not; set on every change of Checked.
+    TacChangeState AutoChildrenStates() const { return FAutoChildrenStates; }
+    void SetAutoChildrenStates(TacChangeState value) { FAutoChildrenStates = value; }
+    void UpdateAccessibilities();
 
     // Caption placement: its side (mirrored under right-to-left alignment), the room around it,
     // a shift down (negative: up, above the margin) and a fixed width (0: as wide as the text).
@@ -39,13 +51,16 @@ public:
 
     // The caption's rectangles as the box lays them out now.
     TacGroupCaption CaptionGeometry();
+    // The caption check box's look now: 2 pressed, 1 hot, 0 normal.
+    int CheckState() const { return FCheckPressed ? 2 : FCheckHot ? 1 : 0; }
+    bool CheckHot() const { return FCheckHot; }
+    bool CheckPressed() const { return FCheckPressed; }
 
-    // After Checked changed (by a click or in code).
+    // After Checked changed (by a click, the space bar or in code).
     TNotifyEvent OnCheckBoxChanged;
 
 protected:
     void Paint() override;
-    void Dispatch(TMessage& m) override;
     void Loaded() override;
     void WndProc(TMessage& m) override;
     int DefaultSectionIndex() override;
@@ -53,26 +68,39 @@ protected:
     void PaintContent(TBitmap* cache, int state) override;
 
 private:
-    // The shared accessor of CheckBoxVisible and Checked.
-    void SetCheckState(bool visible, bool checked);
-    void BoxClick(TObject* sender);
-    void PlaceBox();
-    void UpdateChildStates();
+    void CheckedChanged();
     void CaptionChanged();
     bool DrawnFromSkin();
+    TSize CheckSize();
+    TCacheInfo ParentBackground();
     void PaintSkinned(HDC dc);
     // A background question answered from the cache (composed first when stale).
     void AnswerBackground(TMessage& m);
-    void PaintCaption(TBitmap* cache, const TacGroupCaption& g, const TCacheInfo& parentBg);
+    // The caption's area in the cache (what PaintCaption draws over).
+    TRect CaptionArea(const TacGroupCaption& g) const;
+    void PaintCaption(TBitmap* cache, const TacGroupCaption& g, const TCacheInfo& parentBg, int checkState);
+    // The caption check box's mouse and keyboard handling; true when the message is done.
+    bool HandleCheckInput(TMessage& m);
+    bool InCheckArea(int x, int y);
+    // Shows the caption check box in a state: faded in or out when animate, else at once.
+    void UpdateCheckState(int state, bool animate);
+    void StopCheckFade();
+    void CheckFadeTick(TObject*);
+    void ShowCheckFrame(int weight);
 
-    TCheckBox* FBox = nullptr;
     bool FCheckBoxVisible = false;
     bool FChecked = false;
-    bool FCheckBoxAutoEnable = true;
-    bool FSyncingBox = false;
+    bool FCheckHot = false;
+    bool FCheckPressed = false;
+    TacChangeState FAutoChildrenStates = csNone;
     TsCaptionLayout FCaptionLayout = clTopLeft;
     TacCaptionMargin FCaptionMargin;
     int FCaptionYOffset = 0;
     int FCaptionWidth = 0;
     String FCaptionSkin;
+    // The caption check box's fade: its timer, schedule and pictures (start, target, shown).
+    TacThreadedTimer* FCheckTimer = nullptr;
+    TacTabFade FCheckFade;
+    std::unique_ptr<TBitmap> FFadeFrom, FFadeTo, FFadeOut;
+    TRect FFadeRect;
 };

@@ -10,7 +10,16 @@
 // Besides them: "BUTTON" (3 states, opaque), "PANEL" (1 state, opaque), "NOSTATES" (STATES=0)
 // "CORNERS" (corner images of 6 x 6 in three flat frames), and the page control's "PAGECONTROL"
 // (1 state) with its tabs "TABTOP", "TABTOPFIRST", "TABTOPMIDDLE", "TABTOPLAST" (3 states, opaque),
-// and the group box's "GROUPBOX" (3 states, opaque).
+// the group box's "GROUPBOX" and the combo box's "COMBONOEDIT", "COMBOBTN" and "SELECTION" (3 states,
+// opaque), the status bar's "STATUSBAR" (no panel image) with "DIVIDER", and "STATUSBARMASKED"
+// whose "STATUSPANELMASK" is its own border image (1 state each).
+// The edits' "EDIT" and the spin buttons' "UPDOWNBTN" and "TOOLBUTTON" (3 states, opaque).
+// The check box's "CHECKBOX" (3 states) and "TRANSPARENT" (1 state), both flat without a border image,
+// and "PANEL_LOW" (1 state, opaque); the check images BOXUNCHECKED, BOXCHECKED, BOXGRAYED of three
+// flat 16 x 16 frames each (GlyphColor), every frame with a key-colour top-left pixel.
+// "TRACKBAR" (3 states, opaque) also carries the track bar's images, each one flat colour: the
+// channel "SLIDERCHANNEL" and the fill "PROGHORZ" (8 x 5, one frame), the thumb "SLIDERMASK" (three
+// frames of 11 x 18, one colour per state) and the tick "TICKHORZ" (1 x 4).
 //
 // Header-only; needs vcl_pure, zlib and skin_engine_core (the container writer).
 #pragma once
@@ -53,6 +62,11 @@ inline const std::vector<TSectionSpec>& Sections()
         {L"PAGECONTROL", 1, 0, 0, 0, false}, {L"TABTOP", 3, 0, 0, 0, false}, {L"TABTOPFIRST", 3, 0, 0, 0, false},
         {L"TABTOPMIDDLE", 3, 0, 0, 0, false}, {L"TABTOPLAST", 3, 0, 0, 0, false},
         {L"GROUPBOX", 3, 0, 0, 0, false},
+        {L"TRACKBAR", 3, 0, 0, 0, false},
+        {L"COMBONOEDIT", 3, 0, 0, 0, false}, {L"COMBOBTN", 3, 0, 0, 0, false}, {L"SELECTION", 3, 0, 0, 0, false},
+        {L"STATUSBAR", 1, 0, 0, 0, false}, {L"DIVIDER", 1, 0, 0, 0, false}, {L"STATUSBARMASKED", 1, 0, 0, 0, false},
+        {L"EDIT", 3, 0, 0, 0, false}, {L"UPDOWNBTN", 3, 0, 0, 0, false}, {L"TOOLBUTTON", 3, 0, 0, 0, false},
+        {L"CHECKBOX", 3, 0, 0, 0, false}, {L"TRANSPARENT", 1, 0, 0, 0, false}, {L"PANEL_LOW", 1, 0, 0, 0, false},
     };
     return sections;
 }
@@ -93,7 +107,23 @@ constexpr int BandY(int section) { return Margin + section * (FrameH + Margin); 
 constexpr int TextureX(int state) { return Margin + 3 * FrameW + 4 + state * (TexSize + 2); }
 constexpr int CornerX(int corner) { return TextureX(3) + 4 + corner * (3 * CornerSize + 2); }
 constexpr int MasterWidth() { return CornerX(4) + Margin; }
-inline int MasterHeight() { return BandY(SectionCount()) + Margin; }
+
+// The track bar's images, in the TRACKBAR band where other sections keep their corner images.
+constexpr int TrackPieceW = 8, TrackPieceH = 5, ThumbW = 11, ThumbH = 18;
+constexpr int TrackChannelX() { return CornerX(0); }
+constexpr int TrackProgressX() { return CornerX(0) + 10; }
+constexpr int TrackThumbX() { return CornerX(0) + 20; }
+constexpr int TrackTickX() { return CornerX(0) + 20 + 3 * ThumbW + 3; }
+constexpr TColor TrackChannelColor = Rgb(30, 140, 60);
+constexpr TColor TrackProgressColor = Rgb(200, 60, 40);
+constexpr TColor TrackTickColor = Rgb(90, 30, 170);
+constexpr TColor TrackThumbColor(int state) { return Rgb(Ch(40 + 70 * state), Ch(150 + 20 * state), Ch(10 + 60 * state)); }
+// The check images lie in a band of their own below the sections.
+constexpr int GlyphSize = 16;
+inline int GlyphY() { return BandY(SectionCount()); }
+constexpr int GlyphX(int image) { return Margin + image * (3 * GlyphSize + 2); }
+constexpr TColor GlyphColor(int image, int frame) { return Rgb(Ch(60 * image + 25 * frame + 40), Ch(45 * frame + 15), Ch(80 * image + 120)); }
+inline int MasterHeight() { return BandY(SectionCount()) + FrameH + Margin; }
 
 inline String N4(int v)
 {
@@ -115,6 +145,12 @@ inline String FlatGradient(TColor c)
 inline TPixelImage MasterImage()
 {
     TPixelImage img(MasterWidth(), MasterHeight(), 0xFF101010u);
+    for (int image = 0; image < 3; ++image)
+        for (int f = 0; f < 3; ++f)
+            for (int y = 0; y < GlyphSize; ++y)
+                for (int x = 0; x < GlyphSize; ++x)
+                    img.At(GlyphX(image) + f * GlyphSize + x, GlyphY() + y) =
+                        x == 0 && y == 0 ? KeyDrawn : Opaque(GlyphColor(image, f));
     for (int i = 0; i < SectionCount(); ++i) {
         const int y0 = BandY(i);
         for (int f = 0; f < 3; ++f)
@@ -126,6 +162,16 @@ inline TPixelImage MasterImage()
         for (int s = 0; s < 3; ++s)
             for (int y = 0; y < TexSize; ++y)
                 for (int x = 0; x < TexSize; ++x) img.At(TextureX(s) + x, y0 + y) = Opaque(TextureColor(i, s));
+        if (String(Sections()[size_t(i)].Name) == L"TRACKBAR") {
+            auto fill = [&](int x0, int w, int h, uint32_t px) {
+                for (int y = 0; y < h; ++y)
+                    for (int x = 0; x < w; ++x) img.At(x0 + x, y0 + y) = px;
+            };
+            fill(TrackChannelX(), TrackPieceW, TrackPieceH, Opaque(TrackChannelColor));
+            fill(TrackProgressX(), TrackPieceW, TrackPieceH, Opaque(TrackProgressColor));
+            for (int st = 0; st < 3; ++st) fill(TrackThumbX() + st * ThumbW, ThumbW, ThumbH, Opaque(TrackThumbColor(st)));
+            fill(TrackTickX(), 1, 4, Opaque(TrackTickColor));
+        }
         if (!Sections()[size_t(i)].Corners) continue;
         for (int c = 0; c < 4; ++c)
             for (int f = 0; f < 3; ++f)
@@ -139,7 +185,12 @@ inline TPixelImage MasterImage()
 inline String OptionsText()
 {
     String t = L"[GLOBALINFO]\r\nVERSION=8\r\nAUTHOR=Tests\r\nDESCRIPTION=Fixture skin\r\nMASTERBITMAP=Master.bmp\r\nCOLOR=" +
-               IntToStr(int(MainColor)) + L"\r\nFONTCOLOR=0\r\n\r\n";
+               IntToStr(int(MainColor)) + L"\r\nFONTCOLOR=0\r\n";
+    static const wchar_t* const glyphKeys[3] = {L"BOXUNCHECKED", L"BOXCHECKED", L"BOXGRAYED"};
+    for (int image = 0; image < 3; ++image)
+        t += String(glyphKeys[image]) + L"=" +
+             Rect4(L"@", GlyphX(image), GlyphY(), GlyphX(image) + 3 * GlyphSize, GlyphY() + GlyphSize) + L"@3@0\r\n";
+    t += L"\r\n";
     static const wchar_t* const colorKeys[3] = {L"COLOR", L"HOTCOLOR", L"COLOR2"};
     static const wchar_t* const transKeys[3] = {L"TRANSPARENCY", L"HOTTRANSPARENCY", L"TRANSPARENCY2"};
     static const wchar_t* const imageKeys[3] = {L"IMAGEPERCENT", L"HOTIMAGEPERCENT", L"IMAGEPERCENT2"};
@@ -160,8 +211,21 @@ inline String OptionsText()
             t += String(patternKeys[k]) + L"=" +
                  Rect4(L"~", TextureX(k), y0, TextureX(k) + TexSize, y0 + TexSize) + L"~00~0\r\n";
         }
-        t += L"BORDERSMASK=" + Rect4(L"^", Margin, y0, Margin + 3 * FrameW, y0 + FrameH) + L"^" + N4(Border) + L"^" +
-             N4(Border) + L"^" + N4(Border) + L"^" + N4(Border) + L"^3^0^0\r\n";
+        // The check box and the see-through section are flat: no border image.
+        if (String(s.Name) != L"CHECKBOX" && String(s.Name) != L"TRANSPARENT")
+            t += L"BORDERSMASK=" + Rect4(L"^", Margin, y0, Margin + 3 * FrameW, y0 + FrameH) + L"^" + N4(Border) + L"^" +
+                 N4(Border) + L"^" + N4(Border) + L"^" + N4(Border) + L"^3^0^0\r\n";
+        if (String(s.Name) == L"STATUSBARMASKED")
+            t += L"STATUSPANELMASK=" + Rect4(L"^", Margin, y0, Margin + 3 * FrameW, y0 + FrameH) + L"^" + N4(Border) +
+                 L"^" + N4(Border) + L"^" + N4(Border) + L"^" + N4(Border) + L"^3^0^0\r\n";
+        if (String(s.Name) == L"TRACKBAR") {
+            t += L"SLIDERCHANNEL=" + Rect4(L"^", TrackChannelX(), y0, TrackChannelX() + TrackPieceW, y0 + TrackPieceH) +
+                 L"^0002^0001^0002^0001^1^0^5\r\n";
+            t += L"PROGHORZ=" + Rect4(L"^", TrackProgressX(), y0, TrackProgressX() + TrackPieceW, y0 + TrackPieceH) +
+                 L"^0002^0001^0002^0001^1^0^5\r\n";
+            t += L"SLIDERMASK=" + Rect4(L"@", TrackThumbX(), y0, TrackThumbX() + 3 * ThumbW, y0 + ThumbH) + L"@3@0\r\n";
+            t += L"TICKHORZ=" + Rect4(L"@", TrackTickX(), y0, TrackTickX() + 1, y0 + 4) + L"@1@0\r\n";
+        }
         if (s.Corners)
             for (int c = 0; c < 4; ++c)
                 t += String(cornerKeys[c]) + L"=" +

@@ -233,6 +233,13 @@ class Skin:
     def dm(self, fill=True, stretch=True):
         return (4 if fill else 0) | (1 if stretch else 0) | (16 if self.mode == 'png' else 0)
 
+    # A glyph image: the short "@" form on a keyed master; on an alpha master the canonical form,
+    # since "@" carries no drawing mode and the glyph's see-through pixels need their alpha.
+    def glyph(self, rect, frames):
+        if self.mode == 'png':
+            return canonical_value(rect, (0, 0, 0, 0), frames, 0, 2, self.dm(False, False))
+        return glyph_value(rect, frames)
+
     def place(self, img, masked=False):
         if self.mode == 'png':
             return self.master.place(img, 'alpha')
@@ -311,11 +318,11 @@ def build(name):
         skin.set(g, 'BICONCLOSE__150', '!CLOSE150.PNG!3!0!4')
     else:
         r = skin.place(title_button(glyph_close, 1, True))
-        skin.set(g, 'BICONCLOSE', glyph_value(r, 3))
+        skin.set(g, 'BICONCLOSE', skin.glyph(r, 3))
     for key, glyph in (('BICONMAX', glyph_max), ('BICONMIN', glyph_min), ('BICONNORM', glyph_norm),
                        ('BICONHELP', glyph_help)):
         r = skin.place(title_button(glyph))
-        skin.set(g, key, glyph_value(r, 3))
+        skin.set(g, key, skin.glyph(r, 3))
     # The close button's glow: one frame, soft red.
     glow = circle(16, shade(RED, 0.3)) if not dark else circle(16, RED)
     glow_big = Image.new('RGBA', (24, 24), (0, 0, 0, 0))
@@ -358,16 +365,16 @@ def build(name):
         skin.set(g, 'BOXCHECKED', '!CHECKED.BMP!3!0!2')
     else:
         r = skin.place(check('checked'))
-        skin.set(g, 'BOXCHECKED', glyph_value(r, 3))
+        skin.set(g, 'BOXCHECKED', skin.glyph(r, 3))
     for key, kind in (('BOXUNCHECKED', 'unchecked'), ('BOXGRAYED', 'grayed')):
         r = skin.place(check(kind))
-        skin.set(g, key, glyph_value(r, 3))
+        skin.set(g, key, skin.glyph(r, 3))
     for key, on in (('RADIOCHECKED', True), ('RADIOUNCHECKED', False)):
         r = skin.place(radio(on))
-        skin.set(g, key, glyph_value(r, 3))
+        skin.set(g, key, skin.glyph(r, 3))
     grip = lines(12, sec, [[(0.9, 0.3), (0.3, 0.9)], [(0.9, 0.65), (0.65, 0.9)]], 1.2)
     r = skin.place(grip)
-    skin.set(g, 'GRIPIMAGE', glyph_value(r, 1))
+    skin.set(g, 'GRIPIMAGE', skin.glyph(r, 1))
 
     # ---- outer effects of windows ----
     if dark:
@@ -522,7 +529,7 @@ def build(name):
     # The drop-down arrow glyph ("@"), three frames.
     arrow = strip([lines(12, c, [[(0.2, 0.38), (0.5, 0.66), (0.8, 0.38)]], 1.5) for c in (sec, text, acc)])
     r = skin.place(arrow)
-    skin.set('COMBOBOX', 'GLYPHMASK', glyph_value(r, 3))
+    skin.set('COMBOBOX', 'GLYPHMASK', skin.glyph(r, 3))
     colours('COMBONOEDIT', bfill[0], text, hot=bfill[1])
     border_section('COMBONOEDIT', 16, 16, 3, bfill, bborder, 3, (4, 4, 4, 4))
     colours('COMBOBTN', edit, text, hot=shade(edit, 0.06 if dark else -0.04))
@@ -531,7 +538,7 @@ def build(name):
     border_section('UPDOWNBTN', 12, 10, 2, bfill, bborder, 3, (3, 3, 3, 3))
     updown = strip([lines(8, c, [[(0.15, 0.65), (0.5, 0.3), (0.85, 0.65)]], 1.3) for c in (sec, text, acc)])
     r = skin.place(updown)
-    skin.set('UPDOWNBTN', 'GLYPHMASK', glyph_value(r, 3))
+    skin.set('UPDOWNBTN', 'GLYPHMASK', skin.glyph(r, 3))
 
     # Page control and tabs: the active tab carries an accent marker at its top.
     colours('PAGECONTROL', surf, text, states_n=1)
@@ -574,10 +581,10 @@ def build(name):
     skin.set('TRACKBAR', 'PROGVERT', border_value(r, (1, 3, 1, 3), 1, 0, skin.dm()))
     thumb = strip([circle(14, f, b) for f, b in ((edit, acc), (shade(acc, 0.7), acc), (acc, acc))])
     r = skin.place(thumb)
-    skin.set('TRACKBAR', 'SLIDERMASK', glyph_value(r, 3))
+    skin.set('TRACKBAR', 'SLIDERMASK', skin.glyph(r, 3))
     tick = Image.new('RGBA', (1, 4), sec + (255,))
     r = skin.place(tick)
-    skin.set('TRACKBAR', 'TICKHORZ', glyph_value(r, 1))
+    skin.set('TRACKBAR', 'TICKHORZ', skin.glyph(r, 1))
 
     # Status bar: no hot colour, panel dividers from its own image.
     skin.sec('STATUSBAR', COLOR=tcolor(title), FONTCOLOR=tcolor(sec), STATES=1)
@@ -640,6 +647,19 @@ def build(name):
         r = skin.master.place(Image.new('RGBA', (8, 8), surf + (255,)), 'mask')
         skin.set('GROUPBOX', 'PATTERN', texture_value(r, 10, 1))
         skin.set('GROUPBOX', 'IMAGEPERCENT', 0)
+
+    # Tool buttons (the spin edits' flat buttons): nothing in the normal state, so the surface
+    # under them shows; a soft rounded fill when hot, a deeper one when pressed. Placed last, so
+    # the images before keep their places.
+    tb = [edit, shade(edit, 0.1 if dark else -0.06), shade(edit, 0.2 if dark else -0.12)]
+    colours('TOOLBUTTON', tb[0], text, hot=tb[1])
+    skin.set('TOOLBUTTON', 'TRANSPARENCY', 100)
+    skin.set('TOOLBUTTON', 'USESTATE2', 1)
+    skin.set('TOOLBUTTON', 'COLOR2', tcolor(tb[2]))
+    skin.set('TOOLBUTTON', 'FONTCOLOR2', tcolor(text))
+    r = skin.place(strip([Image.new('RGBA', (12, 10), (0, 0, 0, 0)), rounded(12, 10, 2, tb[1]),
+                          rounded(12, 10, 2, tb[2])]))
+    skin.set('TOOLBUTTON', 'BORDERSMASK', border_value(r, (3, 3, 3, 3), 3, 0, skin.dm()))
 
     # Common metrics of the title bar at 150 %: the Light skin's button image exists twice.
     return skin, master_name

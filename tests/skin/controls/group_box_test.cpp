@@ -1,17 +1,22 @@
 // The skinned group box: the caption's geometry, the frame and caption composed into its cache
 // over a skinned container with the fixture skin, its children's backgrounds taken from that
-// cache, its paint rule for clipped paints, and the plain group box it stays without a skin.
+// cache, its paint rule for clipped paints, and the plain group box it stays without a skin; the
+// caption's check box drawn by the box from the skin's check images (clicks, space bar, hot fade,
+// children following it) and the standard check mark without a skin.
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "skin/controls/scheckbox.h"
 #include "skin/controls/sgroupbox.h"
+#include "skin/engine/anim_timer.h"
 #include "skin/engine/command_delivery.h"
 #include "skin/graphics/background.h"
 #include "skin/graphics/bitmaps32.h"
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
 #include "tests/skin/controls/test_controls.h"
+#include "tests/skin/engine/engine_recorders.h"
 #include "tests/vcl/form_ptr.h"
 
 namespace fs = fixture_skin;
@@ -342,7 +347,9 @@ TEST(SkinGroupBox, WithoutAnActiveSkinItIsTheStandardGroupBox)
     for (bool withManager : {false, true}) {
         SCOPED_TRACE(withManager ? "inactive manager" : "no manager");
         TManagerPtr m = UnskinnedManager(withManager);
-        if (m) ASSERT_FALSE(m->IsActive());
+        if (m) {
+            ASSERT_FALSE(m->IsActive());
+        }
         FormPtr form(new TForm(nullptr));
         form->SetBorderStyle(bsNone);
         form->SetBounds(140, 140, 420, 160);
@@ -360,6 +367,362 @@ TEST(SkinGroupBox, WithoutAnActiveSkinItIsTheStandardGroupBox)
         auto a = testing_support::CaptureWindow(skinned->Handle());
         auto b = testing_support::CaptureWindow(plain->Handle());
         EXPECT_TRUE(testing_support::BitmapsMatch(*a, *b, 0));
+    }
+}
+
+// ---- the caption's check box ---------------------------------------------------------------------
+
+uint32_t Glyph(int image, int frame) { return Rgb(fs::Opaque(fs::GlyphColor(image, frame))); }
+TPoint Mid(const TRect& r) { return TPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
+// Inside the check image, clear of its key-colour top-left pixel.
+TPoint InGlyph(TsGroupBox* b) { return Mid(b->CaptionGeometry().CheckBoxRect); }
+uint32_t CachedAt(TsGroupBox* b, TPoint p) { return Rgb(ImageFromBitmap32(b->SkinData()->FCacheBmp).At(p.x, p.y)); }
+uint32_t ScreenAt(TsGroupBox* b, TPoint p) { return SwapRedBlue(uint32_t(testing_support::PixelAt(b->Handle(), p.x, p.y))); }
+LPARAM At(TPoint p) { return MAKELPARAM(p.x, p.y); }
+
+struct TCheckEvents {
+    TsGroupBox* Box = nullptr;
+    int Changes = 0;
+    bool Seen = false;   // Checked as the handler saw it
+    void Changed(TObject*)
+    {
+        ++Changes;
+        Seen = Box->Checked();
+    }
+};
+
+// A box with its caption check box on the test container, checked or not.
+struct TCheckScene : TBoxScene {
+    explicit TCheckScene(bool checked = false, const String& caption = L"Damper") : TBoxScene(caption)
+    {
+        Box->SetCheckBoxVisible(true);
+        Box->SetChecked(checked);
+        Show();
+    }
+};
+
+TEST(SkinGroupBox, CaptionCheckBoxIsTheSkinsCheckImageWhereverTheCaptionLies)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TCheckScene s;
+    ASSERT_TRUE(s.Link()->Skinned(true));
+    // No window of its own: the box draws it.
+    EXPECT_EQ(GetWindow(s.Box->Handle(), GW_CHILD), nullptr);
+    EXPECT_TRUE(s.Box->TabStop());
+
+    struct TCase {
+        const char* Name;
+        TsCaptionLayout Layout;
+        bool RightToLeft;
+        bool Checked;
+    };
+    const TCase cases[] = {
+        {"left, unchecked", clTopLeft, false, false},   {"left, checked", clTopLeft, false, true},
+        {"centre, checked", clTopCenter, false, true},  {"right, unchecked", clTopRight, false, false},
+        {"left under right-to-left, checked", clTopLeft, true, true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        s.Box->SetCaptionLayout(c.Layout);
+        s.Box->SetBiDiMode(c.RightToLeft ? bdRightToLeft : bdLeftToRight);
+        s.Box->SetChecked(c.Checked);
+        PumpFor(40);
+        const TacGroupCaption g = s.Box->CaptionGeometry();
+        // The fixture's check images are 16 x 16, at the caption's reading start.
+        EXPECT_EQ(g.CheckBoxRect.Width(), 16);
+        EXPECT_EQ(g.CheckBoxRect.Height(), 16);
+        EXPECT_EQ(c.RightToLeft ? g.CheckBoxRect.right : g.CheckBoxRect.left,
+                  c.RightToLeft ? g.CaptionRect.right : g.CaptionRect.left);
+        const uint32_t want = Glyph(c.Checked ? 1 : 0, 0);
+        const TRect r = g.CheckBoxRect;
+        EXPECT_EQ(CachedAt(s.Box, Mid(r)), want);
+        EXPECT_EQ(CachedAt(s.Box, TPoint(r.right - 1, r.bottom - 1)), want);
+        EXPECT_EQ(CachedAt(s.Box, TPoint(r.left, r.top)), Rgb(CaptionGround()));   // the key-colour pixel
+        EXPECT_EQ(ScreenAt(s.Box, Mid(r)), want);
+        // The caption's text is drawn by the box next to the image.
+        const TPixelImage cache = s.Cache();
+        int dark = 0;
+        for (int y = g.TextRect.top; y < g.TextRect.bottom; ++y)
+            for (int x = g.TextRect.left; x < g.TextRect.right; ++x) dark += Rgb(cache.At(x, y)) == 0;
+        EXPECT_GT(dark, 5);
+        EXPECT_TRUE(c.RightToLeft ? g.TextRect.right < r.left : g.TextRect.left > r.right);
+    }
+}
+
+// A click on the glyph or the caption's text toggles the box once and tells the handler once; a
+// press released elsewhere, or a click on the frame, does nothing. Held, the glyph is pressed.
+TEST(SkinGroupBox, ClickOnTheCaptionCheckBoxTogglesItOnce)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TCheckScene s;
+    ASSERT_TRUE(s.Link()->Skinned(true));
+    TCheckEvents e{s.Box};
+    s.Box->OnCheckBoxChanged = Bind<&TCheckEvents::Changed>(&e);
+    const TacGroupCaption g = s.Box->CaptionGeometry();
+    const TPoint glyph = Mid(g.CheckBoxRect), text = Mid(g.TextRect), inside(s.Box->Width() / 2, s.Box->Height() / 2);
+
+    struct TClick {
+        const char* Name;
+        TPoint Down, Up;
+        bool Toggles;
+    };
+    const TClick clicks[] = {
+        {"on the glyph", glyph, glyph, true},
+        {"on the caption's text", text, text, true},
+        {"released in the frame", glyph, inside, false},
+        {"in the frame", inside, inside, false},
+    };
+    for (const TClick& c : clicks) {
+        SCOPED_TRACE(c.Name);
+        e.Changes = 0;
+        const bool before = s.Box->Checked();
+        HWND wnd = s.Box->Handle();
+        SendMessageW(wnd, WM_MOUSEMOVE, 0, At(c.Down));
+        SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, At(c.Down));
+        const bool onCaption = c.Down == glyph || c.Down == text;
+        EXPECT_EQ(s.Box->CheckPressed(), onCaption);
+        if (onCaption) {
+            // Pressed at once, in the cache and on the screen.
+            EXPECT_EQ(CachedAt(s.Box, glyph), Glyph(before ? 1 : 0, 2));
+            EXPECT_EQ(ScreenAt(s.Box, glyph), Glyph(before ? 1 : 0, 2));
+        }
+        SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, At(c.Up));
+        SendMessageW(wnd, WM_LBUTTONUP, 0, At(c.Up));
+        PumpFor(30);
+        EXPECT_FALSE(s.Box->CheckPressed());
+        EXPECT_EQ(s.Box->Checked(), c.Toggles ? !before : before);
+        EXPECT_EQ(e.Changes, c.Toggles ? 1 : 0);
+        if (c.Toggles) {
+            EXPECT_EQ(e.Seen, !before);
+            // Released over it: the new image, hot.
+            EXPECT_EQ(CachedAt(s.Box, glyph), Glyph(before ? 0 : 1, 1));
+        }
+        SendMessageW(wnd, WM_MOUSEMOVE, 0, At(inside));
+    }
+    // In code: once per change.
+    e.Changes = 0;
+    const bool now = s.Box->Checked();
+    s.Box->SetChecked(!now);
+    s.Box->SetChecked(!now);
+    EXPECT_EQ(e.Changes, 1);
+    PumpFor(40);
+    EXPECT_EQ(CachedAt(s.Box, glyph), Glyph(now ? 0 : 1, 0));
+}
+
+// Focused (by a click or the Tab key), the space bar works the check box: pressed while held,
+// toggled on release.
+TEST(SkinGroupBox, SpaceTogglesTheFocusedCaptionCheckBox)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TCheckScene s(true);
+    TCheckEvents e{s.Box};
+    s.Box->OnCheckBoxChanged = Bind<&TCheckEvents::Changed>(&e);
+    s.Box->SetFocus();
+    PumpFor(30);
+    ASSERT_TRUE(s.Box->Focused());
+    const TPoint glyph = InGlyph(s.Box);
+    for (bool before : {true, false}) {
+        SCOPED_TRACE(before ? "checked" : "unchecked");
+        e.Changes = 0;
+        SendMessageW(GetFocus(), WM_KEYDOWN, VK_SPACE, 0);
+        EXPECT_TRUE(s.Box->CheckPressed());
+        EXPECT_EQ(CachedAt(s.Box, glyph), Glyph(before ? 1 : 0, 2));
+        EXPECT_EQ(s.Box->Checked(), before);
+        SendMessageW(GetFocus(), WM_KEYUP, VK_SPACE, 0);
+        PumpFor(30);
+        EXPECT_FALSE(s.Box->CheckPressed());
+        EXPECT_EQ(s.Box->Checked(), !before);
+        EXPECT_EQ(e.Changes, 1);
+        EXPECT_EQ(CachedAt(s.Box, glyph), Glyph(before ? 0 : 1, 0));
+    }
+}
+
+// Moving onto the caption fades the glyph to its hot frame in six steps of the stepped clock,
+// moving off fades it back in eighteen (the schedule of the tab fade).
+TEST(SkinGroupBox, HoveringTheCaptionFadesTheCheckBoxHotAndBack)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    ASSERT_TRUE(m->Effects()->AllowAnimation);
+    TManualTicks ticks;
+    TCheckScene s;
+    ASSERT_TRUE(s.Link()->Skinned(true));
+    const TPoint glyph = InGlyph(s.Box), away(s.Box->Width() / 2, s.Box->Height() / 2);
+    ASSERT_EQ(CachedAt(s.Box, glyph), Glyph(0, 0));
+    // Weight w (0..255) of To over From, per channel, within 2.
+    auto expectMix = [&](uint32_t from, uint32_t to, int w, int frame) {
+        for (uint32_t got : {CachedAt(s.Box, glyph), ScreenAt(s.Box, glyph)})
+            for (int k = 0; k < 24; k += 8) {
+                const int f = int(from >> k & 0xFF), t = int(to >> k & 0xFF);
+                EXPECT_NEAR(int(got >> k & 0xFF), (f * (255 - w) + t * w) / 255, 2) << "frame " << frame;
+            }
+    };
+
+    struct TFade {
+        const char* Name;
+        TPoint To;
+        int State;
+        uint32_t From, Target;
+        int Frames;
+    };
+    const TFade fades[] = {{"in", glyph, 1, Glyph(0, 0), Glyph(0, 1), 6}, {"out", away, 0, Glyph(0, 1), Glyph(0, 0), 18}};
+    TacTabFade schedule;
+    for (const TFade& f : fades) {
+        SCOPED_TRACE(f.Name);
+        SendMessageW(s.Box->Handle(), WM_MOUSEMOVE, 0, At(f.To));
+        EXPECT_EQ(s.Box->CheckHot(), f.State == 1);
+        int w = schedule.Start(schedule.RemainingSteps(), false, f.State);
+        EXPECT_LT(w, 255);
+        expectMix(f.From, f.Target, w, 0);
+        int frames = 0;
+        while ((w = schedule.Tick()) >= 0) {
+            ticks.Step(TabFadeInterval);
+            expectMix(f.From, f.Target, w, ++frames);
+        }
+        EXPECT_EQ(frames, f.Frames);
+        ticks.Step(TabFadeInterval);
+        EXPECT_EQ(CachedAt(s.Box, glyph), f.Target);
+        EXPECT_EQ(ScreenAt(s.Box, glyph), f.Target);
+    }
+}
+
+// The box's children follow its check box as AutoChildrenStates says, nested ones too.
+TEST(SkinGroupBox, AutoChildrenStatesEnablesTheChildrenByTheCheckBox)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TCheckScene s(true);
+    auto* inner = new TPanel(s.Form.get());
+    inner->SetBounds(10, 30, 120, 60);
+    inner->SetParent(s.Box);
+    auto* nested = new TCheckBox(s.Form.get());
+    nested->SetBounds(4, 4, 80, 20);
+    nested->SetParent(inner);
+    auto* label = new TLabel(s.Form.get());
+    label->SetBounds(140, 30, 40, 16);
+    label->SetParent(s.Box);
+
+    struct TCase {
+        const char* Name;
+        TacChangeState Mode;
+        bool Checked;
+        bool Enabled;
+    };
+    const TCase cases[] = {
+        {"as checked, checked", csAsChecked, true, true},
+        {"as checked, unchecked", csAsChecked, false, false},
+        {"as not checked, checked", csAsNotChecked, true, false},
+        {"as not checked, unchecked", csAsNotChecked, false, true},
+        {"none, unchecked", csNone, false, true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        for (TControl* child : {static_cast<TControl*>(inner), static_cast<TControl*>(nested), static_cast<TControl*>(label)})
+            child->SetEnabled(true);
+        s.Box->SetAutoChildrenStates(c.Mode);
+        s.Box->SetChecked(!c.Checked);
+        for (TControl* child : {static_cast<TControl*>(inner), static_cast<TControl*>(nested), static_cast<TControl*>(label)})
+            child->SetEnabled(true);
+        s.Box->SetChecked(c.Checked);
+        EXPECT_EQ(inner->Enabled(), c.Enabled);
+        EXPECT_EQ(nested->Enabled(), c.Enabled);
+        EXPECT_EQ(label->Enabled(), c.Enabled);
+    }
+    // A click on the caption works the same way.
+    s.Box->SetAutoChildrenStates(csAsChecked);
+    s.Box->SetChecked(true);
+    const TPoint glyph = InGlyph(s.Box);
+    SendMessageW(s.Box->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(glyph));
+    SendMessageW(s.Box->Handle(), WM_LBUTTONUP, 0, At(glyph));
+    EXPECT_FALSE(s.Box->Checked());
+    EXPECT_FALSE(nested->Enabled());
+}
+
+// Without an active skin the caption's check box is the standard check mark before the caption,
+// drawn by the box; it toggles by click as skinned.
+TEST(SkinGroupBox, WithoutAnActiveSkinTheCaptionCheckBoxIsTheStandardCheckMark)
+{
+    for (bool withManager : {false, true}) {
+        SCOPED_TRACE(withManager ? "inactive manager" : "no manager");
+        TManagerPtr m = UnskinnedManager(withManager);
+        FormPtr form(new TForm(nullptr));
+        form->SetBorderStyle(bsNone);
+        form->SetBounds(140, 140, 220, 140);
+        auto* box = new TsGroupBox(form.get());
+        box->SetBounds(10, 10, 190, 110);
+        box->SetCaption(L"Damper");
+        box->SetCheckBoxVisible(true);
+        box->SetParent(form.get());
+        TCheckEvents e{box};
+        box->OnCheckBoxChanged = Bind<&TCheckEvents::Changed>(&e);
+        form->Show();
+        PumpFor(60);
+        ASSERT_FALSE(box->SkinData()->Skinned(true));
+        EXPECT_EQ(GetWindow(box->Handle(), GW_CHILD), nullptr);
+        const TRect r = box->CaptionGeometry().CheckBoxRect;
+        ASSERT_EQ(r.Width(), 13);
+        // The check mark drawn by the system for that state, pixel for pixel.
+        auto expectMark = [&](bool checked) {
+            TBitmap mark;
+            mark.SetPixelFormat(pf32bit);
+            mark.SetSize(r.Width(), r.Height());
+            RECT mr{0, 0, r.Width(), r.Height()};
+            DrawFrameControl(mark.Canvas()->Handle(), &mr, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0u));
+            RedrawWindow(box->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            auto shot = testing_support::CaptureWindow(box->Handle());
+            int differ = 0;
+            for (int y = 0; y < r.Height(); ++y)
+                for (int x = 0; x < r.Width(); ++x)
+                    differ += testing_support::PixelAt(*shot, r.left + x, r.top + y) != testing_support::PixelAt(mark, x, y);
+            EXPECT_EQ(differ, 0) << (checked ? "checked" : "unchecked");
+            return testing_support::PixelAt(*shot, r.left + r.Width() / 2, r.top + r.Height() / 2);
+        };
+        const TColor unchecked = expectMark(false);
+        SendMessageW(box->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(Mid(r)));
+        SendMessageW(box->Handle(), WM_LBUTTONUP, 0, At(Mid(r)));
+        PumpFor(30);
+        EXPECT_TRUE(box->Checked());
+        EXPECT_EQ(e.Changes, 1);
+        EXPECT_NE(expectMark(true), unchecked);
+        // The caption line stays where the standard group box writes it.
+        const TacGroupCaption g = box->CaptionGeometry();
+        EXPECT_GE(g.CheckBoxRect.top, 0);
+        EXPECT_LE(g.CheckBoxRect.top, 2);
+    }
+}
+
+TEST(SkinGroupBox, CaptionCheckBoxScreenshotsWithOurSkins)
+{
+    for (const wchar_t* skin : {L"Dark", L"Light"}) {
+        SCOPED_TRACE(ToUtf8(skin));
+        TManagerPtr m = ManagerWithSkin(skin);
+        FormPtr form(new TForm(nullptr));
+        form->SetBorderStyle(bsNone);
+        form->SetBounds(140, 140, 400, 130);
+        auto* panel = new TTestSkinPanel(form.get());
+        panel->SetBounds(0, 0, 400, 130);
+        panel->SetParent(form.get());
+        const wchar_t* captions[] = {L"Damper", L"Log to File"};
+        TsGroupBox* boxes[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            auto* b = new TsGroupBox(form.get());
+            b->SetCaption(captions[i]);
+            b->SetBounds(8 + 196 * i, 8, 188, 110);
+            b->SetParent(panel);
+            b->SetCheckBoxVisible(true);
+            b->SetAutoChildrenStates(csAsChecked);
+            auto* child = new TsCheckBox(form.get());
+            child->SetCaption(L"Inside");
+            child->SetBounds(12, 30, 120, 20);
+            child->SetParent(b);
+            boxes[i] = b;
+        }
+        boxes[0]->SetChecked(true);
+        boxes[1]->SetChecked(true);
+        boxes[1]->SetChecked(false);
+        form->Show();
+        PumpFor(80);
+        ASSERT_TRUE(boxes[0]->SkinData()->Skinned(true));
+        EXPECT_GT(boxes[0]->CaptionGeometry().CheckBoxRect.Width(), 0);
+        testing_support::SaveScreenshot(form->Handle(), String(L"group_box_check_") + skin, true);
     }
 }
 

@@ -1,0 +1,239 @@
+#include "skin/controls/spanel.h"
+
+#include "skin/engine/command_delivery.h"
+#include "skin/engine/control_painting.h"
+#include "skin/engine/skin_manager.h"
+#include "skin/graphics/background.h"
+#include "skin/graphics/bitmaps32.h"
+#include "skin/graphics/paint32.h"
+#include "skin/graphics/text32.h"
+
+// ---- TacSideShadow
+
+void TacSideShadow::SetMode(TacSideShadowMode value)
+{
+    if (value == FMode) return;
+    FMode = value;
+    Invalidate();
+}
+
+void TacSideShadow::SetSide(TacSide value)
+{
+    if (value == FSide) return;
+    FSide = value;
+    Invalidate();
+}
+
+void TacSideShadow::SetShadowSize(int value)
+{
+    if (value == FShadowSize) return;
+    FShadowSize = value;
+    Invalidate();
+}
+
+void TacSideShadow::SetBlend(int value)
+{
+    if (value == FBlend) return;
+    FBlend = value;
+    Invalidate();
+}
+
+void TacSideShadow::Invalidate()
+{
+    if (FOwner->HasState(csLoading)) return;
+    FOwner->FShadowBmp.reset();
+    FOwner->SkinData()->BGChanged = true;
+    for (int i = 0; i < FOwner->ControlCount(); ++i) {
+        TControl* c = FOwner->Controls(i);
+        if (!c->HasState(csDestroying)) PerformSkinCommand(c, scmRepaintIfMoved, 0);
+    }
+    if (HWND wnd = FOwner->ExistingHandle())
+        RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE | RDW_INVALIDATE);
+}
+
+// ---- TsPanel
+
+TsPanel::TsPanel(TComponent* owner)
+    : TacSkinFrame<TPanel>(owner, ackind::Panel), FSideShadow(new TacSideShadow(this)), FOldBevel(FBevelOuter)
+{
+}
+
+TsPanel::~TsPanel() = default;
+
+bool TsPanel::DrawnFromSkin() { return ReadyForSkinning(this) && SkinData()->Skinned(true); }
+
+int TsPanel::DefaultSectionIndex()
+{
+    TsSkinManager* m = SkinData()->SkinManager();
+    if (!m) return -1;
+    switch (FBevelOuter) {
+    case bvNone: return m->SkinCommonInfo.Sections[ssTransparent];
+    case bvLowered: return m->SkinCommonInfo.Sections[ssPanelLow];
+    case bvSpace: return m->SkinCommonInfo.Sections[ssGroupBox];
+    default: return m->SkinCommonInfo.Sections[ssPanel];
+    }
+}
+
+void TsPanel::FollowBevel()
+{
+    if (FBevelOuter == FOldBevel) return;
+    FOldBevel = FBevelOuter;
+    SkinData()->UpdateIndexes(true);
+}
+
+void TsPanel::SetBevelOuter(TBevelCut b)
+{
+    TPanel::SetBevelOuter(b);
+    FollowBevel();
+}
+
+TRect TsPanel::CaptionArea() const
+{
+    const int bevels = (FBevelOuter != bvNone ? 1 : 0) + (FBevelInner != bvNone ? 1 : 0);
+    TRect r(0, 0, FWidth, FHeight);
+    const int inset = FBorderWidth + FBevelWidth * bevels;
+    r.Inflate(-inset, -inset);
+    return r;
+}
+
+void TsPanel::PaintContent(TBitmap* cache, int state)
+{
+    (void)state;
+    WriteText(cache);
+    SkinData()->PaintOuterEffects(this, TPoint());
+    PaintSideShadow(cache);
+}
+
+void TsPanel::WriteText(TBitmap* cache)
+{
+    if (!FShowCaption || FText.empty()) return;
+    TsCommonData* l = SkinData();
+    TCanvas* c = cache->Canvas();
+    c->Font()->Assign(Font());
+    TRect r = CaptionArea();
+    UINT flags = AlignmentTextFlags(this, FAlignment);
+    if (FVerticalAlignment == taVerticalCenter) {
+        flags |= DT_WORDBREAK;
+        TRect calc = r;
+        c->TextExtent(String());   // selects the font for measuring
+        DrawTextLimited(c->Handle(), FText, calc, flags | DT_CALCRECT);
+        r.top += (r.Height() - calc.Height()) / 2 + FBorderWidth;
+        r.bottom = r.top + calc.Height();
+    } else {
+        flags &= ~UINT(DT_VCENTER | DT_WORDBREAK | DT_SINGLELINE);
+        flags |= DT_SINGLELINE;
+        if (FVerticalAlignment == taAlignBottom) flags |= DT_BOTTOM;
+    }
+    if (l->CustomFont())
+        DrawTextOnCanvas(c, FText.c_str(), Enabled(), r, flags);
+    else
+        WriteSectionText(c, FText, Enabled(), r, flags, l->SkinIndex, 0, l->SkinManager());
+}
+
+void TsPanel::PaintSideShadow(TBitmap* cache)
+{
+    if (FSideShadow->Mode() != ssmInternal) return;
+    const int s = ScaleForControl(FSideShadow->ShadowSize(), SkinData(), false);
+    if (s <= 0) return;
+    TRect r;
+    int direction = 0;
+    switch (FSideShadow->Side()) {
+    case asLeft: r = TRect(0, 0, s, FHeight), direction = 0; break;
+    case asTop: r = TRect(0, 0, FWidth, s), direction = 1; break;
+    case asRight: r = TRect(FWidth - s, 0, FWidth, FHeight), direction = 2; break;
+    case asBottom: r = TRect(0, FHeight - s, FWidth, FHeight), direction = 3; break;
+    }
+    if (r.IsEmpty()) return;
+    if (!FShadowBmp || FShadowBmp->Width() != r.Width() || FShadowBmp->Height() != r.Height()) {
+        FShadowBmp.reset(NewBitmap32(r.Width(), r.Height()));
+        // Black, alpha Blend at the panel's edge, fading to nothing inwards.
+        PaintTwoColorGradient32(FShadowBmp.get(), TColor(uint32_t(FSideShadow->Blend() & 0xFF) << 24), direction);
+    }
+    ComposeRectAt32(cache, FShadowBmp.get(), TRect(0, 0, r.Width(), r.Height()), r.TopLeft(), 255);
+}
+
+void TsPanel::PaintSkinned(HDC given, bool sendUpdated)
+{
+    TsCommonData* l = SkinData();
+    HWND wnd = Handle();
+    PAINTSTRUCT ps{};
+    HDC dc = given ? given : BeginPaint(wnd, &ps);
+    RECT clip{};
+    const int kind = GetClipBox(dc, &clip);
+    bool unalignedChild = false;
+    for (int i = 0; i < ControlCount(); ++i) unalignedChild |= Controls(i)->Align() == alNone;
+    if (kind == ERROR) {
+        // Nothing can be drawn into this DC.
+    } else if (IsRectEmpty(&clip) && unalignedChild) {
+        // A child may still be moving into place: paint when the update is over.
+        l->FUpdating = true;
+    } else {
+        // Any other clip paints: the children are drawn over the panel afterwards, so a panel
+        // holding loose children (lines, markers) is never left unpainted.
+        const bool stale = l->BGChanged || l->HalfVisible || l->CacheEmpty();
+        const bool partly = clip.right - clip.left < FWidth || clip.bottom - clip.top < FHeight;
+        l->HalfVisible = l->RepaintIfMoved() && !HasState(csPaintCopy) && partly;
+        if (!stale || PrepareCache()) {
+            const TRect whole(0, 0, FWidth, FHeight);
+            PaintCacheToDC(this, l, whole, whole, dc, false, 0, 0);
+            DrawGraphicChildren(dc, this, false, TPoint(), true);
+            if (sendUpdated && !HasState(csPaintCopy)) RepaintChildren(this);
+        }
+    }
+    if (!given) EndPaint(wnd, &ps);
+}
+
+void TsPanel::WndProc(TMessage& m)
+{
+    if (m.Msg == MSG_SKINCOMMAND && DrawnFromSkin()) {
+        switch (SkinCommandOf(m.WParam)) {
+        case scmGetBackground: {
+            FollowBevel();
+            TacSkinFrame<TPanel>::WndProc(m);
+            auto* q = reinterpret_cast<TacBgQuery*>(m.LParam);
+            TsCommonData* l = SkinData();
+            // A cache that could not be composed at the panel's size has nothing to give yet.
+            const bool sized = l->FCacheBmp && l->FCacheBmp->Width() == FWidth && l->FCacheBmp->Height() == FHeight;
+            if (q && q->Kind == bgBitmap && l->BGChanged && !sized && !l->FUpdating) q->Kind = bgNotReady;
+            return;
+        }
+        default: break;
+        }
+    }
+    if (DrawnFromSkin()) {
+        switch (m.Msg) {
+        case WM_PAINT:
+            FollowBevel();
+            if (!AnimationRunning && !SkinData()->RefreshUpdating(false) && !HasState(csDestroying) &&
+                (Visible() || HasState(csDesigning))) {
+                PaintSkinned(reinterpret_cast<HDC>(m.WParam), true);
+                m.Result = 0;
+                return;
+            }
+            break;
+        case WM_PRINT:
+            // A picture of the panel (an animation's, a print): painted now, whatever was pending.
+            SkinData()->FUpdating = false;
+            SkinData()->HalfVisible = false;
+            if (m.WParam) PaintSkinned(reinterpret_cast<HDC>(m.WParam), false);
+            m.Result = 0;
+            return;
+        case WM_ERASEBKGND:
+            // The panel is painted whole on WM_PAINT.
+            m.Result = 1;
+            return;
+        case CM_MOUSEENTER:
+        case CM_MOUSELEAVE:
+            // A panel has no hot look of its own.
+            TPanel::WndProc(m);
+            return;
+        case WM_SIZE:
+        case CM_TEXTCHANGED:
+        case CM_FONTCHANGED:
+            SkinData()->BGChanged = true;
+            break;
+        default: break;
+        }
+    }
+    TacSkinFrame<TPanel>::WndProc(m);
+}

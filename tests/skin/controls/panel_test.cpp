@@ -1,0 +1,314 @@
+// The skinned panel in real windows over a skinned container with the fixture skin: its section
+// by outer bevel, the caption area inside border and bevels, the inner side shadow, its children's
+// backgrounds from its cache, its paint rule for panels holding loose children (the shifter's
+// grid), the standard panel it stays without a skin, and screenshots with our stored skins.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "skin/controls/scheckbox.h"
+#include "skin/controls/slabel.h"
+#include "skin/controls/spanel.h"
+#include "skin/engine/command_delivery.h"
+#include "skin/graphics/background.h"
+#include "skin/graphics/bitmaps32.h"
+#include "tests/common/screenshot.h"
+#include "tests/common/test_support.h"
+#include "tests/skin/controls/test_controls.h"
+#include "tests/vcl/form_ptr.h"
+
+namespace fs = fixture_skin;
+using testing_support::PumpFor;
+
+namespace {
+
+uint32_t Rgb(uint32_t pixel) { return pixel & 0xFFFFFFu; }
+uint32_t Own(const wchar_t* section, int state) { return Rgb(fs::Opaque(fs::StateColor(fs::SectionNumber(section), state))); }
+constexpr TColor LineColor = fs::Rgb(10, 120, 30);
+
+// A loose mark on the panel, like the grid's draggable lines.
+class TMark : public TGraphicControl {
+public:
+    explicit TMark(TComponent* owner) : TGraphicControl(owner) {}
+
+protected:
+    void Paint() override
+    {
+        FCanvas->Brush()->SetStyle(bsSolid);
+        FCanvas->Brush()->SetColor(LineColor);
+        FCanvas->FillRect(TRect(0, 0, Width(), Height()));
+    }
+};
+
+// A form filled by the test container (PANEL) with a skinned panel on it.
+struct TPanelScene {
+    FormPtr Form{new TForm(nullptr)};
+    TTestSkinPanel* Ground = nullptr;
+    TsPanel* Panel = nullptr;
+
+    explicit TPanelScene(TBevelCut outer = bvRaised)
+    {
+        Form->SetBorderStyle(bsNone);
+        Form->SetBounds(140, 140, 300, 220);
+        Ground = new TTestSkinPanel(Form.get());
+        Ground->SetBounds(0, 0, 300, 220);
+        Ground->SetParent(Form.get());
+        Panel = new TsPanel(Form.get());
+        Panel->SetBounds(20, 20, 240, 170);
+        Panel->SetBevelOuter(outer);
+        Panel->SetShowCaption(false);
+        Panel->SetParent(Ground);
+    }
+    void Show()
+    {
+        Form->Show();
+        PumpFor(60);
+    }
+    TsCommonData* Link() const { return Panel->SkinData(); }
+    TPixelImage Cache() const { return ImageFromBitmap32(Link()->FCacheBmp); }
+};
+
+TEST(SkinPanel, SectionFollowsTheOuterBevel)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPanelScene s;
+    s.Show();
+    ASSERT_TRUE(s.Link()->Skinned(true));
+    struct TCase {
+        TBevelCut Outer;
+        const wchar_t* Section;
+    };
+    const TCase cases[] = {
+        {bvRaised, L"PANEL"}, {bvNone, L"TRANSPARENT"}, {bvLowered, L"PANEL_LOW"}, {bvSpace, L"GROUPBOX"}, {bvRaised, L"PANEL"}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.Section));
+        s.Panel->SetBevelOuter(c.Outer);
+        PumpFor(40);
+        EXPECT_EQ(s.Link()->SkinIndex, m->GetSkinIndex(c.Section));
+        EXPECT_FALSE(s.Link()->BGChanged);
+        const TColor centre = testing_support::PixelAt(s.Panel->Handle(), 120, 85);
+        EXPECT_EQ(uint32_t(centre), SwapRedBlue(Own(c.Section, 0)));
+    }
+}
+
+// Raised outer and lowered inner bevel of 2 with a border of 3: the caption lies 7 inside.
+TEST(SkinPanel, CaptionIsWrittenInsideBorderAndBevels)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPanelScene s;
+    s.Panel->SetBevelInner(bvLowered);
+    s.Panel->SetBevelWidth(2);
+    s.Panel->SetBorderWidth(3);
+    s.Panel->SetShowCaption(true);
+    s.Panel->SetCaption(L"Statistics");
+    s.Show();
+    ASSERT_TRUE(s.Link()->Skinned(true));
+    EXPECT_EQ(s.Panel->CaptionArea(), TRect(7, 7, 233, 163));
+    const TPixelImage cache = s.Cache();
+    int dark = 0;   // the fixture's text colour is black
+    for (int y = 60; y < 110; ++y)
+        for (int x = 80; x < 160; ++x) dark += Rgb(cache.At(x, y)) == 0;
+    EXPECT_GT(dark, 10);
+    // No caption: the section alone.
+    s.Panel->SetShowCaption(false);
+    s.Link()->BGChanged = true;
+    ASSERT_TRUE(s.Panel->PrepareCache());
+    for (int x = 80; x < 160; ++x) EXPECT_EQ(Rgb(s.Cache().At(x, 85)), Own(L"PANEL", 0)) << x;
+}
+
+// An inner shadow on the right: a band of ShadowSize pixels, darkest at the edge.
+TEST(SkinPanel, SideShadowDarkensABandFromItsEdge)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPanelScene s;
+    s.Show();
+    s.Panel->SideShadow()->SetMode(ssmInternal);
+    PumpFor(40);
+    ASSERT_TRUE(s.Link()->Skinned(true));
+    s.Link()->BGChanged = true;
+    ASSERT_TRUE(s.Panel->PrepareCache());
+    const TPixelImage cache = s.Cache();
+    const int w = s.Panel->Width(), y = 85;
+    auto green = [&](int x) { return int((cache.At(x, y) >> 8) & 0xFF); };
+    // Inside the border slices (4 wide) the panel's colour shows left of the 6-pixel band.
+    EXPECT_EQ(Rgb(cache.At(w - 7, y)), Own(L"PANEL", 0));
+    EXPECT_LT(green(w - 5), green(w - 7));
+    EXPECT_LT(green(w - 1), green(w - 3));
+}
+
+// The panel's children are painted over its image: a windowed child asks for its background and
+// gets the cache; a label's background is the panel's pixels.
+TEST(SkinPanel, ChildrenTakeTheirBackgroundFromThePanelsCache)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPanelScene s(bvLowered);
+    auto* box = new TsCheckBox(s.Form.get());
+    box->SetCaption(L"On");
+    box->SetBounds(30, 30, 80, 24);
+    box->SetParent(s.Panel);
+    auto* label = new TsLabel(s.Form.get());
+    label->SetAutoSize(false);
+    label->SetTransparent(true);
+    label->SetCaption(L"Gear");
+    label->SetBounds(30, 100, 120, 30);
+    label->SetParent(s.Panel);
+    s.Show();
+    ASSERT_TRUE(s.Link()->Skinned(true));
+    ::SetFocus(nullptr);   // the box in its normal state
+    box->SkinData()->FFocused = false;
+    box->SkinData()->Invalidate(false);
+    PumpFor(30);
+
+    TacBgQuery q;
+    GetControlBackground(q, s.Panel, false);
+    EXPECT_EQ(q.Kind, bgBitmap);
+    EXPECT_EQ(q.Bmp, s.Link()->FCacheBmp);
+
+    // The check box's section lies over the panel's image: its right end (past the caption) is
+    // the fixture's CHECKBOX colour, and the panel round it PANEL_LOW.
+    const TPixelImage boxCache = ImageFromBitmap32(box->SkinData()->FCacheBmp);
+    ASSERT_GT(boxCache.Width(), 0);
+    EXPECT_EQ(Rgb(boxCache.At(boxCache.Width() - 1, 1)), Own(L"CHECKBOX", 0));
+    EXPECT_EQ(uint32_t(testing_support::PixelAt(s.Panel->Handle(), 20, 20)), SwapRedBlue(Own(L"PANEL_LOW", 0)));
+    // The label's blank part shows the panel.
+    EXPECT_EQ(uint32_t(testing_support::PixelAt(s.Panel->Handle(), 140, 125)), SwapRedBlue(Own(L"PANEL_LOW", 0)));
+}
+
+// A panel holding loose (unaligned) children, like the shifter's grid: a paint with a simple clip
+// paints the panel and then its loose children; only an empty clip waits for the update to end;
+// an error clip draws nothing. The waiting panel paints on scmUpdateDone.
+TEST(SkinPanel, APanelWithLooseChildrenPaints)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPanelScene s(bvNone);
+    auto* line = new TMark(s.Form.get());
+    line->SetBounds(100, -22, 4, 300);   // like the grid's lines: longer than the panel
+    line->SetParent(s.Panel);
+    s.Show();
+    ASSERT_TRUE(s.Link()->Skinned(true));
+
+    // On screen: the panel and its line.
+    EXPECT_EQ(uint32_t(testing_support::PixelAt(s.Panel->Handle(), 50, 50)), SwapRedBlue(Own(L"TRANSPARENT", 0)));
+    EXPECT_EQ(uint32_t(testing_support::PixelAt(s.Panel->Handle(), 101, 50)), uint32_t(LineColor));
+
+    struct TClipCase {
+        const char* Name;
+        bool EmptyClip;
+        bool Paints, Waits;
+    };
+    const TClipCase cases[] = {{"simple clip", false, true, false}, {"empty clip", true, false, true}};
+    const uint32_t sentinel = 0xFF123456u;
+    for (const TClipCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::unique_ptr<TBitmap> target(NewBitmap32(s.Panel->Width(), s.Panel->Height()));
+        const TPixelView v = BitmapView(target.get());
+        for (int y = 0; y < v.Height; ++y)
+            for (int x = 0; x < v.Width; ++x) v.At(x, y) = sentinel;
+        HDC dc = target->Canvas()->Handle();
+        HRGN rgn = c.EmptyClip ? CreateRectRgn(0, 0, 0, 0) : CreateRectRgn(0, 0, s.Panel->Width(), s.Panel->Height());
+        SelectClipRgn(dc, rgn);
+        DeleteObject(rgn);
+        s.Link()->FUpdating = false;
+        s.Link()->BGChanged = true;
+        s.Panel->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        SelectClipRgn(dc, nullptr);
+        EXPECT_EQ(s.Link()->FUpdating, c.Waits);
+        EXPECT_EQ(!s.Link()->BGChanged, c.Paints);
+        const TPixelView out = BitmapView(target.get());
+        if (c.Paints) {
+            EXPECT_EQ(Rgb(out.At(50, 50)), Own(L"TRANSPARENT", 0));
+            EXPECT_EQ(Rgb(out.At(101, 50)), Rgb(fs::Opaque(LineColor)));
+        } else {
+            EXPECT_EQ(out.At(50, 50), sentinel);
+        }
+    }
+    // The waiting panel paints when the update is over.
+    s.Link()->FUpdating = true;
+    s.Link()->BGChanged = true;
+    SendSkinCommand(s.Panel->Handle(), scmUpdateDone, 0);
+    PumpFor(60);
+    EXPECT_FALSE(s.Link()->FUpdating);
+    EXPECT_FALSE(s.Link()->BGChanged);
+
+    // An error clip (no usable DC) draws nothing and does not wait.
+    s.Link()->BGChanged = true;
+    HDC gone = CreateCompatibleDC(nullptr);
+    DeleteDC(gone);
+    s.Panel->Perform(WM_PAINT, reinterpret_cast<WPARAM>(gone), 0);
+    EXPECT_TRUE(s.Link()->BGChanged);
+    EXPECT_FALSE(s.Link()->FUpdating);
+}
+
+// Without a manager, or with an inactive one, the panel looks exactly like the standard panel.
+TEST(SkinPanel, WithoutAnActiveSkinItIsTheStandardPanel)
+{
+    for (bool withManager : {false, true}) {
+        SCOPED_TRACE(withManager ? "inactive manager" : "no manager");
+        TManagerPtr m = UnskinnedManager(withManager);
+        FormPtr form(new TForm(nullptr));
+        form->SetBorderStyle(bsNone);
+        form->SetBounds(140, 140, 420, 120);
+        auto* skinned = new TsPanel(form.get());
+        skinned->SetBounds(10, 10, 190, 90);
+        skinned->SetCaption(L"Wheel");
+        skinned->SetBevelOuter(bvLowered);
+        skinned->SetParent(form.get());
+        auto* plain = new TPanel(form.get());
+        plain->SetBounds(210, 10, 190, 90);
+        plain->SetCaption(L"Wheel");
+        plain->SetBevelOuter(bvLowered);
+        plain->SetParent(form.get());
+        form->Show();
+        PumpFor(60);
+        EXPECT_FALSE(skinned->SkinData()->Skinned(true));
+        auto a = testing_support::CaptureWindow(skinned->Handle());
+        auto b = testing_support::CaptureWindow(plain->Handle());
+        EXPECT_TRUE(testing_support::BitmapsMatch(*a, *b, 0));
+    }
+}
+
+TEST(SkinPanel, ScreenshotsWithOurSkins)
+{
+    for (const wchar_t* skin : {L"Dark", L"Light"}) {
+        SCOPED_TRACE(ToUtf8(skin));
+        TManagerPtr m = ManagerWithSkin(skin);
+        FormPtr form(new TForm(nullptr));
+        form->SetBorderStyle(bsNone);
+        form->SetBounds(140, 140, 420, 200);
+        auto* ground = new TTestSkinPanel(form.get());
+        ground->SetBounds(0, 0, 420, 200);
+        ground->SetParent(form.get());
+        auto* raised = new TsPanel(form.get());
+        raised->SetBounds(10, 10, 190, 80);
+        raised->SetCaption(L"Raised panel");
+        raised->SetParent(ground);
+        auto* lowered = new TsPanel(form.get());
+        lowered->SetBounds(220, 10, 190, 80);
+        lowered->SetBevelOuter(bvLowered);
+        lowered->SetCaption(L"Lowered panel");
+        lowered->SetParent(ground);
+        auto* grid = new TsPanel(form.get());
+        grid->SetBounds(10, 100, 400, 90);
+        grid->SetBevelOuter(bvNone);
+        grid->SetShowCaption(false);
+        grid->SetParent(ground);
+        auto* line = new TMark(form.get());
+        line->SetBounds(150, -22, 2, 140);
+        line->SetParent(grid);
+        auto* box = new TsCheckBox(form.get());
+        box->SetCaption(L"Trails");
+        box->SetChecked(true);
+        box->SetBounds(12, 10, 100, 22);
+        box->SetParent(grid);
+        auto* label = new TsLabel(form.get());
+        label->SetCaption(L"Gear 1");
+        label->SetBounds(180, 40, 80, 20);
+        label->SetParent(grid);
+        form->Show();
+        PumpFor(80);
+        ASSERT_TRUE(raised->SkinData()->Skinned(true));
+        testing_support::SaveScreenshot(form->Handle(), String(L"panel_") + skin, true);
+    }
+}
+
+}  // namespace
