@@ -1,20 +1,109 @@
-// Skinned edits: single-line edit, memo and the file-name edit.
+// Skinned edits: single-line edit, masked edit and the file-name edit.
+//
+// The skinned single-line and masked edits keep the native edit for typing, caret and selection
+// and draw their frame from the skin's "EDIT" section in the non-client area. While an edit has no
+// focus its whole face (background, text or text hint) comes from the cache too; a focused edit
+// lets the native control paint its client area in the section's colours. A padding and a
+// vertical alignment of the text grow the non-client area. Without an active skin it is the
+// standard edit with the same padding.
 #pragma once
 
+#include <memory>
+
 #include "skin/controls/skin_frame.h"
+#include "skin/controls/smemo.h"
+#include "vcl/mask.h"
 #include "vcl/stdctrls.h"
 
-// ---- TsEdit
-class TsEdit : public TacSkinFrame<TEdit> {
-public:
-    explicit TsEdit(TComponent* owner) : TacSkinFrame<TEdit>(owner, ackind::Edit) {}
+class TsBoundLabel;
+
+// Room between the edit's border and its text, in pixels at 96 PPI.
+struct TacPadding {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    bool operator==(const TacPadding&) const = default;
 };
 
-// ---- TsMemo
-class TsMemo : public TacSkinFrame<TMemo> {
+// ---- What the single-line edit and the masked edit share
+template <class TBase>
+class TacSkinnedEdit : public TacSkinFrame<TBase> {
 public:
-    explicit TsMemo(TComponent* owner) : TacSkinFrame<TMemo>(owner, ackind::Memo) {}
+    explicit TacSkinnedEdit(TComponent* owner);
+    ~TacSkinnedEdit() override;
+
+    const TacPadding& Padding() const { return FPadding; }
+    void SetPadding(const TacPadding& value);
+    TVerticalAlignment VerticalAlignment() const { return FVerticalAlignment; }
+    void SetVerticalAlignment(TVerticalAlignment value);
+
+    // Width of the border around the text area (window coordinates): 2 with Ctl3D, else 1, no
+    // border 0; plus one per bevel cut when a bevel is set.
+    int EditBorderWidth() const;
+    // The scaled padding plus the offset of the vertical alignment, as the last non-client
+    // calculation found it (four margins).
+    const TRect& AddedPadding() const { return FAddedPadding; }
+    // Where the text is drawn in the cache (window coordinates).
+    virtual TRect TextRect();
+    // The face is drawn from the cache now (skinned and not focused); else the native edit paints it.
+    bool FaceFromCache();
+
+protected:
+    int DefaultSectionIndex() override;
+    void PaintContent(TBitmap* cache, int state) override;
+    // The text, or the text hint of an empty edit, into the cache.
+    virtual void PaintText(TBitmap* cache, int state);
+    void WndProc(TMessage& m) override;
+    void WMNCCalcSize(TMessage& m) override;
+    void WMNCPaint(TMessage& m) override;
+    void Loaded() override;
+    void CreateWnd() override;
+
+    bool DrawnFromSkin();
+    // The non-client area is computed again (after padding, alignment or button changes).
+    void RecalcFrame();
+    // The non-client area of a skinned edit from its cache; the client area is left alone.
+    void PaintSkinnedFrame();
+    // The non-client area between the border and the client area of an unskinned edit.
+    void PaintPlainPadding(HDC dc);
+    // The section's colours of the present state (text and background of the native face).
+    void FaceColors(TColor& text, TColor& background);
+    TRect FAddedPadding;
+
+private:
+    void PaintFace(HDC given);
+    void AnswerCtlColor(TMessage& m);
+    TacPadding FPadding;
+    TVerticalAlignment FVerticalAlignment = taAlignTop;
+    HBRUSH FFaceBrush = nullptr;
+    TColor FFaceBrushColor = clNone;
 };
+
+// ---- TsEdit
+class TsEdit : public TacSkinnedEdit<TEdit> {
+public:
+    explicit TsEdit(TComponent* owner);
+    ~TsEdit() override;
+    // After a key or mouse message that moved the selection, while the edit is skinned.
+    TNotifyEvent OnSelectionChanged;
+    // The edit's caption label (shown while its Active is on).
+    TsBoundLabel* BoundLabel() const { return FBoundLabel.get(); }
+    void SetParent(TWinControl* parent) override;
+    void SetBounds(int left, int top, int width, int height) override;
+
+protected:
+    void WndProc(TMessage& m) override;
+
+private:
+    void SelectionWndProc(TMessage& m);
+    std::unique_ptr<TsBoundLabel> FBoundLabel;
+};
+
+// ---- TsMaskEdit: the masked edit with the same look
+class TsMaskEdit : public TacSkinnedEdit<TMaskEdit> {
+public:
+    explicit TsMaskEdit(TComponent* owner) : TacSkinnedEdit<TMaskEdit>(owner) {}
+};
+
+// ---- TsMemo: skin/controls/smemo.h
 
 // ---- TsFilenameEdit: an edit that holds a file name
 class TsFilenameEdit : public TacSkinFrame<TEdit> {

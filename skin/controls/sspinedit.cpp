@@ -1,12 +1,20 @@
 #include "skin/controls/sspinedit.h"
 
+#include <algorithm>
 #include <cmath>
-#include <commctrl.h>
+#include <cstdio>
+#include <windowsx.h>
 
+#include "skin/engine/command_delivery.h"
+#include "skin/engine/skin_manager.h"
+#include "skin/graphics/bitmaps32.h"
+#include "skin/graphics/gdi_paint.h"
+#include "skin/graphics/image_modes.h"
+#include "skin/graphics/item_paint.h"
+#include "skin/graphics/paint32.h"
+#include "skin/graphics/text32.h"
 
 namespace {
-
-constexpr int kArrowWidth = 16;
 
 TacNumberSeparators UserSeparators()
 {
@@ -17,9 +25,436 @@ TacNumberSeparators UserSeparators()
     return seps;
 }
 
+void ReportRepeatError(const String& text)
+{
+    if (TsBaseSpinEdit::RepeatLog) {
+        TsBaseSpinEdit::RepeatLog(text);
+        return;
+    }
+    OutputDebugStringW(text.c_str());
+    std::fprintf(stderr, "%s\n", ToUtf8(text).c_str());
+}
+
+// A solid arrow of the given size (rows) centred in r, one row per step, for the plain look.
+void PlainArrow(HDC dc, const TRect& r, bool up, int size, TColor color)
+{
+    HBRUSH brush = CreateSolidBrush(ColorToRGB(color));
+    const int cx = (r.left + r.right) / 2, top = (r.top + r.bottom - size) / 2;
+    for (int i = 0; i < size; ++i) {
+        const int half = up ? i : size - 1 - i;
+        RECT row{cx - half, top + i, cx + half + 1, top + i + 1};
+        FillRect(dc, &row, brush);
+    }
+    DeleteObject(brush);
+}
+
+constexpr int PlainButtonLength = 16;
+
 }  // namespace
 
-TsDecimalSpinEdit::TsDecimalSpinEdit(TComponent* owner) : TacSkinFrame<TCustomEdit>(owner, ackind::Edit)
+// ================================================================================================
+// TsBaseSpinEdit
+
+TsBaseSpinEdit::TsBaseSpinEdit(TComponent* owner) : TsEdit(owner) {}
+
+TsBaseSpinEdit::~TsBaseSpinEdit()
+{
+    TObject::Free(FRepeatTimer);
+    FRepeatTimer = nullptr;
+}
+
+void TsBaseSpinEdit::SetShowSpinButtons(bool on)
+{
+    if (FShowSpinButtons == on) return;
+    FShowSpinButtons = on;
+    if (HasState(csLoading)) return;
+    RecalcFrame();
+    SkinData()->Invalidate(true);
+}
+
+void TsBaseSpinEdit::SetFlatSpinButtons(bool on)
+{
+    if (FFlatSpinButtons == on) return;
+    FFlatSpinButtons = on;
+    SkinData()->Invalidate(false);
+}
+
+void TsBaseSpinEdit::SetButtonWidth(int value)
+{
+    if (FButtonWidth == value) return;
+    FButtonWidth = value;
+    if (HasState(csLoading)) return;
+    RecalcFrame();
+    SkinData()->Invalidate(true);
+}
+
+int TsBaseSpinEdit::ButtonSection()
+{
+    if (!DrawnFromSkin()) return -1;
+    TsSkinManager* m = SkinData()->SkinManager();
+    if (!m) return -1;
+    const int i = m->SkinCommonInfo.Sections[FFlatSpinButtons ? ssToolButton : ssUpDown];
+    TacSkinData* d = SkinData()->ResolveSkinData();
+    return d && d->IsValidSection(i) ? i : -1;
+}
+
+int TsBaseSpinEdit::SpinButtonWidthNow()
+{
+    TacSkinData* d = DrawnFromSkin() ? SkinData()->ResolveSkinData() : nullptr;
+    const int scaled = FButtonWidth > 0 ? ScaleForControl(FButtonWidth, SkinData(), true) : 0;
+    return SpinButtonWidth(scaled, d ? d->ScrollBtnLength : MulDiv(PlainButtonLength, SkinData()->CurrentPPI, 96),
+                           false, 0);
+}
+
+TacSpinButtonRects TsBaseSpinEdit::ButtonRects()
+{
+    return SpinButtonRects(Width(), Height(), EditBorderWidth(), SpinButtonWidthNow(), UseRightToLeftReading());
+}
+
+void TsBaseSpinEdit::WMNCCalcSize(TMessage& m)
+{
+    TsEdit::WMNCCalcSize(m);
+    if (!m.LParam || !FShowSpinButtons) return;
+    auto* r = reinterpret_cast<RECT*>(m.LParam);
+    TRect c = SpinClientRect(TRect(r->left, r->top, r->right, r->bottom), SpinButtonWidthNow(),
+                             UseRightToLeftReading(), true);
+    if (c.right < c.left) c.right = c.left;
+    *r = c;
+}
+
+// ---- painting ------------------------------------------------------------------------------
+
+TColor TsBaseSpinEdit::ArrowColor(int state)
+{
+    const int section = ButtonSection();
+    if (section < 0) return Font()->Color();
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    TacSkinData* d = l->ResolveSkinData();
+    const TsGeneralData& g = d->gd[size_t(section)];
+    const int s = SectionTextState(g, state);
+    TColor edit = Font()->Color();
+    if (d->IsValidSection(l->SkinIndex)) edit = d->gd[size_t(l->SkinIndex)].Props[0].FontColor.Color;
+    if (state == 0) {
+        if (FFlatSpinButtons || SectionStateTransparent(m, section, 0, this)) return l->FCustomFont ? Font()->Color() : edit;
+        return g.Props[0].FontColor.Color;
+    }
+    if (l->FCustomFont) return Enabled() ? edit : clGrayText;
+    if (SectionStateTransparent(m, section, s, this)) return edit;
+    return g.Props[size_t(s)].FontColor.Color;
+}
+
+void TsBaseSpinEdit::PaintSkinnedButton(TBitmap* cache, const TRect& r, bool upper, int state)
+{
+    if (r.IsEmpty()) return;
+    TsCommonData* l = SkinData();
+    TacSkinData* d = l->ResolveSkinData();
+    if (!d) return;
+    const int section = ButtonSection();
+    if (section >= 0) {
+        TCacheInfo bg;
+        bg.Bmp = BitmapView(cache);
+        bg.X = 0;
+        bg.Y = 0;
+        bg.Ready = true;
+        PaintItem(section, bg, SectionState(d->gd[size_t(section)], state), r, r.TopLeft(), BitmapView(cache), d);
+    }
+    int style = 0;
+    if (TsSkinManager* m = l->SkinManager()) style = int(m->Options()->ActualArrowStyle());
+    DrawArrowGlyph32(cache, ArrowColor(state), clNone, r, upper ? adUp : adDown, 0, 0, d->SmallArrowSize, style, 96);
+}
+
+void TsBaseSpinEdit::PaintContent(TBitmap* cache, int state)
+{
+    TsEdit::PaintContent(cache, state);
+    if (!FShowSpinButtons) return;
+    const TacSpinButtonRects b = ButtonRects();
+    PaintSkinnedButton(cache, b.Up, true, FBtn1State);
+    PaintSkinnedButton(cache, b.Down, false, FBtn2State);
+}
+
+void TsBaseSpinEdit::PaintPlainButtons(HDC dc)
+{
+    const TacSpinButtonRects b = ButtonRects();
+    const int arrow = MulDiv(4, SkinData()->CurrentPPI, 96);
+    for (int i = 0; i < 2; ++i) {
+        TRect r = i == 0 ? b.Up : b.Down;
+        if (r.IsEmpty()) continue;
+        const bool pressed = Enabled() && (i == 0 ? FBtn1State : FBtn2State) == 2;
+        RECT rc = r;
+        if (FFlatSpinButtons) {
+            FillRect(dc, &rc, BrushHandle());
+            if (pressed) DrawEdge(dc, &rc, BDR_SUNKENOUTER, BF_RECT);
+        } else {
+            DrawFrameControl(dc, &rc, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (pressed ? DFCS_PUSHED : 0));
+        }
+        PlainArrow(dc, r, i == 0, arrow, Enabled() ? Font()->Color() : TColor(clGrayText));
+    }
+}
+
+void TsBaseSpinEdit::WMNCPaint(TMessage& m)
+{
+    TsEdit::WMNCPaint(m);
+    if (DrawnFromSkin() || !FShowSpinButtons) return;
+    HWND h = ExistingHandle();
+    if (!h) return;
+    if (HDC dc = GetWindowDC(h)) {
+        PaintPlainButtons(dc);
+        ReleaseDC(h, dc);
+    }
+}
+
+// ---- buttons and mouse ---------------------------------------------------------------------
+
+void TsBaseSpinEdit::SetButtonState(bool upper, int state)
+{
+    int& mine = upper ? FBtn1State : FBtn2State;
+    int& other = upper ? FBtn2State : FBtn1State;
+    if (mine == state && (state == 0 || other == 0)) return;
+    other = 0;
+    mine = state;
+    if (HasState(csLoading)) return;
+    if (DrawnFromSkin()) {
+        // A running fade would paint its older picture over the new button state.
+        SkinData()->StopAnimTimer();
+        SkinData()->BGChanged = true;
+        PrepareCache();
+    }
+    if (HWND h = ExistingHandle()) SendMessageW(h, WM_NCPAINT, 1, 0);
+}
+
+TPoint TsBaseSpinEdit::WindowPointFromScreen(LPARAM lParam)
+{
+    RECT wr{};
+    GetWindowRect(ExistingHandle(), &wr);
+    return TPoint(GET_X_LPARAM(lParam) - wr.left, GET_Y_LPARAM(lParam) - wr.top);
+}
+
+void TsBaseSpinEdit::PressButton(int hit)
+{
+    FMousePressed = true;
+    FPressedUpper = hit == SpinHitUp;
+    SetButtonState(FPressedUpper, 2);
+    if (!FRepeatTimer) {
+        FRepeatTimer = new TacThreadedTimer(nullptr, false);
+        FRepeatTimer->SetOnTimer(Bind<&TsBaseSpinEdit::RepeatTick>(this));
+    }
+    FRepeat.Start();
+    FRepeatTimer->SetInterval(unsigned(FRepeat.Interval));
+    FRepeatTimer->SetEnabled(true);
+    // The release is ours wherever it happens, so a button is never left repeating.
+    SetCapture(ExistingHandle());
+}
+
+void TsBaseSpinEdit::StopRepeat()
+{
+    FRepeat.Stop();
+    if (FRepeatTimer) FRepeatTimer->SetEnabled(false);
+}
+
+void TsBaseSpinEdit::ReleaseButton(const TPoint& p)
+{
+    StopRepeat();
+    FMousePressed = false;
+    if (GetCapture() == ExistingHandle()) ReleaseCapture();
+    const int hit = FShowSpinButtons ? SpinHitTest(ButtonRects(), p) : SpinHitNone;
+    if (hit == SpinHitUp && FBtn1State == 2) {
+        SetButtonState(true, 1);
+        StepUp();
+    } else if (hit == SpinHitDown && FBtn2State == 2) {
+        SetButtonState(false, 1);
+        StepDown();
+    } else {
+        SetButtonState(true, 0);
+        SetButtonState(false, 0);
+    }
+}
+
+void TsBaseSpinEdit::RepeatTick(TObject*)
+{
+    // A step that raises ends the repeat and is reported here: nothing leaves the timer.
+    const bool going = FRepeat.Tick(
+        [this] {
+            if (FBtn1State == 2)
+                StepUp();
+            else if (FBtn2State == 2)
+                StepDown();
+        },
+        ReportRepeatError);
+    if (!FRepeatTimer) return;
+    if (going)
+        FRepeatTimer->SetInterval(unsigned(FRepeat.Interval));
+    else
+        FRepeatTimer->SetEnabled(false);
+}
+
+// ---- keys ----------------------------------------------------------------------------------
+
+TacSpinKeyInput TsBaseSpinEdit::KeyInput()
+{
+    TacSpinKeyInput in;
+    in.SelStart = SelStart();
+    in.SelLength = SelLength();
+    in.AllowNegative = AllowNegative();
+    in.EditorEnabled = FEditorEnabled;
+    in.Separators = UserSeparators();
+    return in;
+}
+
+bool TsBaseSpinEdit::AcceptsChar(wchar_t& key)
+{
+    const String text = Text();
+    TacSpinKeyInput in = KeyInput();
+    in.Text = text;
+    const TacSpinKeyResult r = SpinAcceptsChar(in, key);
+    if (r.Accepted && (r.SelStart != in.SelStart || r.SelLength != in.SelLength)) {
+        SetSelStart(r.SelStart);
+        SetSelLength(r.SelLength);
+    }
+    key = r.Key;
+    return r.Accepted;
+}
+
+void TsBaseSpinEdit::KeyPress(wchar_t& key)
+{
+    wchar_t k = key;
+    if (!AcceptsChar(k)) {
+        key = 0;
+        MessageBeep(0);
+        return;
+    }
+    key = k;
+    if (key) TsEdit::KeyPress(key);
+}
+
+void TsBaseSpinEdit::KeyDown(WORD& key, TShiftState shift)
+{
+    TsEdit::KeyDown(key, shift);
+    if (key == VK_UP) {
+        StepUp();
+        key = 0;
+    } else if (key == VK_DOWN) {
+        StepDown();
+        key = 0;
+    }
+}
+
+// ---- messages ------------------------------------------------------------------------------
+
+void TsBaseSpinEdit::WndProc(TMessage& m)
+{
+    HWND h = ExistingHandle();
+    switch (m.Msg) {
+    case WM_NCHITTEST:
+        if (FShowSpinButtons && h && !HasState(csDesigning)) {
+            const int hit = SpinHitTest(ButtonRects(), WindowPointFromScreen(m.LParam));
+            if (hit != SpinHitNone) {
+                m.Result = hit;
+                return;
+            }
+            TsEdit::WndProc(m);
+            if (m.Result != HTNOWHERE && m.Result != HTTRANSPARENT) m.Result = HTCLIENT;
+            return;
+        }
+        break;
+    case WM_NCMOUSEMOVE:
+        if (FShowSpinButtons && h) {
+            if (!SkinData()->FMouseAbove) Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(this));
+            TRACKMOUSEEVENT t{sizeof(t), TME_LEAVE | TME_NONCLIENT, h, 0};
+            TrackMouseEvent(&t);
+            if (m.WParam == SpinHitUp || m.WParam == SpinHitDown) {
+                SetButtonState(m.WParam == SpinHitUp, FMousePressed ? 2 : 1);
+                m.Result = 0;
+                return;
+            }
+            SetButtonState(true, 0);
+            SetButtonState(false, 0);
+        }
+        break;
+    case WM_NCMOUSELEAVE:
+        if (!FMousePressed) {
+            SetButtonState(true, 0);
+            SetButtonState(false, 0);
+            // Left through the frame rather than into the client area: the hover ends.
+            POINT p{};
+            if (h && GetCursorPos(&p) && WindowFromPoint(p) != h) Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(this));
+        }
+        break;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:   // a double click is a second press
+        if (HasState(csDesigning)) break;
+        if (FShowSpinButtons && (m.WParam == SpinHitUp || m.WParam == SpinHitDown)) {
+            if (CanFocus() && h && GetFocus() != h) SetFocus();
+            PressButton(int(m.WParam));
+            m.Result = 0;
+            return;
+        }
+        FMousePressed = false;
+        if (m.Msg == WM_NCLBUTTONDBLCLK) m.Msg = WM_NCLBUTTONDOWN;
+        break;
+    case WM_NCLBUTTONUP:
+        if (FMousePressed || m.WParam == SpinHitUp || m.WParam == SpinHitDown) {
+            ReleaseButton(WindowPointFromScreen(m.LParam));
+            m.Result = 0;
+            return;
+        }
+        break;
+    case WM_LBUTTONUP:
+        if (FMousePressed && h) {
+            // Captured: client coordinates, taken to the window's.
+            const TRect c = ClientAreaInWindow(h);
+            ReleaseButton(TPoint(GET_X_LPARAM(m.LParam) + c.left, GET_Y_LPARAM(m.LParam) + c.top));
+            m.Result = 0;
+            return;
+        }
+        break;
+    case WM_MOUSEMOVE:
+        if (FMousePressed && h) {
+            const TRect c = ClientAreaInWindow(h);
+            const int hit = SpinHitTest(ButtonRects(), TPoint(GET_X_LPARAM(m.LParam) + c.left, GET_Y_LPARAM(m.LParam) + c.top));
+            const bool over = hit == (FPressedUpper ? SpinHitUp : SpinHitDown);
+            SetButtonState(FPressedUpper, over ? 2 : 0);
+            m.Result = 0;
+            return;
+        }
+        SetButtonState(true, 0);
+        SetButtonState(false, 0);
+        break;
+    case WM_CAPTURECHANGED:
+        if (FMousePressed && reinterpret_cast<HWND>(m.LParam) != h) {
+            StopRepeat();
+            FMousePressed = false;
+            SetButtonState(true, 0);
+            SetButtonState(false, 0);
+        }
+        break;
+    case CM_MOUSELEAVE:
+        if (!FMousePressed) {
+            SetButtonState(true, 0);
+            SetButtonState(false, 0);
+        }
+        break;
+    case WM_CUT:
+    case WM_PASTE:
+        if (!FEditorEnabled || ReadOnly()) {
+            m.Result = 0;
+            return;
+        }
+        break;
+    default: break;
+    }
+    TsEdit::WndProc(m);
+    if (m.Msg == MSG_SKINCOMMAND) {
+        const int code = SkinCommandOf(m.WParam);
+        // The skin's button width may differ.
+        if (code == scmNewSkin || code == scmRemoveSkin) RecalcFrame();
+    }
+}
+
+// ================================================================================================
+// TsDecimalSpinEdit
+
+TsDecimalSpinEdit::TsDecimalSpinEdit(TComponent* owner) : TsBaseSpinEdit(owner)
 {
     FText = FormatNumber(0, FSpin.DecimalPlaces);
 }
@@ -90,69 +525,88 @@ void TsDecimalSpinEdit::Step(int direction)
     SetValue(FSpin.Value + direction * FSpin.Increment);
 }
 
-void TsDecimalSpinEdit::KeyDown(WORD& key, TShiftState shift)
+void TsDecimalSpinEdit::StepUp()
 {
-    if (key == VK_UP || key == VK_DOWN) {
-        Step(key == VK_UP ? 1 : -1);
-        key = 0;
+    if (ReadOnly()) {
+        MessageBeep(0);
         return;
     }
+    if (OnUpClick) {
+        OnUpClick(this);
+        return;
+    }
+    Step(1);
+}
+
+void TsDecimalSpinEdit::StepDown()
+{
+    if (ReadOnly()) {
+        MessageBeep(0);
+        return;
+    }
+    if (OnDownClick) {
+        OnDownClick(this);
+        return;
+    }
+    Step(-1);
+}
+
+bool TsDecimalSpinEdit::AcceptsChar(wchar_t& key)
+{
+    const String text = Text();
+    TacSpinKeyInput in = KeyInput();
+    in.Text = text;
+    const TacSpinKeyResult r = DecimalSpinAcceptsChar(in, key, FSpin.MinValue);
+    if (r.Accepted && (r.SelStart != in.SelStart || r.SelLength != in.SelLength)) {
+        SetSelStart(r.SelStart);
+        SetSelLength(r.SelLength);
+    }
+    key = r.Key;
+    return r.Accepted;
+}
+
+bool TsDecimalSpinEdit::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos)
+{
+    if (TsBaseSpinEdit::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
+    if (ReadOnly()) return false;
+    const int steps = SpinWheelSteps(wheelDelta);
+    if (steps != 0) {
+        Commit();
+        SetValue(FSpin.Value + steps * FSpin.Increment);
+    }
+    return true;
+}
+
+void TsDecimalSpinEdit::KeyDown(WORD& key, TShiftState shift)
+{
     if (key == VK_RETURN) Commit();
-    TCustomEdit::KeyDown(key, shift);
+    TsBaseSpinEdit::KeyDown(key, shift);
 }
 
 void TsDecimalSpinEdit::DoExit()
 {
     Commit();
-    TCustomEdit::DoExit();
+    TsBaseSpinEdit::DoExit();
+}
+
+void TsDecimalSpinEdit::WndProc(TMessage& m)
+{
+    if (m.Msg != WM_PASTE || !EditorEnabled() || ReadOnly()) {
+        TsBaseSpinEdit::WndProc(m);
+        return;
+    }
+    // A paste that leaves no number behind gives the value back.
+    const double before = Value();
+    TsBaseSpinEdit::WndProc(m);
+    const String text = Text();
+    const String kept = SpinPastedText(text, before, UserSeparators());
+    if (kept != text) SetText(kept);
 }
 
 void TsDecimalSpinEdit::Loaded()
 {
-    TacSkinFrame<TCustomEdit>::Loaded();
+    TsBaseSpinEdit::Loaded();
     FSpin.Value = FSpin.Clamped(FSpin.Value);
     RefreshText();
 }
 
-void TsDecimalSpinEdit::CreateWnd()
-{
-    TCustomEdit::CreateWnd();
-    InitCommonControlsOnce();
-    // The arrows are a child of the edit, so their notifications come to us.
-    FArrows = CreateWindowExW(0, UPDOWN_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, kArrowWidth, 10, Handle(),
-                              nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (FArrows) {
-        SendMessageW(FArrows, UDM_SETRANGE32, static_cast<WPARAM>(-100), 100);
-        SendMessageW(FArrows, UDM_SETPOS32, 0, 0);
-    }
-    PlaceArrows();
-}
-
-void TsDecimalSpinEdit::PlaceArrows()
-{
-    if (!FArrows || !HandleAllocated()) return;
-    RECT rc{};
-    GetClientRect(Handle(), &rc);
-    MoveWindow(FArrows, rc.right - kArrowWidth, 0, kArrowWidth, rc.bottom, TRUE);
-    SendMessageW(Handle(), EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, kArrowWidth + 1));
-}
-
-void TsDecimalSpinEdit::Dispatch(TMessage& m)
-{
-    if (m.Msg == WM_NOTIFY && FArrows) {
-        auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
-        if (hdr && hdr->hwndFrom == FArrows && hdr->code == UDN_DELTAPOS) {
-            auto* ud = reinterpret_cast<NMUPDOWN*>(m.LParam);
-            Step(ud->iDelta > 0 ? 1 : -1);
-            m.Result = 1;   // the arrows' own position stays put, so they never reach an end
-            return;
-        }
-    }
-    if (m.Msg == WM_VSCROLL && reinterpret_cast<HWND>(m.LParam) == FArrows && FArrows) {
-        m.Result = 0;
-        return;
-    }
-    TCustomEdit::Dispatch(m);
-    if (m.Msg == WM_SIZE) PlaceArrows();
-    if (m.Msg == WM_NCDESTROY) FArrows = nullptr;
-}

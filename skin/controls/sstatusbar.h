@@ -1,14 +1,21 @@
 // Skinned status bar.
+//
+// Skinned, the bar paints itself entirely into its cache from "STATUSBAR": the section, each
+// panel from the section's "STATUSPANELMASK" image (or, without one, a "DIVIDER" between
+// bevelled panels), the panel texts in the section's text colours, the size grip, and the
+// owner-drawn panels through OnDrawPanel with Canvas bound to the cache. Without an active skin
+// it is the standard status bar.
 #pragma once
 
-#include "skin/controls/skin_frame.h"
 #include <vector>
 
+#include "skin/controls/skin_frame.h"
 #include "vcl/comctrls.h"
 
 class TsStatusBar : public TacSkinFrame<TStatusBar> {
 public:
-    explicit TsStatusBar(TComponent* owner) : TacSkinFrame<TStatusBar>(owner, ackind::StatusBar) {}
+    explicit TsStatusBar(TComponent* owner);
+
     // Reverses the order of the panels (for right-to-left layouts). Inline, so that the
     // engine's layout mirroring calls it without linking the controls.
     void ReflectPanels()
@@ -40,4 +47,20 @@ public:
         }
         panels->EndUpdate();
     }
+
+    // The panels' drawing rectangles as the skinned bar lays them out now (one for a simple bar).
+    std::vector<TRect> PanelRects() const;
+
+protected:
+    int DefaultSectionIndex() override;
+    bool IsContainer() const override { return true; }
+    void PaintContent(TBitmap* cache, int state) override;
+    void WndProc(TMessage& m) override;
+    void ChangeScale(int m, int d, bool isDpiChange = false) override;
+
+private:
+    bool DrawnFromSkin();
+    void PaintSkinned(HDC dc);
+    // One panel (nil: the simple panel) into its drawing rectangle r.
+    void PaintPanel(TBitmap* cache, TStatusPanel* panel, int index, const TRect& r, int panelImage);
 };

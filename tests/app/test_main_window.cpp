@@ -10,6 +10,8 @@
 #include "app/main_form.h"
 #include "app/settings_form.h"
 #include "app/shifter_page.h"
+#include "skin/engine/command_delivery.h"
+#include "skin/engine/transition.h"
 #include "skin/graphics/bitmaps32.h"
 #include "skin/graphics/pnggraphic.h"
 #include "tests/common/screenshot.h"
@@ -962,8 +964,8 @@ TEST_F(MainWindowTest, StoredSkinsAndTheSkinDirectory)
 }
 
 // With Dark loaded the page control (with its pages) and the group boxes on them are drawn from
-// the skin; outside the page control the window looks exactly as with the skin switched off (the
-// scrolling text, which moves on its own, left out of the comparison).
+// the skin, and so is the status bar; elsewhere the window looks exactly as with the skin switched
+// off (the scrolling text, which moves on its own, left out of the comparison).
 TEST_F(MainWindowTest, WithDarkLoadedOnlyThePageControlAndItsGroupBoxesLookSkinned)
 {
     WriteSetting(L"Themes", L"Active", L"0");
@@ -980,6 +982,11 @@ TEST_F(MainWindowTest, WithDarkLoadedOnlyThePageControlAndItsGroupBoxesLookSkinn
     ClientToScreen(form->PageControl->Handle(), &po);
     ScreenToClient(wnd, &po);
     const RECT pages{po.x, po.y, po.x + form->PageControl->Width(), po.y + form->PageControl->Height()};
+    ASSERT_TRUE(form->StatusBar->SkinData()->Skinned(true));
+    POINT so{0, 0};
+    ClientToScreen(form->StatusBar->Handle(), &so);
+    ScreenToClient(wnd, &so);
+    const RECT bar{so.x, so.y, so.x + form->StatusBar->Width(), so.y + form->StatusBar->Height()};
     TsGroupBox* group = form->GroupUserDamper;
     ASSERT_TRUE(group->SkinData()->Skinned(true));
     POINT go{0, 0};
@@ -1002,23 +1009,37 @@ TEST_F(MainWindowTest, WithDarkLoadedOnlyThePageControlAndItsGroupBoxesLookSkinn
         EXPECT_EQ(testing_support::PixelAt(*skinned, box.left + p.x, box.top + p.y),
                   TColor(SwapRedBlue(cache.At(p.x, p.y) & 0xFFFFFFu)))
             << p.x << "," << p.y;
+    // The connection icons (disconnected: red) are drawn into the bar's image by the window's
+    // handler, at their panels, and reach the screen with it.
+    const std::vector<TRect> panels = form->StatusBar->PanelRects();
+    const TPixelImage barImage = ImageFromBitmap32(form->StatusBar->SkinData()->FCacheBmp);
+    ASSERT_EQ(barImage.Width(), form->StatusBar->Width());
+    for (int i : {int(TMainForm::PanelWheel), int(TMainForm::PanelShifter), int(TMainForm::PanelPedal)}) {
+        const TPoint c(panels[size_t(i)].left + 8, panels[size_t(i)].top + 8);
+        const uint32_t px = barImage.At(c.x, c.y);
+        EXPECT_GT(int((px >> 16) & 0xFF), int((px >> 8) & 0xFF) + 60) << i;
+        EXPECT_EQ(testing_support::PixelAt(*skinned, bar.left + c.x, bar.top + c.y), TColor(SwapRedBlue(px & 0xFFFFFFu))) << i;
+    }
     m->SetActive(false);
     ASSERT_FALSE(m->IsActive());
     auto plain = capture();
     ASSERT_EQ(skinned->Width(), plain->Width());
     ASSERT_EQ(skinned->Height(), plain->Height());
-    int differ = 0, pageDiffer = 0;
+    int differ = 0, pageDiffer = 0, barDiffer = 0;
     for (int y = 0; y < plain->Height(); ++y)
         for (int x = 0; x < plain->Width(); ++x) {
             if (x >= text.left && x < text.right && y >= text.top && y < text.bottom) continue;
             const bool d = testing_support::PixelAt(*skinned, x, y) != testing_support::PixelAt(*plain, x, y);
             if (x >= pages.left && x < pages.right && y >= pages.top && y < pages.bottom)
                 pageDiffer += d;
+            else if (x >= bar.left && x < bar.right && y >= bar.top && y < bar.bottom)
+                barDiffer += d;
             else
                 differ += d;
         }
     EXPECT_EQ(differ, 0);
     EXPECT_GT(pageDiffer, 0);
+    EXPECT_GT(barDiffer, 0);
 }
 
 // Switching the theme: the skinned controls, also those on the pages, let go of the old skin's
@@ -1073,4 +1094,31 @@ TEST_F(MainWindowTest, SwitchingTheThemeRepaintsFromTheNewSkin)
     PumpUntil([&] { return form->Closing(); });
     TObject::Free(form);
     form = nullptr;
+}
+
+// A click on a tab changes the page under the transition cover (Time 0: at once), and nothing
+// of the transition stays behind: no cover, the page control paints again, the next click works.
+TEST_F(MainWindowTest, ClickingTheTabsSwapsThePagesAtOnce)
+{
+    WriteSetting(L"Themes", L"Active", L"0");
+    StartWithoutDevices();
+    TsPageControl* pc = form->PageControl;
+    ASSERT_TRUE(pc->SkinData()->Skinned(true));
+    ASSERT_EQ(form->sSkinManager1->AnimEffects()->PageChange.Time, 0);
+    for (TsTabSheet* sheet : {form->TabHardware, form->TabShifter, form->TabDebug, form->TabBase}) {
+        const TacPageControlState s = pc->TabState();
+        const TacPageTabs tabs(s);
+        const TRect r = tabs.SkinTabRect(tabs.TabIndexOfPage(sheet->PageIndex()), false);
+        ASSERT_FALSE(r.IsEmpty());
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        pc->Perform(WM_LBUTTONDOWN, MK_LBUTTON, at);
+        pc->Perform(WM_LBUTTONUP, 0, at);
+        EXPECT_EQ(pc->ActivePage(), sheet);
+        EXPECT_EQ(TransitionCover(), nullptr);
+        EXPECT_EQ(TransitionOldPicture(), nullptr);
+        EXPECT_FALSE(pc->SkinData()->FUpdating);
+        EXPECT_FALSE(AnimationRunning);
+        PumpFor(50);
+        EXPECT_TRUE(IsWindowVisible(sheet->Handle()));
+    }
 }

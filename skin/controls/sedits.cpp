@@ -1,0 +1,364 @@
+#include "skin/controls/sedits.h"
+
+#include <algorithm>
+
+#include "skin/controls/sboundlabel.h"
+#include "skin/engine/command_delivery.h"
+#include "skin/engine/skin_manager.h"
+#include "skin/graphics/text32.h"
+
+namespace {
+
+// The hint is the text colour faded toward the background, as the native edit fades its cue.
+TColor HintColor(TColor text, TColor background)
+{
+    const uint32_t t = uint32_t(ColorToRGB(text)), b = uint32_t(ColorToRGB(background));
+    uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const uint32_t c = ((166 * ((t >> shift) & 0xFF)) + 89 * ((b >> shift) & 0xFF)) >> 8;
+        out |= std::min<uint32_t>(c, 255) << shift;
+    }
+    return TColor(out);
+}
+
+}  // namespace
+
+template <class TBase>
+TacSkinnedEdit<TBase>::TacSkinnedEdit(TComponent* owner) : TacSkinFrame<TBase>(owner, ackind::Edit)
+{
+}
+
+template <class TBase> TacSkinnedEdit<TBase>::~TacSkinnedEdit()
+{
+    if (FFaceBrush) DeleteObject(FFaceBrush);
+}
+
+template <class TBase> int TacSkinnedEdit<TBase>::DefaultSectionIndex()
+{
+    TsSkinManager* m = this->SkinData()->SkinManager();
+    return m ? m->SkinCommonInfo.Sections[ssEdit] : -1;
+}
+
+template <class TBase> bool TacSkinnedEdit<TBase>::DrawnFromSkin()
+{
+    return ReadyForSkinning(this) && this->SkinData()->Skinned(true);
+}
+
+template <class TBase> bool TacSkinnedEdit<TBase>::FaceFromCache()
+{
+    HWND h = this->ExistingHandle();
+    return h && DrawnFromSkin() && GetFocus() != h;
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::SetPadding(const TacPadding& value)
+{
+    if (FPadding == value) return;
+    FPadding = value;
+    if (this->HasState(csLoading)) return;
+    RecalcFrame();
+    this->SkinData()->Invalidate(true);
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::SetVerticalAlignment(TVerticalAlignment value)
+{
+    if (FVerticalAlignment == value) return;
+    FVerticalAlignment = value;
+    if (this->HasState(csLoading)) return;
+    RecalcFrame();
+    this->SkinData()->Invalidate(true);
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::RecalcFrame()
+{
+    this->SkinData()->BGChanged = true;
+    if (HWND h = this->ExistingHandle())
+        SetWindowPos(h, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_NOCOPYBITS |
+                         SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
+}
+
+template <class TBase> int TacSkinnedEdit<TBase>::EditBorderWidth() const
+{
+    if (this->BorderStyle() == bsNone) return this->BevelExtent();
+    return (this->Ctl3D() ? 2 : 1) + this->BevelExtent();
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::Loaded()
+{
+    TacSkinFrame<TBase>::Loaded();
+    RecalcFrame();   // the loaded padding counts now
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::CreateWnd()
+{
+    TacSkinFrame<TBase>::CreateWnd();
+    // A little room between the border and the text; some glyphs overhang their cell.
+    SendMessageW(this->ExistingHandle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(2, 2));
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::WMNCCalcSize(TMessage& m)
+{
+    TBase::WMNCCalcSize(m);
+    FAddedPadding = TRect();
+    if (this->HasState(csLoading) || !m.LParam) return;
+    const int ppi = std::max(this->SkinData()->CurrentPPI, 1);
+    TRect p(MulDiv(FPadding.Left, ppi, 96), MulDiv(FPadding.Top, ppi, 96), MulDiv(FPadding.Right, ppi, 96),
+            MulDiv(FPadding.Bottom, ppi, 96));
+    if (FVerticalAlignment != taAlignTop) {
+        int textHeight = 0;
+        if (HDC dc = GetDC(nullptr)) {
+            HGDIOBJ old = SelectObject(dc, this->Font()->Handle());
+            TEXTMETRICW tm{};
+            if (GetTextMetricsW(dc, &tm)) textHeight = tm.tmHeight + 6;   // the text with the frame around it
+            SelectObject(dc, old);
+            ReleaseDC(nullptr, dc);
+        }
+        const int free = this->Height() - textHeight - p.top - p.bottom;
+        p.top += FVerticalAlignment == taAlignBottom ? free : free / 2;
+    }
+    FAddedPadding = p;
+    auto* r = reinterpret_cast<RECT*>(m.LParam);
+    r->left += p.left;
+    r->top += p.top;
+    r->right -= p.right;
+    r->bottom -= p.bottom;
+    if (r->right < r->left) r->right = r->left;
+    if (r->bottom < r->top) r->bottom = r->top;
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::WMNCPaint(TMessage& m)
+{
+    if (DrawnFromSkin()) {
+        PaintSkinnedFrame();
+        m.Result = 0;
+        return;
+    }
+    TBase::WMNCPaint(m);
+    HWND h = this->ExistingHandle();
+    if (!h) return;
+    if (HDC dc = GetWindowDC(h)) {
+        PaintPlainPadding(dc);
+        ReleaseDC(h, dc);
+    }
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::PaintPlainPadding(HDC dc)
+{
+    HWND h = this->ExistingHandle();
+    if (!h) return;
+    const int b = EditBorderWidth();
+    const TRect inner(b, b, this->Width() - b, this->Height() - b);
+    const TRect client = ClientAreaInWindow(h);
+    if (inner == client || inner.IsEmpty()) return;
+    const int saved = SaveDC(dc);
+    ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+    RECT r = inner;
+    FillRect(dc, &r, this->BrushHandle());
+    RestoreDC(dc, saved);
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::PaintSkinnedFrame()
+{
+    HWND h = this->ExistingHandle();
+    if (!h) return;
+    TsCommonData* l = this->SkinData();
+    if (l->BGChanged || l->CacheEmpty()) this->PrepareCache();
+    if (l->CacheEmpty()) return;
+    HDC dc = GetWindowDC(h);
+    if (!dc) return;
+    const int saved = SaveDC(dc);
+    const TRect client = ClientAreaInWindow(h);
+    ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+    BitBlt(dc, 0, 0, l->FCacheBmp->Width(), l->FCacheBmp->Height(), l->FCacheBmp->Canvas()->Handle(), 0, 0, SRCCOPY);
+    RestoreDC(dc, saved);
+    ReleaseDC(h, dc);
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::PaintFace(HDC given)
+{
+    HWND h = this->ExistingHandle();
+    PAINTSTRUCT ps{};
+    HDC dc = given ? given : BeginPaint(h, &ps);
+    TsCommonData* l = this->SkinData();
+    if (l->BGChanged || l->CacheEmpty()) this->PrepareCache();
+    if (!l->CacheEmpty()) {
+        const TRect client = ClientAreaInWindow(h);
+        BitBlt(dc, 0, 0, client.Width(), client.Height(), l->FCacheBmp->Canvas()->Handle(), client.left, client.top,
+               SRCCOPY);
+    }
+    if (!given) EndPaint(h, &ps);
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::FaceColors(TColor& text, TColor& background)
+{
+    TsCommonData* l = this->SkinData();
+    text = this->Font()->Color();
+    background = this->Color();
+    TacSkinData* d = l->ResolveSkinData();
+    if (!d || !d->IsValidSection(l->SkinIndex)) return;
+    const TsGeneralData& g = d->gd[size_t(l->SkinIndex)];
+    const TsGenState& s = g.Props[size_t(SectionTextState(g, l->CurrentState()))];
+    if (!l->FCustomFont) text = s.FontColor.Color;
+    if (!l->FCustomColor) background = s.Color;
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::AnswerCtlColor(TMessage& m)
+{
+    TColor text, background;
+    FaceColors(text, background);
+    background = ColorToRGB(background);
+    if (!FFaceBrush || FFaceBrushColor != background) {
+        if (FFaceBrush) DeleteObject(FFaceBrush);
+        FFaceBrush = CreateSolidBrush(COLORREF(background));
+        FFaceBrushColor = background;
+    }
+    HDC dc = reinterpret_cast<HDC>(m.WParam);
+    SetTextColor(dc, ColorToRGB(text));
+    SetBkColor(dc, COLORREF(background));
+    m.Result = reinterpret_cast<LRESULT>(FFaceBrush);
+}
+
+template <class TBase> TRect TacSkinnedEdit<TBase>::TextRect()
+{
+    HWND h = this->ExistingHandle();
+    const int b = EditBorderWidth();
+    TRect r = h ? ClientAreaInWindow(h) : TRect(b, b, this->Width() - b, this->Height() - b);
+    if (h) {
+        // Where the native edit writes its text, so the face does not move when it takes the focus.
+        const DWORD margins = DWORD(SendMessageW(h, EM_GETMARGINS, 0, 0));
+        r.left += LOWORD(margins);
+        r.right -= HIWORD(margins);
+    }
+    return r;
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::PaintContent(TBitmap* cache, int state) { PaintText(cache, state); }
+
+template <class TBase> void TacSkinnedEdit<TBase>::PaintText(TBitmap* cache, int state)
+{
+    (void)state;
+    String s = this->Text();
+    TColor text, background;
+    FaceColors(text, background);
+    if (s.empty()) {
+        if (this->TextHint().empty()) return;
+        s = this->TextHint();
+        text = HintColor(text, background);
+    } else if (this->PasswordChar()) {
+        s = String(s.size(), this->PasswordChar() == L'*' ? wchar_t(0x25CF) : this->PasswordChar());
+    }
+    UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS | DT_TOP;
+    format |= this->Alignment() == taRightJustify ? DT_RIGHT : this->Alignment() == taCenter ? DT_CENTER : DT_LEFT;
+    DrawAlphaText32(cache, s, 0, TextRect(), format, text, true);
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::WndProc(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_NCPAINT:
+        if (DrawnFromSkin()) {
+            PaintSkinnedFrame();
+            m.Result = 0;
+            return;
+        }
+        break;
+    case WM_PAINT:
+        if (FaceFromCache()) {
+            PaintFace(reinterpret_cast<HDC>(m.WParam));
+            m.Result = 0;
+            return;
+        }
+        if (DrawnFromSkin()) {
+            TBase::WndProc(m);   // focused: the native edit paints caret and selection
+            return;
+        }
+        break;
+    case WM_ERASEBKGND:
+        if (DrawnFromSkin()) {
+            if (!FaceFromCache()) {
+                TMessage c{CN_CTLCOLOREDIT, m.WParam, 0, 0};
+                AnswerCtlColor(c);
+                RECT r{};
+                GetClientRect(this->ExistingHandle(), &r);
+                FillRect(reinterpret_cast<HDC>(m.WParam), &r, FFaceBrush);
+            }
+            m.Result = 1;
+            return;
+        }
+        break;
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORSTATIC:
+        if (DrawnFromSkin()) {
+            AnswerCtlColor(m);
+            return;
+        }
+        break;
+    case WM_PRINT:
+        if (DrawnFromSkin() && m.WParam) {
+            TsCommonData* l = this->SkinData();
+            if (l->BGChanged || l->CacheEmpty()) this->PrepareCache();
+            if (!l->CacheEmpty())
+                BitBlt(reinterpret_cast<HDC>(m.WParam), 0, 0, l->FCacheBmp->Width(), l->FCacheBmp->Height(),
+                       l->FCacheBmp->Canvas()->Handle(), 0, 0, SRCCOPY);
+            m.Result = 0;
+            return;
+        }
+        break;
+    default: break;
+    }
+    TacSkinFrame<TBase>::WndProc(m);
+}
+
+template class TacSkinnedEdit<TEdit>;
+template class TacSkinnedEdit<TMaskEdit>;
+
+// ================================================================================================
+// TsEdit
+
+TsEdit::TsEdit(TComponent* owner)
+    : TacSkinnedEdit<TEdit>(owner), FBoundLabel(std::make_unique<TsBoundLabel>(this, SkinData()))
+{
+}
+
+TsEdit::~TsEdit() = default;   // the bound label frees its label
+
+void TsEdit::SetParent(TWinControl* parent)
+{
+    TacSkinnedEdit<TEdit>::SetParent(parent);
+    // The label lives on the edit's parent and moves with it.
+    if (FBoundLabel && FBoundLabel->Active() && !HasState(csDestroying)) FBoundLabel->UpdateVisibility();
+}
+
+void TsEdit::SetBounds(int left, int top, int width, int height)
+{
+    TacSkinnedEdit<TEdit>::SetBounds(left, top, width, height);
+    // With a window the edit's WM_WINDOWPOSCHANGED moves the label; without one, here.
+    if (FBoundLabel && FBoundLabel->TheLabel() && !HandleAllocated() && !HasState(csDestroying)) {
+        TMessage size{WM_SIZE, 0, 0, 0};
+        FBoundLabel->HandleOwnerMsg(size, this);
+    }
+}
+
+void TsEdit::WndProc(TMessage& m)
+{
+    SelectionWndProc(m);
+    if (FBoundLabel && !HasState(csDestroying)) FBoundLabel->HandleOwnerMsg(m, this);
+}
+
+void TsEdit::SelectionWndProc(TMessage& m)
+{
+    const bool watched = (m.Msg >= WM_KEYFIRST && m.Msg <= WM_KEYLAST) ||
+                         (m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST && m.Msg != WM_MOUSEWHEEL);
+    HWND h = ExistingHandle();
+    if (!watched || !h || !OnSelectionChanged) {
+        TacSkinnedEdit<TEdit>::WndProc(m);
+        return;
+    }
+    DWORD s0 = 0, e0 = 0;
+    SendMessageW(h, EM_GETSEL, reinterpret_cast<WPARAM>(&s0), reinterpret_cast<LPARAM>(&e0));
+    TacSkinnedEdit<TEdit>::WndProc(m);
+    if (!IsWindow(h) || !DrawnFromSkin()) return;
+    DWORD s1 = 0, e1 = 0;
+    SendMessageW(h, EM_GETSEL, reinterpret_cast<WPARAM>(&s1), reinterpret_cast<LPARAM>(&e1));
+    if ((s0 != s1 || e0 != e1) && OnSelectionChanged && EventsAllowed()) OnSelectionChanged(this);
+}

@@ -1,0 +1,247 @@
+// The skinned edit in a real window: its frame from "EDIT" in the non-client area and its face
+// from the cache while it has no focus (text, text hint, password characters), the section's
+// colours for the native face while focused, padding and vertical alignment growing the
+// non-client area, the disabled look, and the standard edit it stays without a skin.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "skin/controls/sedits.h"
+#include "skin/graphics/bitmaps32.h"
+#include "tests/common/screenshot.h"
+#include "tests/common/test_support.h"
+#include "tests/skin/controls/test_controls.h"
+#include "tests/vcl/form_ptr.h"
+
+namespace fs = fixture_skin;
+using testing_support::PumpFor;
+
+namespace {
+
+uint32_t Rgb(uint32_t pixel) { return pixel & 0xFFFFFFu; }
+uint32_t Own(const wchar_t* section, int state) { return Rgb(fs::Opaque(fs::StateColor(fs::SectionNumber(section), state))); }
+uint32_t Slice(const wchar_t* section, int frame, int col, int row)
+{
+    return Rgb(fs::Opaque(fs::SliceColor(fs::SectionNumber(section), frame, col, row)));
+}
+uint32_t ScreenPixel(HWND h, int x, int y)
+{
+    HDC dc = GetWindowDC(h);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(h, dc);
+    return SwapRedBlue(uint32_t(c));
+}
+// Pixels of exactly that colour (0xRRGGBB) in r of the window on screen.
+int CountOnScreen(HWND h, const TRect& r, uint32_t color)
+{
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) n += ScreenPixel(h, x, y) == color;
+    return n;
+}
+
+struct TEditScene {
+    FormPtr Form{new TForm(nullptr)};
+    TTestSkinPanel* Panel = nullptr;
+    TsEdit* Edit = nullptr;
+    TsEdit* Other = nullptr;   // takes the focus away
+
+    TEditScene()
+    {
+        Form->SetBorderStyle(bsNone);
+        Form->SetBounds(120, 120, 260, 120);
+        Panel = new TTestSkinPanel(Form.get());
+        Panel->SetBounds(0, 0, 260, 120);
+        Panel->SetParent(Form.get());
+        Edit = new TsEdit(Form.get());
+        Edit->SetParent(Panel);
+        Edit->SetBounds(20, 20, 140, 24);
+        Other = new TsEdit(Form.get());
+        Other->SetParent(Panel);
+        Other->SetBounds(20, 70, 140, 24);
+    }
+    void Show()
+    {
+        Form->Show();
+        Other->SetFocus();
+        PumpFor(60);
+    }
+    HWND H() const { return Edit->Handle(); }
+};
+
+TEST(SkinEdit, FrameFromTheSkinAndFaceFromTheCacheUntilFocused)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TEditScene s;
+    s.Show();
+    TsEdit* e = s.Edit;
+    ASSERT_TRUE(e->SkinData()->Skinned(true));
+    EXPECT_EQ(e->SkinData()->SkinIndex, m->GetSkinIndex(L"EDIT"));
+    EXPECT_TRUE(e->FaceFromCache());
+    const TRect client = ClientAreaInWindow(s.H());
+    EXPECT_EQ(client, TRect(2, 2, 138, 22));
+    // Frame (border slices, the parent in the see-through corner) and face, normal state.
+    EXPECT_EQ(ScreenPixel(s.H(), 0, 12), Slice(L"EDIT", 0, 0, 1));
+    EXPECT_EQ(ScreenPixel(s.H(), 70, 23), Slice(L"EDIT", 0, 1, 2));
+    EXPECT_EQ(ScreenPixel(s.H(), 0, 0), Own(L"PANEL", 0));
+    EXPECT_EQ(ScreenPixel(s.H(), 120, 12), Own(L"EDIT", 0));
+
+    // Focused: the frame in the hot state, the native face in that state's colour.
+    e->SetFocus();
+    PumpFor(60);
+    EXPECT_FALSE(e->FaceFromCache());
+    EXPECT_EQ(ScreenPixel(s.H(), 0, 12), Slice(L"EDIT", 1, 0, 1));
+    EXPECT_EQ(ScreenPixel(s.H(), 120, 12), Own(L"EDIT", 1));
+
+    // Focus gone: back to the cache's face.
+    s.Other->SetFocus();
+    PumpFor(60);
+    EXPECT_EQ(ScreenPixel(s.H(), 0, 12), Slice(L"EDIT", 0, 0, 1));
+    EXPECT_EQ(ScreenPixel(s.H(), 120, 12), Own(L"EDIT", 0));
+}
+
+TEST(SkinEdit, TextHintAndPasswordCharactersAreDrawnIntoTheFace)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TEditScene s;
+    s.Edit->SetTextHint(L"Hint");
+    s.Show();
+    const TRect text = s.Edit->TextRect();
+    const uint32_t face = Own(L"EDIT", 0);
+    // The fixture's text is black: the hint is the face colour at 89/256.
+    uint32_t hint = 0;
+    for (int shift = 0; shift < 24; shift += 8) hint |= ((89 * ((face >> shift) & 0xFF)) >> 8) << shift;
+    EXPECT_GT(CountOnScreen(s.H(), text, hint), 3);
+    EXPECT_EQ(CountOnScreen(s.H(), text, 0), 0);
+
+    s.Edit->SetText(L"Hi");
+    PumpFor(60);
+    EXPECT_EQ(CountOnScreen(s.H(), text, hint), 0);
+    EXPECT_GT(CountOnScreen(s.H(), text, 0), 3);
+
+    // A password shows one mark per character: "*" becomes a round dot, wider than the text.
+    s.Edit->SetText(L"iiii");
+    PumpFor(60);
+    const int plain = CountOnScreen(s.H(), text, 0);
+    s.Edit->SetPasswordChar(L'*');
+    PumpFor(60);
+    EXPECT_GT(CountOnScreen(s.H(), text, 0), plain);
+}
+
+TEST(SkinEdit, PaddingAndVerticalAlignmentGrowTheNonClientArea)
+{
+    struct TCase {
+        const char* Name;
+        bool Skinned;
+        TacPadding Padding;
+        TVerticalAlignment Align;
+    };
+    for (const TCase& c : {TCase{"skinned padding", true, {6, 5, 6, 3}, taAlignTop},
+                           TCase{"plain padding", false, {6, 5, 6, 3}, taAlignTop},
+                           TCase{"centred", true, {0, 0, 0, 0}, taVerticalCenter},
+                           TCase{"bottom", true, {0, 1, 0, 1}, taAlignBottom}}) {
+        SCOPED_TRACE(c.Name);
+        TManagerPtr m = c.Skinned ? ManagerWithSkin(L"Fixture") : UnskinnedManager(false);
+        TEditScene s;
+        s.Edit->SetBounds(20, 20, 140, 40);
+        s.Show();
+        s.Edit->SetPadding(c.Padding);
+        s.Edit->SetVerticalAlignment(c.Align);
+        PumpFor(60);
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, s.Edit->Font()->Handle());
+        TEXTMETRICW tm{};
+        GetTextMetricsW(dc, &tm);
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+        const int free = 40 - (tm.tmHeight + 6) - c.Padding.Top - c.Padding.Bottom;
+        const int top = c.Padding.Top + (c.Align == taAlignTop ? 0 : c.Align == taVerticalCenter ? free / 2 : free);
+        EXPECT_EQ(ClientAreaInWindow(s.H()),
+                  TRect(2 + c.Padding.Left, 2 + top, 138 - c.Padding.Right, 38 - c.Padding.Bottom));
+        EXPECT_EQ(s.Edit->AddedPadding(), TRect(c.Padding.Left, top, c.Padding.Right, c.Padding.Bottom));
+        // The padding band shows the face: the section's colour, or the edit's own without a skin.
+        const uint32_t band = c.Skinned ? Own(L"EDIT", 0) : SwapRedBlue(uint32_t(ColorToRGB(s.Edit->Color())));
+        if (c.Padding.Left > 0) {
+            EXPECT_EQ(ScreenPixel(s.H(), 2 + c.Padding.Left - 1, 20), band);
+        }
+        if (top > 0) {
+            EXPECT_EQ(ScreenPixel(s.H(), 70, 2 + top - 1), band);
+        }
+    }
+}
+
+TEST(SkinEdit, DisabledLookBlendsTheParentIn)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TEditScene s;
+    s.Edit->SetText(L"Off");
+    s.Show();
+    const uint32_t enabled = ScreenPixel(s.H(), 120, 12);
+    ASSERT_EQ(enabled, Own(L"EDIT", 0));
+    s.Edit->SetEnabled(false);
+    PumpFor(60);
+    const uint32_t disabled = ScreenPixel(s.H(), 120, 12);
+    EXPECT_NE(disabled, enabled);
+    // Between the face and the panel behind it, channel by channel.
+    const uint32_t panel = Own(L"PANEL", 0);
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int a = int((enabled >> shift) & 0xFF), b = int((panel >> shift) & 0xFF), d = int((disabled >> shift) & 0xFF);
+        EXPECT_GE(d, std::min(a, b) - 1);
+        EXPECT_LE(d, std::max(a, b) + 1);
+    }
+}
+
+// The masked edit is the twin of the edit: the same frame and face from "EDIT".
+TEST(SkinEdit, TheMaskedEditLooksTheSame)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TEditScene s;
+    auto* masked = new TsMaskEdit(s.Form.get());
+    masked->SetParent(s.Panel);
+    masked->SetBounds(20, 20, 140, 24);
+    s.Edit->SetVisible(false);
+    s.Show();
+    ASSERT_TRUE(masked->SkinData()->Skinned(true));
+    EXPECT_EQ(masked->SkinData()->SkinIndex, m->GetSkinIndex(L"EDIT"));
+    EXPECT_EQ(ScreenPixel(masked->Handle(), 0, 12), Slice(L"EDIT", 0, 0, 1));
+    EXPECT_EQ(ScreenPixel(masked->Handle(), 120, 12), Own(L"EDIT", 0));
+}
+
+// Typing or moving the caret reports the moved selection, only while skinned.
+TEST(SkinEdit, SelectionChangesAreReportedWhileSkinned)
+{
+    for (bool skinned : {true, false}) {
+        SCOPED_TRACE(skinned ? "skinned" : "plain");
+        TManagerPtr m = skinned ? ManagerWithSkin(L"Fixture") : UnskinnedManager(false);
+        TEditScene s;
+        int changes = 0;
+        s.Edit->OnSelectionChanged = TNotifyEvent::FromCallable([&changes](TObject*) { ++changes; });
+        s.Show();
+        s.Edit->SetFocus();
+        s.Edit->SetSelStart(0);
+        SendMessageW(s.H(), WM_CHAR, L'a', 0);
+        SendMessageW(s.H(), WM_CHAR, L'b', 0);
+        SendMessageW(s.H(), WM_KEYDOWN, VK_LEFT, 0);
+        SendMessageW(s.H(), WM_KEYDOWN, VK_SHIFT, 0);   // the selection stays: no report
+        EXPECT_EQ(s.Edit->Text(), L"ab");
+        EXPECT_EQ(changes, skinned ? 3 : 0);
+    }
+}
+
+TEST(SkinEdit, WithoutASkinItIsTheStandardEdit)
+{
+    for (bool withManager : {false, true}) {
+        SCOPED_TRACE(withManager ? "inactive manager" : "no manager");
+        TManagerPtr m = UnskinnedManager(withManager);
+        TEditScene s;
+        s.Show();
+        EXPECT_FALSE(s.Edit->SkinData()->Skinned(true));
+        EXPECT_FALSE(s.Edit->FaceFromCache());
+        EXPECT_EQ(ClientAreaInWindow(s.H()), TRect(2, 2, 138, 22));
+        EXPECT_EQ(ScreenPixel(s.H(), 120, 12), SwapRedBlue(uint32_t(ColorToRGB(s.Edit->Color()))));
+        s.Edit->SetText(L"Typed");
+        EXPECT_EQ(s.Edit->Text(), L"Typed");
+    }
+}
+
+}  // namespace
