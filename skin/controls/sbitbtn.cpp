@@ -233,54 +233,15 @@ TsBitBtn::TsBitBtn(TComponent* owner) : TacSkinFrame<TBitBtn>(owner, ackind::Bit
     FWordWrap = true;
 }
 
-void TsBitBtn::SetFlag(bool& field, bool on)
-{
-    if (field == on) return;
-    field = on;
-    SkinData()->Invalidate(false);
-}
+void TsBitBtn::SetAlignment(TAlignment value) { SetLook(FAlignment, value); }
 
-void TsBitBtn::SetInt(int& field, int value)
-{
-    if (field == value) return;
-    field = value;
-    SkinData()->Invalidate(false);
-}
+void TsBitBtn::SetTextAlignment(TAlignment value) { SetLook(FTextAlignment, value); }
 
-void TsBitBtn::SetAlignment(TAlignment value)
-{
-    if (FAlignment == value) return;
-    FAlignment = value;
-    SkinData()->Invalidate(false);
-}
+void TsBitBtn::SetVerticalAlignment(TVerticalAlignment value) { SetLook(FVerticalAlignment, value); }
 
-void TsBitBtn::SetTextAlignment(TAlignment value)
-{
-    if (FTextAlignment == value) return;
-    FTextAlignment = value;
-    SkinData()->Invalidate(false);
-}
+void TsBitBtn::SetDisabledGlyphKind(TsDisabledGlyphKind value) { SetLook(FDisabledGlyphKind, value); }
 
-void TsBitBtn::SetVerticalAlignment(TVerticalAlignment value)
-{
-    if (FVerticalAlignment == value) return;
-    FVerticalAlignment = value;
-    SkinData()->Invalidate(false);
-}
-
-void TsBitBtn::SetDisabledGlyphKind(TsDisabledGlyphKind value)
-{
-    if (FDisabledGlyphKind == value) return;
-    FDisabledGlyphKind = value;
-    SkinData()->Invalidate(false);
-}
-
-void TsBitBtn::SetGlyphColorTone(TColor value)
-{
-    if (FGlyphColorTone == value) return;
-    FGlyphColorTone = value;
-    SkinData()->Invalidate(false);
-}
+void TsBitBtn::SetGlyphColorTone(TColor value) { SetLook(FGlyphColorTone, value); }
 
 void TsBitBtn::SetAcceptsControls(bool on)
 {
@@ -303,12 +264,7 @@ void TsBitBtn::ShiftControls(int state)
     }
 }
 
-void TsBitBtn::SetFocusedColor(TColor value)
-{
-    if (FFocusedColor == value) return;
-    FFocusedColor = value;
-    SkinData()->Invalidate(false);
-}
+void TsBitBtn::SetFocusedColor(TColor value) { SetLook(FFocusedColor, value); }
 
 bool TsBitBtn::Grayed() const
 {

@@ -31,29 +31,29 @@ public:
 
     // Images and ImageIndex are the button's own (TButton): a valid image wins over Glyph.
     bool Down() const { return FDown; }
-    void SetDown(bool on) { SetFlag(FDown, on); }
+    void SetDown(bool on) { SetLook(FDown, on); }
     // The grey look at rest (also while the manager discolours glyphs).
     bool Grayed() const;
-    void SetGrayed(bool on) { SetFlag(FGrayed, on); }
+    void SetGrayed(bool on) { SetLook(FGrayed, on); }
     bool ShowFocus() const { return FShowFocus; }
-    void SetShowFocus(bool on) { SetFlag(FShowFocus, on); }
+    void SetShowFocus(bool on) { SetLook(FShowFocus, on); }
     bool Reflected() const { return FReflected; }
-    void SetReflected(bool on) { SetFlag(FReflected, on); }
+    void SetReflected(bool on) { SetLook(FReflected, on); }
     bool ShowCaption() const { return FShowCaption; }
-    void SetShowCaption(bool on) { SetFlag(FShowCaption, on); }
+    void SetShowCaption(bool on) { SetLook(FShowCaption, on); }
     // Child controls may be put on the button; pressed, they move (1, 1) with its content.
     bool AcceptsControls() const { return FAcceptsControls; }
     void SetAcceptsControls(bool on);
     bool DrawOverBorder() const { return FDrawOverBorder; }
-    void SetDrawOverBorder(bool on) { SetFlag(FDrawOverBorder, on); }
+    void SetDrawOverBorder(bool on) { SetLook(FDrawOverBorder, on); }
     // Glyph transparency in percent at rest, 0..100.
     int Blend() const { return FBlend; }
-    void SetBlend(int value) { SetInt(FBlend, ClampBlend(value)); }
+    void SetBlend(int value) { SetLook(FBlend, ClampBlend(value)); }
     int FocusMargin() const { return FFocusMargin; }
-    void SetFocusMargin(int value) { SetInt(FFocusMargin, value); }
+    void SetFocusMargin(int value) { SetLook(FFocusMargin, value); }
     // Moves the caption along the layout's axis.
     int TextOffset() const { return FTextOffset; }
-    void SetTextOffset(int value) { SetInt(FTextOffset, value); }
+    void SetTextOffset(int value) { SetLook(FTextOffset, value); }
     // Of glyph and caption as a block, and of the caption's lines.
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment value);
@@ -96,8 +96,6 @@ protected:
     }
 
 private:
-    void SetFlag(bool& field, bool on);
-    void SetInt(int& field, int value);
     bool DrawnFromSkin();
     bool ShiftsContent(int state);
     // Places glyph and caption for the button's present size and font (measured on canvas).

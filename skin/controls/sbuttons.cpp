@@ -21,19 +21,7 @@ TsButton::TsButton(TComponent* owner) : TacSkinFrame<TButton>(owner, ackind::But
     FControlStyle &= ~(csOpaque | csDoubleClicks);
 }
 
-void TsButton::SetFlag(bool& field, bool on)
-{
-    if (field == on) return;
-    field = on;
-    SkinData()->Invalidate(false);
-}
-
-void TsButton::SetContentMargin(int value)
-{
-    if (FContentMargin == value) return;
-    FContentMargin = value;
-    SkinData()->Invalidate(false);
-}
+void TsButton::SetContentMargin(int value) { SetLook(FContentMargin, value); }
 
 int TsButton::DefaultSectionIndex()
 {

@@ -25,13 +25,13 @@ public:
 
     // Images, ImageIndex and ImageAlignment are the button's own (TButton).
     bool Reflected() const { return FReflected; }
-    void SetReflected(bool on) { SetFlag(FReflected, on); }
+    void SetReflected(bool on) { SetLook(FReflected, on); }
     // Latched pressed look.
     bool Down() const { return FDown; }
-    void SetDown(bool on) { SetFlag(FDown, on); }
+    void SetDown(bool on) { SetLook(FDown, on); }
     // The dotted frame around the caption of the focused button.
     bool ShowFocus() const { return FShowFocus; }
-    void SetShowFocus(bool on) { SetFlag(FShowFocus, on); }
+    void SetShowFocus(bool on) { SetLook(FShowFocus, on); }
     // Room between the caption and the focus frame; takes effect at the next repaint.
     int FocusMargin() const { return FFocusMargin; }
     void SetFocusMargin(int value) { FFocusMargin = value; }
@@ -69,7 +69,6 @@ protected:
     }
 
 private:
-    void SetFlag(bool& field, bool on);
     bool DrawnFromSkin();
     // Owner-drawn exactly while skinned: the system's own face would paint over the skin's.
     void SyncOwnerDraw();

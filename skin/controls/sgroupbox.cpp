@@ -507,31 +507,7 @@ void TsGroupBox::AnswerBackground(TMessage& m)
 
 void TsGroupBox::PaintSkinned(HDC given)
 {
-    TsCommonData* l = SkinData();
-    HWND wnd = Handle();
-    PAINTSTRUCT ps{};
-    HDC dc = given ? given : BeginPaint(wnd, &ps);
-    RECT clip{};
-    const int kind = GetClipBox(dc, &clip);
-    bool unalignedChild = false;
-    for (int i = 0; i < ControlCount(); ++i) unalignedChild |= Controls(i)->Align() == alNone;
-    if (kind == ERROR) {
-        // Nothing can be drawn into this DC.
-    } else if (IsRectEmpty(&clip) && unalignedChild) {
-        // A child may still be moving into place: paint when the update is over.
-        l->FUpdating = true;
-    } else {
-        const bool stale = l->BGChanged || l->HalfVisible || l->CacheEmpty();
-        const bool partly = clip.right - clip.left != FWidth || clip.bottom - clip.top != FHeight;
-        l->HalfVisible = l->RepaintIfMoved() && !HasState(csPaintCopy) && partly;
-        if (!stale || PrepareCache()) {
-            const TRect whole(0, 0, FWidth, FHeight);
-            PaintCacheToDC(this, l, whole, whole, dc, false, 0, 0);
-            DrawGraphicChildren(dc, this, false, TPoint(), true);
-            RepaintChildren(this);
-        }
-    }
-    if (!given) EndPaint(wnd, &ps);
+    PaintContainerFromCache(this, SkinData(), given, [this] { return PrepareCache(); }, true);
 }
 
 void TsGroupBox::WndProc(TMessage& m)

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "skin/engine/command_delivery.h"
+#include "skin/engine/control_painting.h"
 #include "skin/engine/core/control_link.h"
 #include "skin/engine/glow.h"
 #include "skin/engine/skin_command_handler.h"
@@ -357,4 +358,33 @@ void TacSkinFrameCore::After(TMessage& m, bool showsPressed)
         break;
     default: break;
     }
+}
+
+void PaintContainerFromCache(TWinControl* container, TsCommonData* l, HDC given, const std::function<bool()>& compose,
+                             bool repaintChildren)
+{
+    HWND wnd = container->Handle();
+    PAINTSTRUCT ps{};
+    HDC dc = given ? given : BeginPaint(wnd, &ps);
+    RECT clip{};
+    const int kind = GetClipBox(dc, &clip);
+    bool unalignedChild = false;
+    for (int i = 0; i < container->ControlCount(); ++i) unalignedChild |= container->Controls(i)->Align() == alNone;
+    const int w = container->Width(), h = container->Height();
+    if (kind == ERROR) {
+        // Nothing can be drawn into this DC.
+    } else if (IsRectEmpty(&clip) && unalignedChild) {
+        l->FUpdating = true;
+    } else {
+        const bool stale = l->BGChanged || l->HalfVisible || l->CacheEmpty();
+        const bool partly = clip.right - clip.left != w || clip.bottom - clip.top != h;
+        l->HalfVisible = l->RepaintIfMoved() && !container->HasState(csPaintCopy) && partly;
+        if (!stale || compose()) {
+            const TRect whole(0, 0, w, h);
+            PaintCacheToDC(container, l, whole, whole, dc, false, 0, 0);
+            DrawGraphicChildren(dc, container, false, TPoint(), true);
+            if (repaintChildren) RepaintChildren(container);
+        }
+    }
+    if (!given) EndPaint(wnd, &ps);
 }

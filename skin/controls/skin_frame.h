@@ -14,6 +14,7 @@
 #pragma once
 
 #include <functional>
+#include <type_traits>
 
 #include "skin/engine/anim_timer.h"
 #include "skin/engine/common_data.h"
@@ -70,6 +71,13 @@ private:
     TacThreadedTimer* FResumeTimer = nullptr;
 };
 
+// WM_PAINT (or WM_PRINT into given) of a skinned container from its cache, its graphic children
+// drawn over it. An error clip draws nothing; an empty clip while a loose (unaligned) child may
+// still be moving into place waits for the update to end; any other clip paints, so a container
+// of loose children (lines, markers) is never left unpainted. compose makes the cache anew.
+void PaintContainerFromCache(TWinControl* container, TsCommonData* link, HDC given,
+                             const std::function<bool()>& compose, bool repaintChildren);
+
 template <class TBase>
 class TacSkinFrame : public TBase {
 public:
@@ -106,6 +114,15 @@ public:
     }
 
 protected:
+    // Sets a field the look depends on; the control is drawn again when it changed.
+    template <class T>
+    void SetLook(T& field, const std::type_identity_t<T>& value)
+    {
+        if (field == value) return;
+        field = value;
+        SkinData()->Invalidate(false);
+    }
+
     // Index of the default section in the manager's skin; -1: none (the control stays standard).
     virtual int DefaultSectionIndex() { return -1; }
     virtual bool ShowsPressedState() const { return false; }
