@@ -8,6 +8,7 @@
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/core/shared_settings.h"
 #include "skin/engine/skin_manager.h"
+#include "skin/engine/transition.h"
 #include "skin/graphics/background.h"
 #include "skin/graphics/bitmaps32.h"
 #include "skin/graphics/item_paint.h"
@@ -134,6 +135,63 @@ void TsPageControl::SetActivePage(TTabSheet* page)
     if (SkinData()->SkinIndex >= 0) SkinData()->Invalidate(false);
 }
 
+TsPageControl::~TsPageControl()
+{
+    // A transition still playing must not reach a control that is gone.
+    ForgetTransitionControl(this);
+}
+
+bool TsPageControl::PageTransitionAllowed()
+{
+    if (HasState(csDesigning) || !AllowAnimSwitching) return false;
+    TsSkinManager* m = SkinData()->SkinManager();
+    return m && m->AnimEffects()->PageChange.Active && m->Effects()->AllowAnimation;
+}
+
+bool TsPageControl::HandlePageChange(TMessage& m)
+{
+    const auto* h = reinterpret_cast<const NMHDR*>(m.LParam);
+    if (!h || !SkinData()->Skinned()) return false;
+    TsCommonData* l = SkinData();
+    if (h->code == TCN_SELCHANGING) {
+        const bool animate = PageTransitionAllowed();
+        if (animate) {
+            // The present picture stays on screen while the pages change under it.
+            PrepareTransition(this, 0);
+            l->FUpdating = true;
+        }
+        TacSkinFrame<TPageControl>::WndProc(m);
+        if (animate && (m.Result != 0 || !TransitionCover())) {
+            // Vetoed, or nothing to cover (hidden, minimised): no transition follows.
+            ReleaseTransition();
+            PageTransitionDone();
+        }
+        return true;
+    }
+    if (h->code == TCN_SELCHANGE && PageTransitionAllowed() && TransitionCover()) {
+        StopTabAnimations();
+        TacSkinFrame<TPageControl>::WndProc(m);   // the new page becomes visible
+        l->FUpdating = true;
+        TsSkinManager* mgr = l->SkinManager();
+        AnimateTransition(this, mgr ? mgr->AnimEffects()->PageChange.Time : 0, 255, 0, [this] { PageTransitionDone(); });
+        return true;
+    }
+    return false;
+}
+
+void TsPageControl::PageTransitionDone()
+{
+    TsCommonData* l = SkinData();
+    l->FUpdating = false;
+    if (HasState(csDestroying)) return;
+    // The tabs changed while the control was not painting: everything is drawn again.
+    l->BGChanged = true;
+    if (HWND wnd = ExistingHandle(); wnd && IsWindowVisible(wnd))
+        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (TTabSheet* page = ActivePage(); page && page->HandleAllocated())
+        RedrawWindow(page->ExistingHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void TsPageControl::CreateParams(TCreateParams& params)
 {
     TacSkinFrame<TPageControl>::CreateParams(params);
@@ -174,6 +232,9 @@ void TsPageControl::WndProc(TMessage& m)
     case WM_KEYDOWN:
     case CM_DIALOGKEY:
         if (HandleNavigationKey(m)) return;
+        break;
+    case CN_NOTIFY:
+        if (HandlePageChange(m)) return;
         break;
     case WM_SIZE:
     case WM_STYLECHANGING:

@@ -48,6 +48,12 @@ using TacPageChangingEvent = Method<void(TObject* Sender, TTabSheet* NewPage, bo
 class TsPageControl : public TacSkinFrame<TPageControl> {
 public:
     explicit TsPageControl(TComponent* owner) : TacSkinFrame<TPageControl>(owner, ackind::PageControl) {}
+    ~TsPageControl() override;
+
+    // A page change cross-fades from the old page to the new one when the manager's page-change
+    // animation and its animations are on (PageChange.Time 0: the new page appears at once,
+    // drawn under the cover, without a half-painted step on screen).
+    bool AllowAnimSwitching = true;
 
     // nullptr clears the active page; otherwise the page of that sheet's index becomes
     // active. A sheet whose tab is hidden gets its children repainted (the tab change does
@@ -94,6 +100,12 @@ private:
     // Handled: the message is done (swallowed or acted on).
     bool HandleMouseMove(TMessage& m);
     bool HandleNavigationKey(TMessage& m);
+    // The page change notifications when skinned (the transition around the change); false:
+    // the base handles them alone.
+    bool HandlePageChange(TMessage& m);
+    bool PageTransitionAllowed();
+    // After every transition, played or not: the control paints again, the new page with it.
+    void PageTransitionDone();
 
     int FCurItem = -1;
     // The cache as composed before its tabs: the ground a single tab is drawn again on.

@@ -50,12 +50,4 @@ int TacTabFade::Step()
     return RoundWeight(Value);
 }
 
-std::vector<int> TransitionFrameWeights(int timeMs)
-{
-    std::vector<int> weights;
-    int steps = timeMs / TransitionFrameInterval;
-    if (steps <= 0) return weights;
-    double step = 255.0 / steps;
-    for (double c = 255; c > 2; c = std::max(c - step, 0.0)) weights.push_back(RoundWeight(c));
-    return weights;
-}
+std::vector<int> TransitionFrameWeights(int timeMs) { return TransitionWeights(timeMs); }

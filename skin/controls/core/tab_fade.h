@@ -5,9 +5,10 @@
 
 #include <vector>
 
-// Milliseconds between two frames of a tab's fade, and of a page change.
+#include "skin/engine/core/transition_schedule.h"
+
+// Milliseconds between two frames of a tab's fade (a page change's: TransitionFrameInterval).
 constexpr int TabFadeInterval = 12;
-constexpr int TransitionFrameInterval = 24;
 
 // The fade of one tab between two pictures of it (the tab sheet's animation timer): towards
 // the hot look in 6 steps, back to the normal look in 18, a pressed button tab or a pressed

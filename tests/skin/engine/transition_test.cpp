@@ -1,0 +1,221 @@
+// Page changes of the skinned page control through the transition cover, in real windows: an
+// instant swap under the cover with Time 0, blended frames stepped on the tick source with a
+// time, and a control that is hidden or minimised meanwhile (the cover, the pictures and the
+// control's updating state must not stay behind).
+#include <gtest/gtest.h>
+
+#include "skin/controls/spagecontrol.h"
+#include "skin/engine/command_delivery.h"
+#include "skin/engine/core/transition_schedule.h"
+#include "skin/engine/transition.h"
+#include "skin/graphics/bitmaps32.h"
+#include "tests/common/screenshot.h"
+#include "tests/common/test_support.h"
+#include "tests/skin/controls/test_controls.h"
+#include "tests/skin/engine/engine_recorders.h"
+#include "tests/vcl/form_ptr.h"
+
+namespace fs = fixture_skin;
+using testing_support::PumpFor;
+using testing_support::SaveScreenshot;
+
+namespace {
+
+uint32_t Own(const wchar_t* section, int state) { return fs::Opaque(fs::StateColor(fs::SectionNumber(section), state)); }
+
+// Every colour channel within tolerance.
+bool Near(uint32_t a, uint32_t b, int tolerance)
+{
+    for (int s = 0; s < 24; s += 8)
+        if (std::abs(int((a >> s) & 0xFF) - int((b >> s) & 0xFF)) > tolerance) return false;
+    return true;
+}
+
+// old x w + new x (255 - w), per channel.
+uint32_t Blend(uint32_t oldC, uint32_t newC, int w)
+{
+    uint32_t out = 0xFF000000u;
+    for (int s = 0; s < 24; s += 8)
+        out |= uint32_t((int((oldC >> s) & 0xFF) * w + int((newC >> s) & 0xFF) * (255 - w)) / 255) << s;
+    return out;
+}
+
+struct TTransitionScene : TObject {
+    TManagerPtr Manager = ManagerWithSkin(L"Fixture");
+    FormPtr Form{new TForm(nullptr)};
+    TsPageControl* Pages = nullptr;
+    // Runs inside the page change, after the new page became active.
+    std::function<void()> OnChange;
+    bool CoverUpInChange = false;
+
+    explicit TTransitionScene(int time)
+    {
+        Manager->AnimEffects()->PageChange.Time = static_cast<uint16_t>(time);
+        Form->SetBorderStyle(bsNone);
+        Form->SetBounds(100, 100, 320, 200);
+        Pages = new TsPageControl(Form.get());
+        Pages->SetBounds(0, 0, 320, 200);
+        Pages->SetParent(Form.get());
+        for (int i = 0; i < 2; ++i) {
+            auto* sheet = new TsTabSheet(Form.get());
+            sheet->SetCaption(L"Page " + IntToStr(i + 1));
+            sheet->SetPageControl(Pages);
+        }
+        Pages->SetActivePageIndex(0);
+        Pages->OnChange = Bind<&TTransitionScene::Changed>(this);
+        Form->Show();
+        PumpFor(80);
+    }
+    ~TTransitionScene() override { ReleaseTransition(); }
+
+    void Changed(TObject*)
+    {
+        CoverUpInChange = TransitionCover() && TransitionCover()->HandleAllocated() &&
+                          IsWindowVisible(TransitionCover()->Handle());
+        if (OnChange) OnChange();
+    }
+    TRect Tab(int t) const
+    {
+        const TacPageControlState s = Pages->TabState();
+        return TacPageTabs(s).SkinTabRect(t, t == s.ActivePage);
+    }
+    // Inside the first tab's border, left of its caption: active or not shows there.
+    TPoint Probe() const
+    {
+        const TRect r = Tab(0);
+        return TPoint(r.left + fs::Border + 1, (r.top + r.bottom) / 2);
+    }
+    void ClickTab(int t)
+    {
+        const TRect r = Tab(t);
+        Pages->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+        Pages->Perform(WM_LBUTTONUP, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    }
+    void ExpectNothingLeft() const
+    {
+        EXPECT_EQ(TransitionCover(), nullptr);
+        EXPECT_EQ(TransitionOldPicture(), nullptr);
+        EXPECT_EQ(TransitionNewPicture(), nullptr);
+        EXPECT_FALSE(TransitionPlaying());
+        EXPECT_FALSE(AnimationRunning);
+        EXPECT_FALSE(Pages->SkinData()->FUpdating);
+    }
+    uint32_t CacheAtProbe() const
+    {
+        const TPoint p = Probe();
+        return ImageFromBitmap32(Pages->SkinData()->FCacheBmp).At(p.x, p.y);
+    }
+};
+
+TEST(PageTransition, TimeZeroSwapsThePageUnderTheCoverAtOnce)
+{
+    TTransitionScene s(0);
+    ASSERT_TRUE(s.Pages->SkinData()->Skinned(true));
+    ASSERT_EQ(s.CacheAtProbe(), Own(L"TABTOPFIRST", 2));
+    s.ClickTab(1);
+    EXPECT_TRUE(s.CoverUpInChange);   // the change happened under the cover
+    EXPECT_EQ(s.Pages->ActivePageIndex(), 1);
+    s.ExpectNothingLeft();
+    PumpFor(60);
+    // The control paints again: the first tab is no longer the active one.
+    EXPECT_EQ(s.CacheAtProbe(), Own(L"TABTOPFIRST", 0));
+    SaveScreenshot(s.Form->Handle(), L"page_transition_after_swap", true);
+}
+
+TEST(PageTransition, FramesAreBlendsSteppedOnTheTickSourceAndTheCoverGoesAtTheEnd)
+{
+    TManualTicks ticks;
+    TTransitionScene s(240);
+    const uint32_t oldC = Own(L"TABTOPFIRST", 2), newC = Own(L"TABTOPFIRST", 0);
+    const TRect before = s.Tab(0);
+    s.ClickTab(1);
+    // Inside the first tab's border in both layouts (the active tab is the larger one).
+    const TRect after = s.Tab(0);
+    const TPoint p(std::max(before.left, after.left) + fs::Border + 1,
+                   (std::max(before.top, after.top) + std::min(before.bottom, after.bottom)) / 2);
+    ASSERT_TRUE(TransitionPlaying());
+    ASSERT_NE(TransitionCover(), nullptr);
+    ASSERT_NE(TransitionOldPicture(), nullptr);
+    // The old picture is what the screen showed: the first tab active.
+    EXPECT_TRUE(Near(ImageFromBitmap32(TransitionOldPicture()).At(p.x, p.y), oldC, 0));
+    EXPECT_TRUE(Near(ImageFromBitmap32(TransitionNewPicture()).At(p.x, p.y), newC, 0))
+        << std::hex << ImageFromBitmap32(TransitionNewPicture()).At(p.x, p.y) << " old " << oldC << " new " << newC;
+    const std::vector<int> weights = TransitionWeights(240);
+    ASSERT_EQ(weights.size(), 10u);
+    for (size_t i = 0; i < weights.size(); ++i) {
+        ASSERT_TRUE(TransitionPlaying()) << "frame " << i;
+        TBitmap* shown = TransitionCover()->Shown;
+        ASSERT_NE(shown, nullptr);
+        const uint32_t px = ImageFromBitmap32(shown).At(p.x, p.y);
+        EXPECT_TRUE(Near(px, Blend(oldC, newC, weights[i]), 2)) << "frame " << i << std::hex << " got " << px;
+        ticks.Step(TransitionFrameInterval);
+    }
+    s.ExpectNothingLeft();
+    PumpFor(60);
+    EXPECT_EQ(ImageFromBitmap32(s.Pages->SkinData()->FCacheBmp).At(p.x, p.y), newC);
+}
+
+TEST(PageTransition, AControlHiddenOrMinimisedDuringTheChangeLeavesNoCoverAndPaintsAgain)
+{
+    enum Way { Hide, Minimise };
+    for (const Way way : {Hide, Minimise}) {
+        for (const int time : {0, 240}) {
+            SCOPED_TRACE(testing::Message() << (way == Hide ? "hidden" : "minimised") << ", time " << time);
+            TManualTicks ticks;
+            TTransitionScene s(time);
+            s.OnChange = [&s, way] {
+                if (way == Hide)
+                    s.Pages->SetVisible(false);
+                else
+                    ShowWindow(s.Form->Handle(), SW_MINIMIZE);
+            };
+            s.ClickTab(1);
+            EXPECT_TRUE(s.CoverUpInChange);
+            EXPECT_EQ(s.Pages->ActivePageIndex(), 1);
+            s.ExpectNothingLeft();
+            ticks.Step(TransitionFrameInterval * 12);   // nothing is left to tick
+            // Shown again, the control paints its new state.
+            if (way == Hide)
+                s.Pages->SetVisible(true);
+            else
+                ShowWindow(s.Form->Handle(), SW_RESTORE);
+            PumpFor(80);
+            EXPECT_EQ(s.CacheAtProbe(), Own(L"TABTOPFIRST", 0));
+            // A second change runs as usual.
+            s.OnChange = nullptr;
+            s.ClickTab(0);
+            ticks.Step(TransitionFrameInterval * 12);
+            s.ExpectNothingLeft();
+            EXPECT_EQ(s.Pages->ActivePageIndex(), 0);
+        }
+    }
+}
+
+TEST(PageTransition, PicturesOfDifferentSizesAreNeverMixed)
+{
+    TManualTicks ticks;
+    TTransitionScene s(240);
+    // A prepare left without its animate, then the control grows and is prepared again:
+    // the old picture takes the new size.
+    PrepareTransition(s.Pages, 0);
+    ASSERT_NE(TransitionOldPicture(), nullptr);
+    EXPECT_EQ(TransitionOldPicture()->Width(), 320);
+    s.Pages->SetBounds(0, 0, 300, 180);
+    PumpFor(30);
+    PrepareTransition(s.Pages, 0);
+    EXPECT_EQ(TransitionOldPicture()->Width(), 300);
+    EXPECT_EQ(TransitionOldPicture()->Height(), 180);
+    // Grown between prepare and animate: every frame reads pictures of one size.
+    s.Pages->SetBounds(0, 0, 320, 200);
+    PumpFor(30);
+    AnimateTransition(s.Pages, 240, 255, 0);
+    ASSERT_TRUE(TransitionPlaying());
+    EXPECT_EQ(TransitionOldPicture()->Width(), TransitionNewPicture()->Width());
+    EXPECT_EQ(TransitionOldPicture()->Height(), TransitionNewPicture()->Height());
+    EXPECT_EQ(TransitionNewPicture()->Width(), 320);
+    ticks.Step(TransitionFrameInterval * 12);
+    EXPECT_EQ(TransitionCover(), nullptr);
+    EXPECT_FALSE(AnimationRunning);
+}
+
+}  // namespace
