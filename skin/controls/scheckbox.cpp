@@ -304,7 +304,12 @@ void TsCheckBox::PaintContent(TBitmap* cache, int state)
         // A single line is not cut at its measured end: rendered text may run a pixel or two past it.
         UINT flags = (FWordWrap ? DT_WORDBREAK : DT_SINGLELINE | DT_NOCLIP) | DrawTextBiDiModeFlagsReadingOnly();
         const int textState = CurrentState() > 0 ? 1 : 0;
-        if (l->CustomFont())
+        // A see-through box over a parent that paints its own background (a form without a skin)
+        // keeps the parent's text colour, as a label does: the section's is meant for skinned surfaces.
+        TacSkinData* d = l->ResolveSkinData();
+        const bool seeThrough = d && d->IsValidSection(l->SkinIndex) &&
+                                d->gd[size_t(l->SkinIndex)].Props[0].Transparency == 100;
+        if (l->CustomFont() || (seeThrough && !SkinnedContainerOf(this)))
             DrawTextOnCanvas(c, FText.c_str(), Enabled(), caption, flags);
         else
             WriteSectionText(c, FText, Enabled(), caption, flags, l->SkinIndex, textState, m);

@@ -388,3 +388,25 @@ void PaintContainerFromCache(TWinControl* container, TsCommonData* l, HDC given,
     }
     if (!given) EndPaint(wnd, &ps);
 }
+
+// A window that is not skinned itself but serves its children a skinned background (a page
+// of a skinned page control) shows what its skinned container shows.
+static bool ServesSkinnedBackground(TWinControl* control)
+{
+    if (!control->HandleAllocated()) return false;
+    TacBgQuery q;
+    return DeliverWindowMessage(control->Handle(), MSG_SKINCOMMAND, SkinCommandWParam(scmGetBackground),
+                                reinterpret_cast<LPARAM>(&q)) != 0;
+}
+
+// The skinned container whose background lies behind the control, counting the control's
+// rectangle into its coordinates; nullptr when the parent paints a background of its own.
+TWinControl* SkinnedContainerOf(TControl* control, TRect* r)
+{
+    for (TWinControl* p = control->Parent(); p; p = p->Parent()) {
+        if (ControlIsSkinned(p, true)) return p;
+        if (!ServesSkinnedBackground(p)) return nullptr;
+        if (r && p->Parent()) r->Offset(p->Left(), p->Top());
+    }
+    return nullptr;
+}

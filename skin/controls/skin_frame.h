@@ -78,6 +78,11 @@ private:
 void PaintContainerFromCache(TWinControl* container, TsCommonData* link, HDC given,
                              const std::function<bool()>& compose, bool repaintChildren);
 
+// The skinned container whose background lies behind control, counting control's rectangle
+// into its coordinates (r); nullptr when the parent paints a background of its own (a form that
+// is not skinned): text over it then keeps the parent's colours.
+TWinControl* SkinnedContainerOf(TControl* control, TRect* r = nullptr);
+
 template <class TBase>
 class TacSkinFrame : public TBase {
 public:

@@ -1,5 +1,7 @@
 #include "skin/controls/slabel.h"
 
+#include "skin/controls/skin_frame.h"
+
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/common_data.h"
 #include "skin/engine/core/shared_settings.h"
@@ -14,28 +16,6 @@ namespace {
 TColor Mixed(TColor color, TColor with)
 {
     return TColor(MixColors(uint32_t(ColorToRGB(color)), uint32_t(ColorToRGB(with)), SharedBlendValue));
-}
-
-// A window that is not skinned itself but serves its children a skinned background (a page
-// of a skinned page control) shows what its skinned container shows.
-bool ServesSkinnedBackground(TWinControl* control)
-{
-    if (!control->HandleAllocated()) return false;
-    TacBgQuery q;
-    return DeliverWindowMessage(control->Handle(), MSG_SKINCOMMAND, SkinCommandWParam(scmGetBackground),
-                                reinterpret_cast<LPARAM>(&q)) != 0;
-}
-
-// The skinned container whose background lies behind the control, counting the control's
-// rectangle into its coordinates; nullptr when the parent paints a background of its own.
-TWinControl* SkinnedContainerOf(TControl* control, TRect* r = nullptr)
-{
-    for (TWinControl* p = control->Parent(); p; p = p->Parent()) {
-        if (ControlIsSkinned(p, true)) return p;
-        if (!ServesSkinnedBackground(p)) return nullptr;
-        if (r && p->Parent()) r->Offset(p->Left(), p->Top());
-    }
-    return nullptr;
 }
 
 }  // namespace

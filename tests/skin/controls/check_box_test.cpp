@@ -348,6 +348,38 @@ TEST(SkinCheckBox, WithoutAnActiveSkinItIsTheStandardCheckBox)
     }
 }
 
+// Over a form that paints its own background (a form without a skin of its own) the caption keeps
+// the form's text colour: Dark's light text would vanish on a light form.
+TEST(SkinCheckBox, OverAPlainFormTheCaptionKeepsTheFormsTextColour)
+{
+    TManagerPtr m = ManagerWithSkin(L"Dark");
+    FormPtr form(new TForm(nullptr));
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(140, 140, 240, 60);
+    form->SetColor(clWhite);
+    auto* box = new TsCheckBox(form.get());
+    box->SetCaption(L"Enable debug mode");
+    box->SetBounds(10, 10, 200, 24);
+    box->SetParent(form.get());
+    form->Show();
+    PumpFor(60);
+    Unfocus(box);
+    box->Invalidate();
+    PumpFor(30);
+    ASSERT_TRUE(box->SkinData()->Skinned(true));
+    auto shot = testing_support::CaptureWindow(box->Handle());
+    const TRect caption = box->CaptionRect();
+    int dark = 0, light = 0;
+    for (int y = caption.top; y < caption.bottom; ++y)
+        for (int x = caption.left; x < caption.right; ++x) {
+            const TColor c = testing_support::PixelAt(*shot, x, y);
+            dark += testing_support::ColorDistance(c, clBlack) < 120;
+            light += testing_support::ColorDistance(c, clWhite) < 40;
+        }
+    EXPECT_GT(dark, 20);    // the text's strokes in the form's black
+    EXPECT_GT(light, 200);  // on the form's white
+}
+
 TEST(SkinCheckBox, ScreenshotsWithOurSkins)
 {
     for (const wchar_t* skin : {L"Dark", L"Light"}) {

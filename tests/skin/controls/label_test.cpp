@@ -216,7 +216,9 @@ TEST(SkinLabel, WithoutAnActiveSkinItIsThePlainLabel)
     for (bool withManager : {false, true}) {
         SCOPED_TRACE(withManager ? "inactive manager" : "no manager");
         TManagerPtr m = UnskinnedManager(withManager);
-        if (m) ASSERT_FALSE(m->IsActive());
+        if (m) {
+            ASSERT_FALSE(m->IsActive());
+        }
         FormPtr form(new TForm(nullptr));
         form->SetBorderStyle(bsNone);
         form->SetBounds(140, 140, 300, 100);
