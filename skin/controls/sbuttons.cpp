@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "skin/controls/sbitbtn.h"
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/core/skin_paint_source.h"
 #include "skin/engine/skin_manager.h"
@@ -19,6 +20,7 @@ TsButton::TsButton(TComponent* owner) : TacSkinFrame<TButton>(owner, ackind::But
     // An owner-drawn button answers a second quick click with a double-click notice instead of
     // a click: without double clicks every press is a press.
     FControlStyle &= ~(csOpaque | csDoubleClicks);
+    SetGlowOnRelease(true);
 }
 
 void TsButton::SetContentMargin(int value) { SetLook(FContentMargin, value); }
@@ -210,7 +212,19 @@ void TsButton::PaintContent(TBitmap* cache, int state)
         }
     }
     DrawFocusFrame(c, lay.Caption);
-    // No image drawing: the program's buttons carry none.
+    if (!lay.Glyph.IsEmpty()) DrawSkinnedButtonGlyph(this, c, col.ColorGlyph);
+}
+
+void TsButton::Invalidate()
+{
+    // A new image (or list) makes the cached face stale; other repaints keep it.
+    TCustomImageList* images = Images();
+    if (FImageIndex != FOldImageIndex || images != FOldImages) {
+        FOldImageIndex = FImageIndex;
+        FOldImages = images;
+        SkinData()->BGChanged = true;
+    }
+    TacSkinFrame<TButton>::Invalidate();
 }
 
 void TsButton::ShowPressedFlash()

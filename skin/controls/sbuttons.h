@@ -50,6 +50,8 @@ public:
 
     TacGetColoring OnGetColoring;
 
+    void Invalidate() override;
+
     // A click quicker than the press fade shows the whole pressed face for a moment before it
     // fades to hot: this waits that moment (30 ms); tests put their own in.
     static inline std::function<void(TsButton* button)> PressedFlashWait;
@@ -87,4 +89,6 @@ private:
     bool FDroppedDown = false;
     int FFocusMargin = 1;
     int FContentMargin = 6;
+    int FOldImageIndex = -1;                   // image and list at the last invalidation
+    TCustomImageList* FOldImages = nullptr;
 };

@@ -316,7 +316,8 @@ bool TacSkinFrameCore::Before(TMessage& m, bool isContainer, bool showsPressed, 
             Pressed = false;
             inherited(m);
             l->BGChanged = false;
-            StateChange(l->FMouseAbove ? 1 : 0, aeMouseUp, false, false);
+            const bool hot = l->FMouseAbove;
+            StateChange(hot ? 1 : 0, aeMouseUp, hot && GlowOnRelease, hot && GlowOnRelease);
             return true;
         }
         break;

@@ -36,6 +36,8 @@ public:
     TacAnimatEvents AnimatEvents = aeGlobalDef;
     TsDisabledKind DisabledKind = dkBlended;
     bool Pressed = false;   // the left button is held on a control that shows a pressed state
+    // The release over the control returns to hot quickly and with the hover glow (push buttons).
+    bool GlowOnRelease = false;
 
     // The state to draw: pressed while held over the control, else the link's state.
     int VisualState(bool showsPressed) const;
@@ -119,6 +121,8 @@ public:
     }
 
 protected:
+    void SetGlowOnRelease(bool on) { FFrame.GlowOnRelease = on; }
+
     // Sets a field the look depends on; the control is drawn again when it changed.
     template <class T>
     void SetLook(T& field, const std::type_identity_t<T>& value)

@@ -963,10 +963,11 @@ TEST_F(MainWindowTest, StoredSkinsAndTheSkinDirectory)
     form = nullptr;
 }
 
-// With Dark loaded the page control (with its pages) and the group boxes on them are drawn from
-// the skin, and so is the status bar; elsewhere the window looks exactly as with the skin switched
-// off (the scrolling text, which moves on its own, left out of the comparison).
-TEST_F(MainWindowTest, WithDarkLoadedOnlyThePageControlAndItsGroupBoxesLookSkinned)
+// With Dark loaded the controls show their skin images: a group box and a button are their
+// caches on the screen, the connection icons reach the screen inside the status bar's image, and
+// with the skin switched off the page area and the status bar change while nothing else of the
+// client area does (the scrolling text, which moves on its own, left out of the comparison).
+TEST_F(MainWindowTest, WithDarkLoadedTheControlsShowTheirSkinImages)
 {
     WriteSetting(L"Themes", L"Active", L"0");
     StartWithoutDevices();
@@ -1000,6 +1001,20 @@ TEST_F(MainWindowTest, WithDarkLoadedOnlyThePageControlAndItsGroupBoxesLookSkinn
     };
     auto skinned = capture();
     testing_support::SaveArtifact(*skinned, L"main_window_dark_loaded");
+    // A button at rest is its skin cache (its face left of the caption).
+    {
+        TsButton* b = form->btnApply;
+        ASSERT_TRUE(b->SkinData()->Skinned(true));
+        const TPixelImage face = ImageFromBitmap32(b->SkinData()->FCacheBmp);
+        ASSERT_EQ(face.Width(), b->Width());
+        POINT bo{0, 0};
+        ClientToScreen(b->Handle(), &bo);
+        ScreenToClient(wnd, &bo);
+        for (TPoint p : {TPoint(4, b->Height() / 2), TPoint(b->Width() / 2, 3), TPoint(b->Width() - 5, b->Height() - 4)})
+            EXPECT_EQ(testing_support::PixelAt(*skinned, bo.x + p.x, bo.y + p.y),
+                      TColor(SwapRedBlue(face.At(p.x, p.y) & 0xFFFFFFu)))
+                << p.x << "," << p.y;
+    }
     // The group box is its skin cache on the screen (points on its frame clear of its children).
     const TacGroupCaption caption = group->CaptionGeometry();
     const TPixelImage cache = ImageFromBitmap32(group->SkinData()->FCacheBmp);
@@ -1040,6 +1055,44 @@ TEST_F(MainWindowTest, WithDarkLoadedOnlyThePageControlAndItsGroupBoxesLookSkinn
     EXPECT_EQ(differ, 0);
     EXPECT_GT(pageDiffer, 0);
     EXPECT_GT(barDiffer, 0);
+}
+
+// Buttons of the main window hot and held down, in Dark and in Light, for a look: the hot and the
+// pressed face differ from the face at rest and from each other.
+TEST_F(MainWindowTest, ButtonsHotAndPressedInDarkAndLight)
+{
+    WriteSetting(L"Themes", L"Active", L"0");
+    StartWithoutDevices();
+    ASSERT_EQ(form->sSkinManager1->SkinName(), L"Dark");
+    TsButton* hot = form->btnSaveProfile;
+    TsButton* pressed = form->btnApply;
+    TsButton* rest = form->btnLoadProfile;
+    auto facePixel = [](TsButton* b) { return ImageFromBitmap32(b->SkinData()->FCacheBmp).At(4, b->Height() / 2) & 0xFFFFFFu; };
+    for (const wchar_t* skin : {L"dark", L"light"}) {
+        SCOPED_TRACE(ToUtf8(skin));
+        if (String(skin) == L"light") form->L1->Click();
+        PumpFor(200);
+        hot->Perform(CM_MOUSEENTER, 0, 0);
+        pressed->Perform(CM_MOUSEENTER, 0, 0);
+        SendMessageW(pressed->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+        PumpFor(400);
+        EXPECT_EQ(hot->CurrentState(), 1);
+        EXPECT_EQ(pressed->CurrentState(), 2);
+        EXPECT_NE(facePixel(hot), facePixel(rest));
+        EXPECT_NE(facePixel(pressed), facePixel(rest));
+        EXPECT_NE(facePixel(pressed), facePixel(hot));
+        testing_support::SaveScreenshot(form->Handle(), String(L"main-window-") + skin + L"-hot-pressed", true);
+        // Let go without a click: the capture goes first, so the release is nobody's press.
+        ReleaseCapture();
+        SendMessageW(pressed->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+        hot->Perform(CM_MOUSELEAVE, 0, 0);
+        pressed->Perform(CM_MOUSELEAVE, 0, 0);
+        PumpFor(400);
+    }
+    form->Close();
+    PumpUntil([&] { return form->Closing(); });
+    TObject::Free(form);
+    form = nullptr;
 }
 
 // Switching the theme: the skinned controls, also those on the pages, let go of the old skin's

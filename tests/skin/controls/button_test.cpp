@@ -9,10 +9,12 @@
 
 #include "skin/controls/sbuttons.h"
 #include "skin/engine/command_delivery.h"
+#include "skin/engine/glow.h"
 #include "skin/engine/window_helpers.h"
 #include "skin/graphics/bitmaps32.h"
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
+#include "tests/skin/controls/fixture_glow.h"
 #include "tests/skin/controls/test_controls.h"
 #include "tests/skin/engine/engine_recorders.h"
 #include "tests/vcl/form_ptr.h"
@@ -277,6 +279,102 @@ TEST(Button, AQuickClickFlashesTheFullPressedFace)
     EXPECT_EQ(flashes.size(), 1u);
     EXPECT_EQ(s->Clicks, 2);
     TsButton::PressedFlashWait = nullptr;
+}
+
+// A button with an image shows it at GlyphRect, wherever ImageAlignment puts it, over the
+// caption when centred; the face is redrawn as soon as the image is given or taken away.
+TEST(Button, ImageOfTheImageListAtItsRectangle)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    auto s = SkinnedScene();
+    TsButton* b = s->Skinned();
+    const uint32_t blue = Rgb(fs::Opaque(fs::Rgb(40, 50, 210)));
+    auto* list = new TImageList(s->Form.get());
+    list->SetSize(16, 16);
+    std::unique_ptr<TBitmap> image(NewBitmap32(16, 16));
+    FillDCRect(image->Canvas()->Handle(), TRect(0, 0, 16, 16), fs::Rgb(40, 50, 210));
+    list->AddMasked(image.get(), fs::Rgb(255, 0, 255));
+    auto bluePixels = [&](const TRect& r) {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) n += OnScreen(s->Wnd(), x, y) == blue;
+        return n;
+    };
+    b->SetImages(list);
+    PumpFor(30);
+    EXPECT_EQ(bluePixels(TRect(0, 0, 100, 30)), 0) << "no ImageIndex: no image";
+
+    struct Case {
+        TImageAlignment align;
+        TRect at;   // 100 x 30, content margin 6
+    } cases[] = {{iaLeft, TRect(6, 7, 22, 23)}, {iaRight, TRect(78, 7, 94, 23)}, {iaCenter, TRect(42, 7, 58, 23)}};
+    b->SetImageIndex(0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.align));
+        b->SetImageAlignment(c.align);
+        b->SkinData()->Invalidate(true);
+        PumpFor(30);
+        TRect g;
+        b->GlyphRect(g);
+        EXPECT_EQ(g, c.at);
+        EXPECT_EQ(bluePixels(g), 16 * 16);
+        EXPECT_EQ(bluePixels(TRect(0, 0, 100, 30)), 16 * 16) << "blue outside the rectangle";
+        if (c.align != iaCenter) {
+            EXPECT_FALSE(b->CaptionRect().IntersectsWith(g));
+        }
+    }
+    // The pressed face keeps the image, at the pressed rectangle.
+    s->Button->Perform(CM_MOUSEENTER, 0, 0);
+    s->Press();
+    Settle(ticks);
+    TRect g;
+    b->GlyphRect(g);
+    ASSERT_EQ(b->CurrentState(), bstPressed);
+    EXPECT_EQ(bluePixels(g), 16 * 16);
+    s->Release();
+    Settle(ticks);
+
+    b->SetImageIndex(-1);
+    PumpFor(30);
+    EXPECT_EQ(bluePixels(TRect(0, 0, 100, 30)), 0) << "image taken away";
+}
+
+// The release over the button fades back to hot with the hover glow coming back with the
+// frames; a release after the mouse has left goes to normal with no glow.
+TEST(Button, ReleaseFadesToHotWithTheGlow)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TFixtureGlow glow(m.get());
+    TLayeredRecorder layered;
+    TManualTicks ticks;
+    auto s = SkinnedScene();
+    TsCommonData* link = s->Skinned()->SkinData();
+    s->Button->Perform(CM_MOUSEENTER, 0, 0);
+    Settle(ticks);
+    s->Press();
+    Settle(ticks);
+    ASSERT_EQ(s->Skinned()->CurrentState(), bstPressed);
+    const size_t before = layered.Updates.size();
+    s->Release();
+    ASSERT_NE(link->AnimTimer, nullptr);
+    EXPECT_EQ(link->AnimTimer->State, 1);
+    EXPECT_EQ(link->AnimTimer->Iterations, 6);
+    ASSERT_GE(link->GlowID, 0);
+    Settle(ticks);
+    ASSERT_GT(layered.Updates.size(), before);
+    EXPECT_EQ(layered.Updates.back().Wnd, GlowList()[size_t(link->GlowID)]->Wnd->Handle());
+    EXPECT_EQ(layered.Updates.back().Alpha, 255);
+    EXPECT_EQ(OnScreen(s->Wnd(), 8, 15), Face(1));
+
+    s->Press();
+    Settle(ticks);
+    link->FMouseAbove = false;   // left while held (the capture kept the leave away)
+    s->Release();
+    EXPECT_EQ(link->AnimTimer->State, 0);
+    Settle(ticks);
+    EXPECT_EQ(link->GlowID, -1);
+    FreeAllGlows(true);
 }
 
 // The fixture's border has key-coloured 2 x 2 corners: the mouse there belongs to the container.

@@ -14,6 +14,7 @@
 #include "skin/graphics/paint32.h"
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
+#include "tests/skin/controls/fixture_glow.h"
 #include "tests/skin/controls/test_controls.h"
 #include "tests/skin/engine/engine_recorders.h"
 #include "tests/vcl/form_ptr.h"
@@ -71,34 +72,6 @@ bool IsMixOf(TBitmap* out, TBitmap* from, TBitmap* to, int w)
             }
     return true;
 }
-
-// Adds a glow mask to BUTTON of the loaded fixture skin: borders of 10 around a 30 x 30 picture,
-// the glow overlapping the control by 3.
-struct TFixtureGlow {
-    TPixelImage Picture{30, 30, 0x80FFFFFFu};
-    TFixtureGlow(TsSkinManager* m)
-    {
-        for (auto& d : m->SkinDataArray) {
-            if (!d) continue;
-            const int button = m->SkinCommonInfo.Sections[ssButton];
-            TsMaskData mask;
-            mask.Bmp = &Picture;
-            mask.ClassName = L"BUTTON";
-            mask.PropertyName = L"GLOW0";
-            mask.R = TRect(0, 0, 30, 30);
-            mask.Width = 30;
-            mask.Height = 30;
-            mask.WL = mask.WT = mask.WR = mask.WB = 10;
-            mask.DrawMode = dmStretch | dmFillCenter | dmAlpha32;
-            mask.ImgType = TacImgType::itisaGlow;
-            mask.Manager = m;
-            mask.SkinIndex = button;
-            d->ma.push_back(mask);
-            d->gd[size_t(button)].GlowCount = 1;
-            d->gd[size_t(button)].GlowMargin = 3;
-        }
-    }
-};
 
 }  // namespace
 
