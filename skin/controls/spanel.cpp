@@ -1,5 +1,9 @@
 #include "skin/controls/spanel.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "skin/controls/sbitbtn.h"
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/control_painting.h"
 #include "skin/engine/skin_manager.h"
@@ -99,16 +103,15 @@ TRect TsPanel::CaptionArea() const
 void TsPanel::PaintContent(TBitmap* cache, int state)
 {
     (void)state;
-    WriteText(cache);
+    WriteText(cache->Canvas());
     SkinData()->PaintOuterEffects(this, TPoint());
     PaintSideShadow(cache);
 }
 
-void TsPanel::WriteText(TBitmap* cache)
+void TsPanel::WriteText(TCanvas* c)
 {
     if (!FShowCaption || FText.empty()) return;
     TsCommonData* l = SkinData();
-    TCanvas* c = cache->Canvas();
     c->Font()->Assign(Font());
     TRect r = CaptionArea();
     UINT flags = AlignmentTextFlags(this, FAlignment);
@@ -152,8 +155,60 @@ void TsPanel::PaintSideShadow(TBitmap* cache)
     ComposeRectAt32(cache, FShadowBmp.get(), TRect(0, 0, r.Width(), r.Height()), r.TopLeft(), 255);
 }
 
+void TsPanel::PaintCustomColor(HDC dc)
+{
+    TsCommonData* l = SkinData();
+    l->FUpdating = false;
+    const TRect r(0, 0, FWidth, FHeight);
+    const int b = l->MaxBorderWidth();
+    const TColor color = ColorToRGB(Color());
+    const int saved = SaveDC(dc);
+    ExcludeChildControls(dc, this, 0, 0);
+    if (b == 0) {
+        FillDCRect(dc, r, color);
+    } else {
+        l->EnsureCacheBmp();
+        TBitmap* cache = l->FCacheBmp;
+        if (cache->Width() != FWidth || cache->Height() != FHeight) {
+            cache->SetPixelFormat(pf32bit);
+            cache->SetSize(FWidth, FHeight);
+        }
+        TacSkinData* d = l->ResolveSkinData();
+        const TsGeneralData& g = d->gd[size_t(l->SkinIndex)];
+        const bool seeThrough = !g.Props.empty() && g.Props[0].Transparency == 100;
+        const bool fillsCentre = !d->IsValidImage(g.BorderIndex) || (d->ma[size_t(g.BorderIndex)].DrawMode & 4) != 0;
+        TRect inner = r;
+        if (seeThrough && fillsCentre) {
+            // A border over the parent's image: the whole picture comes from the cache.
+            PaintControlFrame(cache->Canvas()->Handle(), r, 0, inner, 0, l);
+            BitBlt(dc, 0, 0, FWidth, FHeight, cache->Canvas()->Handle(), 0, 0, SRCCOPY);
+        } else {
+            PaintControlFrame(dc, r, b, inner, 0, l);
+            FillDCRect(dc, inner, color);
+        }
+        // The cache now holds only the frame: the cached path composes it again.
+        l->BGChanged = true;
+    }
+    TCanvas canvas;
+    canvas.SetHandle(dc);
+    canvas.Brush()->SetStyle(bsClear);
+    WriteText(&canvas);
+    canvas.SetHandle(nullptr);
+    RestoreDC(dc, saved);
+    DrawGraphicChildren(dc, this, false, TPoint(), true);
+}
+
 void TsPanel::PaintSkinned(HDC given, bool sendUpdated)
 {
+    if (SkinData()->CustomColor() && !AnimationRunning) {
+        HWND wnd = Handle();
+        PAINTSTRUCT ps{};
+        HDC dc = given ? given : BeginPaint(wnd, &ps);
+        if (dc) PaintCustomColor(dc);
+        if (!given) EndPaint(wnd, &ps);
+        if (sendUpdated) RepaintChildren(this);
+        return;
+    }
     PaintContainerFromCache(this, SkinData(), given, [this] { return PrepareCache(); },
                             sendUpdated && !HasState(csPaintCopy));
 }
@@ -170,6 +225,9 @@ void TsPanel::WndProc(TMessage& m)
             // A cache that could not be composed at the panel's size has nothing to give yet.
             const bool sized = l->FCacheBmp && l->FCacheBmp->Width() == FWidth && l->FCacheBmp->Height() == FHeight;
             if (q && q->Kind == bgBitmap && l->BGChanged && !sized && !l->FUpdating) q->Kind = bgNotReady;
+            // Children sit in the client area, inside the border; the cache spans the whole panel.
+            if (q && q->Kind == bgBitmap && !q->PaintIt && FBorderWidth > 0)
+                q->Offset = TPoint(q->Offset.x + FBorderWidth, q->Offset.y + FBorderWidth);
             return;
         }
         default: break;
@@ -202,6 +260,9 @@ void TsPanel::WndProc(TMessage& m)
             // A panel has no hot look of its own.
             TPanel::WndProc(m);
             return;
+        case CM_COLORCHANGED:
+            if (SkinData()->CustomColor()) SkinData()->BGChanged = true;
+            break;
         case WM_SIZE:
         case CM_TEXTCHANGED:
         case CM_FONTCHANGED:
@@ -211,4 +272,54 @@ void TsPanel::WndProc(TMessage& m)
         }
     }
     TacSkinFrame<TPanel>::WndProc(m);
+}
+
+// Positions that fall together after rounding must not swap the children: they are put back in
+// their old order, one pixel apart, and the alignment then lays them out from there.
+void TsPanel::ScaleForPPI(int newPPI)
+{
+    std::vector<TControl*> lists[4];   // alTop, alBottom, alLeft, alRight
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* c = Controls(i);
+        switch (c->Align()) {
+        case alTop: lists[0].push_back(c); break;
+        case alBottom: lists[1].push_back(c); break;
+        case alLeft: lists[2].push_back(c); break;
+        case alRight: lists[3].push_back(c); break;
+        default: break;
+        }
+    }
+    for (int k = 0; k < 4; ++k) {
+        const bool vertical = k < 2;
+        auto pos = [vertical](TControl* c) { return vertical ? c->Top() : c->Left(); };
+        std::vector<TControl*> ordered;
+        int prev = -1;
+        while (ordered.size() < lists[k].size()) {
+            TControl* next = nullptr;
+            for (TControl* c : lists[k])   // of equal positions the last child wins
+                if (pos(c) > prev && (!next || pos(c) <= pos(next))) next = c;
+            if (!next) break;
+            ordered.push_back(next);
+            prev = pos(next);
+        }
+        lists[k] = ordered;
+    }
+    TacSkinFrame<TPanel>::ScaleForPPI(newPPI);
+    DisableAlign();
+    for (int k = 0; k < 4; ++k) {
+        if (lists[k].empty()) continue;
+        const bool vertical = k < 2;
+        int at = vertical ? (k == 0 ? 0 : FHeight + 999) : (k == 2 ? 0 : FWidth + 999);
+        for (TControl* c : lists[k]) at = std::min(at, vertical ? c->Top() : c->Left());
+        for (TControl* c : lists[k]) {
+            if (vertical) {
+                c->SetTop(at);
+                at += c->Height() + 1;
+            } else {
+                c->SetLeft(at);
+                at += c->Width() + 1;
+            }
+        }
+    }
+    EnableAlign();
 }

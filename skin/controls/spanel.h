@@ -50,6 +50,8 @@ public:
     TacSideShadow* SideShadow() const { return FSideShadow.get(); }
     // The rectangle the caption is written in: the client area inside border and bevels.
     TRect CaptionArea() const;
+    // Aligned children keep their order through the new layout.
+    void ScaleForPPI(int newPPI) override;
 
 protected:
     void WndProc(TMessage& m) override;
@@ -64,7 +66,9 @@ private:
     void FollowBevel();
     // sendUpdated: the children are told to repaint afterwards.
     void PaintSkinned(HDC dc, bool sendUpdated);
-    void WriteText(TBitmap* cache);
+    // A custom colour is filled straight into the DC, inside the section's border.
+    void PaintCustomColor(HDC dc);
+    void WriteText(TCanvas* c);
     void PaintSideShadow(TBitmap* cache);
 
     std::unique_ptr<TacSideShadow> FSideShadow;

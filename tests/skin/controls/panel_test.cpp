@@ -239,6 +239,92 @@ TEST(SkinPanel, APanelWithLooseChildrenPaints)
     EXPECT_FALSE(s.Link()->FUpdating);
 }
 
+// A child's background is read inside the panel's border: the client area starts BorderWidth
+// into the cache. A child at the client's (1, 6) lies in the section's 4-pixel border slice only
+// without a border.
+TEST(SkinPanel, ChildrenOfABorderedPanelReadInsideTheBorder)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    for (int border : {0, 3}) {
+        SCOPED_TRACE(border);
+        TPanelScene s;
+        s.Panel->SetBorderWidth(border);
+        s.Show();
+        ASSERT_TRUE(s.Link()->Skinned(true));
+        TacBgQuery q;
+        GetControlBackground(q, s.Panel, false);
+        ASSERT_EQ(q.Kind, bgBitmap);
+        EXPECT_EQ(q.Offset.x, border);
+        EXPECT_EQ(q.Offset.y, border);
+        const TPixelImage cache = ImageFromBitmap32(q.Bmp);
+        EXPECT_EQ(Rgb(cache.At(q.Offset.x + 1, q.Offset.y + 6)) == Own(L"PANEL", 0), border > 0);
+    }
+}
+
+// A custom colour is filled straight into the window: inside the section's border image (4 pixels
+// of flat slices on PANEL), over the whole panel without one (TRANSPARENT); the caption on top.
+TEST(SkinPanel, ACustomColourIsFilledInsideTheSectionsBorder)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    constexpr TColor Custom = fs::Rgb(200, 40, 90);
+    const int panel = fs::SectionNumber(L"PANEL");
+    struct TCase {
+        TBevelCut Outer;
+        bool Framed;
+    };
+    for (const TCase& c : {TCase{bvRaised, true}, TCase{bvNone, false}}) {
+        SCOPED_TRACE(c.Framed ? "PANEL" : "TRANSPARENT");
+        TPanelScene s(c.Outer);
+        s.Link()->SetCustomOption(0, true);
+        s.Panel->SetColor(Custom);
+        s.Panel->SetShowCaption(true);
+        s.Panel->SetCaption(L"Custom");
+        s.Show();
+        ASSERT_TRUE(s.Link()->Skinned(true));
+        auto shot = testing_support::CaptureWindow(s.Panel->Handle());
+        auto at = [&](int x, int y) { return uint32_t(testing_support::PixelAt(*shot, x, y)); };
+        const int w = s.Panel->Width();
+        for (int x : {4, 60, w - 5}) EXPECT_EQ(at(x, 30), uint32_t(Custom)) << x;
+        const uint32_t left = c.Framed ? SwapRedBlue(Rgb(fs::Opaque(fs::SliceColor(panel, 0, 0, 1)))) : uint32_t(Custom);
+        const uint32_t right = c.Framed ? SwapRedBlue(Rgb(fs::Opaque(fs::SliceColor(panel, 0, 2, 1)))) : uint32_t(Custom);
+        EXPECT_EQ(at(1, 30), left);
+        EXPECT_EQ(at(w - 2, 30), right);
+        int dark = 0;   // the fixture's text colour is black
+        for (int y = 60; y < 110; ++y)
+            for (int x = 80; x < 160; ++x) dark += (at(x, y) & 0xFFFFFFu) == 0;
+        EXPECT_GT(dark, 10);
+        // A new colour shows at once.
+        constexpr TColor Other = fs::Rgb(30, 160, 70);
+        s.Panel->SetColor(Other);
+        PumpFor(40);
+        EXPECT_EQ(uint32_t(testing_support::PixelAt(s.Panel->Handle(), 60, 30)), uint32_t(Other));
+    }
+}
+
+// Top-aligned children keep their order through a change to 144 pixels per inch, whatever their
+// order among the panel's children.
+TEST(SkinPanel, ScalingKeepsTheOrderOfAlignedChildren)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPanelScene s;
+    auto* lower = new TPanel(s.Form.get());
+    lower->SetBounds(0, 30, 100, 30);
+    lower->SetParent(s.Panel);
+    lower->SetAlign(alTop);
+    auto* upper = new TPanel(s.Form.get());
+    upper->SetBounds(0, 0, 100, 30);
+    upper->SetParent(s.Panel);
+    upper->SetAlign(alTop);
+    s.Show();
+    ASSERT_LT(upper->Top(), lower->Top());
+    s.Panel->ScaleForPPI(144);
+    PumpFor(30);
+    EXPECT_EQ(upper->Height(), 45);
+    EXPECT_EQ(lower->Height(), 45);
+    EXPECT_EQ(lower->Top(), upper->Top() + upper->Height());
+    EXPECT_EQ(upper->Top(), s.Panel->ClientRect().top);
+}
+
 // Without a manager, or with an inactive one, the panel looks exactly like the standard panel.
 TEST(SkinPanel, WithoutAnActiveSkinItIsTheStandardPanel)
 {
