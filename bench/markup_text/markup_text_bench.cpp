@@ -8,28 +8,12 @@
 #include <cstdio>
 #include <functional>
 
+#include "bench/common/window_bench.h"
 #include "skin/controls/shtmllabel.h"
 #include "vcl/application.h"
 #include "vcl/forms.h"
 
-using Clock = std::chrono::steady_clock;
-
 namespace {
-
-// Seconds per call, the best of five turns of about 20 ms.
-double Time(const std::function<void()>& f)
-{
-    auto run = [&](int calls) {
-        const auto t0 = Clock::now();
-        for (int i = 0; i < calls; ++i) f();
-        GdiFlush();
-        return std::chrono::duration<double>(Clock::now() - t0).count() / calls;
-    };
-    const int calls = std::clamp(int(0.02 / std::max(run(1), 1e-7)), 2, 20000);
-    double best = 1e9;
-    for (int turn = 0; turn < 5; ++turn) best = std::min(best, run(calls));
-    return best;
-}
 
 // Gives the bench the label's own text drawing on a device context of its choosing.
 class TBenchLabel : public TsHTMLLabel {
@@ -83,11 +67,11 @@ int main()
         std::printf("the mark-up measured nothing: nothing timed\n");
         return 1;
     }
-    const double layout = Time([&] {
+    const double layout = bench::SecondsPerCall([&] {
         TRect r = area;
         label->DrawOn(dc, r, DT_CALCRECT | DT_WORDBREAK);
     });
-    const double draw = Time([&] {
+    const double draw = bench::SecondsPerCall([&] {
         TRect r = area;
         label->DrawOn(dc, r, DT_WORDBREAK);
     });
@@ -97,11 +81,11 @@ int main()
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, COLORREF(ColorToRGB(label->Font()->Color())));
     const UINT flags = DT_WORDBREAK | DT_NOPREFIX;
-    const double refLayout = Time([&] {
+    const double refLayout = bench::SecondsPerCall([&] {
         RECT r = area;
         DrawTextW(dc, plain.c_str(), int(plain.size()), &r, flags | DT_CALCRECT);
     });
-    const double refDraw = Time([&] {
+    const double refDraw = bench::SecondsPerCall([&] {
         RECT r = area;
         DrawTextW(dc, plain.c_str(), int(plain.size()), &r, flags);
     });

@@ -7,45 +7,12 @@
 #include <cstdio>
 #include <functional>
 
-#include "skin/engine/anim_timer.h"
+#include "bench/common/window_bench.h"
 #include "tests/skin/controls/test_controls.h"
 #include "vcl/application.h"
 #include "vcl/forms.h"
 
-using Clock = std::chrono::steady_clock;
-
 namespace {
-
-// Keeps the animation timers still: the steps are called by hand.
-class TStillTicks : public TacTickSource {
-public:
-    void Start(TacThreadedTimer*, unsigned) override {}
-    void Stop(TacThreadedTimer*) override {}
-};
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-// Seconds per call, the best of five turns of about 20 ms.
-double Time(const std::function<void()>& f)
-{
-    auto run = [&](int calls) {
-        const auto t0 = Clock::now();
-        for (int i = 0; i < calls; ++i) f();
-        GdiFlush();
-        return std::chrono::duration<double>(Clock::now() - t0).count() / calls;
-    };
-    const int calls = std::clamp(int(0.02 / std::max(run(1), 1e-7)), 2, 20000);
-    double best = 1e9;
-    for (int turn = 0; turn < 5; ++turn) best = std::min(best, run(calls));
-    return best;
-}
 
 TForm* MakeForm(int x, TWinControl*& button, bool skinned)
 {
@@ -59,7 +26,7 @@ TForm* MakeForm(int x, TWinControl*& button, bool skinned)
     button->SetBounds(30, 30, 200, 40);
     button->SetParent(panel);
     form->Show();
-    Pump();
+    bench::Pump();
     return form;
 }
 
@@ -69,7 +36,7 @@ int main()
 {
     auto* app = new TApplication(nullptr);
     app->ShowExceptionDialogs = false;
-    TStillTicks still;
+    bench::TStillTicks still;
     SetAnimTickSource(&still);
     {
         TManagerPtr manager = ManagerWithSkin(L"Dark");
@@ -84,7 +51,7 @@ int main()
             std::printf("the test control is not skinned: nothing measured\n");
             return 1;
         }
-        const double step = Time([&] {
+        const double step = bench::SecondsPerCall([&] {
             timer->Iteration = 1;
             timer->Glow = 100;
             StateAnimationStep(link, 1);
@@ -93,8 +60,8 @@ int main()
         button->PrepareCache();
         const HWND sw = skinned->Handle(), pw = plain->Handle();
         const UINT redraw = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
-        const double cached = Time([&] { RedrawWindow(sw, nullptr, nullptr, redraw); });
-        const double base = Time([&] { RedrawWindow(pw, nullptr, nullptr, redraw); });
+        const double cached = bench::SecondsPerCall([&] { RedrawWindow(sw, nullptr, nullptr, redraw); });
+        const double base = bench::SecondsPerCall([&] { RedrawWindow(pw, nullptr, nullptr, redraw); });
         std::printf("%-44s %10.1f us  (target: below 2000 us)\n", "one cross-fade step, 200x40", step * 1e6);
         std::printf("%-44s %10.1f us\n", "repaint from the cache, 200x40", cached * 1e6);
         std::printf("%-44s %10.1f us\n", "the base class painting itself, 200x40", base * 1e6);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "bench/common/window_bench.h"
 #include "skin/controls/sbuttons.h"
 #include "skin/controls/scheckbox.h"
 #include "skin/controls/scombobox.h"
@@ -15,45 +16,11 @@
 #include "skin/controls/spagecontrol.h"
 #include "skin/controls/sspinedit.h"
 #include "skin/controls/strackbar.h"
-#include "skin/engine/anim_timer.h"
 #include "tests/skin/controls/test_controls.h"
 #include "vcl/application.h"
 #include "vcl/forms.h"
 
-using Clock = std::chrono::steady_clock;
-
 namespace {
-
-// Keeps animation timers still: a repaint must not start fades that run between the turns.
-class TStillTicks : public TacTickSource {
-public:
-    void Start(TacThreadedTimer*, unsigned) override {}
-    void Stop(TacThreadedTimer*) override {}
-};
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-// Seconds per call, the best of five turns of about 50 ms.
-double Time(const std::function<void()>& f)
-{
-    auto run = [&](int calls) {
-        const auto t0 = Clock::now();
-        for (int i = 0; i < calls; ++i) f();
-        GdiFlush();
-        return std::chrono::duration<double>(Clock::now() - t0).count() / calls;
-    };
-    const int calls = std::clamp(int(0.05 / std::max(run(1), 1e-7)), 2, 2000);
-    double best = 1e9;
-    for (int turn = 0; turn < 5; ++turn) best = std::min(best, run(calls));
-    return best;
-}
 
 TForm* MakeWindow(TWinControl*& groupBox)
 {
@@ -110,7 +77,7 @@ TForm* MakeWindow(TWinControl*& groupBox)
         button->SetBounds(12 + i * 110, 328, 100, 28);
     }
     form->Show();
-    Pump();
+    bench::Pump();
     return form;
 }
 
@@ -130,7 +97,7 @@ int main()
 {
     auto* app = new TApplication(nullptr);
     app->ShowExceptionDialogs = false;
-    TStillTicks still;
+    bench::TStillTicks still;
     SetAnimTickSource(&still);
     {
         TManagerPtr manager = ManagerWithSkin(L"Dark");
@@ -144,16 +111,16 @@ int main()
         const UINT redraw = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW;
         auto repaint = [&] {
             RedrawWindow(wnd, nullptr, nullptr, redraw);
-            Pump();
+            bench::Pump();
         };
         repaint();   // every cache made once; the timed repaints find them valid
         const COLORREF skinnedBack = Background(group);
-        const double skinned = Time(repaint);
+        const double skinned = bench::SecondsPerCall(repaint, 0.05, 2000);
         manager->SetActive(false);
-        Pump();
+        bench::Pump();
         repaint();
         const COLORREF standardBack = Background(group);
-        const double standard = Time(repaint);
+        const double standard = bench::SecondsPerCall(repaint, 0.05, 2000);
         if (skinnedBack == standardBack) {
             std::printf("the group box looks the same skinned and standard (%06lX): nothing compared\n",
                         static_cast<unsigned long>(skinnedBack));
