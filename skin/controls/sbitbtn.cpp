@@ -365,15 +365,7 @@ void TsBitBtn::LayoutContent(TCanvas* canvas)
 
 TacColoring TsBitBtn::Coloring()
 {
-    TsCommonData* l = SkinData();
-    TsSkinManager* m = l->SkinManager();
-    TacColoringInput in;
-    in.ModalResult = FModalResult;
-    in.State = CurrentState();
-    in.HasManager = m != nullptr;
-    in.Skinned = DrawnFromSkin();
-    in.Coloring = m ? m->ButtonsOptions()->ModalButtonsColoring : 0;
-    in.LinkColorTone = l->FColorTone;
+    const TacColoringInput in = ButtonColoringInput(this, SkinData(), CurrentState(), DrawnFromSkin());
     TacColoring c;
     if (FFocusedColor != clNone && FFocusedColor != clBtnFace && Focused())
         c.ColorToneBG = FFocusedColor;   // the focused tone alone, no modal colours

@@ -91,17 +91,22 @@ int TsButton::CurrentState()
     return ButtonCurrentState(in);
 }
 
-TacColoring TsButton::Coloring()
+TacColoringInput ButtonColoringInput(TButton* button, TsCommonData* l, int state, bool skinned)
 {
-    TsCommonData* l = SkinData();
     TsSkinManager* m = l->SkinManager();
     TacColoringInput in;
-    in.ModalResult = FModalResult;
-    in.State = CurrentState();
+    in.ModalResult = button->ModalResult();
+    in.State = state;
     in.HasManager = m != nullptr;
-    in.Skinned = DrawnFromSkin();
+    in.Skinned = skinned;
     in.Coloring = m ? m->ButtonsOptions()->ModalButtonsColoring : 0;
     in.LinkColorTone = l->FColorTone;
+    return in;
+}
+
+TacColoring TsButton::Coloring()
+{
+    const TacColoringInput in = ButtonColoringInput(this, SkinData(), CurrentState(), DrawnFromSkin());
     TacColoring c = ButtonColoring(in);
     if (OnGetColoring) OnGetColoring(this, in.State, c);
     return c;

@@ -18,6 +18,9 @@
 // (Sender, the visual state, the colours) -> may change any of the colours.
 using TacGetColoring = std::function<void(TObject* sender, int state, TacColoring& coloring)>;
 
+// What the caption colours of a skinned push or bit button in state depend on.
+TacColoringInput ButtonColoringInput(TButton* button, TsCommonData* link, int state, bool skinned);
+
 // ---- TsButton: a push button with an optional image from an image list
 class TsButton : public TacSkinFrame<TButton> {
 public:
