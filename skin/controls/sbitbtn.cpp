@@ -289,17 +289,8 @@ void TsBitBtn::SetButtonStyle(bool isDefault)
 
 int TsBitBtn::CurrentState()
 {
-    TsCommonData* l = SkinData();
-    TsSkinManager* m = l->SkinManager();
     TacBitBtnStateInput in;
-    in.Pushed = HandleAllocated() && (SendMessageW(ExistingHandle(), BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
-    in.MouseAbove = l->FMouseAbove;
-    in.LeftDownOnIt = FMouseClicked;
-    in.NoMouseHover = m && m->Options()->NoMouseHover();
-    in.Down = FDown;
-    in.Designing = HasState(csDesigning);
-    in.LinkState = l->CurrentState();
-    in.Default = FDefault;
+    static_cast<TacButtonStateInput&>(in) = ButtonStateInput(this, SkinData(), FMouseClicked, FDown);
     if (HWND f = GetFocus()) in.FocusOnOwnerDrawnButton = (GetWindowLongPtrW(f, GWL_STYLE) & 0x8) != 0;
     return BitBtnCurrentState(in);
 }

@@ -74,20 +74,26 @@ void TsButton::SetButtonStyle(bool isDefault)
         TacSkinFrame<TButton>::SetButtonStyle(isDefault);
 }
 
-int TsButton::CurrentState()
+TacButtonStateInput ButtonStateInput(TButton* button, TsCommonData* l, bool leftDownOnIt, bool down)
 {
-    TsCommonData* l = SkinData();
     TsSkinManager* m = l->SkinManager();
     TacButtonStateInput in;
-    in.Pushed = HandleAllocated() && (SendMessageW(ExistingHandle(), BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+    in.Pushed = button->HandleAllocated() &&
+                (SendMessageW(button->ExistingHandle(), BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
     in.MouseAbove = l->FMouseAbove;
-    in.LeftDownOnIt = FMouseClicked;
+    in.LeftDownOnIt = leftDownOnIt;
     in.NoMouseHover = m && m->Options()->NoMouseHover();
-    in.Down = FDown;
-    in.DroppedDown = FDroppedDown;
-    in.Designing = HasState(csDesigning);
+    in.Down = down;
+    in.Designing = button->HasState(csDesigning);
     in.LinkState = l->CurrentState();
-    in.Default = FDefault;
+    in.Default = button->Default();
+    return in;
+}
+
+int TsButton::CurrentState()
+{
+    TacButtonStateInput in = ButtonStateInput(this, SkinData(), FMouseClicked, FDown);
+    in.DroppedDown = FDroppedDown;
     return ButtonCurrentState(in);
 }
 

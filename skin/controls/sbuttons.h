@@ -18,6 +18,9 @@
 // (Sender, the visual state, the colours) -> may change any of the colours.
 using TacGetColoring = std::function<void(TObject* sender, int state, TacColoring& coloring)>;
 
+// What the visual state of a skinned push or bit button depends on, as the window and its link
+// tell it (leftDownOnIt: a left press began on it and is held; down: latched pressed).
+TacButtonStateInput ButtonStateInput(TButton* button, TsCommonData* link, bool leftDownOnIt, bool down);
 // What the caption colours of a skinned push or bit button in state depend on.
 TacColoringInput ButtonColoringInput(TButton* button, TsCommonData* link, int state, bool skinned);
 

@@ -4,6 +4,7 @@
 // No windows.h here.
 #pragma once
 
+#include "skin/controls/core/button_layout.h"
 #include "vcl/types.h"
 
 // Layouts as the buttons number them: glyph left of, right of, above, below the caption.
@@ -39,15 +40,8 @@ TRect OffsetCaption(const TRect& caption, int layout, int offset);
 constexpr int ClampBlend(int value) { return value < 0 ? 0 : value > 100 ? 100 : value; }
 
 // The bit button's visual state (0 normal, 1 hot, 2 pressed, 3 the Default look).
-struct TacBitBtnStateInput {
-    bool Pushed = false;            // the window reports itself pushed, or the pressed flash is on
-    bool MouseAbove = false;
-    bool LeftDownOnIt = false;      // a left press started here and is still held
-    bool NoMouseHover = false;
-    bool Down = false;
-    bool Designing = false;
-    int LinkState = 0;
-    bool Default = false;
+// The push button's input (a bit button has no split part: DroppedDown stays false), and:
+struct TacBitBtnStateInput : TacButtonStateInput {
     // The window with the input focus is an owner-drawn button (another skinned button keeps the
     // default look to itself then).
     bool FocusOnOwnerDrawnButton = false;

@@ -76,18 +76,18 @@ TEST(BitBtnLayout, CaptionRoomOffsetBlendAndState)
         int want;
     } cases[] = {
         {"at rest", {}, 0},
-        {"hot", {.MouseAbove = true, .LinkState = 1}, 1},
-        {"held over it", {.Pushed = true, .MouseAbove = true, .LeftDownOnIt = true, .LinkState = 1}, 2},
-        {"held, dragged off", {.Pushed = true, .LeftDownOnIt = true}, 0},
-        {"space bar", {.Pushed = true}, 2},
-        {"no hover looks", {.Pushed = true, .LeftDownOnIt = true, .NoMouseHover = true}, 2},
-        {"down", {.Down = true}, 2},
-        {"designing", {.Designing = true, .LinkState = 1}, 0},
+        {"hot", {{.MouseAbove = true, .LinkState = 1}}, 1},
+        {"held over it", {{.Pushed = true, .MouseAbove = true, .LeftDownOnIt = true, .LinkState = 1}}, 2},
+        {"held, dragged off", {{.Pushed = true, .LeftDownOnIt = true}}, 0},
+        {"space bar", {{.Pushed = true}}, 2},
+        {"no hover looks", {{.Pushed = true, .LeftDownOnIt = true, .NoMouseHover = true}}, 2},
+        {"down", {{.Down = true}}, 2},
+        {"designing", {{.Designing = true, .LinkState = 1}}, 0},
         // A Default button keeps its look while an edit has the focus, not while another
         // owner-drawn button has it.
-        {"default, edit focused", {.Default = true}, 3},
-        {"default, other skinned button focused", {.Default = true, .FocusOnOwnerDrawnButton = true}, 0},
-        {"default hot", {.LinkState = 1, .Default = true}, 1},
+        {"default, edit focused", {{.Default = true}}, 3},
+        {"default, other skinned button focused", {{.Default = true}, true}, 0},
+        {"default hot", {{.LinkState = 1, .Default = true}}, 1},
     };
     for (const Case& c : cases) EXPECT_EQ(BitBtnCurrentState(c.in), c.want) << c.what;
 }
