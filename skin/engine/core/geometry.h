@@ -2,6 +2,9 @@
 // element it paints: they allocate nothing and return records by value. No windows.h here.
 #pragma once
 
+#include <algorithm>
+#include <limits>
+
 #include "skin/engine/core/skin_records.h"
 #include "vcl/types.h"
 
@@ -143,12 +146,16 @@ constexpr int ScaleStepOfPpi(int ppi)
 }
 constexpr int ScaleByScaleStep(int value, int step)
 {
+    // Worked in 64 bits and kept within int: a skin description's number may be as large as int.
+    const long long v = value;
+    long long r = v;
     switch (step) {
-    case 1: return value + value / 4;
-    case 2: return value + value / 2;
-    case 3: return value * 2;
-    default: return value;
+    case 1: r = v + v / 4; break;
+    case 2: r = v + v / 2; break;
+    case 3: r = v * 2; break;
+    default: break;
     }
+    return static_cast<int>(std::clamp<long long>(r, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 constexpr int PpiOfScaleStep(int step)
 {

@@ -1,6 +1,8 @@
 // The small geometry, choice and DPI routines: the values painters rely on at the edges.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "skin/engine/core/geometry.h"
 
 TEST(SkinGeometry, BuildRectTakesRightAndBottomFirst)
@@ -35,6 +37,9 @@ TEST(SkinGeometry, ScalingTruncatesTowardZero)
     EXPECT_EQ(ScaleByScaleStep(5, 1), 6);
     EXPECT_EQ(ScaleByScaleStep(-5, 1), -6);
     EXPECT_EQ(ScaleByScaleStep(5, 3), 10);
+    // Numbers of a description at the ends of int stay there instead of overflowing.
+    EXPECT_EQ(ScaleByScaleStep(std::numeric_limits<int>::min(), 2), std::numeric_limits<int>::min());
+    EXPECT_EQ(ScaleByScaleStep(std::numeric_limits<int>::max(), 3), std::numeric_limits<int>::max());
     EXPECT_EQ(ScaleByScaleStep(5, 7), 5);
 }
 
