@@ -176,6 +176,9 @@ TDebugPage::TDebugPage(TMainForm* form, TWinControl* sheet) : TComponent(form), 
     LogfileSelector->SetName(L"LogfileSelector");
     LogfileSelector->SetParent(enableLogTofile);
     LogfileSelector->SetBounds(12, 26, 402, 22);
+    LogfileSelector->SetButtonWidth(21);
+    LogfileSelector->SetAcceptFiles(true);
+    LogfileSelector->SetDialogOptions(ofHideReadOnly);
     LogfileSelector->SetFileName(DefaultLogFile);
     // With the box unchecked the name stays editable, so it can be chosen before logging starts.
     enableLogTofile->SetAutoChildrenStates(csNone);

@@ -10,6 +10,7 @@
 #include <array>
 
 #include "app/protocol/device_records.h"
+#include "skin/controls/scomboedit.h"
 #include "skin/controls/sedits.h"
 #include "skin/controls/sgroupbox.h"
 #include "skin/controls/slabel.h"

@@ -10,6 +10,7 @@
 
 #include "app/main_form.h"
 #include "app/settings_form.h"
+#include "skin/controls/sshellfolder.h"
 #include "skin/graphics/pnggraphic.h"
 #include "hid/sim/devsim.h"
 #include "vcl/application.h"
@@ -31,10 +32,18 @@ bool HasSwitch(const wchar_t* name)
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    // Before any window or PPI query: the forms scale themselves to their screen's PPI.
+    DeclarePerMonitorPpiAware();
     try {
         // The simulator must stand in before the HID controller binds the libraries.
         if (HasSwitch(L"--simulator")) devsim::InstallDeviceSimulator();
         RegisterPngGraphic();
+        // The shell layer's start-up: OLE on this thread, the desktop folder, the system's
+        // small icons. Its shut-down runs after the application, also when it fails.
+        InitShellFolders();
+        struct ShellFoldersDone {
+            ~ShellFoldersDone() { DoneShellFolders(); }
+        } shellFoldersDone;
         TApplication app(nullptr);
         app.Initialize();
         app.SetMainFormOnTaskBar(true);

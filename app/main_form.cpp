@@ -8,6 +8,7 @@
 #include "app/app_resources.h"
 #include "app/settings_form.h"
 #include "app/shifter_page.h"
+#include "skin/engine/command_delivery.h"
 #include "skin/graphics/pnggraphic.h"
 #include "skins/stored_skins.h"
 
@@ -568,7 +569,8 @@ void TMainForm::StatusBarDrawPanel(TStatusBar* Bar, TStatusPanel* Panel, const T
 {
     if (Closing() || !Bar || !Panel) return;
     Guarded(this, [&] {
-        Images->Draw(Bar->Canvas(), Rect.left, Rect.top, Panel->Text() == TextConnected ? 0 : 1, true);
+        DrawImageListItemToDC(Images, Bar->Canvas()->Handle(), Rect.left, Rect.top,
+                              Panel->Text() == TextConnected ? 0 : 1, 0, clNone, 0, 0, false, ControlPpi(Bar));
     });
 }
 

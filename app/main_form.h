@@ -24,6 +24,7 @@
 #include "skin/controls/sbuttons.h"
 #include "skin/controls/scheckbox.h"
 #include "skin/controls/scombobox.h"
+#include "skin/controls/scomboedit.h"
 #include "skin/controls/sedits.h"
 #include "skin/controls/sgroupbox.h"
 #include "skin/controls/slabel.h"

@@ -5,7 +5,7 @@
 
 #include "app/app_resources.h"
 #include "app/main_form.h"
-#include "skin/graphics/pnggraphic.h"
+#include "skin/engine/command_delivery.h"
 #include "vcl/dialogs.h"
 #include "vcl/streams.h"
 
@@ -20,16 +20,6 @@ int ToGrid(int deviceValue)
 uint16_t ToDevice(int gridValue)
 {
     return static_cast<uint16_t>(std::clamp(MapRange(gridValue, 0, TShifterPage::GridSize, 0, 4096), 0, 0xFFFF));
-}
-
-void LoadPng(TsImage* image, const uint8_t* data, size_t size)
-{
-    TMemoryStream stream;
-    stream.Write(data, static_cast<int64_t>(size));
-    stream.Seek(0, TSeekOrigin::soBeginning);
-    auto png = std::make_unique<TPNGGraphic>();
-    png->LoadFromStream(stream);
-    image->Picture()->AdoptGraphic(std::move(png));
 }
 
 TPoint CursorPos()
@@ -122,6 +112,8 @@ TShifterPage::TShifterPage(TMainForm* form, TWinControl* sheet) : TComponent(for
     y1->OnMouseMove = Bind<&TShifterPage::y1MouseMove>(this);
     y2->OnMouseMove = Bind<&TShifterPage::y2MouseMove>(this);
 
+    // The marks are the status images 0 (online) and 1 (offline), sized by the list at the
+    // grid's PPI and composed over the grid.
     ShifterOnline = new TsImage(form);
     ShifterOnline->SetName(L"ShifterOnline");
     ShifterOnline->SetParent(ShifterGrid);
@@ -131,12 +123,10 @@ TShifterPage::TShifterPage(TMainForm* form, TWinControl* sheet) : TComponent(for
     ShifterOffline->SetName(L"ShifterOffline");
     ShifterOffline->SetParent(ShifterGrid);
     ShifterOffline->SetBounds(0, 0, 16, 16);
-    try {
-        LoadPng(ShifterOnline, AppResources::ConnectedPng, AppResources::ConnectedPngSize);
-        LoadPng(ShifterOffline, AppResources::DisconnectedPng, AppResources::DisconnectedPngSize);
-    } catch (...) {
-        // The marker then shows nothing; the page works without it.
-        OutputDebugStringW((L"Shifter marker: " + CurrentExceptionMessage()).c_str());
+    for (auto [mark, index] : {std::pair{ShifterOnline, 0}, std::pair{ShifterOffline, 1}}) {
+        mark->SetImages(form->Images);
+        mark->SetImageIndex(index);
+        mark->SetAutoSize(true);
     }
 
     // ---- Options
@@ -565,18 +555,19 @@ void TShifterPage::PlaceMarker()
         ShifterOnline->SetVisible(false);
         ShifterOffline->SetVisible(false);
         if (ShifterGrid->HandleAllocated() && ShifterGrid->Showing() && FForm->Images) {
-            FForm->Images->Draw(ShifterGrid->Canvas(), left, top, online ? 0 : 1, true);
+            DrawImageListItemToDC(FForm->Images, ShifterGrid->Canvas()->Handle(), left, top, online ? 0 : 1, 0, clNone,
+                                  0, 0, false, ControlPpi(ShifterGrid));
             // The window DC is not kept between ticks.
             static_cast<TControlCanvas*>(ShifterGrid->Canvas())->FreeHandle();
         }
     } else if (online) {
         ShifterOnline->SetVisible(comboDebugStat->ItemIndex() == StatPosition);
         ShifterOffline->SetVisible(false);
-        ShifterOnline->SetBounds(left, top, 16, 16);
+        ShifterOnline->SetBounds(left, top, ShifterOnline->Width(), ShifterOnline->Height());
     } else {
         ShifterOnline->SetVisible(false);
         ShifterOffline->SetVisible(true);
-        ShifterOffline->SetBounds(left, top, 16, 16);
+        ShifterOffline->SetBounds(left, top, ShifterOffline->Width(), ShifterOffline->Height());
     }
 }
 

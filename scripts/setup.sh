@@ -9,6 +9,7 @@ need_pkgs=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libpng-dev zlib1g-dev libjpeg-dev dpkg-dev pkg-config
   python3 python3-pil fonts-dejavu-core
+  fonts-font-awesome   # the icon font the build embeds (cmake/IconFont.cmake checks it)
 )
 
 missing=()

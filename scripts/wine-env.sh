@@ -39,6 +39,14 @@ qw_wine_prefix() {
     wineserver -w
     touch "$WINEPREFIX/.qw-configured"
   fi
+  # A new prefix gets none of Wine's own fonts: the caption buttons' glyph font "Marlett" would
+  # fall back to a text face. Copied in and registered once (also into older prefixes).
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  if [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    mkdir -p "$fonts"
+    cp /usr/share/wine/fonts/marlett.ttf "$fonts/marlett.ttf"
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'Marlett (TrueType)' /d marlett.ttf /f >/dev/null 2>&1
+  fi
 }
 
 qw_start_wine() {

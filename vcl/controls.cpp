@@ -786,6 +786,21 @@ void TControl::ScaleForPPI(int newPPI)
     ChangeScale(newPPI, FCurrentPPI, true);
 }
 
+namespace {
+// Set while a layout is scaled whose fonts are already at the target PPI.
+thread_local bool gKeepFontHeights = false;
+}  // namespace
+
+void TControl::ScaleLayoutForPPI(int newPPI)
+{
+    struct Keep {
+        bool old = gKeepFontHeights;
+        Keep() { gKeepFontHeights = true; }
+        ~Keep() { gKeepFontHeights = old; }
+    } keep;
+    ScaleForPPI(newPPI);
+}
+
 void TControl::ChangeScale(int m, int d, bool isDpiChange)
 {
     if (m == d || d <= 0 || m <= 0) return;
@@ -796,7 +811,7 @@ void TControl::ChangeScale(int m, int d, bool isDpiChange)
     scaleLimit(FConstraints.MinHeight);
     scaleLimit(FConstraints.MaxWidth);
     scaleLimit(FConstraints.MaxHeight);
-    if (!FParentFont) FFont->SetHeight(MulDiv(FFont->Height(), m, d));
+    if (!FParentFont && !gKeepFontHeights) FFont->SetHeight(MulDiv(FFont->Height(), m, d));
     if (isDpiChange) FCurrentPPI = MulDiv(FCurrentPPI, m, d);
     int l = MulDiv(FLeft, m, d), t = MulDiv(FTop, m, d);
     int w = MulDiv(FLeft + FWidth, m, d) - l, h = MulDiv(FTop + FHeight, m, d) - t;

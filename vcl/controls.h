@@ -244,6 +244,9 @@ public:
     // flag), after which CurrentPPI is newPPI for all of them.
     int CurrentPPI() const { return FCurrentPPI; }
     virtual void ScaleForPPI(int newPPI);
+    // As ScaleForPPI, but every font keeps its height: for a layout made at a design PPI whose
+    // fonts were made at the screen's PPI already.
+    void ScaleLayoutForPPI(int newPPI);
     // Scales by m / d: bounds, constraints and an own font (a control with ParentFont takes
     // its parent's scaled font); a windowed control then scales its children. With
     // isDpiChange the control's CurrentPPI follows (times m / d). Overrides scale their own

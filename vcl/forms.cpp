@@ -18,6 +18,14 @@ TScreen* ScreenNeeded()
     return Screen;
 }
 
+bool DeclarePerMonitorPpiAware()
+{
+    using TSetContext = BOOL(WINAPI*)(HANDLE);
+    auto set = reinterpret_cast<TSetContext>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+    return set && set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+}
+
 // ================================================================================================
 // TCustomForm
 
@@ -428,6 +436,10 @@ bool TCustomForm::Showing() const
 void TCustomForm::Loaded()
 {
     TWinControl::Loaded();
+    if (!FCreated && FScaled) {
+        const int ppi = ScreenPixelsPerInch();
+        if (FCurrentPPI == DesignPPI && ppi != DesignPPI) ScaleLayoutForPPI(ppi);
+    }
     DoCreate();
 }
 

@@ -115,6 +115,13 @@ public:
     // CM_CANCELMODE (LParam = sender) to the active control while the form is active.
     void SendCancelMode(TControl* sender);
 
+    // The layout in code is made at DesignPPI. A Scaled form (the default) is scaled once to
+    // the screen's PPI when its loading ends (EndLoading), before OnCreate; its fonts are made
+    // at the screen's PPI already and keep their heights. Set Scaled before EndLoading.
+    static constexpr int DesignPPI = 96;
+    bool Scaled() const { return FScaled; }
+    void SetScaled(bool on) { FScaled = on; }
+
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
@@ -201,11 +208,17 @@ protected:
     TFormState FFormState = 0;
     bool FActive = false;
     bool FCreated = false;
+    bool FScaled = true;
     bool FBeforeDestructionDone = false;
     bool FPlaced = false;
     TCanvas* FCanvas = nullptr;
     HWND FClientHandle = nullptr;
 };
+
+// Asks the system for per-monitor PPI awareness (forms follow WM_DPICHANGED), so that it
+// reports the real PPI instead of stretching a 96-PPI picture. Call before the first window
+// or PPI query; false where the system cannot do it.
+bool DeclarePerMonitorPpiAware();
 
 class TForm : public TCustomForm {
 public:

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "skin/controls/acimagelist.h"
+#include "skin/controls/scharimagelist.h"
 #include "skin/controls/sbuttons.h"
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/core/skin_paint_source.h"
@@ -20,6 +22,7 @@
 namespace {
 
 struct TGlyphDrawParams {
+    int SkinIndex = -1;   // the section whose colours apply
     TCustomImageList* Images = nullptr;
     int ImageIndex = -1;
     TBitmap* Glyph = nullptr;
@@ -36,7 +39,30 @@ struct TGlyphDrawParams {
     TCanvas* DstCanvas = nullptr;
     TColor GlyphColor = clNone;
     TsSkinManager* Manager = nullptr;
+    int PPI = 96;
+    int VisualState = 0;   // State before the cell order mapped it (picks the platform strip's cell kind)
 };
+
+// The toolkit's lists draw one state cell with alpha at the PPI: Down counts as one state more,
+// and a disabled glyph of the blended kind is at least half transparent.
+void DrawToolkitListImage(const TGlyphDrawParams& p, TColor tone)
+{
+    auto* list = static_cast<TacImageList*>(p.Images);
+    const int blend = ListGlyphBlend(p.Blend, p.State, p.Enabled, p.Options & dgBlended);
+    const int state = (p.Down ? 1 : 0) + p.State;
+    const int x = p.DstRect.left, y = p.DstRect.top;
+    if (p.DstBmp) {
+        DrawImageListItem32(list, p.DstBmp, x, y, p.ImageIndex, blend, tone, state, p.NumGlyphs, p.Reflected, p.PPI);
+        return;
+    }
+    if (!p.DstCanvas) return;
+    TFont* font = p.DstCanvas->Font();
+    list->SetDrawColor(ResolveSkinColor(font->Color(), p.Manager), p.ImageIndex, font->Size() == 0);
+    DrawImageListItemToDC(list, p.DstCanvas->Handle(), x, y, p.ImageIndex, blend, tone, state, p.NumGlyphs,
+                          p.Reflected, p.PPI);
+    list->SetDrawColor(clNone, p.ImageIndex, true);
+    list->ForeColor = clNone;
+}
 
 void DrawListImage(const TGlyphDrawParams& p, TColor tone)
 {
@@ -69,14 +95,37 @@ void DrawListImage(const TGlyphDrawParams& p, TColor tone)
         CopyOpaqueAt32(p.DstBmp, tmp.get(), x, y, bg);
 }
 
+// A 32-bit glyph without any alpha was made for drawing through its key colour: it becomes 24-bit
+// (its owner is not told) so that it is drawn as a platform strip.
+void DropEmptyAlpha(const TGlyphDrawParams& p, TBitmap* g)
+{
+    const TacOptions* options = DefaultManager ? DefaultManager->Options() : nullptr;
+    if (!GlyphNeedsAlphaCheck(g->PixelFormat() == pfDevice, p.Enabled, g->PixelFormat() == pf32bit, DefaultManager != nullptr,
+                              p.SkinIndex, options && options->CheckEmptyAlpha()))
+        return;
+    const TNotifyEvent onChange = g->OnChange;
+    g->OnChange = nullptr;
+    g->SetHandleType(bmDIB);
+    if (g->PixelFormat() == pfDevice) g->SetPixelFormat(pf32bit);
+    if (g->PixelFormat() == pf32bit) {
+        const TPixelView v = BitmapView(g);
+        bool anyAlpha = false;
+        for (int y = 0; y < v.Height && !anyAlpha; ++y)
+            for (int x = 0; x < v.Width && !anyAlpha; ++x) anyAlpha = (v.Row(y)[x] >> 24) != 0;
+        if (!anyAlpha) g->SetPixelFormat(pf24bit);
+    }
+    g->OnChange = onChange;
+}
+
 void DrawGlyphBitmap(const TGlyphDrawParams& p, TColor tone)
 {
     TBitmap* g = p.Glyph;
     if (!g || g->Empty()) return;
+    DropEmptyAlpha(p, g);
     const int cells = std::max(p.NumGlyphs, 1);
     if (g->PixelFormat() == pf32bit) {
         const int cw = p.DstRect.Width();
-        const int cell = std::min(p.State, cells - 1);
+        const int cell = GlyphStripCell(p.State, cells);
         const TRect src(cell * cw, 0, cell * cw + cw, g->Height());
         if (p.DstBmp) {
             CopyRectAlpha32(p.DstRect, src, p.DstBmp, g, EmptyCacheInfo, false, tone, p.State == 0 ? p.Blend : 0,
@@ -85,20 +134,20 @@ void DrawGlyphBitmap(const TGlyphDrawParams& p, TColor tone)
         }
         std::unique_ptr<TBitmap> tmp(NewBitmap32(cw, g->Height()));
         BitBlt(tmp->Canvas()->Handle(), 0, 0, cw, g->Height(), g->Canvas()->Handle(), src.left, 0, SRCCOPY);
-        const int m = !p.Enabled && (p.Options & dgBlended) ? std::max(p.Blend, 50) : p.Blend;
+        const int m = CanvasGlyphAlphaPercent(p.Blend, p.State, p.Enabled, p.Options & dgBlended);
         const TPixelView v = BitmapView(tmp.get());
-        if (p.State == 0 && m != 0)
+        if (m != 0)
             for (int yy = 0; yy < v.Height; ++yy)
                 for (int xx = 0; xx < v.Width; ++xx) {
                     uint32_t& px = v.Row(yy)[xx];
                     px = (px & 0xFFFFFFu) | (((px >> 24) * uint32_t(m) / 100u) << 24);
                 }
-        if ((!p.Enabled && (p.Options & dgGrayed)) || (p.State == 0 && p.Grayed)) GrayscaleBitmap32(tmp.get());
+        if (CanvasGlyphGray(p.State, p.Enabled, p.Grayed, p.Options & dgGrayed)) GrayscaleBitmap32(tmp.get());
         DrawBitmapAlpha(p.DstCanvas, tmp.get(), p.DstRect, p.Reflected);
         return;
     }
     // Strips of the platform's kind: up, disabled, down (and exclusive) cells.
-    const int kind = !p.Enabled ? 1 : (p.Down || p.State == 2) ? 3 : 0;
+    const int kind = !p.Enabled ? 1 : (p.Down || p.VisualState == 2) ? 3 : 0;
     if (p.DstBmp) {
         DrawStateGlyph32(p.DstBmp, g, p.DstRect, cells, true, kind, p.Blend, p.State, p.Reflected);
         return;
@@ -111,11 +160,17 @@ void DrawGlyphBitmap(const TGlyphDrawParams& p, TColor tone)
     BitBlt(dc, p.DstRect.left, p.DstRect.top, tmp->Width(), tmp->Height(), tmp->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
-void DrawGlyph(const TGlyphDrawParams& p)
+void DrawGlyph(TGlyphDrawParams p)
 {
     const TColor tone = p.Grayed ? ResolveSkinColor(p.GlyphColor, p.Manager) : clNone;
-    if (p.Images && p.ImageIndex >= 0 && p.ImageIndex < p.Images->Count()) {
-        DrawListImage(p, tone);
+    p.VisualState = p.State;
+    p.State = GlyphDrawState(p.State, p.Enabled, p.NumGlyphs,
+                             DefaultManager && DefaultManager->Options()->StdGlyphsOrder());
+    if (p.Images && p.ImageIndex >= 0 && p.ImageIndex < ImageCountOf(p.Images)) {
+        if (dynamic_cast<TacImageList*>(p.Images))
+            DrawToolkitListImage(p, tone);
+        else
+            DrawListImage(p, tone);
         return;
     }
     DrawGlyphBitmap(p, tone);
@@ -161,17 +216,39 @@ void DrawSkinnedButtonGlyph(TControl* button, TCanvas* canvas, TColor glyphColor
     }
     p.DstCanvas = canvas;
     p.Manager = link->SkinManager();
+    p.PPI = link->CurrentPPI > 0 ? link->CurrentPPI : 96;   // the PPI the glyph's rectangle was measured at
     p.DstBmp = link->Skinned(true) ? link->FCacheBmp : nullptr;
-    // The grey look takes the section's colour unless a colour is given.
-    if (glyphColor != clNone) {
+    // A section that is fully see-through at rest shows the one behind the button: its colours
+    // apply then.
+    TacSkinData* d = link->ResolveSkinData();
+    p.SkinIndex = link->SkinIndex;
+    if (p.State == 0 && button->Parent() && p.Manager && d && d->IsValidSection(p.SkinIndex) &&
+        d->gd[size_t(p.SkinIndex)].Props[0].Transparency == 100)
+        p.SkinIndex = SectionBehindControl(button, p.SkinIndex, p.Manager, 0);
+    // The grey look takes the button's own colour, else the section's, unless a colour is given.
+    if (glyphColor != clNone)
         p.GlyphColor = glyphColor;
-    } else {
-        TacSkinData* d = link->ResolveSkinData();
-        p.GlyphColor = d && d->IsValidSection(link->SkinIndex) && !d->gd[size_t(link->SkinIndex)].Props.empty()
-                           ? d->gd[size_t(link->SkinIndex)].Props[0].Color
-                           : clWhite;
+    else if (link->CustomColor())
+        p.GlyphColor = button->Color();
+    else
+        p.GlyphColor = p.Manager && d && d->IsValidSection(p.SkinIndex) ? d->gd[size_t(p.SkinIndex)].Props[0].Color : clWhite;
+    // Character images take the text colour of the button's state; the canvases get their own
+    // colours back afterwards.
+    TFont* fonts[2] = {canvas ? canvas->Font() : nullptr, p.DstBmp ? p.DstBmp->Canvas()->Font() : nullptr};
+    TColor saved[2] = {clNone, clNone};
+    const bool charList = dynamic_cast<TsCharImageList*>(p.Images) != nullptr;
+    if (charList) {
+        const TColor text = link->Skinned(true) ? SkinFontColorOf(button, p.SkinIndex, p.Manager, p.State, link) : clBtnText;
+        for (int i = 0; i < 2; ++i)
+            if (fonts[i]) {
+                saved[i] = fonts[i]->Color();
+                fonts[i]->SetColor(text);
+            }
     }
     DrawGlyph(p);
+    if (charList)
+        for (int i = 0; i < 2; ++i)
+            if (fonts[i]) fonts[i]->SetColor(saved[i]);
 }
 
 // ---- the frame of a control's section -----------------------------------------------------------
@@ -306,11 +383,11 @@ TSize TsBitBtn::GlyphSize()
 {
     TacBitBtnGlyphSource src;
     TCustomImageList* images = Images();
-    src.ValidImage = images && FImageIndex >= 0 && FImageIndex < images->Count();
+    src.ValidImage = images && FImageIndex >= 0 && FImageIndex < ImageCountOf(images);
     if (src.ValidImage) {
         const int ppi = SkinData()->CurrentPPI > 0 ? SkinData()->CurrentPPI : 96;
-        src.ImageWidth = images->Width() * ppi / 96;
-        src.ImageHeight = images->Height() * ppi / 96;
+        src.ImageWidth = ImageWidthAt(images, FImageIndex, ppi);
+        src.ImageHeight = ImageHeightAt(images, FImageIndex, ppi);
     }
     if (!FGlyph->Empty()) {
         src.StripWidth = FGlyph->Width();
@@ -344,7 +421,7 @@ void TsBitBtn::LayoutContent(TCanvas* canvas)
     if (FShowCaption && !FText.empty() && canvas) {
         const int room = BitBtnCaptionRoom(FWidth, FMargin, FLayout, glyph.cx, FSpacing);
         RECT r{0, 0, std::max(room, 1), 0};
-        DrawTextW(canvas->Handle(), FText.c_str(), static_cast<int>(FText.size()), &r,
+        DrawTextW(FontDC(canvas), FText.c_str(), static_cast<int>(FText.size()), &r,
                   DT_CALCRECT | CaptionFlags() | DrawTextBiDiModeFlagsReadingOnly());
         text = TSize(r.right - r.left, r.bottom - r.top);
     }

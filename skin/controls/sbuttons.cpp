@@ -10,6 +10,7 @@
 #include "skin/engine/skin_manager.h"
 #include "skin/engine/window_helpers.h"
 #include "skin/graphics/gdi_paint.h"
+#include "skin/graphics/paint32.h"
 #include "skin/graphics/text32.h"
 #include "vcl/forms.h"
 
@@ -48,7 +49,9 @@ void TsButton::CreateWnd()
 
 void TsButton::SyncOwnerDraw()
 {
-    if (!HandleAllocated()) return;
+    // While the window is being made its skin cannot be told yet: a split or command-link
+    // button would otherwise be made anew from inside its own creation and lose its window.
+    if (!HandleAllocated() || !ReadyForSkinning(this) || (ControlState() & (csRecreating | csDestroyingHandle))) return;
     HWND wnd = ExistingHandle();
     const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
     const bool ownerDrawn = (style & BS_TYPEMASK) == BS_OWNERDRAW;
@@ -124,7 +127,7 @@ TacButtonLayout TsButton::Layout(TCanvas* measure)
     in.Width = FWidth;
     in.Height = FHeight;
     in.Kind = FStyle == bsCommandLink ? bkCommandLink : FStyle == bsSplitButton ? bkSplit : bkPush;
-    in.SplitWidth = ButtonSplitWidth(SkinData()->CurrentPPI > 0 ? SkinData()->CurrentPPI : 96);
+    in.SplitWidth = SplitWidth();
     TCustomImageList* images = Images();
     in.HasGlyph = images && FImageIndex >= 0 && FImageIndex < images->Count();
     if (in.HasGlyph) {
@@ -137,7 +140,7 @@ TacButtonLayout TsButton::Layout(TCanvas* measure)
     if (!FText.empty() && measure) {
         RECT r{FContentMargin, 0, std::max(FWidth - 2 * FContentMargin, FContentMargin + 1), FHeight};
         UINT flags = DT_CALCRECT | DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : DT_SINGLELINE);
-        DrawTextW(measure->Handle(), FText.c_str(), static_cast<int>(FText.size()), &r, flags);
+        DrawTextW(FontDC(measure), FText.c_str(), static_cast<int>(FText.size()), &r, flags);
         in.TextWidth = r.right - r.left;
         in.TextHeight = r.bottom - r.top;
     }
@@ -169,6 +172,16 @@ UINT TsButton::CaptionFlags() const
     return flags | DrawTextBiDiModeFlagsReadingOnly();
 }
 
+// The text colour of a state of the link's section; clNone without the section.
+static TColor SectionFontColor(TsCommonData* l, int state)
+{
+    TacSkinData* d = l->ResolveSkinData();
+    if (!d || !d->IsValidSection(l->SkinIndex)) return clNone;
+    const TsGeneralData& g = d->gd[static_cast<size_t>(l->SkinIndex)];
+    if (g.Props.empty()) return clNone;
+    return g.Props[static_cast<size_t>(std::clamp(state, 0, int(g.Props.size()) - 1))].FontColor.Color;
+}
+
 void TsButton::DrawFocusFrame(TCanvas* c, const TRect& caption)
 {
     TsCommonData* l = SkinData();
@@ -177,10 +190,45 @@ void TsButton::DrawFocusFrame(TCanvas* c, const TRect& caption)
     if (m && !m->ButtonsOptions()->ShowFocusRect) return;
     TacSkinData* d = l->ResolveSkinData();
     if (!d || !d->IsValidSection(l->SkinIndex)) return;
-    const TsGeneralData& g = d->gd[static_cast<size_t>(l->SkinIndex)];
-    const int s = std::clamp(std::min(g.States, 2), 0, int(g.Props.size()) - 1);
-    DrawDottedFrame(c, ButtonFocusRect(caption, FFocusMargin, FHeight), g.Props[static_cast<size_t>(s)].FontColor.Color,
-                    clNone);
+    const TColor color = SectionFontColor(l, std::min(d->gd[static_cast<size_t>(l->SkinIndex)].States, 2));
+    if (color != clNone) DrawDottedFrame(c, ButtonFocusRect(caption, FFocusMargin, FHeight), color, clNone);
+}
+
+int TsButton::SplitWidth() const
+{
+    // The part scales with the button's own layout.
+    const int ppi = CurrentPPI();
+    return ButtonSplitWidth(ppi > 0 ? ppi : 96);
+}
+
+void TsButton::DrawSplitPart(TBitmap* cache, int state)
+{
+    // In the caption's colour of the normal face at rest, of the hot face otherwise.
+    const TColor font = SectionFontColor(SkinData(), state == 0 ? 0 : 1);
+    if (font == clNone) return;
+    const TColor color = TColorOf(0xFF000000u | (uint32_t(ColorToRGB(font)) & 0xFFFFFFu));
+    const int split = SplitWidth();
+    FillRectAlpha32(cache, TRect(FWidth - split + 1, 4, FWidth - split + 2, FHeight - 4), color, 255);
+    DrawArrow32(cache, color, TRect(FWidth - split, 0, FWidth, FHeight), adDown, SkinData()->ControlPPI());
+}
+
+bool TsButton::OnDropDownPart(int x, int y) const
+{
+    return FStyle == bsSplitButton && FDropDownMenu && x >= FWidth - SplitWidth() && x < FWidth && y >= 0 &&
+           y < FHeight;
+}
+
+void TsButton::DropDownFromPress()
+{
+    TsCommonData* l = SkinData();
+    // A hover fade still running would paint over the pressed face.
+    l->StopAnimTimer();
+    FDroppedDown = true;
+    l->Invalidate(true);
+    // The menu runs its own message loop until it closes.
+    DropDownClick();
+    FDroppedDown = false;
+    l->Invalidate(false);
 }
 
 bool TsButton::TransparentCornerAt(int x, int y)
@@ -224,6 +272,7 @@ void TsButton::PaintContent(TBitmap* cache, int state)
     }
     DrawFocusFrame(c, lay.Caption);
     if (!lay.Glyph.IsEmpty()) DrawSkinnedButtonGlyph(this, c, col.ColorGlyph);
+    if (FStyle == bsSplitButton) DrawSplitPart(cache, state);
 }
 
 void TsButton::Invalidate()
@@ -288,6 +337,13 @@ void TsButton::WndProc(TMessage& m)
         break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+        // A press on the arrow part opens the menu; it is not a press of the button (no
+        // OnMouseDown, no click). The system's own split button does this itself.
+        if (DrawnFromSkin() && OnDropDownPart(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam))) {
+            DropDownFromPress();
+            m.Result = 0;
+            return;
+        }
         if (DrawnFromSkin() && Enabled() && !HasState(csDesigning)) FMouseClicked = true;
         break;
     case WM_LBUTTONUP:

@@ -53,6 +53,8 @@ public:
     TRect CaptionRect();
     // The colours of a modal-result button in the present state (not set: clNone).
     TacColoring Coloring();
+    // A split button's drop-down menu is open (the button shows itself pressed meanwhile).
+    bool DroppedDown() const { return FDroppedDown; }
 
     TacGetColoring OnGetColoring;
 
@@ -84,6 +86,13 @@ private:
     UINT CaptionFlags() const;
     void DrawFocusFrame(TCanvas* c, const TRect& caption);
     void ShowPressedFlash();
+    int SplitWidth() const;
+    // The point (client coordinates) lies on the arrow part of a split button with a menu.
+    bool OnDropDownPart(int x, int y) const;
+    // Opens the drop-down menu below the button and waits until it closes.
+    void DropDownFromPress();
+    // The line and the arrow of the split button's drop-down part.
+    void DrawSplitPart(TBitmap* cache, int state);
     // The point (window coordinates) lies on a key-coloured corner pixel of the border image.
     bool TransparentCornerAt(int x, int y);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "skin/controls/acimagelist.h"
 #include "skin/engine/anim_timer.h"
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/skin_manager.h"
@@ -97,9 +98,44 @@ void DrawSkinCheckGlyph(TBitmap* bmp, TPoint at, TacSkinData* d, TCheckBoxState 
 }
 
 TsCheckBox::TsCheckBox(TComponent* owner)
-    : TacSkinFrame<TCheckBox>(owner, ackind::CheckBox), FGlyphChecked(new TBitmap()), FGlyphUnChecked(new TBitmap())
+    : TacSkinFrame<TCheckBox>(owner, ackind::CheckBox), FGlyphChecked(new TBitmap()), FGlyphUnChecked(new TBitmap()),
+      FImages(this, Bind<&TsCheckBox::ImagesChanged>(this))
 {
     SetAutoSize(true);
+}
+
+void TsCheckBox::SetImages(TCustomImageList* list)
+{
+    if (!FImages.Set(list)) return;
+    if (FAutoSize && !HasState(csLoading)) AdjustSize();
+    SkinData()->Invalidate(false);
+}
+
+void TsCheckBox::SetImgIndex(int& field, int index)
+{
+    if (field == index) return;
+    field = index;
+    if (FAutoSize && !HasState(csLoading)) AdjustSize();
+    SkinData()->Invalidate(false);
+}
+
+void TsCheckBox::ImagesChanged(TObject*) { SkinData()->Invalidate(false); }
+
+void TsCheckBox::Notification(TComponent* component, TOperation operation)
+{
+    TacSkinFrame<TCheckBox>::Notification(component, operation);
+    if (operation == TOperation::opRemove && FImages.Removed(component)) SkinData()->Invalidate(false);
+}
+
+bool TsCheckBox::ListGlyph() const { return FImages.Get() && FImgChecked >= 0 && FImgUnchecked >= 0; }
+
+int TsCheckBox::ListImageIndex() const
+{
+    switch (State()) {
+    case cbChecked: return FImgChecked;
+    case cbGrayed: return FImgGrayed;
+    default: return FImgUnchecked;
+    }
 }
 
 TsCheckBox::~TsCheckBox() = default;
@@ -204,6 +240,13 @@ TBitmap* TsCheckBox::UserGlyph() const
 
 TSize TsCheckBox::GlyphSize() const
 {
+    if (ListGlyph()) {
+        // Measured at 96 PPI: one square frame of a strip, else the whole image.
+        const int index = Checked() ? FImgChecked : FImgUnchecked;
+        TCustomImageList* list = FImages.Get();
+        return CheckGlyphSize(TacGlyphStrip{ImageWidthAt(list, index, 96), ImageHeightAt(list, index, 96)},
+                              FCurrentPPI);
+    }
     if (!FGlyphChecked->Empty()) {
         TBitmap* b = Checked() ? FGlyphChecked.get() : FGlyphUnChecked.get();
         return CheckGlyphSize(TacGlyphStrip{b->Width(), b->Height()}, FCurrentPPI);
@@ -331,9 +374,40 @@ void TsCheckBox::PaintFocus(TBitmap* cache, TRect r)
     DrawDottedFrame(cache->Canvas(), r, g.Props[size_t(st)].FontColor.Color, clNone);
 }
 
+void TsCheckBox::PaintListGlyph(TBitmap* cache, const TRect& at)
+{
+    TCustomImageList* list = FImages.Get();
+    const int index = ListImageIndex();
+    if (index < 0 || index >= ImageCountOf(list)) return;
+    const TacGlyphStrip strip{ImageWidthAt(list, index, 96), ImageHeightAt(list, index, 96)};
+    if (strip.Frames() < 2 || strip.Height <= 0 || strip.Width % strip.Height != 0) {
+        // One picture: the list draws it at the control's PPI, coloured like the caption.
+        TsCommonData* l = SkinData();
+        const TColor text = DrawnFromSkin() ? SkinFontColorOf(this, l->SkinIndex, l->SkinManager(), CurrentState(), l)
+                                            : Font()->Color();
+        cache->Canvas()->Font()->SetColor(text);
+        SetImageListPPI(list, FCurrentPPI);
+        list->Draw(cache->Canvas(), at.left, at.top, index, true);
+        SetImageListPPI(list, 96);
+        return;
+    }
+    std::unique_ptr<TBitmap> b;
+    if (auto* ac = dynamic_cast<TacImageList*>(list))
+        b.reset(ac->CreateBitmap32(index, strip.Width, strip.Height, 0));
+    else
+        b = list->GetBitmap32(index);
+    if (!b) return;
+    const int frame = CheckStripFrame(strip.Frames(), FPressed, SkinData()->CurrentState(), FReadOnly);
+    DrawGlyphFrame(BitmapView(cache), at, BitmapView(b.get()), CheckStripFrameRect(strip, frame));
+}
+
 void TsCheckBox::PaintGlyph(TBitmap* cache)
 {
     const TRect at = GlyphRect();
+    if (ListGlyph()) {
+        PaintListGlyph(cache, at);
+        return;
+    }
     if (TBitmap* glyph = UserGlyph()) {
         const TacGlyphStrip strip{glyph->Width(), glyph->Height()};
         const int frame = CheckStripFrame(strip.Frames(), FPressed, SkinData()->CurrentState(), FReadOnly);

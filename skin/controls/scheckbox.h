@@ -11,6 +11,7 @@
 
 #include "skin/controls/core/check_layout.h"
 #include "skin/controls/skin_frame.h"
+#include "vcl/imagelist.h"
 #include "vcl/stdctrls.h"
 
 // The skin's check image for a check state: its size, 0 x 0 when the skin has none.
@@ -43,6 +44,16 @@ public:
     void SetGlyphChecked(TBitmap* value);
     TBitmap* GlyphUnChecked() const { return FGlyphUnChecked.get(); }
     void SetGlyphUnChecked(TBitmap* value);
+    // Glyphs from an image list, one image per check state, used before the user's glyphs when
+    // ImgChecked and ImgUnchecked are both 0 or more; a negative index shows no glyph.
+    TCustomImageList* Images() const { return FImages.Get(); }
+    void SetImages(TCustomImageList* list);
+    int ImgChecked() const { return FImgChecked; }
+    void SetImgChecked(int index) { SetImgIndex(FImgChecked, index); }
+    int ImgUnchecked() const { return FImgUnchecked; }
+    void SetImgUnchecked(int index) { SetImgIndex(FImgUnchecked, index); }
+    int ImgGrayed() const { return FImgGrayed; }
+    void SetImgGrayed(int index) { SetImgIndex(FImgGrayed, index); }
 
     // The alignment in use: Alignment, its sides swapped under right-to-left alignment.
     // taRightJustify: glyph at the left, caption to its right.
@@ -65,8 +76,15 @@ protected:
     void CreateWnd() override;
     int DefaultSectionIndex() override;
     void PaintContent(TBitmap* cache, int state) override;
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
+    // The image list is the glyph source, and the image of the present check state.
+    bool ListGlyph() const;
+    int ListImageIndex() const;
+    void PaintListGlyph(TBitmap* cache, const TRect& at);
+    void SetImgIndex(int& field, int index);
+    void ImagesChanged(TObject*);
     bool DrawnFromSkin() const;
     // The user's strip for the present check state; nil when it has none.
     TBitmap* UserGlyph() const;
@@ -86,4 +104,6 @@ private:
     bool FReadOnly = false;
     TvaAlign FVerticalAlign = vaMiddle;
     std::unique_ptr<TBitmap> FGlyphChecked, FGlyphUnChecked;
+    TImageListReference FImages;
+    int FImgChecked = 0, FImgUnchecked = 0, FImgGrayed = 0;
 };

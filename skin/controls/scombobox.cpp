@@ -1,5 +1,7 @@
 #include "skin/controls/scombobox.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <memory>
 
@@ -45,7 +47,10 @@ TsComboBox::TsComboBox(TComponent* owner) : TacSkinFrame<TComboBox>(owner, ackin
     FDropDownCount = 16;
 }
 
-TsComboBox::~TsComboBox() = default;
+TsComboBox::~TsComboBox()
+{
+    if (FEditBrush) DeleteObject(FEditBrush);
+}
 
 void TsComboBox::SetShowButton(bool on)
 {
@@ -78,8 +83,10 @@ bool TsComboBox::NoEditFace()
 int TsComboBox::DefaultSectionIndex()
 {
     TsSkinManager* m = SkinData()->SkinManager();
-    // The edit styles keep the system's look: their edit would paint over the face.
-    if (!m || !ListOnly(FStyle)) return -1;
+    if (!m) return -1;
+    // The drop-down edit style is an edit with a button; csSimple keeps the system's look.
+    if (FStyle == csDropDown) return m->SkinCommonInfo.Sections[ssComboBox];
+    if (!ListOnly(FStyle)) return -1;
     const int noEdit = m->SkinCommonInfo.Sections[ssComboNoEdit];
     return noEdit >= 0 ? noEdit : m->SkinCommonInfo.Sections[ssButton];
 }
@@ -103,6 +110,8 @@ void TsComboBox::CreateParams(TCreateParams& params)
     // The fade's frames are drawn on the window's own DC; a parent's DC would put them at the
     // parent's origin.
     params.WindowClass.style &= ~static_cast<UINT>(CS_PARENTDC);
+    // The face is copied whole onto the window: the edit child keeps its own pixels.
+    if (FStyle == csDropDown) params.Style |= WS_CLIPCHILDREN;
     SkinData()->UpdateIndexes(true);
     // Skinned, the face and every item pass through DrawItem.
     if (FStyle == csDropDownList) {
@@ -172,7 +181,10 @@ void TsComboBox::DrawFace(TBitmap* cache)
     TsSkinManager* m = l->SkinManager();
     TRect r = Geometry().TextRect(Height());
     const int index = ItemIndex();
-    const String text = index >= 0 && index < Items()->Count() ? Items()->Get(index) : String();
+    // The edit style shows its edit's text: the face stands for the edit whenever the face is
+    // copied over it (a state fade's frames).
+    const bool editStyle = FStyle == csDropDown;
+    const String text = editStyle ? Text() : index >= 0 && index < Items()->Count() ? Items()->Get(index) : String();
     r.left += 2;
     r.right -= 2;
     UINT flags = ItemTextFlags | AlignmentFlags(FAlignment);
@@ -180,7 +192,7 @@ void TsComboBox::DrawFace(TBitmap* cache)
     TCanvas* c = cache->Canvas();
     c->Font()->Assign(Font());
     TOwnerDrawState st = odComboBoxEdit;
-    if (Focused() && !HasState(csDesigning)) st |= odSelected | odFocused;
+    if (Focused() && !HasState(csDesigning) && !editStyle) st |= odSelected | odFocused;
     if (OnGetItemDrawData) {
         TacItemDrawData data{c->Font(), index, st};
         OnGetItemDrawData(this, data);
@@ -387,8 +399,50 @@ void TsComboBox::HandleSkinChange(TMessage& m)
     }
 }
 
+bool TsComboBox::SkinnedEditStyle() { return FStyle == csDropDown && SkinnedNow() && !HasState(csDestroying); }
+
+void TsComboBox::AnswerEditColor(TMessage& m)
+{
+    TsCommonData* l = SkinData();
+    TColor text = Font()->Color(), background = Color();
+    if (TacSkinData* d = l->ResolveSkinData(); d && d->IsValidSection(l->SkinIndex)) {
+        const TsGeneralData& g = d->gd[size_t(l->SkinIndex)];
+        // The focus is on the edit child, not on the combo box's own window.
+        const int state = Focused() ? 1 : l->CurrentState();
+        const TsGenState& st = g.Props[size_t(SectionTextState(g, state))];
+        if (!l->FCustomFont) text = st.FontColor.Color;
+        if (!l->FCustomColor) background = st.Color;
+    }
+    AnswerCtlColorMessage(m, text, background, FEditBrush, FEditBrushColor);
+}
+
+void TsComboBox::TrackButtonHover(bool overButton)
+{
+    const int hot = overButton ? 1 : 0;
+    if (State == hot || FDropDown) return;
+    State = hot;
+    SkinData()->BGChanged = true;
+    // The edit child is painted again after the face, over it.
+    if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void TsComboBox::ComboWndProc(TMessage& m, HWND wnd)
+{
+    TacSkinFrame<TComboBox>::ComboWndProc(m, wnd);
+    // The pointer on the edit child is off the button.
+    if (m.Msg == WM_MOUSEMOVE && wnd == EditHandle() && SkinnedEditStyle()) TrackButtonHover(false);
+}
+
 void TsComboBox::WndProc(TMessage& m)
 {
+    if (m.Msg == WM_CTLCOLOREDIT && SkinnedEditStyle()) {
+        AnswerEditColor(m);
+        return;
+    }
+    if (m.Msg == WM_MOUSEMOVE && SkinnedEditStyle() && !HasState(csDesigning)) {
+        const TPoint p(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+        TrackButtonHover(ButtonRect().Contains(p));
+    }
     // Input a read-only combo box, or one that may not drop down, does not take.
     if ((FReadOnly || !AllowDropDown) && ComboSwallowsInput(m.Msg, m.WParam, FReadOnly, AllowDropDown)) return;
     if (m.Msg == WM_MOUSEWHEEL && !FAllowMouseWheel) return;
@@ -430,6 +484,7 @@ void TsComboBox::WndProc(TMessage& m)
             GetWindowRect(Handle(), &wr);
             if (GetCursorPos(&p) && PtInRect(&wr, p) && IsMouseOverControl(this)) return;
             State = 0;
+            if (FStyle == csDropDown) l->BGChanged = true;
         }
         break;
     case CN_COMMAND:
@@ -461,6 +516,16 @@ void TsComboBox::WndProc(TMessage& m)
             ChangeState(l->FMouseAbove ? 1 : 0);
             return;
         }
+        case CBN_SETFOCUS:
+        case CBN_KILLFOCUS:
+            TacSkinFrame<TComboBox>::WndProc(m);
+            if (FStyle == csDropDown) {
+                // The edit child holds the focus: the face and the edit's colours follow it.
+                l->FFocused = HIWORD(m.WParam) == CBN_SETFOCUS;
+                l->BGChanged = true;
+                if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+            }
+            return;
         case CBN_SELCHANGE:
             TacSkinFrame<TComboBox>::WndProc(m);
             l->BGChanged = true;

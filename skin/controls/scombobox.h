@@ -4,8 +4,9 @@
 // colours and a drop-down arrow; its list's items are owner-drawn in "SELECTION" colours (the
 // palette's highlight without it) while the list's frame and scroll bars stay the system's.
 // Owner-drawing is a window style, so the window is made again, with its items and selection,
-// when a skin comes or goes. Without an active skin it is the standard combo box; the edit
-// styles (csDropDown, csSimple) stay standard for now.
+// when a skin comes or goes. Without an active skin it is the standard combo box. The drop-down
+// style with an edit field is drawn from "COMBOBOX" with a button face of its own ("COMBOBTN"),
+// its edit child in the section's colours; its list and csSimple stay standard for now.
 #pragma once
 
 #include <functional>
@@ -77,6 +78,12 @@ private:
     void DrawFace(TBitmap* cache);
     void DrawListItem(int index, const TRect& rect, TOwnerDrawState state);
     void HandleSkinChange(TMessage& m);
+    // The drop-down style with an edit field, drawn from its skin now.
+    bool SkinnedEditStyle();
+    // The edit child's colours: the section's of the present state.
+    void AnswerEditColor(TMessage& m);
+    // The pointer over the button (State 1) or elsewhere: the button's face follows.
+    void TrackButtonHover(bool overButton);
 
     bool FReadOnly = false;
     bool FAllowMouseWheel = true;
@@ -85,4 +92,9 @@ private:
     bool FDropDown = false;
     bool FComposing = false;
     TacDropDownHold FDropDownHold;
+    HBRUSH FEditBrush = nullptr;
+    TColor FEditBrushColor = clNone;
+
+protected:
+    void ComboWndProc(TMessage& m, HWND wnd) override;
 };

@@ -21,6 +21,12 @@ TColor HintColor(TColor text, TColor background)
     return TColor(out);
 }
 
+// A little room between the border and the text; some glyphs overhang their cell.
+void SetTextMargins(HWND h)
+{
+    if (h) SendMessageW(h, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(2, 2));
+}
+
 }  // namespace
 
 template <class TBase>
@@ -52,20 +58,12 @@ template <class TBase> bool TacSkinnedEdit<TBase>::FaceFromCache()
 
 template <class TBase> void TacSkinnedEdit<TBase>::SetPadding(const TacPadding& value)
 {
-    if (FPadding == value) return;
-    FPadding = value;
-    if (this->HasState(csLoading)) return;
-    RecalcFrame();
-    this->SkinData()->Invalidate(true);
+    SetFrameField(FPadding, value);
 }
 
 template <class TBase> void TacSkinnedEdit<TBase>::SetVerticalAlignment(TVerticalAlignment value)
 {
-    if (FVerticalAlignment == value) return;
-    FVerticalAlignment = value;
-    if (this->HasState(csLoading)) return;
-    RecalcFrame();
-    this->SkinData()->Invalidate(true);
+    SetFrameField(FVerticalAlignment, value);
 }
 
 template <class TBase> void TacSkinnedEdit<TBase>::RecalcFrame()
@@ -92,8 +90,7 @@ template <class TBase> void TacSkinnedEdit<TBase>::Loaded()
 template <class TBase> void TacSkinnedEdit<TBase>::CreateWnd()
 {
     TacSkinFrame<TBase>::CreateWnd();
-    // A little room between the border and the text; some glyphs overhang their cell.
-    SendMessageW(this->ExistingHandle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(2, 2));
+    SetTextMargins(this->ExistingHandle());
 }
 
 template <class TBase> void TacSkinnedEdit<TBase>::WMNCCalcSize(TMessage& m)
@@ -206,16 +203,7 @@ template <class TBase> void TacSkinnedEdit<TBase>::AnswerCtlColor(TMessage& m)
 {
     TColor text, background;
     FaceColors(text, background);
-    background = ColorToRGB(background);
-    if (!FFaceBrush || FFaceBrushColor != background) {
-        if (FFaceBrush) DeleteObject(FFaceBrush);
-        FFaceBrush = CreateSolidBrush(COLORREF(background));
-        FFaceBrushColor = background;
-    }
-    HDC dc = reinterpret_cast<HDC>(m.WParam);
-    SetTextColor(dc, ColorToRGB(text));
-    SetBkColor(dc, COLORREF(background));
-    m.Result = reinterpret_cast<LRESULT>(FFaceBrush);
+    AnswerCtlColorMessage(m, text, background, FFaceBrush, FFaceBrushColor);
 }
 
 template <class TBase> TRect TacSkinnedEdit<TBase>::TextRect()
@@ -255,6 +243,12 @@ template <class TBase> void TacSkinnedEdit<TBase>::PaintText(TBitmap* cache, int
 template <class TBase> void TacSkinnedEdit<TBase>::WndProc(TMessage& m)
 {
     switch (m.Msg) {
+    case WM_SETFONT:
+        // The native edit takes its margins from a new font (the skin's font coming or going):
+        // the text keeps its place whatever font it has and whether it was ever skinned.
+        TacSkinFrame<TBase>::WndProc(m);
+        SetTextMargins(this->ExistingHandle());
+        return;
     case WM_NCPAINT:
         if (DrawnFromSkin()) {
             PaintSkinnedFrame();

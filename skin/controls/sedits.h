@@ -60,6 +60,15 @@ protected:
     bool DrawnFromSkin();
     // The non-client area is computed again (after padding, alignment or button changes).
     void RecalcFrame();
+    // Sets a field the frame depends on; once loaded, the frame is computed again and repainted.
+    template <class T> void SetFrameField(T& field, const T& value)
+    {
+        if (field == value) return;
+        field = value;
+        if (this->HasState(csLoading)) return;
+        RecalcFrame();
+        this->SkinData()->Invalidate(true);
+    }
     // The non-client area of a skinned edit from its cache; the client area is left alone.
     void PaintSkinnedFrame();
     // The non-client area between the border and the client area of an unskinned edit.
@@ -105,11 +114,4 @@ public:
 
 // ---- TsMemo: skin/controls/smemo.h
 
-// ---- TsFilenameEdit: an edit that holds a file name
-class TsFilenameEdit : public TacSkinFrame<TEdit> {
-public:
-    explicit TsFilenameEdit(TComponent* owner) : TacSkinFrame<TEdit>(owner, 133) {}
-    // The text as typed or chosen, unchanged.
-    String FileName() const { return Text(); }
-    void SetFileName(const String& name) { SetText(name); }
-};
+// ---- TsFilenameEdit: skin/controls/scomboedit.h

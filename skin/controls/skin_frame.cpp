@@ -411,3 +411,17 @@ TWinControl* SkinnedContainerOf(TControl* control, TRect* r)
     }
     return nullptr;
 }
+
+void AnswerCtlColorMessage(TMessage& m, TColor text, TColor background, HBRUSH& brush, TColor& brushColor)
+{
+    background = ColorToRGB(background);
+    if (!brush || brushColor != background) {
+        if (brush) DeleteObject(brush);
+        brush = CreateSolidBrush(COLORREF(background));
+        brushColor = background;
+    }
+    HDC dc = reinterpret_cast<HDC>(m.WParam);
+    SetTextColor(dc, ColorToRGB(text));
+    SetBkColor(dc, COLORREF(background));
+    m.Result = reinterpret_cast<LRESULT>(brush);
+}

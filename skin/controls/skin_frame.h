@@ -85,6 +85,10 @@ void PaintContainerFromCache(TWinControl* container, TsCommonData* link, HDC giv
 // is not skinned): text over it then keeps the parent's colours.
 TWinControl* SkinnedContainerOf(TControl* control, TRect* r = nullptr);
 
+// Answers WM_CTLCOLOREDIT and its kin: the colours go onto the DC, the result is a solid brush of
+// the background, kept in brush / brushColor until the colour changes (the caller frees it).
+void AnswerCtlColorMessage(TMessage& m, TColor text, TColor background, HBRUSH& brush, TColor& brushColor);
+
 template <class TBase>
 class TacSkinFrame : public TBase {
 public:
@@ -147,6 +151,16 @@ protected:
     {
         TBase::Loaded();
         SkinData()->Loaded(true);
+    }
+
+    // The component layer rescaled the control for a new PPI (its form moved to another
+    // screen): the skin data of that PPI are taken, as a skin manager's rescaling would.
+    void ChangeScale(int m, int d, bool isDpiChange = false) override
+    {
+        TBase::ChangeScale(m, d, isDpiChange);
+        if (!isDpiChange || this->HasState(csDestroying)) return;
+        // Also without a window: a form scaled as its loading ends has none yet.
+        this->Perform(MSG_SKINCOMMAND, SkinCommandWParam(scmPPIChanged), this->CurrentPPI());
     }
 
     void WndProc(TMessage& m) override

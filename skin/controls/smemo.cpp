@@ -19,6 +19,9 @@ TsMemo::TsMemo(TComponent* owner) : TacSkinFrame<TMemo>(owner, ackind::Memo)
 void TsMemo::AfterConstruction()
 {
     TMemo::AfterConstruction();
+    // The memo's own colours, given back when the skin goes.
+    SkinData()->SavedColor = Color();
+    SkinData()->SavedFontColor = Font()->Color();
     // Colours are taken at paint time, for the state the memo is in then.
     SkinData()->Loaded(false);
 }
@@ -47,6 +50,12 @@ void TsMemo::ApplySectionColors()
     const bool hot = l->FFocused || (l->FMouseAbove && g.States > 1);
     const TsGenState& s = g.Props[static_cast<size_t>(ClampSectionState(hot ? 1 : 0, g.States))];
     const TColor unset = TColor(0x1FFFFFFF);
+    // Colours set here are the skin's, not the memo's own.
+    l->CtrlSkinState |= acss::SettingColors;
+    struct TDone {
+        TsCommonData* l;
+        ~TDone() { l->CtrlSkinState &= ~acss::SettingColors; }
+    } done{l};
     if (!l->FCustomColor && Color() != s.Color) {
         if (l->SavedColor == unset) l->SavedColor = Color();
         SetColor(s.Color);
@@ -71,13 +80,18 @@ void TsMemo::WndProc(TMessage& m)
             HandleSkinCommand(m, l);
             if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RedrawWhole);
             return;
-        case scmRemoveSkin:
+        case scmRemoveSkin: {
             if (!fromManager) break;
-            // The common handler gives an edit its standard colours back (unless it keeps its own).
+            // The common handler gives an edit the standard colours; the memo had its own before
+            // the skin painted over them (a colour it keeps was never replaced).
+            const TColor own = l->SavedColor, ownFont = l->SavedFontColor;
+            const TColor unset = TColor(0x1FFFFFFF);
             HandleSkinCommand(m, l);
-            l->SavedColor = l->SavedFontColor = TColor(0x1FFFFFFF);
+            if (!l->FCustomColor && own != unset) SetColor(own);
+            if (!l->FCustomFont && ownFont != unset) Font()->SetColor(ownFont);
             if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RedrawWhole);
             return;
+        }
         case scmRefresh:
             if (!fromManager) break;
             HandleSkinCommand(m, l);
@@ -87,6 +101,11 @@ void TsMemo::WndProc(TMessage& m)
         case scmGetDefaultIndex: m.Result = DefaultSectionIndex() + 1; return;
         default: break;
         }
+    }
+    // A colour set by anyone but the skin is the memo's own from now on.
+    if (!(l->CtrlSkinState & acss::SettingColors)) {
+        if (m.Msg == CM_COLORCHANGED) l->SavedColor = Color();
+        if (m.Msg == CM_FONTCHANGED) l->SavedFontColor = Font()->Color();
     }
     if (m.Msg == CM_FONTCHANGED && Showing() && HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RedrawWhole);
     if (!DrawnFromSkin()) {

@@ -6,6 +6,12 @@
 #include <windowsx.h>
 
 #include "skin/engine/command_delivery.h"
+#include "skin/engine/common_data.h"
+#include "skin/graphics/gdi_paint.h"
+#include "skin/graphics/image_modes.h"
+#include "skin/graphics/text32.h"
+#include "vcl/menus.h"
+#include "skin/engine/core/geometry.h"
 #include "skin/engine/core/shared_settings.h"
 #include "skin/engine/skin_manager.h"
 #include "skin/engine/transition.h"
@@ -15,6 +21,9 @@
 #include "skin/graphics/paint32.h"
 
 namespace {
+
+// Posted to itself: the list button is checked again once the native tabs are rebuilt.
+constexpr unsigned CheckUpDownCommand = 78;
 
 // A 32-bit copy of a whole bitmap.
 TBitmap* CopyOf(TBitmap* src)
@@ -35,6 +44,106 @@ TsTabSheet::~TsTabSheet()
 {
     TObject::Free(AnimTimer);
     AnimTimer = nullptr;
+}
+
+void TsTabSkinData::SetCustomFont(bool on)
+{
+    FCustomFont = on;
+    auto* pc = FPage ? dynamic_cast<TsPageControl*>(FPage->PageControl()) : nullptr;
+    if (!pc || pc->HasState(csLoading)) return;
+    pc->SkinData()->BGChanged = true;
+    if (HWND wnd = pc->ExistingHandle()) RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_UPDATENOW | RDW_INVALIDATE);
+}
+
+void TsTabSkinData::SetSkinSection(const String& name)
+{
+    if (FSkinSection == name) return;
+    FSkinSection = name;
+    if (auto* pc = FPage ? dynamic_cast<TsPageControl*>(FPage->PageControl()) : nullptr) pc->SkinData()->Invalidate(false);
+}
+
+void TacPageMargins::Set(decltype(TRect::left)& field, int value)
+{
+    if (field == value) return;
+    field = value;
+    // The page area moves at once: the native adjustment is asked again on the resize.
+    if (FOwner && !FOwner->HasState(csLoading))
+        if (HWND wnd = FOwner->ExistingHandle()) SendMessageW(wnd, WM_SIZE, 0, MAKELPARAM(FOwner->Width(), FOwner->Height()));
+}
+
+void TacPageMargins::Assign(const TacPageMargins& other)
+{
+    SetOffsetLeft(other.OffsetLeft());
+    SetOffsetTop(other.OffsetTop());
+    SetOffsetRight(other.OffsetRight());
+    SetOffsetBottom(other.OffsetBottom());
+}
+
+void TsTabSheet::SetTabSkin(const String& name)
+{
+    if (FTabSkin == name) return;
+    FTabSkin = name;
+    auto* pc = dynamic_cast<TsPageControl*>(PageControl());
+    if (!pc || pc->HasState(csLoading) || !Visible()) return;
+    pc->SkinData()->BGChanged = true;
+    if (HWND wnd = pc->ExistingHandle()) RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_ERASE | RDW_INVALIDATE);
+}
+
+void TsTabSheet::SetButtonSkin(const String& name)
+{
+    if (FButtonSkin == name) return;
+    FButtonSkin = name;
+    if (auto* pc = dynamic_cast<TsPageControl*>(PageControl())) pc->SkinData()->Invalidate(false);
+}
+
+void TsTabSheet::SetTabMenu(TPopupMenu* menu)
+{
+    if (FTabMenu == menu) return;
+    if (FTabMenu) FTabMenu->RemoveFreeNotification(this);
+    FTabMenu = menu;
+    if (menu) menu->FreeNotification(this);
+}
+
+void TsTabSheet::Notification(TComponent* component, TOperation operation)
+{
+    TTabSheet::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == FTabMenu) FTabMenu = nullptr;
+}
+
+void TsTabSheet::SetTabType(TacTabType value)
+{
+    if (FTabType == value) return;
+    FTabType = value;
+    if (FTabSkin.empty()) {
+        if (value == ttButton) FTabSkin = L"SPEEDBUTTON";
+        else if (value == ttMenu) FTabSkin = L"MENUBTN";
+    } else if (value == ttTab) {
+        FTabSkin.clear();
+    }
+    auto* pc = dynamic_cast<TsPageControl*>(PageControl());
+    if (!pc) return;
+    pc->UpdateBtnData();
+    Perform(CM_TEXTCHANGED, 0, 0);
+    pc->StopTabAnimations();
+    pc->SkinData()->BGChanged = true;
+    // A button tab is never the active page: the selection moves to the nearest page tab.
+    if (pc->ActivePage()) {
+        const TacPageControlState s = pc->TabState();
+        const int nearest = TacPageTabs(s).NearestTabPage(pc->ActivePageIndex());
+        if (nearest >= 0 && nearest != pc->ActivePageIndex()) pc->SetActivePageIndex(nearest);
+    }
+    pc->SkinData()->Invalidate(false);
+}
+
+void TsTabSheet::SetUseCloseBtn(bool on)
+{
+    if (FUseCloseBtn == on) return;
+    FUseCloseBtn = on;
+    auto* pc = dynamic_cast<TsPageControl*>(PageControl());
+    if (pc && !pc->HasState(csLoading)) {
+        pc->SkinData()->BGChanged = true;
+        pc->SkinData()->Invalidate(false);
+    }
 }
 
 void TsTabSheet::StopTabAnimation()
@@ -70,6 +179,12 @@ void TsTabSheet::WndProc(TMessage& m)
             // A page has no skin of its own: what a skin change tells the page control goes on
             // to the controls on the page, which would otherwise keep the old skin's data.
             BroadcastToChildren(this, m);
+            break;
+        case scmIsSkinned:
+            if (PageControl()) {
+                m.Result = 1;
+                return;
+            }
             break;
         default: break;
         }
@@ -122,8 +237,14 @@ void TsPageControl::SetActivePage(TTabSheet* page)
         TPageControl::SetActivePage(nullptr);
         return;
     }
-    const int index = page->PageIndex();
+    int index = page->PageIndex();
     if (index < 0 || index >= PageCount()) return;
+    // A button or menu tab is never the active page: its nearest page tab is.
+    if (auto* sheet = dynamic_cast<TsTabSheet*>(page); sheet && sheet->TabType() != ttTab) {
+        const TacPageControlState s = TabState();
+        index = TacPageTabs(s).NearestTabPage(index);
+        if (index < 0) return;
+    }
     TTabSheet* target = Pages(index);
     TPageControl::SetActivePage(target);
     // Skinning the new page's child windows is the skin manager's work; without one there
@@ -198,6 +319,14 @@ void TsPageControl::CreateParams(TCreateParams& params)
     params.Style |= WS_CLIPCHILDREN;
 }
 
+void TsPageControl::CreateWnd()
+{
+    TacSkinFrame<TPageControl>::CreateWnd();
+    FAppliedPadding = 0;
+    UpdateBtnData();
+    CheckUpDown();
+}
+
 void TsPageControl::WndProc(TMessage& m)
 {
     switch (m.Msg) {
@@ -218,15 +347,40 @@ void TsPageControl::WndProc(TMessage& m)
         if (HandleMouseMove(m)) return;
         break;
     case WM_LBUTTONDOWN:
-        if (!HasState(csDesigning) && Enabled()) {
-            const TacPageControlState s = TabState();
-            const int page = TacPageTabs(s).GetTabUnderMouse(TPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
-            if (page >= 0) {
-                // The selection goes through the changing event, never through the native click.
-                if (AllowPage(page)) SelectPage(page);
-                m.Result = 0;
-                return;
-            }
+    case WM_LBUTTONUP:
+        if (HandleClick(m)) return;
+        break;
+    case WM_NCCALCSIZE:
+        TacSkinFrame<TPageControl>::WndProc(m);
+        if (!HasState(csLoading) && m.LParam) {
+            FAddedPadding = PagePaddingAtPpi(FPadding, SkinData()->CurrentPPI);
+            auto* r = reinterpret_cast<RECT*>(m.LParam);   // the first rectangle of NCCALCSIZE_PARAMS too
+            r->left += FAddedPadding.left;
+            r->top += FAddedPadding.top;
+            r->right = std::max<LONG>(r->left, r->right - FAddedPadding.right);
+            r->bottom = std::max<LONG>(r->top, r->bottom - FAddedPadding.bottom);
+        }
+        return;
+    case WM_NCPAINT:
+        if (FAddedPadding != TRect() && ExistingHandle()) {
+            HDC dc = GetWindowDC(ExistingHandle());
+            PaintPaddingFrame(dc);
+            ReleaseDC(ExistingHandle(), dc);
+            m.Result = 0;
+            return;
+        }
+        break;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse: the drag is cancelled.
+        if (FDraggedItem >= 0 && reinterpret_cast<HWND>(m.LParam) != ExistingHandle()) FDraggedItem = -1;
+        break;
+    case TCM_ADJUSTRECT:
+        // The page margins move the page area inside the control.
+        if (!m.WParam && m.LParam && FPageMargins.Offsets() != TRect()) {
+            auto* r = reinterpret_cast<RECT*>(m.LParam);
+            const TRect moved = ApplyPageMargins(TRect(r->left, r->top, r->right, r->bottom), FPageMargins.Offsets(),
+                                                 ClientWidth(), ClientHeight());
+            *r = RECT{moved.left, moved.top, moved.right, moved.bottom};
         }
         break;
     case WM_KEYDOWN:
@@ -247,6 +401,35 @@ void TsPageControl::WndProc(TMessage& m)
     default: break;
     }
     TacSkinFrame<TPageControl>::WndProc(m);
+    switch (m.Msg) {
+    case WM_SIZE: CheckUpDown(); break;
+    case TCM_INSERTITEMW:
+    case TCM_DELETEITEM:
+    case TCM_DELETEALLITEMS:
+        // The tabs are being rebuilt one by one: the check waits until they all stand.
+        if (!FUpDownCheckPosted && !HasState(csDestroying))
+            if (HWND wnd = ExistingHandle()) FUpDownCheckPosted = PostMessageW(wnd, MSG_SKINCOMMAND, SkinCommandWParam(CheckUpDownCommand), 0);
+        break;
+    case WM_WINDOWPOSCHANGED:
+        // Resized: the tabs may fit now, or no longer.
+        CheckUpDown();
+        if (FDropBtn) FDropBtn->UpdatePosition(true);
+        break;
+    case WM_CREATE:
+        if (!HasState(csLoading)) UpdateBtnData();
+        break;
+    case MSG_SKINCOMMAND:
+        if (SkinCommandOf(m.WParam) == CheckUpDownCommand) {
+            FUpDownCheckPosted = false;
+            CheckUpDown();
+        }
+        // The close glyph and the padding follow the skin and its PPI.
+        if (SkinCommandOf(m.WParam) == scmNewSkin || SkinCommandOf(m.WParam) == scmRefresh ||
+            SkinCommandOf(m.WParam) == scmRemoveSkin || SkinCommandOf(m.WParam) == scmPPIChanged)
+            UpdateBtnData();
+        break;
+    default: break;
+    }
 }
 
 bool TsPageControl::AllowPage(int page)
@@ -320,7 +503,530 @@ bool TsPageControl::HandleMouseMove(TMessage& m)
         if (c.Enter != TacHotTabChange::NoEvent && OnTabMouseEnter) OnTabMouseEnter(this, c.Enter);
     }
     SetCurItem(c.Hot);
+    // The close button under the mouse shows hot.
+    const TPoint p(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+    const int under = tabs.GetTabUnderMouse(p);
+    if (FShowCloseBtns && under >= 0 && !tabs.IsButtonTab(under) && s.Pages[size_t(under)].Enabled) {
+        if (CloseBtnRect(under).Contains(p)) {
+            if (FHoveredBtnIndex != under) {
+                const int old = FHoveredBtnIndex;
+                FHoveredBtnIndex = under;
+                RepaintTab(under, true);
+                if (old >= 0) RepaintTab(old, true);
+            }
+        } else if (FHoveredBtnIndex >= 0) {
+            const int old = FHoveredBtnIndex;
+            FHoveredBtnIndex = FPressedBtnIndex = -1;
+            RepaintTab(old, true);
+            if (old != under) RepaintTab(under, true);
+        }
+    } else if (FHoveredBtnIndex >= 0 || FPressedBtnIndex >= 0) {
+        const int old = FHoveredBtnIndex;
+        FHoveredBtnIndex = FPressedBtnIndex = -1;
+        if (old >= 0) RepaintTab(old, true);
+    }
     return false;   // the base still sees the move (mouse events, hints)
+}
+
+TRect TsPageControl::CloseBtnRect(int page)
+{
+    if (!FShowCloseBtns || page < 0 || page >= PageCount()) return TRect();
+    const TacPageControlState s = TabState();
+    const TacPageTabs tabs(s);
+    if (tabs.IsButtonTab(page) || !s.Pages[size_t(page)].UseCloseBtn) return TRect();
+    const bool active = page == s.ActivePage;
+    const TRect r = SkinData()->Skinned(true) ? tabs.SkinTabRect(tabs.TabIndexOfPage(page), active)
+                                              : tabs.BaseTabRect(tabs.TabIndexOfPage(page));
+    if (r.IsEmpty()) return TRect();
+    // As the tab is drawn: the content between the covered ends.
+    TRect br(0, 0, r.Width(), r.Height());
+    if (const int cover = tabs.TabCovering(page); cover != 0) {
+        if (TabPosition() == tpTop || TabPosition() == tpBottom) br.Inflate(-2 * cover, 0);
+        else br.Inflate(0, -2 * cover);
+    }
+    TCanvas* c = SkinData()->FCacheBmp ? SkinData()->FCacheBmp->Canvas() : nullptr;
+    TacTabContent l = tabs.CalcTabLayout(page, br, active ? 2 : 1, false, [c](const String& text, int, bool) {
+        return c ? c->TextExtent(text) : TSize();
+    });
+    if (l.BtnRect.IsEmpty()) return TRect();
+    l.BtnRect.Offset(r.left, r.top);
+    return l.BtnRect;
+}
+
+int TsPageControl::GetTabUnderMouse(TPoint p)
+{
+    const TacPageControlState s = TabState();
+    return TacPageTabs(s).GetTabUnderMouse(p);
+}
+
+bool TsPageControl::HandleClick(TMessage& m)
+{
+    if (HasState(csDesigning) || !Enabled()) return false;
+    const bool press = m.Msg == WM_LBUTTONDOWN;
+    const TPoint p(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
+    // Ctrl alone: Shift and Alt not held.
+    const bool ctrlOnly = (m.WParam & (MK_CONTROL | MK_SHIFT)) == MK_CONTROL && GetKeyState(VK_MENU) >= 0;
+    if (!press && FDraggedItem >= 0) {
+        EndTabDrag(p, AllowTabsDrag && ctrlOnly);
+        m.Result = 0;
+        return true;
+    }
+    const int page = GetTabUnderMouse(p);
+    if (!press && FPressedBtnIndex >= 0 && FPressedBtnIndex != page) {
+        // Released away from what was pressed: it lets go without acting.
+        const int old = FPressedBtnIndex;
+        FPressedBtnIndex = -1;
+        FCloseBtnPressed = false;
+        RepaintTab(old, true);
+    }
+    if (page < 0) {
+        if (!press) FCloseBtnPressed = false;
+        return false;
+    }
+    m.Result = 0;
+    if (AllowTabsDrag && press && ctrlOnly) {
+        bool allowed = true;
+        if (OnTabStartDrag && EventsAllowed()) OnTabStartDrag(this, page, allowed);
+        if (allowed) {
+            FDraggedItem = page;
+            SetCapture(ExistingHandle());
+        }
+        return true;
+    }
+    TTabSheet* sheet = Pages(page);
+    auto* ts = dynamic_cast<TsTabSheet*>(sheet);
+    const TacTabType type = ts ? ts->TabType() : ttTab;
+    if (!AccessibleDisabledPages && !sheet->Enabled()) return true;
+    if (type == ttButton) {
+        if (!sheet->Enabled()) return false;
+        const int old = FPressedBtnIndex;
+        FPressedBtnIndex = press ? page : -1;
+        RepaintTab(page, !press);
+        if (!press && old == page && ts->OnClickBtn && EventsAllowed()) ts->OnClickBtn(ts);
+        return true;
+    }
+    if (type == ttMenu) {
+        if (press && ts->TabMenu()) {
+            if (FSkipDropDown) FSkipDropDown = false;   // this click closed the menu
+            else OpenTabMenu(page);
+        } else {
+            FSkipDropDown = false;
+        }
+        FDroppedDownItem = -1;
+        SetCurItem(-1);
+        StopTabAnimations();
+        SkinData()->FUpdating = false;
+        SkinData()->BGChanged = true;
+        if (HWND wnd = ExistingHandle())
+            RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_UPDATENOW | RDW_ERASE | RDW_INVALIDATE);
+        return true;
+    }
+    if (FShowCloseBtns && ts && ts->UseCloseBtn()) {
+        if (CloseBtnRect(page).Contains(p)) {
+            FPressedBtnIndex = press ? page : -1;
+            RepaintTab(page, true);
+            if (press) {
+                FCloseBtnPressed = true;
+                return true;
+            }
+            if (!FCloseBtnPressed) return true;
+            FCloseBtnPressed = false;
+            ClosePage(page);
+            FPressedBtnIndex = -1;
+            return true;
+        }
+        if (!press) {
+            FPressedBtnIndex = -1;
+            FCloseBtnPressed = false;
+            return true;
+        }
+    }
+    // The selection goes through the changing event, never through the native click.
+    if (press && AllowPage(page)) SelectPage(page);
+    return true;
+}
+
+void TsPageControl::ClosePage(int page)
+{
+    bool canClose = true;
+    TacCloseAction action = acaFree;
+    const TacPageControlState before = TabState();
+    const int tabIndex = TacPageTabs(before).TabIndexOfPage(page);
+    if (OnCloseBtnClick && EventsAllowed()) OnCloseBtnClick(this, tabIndex, canClose, action);
+    if (!canClose || page >= PageCount()) return;
+    const int former = ActivePageIndex();
+    HWND wnd = ExistingHandle();
+    if (wnd) SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
+    StopTabAnimations();
+    FHoveredBtnIndex = FPressedBtnIndex = -1;
+    SetCurItem(-1);
+    TTabSheet* sheet = Pages(page);
+    if (action == acaFree) delete sheet;
+    else sheet->SetTabVisible(false);
+    // The nearest page tab at the former active index or before it.
+    const TacPageControlState s = TabState();
+    const int next = TacPageTabs(s).PageAfterClose(former);
+    if (next >= 0 && next != ActivePageIndex()) SelectPage(next);
+    if (wnd) SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+    SkinData()->BGChanged = true;
+    if (wnd) RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_UPDATENOW | RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void TsPageControl::SetPaddingMargins(const TRect& margins)
+{
+    if (FPadding == margins) return;
+    FPadding = margins;
+    if (HasState(csLoading)) return;
+    // The frame is calculated again: the client area shrinks or grows by the margins.
+    if (HWND wnd = ExistingHandle())
+        SetWindowPos(wnd, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
+    Realign();
+    SkinData()->BGChanged = true;
+    SkinData()->Invalidate(false);
+}
+
+void TsPageControl::PaintPaddingFrame(HDC dc)
+{
+    const TRect& a = FAddedPadding;
+    const int w = Width(), h = Height();
+    SaveDC(dc);
+    ExcludeClipRect(dc, a.left, a.top, w - a.right, h - a.bottom);
+    TacBgQuery q;
+    q.DC = dc;
+    q.R = TRect(0, 0, w, h);
+    q.Offset = TPoint(Left(), Top());
+    bool painted = Parent() && GetControlBackground(q, Parent(), true) && q.Kind != bgNotReady;
+    if (!painted) {
+        HBRUSH b = CreateSolidBrush(ColorToRGB(Parent() ? Parent()->Color() : Color()));
+        RECT all{0, 0, w, h};
+        FillRect(dc, &all, b);
+        DeleteObject(b);
+    }
+    RestoreDC(dc, -1);
+}
+
+void TsPageControl::EndTabDrag(const TPoint& p, bool drop)
+{
+    const int dragged = FDraggedItem;
+    FDraggedItem = -1;
+    if (GetCapture() == ExistingHandle()) ReleaseCapture();
+    if (!drop || dragged < 0 || dragged >= PageCount()) return;
+    const TacPageControlState s = TabState();
+    const int target = TacPageTabs(s).DropIndex(dragged, p);
+    if (target < 0) return;
+    bool allowed = true;
+    if (OnTabDrop && EventsAllowed()) OnTabDrop(this, dragged, target, allowed);
+    if (!allowed) return;
+    StopTabAnimations();
+    FCurItem = FHoveredBtnIndex = FPressedBtnIndex = -1;
+    SkinData()->BGChanged = true;
+    Pages(dragged)->SetPageIndex(target);
+    SkinData()->Invalidate(false);
+}
+
+void TsPageControl::OpenTabMenu(int page)
+{
+    auto* ts = dynamic_cast<TsTabSheet*>(Pages(page));
+    TPopupMenu* menu = ts ? ts->TabMenu() : nullptr;
+    HWND wnd = ExistingHandle();
+    if (!menu || !wnd) return;
+    FSkipDropDown = true;
+    FDroppedDownItem = page;
+    RepaintTab(page, false);   // shown pressed while the menu is open
+    const TacPageControlState s = TabState();
+    const TacPageTabs tabs(s);
+    const TRect r = tabs.BaseTabRect(tabs.TabIndexOfPage(page));
+    POINT o{0, 0};
+    ::ClientToScreen(wnd, &o);
+    menu->SetPopupComponent(this);
+    if (tabs.CaptionsTurned()) menu->Popup(o.x + r.right, o.y + r.top);
+    else if (s.RightToLeft) menu->Popup(o.x + r.right, o.y + r.bottom - 2);
+    else menu->Popup(o.x + r.left, o.y + r.bottom - 2);
+    menu->SetPopupComponent(nullptr);
+    // Closed by a click elsewhere: the next click on the tab opens it again.
+    POINT c{};
+    GetCursorPos(&c);
+    ::ScreenToClient(wnd, &c);
+    if (GetTabUnderMouse(TPoint(c.x, c.y)) != page) FSkipDropDown = false;
+}
+
+// ---- appearance ----------------------------------------------------------------------------
+
+void TsPageControl::TabLookChanged(bool resize)
+{
+    StopTabAnimations();
+    SkinData()->BGChanged = true;
+    if (HasState(csLoading)) return;
+    if (resize) {
+        UpdateBtnData();
+        if (HWND wnd = ExistingHandle()) SendMessageW(wnd, WM_SIZE, 0, MAKELPARAM(Width(), Height()));
+    }
+    SkinData()->Invalidate(false);
+}
+
+void TsPageControl::SetShowCloseBtns(bool on)
+{
+    if (FShowCloseBtns == on) return;
+    FShowCloseBtns = on;
+    TabLookChanged(true);
+}
+
+void TsPageControl::SetCloseBtnVisibility(TacCloseBtnVisibility value)
+{
+    if (FCloseBtnVisibility == value) return;
+    FCloseBtnVisibility = value;
+    TabLookChanged(false);
+}
+
+void TsPageControl::SetCloseBtnSkin(const String& name)
+{
+    if (FCloseBtnSkin == name) return;
+    FCloseBtnSkin = name;
+    TabLookChanged(true);
+}
+
+void TsPageControl::SetTabMargin(int value)
+{
+    if (FTabMargin == value) return;
+    FTabMargin = value;
+    TabLookChanged(false);
+}
+
+void TsPageControl::SetTabPadding(int value)
+{
+    if (FTabPadding == value) return;
+    FTabPadding = value;
+    TabLookChanged(true);
+}
+
+void TsPageControl::SetTabSpacing(int value)
+{
+    if (FTabSpacing == value) return;
+    FTabSpacing = value;
+    TabLookChanged(true);
+}
+
+void TsPageControl::SetActiveIsBold(bool on)
+{
+    if (FActiveIsBold == on) return;
+    FActiveIsBold = on;
+    TabLookChanged(true);
+}
+
+void TsPageControl::SetActiveTabEnlarged(bool on)
+{
+    if (FActiveTabEnlarged == on) return;
+    FActiveTabEnlarged = on;
+    TabLookChanged(false);
+}
+
+void TsPageControl::SetRotateCaptions(bool on)
+{
+    if (FRotateCaptions == on) return;
+    FRotateCaptions = on;
+    if (HasState(csLoading)) return;
+    if (on) {
+        const TacPageControlState s = TabState();
+        const TSize size = TacPageTabs(s).TurnedTabSize();
+        SetTabWidth(size.cx);
+        SetTabHeight(size.cy);
+    } else {
+        SetTabHeight(0);
+        SetTabWidth(0);
+    }
+    TabLookChanged(false);
+}
+
+void TsPageControl::SetShowDropDownBtn(bool on)
+{
+    if (FShowDropDownBtn == on) return;
+    FShowDropDownBtn = on;
+    CheckUpDown();
+    SkinData()->Invalidate(false);
+}
+
+void TsPageControl::UpdateBtnData()
+{
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    TacSkinData* d = l->ResolveSkinData();
+    FBtnIndex = -1;
+    TSize size = CloseBtnSize(false, 0, 0, l->CurrentPPI);
+    if (l->Skinned(true) && m && d) {
+        if (!FCloseBtnSkin.empty()) {
+            // A section has no size of its own: the button keeps the plain size.
+            FBtnIndex = m->GetSkinIndex(FCloseBtnSkin, d);
+        } else {
+            FBtnIndex = d->TitleGlyphs[tgSmallClose];
+            if (d->IsValidImage(FBtnIndex))
+                size = CloseBtnSize(true, d->ma[size_t(FBtnIndex)].Width, d->ma[size_t(FBtnIndex)].Height, l->CurrentPPI);
+            else
+                FBtnIndex = -1;
+        }
+    }
+    FBtnWidth = size.cx;
+    FBtnHeight = size.cy;
+    if (!FPaddingUpdating) UpdatePadding();
+}
+
+void TsPageControl::UpdatePadding()
+{
+    FPaddingUpdating = true;
+    SetPadding(FShowCloseBtns);
+    FPaddingUpdating = false;
+}
+
+void TsPageControl::SetPadding(bool showClose)
+{
+    HWND wnd = ExistingHandle();
+    if (!wnd || HasState(csLoading)) return;
+    TacPageControlState s = TabState();
+    s.ShowCloseBtns = showClose;
+    const uint32_t param = TacPageTabs(s).PaddingParam();
+    if (FAppliedPadding == param) return;
+    FAppliedPadding = param;
+    SendMessageW(wnd, TCM_SETPADDING, 0, static_cast<LPARAM>(param));
+    // The native control measures its tabs again only when something else changes (a new tab,
+    // its size, its font): the same font handed over again has them measured with the padding.
+    if (const WPARAM font = static_cast<WPARAM>(SendMessageW(wnd, WM_GETFONT, 0, 0)))
+        SendMessageW(wnd, WM_SETFONT, font, FALSE);
+    // The tabs changed their widths: the pages and the strip follow.
+    SkinData()->BGChanged = true;
+    Realign();
+    InvalidateRect(wnd, nullptr, TRUE);
+}
+
+// ---- the list button -----------------------------------------------------------------------
+
+void TsPageControl::CheckUpDown()
+{
+    HWND wnd = ExistingHandle();
+    if (FUpDownChecking || HasState(csLoading | csDestroying) || !wnd || !IsWindowVisible(wnd)) return;
+    FUpDownChecking = true;
+    const TacPageControlState s = TabState();
+    const bool out = TacPageTabs(s).TabsOutOfView();
+    HWND updown = FindWindowExW(wnd, nullptr, L"msctls_updown32", nullptr);
+    const bool scroller = updown && IsWindowVisible(updown);
+    if (FShowDropDownBtn && (out || scroller)) {
+        if (!FDropBtn) FDropBtn = new TacDropBtn(this);
+        FDropBtn->UpdatePosition(false);
+    } else if (FDropBtn && FDropBtn->FBusy) {
+        // Its own click is still running: it goes when that returns.
+        if (!FUpDownCheckPosted) FUpDownCheckPosted = PostMessageW(wnd, MSG_SKINCOMMAND, SkinCommandWParam(CheckUpDownCommand), 0);
+    } else if (FDropBtn) {
+        TacDropBtn* b = FDropBtn;
+        FDropBtn = nullptr;
+        delete b;
+    }
+    FUpDownChecking = false;
+}
+
+TacDropBtn::TacDropBtn(TsPageControl* owner) : TsBitBtn(owner), FOwner(owner)
+{
+    SkinData()->SetSkinSection(L"UPDOWNBTN");
+    SetTabStop(false);
+    SetShowFocus(false);
+    SetCaption(L"");
+    OnPaint = [this](TObject* sender, TBitmap* bmp) { PaintArrow(sender, bmp); };
+    FMenu = new TPopupMenu(nullptr);
+}
+
+TacDropBtn::~TacDropBtn()
+{
+    if (FOwner && FOwner->FDropBtn == this) FOwner->FDropBtn = nullptr;
+    delete FMenu;
+}
+
+void TacDropBtn::PaintArrow(TObject*, TBitmap* bmp)
+{
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    TacSkinData* d96 = m ? m->CommonSkinData(96) : nullptr;
+    const TRect r(0, 0, bmp->Width(), bmp->Height());
+    if (l->Skinned(true) && d96 && d96->IsValidSection(l->SkinIndex)) {
+        const TsGeneralData& g = d96->gd[size_t(l->SkinIndex)];
+        const TColor c = g.Props[size_t(std::min(SectionState(g, CurrentState()), 1))].FontColor.Color;
+        DrawArrowGlyph32(bmp, c, clNone, r, adDown, 0, 0, 0, int(m->Options()->ActualArrowStyle()), l->ControlPPI());
+    } else {
+        DrawArrowGlyph32(bmp, clBtnText, clNone, r, adDown, 0, 0, 0, 0, l->ControlPPI());
+    }
+}
+
+TRect TacDropBtn::BtnBounds(bool checkVisibility)
+{
+    TsPageControl* pc = FOwner;
+    const TacPageControlState s = pc->TabState();
+    if ((checkVisibility && !TacPageTabs(s).TabsOutOfView()) || !pc->ShowDropDownBtn()) return TRect();
+    HWND wnd = pc->ExistingHandle();
+    HWND updown = wnd ? FindWindowExW(wnd, nullptr, L"msctls_updown32", nullptr) : nullptr;
+    if (updown && IsWindowVisible(updown)) {
+        // Beside the native scroller, as wide as it is high.
+        RECT u{};
+        GetWindowRect(updown, &u);
+        MapWindowPoints(nullptr, wnd, reinterpret_cast<POINT*>(&u), 2);
+        const int size = u.bottom - u.top;
+        return TRect(u.left - size, u.top, u.left, u.top + size);
+    }
+    const int size = ScaleForControl(22, pc->SkinData(), true);
+    return TRect(pc->Width() - 1 - size, 1, pc->Width() - 1, 1 + size);
+}
+
+void TacDropBtn::UpdatePosition(bool checkVisibility)
+{
+    const TRect b = BtnBounds(checkVisibility);
+    if (b.Width() == 0) {
+        SetVisible(false);
+        return;
+    }
+    if (Parent() != FOwner) SetParent(FOwner);
+    SetBounds(b.left, b.top, b.Width(), b.Height());
+    SetVisible(true);
+    BringToFront();
+}
+
+void TacDropBtn::FillMenu()
+{
+    FMenu->Items()->Clear();
+    FMenu->SetImages(FOwner->Images());
+    for (int i = 0; i < FOwner->PageCount(); ++i) {
+        TTabSheet* page = FOwner->Pages(i);
+        auto* ts = dynamic_cast<TsTabSheet*>(page);
+        if (!page->TabVisible() || (ts && ts->TabType() != ttTab)) continue;
+        auto* item = new TMenuItem(FMenu);
+        item->SetCaption(page->Caption());
+        item->SetImageIndex(page->ImageIndex());
+        item->SetRadioItem(true);
+        item->SetGroupIndex(1);
+        item->SetTag(i);
+        item->SetChecked(i == FOwner->ActivePageIndex());
+        item->SetDefault(i == FOwner->ActivePageIndex());
+        item->SetEnabled(page->Enabled() || FOwner->AccessibleDisabledPages);
+        item->OnClick = Bind<&TacDropBtn::ItemClick>(this);
+        FMenu->Items()->Add(item);
+    }
+}
+
+void TacDropBtn::ItemClick(TObject* sender)
+{
+    auto* item = dynamic_cast<TMenuItem*>(sender);
+    if (!item) return;
+    const int page = static_cast<int>(item->Tag());
+    if (page >= 0 && page < FOwner->PageCount() && page != FOwner->ActivePageIndex() && FOwner->AllowPage(page))
+        FOwner->SelectPage(page);
+}
+
+void TacDropBtn::Click()
+{
+    FillMenu();
+    HWND wnd = ExistingHandle();
+    if (!wnd) return;
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    FBusy = true;
+    FMenu->Popup(r.left, r.bottom);
+    FBusy = false;
+    ::SetFocus(nullptr);
 }
 
 void TsPageControl::SetCurItem(int page)
@@ -433,10 +1139,35 @@ TacPageControlState TsPageControl::TabState()
         p.Caption = Pages(i)->Caption();
         p.TabVisible = Pages(i)->TabVisible();
         p.Enabled = Pages(i)->Enabled();
+        if (auto* sheet = dynamic_cast<TsTabSheet*>(Pages(i))) {
+            p.TabType = sheet->TabType();
+            p.TabSkin = sheet->TabSkin();
+            p.UseCloseBtn = sheet->UseCloseBtn();
+        }
+        if (Images() && Pages(i)->ImageIndex() >= 0 && Pages(i)->ImageIndex() < Images()->Count())
+            p.GlyphSize = TSize(ScaleForControl(Images()->Width(), SkinData(), true),
+                                ScaleForControl(Images()->Height(), SkinData(), true));
         s.Pages.push_back(p);
     }
     s.ActivePage = ActivePageIndex();
     s.CurItem = FCurItem;
+    s.HoveredBtnIndex = FHoveredBtnIndex;
+    s.PressedBtnIndex = FPressedBtnIndex;
+    s.DroppedDownItem = FDroppedDownItem;
+    s.ShowCloseBtns = FShowCloseBtns;
+    s.CloseBtnVisibility = FCloseBtnVisibility;
+    s.BtnWidth = FBtnWidth;
+    s.BtnHeight = FBtnHeight;
+    s.TabMargin = FTabMargin;
+    s.TabPadding = FTabPadding;
+    s.TabSpacing = FTabSpacing;
+    s.ActiveIsBold = FActiveIsBold;
+    s.ActiveTabEnlarged = FActiveTabEnlarged;
+    s.RotateCaptions = FRotateCaptions;
+    s.AccessibleDisabledPages = AccessibleDisabledPages;
+    s.HasImages = Images() != nullptr;
+    s.MultiLine = MultiLine();
+    s.Focused = Focused();
     s.TabPosition = TabPosition();
     s.Style = Style();
     s.Width = Width();
@@ -477,6 +1208,9 @@ TacPageControlState TsPageControl::TabState()
         s.Skin.SpeedButton = m->GetSkinIndex(L"SPEEDBUTTON", d);
         s.Skin.Button = m->GetSkinIndex(L"BUTTON", d);
         s.Skin.ToolButton = m->GetSkinIndex(L"TOOLBUTTON", d);
+        s.Skin.ContentShiftsOnClick = [d](int section) { return ::ContentShiftsOnClick(section, d); };
+        for (TacTabPage& p : s.Pages)
+            if (!p.TabSkin.empty()) p.TabSkinIndex = m->GetSkinIndex(p.TabSkin, d);
     }
     return s;
 }
@@ -486,6 +1220,21 @@ void TsPageControl::PaintContent(TBitmap* cache, int state)
     (void)state;
     const TacPageControlState s = TabState();
     const TacPageTabs tabs(s);
+    // The active sheet's own section over its area, under the tabs.
+    if (auto* sheet = dynamic_cast<TsTabSheet*>(ActivePage()); sheet && !sheet->HasState(csDestroying) &&
+                                                               !sheet->SkinData()->SkinSection().empty()) {
+        TsSkinManager* m = SkinData()->SkinManager();
+        TacSkinData* d = SkinData()->ResolveSkinData();
+        const int section = m && d ? m->GetSkinIndex(sheet->SkinData()->SkinSection(), d) : -1;
+        if (section >= 0 && d->IsValidSection(section)) {
+            TCacheInfo bg;
+            bg.Bmp = BitmapView(cache);
+            bg.X = bg.Y = 0;
+            bg.Ready = true;
+            const TRect r = sheet->BoundsRect();
+            PaintItem(section, bg, 0, r, r.TopLeft(), cache, d);
+        }
+    }
     FTabsGround.reset(CopyOf(cache));
     PaintTabs(cache, s, tabs);
     // A tab in the middle of its fade shows its present frame, not where the fade ends.
@@ -502,7 +1251,8 @@ void TsPageControl::PaintContent(TBitmap* cache, int state)
 void TsPageControl::PaintTabs(TBitmap* bmp, const TacPageControlState& s, const TacPageTabs& tabs)
 {
     TacSkinData* d = SkinData()->ResolveSkinData();
-    if (!d) return;
+    // Without the plain tab section the skin has no tabs at all.
+    if (!d || s.Skin.Tabs[tlSingle][asTop] < 0) return;
     // The tabs stand on the frame: the bitmap is their background.
     TCacheInfo bg;
     bg.Bmp = BitmapView(bmp);
@@ -510,11 +1260,17 @@ void TsPageControl::PaintTabs(TBitmap* bmp, const TacPageControlState& s, const 
     bg.Y = 0;
     bg.Ready = true;
     for (const auto& [page, tabState] : tabs.PaintOrder()) {
-        const int section = tabs.TabSkinIndex(page);
-        if (section < 0 || !d->IsValidSection(section)) continue;
-        const TRect r = tabs.SkinTabRect(tabs.TabIndexOfPage(page), page == s.ActivePage);
+        const bool isButton = tabs.IsButtonTab(page);
+        TRect r = tabs.SkinTabRect(tabs.TabIndexOfPage(page), tabState == 2 && !isButton);
         if (r.IsEmpty()) continue;
-        const int st = SectionState(d->gd[size_t(section)], page == s.ActivePage ? 2 : tabState);
+        const int section = tabs.TabSkinIndex(page);
+        if (isButton) {
+            if (s.TabPosition == tpTop || s.TabPosition == tpBottom) r.Inflate(-1, -2);
+            else r.Inflate(-2, -1);
+            if (r.IsEmpty()) continue;
+        }
+        const bool valid = section >= 0 && d->IsValidSection(section);
+        const int st = valid ? SectionState(d->gd[size_t(section)], tabState) : tabState;
         // A disabled page's tab lets the ground show through (not when it is the active page).
         const bool blended = page != s.ActivePage && (!s.Pages[size_t(page)].Enabled || !Enabled());
         std::unique_ptr<TBitmap> ground;
@@ -523,23 +1279,109 @@ void TsPageControl::PaintTabs(TBitmap* bmp, const TacPageControlState& s, const 
             TacThreadedTimer::CopyFrom(g, bmp, r);
             ground.reset(g);
         }
-        PaintItem(section, bg, st, r, r.TopLeft(), bmp, d);
-        PaintCaption(bmp, tabs, page, r, st, d->gd[size_t(section)].Props[size_t(st)].FontColor.Color);
+        // A section the skin lacks draws no background; the content is still written.
+        if (valid) PaintItem(section, bg, st, r, r.TopLeft(), bmp, d);
+        PaintTabContent(bmp, tabs, page, r, st, valid ? section : -1);
         if (ground)
             BlendRectAt32(bmp, r.left, r.top, ground.get(), TRect(0, 0, r.Width() - 1, r.Height() - 1), SharedBlendValue,
                           0x00FF00FFu);
     }
 }
 
-void TsPageControl::PaintCaption(TBitmap* cache, const TacPageTabs& tabs, int page, const TRect& r, int state, TColor color)
+void TsPageControl::PaintTabContent(TBitmap* bmp, const TacPageTabs& tabs, int page, const TRect& r, int state, int section)
 {
-    const String caption = Pages(page)->Caption();
-    if (caption.empty()) return;
-    TCanvas* c = cache->Canvas();
-    c->Font()->Assign(Font());
-    c->Font()->SetColor(color);
+    TsSkinManager* m = SkinData()->SkinManager();
+    TacSkinData* d96 = m ? m->CommonSkinData(96) : nullptr;
+    auto* sheet = dynamic_cast<TsTabSheet*>(Pages(page));
+    const bool ownFont = section < 0 || !d96 || !d96->IsValidSection(section) || (sheet && sheet->SkinData()->CustomFont());
+    TCanvas* c = bmp->Canvas();
+    if (ownFont) {
+        c->Font()->Assign(Pages(page)->Font());
+    } else {
+        c->Font()->Assign(Font());
+        c->Font()->SetColor(d96->gd[size_t(section)].Props[size_t(std::min(state, 2))].FontColor.Color);
+    }
+    if (FActiveIsBold && page == ActivePageIndex()) c->Font()->SetStyle(c->Font()->Style() + TFontStyles{fsBold});
     c->Brush()->SetStyle(bsClear);
-    const TacTabContent l = tabs.CalcTabLayout(page, r, state, tabs.IsButtonTab(page),
-                                               [c](const String& text, int, bool) { return c->TextExtent(text); });
-    c->TextOut(r.left + l.TextPos.x, r.top + l.TextPos.y, caption);
+
+    // The tab's own coordinates, narrowed by the covering at both ends along the strip.
+    TRect br(0, 0, r.Width(), r.Height());
+    if (const int cover = tabs.TabCovering(page); cover != 0) {
+        if (TabPosition() == tpTop || TabPosition() == tpBottom) br.Inflate(-2 * cover, 0);
+        else br.Inflate(0, -2 * cover);
+    }
+    const bool isButton = tabs.IsButtonTab(page);
+    const TacTabContent l = tabs.CalcTabLayout(page, br, state, isButton, [c](const String& text, int, bool) {
+        return c->TextExtent(text);
+    });
+    auto at = [&r](TRect x) {
+        x.Offset(r.left, r.top);
+        return x;
+    };
+    HDC dc = c->Handle();
+    if (!l.ImgRect.IsEmpty() && Images())
+        Images()->Draw(c, r.left + l.ImgRect.left, r.top + l.ImgRect.top, Pages(page)->ImageIndex(), true);
+    const String caption = Pages(page)->Caption();
+    if (!caption.empty() && !l.TextRect.IsEmpty() && tabs.CaptionsTurned()) {
+        // Turned a quarter: written upward from the bottom of its rectangle, cut to its height.
+        String cut;
+        CutTextToWidth(c, caption, l.TextRect.Height(), cut);
+        SetBkMode(dc, TRANSPARENT);
+        HFONT previous = CreateAngledFont(dc, c->Font(), 900);
+        TRect clip = at(l.TextRect);
+        ExtTextOutW(dc, r.left + l.TextPos.x, r.top + l.TextPos.y, ETO_CLIPPED, &clip, cut.c_str(),
+                    static_cast<UINT>(cut.size()), nullptr);
+        RestoreAngledFont(dc, previous);
+    } else if (!caption.empty() && !l.TextRect.IsEmpty()) {
+        UINT flags = DT_SINGLELINE | DT_LEFT | DT_TOP | DT_NOPREFIX;
+        // A menu tab's caption keeps its whole text beside the arrow.
+        if (l.ArrowRect.Width() == 0) flags |= DT_END_ELLIPSIS;
+        TRect tr = at(l.TextRect);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ColorToRGB(c->Font()->Color()));
+        String text = caption;
+        DrawTextW(dc, text.data(), static_cast<int>(text.size()), &tr, flags);
+    }
+    if (!l.FocusRect.IsEmpty()) {
+        // Around the caption where it is written, turned with it.
+        TRect fr = at(tabs.CaptionsTurned() ? RotateRect90(l.FocusRect, false, br.Height()) : l.FocusRect);
+        DrawFocusRect(dc, &fr);
+    }
+    if (!l.BtnRect.IsEmpty())
+        PaintCloseBtn(bmp, at(l.BtnRect), (FHoveredBtnIndex == page ? 1 : 0) + (FPressedBtnIndex == page ? 1 : 0));
+    if (!l.ArrowRect.IsEmpty() && section >= 0 && d96 && d96->IsValidSection(section)) {
+        const TColor arrow = d96->gd[size_t(section)].Props[size_t(std::min(state, 2))].FontColor.Color;
+        DrawArrowGlyph32(bmp, arrow, clNone, at(l.ArrowRect), adDown, 0, 0, 0, int(m->Options()->ActualArrowStyle()),
+                         SkinData()->ControlPPI());
+    }
+}
+
+void TsPageControl::PaintCloseBtn(TBitmap* bmp, const TRect& r, int state)
+{
+    TsSkinManager* m = SkinData()->SkinManager();
+    TacSkinData* d = SkinData()->ResolveSkinData();
+    if (FBtnIndex < 0 || !m || !d) return;
+    TCacheInfo bg;
+    bg.Bmp = BitmapView(bmp);
+    bg.X = bg.Y = 0;
+    bg.Ready = true;
+    if (!FCloseBtnSkin.empty()) {
+        if (!d->IsValidSection(FBtnIndex)) return;
+        PaintItem(FBtnIndex, bg, SectionState(d->gd[size_t(FBtnIndex)], state), r, r.TopLeft(), bmp, d);
+        // The section is any button's: the cross says what it does.
+        HDC dc = bmp->Canvas()->Handle();
+        HPEN pen = CreatePen(PS_SOLID, 2, RGB(255, 0, 0));
+        HGDIOBJ old = SelectObject(dc, pen);
+        const int w = r.Width(), h = r.Height();
+        MoveToEx(dc, r.left + 4, r.top + 4, nullptr);
+        LineTo(dc, r.left + w - 5, r.top + h - 5);
+        MoveToEx(dc, r.left + 4, r.top + h - 5, nullptr);
+        LineTo(dc, r.left + w - 5, r.top + 4);
+        SelectObject(dc, old);
+        DeleteObject(pen);
+        return;
+    }
+    if (!d->IsValidImage(FBtnIndex)) return;
+    const TsMaskData& mask = d->ma[size_t(FBtnIndex)];
+    DrawMaskState32(bmp, TPoint(r.left + FBtnWidth - mask.Width, r.top), state, 1, mask, bg);
 }

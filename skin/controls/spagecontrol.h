@@ -5,10 +5,58 @@
 
 #include "skin/controls/core/page_tabs.h"
 #include "skin/controls/core/tab_fade.h"
+#include "skin/controls/sbitbtn.h"
 #include "skin/controls/skin_frame.h"
 #include "vcl/comctrls.h"
 
 class TsPageControl;
+class TsTabSheet;
+class TPopupMenu;
+
+// ---- TsTabSkinData
+// The look of one sheet's tab and page beyond the page control's choice.
+class TsTabSkinData {
+public:
+    explicit TsTabSkinData(TsTabSheet* page) : FPage(page) {}
+    // The tab's caption in the sheet's own font (not the section's text colour).
+    bool CustomFont() const { return FCustomFont; }
+    void SetCustomFont(bool on);
+    bool CustomColor() const { return FCustomColor; }
+    void SetCustomColor(bool on) { FCustomColor = on; }
+    // A section painted over the page's area in the page control's image; empty = none.
+    const String& SkinSection() const { return FSkinSection; }
+    void SetSkinSection(const String& name);
+
+private:
+    TsTabSheet* FPage;
+    bool FCustomColor = false;
+    bool FCustomFont = false;
+    String FSkinSection;
+};
+
+// ---- TacPageMargins
+// Offsets of the page area inside the page control; a change resizes the pages at once.
+class TacPageMargins {
+public:
+    explicit TacPageMargins(TsPageControl* owner) : FOwner(owner) {}
+    int OffsetLeft() const { return FOffsets.left; }
+    int OffsetTop() const { return FOffsets.top; }
+    int OffsetRight() const { return FOffsets.right; }
+    int OffsetBottom() const { return FOffsets.bottom; }
+    void SetOffsetLeft(int v) { Set(FOffsets.left, v); }
+    void SetOffsetTop(int v) { Set(FOffsets.top, v); }
+    void SetOffsetRight(int v) { Set(FOffsets.right, v); }
+    void SetOffsetBottom(int v) { Set(FOffsets.bottom, v); }
+    void Reset() { FOffsets = TRect(); }
+    void Assign(const TacPageMargins& other);
+    // Left, Top, Right, Bottom offsets as one rectangle.
+    const TRect& Offsets() const { return FOffsets; }
+
+private:
+    void Set(decltype(TRect::left)& field, int value);
+    TsPageControl* FOwner;
+    TRect FOffsets;
+};
 
 // ---- TsTabSheet
 // A page of a skinned page control shows the control's image under it: its background is the
@@ -17,7 +65,7 @@ class TsPageControl;
 // position). Without a skinned page control it is the plain page.
 class TsTabSheet : public TTabSheet {
 public:
-    explicit TsTabSheet(TComponent* owner) : TTabSheet(owner) {}
+    explicit TsTabSheet(TComponent* owner) : TTabSheet(owner), FCommonData(this) {}
     ~TsTabSheet() override;
 
     // The hot-state fade of this page's tab: the timer of its frames (made on the first fade;
@@ -28,15 +76,47 @@ public:
     // Ends the fade where it is and forgets its pictures.
     void StopTabAnimation();
 
+    // ttButton: a button that fires OnClickBtn and never becomes the active page; ttMenu: opens
+    // TabMenu. A button or menu tab without its own TabSkin takes "SPEEDBUTTON" or "MENUBTN";
+    // turning back into a page tab drops the tab section. An active page that becomes a button
+    // hands the selection to the nearest page tab.
+    TacTabType TabType() const { return FTabType; }
+    void SetTabType(TacTabType value);
+    // The tab's section; empty = the page control's choice.
+    const String& TabSkin() const { return FTabSkin; }
+    void SetTabSkin(const String& name);
+    const String& ButtonSkin() const { return FButtonSkin; }
+    void SetButtonSkin(const String& name);
+    TPopupMenu* TabMenu() const { return FTabMenu; }
+    void SetTabMenu(TPopupMenu* menu);
+    // The tab may show a close button (when the page control shows them).
+    bool UseCloseBtn() const { return FUseCloseBtn; }
+    void SetUseCloseBtn(bool on);
+    TNotifyEvent OnClickBtn;
+    TsTabSkinData* SkinData() { return &FCommonData; }
+
 protected:
     void WndProc(TMessage& m) override;
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
     // The page control when it is drawn from a skin now, else nullptr.
     TsPageControl* SkinnedPageControl() const;
     void FadeTick(TObject*);
     friend class TsPageControl;   // it starts the fades
+
+    TsTabSkinData FCommonData;
+    String FTabSkin, FButtonSkin;
+    TPopupMenu* FTabMenu = nullptr;
+    TacTabType FTabType = ttTab;
+    bool FUseCloseBtn = true;
 };
+
+enum TacCloseAction : uint8_t { acaHide, acaFree };
+using TacCloseBtnClick = Method<void(TComponent* Sender, int TabIndex, bool& CanClose, TacCloseAction& Action)>;
+class TacDropBtn;
+using TacTabStartDrag = Method<void(TComponent* Sender, int TabIndex, bool& Allowed)>;
+using TacTabDrop = Method<void(TComponent* Sender, int TabIndex, int TargetIndex, bool& Allowed)>;
 
 using TacTabMouseEvent = Method<void(TComponent* Sender, int TabIndex)>;
 using TacPageChangingEvent = Method<void(TObject* Sender, TTabSheet* NewPage, bool& AllowChange)>;
@@ -47,8 +127,77 @@ using TacPageChangingEvent = Method<void(TObject* Sender, TTabSheet* NewPage, bo
 // tab last so it lies over its neighbours.
 class TsPageControl : public TacSkinFrame<TPageControl> {
 public:
-    explicit TsPageControl(TComponent* owner) : TacSkinFrame<TPageControl>(owner, ackind::PageControl) {}
+    explicit TsPageControl(TComponent* owner) : TacSkinFrame<TPageControl>(owner, ackind::PageControl), FPageMargins(this) {}
     ~TsPageControl() override;
+
+    // ---- close buttons
+    // Close buttons on page tabs whose sheet allows one; which tabs show theirs, and the section
+    // they are drawn with (empty: the skin's small close glyph).
+    bool ShowCloseBtns() const { return FShowCloseBtns; }
+    void SetShowCloseBtns(bool on);
+    TacCloseBtnVisibility CloseBtnVisibility() const { return FCloseBtnVisibility; }
+    void SetCloseBtnVisibility(TacCloseBtnVisibility value);
+    const String& CloseBtnSkin() const { return FCloseBtnSkin; }
+    void SetCloseBtnSkin(const String& name);
+    // A close button was clicked: CanClose False keeps the page; Action hides its tab or frees it.
+    TacCloseBtnClick OnCloseBtnClick;
+    // The close button's rectangle on the page's tab (client coordinates), empty when it has none now.
+    TRect CloseBtnRect(int page);
+    int HoveredBtnIndex() const { return FHoveredBtnIndex; }
+    int PressedBtnIndex() const { return FPressedBtnIndex; }
+    // The close-button section (or image) and size from the skin, then the native padding.
+    void UpdateBtnData();
+    int BtnWidth() const { return FBtnWidth; }
+    int BtnHeight() const { return FBtnHeight; }
+
+    // ---- tab look
+    int TabMargin() const { return FTabMargin; }
+    void SetTabMargin(int value);
+    int TabPadding() const { return FTabPadding; }
+    void SetTabPadding(int value);
+    int TabSpacing() const { return FTabSpacing; }
+    void SetTabSpacing(int value);
+    bool ActiveIsBold() const { return FActiveIsBold; }
+    void SetActiveIsBold(bool on);
+    bool ActiveTabEnlarged() const { return FActiveTabEnlarged; }
+    void SetActiveTabEnlarged(bool on);
+    // Captions turned a quarter: along the strip on left and right tabs, across it on top and bottom.
+    bool RotateCaptions() const { return FRotateCaptions; }
+    void SetRotateCaptions(bool on);
+    // Disabled pages can still be selected.
+    bool AccessibleDisabledPages = true;
+    // Offsets of the page area; a change resizes the pages at once.
+    TacPageMargins* PageMargins() { return &FPageMargins; }
+    // A margin around the whole control (left, top, right, bottom at 96 PPI), outside its client
+    // area; it shows what lies under the control.
+    const TRect& Padding() const { return FPadding; }
+    void SetPaddingMargins(const TRect& margins);
+    // The margins at the present PPI, as the last frame calculation applied them.
+    const TRect& AddedPadding() const { return FAddedPadding; }
+    // Hands the native tab window the horizontal padding every tab needs for its content.
+    void SetPadding(bool showClose);
+    void UpdatePadding();
+
+    // ---- the list button
+    // A button listing the page tabs, shown while the tabs do not fit in one row.
+    bool ShowDropDownBtn() const { return FShowDropDownBtn; }
+    void SetShowDropDownBtn(bool on);
+    TacDropBtn* DropBtn() const { return FDropBtn; }
+    // Makes or frees the list button as the tabs fit or not, and places it.
+    void CheckUpDown();
+
+    // ---- tab drag
+    // Ctrl + press on a tab starts a drag (the start event may refuse it); Ctrl + release over
+    // another tab drops it there (the drop event may refuse it) and the page moves.
+    bool AllowTabsDrag = false;
+    TacTabStartDrag OnTabStartDrag;
+    TacTabDrop OnTabDrop;
+    int DraggedItem() const { return FDraggedItem; }
+
+    // The page whose tab holds the point (client coordinates), -1 when none.
+    int GetTabUnderMouse(TPoint p);
+    // The page whose tab menu is open, -1 = none.
+    int DroppedDownItem() const { return FDroppedDownItem; }
 
     // A page change cross-fades from the old page to the new one when the manager's page-change
     // animation and its animations are on (PageChange.Time 0: the new page appears at once,
@@ -86,6 +235,8 @@ protected:
     void PaintContent(TBitmap* cache, int state) override;
     // The pages and their children are left out of the control's painting from its cache.
     void CreateParams(TCreateParams& params) override;
+    // A new native window gets the tab padding and the list button check.
+    void CreateWnd() override;
     // The control as a whole has no hot look (its tabs have): entering and leaving it changes
     // no state of its own.
     void WndProc(TMessage& m) override;
@@ -97,6 +248,20 @@ private:
     // The changing event and the base's; then the page becomes active.
     bool AllowPage(int page);
     void SelectPage(int page);
+    // Clicks on tabs (selection, button and menu tabs, close buttons); handled: swallowed.
+    bool HandleClick(TMessage& m);
+    void OpenTabMenu(int page);
+    // The left button went up with a drag pending: dropped with Ctrl, else let go.
+    void EndTabDrag(const TPoint& p, bool drop);
+    // The margin of Padding painted with what lies under the control.
+    void PaintPaddingFrame(HDC dc);
+    // A close button was released over its tab: the event, then the page freed or hidden and
+    // the nearest page tab at or before the former active index selected.
+    void ClosePage(int page);
+    void PaintCloseBtn(TBitmap* bmp, const TRect& r, int state);
+    // The page's tab content (glyph, caption, arrow, close button) over its background in Bmp.
+    void PaintTabContent(TBitmap* bmp, const TacPageTabs& tabs, int page, const TRect& r, int state, int section);
+    void TabLookChanged(bool resize);
     // Handled: the message is done (swallowed or acted on).
     bool HandleMouseMove(TMessage& m);
     bool HandleNavigationKey(TMessage& m);
@@ -108,9 +273,56 @@ private:
     void PageTransitionDone();
 
     int FCurItem = -1;
+    int FHoveredBtnIndex = -1;
+    int FPressedBtnIndex = -1;
+    int FDroppedDownItem = -1;
+    int FDraggedItem = -1;
+    TRect FPadding, FAddedPadding;
+    bool FCloseBtnPressed = false;   // the left button went down on a close button
+    bool FSkipDropDown = false;      // the click that closes a tab menu does not open it again
+    bool FShowCloseBtns = false;
+    TacCloseBtnVisibility FCloseBtnVisibility = cvAlways;
+    String FCloseBtnSkin;
+    int FBtnIndex = -1;              // section (CloseBtnSkin) or image of the close buttons
+    int FBtnWidth = 15, FBtnHeight = 15;
+    int FTabMargin = 3, FTabPadding = 0, FTabSpacing = 6;
+    bool FActiveIsBold = false;
+    bool FActiveTabEnlarged = true;
+    bool FRotateCaptions = false;
+    bool FShowDropDownBtn = true;
+    bool FPaddingUpdating = false;
+    bool FUpDownChecking = false;
+    uint32_t FAppliedPadding = 0;
+    bool FUpDownCheckPosted = false;    // the padding last handed to the native window, 0 = none yet
+    TacPageMargins FPageMargins;
+    TacDropBtn* FDropBtn = nullptr;
+    friend class TacDropBtn;
     // The cache as composed before its tabs: the ground a single tab is drawn again on.
     std::unique_ptr<TBitmap> FTabsGround;
 
-    // The page's caption in the tab's rectangle, in the section's text colour of that state.
-    void PaintCaption(TBitmap* cache, const TacPageTabs& tabs, int page, const TRect& r, int state, TColor color);
+};
+
+// ---- TacDropBtn
+// The page control's list button: a down arrow; a click lists the page tabs in a menu and the
+// chosen one becomes the active page.
+class TacDropBtn : public TsBitBtn {
+public:
+    explicit TacDropBtn(TsPageControl* owner);
+    ~TacDropBtn() override;
+    TPopupMenu* Menu() const { return FMenu; }
+    // Fills the menu with the page tabs (the active one checked); Click pops it up.
+    void FillMenu();
+    void Click() override;
+    bool CanFocus() const override { return false; }
+    // Left, top, width and height in the page control; an empty rectangle hides the button.
+    TRect BtnBounds(bool checkVisibility);
+    void UpdatePosition(bool checkVisibility);
+
+private:
+    void ItemClick(TObject* sender);
+    void PaintArrow(TObject* sender, TBitmap* bmp);
+    TsPageControl* FOwner;
+    TPopupMenu* FMenu = nullptr;
+    bool FBusy = false;   // inside its click: the page control frees it only afterwards
+    friend class TsPageControl;
 };

@@ -1,4 +1,4 @@
-// Skinned panel and image.
+// Skinned panel.
 //
 // Skinned, the panel takes its section by its outer bevel (none: "TRANSPARENT", lowered:
 // "PANEL_LOW", raised: "PANEL", space: "GROUPBOX"), composes its image (section over the parent's
@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "skin/controls/simage.h"
 #include "skin/controls/skin_frame.h"
 #include "vcl/extctrls.h"
 
@@ -74,10 +75,4 @@ private:
     std::unique_ptr<TacSideShadow> FSideShadow;
     std::unique_ptr<TBitmap> FShadowBmp;
     TBevelCut FOldBevel = bvRaised;
-};
-
-// ---- TsImage
-class TsImage : public TImage {
-public:
-    explicit TsImage(TComponent* owner) : TImage(owner) {}
 };

@@ -65,11 +65,7 @@ TsBaseSpinEdit::~TsBaseSpinEdit()
 
 void TsBaseSpinEdit::SetShowSpinButtons(bool on)
 {
-    if (FShowSpinButtons == on) return;
-    FShowSpinButtons = on;
-    if (HasState(csLoading)) return;
-    RecalcFrame();
-    SkinData()->Invalidate(true);
+    SetFrameField(FShowSpinButtons, on);
 }
 
 void TsBaseSpinEdit::SetFlatSpinButtons(bool on)
@@ -81,11 +77,7 @@ void TsBaseSpinEdit::SetFlatSpinButtons(bool on)
 
 void TsBaseSpinEdit::SetButtonWidth(int value)
 {
-    if (FButtonWidth == value) return;
-    FButtonWidth = value;
-    if (HasState(csLoading)) return;
-    RecalcFrame();
-    SkinData()->Invalidate(true);
+    SetFrameField(FButtonWidth, value);
 }
 
 int TsBaseSpinEdit::ButtonSection()

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "skin/engine/engine_resources.h"
+
 void TacEmbeddedFont::LoadFont()
 {
     UnLoadFont();
@@ -36,4 +38,31 @@ void TacEmbeddedFonts::Assign(const TacEmbeddedFonts& source)
 {
     Clear();
     for (const auto& item : source.FItems) Add().Assign(*item);
+}
+
+namespace {
+
+struct TacIconFontRegistration {
+    HANDLE Handle = nullptr;
+    TacIconFontRegistration()
+    {
+        DWORD count = 0;
+        // The call copies the bytes; the count it answers is of no use here.
+        Handle = AddFontMemResourceEx(const_cast<uint8_t*>(EngineResources::AwFont),
+                                      static_cast<DWORD>(EngineResources::AwFontSize), nullptr, &count);
+    }
+    ~TacIconFontRegistration()
+    {
+        if (Handle) RemoveFontMemResourceEx(Handle);
+    }
+    TacIconFontRegistration(const TacIconFontRegistration&) = delete;
+    TacIconFontRegistration& operator=(const TacIconFontRegistration&) = delete;
+};
+
+}  // namespace
+
+void* IconFontHandle()
+{
+    static TacIconFontRegistration registration;
+    return registration.Handle;
 }

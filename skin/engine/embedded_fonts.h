@@ -47,3 +47,8 @@ public:
 private:
     std::vector<std::unique_ptr<TacEmbeddedFont>> FItems;
 };
+
+// The icon font built into the program (family "FontAwesome", the default font of character
+// image lists): registered for the process from the program's own bytes on the first call, and
+// removed when the process ends. Answers the registration's handle (nullptr when it failed).
+void* IconFontHandle();

@@ -9,4 +9,7 @@ extern const uint8_t AcMask1Png[];
 extern const size_t AcMask1PngSize;
 extern const uint8_t AcMask2Png[];
 extern const size_t AcMask2PngSize;
+// The icon font file (TrueType, family "FontAwesome"), registered for the process on first use.
+extern const uint8_t AwFont[];
+extern const size_t AwFontSize;
 }  // namespace EngineResources

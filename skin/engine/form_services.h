@@ -34,6 +34,13 @@ public:
     virtual void UpdateMenus() {}
     // The manager's menu font option changed (rebuild or free the shared menu font).
     virtual void CustomFontChanged() {}
+    // Draws the skinned border onto a popup menu's window when it knows that menu with a
+    // bitmap; false when it does not.
+    virtual bool DrawWndBorder(TacWnd menuWnd)
+    {
+        (void)menuWnd;
+        return false;
+    }
 };
 
 class TacFormServices {
@@ -99,6 +106,52 @@ public:
         return static_cast<int32_t>(0x80004001u);
     }
     virtual void InvalidateIconicBitmaps(TacWnd wnd) { (void)wnd; }
+
+    // ---- a form's skin provider, for the application window's hook ----
+    // (the provider is what a form answers to scmGetProvider)
+    // The provider draws the form's frame (DrawNonClientArea on) and may animate it (neither
+    // skipping animations nor having them switched off).
+    virtual bool ProviderAnimatesFrame(TObject* provider)
+    {
+        (void)provider;
+        return false;
+    }
+    // From now on the provider skips its animations.
+    virtual void ProviderSkipAnimations(TObject* provider) { (void)provider; }
+    // The minimise and restore animations; false when they did not start.
+    virtual bool StartMinimizeAnimation(TObject* provider)
+    {
+        (void)provider;
+        return false;
+    }
+    virtual bool StartRestoreAnimation(TObject* provider)
+    {
+        (void)provider;
+        return false;
+    }
+    // Frees the provider's extended-border window unless it is animating.
+    virtual void FreeExtendedBorder(TObject* provider) { (void)provider; }
+    // Clears the form-hiding flag of the provider's form; answers whether it was set.
+    virtual bool TakeFormHidingFlag(TObject* provider)
+    {
+        (void)provider;
+        return false;
+    }
+    // The skinned system menu dropped at a screen point.
+    virtual void DropSysMenu(TObject* provider, const TPoint& at) { (void)provider, (void)at; }
+    // Custom taskbar thumbnails are on; the thumbnail and live preview of the application
+    // window made from the provider's form (true when made).
+    virtual bool CustomThumbnails() { return false; }
+    virtual bool SetIconicThumbnail(TacWnd app, TObject* provider, int width, int height)
+    {
+        (void)app, (void)provider, (void)width, (void)height;
+        return false;
+    }
+    virtual bool SetIconicLivePreview(TacWnd app, TObject* provider)
+    {
+        (void)app, (void)provider;
+        return false;
+    }
 };
 
 // The services in force: the installed object, else the do-nothing default.

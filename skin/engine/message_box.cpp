@@ -1,5 +1,7 @@
 #include "skin/engine/message_box.h"
 
+#include "skin/engine/core/message_box_flags.h"
+
 #include "vcl/application.h"
 #include "vcl/forms.h"
 
@@ -47,30 +49,20 @@ struct TTaskWindows {
 
 void SetMessageBoxHandler(TacMessageBoxHandler handler) { Handler() = std::move(handler); }
 
-String MessageBoxCaption(TMsgDlgType type)
-{
-    static const wchar_t* const captions[] = {L"Warning", L"Error", L"Information", L"Confirm", L""};
-    return type >= mtWarning && type <= mtCustom ? captions[type] : L"";
-}
+// The core spells out the system's values and the dialog unit's bits.
+static_assert(acMbOKCancel == MB_OKCANCEL && acMbAbortRetryIgnore == MB_ABORTRETRYIGNORE &&
+              acMbYesNoCancel == MB_YESNOCANCEL && acMbYesNo == MB_YESNO && acMbRetryCancel == MB_RETRYCANCEL &&
+              acMbIconError == MB_ICONERROR && acMbIconQuestion == MB_ICONQUESTION &&
+              acMbIconWarning == MB_ICONWARNING && acMbIconInformation == MB_ICONINFORMATION && acMbHelp == MB_HELP);
+static_assert(acBtnYes == mbYes && acBtnNo == mbNo && acBtnOK == mbOK && acBtnCancel == mbCancel &&
+              acBtnAbort == mbAbort && acBtnRetry == mbRetry && acBtnIgnore == mbIgnore && acBtnHelp == mbHelp);
+// The record the system reads, at its x64 size.
+static_assert(sizeof(void*) != 8 || sizeof(MSGBOXPARAMSW) == 80, "MSGBOXPARAMSW");
+static_assert(acDlgWarning == mtWarning && acDlgConfirmation == mtConfirmation && acDlgCustom == mtCustom);
 
-UINT MessageBoxStyle(TMsgDlgType type, TMsgDlgButtons b)
-{
-    UINT style = 0;
-    switch (type) {
-    case mtWarning: style = MB_ICONWARNING; break;
-    case mtError: style = MB_ICONERROR; break;
-    case mtInformation: style = MB_ICONINFORMATION; break;
-    case mtConfirmation: style = MB_ICONQUESTION; break;
-    default: break;
-    }
-    if (b & mbOK) style |= (b & mbCancel) ? MB_OKCANCEL : MB_OK;
-    else if (b & (mbAbort | mbIgnore)) style |= MB_ABORTRETRYIGNORE;
-    else if (b & (mbYes | mbNo)) style |= (b & mbCancel) ? MB_YESNOCANCEL : MB_YESNO;
-    else if (b & mbRetry) style |= MB_RETRYCANCEL;
-    else style |= MB_OK;
-    if (b & mbHelp) style |= MB_HELP;
-    return style;
-}
+String MessageBoxCaption(TMsgDlgType type) { return MessageBoxCaptionOf(type); }
+
+UINT MessageBoxStyle(TMsgDlgType type, TMsgDlgButtons buttons) { return MessageBoxStyleOf(type, buttons); }
 
 int ShowMessageBoxEx(const String& caption, const String& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpCtx,
                      int x, int y)

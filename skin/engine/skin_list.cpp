@@ -169,6 +169,14 @@ TacSkinListController* TsSkinManager::SkinListController()
     return FSkinListController.get();
 }
 
+void TsSkinManager::SetSkinsFilter(TacSkinsFilter value)
+{
+    if (value == FSkinsFilter) return;
+    FSkinsFilter = value;
+    SkinListController()->ResetList(true, true);
+    if (OnSkinListChanged) OnSkinListChanged(this);
+}
+
 String TsSkinManager::GetSkinNames(TStrings& list, TacSkinType skinType)
 {
     TacSkinListController* c = SkinListController();

@@ -11,7 +11,9 @@
 #include "skin/engine/core/geometry.h"
 #include "skin/engine/core/skin_scaling.h"
 #include "skin/engine/glow.h"
+#include "skin/engine/image_list_walkers.h"
 #include "skin/engine/message_box.h"
+#include "skin/engine/skin_list.h"
 #include "skin/engine/system_routines.h"
 #include "skin/engine/window_helpers.h"
 #include "skin/graphics/bitmaps32.h"
@@ -74,18 +76,11 @@ LRESULT CALLBACK SkinCBTHookProc(int code, WPARAM wParam, LPARAM lParam) noexcep
 
 String DecodeEditorText(const char* text, size_t capacity)
 {
-    size_t n = 0;
-    while (n < capacity && text[n]) ++n;
-    return DecodeText(std::vector<uint8_t>(text, text + n), TTextEncoding::Default);
+    const std::string field = SkinEditorField(text, capacity);
+    return DecodeText(std::vector<uint8_t>(field.begin(), field.end()), TTextEncoding::Default);
 }
 
 }  // namespace
-
-void ReadSkinEditorData(const void* data, size_t size, TacSkinEditorData& out)
-{
-    out = TacSkinEditorData();
-    if (data) std::memcpy(&out, data, size < sizeof out ? size : sizeof out);
-}
 
 TacSkinData* FallbackSkinData(int step)
 {
@@ -127,6 +122,7 @@ TsSkinManager::TsSkinManager(TComponent* owner) : TComponent(owner)
     FAnimEffects = std::make_unique<TacAnimEffects>(this);
     if (!DefaultManager) DefaultManager = this;
     SkinableMenus = FormServices().CreateMenuSkinning(this);
+    StartAppWindowServices();
     AfterConstruction();
 }
 
@@ -134,11 +130,13 @@ void TsSkinManager::AfterConstruction()
 {
     FThirdParty->FillLists(ThirdLists);
     if (FSkinDirectory.empty()) SetSkinDirectory(L"c:\\Skins");
+    SkinListController()->UpdateIfNeeded(false);
 }
 
 TsSkinManager::~TsSkinManager()
 {
     Destroying();
+    StopAppWindowServices();
     if (IsActive() && OnDeactivate) OnDeactivate(this);
     ResetSkinData();
     FExtendedBorders = false;
@@ -183,6 +181,8 @@ void TsSkinManager::Loaded()
             FormServices().AddProviderForWindow(form->Handle(), form);
     }
     if (FOptions->ScaleMode() == smVCL) FOptions->SetPixelsPerInch(MainFormPpi());
+    SkinListController()->ResetList(true, false);
+    SkinListController()->UpdateIfNeeded(true);
 }
 
 // ---- properties ------------------------------------------------------------------------------------
@@ -199,6 +199,8 @@ void TsSkinManager::SetActive(bool value)
         ResetSkinData();
         UpdateDialogsUnskinned();
         if (OnDeactivate && !Designing()) OnDeactivate(this);
+        // Switched on, the skin name's change tells the list's controls.
+        if (FSkinListController) FSkinListController->SendSkinChanged();
     }
 }
 
@@ -261,6 +263,7 @@ void TsSkinManager::SetSkinDirectory(const String& value)
     if (SameText(value, FSkinDirectory)) return;
     FSkinDirectory = value;
     SkinCommonInfo.SkinPath = GetFullSkinDirectory();
+    if (FSkinListController) FSkinListController->ResetList(true, true);
     if (OnSkinListChanged) OnSkinListChanged(this);
 }
 
@@ -339,6 +342,7 @@ void TsSkinManager::SetSkinName(const String& value)
         if (!NoAutoUpdate && OnAfterChange) OnAfterChange(this);
     }
     UpdateDialogsUnskinned();
+    if (FSkinListController) FSkinListController->SendSkinChanged();
 }
 
 void TsSkinManager::RefreshSkinData()
@@ -362,6 +366,19 @@ void TsSkinManager::RefreshSkinData()
 
 // ---- publishing ------------------------------------------------------------------------------------
 
+namespace {
+
+TacImageListWalkers& WalkersStore()
+{
+    static TacImageListWalkers walkers;
+    return walkers;
+}
+
+}  // namespace
+
+void SetImageListWalkers(const TacImageListWalkers& walkers) { WalkersStore() = walkers; }
+const TacImageListWalkers& ImageListWalkers() { return WalkersStore(); }
+
 void TsSkinManager::BroadcastNewSkin(bool repaint)
 {
     if (HasState(csLoading | csReading)) return;
@@ -378,6 +395,8 @@ void TsSkinManager::BroadcastNewSkin(bool repaint)
     // The skin stays active for the receivers: they resolve their sections from it now.
     SkinCommonInfo.Active = FirstDataHasSections();
     NewSkinBroadcasting = true;
+    // Glyphs cached in the old skin's colours must not reach the repaint.
+    if (ImageListWalkers().SkinChanged) ImageListWalkers().SkinChanged();
     BroadcastToForms(TMessage{MSG_SKINCOMMAND, SkinCommandWParam(scmNewSkin), reinterpret_cast<LPARAM>(this), 0});
     NewSkinBroadcasting = false;
     SkinCommonInfo.Active = FirstDataHasSections();
@@ -536,6 +555,9 @@ void TsSkinManager::ChangeScaleMode(TacScaleMode oldMode, TacScaleMode newMode, 
 void TsSkinManager::UpdateAllScale()
 {
     if (SkinableMenus) SkinableMenus->DropSkinData();
+    // The image lists first: the forms' repaint draws from them at the new size.
+    if (!SkinDataArray.empty() && SkinDataArray[0] && ImageListWalkers().ScaleChanged)
+        ImageListWalkers().ScaleChanged(SkinDataArray[0]->FPPI);
     if (!Screen) return;
     // Forms have no skin provider to register them: every top-level form with a window is one.
     for (int i = Screen->FormCount() - 1; i >= 0; --i) {
@@ -795,6 +817,7 @@ void TsSkinManager::InstallHook()
     GlobalHookInstalled = true;
     FormServices().CreateHookedWindowList();
     FHook = SetWindowsHookExW(WH_CBT, SkinCBTHookProc, nullptr, GetCurrentThreadId());
+    if (FOptions->ChangeSysColors()) PatchSystemColors(true);
 }
 
 void TsSkinManager::UnInstallHook()
@@ -803,6 +826,7 @@ void TsSkinManager::UnInstallHook()
     FormServices().FreeMenuWrappers();
     if (FHook) UnhookWindowsHookEx(FHook);
     FormServices().FreeHookedWindows();
+    if (FOptions->ChangeSysColors()) PatchSystemColors(false);
     GlobalHookInstalled = false;
     FHook = nullptr;
 }

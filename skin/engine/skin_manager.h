@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "skin/engine/core/skin_data.h"
+#include "skin/engine/core/skin_editor_data.h"
 #include "skin/engine/core/skin_source.h"
 #include "skin/engine/embedded_fonts.h"
 #include "skin/engine/stored_skins.h"
@@ -64,21 +65,6 @@ struct TScaleChangeData {
     int OldPPI = 96, NewPPI = 96;
 };
 
-// What a skin editor sends: the skin's name, folder and description text (8-bit, each ending
-// at its first zero byte).
-#pragma pack(push, 1)
-struct TacSkinEditorData {
-    uint32_t Magic = 0;   // 0xA400 when valid
-    char SkinName[128] = {};
-    char SkinDir[512] = {};
-    char Data[30001] = {};
-};
-#pragma pack(pop)
-static_assert(sizeof(TacSkinEditorData) == 30645, "the skin editor's record");
-constexpr uint32_t acSkinEditorMagic = 0xA400;
-// Fills the record from a payload as far as it goes (the rest stays zero).
-void ReadSkinEditorData(const void* data, size_t size, TacSkinEditorData& out);
-
 using TacSkinChangingEvent = Method<void(TObject* Sender, const String& NewSkinName, bool& AllowChanging)>;
 using TacScaleModeChangeEvent = Method<void(TObject* Sender, const TScaleChangeData& ScaleChangeData)>;
 using TacFontChangedEvent = Method<void(TObject* Sender, const String& DefOldFontName, const String& FontName)>;
@@ -120,7 +106,8 @@ public:
     TacSkinningRules SkinningRules() const { return FSkinningRules; }
     void SetSkinningRules(TacSkinningRules value);
     TacSkinsFilter SkinsFilter() const { return FSkinsFilter; }
-    void SetSkinsFilter(TacSkinsFilter value) { FSkinsFilter = value; }
+    // A change empties the skin list (stale, its controls told) and fires OnSkinListChanged.
+    void SetSkinsFilter(TacSkinsFilter value);
     String Version() const { return ToolkitVersion; }
 
     TacAnimEffects* AnimEffects() const { return FAnimEffects.get(); }
@@ -264,6 +251,21 @@ public:
     void InstallHook();
     void UnInstallHook();
 
+    // ---- the application window and the hot control (app_hook.cpp) ----
+    // A message of the application window, seen before the window's own procedure while the
+    // default manager hooks it; true when it was handled (its Result is the answer).
+    bool AppWindowHook(TMessage& message);
+    // Makes a window the hot control: the one left hears scmMouseLeave, the new one
+    // scmMouseEnter; a child still under the mouse stays hot when the move is onto its parent.
+    void ChangeActiveControl(HWND wnd);
+    // Makes a graphic control the hot one (nil: none, unless the hot one still has the mouse).
+    void ChangeActiveGraphControl(TControl* control);
+    // The hot-control timer's handler: lets go of the hot window and graphic control the
+    // mouse has left.
+    void CheckHotControl(TObject* sender);
+    // Fires CheckHotControl every 100 ms while the manager lives (owned by it).
+    TComponent* TimerCheckHot = nullptr;
+
     // ---- TacSkinDataOwner ----
     TacSkinDescription& SkinDescription() override { return SkinCommonInfo.OptionsDat; }
     TacSkinCommonInfo& CommonInfo() override { return SkinCommonInfo; }
@@ -357,6 +359,10 @@ private:
     String FEditorText, FEditorSkinName;
     bool FEditorTextSet = false;
     HHOOK FHook = nullptr;
+    // The application window's hook and hot-control timer: started when the manager is made.
+    void StartAppWindowServices();
+    void StopAppWindowServices();
+    TObject* FAppWindowHook = nullptr;   // owned
     std::unique_ptr<TacSkinSource> FSource;
     TsStoredSkins FInternalSkins;
     // Shared only so that this header needs no complete type; nobody else holds it.

@@ -79,6 +79,18 @@ const bool StartedUp = [] {
 
 void BindShellFileInfo() { Entries().BindShell(); }
 
+bool ShellFileInfoAvailable()
+{
+    BindShellFileInfo();
+    return Entries().shGetFileInfo != nullptr;
+}
+
+uintptr_t CallShellFileInfo(const wchar_t* path, DWORD attributes, void* info, UINT infoSize, UINT flags)
+{
+    if (!ShellFileInfoAvailable()) return 0;
+    return Entries().shGetFileInfo(path, attributes, static_cast<SHFILEINFOW*>(info), infoSize, flags);
+}
+
 // ---- builders ----------------------------------------------------------------------------------
 
 TRect RectOfBitmap(const TGraphic* g) { return g ? TRect(0, 0, g->Width(), g->Height()) : TRect(); }

@@ -86,6 +86,10 @@ void EndFileSearch(TacSearchRec& rec);
 TIcon* ShellIconOfFile(const String& fileName, UINT flags);
 // Binds the shell's file information entry once.
 void BindShellFileInfo();
+// Whether the shell's file information entry is there, and a call of it (info: a SHFILEINFOW of
+// infoSize bytes; path may be an item ID list with SHGFI_PIDL); 0 without the entry.
+bool ShellFileInfoAvailable();
+uintptr_t CallShellFileInfo(const wchar_t* path, DWORD attributes, void* info, UINT infoSize, UINT flags);
 
 // ---- system colours from the skin ----------------------------------------------------------------
 

@@ -404,3 +404,28 @@ void MirrorLayout(TWinControl* control, bool recursive)
         for (int i = 0; i < control->ControlCount(); ++i)
             if (auto* w = dynamic_cast<TWinControl*>(control->Controls(i))) MirrorLayout(w, true);
 }
+
+// ---- forms that are never skinned ---------------------------------------------------------------
+
+const TStringList& ForeignPopupClasses()
+{
+    static TStringList list;
+    if (list.Count() == 0) {
+        list.SetCaseSensitive(true);
+        list.SetSorted(true);
+        for (const wchar_t* name : {L"TApplication", L"TfcPopup", L"TcxComboBoxPopupWindow",
+                 L"TcxCustomPopupWindow", L"TdxPopupEditForm", L"TcxDateEditPopupWindow",
+                 L"TcxGridFilterPopup"})
+            list.Add(name);
+    }
+    return list;
+}
+
+bool IsForeignPopupClass(const wchar_t* className)
+{
+    if (!className) return false;
+    const TStringList& list = ForeignPopupClasses();
+    for (int i = 0; i < list.Count(); ++i)
+        if (lstrcmpW(className, list.Get(i).c_str()) == 0) return true;
+    return false;
+}

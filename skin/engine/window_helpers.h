@@ -9,8 +9,17 @@
 #include "skin/graphics/pixel_view.h"
 #include "vcl/controls.h"
 #include "vcl/forms.h"
+#include "vcl/strings.h"
 
 class TsSkinManager;
+
+// ---- forms that are never skinned ---------------------------------------------------------------
+
+// The form classes of foreign popup windows the form skinning leaves alone: a sorted list that
+// lives from first use to the end of the process.
+const TStringList& ForeignPopupClasses();
+// True when className is an entry of that list, compared in list order with exact case.
+bool IsForeignPopupClass(const wchar_t* className);
 
 // ---- colour --------------------------------------------------------------------------------------
 

@@ -48,6 +48,10 @@ struct TItemLayers {
     int TexIndex = -1;
     bool WholeGrad = false;
     const TsGradArray* Grad = nullptr;
+    // The fast form of the constant elements: no textured-gradient shortcut, the colour steps
+    // only where the texture left a rest, and a plain state filled with PlainFill.
+    bool Fast = false;
+    TColor PlainFill = 0;
 };
 
 class TItemPainter {
@@ -58,11 +62,11 @@ public:
     }
 
     // The state's own background into q of d (colour, texture, gradient and their shares).
-    void OwnBackground(const TPixelView& d, const TRect& q, const TItemLayers& L) const
+    void OwnBackground(const TPixelView& d, TRect q, const TItemLayers& L) const
     {
         const bool validTex = FSkin.IsValidImgIndex(L.TexIndex);
         const TsGradArray& grad = *L.Grad;
-        if (validTex && L.I + L.G == 100 && L.G >= 1 && L.G <= 99) {
+        if (!L.Fast && validTex && L.I + L.G == 100 && L.G >= 1 && L.G <= 99) {
             const TsMaskData& tex = FSkin.Image(L.TexIndex);
             if (tex.DrawMode == 0 && !grad.empty() && grad[0].Mode < 2) {
                 PaintTexturedGradient32(d, q, grad, ImageSourceBitmap(tex), tex.R, PercentWeight(L.I), 255);
@@ -80,7 +84,10 @@ public:
                     DrawImageByMode32(d, u, tex, tex.DrawMode);
                 textured = true;
             }
-            if (u.right != -1) FillRectAlpha32(d, u, L.C, 255);
+            if (u.right != -1) {
+                FillRectAlpha32(d, u, L.C, 255);
+                if (L.Fast && textured) q = u;
+            }
         }
         if (L.G > 0) {
             if (textured) {
@@ -98,7 +105,7 @@ public:
         }
         const int shares = std::max(L.G, 0) + std::max(L.I, 0);
         if (shares == 0)
-            FillRectAlpha32(d, q, L.C, 255);
+            FillRectAlpha32(d, q, L.Fast ? L.PlainFill : L.C, 255);
         else if (shares < 100)
             BlendColorRect32(d, q, PercentWeight(shares), L.C);
     }
@@ -361,4 +368,170 @@ TPixelImage RenderSectionFrame(const TacSkinPaintSource& skinData, int skinIndex
     PaintSectionFrame(skinIndex, plain, state, image.Bounds(), TPoint(0, 0), image.View(), &skinData, acSkinColor,
                       true, layer);
     return image;
+}
+
+// ---- constant elements and layered windows -----------------------------------------------------
+
+namespace {
+
+// r cut to the bitmap, point moved with r's top-left corner; false when nothing is left.
+bool ClipToBitmap(TRect& r, TPoint& point, const TPixelView& bitmap)
+{
+    const TRect c = TRect::Intersect(r, bitmap.Bounds());
+    if (c.IsEmpty()) return false;
+    point.x += c.left - r.left;
+    point.y += c.top - r.top;
+    r = c;
+    return true;
+}
+
+int StateRecord(int state) { return std::clamp(state, 0, 2); }
+
+}  // namespace
+
+void PaintItemBGFast(int skinIndex, int texNormal, int texActive, const TCacheInfo& background, int state, TRect r,
+                     TPoint point, const TPixelView& bitmap, const TacSkinPaintSource* skinData, TacGdipLayer* layer)
+{
+    if (bitmap.IsNull() || !skinData || !skinData->IsValidSkinIndex(skinIndex)) return;
+    // Scroll parts are painted with rectangles that may reach past the bitmap.
+    if (!ClipToBitmap(r, point, bitmap)) return;
+    const TacSkinPaintSource& skin = *skinData;
+    const TsGenState& P = skin.Section(skinIndex).Props[static_cast<size_t>(StateRecord(state))];
+
+    TItemLayers L;
+    L.Fast = true;
+    L.Grad = &P.GradientArray;
+    L.WholeGrad = HasWholeGradient(P.GradientArray);
+    L.C = P.Color;
+    L.T = std::clamp(P.Transparency, 0, 100);
+    L.I = std::clamp(P.ImagePercent, 0, 100);
+    L.G = L.WholeGrad ? 0 : std::clamp(P.GradientPercent, 0, 100);
+    L.TexIndex = StateRecord(state) == 0 ? texNormal : texActive;
+    L.PlainFill = !background.Ready && L.T == 100 ? background.FillColor : L.C;
+
+    const TCacheInfo moved = Moved(background, point);
+    TItemPainter painter(skin, moved, layer);
+    if (!background.Ready || L.T == 0) {
+        painter.OwnBackground(bitmap, r, L);
+    } else if (L.T < 100) {
+        TPixelImage own(r.Width(), r.Height());
+        painter.OwnBackground(own.View(), own.Bounds(), L);
+        TItemPainter(skin, background, layer).Parent(bitmap, r, point, false);
+        MixRectAt32(bitmap, own.View(), PercentWeight(L.T), own.Bounds(), r.TopLeft());
+    } else {
+        TItemPainter(skin, background, layer).Parent(bitmap, r, point, false);
+    }
+    if (L.WholeGrad) PaintGradient32(bitmap, r, P.GradientArray, layer);
+}
+
+void PaintItemFast(int skinIndex, int borderIndex, int texNormal, int texActive, const TCacheInfo& background,
+                   int state, const TRect& r, TPoint point, const TPixelView& bitmap,
+                   const TacSkinPaintSource* skinData, TacGdipLayer* layer)
+{
+    const TsGeneralData* g = CheckedSection(skinIndex, r, bitmap, skinData);
+    if (!g) return;
+    const int s = SectionState(*g, state);
+    PaintItemBGFast(skinIndex, texNormal, texActive, background, s, r, point, bitmap, skinData, layer);
+    if (skinData->IsValidImgIndex(borderIndex))
+        DrawSkinMask32(bitmap, r, Moved(background, point), skinData->Image(borderIndex), s, true);
+}
+
+void PaintItemBG32(int skinIndex, int state, TRect r, const TPixelView& bitmap, const TacSkinPaintSource* skinData,
+                   TColor customColor, TacGdipLayer* layer)
+{
+    if (bitmap.IsNull() || !skinData || !skinData->IsValidSkinIndex(skinIndex)) return;
+    const bool whole = r == bitmap.Bounds();
+    TPoint unused;
+    if (!ClipToBitmap(r, unused, bitmap)) return;
+    const TacSkinPaintSource& skin = *skinData;
+    const TsGenState& P = skin.Section(skinIndex).Props[static_cast<size_t>(StateRecord(state))];
+    int t = std::clamp(P.Transparency, 0, 100);
+    if (t == 100) {
+        if (whole) FillRectAlpha32(bitmap, r, 0, 0);
+        return;
+    }
+    // What lay under the rectangle's first pixel before painting.
+    const uint32_t under = bitmap.At(r.left, r.top);
+
+    TColor C = P.Color;
+    int I = 0, G = 0, texIndex = -1;
+    if (customColor == acSkinColor) {
+        I = std::clamp(P.ImagePercent, 0, 100);
+        G = std::clamp(P.GradientPercent, 0, 100);
+        if (I > 0) texIndex = P.TextureIndex;
+    } else {
+        C = customColor;
+        t = 0;
+    }
+    const uint8_t O = PercentWeight(100 - t);
+    const TsGradArray& grad = P.GradientArray;
+    const bool validTex = skin.IsValidImgIndex(texIndex);
+
+    if (validTex && I + G == 100 && G >= 1 && G <= 99 && !grad.empty() && grad[0].Mode < 2) {
+        const TsMaskData& tex = skin.Image(texIndex);
+        if (tex.DrawMode == 0) {
+            PaintTexturedGradient32(bitmap, r, grad, ImageSourceBitmap(tex), tex.R, PercentWeight(I), O);
+            return;
+        }
+    }
+    bool textured = false;
+    if (I > 0 && validTex) {
+        const TsMaskData& tex = skin.Image(texIndex);
+        TRect u = r;
+        if (tex.MaskType != 0)
+            DrawMaskedImageByMode32(bitmap, u, EmptyCacheInfo, tex, tex.DrawMode);
+        else
+            DrawImageByMode32(bitmap, u, tex, tex.DrawMode);
+        if (u.right != -1) FillRectAlpha32(bitmap, u, C, 255);
+        textured = true;
+    }
+    if (G > 0) {
+        if (textured) {
+            TPixelImage band(r.Width(), r.Height());
+            if (!grad.empty())
+                PaintGradient32(band.View(), band.Bounds(), grad, layer);
+            else
+                FillRectAlpha32(band.View(), band.Bounds(), C, 255);
+            MixRectAt32(bitmap, band.View(), PercentWeight(I), band.Bounds(), r.TopLeft());
+        } else if (!grad.empty()) {
+            // The bands go through the graphics library with the state's opacity. A copy: the
+            // loaded skin's gradient stays as it is for every other painter of the section.
+            TsGradArray alphaGrad = grad;
+            if (!(alphaGrad[0].Mode & 0x10)) {
+                alphaGrad[0].Mode |= 0x10;
+                for (TsGradPoint& p : alphaGrad) p.Color.A = O;
+            }
+            PaintGradient32(bitmap, r, alphaGrad, layer);
+        } else {
+            FillRectAlpha32(bitmap, r, C, 255);
+            return;
+        }
+    }
+    const int c = G + I;
+    if (c >= 1 && c <= 99) {
+        BlendColorRect32(bitmap, r, PercentWeight(c), C);
+    } else if (c == 0) {
+        if (under == 0)
+            FillRectAlpha32(bitmap, r, C, O);
+        else if (t == 0)
+            FillRectAlpha32(bitmap, r, C, 255);
+        else
+            TintRectAlpha32(bitmap, r, C, 100 - t, std::max<uint8_t>(uint8_t(under >> 24), O));
+    }
+}
+
+void PaintItem32(int skinIndex, int state, const TRect& r, const TPixelView& bitmap,
+                 const TacSkinPaintSource* skinData, TacGdipLayer* layer, bool compositionOn)
+{
+    const TsGeneralData* g = CheckedSection(skinIndex, r, bitmap, skinData);
+    if (!g) return;
+    const int s = SectionState(*g, state);
+    // The background as it was, for the border's see-through corners.
+    TPixelImage saved(r.Width(), r.Height());
+    CopyBlock32(saved.View(), 0, 0, bitmap, r);
+    PaintItemBG32(skinIndex, std::min(s, 2), r, bitmap, skinData, acSkinColor, layer);
+    if (skinData->IsValidImgIndex(g->BorderIndex))
+        DrawSkinMaskLayered32(bitmap, r, BuildCacheInfo(saved.View(), -r.left, -r.top), skinData->Image(g->BorderIndex),
+                              s);
+    if (r.Width() == bitmap.Width && r.Height() == bitmap.Height) PremultiplyAlphaRect32(bitmap, r, compositionOn);
 }

@@ -78,3 +78,33 @@ void ApplyColorEffects(const TPixelView& bitmap, TColor tone, int hueOffset, int
 // the skin's main colour, as its cache would hold it. An empty image for an invalid section or size.
 TPixelImage RenderSectionFrame(const TacSkinPaintSource& skinData, int skinIndex, int state, int width, int height,
                                TacGdipLayer* layer = nullptr);
+
+// ---- constant elements and layered windows -----------------------------------------------------
+
+// The background of a constant element (scroll-bar parts and buttons, up-down buttons) whose
+// textures the caller looked up once: texNormal in state 0, texActive in the others (-1: none),
+// never the state's own; texture and gradient shares taken whatever the transparency, the colour
+// steps applied to what the texture leaves, the parent's image through a see-through state, a
+// not-ready parent's fill colour for a fully see-through plain state, then a whole-background
+// gradient. r is cut to the bitmap (point moved with it). Nothing for an invalid section.
+void PaintItemBGFast(int skinIndex, int texNormal, int texActive, const TCacheInfo& background, int state, TRect r,
+                     TPoint point, const TPixelView& bitmap, const TacSkinPaintSource* skinData,
+                     TacGdipLayer* layer = nullptr);
+// PaintItemBGFast, then the border image borderIndex (may be invalid) in nine slices; no corner
+// images. Nothing unless r lies inside bitmap.
+void PaintItemFast(int skinIndex, int borderIndex, int texNormal, int texActive, const TCacheInfo& background,
+                   int state, const TRect& r, TPoint point, const TPixelView& bitmap,
+                   const TacSkinPaintSource* skinData, TacGdipLayer* layer = nullptr);
+// The section's background for a layered window's picture, its transparency in the alpha channel
+// (state 0..2; customColor other than acSkinColor: that colour, opaque and plain). A fully
+// see-through state clears the whole bitmap and leaves a part alone; a plain see-through state
+// over transparent black gets the colour at its opacity, over content tints it and keeps the
+// larger alpha; gradient bands are drawn through the layer at the state's opacity (the skin's
+// gradient is never changed). r is cut to the bitmap.
+void PaintItemBG32(int skinIndex, int state, TRect r, const TPixelView& bitmap, const TacSkinPaintSource* skinData,
+                   TColor customColor = acSkinColor, TacGdipLayer* layer = nullptr);
+// PaintItemBG32, then the border image in nine slices for layered pictures over the background as
+// it was; a rectangle covering the whole bitmap is premultiplied, a part keeps straight alpha.
+// Nothing unless r lies inside bitmap.
+void PaintItem32(int skinIndex, int state, const TRect& r, const TPixelView& bitmap,
+                 const TacSkinPaintSource* skinData, TacGdipLayer* layer = nullptr, bool compositionOn = true);

@@ -14,6 +14,8 @@ namespace {
 inline uint32_t Channel(uint32_t p, int shift) { return (p >> shift) & 0xFFu; }
 
 enum class TKind { Keyed, Alpha, Masked };
+// The nine-slice forms: plain, for a layered window's image, and an outer effect at an opacity.
+enum class TVariant { Standard, Layered, Blended };
 
 TKind KindOf(const TsMaskData& m)
 {
@@ -35,9 +37,10 @@ void ComposePiece(const TPixelView& dest, int dx, int dy, const TPixelView& src,
 class TNineSlicePainter {
 public:
     TNineSlicePainter(const TPixelView& dest, const TRect& target, const TPixelView& source, const TsMaskData& mask,
-                      const TCacheInfo& background, bool fillCorners)
+                      const TCacheInfo& background, bool fillCorners, TVariant variant = TVariant::Standard,
+                      uint8_t blend = 255)
         : FMask(mask), FSource(source), FKind(KindOf(mask)),
-          FFillCorners(fillCorners && (mask.Cfg & 3) != 0)
+          FFillCorners(fillCorners && (mask.Cfg & 3) != 0), FVariant(variant), FBlend(blend)
     {
         const TRect clip = TRect::Intersect(target, dest.Bounds());
         FFull = dest;
@@ -55,6 +58,26 @@ public:
     void Corner(int dx, int dy, int sx, int sy, int w, int h)
     {
         if (w <= 0 || h <= 0) return;
+        if (FVariant != TVariant::Standard) {
+            // Layered and blended images: the corners always show the saved background.
+            const TRect d(dx, dy, dx + w, dy + h), s(sx, sy, sx + w, sy + h);
+            switch (FKind) {
+            case TKind::Keyed:
+                CopyKeyedRect32(FFull, FSource, dx, dy, Inclusive(sx, sy, w, h), 0x00FF00FFu, FBackground, true);
+                break;
+            case TKind::Alpha:
+                ComposeWalk32(FFull, FSource, WalkInclusive(FFull, dx, dy, FSource, Inclusive(sx, sy, w, h), true),
+                              FVariant == TVariant::Blended ? FBlend : 255);
+                break;
+            case TKind::Masked:
+                if (FVariant == TVariant::Layered)
+                    CopyMaskedPieceLayered32(d, s, FFull, FSource, FBackground, FMask);
+                else
+                    CopyMaskedPieceBlended32(d, s, FFull, FSource, FBackground, FMask, FBlend);
+                break;
+            }
+            return;
+        }
         const TCacheInfo& bg = FFillCorners ? FBackground : EmptyCacheInfo;
         switch (FKind) {
         case TKind::Keyed:
@@ -72,6 +95,19 @@ public:
     void Piece(int dx, int dy, int sx, int sy, int w, int h)
     {
         if (w <= 0 || h <= 0) return;
+        if (FVariant != TVariant::Standard && FKind != TKind::Keyed) {
+            const TRect d(dx - FX0, dy - FY0, dx - FX0 + w, dy - FY0 + h), s(sx, sy, sx + w, sy + h);
+            if (FKind == TKind::Alpha && FVariant == TVariant::Layered)
+                CopyBlock32(FDest, d.left, d.top, FSource, s);   // colour and alpha as they are
+            else if (FKind == TKind::Alpha)
+                ComposeWalk32(FDest, FSource, WalkInclusive(FDest, d.left, d.top, FSource, Inclusive(sx, sy, w, h), true),
+                              FBlend);
+            else if (FVariant == TVariant::Layered)
+                CopyMaskedPieceLayered32(d, s, FDest, FSource, EmptyCacheInfo, FMask);
+            else
+                CopyMaskedPieceBlended32(d, s, FDest, FSource, EmptyCacheInfo, FMask, FBlend);
+            return;
+        }
         switch (FKind) {
         case TKind::Keyed:
             if (FillsKeys(TRect(sx, sy, sx + w, sy + h)))
@@ -105,11 +141,19 @@ public:
                            TRect(sx, sy, sx + sw, sy + sh));
             break;
         case TKind::Alpha:
-            StretchComposeAt32(FDest, d.left - FX0, d.top - FY0, d.Width(), d.Height(), FSource, sx, sy, sw, sh, 255);
+            StretchComposeAt32(FDest, d.left - FX0, d.top - FY0, d.Width(), d.Height(), FSource, sx, sy, sw, sh,
+                               FVariant == TVariant::Blended ? FBlend : 255);
             break;
         case TKind::Masked:
-            StretchMaskPiece32(d.left - FX0, d.top - FY0, d.Width(), d.Height(), sx, sy, sw, sh, FDest, FSource,
-                               FMask.Height, centre);
+            if (FVariant == TVariant::Layered)
+                StretchMaskPieceLayered32(d.left - FX0, d.top - FY0, d.Width(), d.Height(), sx, sy, sw, sh, FDest,
+                                          FSource, FMask.Height, centre);
+            else if (FVariant == TVariant::Blended)
+                StretchMaskPieceBlended32(d.left - FX0, d.top - FY0, d.Width(), d.Height(), sx, sy, sw, sh, FDest,
+                                          FSource, FMask.Height, FBlend, centre);
+            else
+                StretchMaskPiece32(d.left - FX0, d.top - FY0, d.Width(), d.Height(), sx, sy, sw, sh, FDest, FSource,
+                                   FMask.Height, centre);
             break;
         }
     }
@@ -132,7 +176,8 @@ private:
     // See-through pixels of a keyed piece are filled (as the corners' are) when it has any.
     bool FillsKeys(const TRect& piece) const
     {
-        if (!FFillCorners) return false;
+        // A layered border copies the key pixels of its sides as they are.
+        if (!FFillCorners || FVariant == TVariant::Layered) return false;
         const TRect c = TRect::Intersect(piece, FSource.Bounds());
         for (int y = c.top; y < c.bottom; ++y) {
             const uint32_t* row = FSource.Row(y);
@@ -146,6 +191,8 @@ private:
     TPixelView FSource;
     TKind FKind;
     bool FFillCorners;
+    TVariant FVariant;
+    uint8_t FBlend;
     TPixelView FFull;
     TPixelView FDest;
     int FX0 = 0, FY0 = 0;
@@ -165,13 +212,14 @@ inline uint32_t MaskMix(uint32_t d, uint32_t i, uint32_t k, uint32_t alpha)
 
 // A piece of sw x sh at (sx, sy) scaled to dw x dh into out: by the Mitchell resampler (through an
 // intermediate of at least 2 x 2, a 1-pixel piece in its column or row 1) or by nearest neighbour.
-void ScalePiece(const TPixelView& source, int sx, int sy, int sw, int sh, const TPixelView& out, bool resample)
+void ScalePiece(const TPixelView& source, int sx, int sy, int sw, int sh, const TPixelView& out, bool resample,
+                int filter = rfMitchell)
 {
     const TRect piece(sx, sy, sx + sw, sy + sh);
     if (resample) {
         TPixelImage mid(std::max(sw, 2), std::max(sh, 2));
         CopyBlock32(mid.View(), sw == 1 ? 1 : 0, sh == 1 ? 1 : 0, source, piece);
-        if (ResampleInto(mid.View(), out, rfMitchell)) return;
+        if (ResampleInto(mid.View(), out, filter)) return;
     }
     StretchBlock32(out, out.Bounds(), source, piece);
 }
@@ -198,8 +246,12 @@ TRect ReducedBorders(const TsMaskData& mask, int w, int h)
     return TRect(l, t, rb, b);
 }
 
-void DrawSkinMask32(const TPixelView& dest, const TRect& r, const TCacheInfo& background, const TsMaskData& mask,
-                    int state, bool fillCorners)
+namespace {
+
+// The nine slices of every form. Blended masked images narrow their side strips to the margins
+// (keeping the outer part) and draw no centre; a blended alpha image narrows its stretched left side.
+void DrawNineSlice(const TPixelView& dest, const TRect& r, const TCacheInfo& background, const TsMaskData& mask,
+                   int state, bool fillCorners, TVariant variant, uint8_t blend, const TRect& margins)
 {
     if (dest.IsNull() || !mask.Manager) return;
     if (state == 0 && (mask.DrawMode & dmNoState0)) return;
@@ -213,34 +265,49 @@ void DrawSkinMask32(const TPixelView& dest, const TRect& r, const TCacheInfo& ba
     if (cw < 0 || ch < 0) return;
     const TPixelView source = ImageSourceBitmap(mask);
     if (source.IsNull()) return;
-    TNineSlicePainter p(dest, r, source, mask, background, fillCorners);
+    TNineSlicePainter p(dest, r, source, mask, background, fillCorners, variant, blend);
     if (p.Empty()) return;
     const bool stretch = (mask.DrawMode & dmStretch) != 0;
     const int x0 = mask.R.left + s * fw, y0 = mask.R.top;
     const int RL = r.left, RT = r.top, RR = r.right, RB = r.bottom;
 
+    // Side strip widths (left, top, right, bottom) and the stretched left side's width.
+    int lw = l, tw = t, rw = rb, bw = b, stretchedLeft = l;
+    const bool blendedMask = variant == TVariant::Blended && KindOf(mask) == TKind::Masked;
+    if (variant == TVariant::Blended && KindOf(mask) != TKind::Keyed) {
+        const int LW = std::clamp<int>(margins.left, 0, l), TW = std::clamp<int>(margins.top, 0, t);
+        const int RW = std::clamp<int>(margins.right, 0, rb), BW = std::clamp<int>(margins.bottom, 0, b);
+        stretchedLeft = LW;
+        if (blendedMask) {
+            lw = LW;
+            tw = TW;
+            rw = RW;
+            bw = BW;
+        }
+    }
+
     p.Corner(RL, RT, x0, y0, l, t);
     if (stretch)
-        p.Stretched(TRect(RL, RT + t, RL + l, RB - b), x0, y0 + t, l, ch, false);
+        p.Stretched(TRect(RL, RT + t, RL + stretchedLeft, RB - b), x0, y0 + t, stretchedLeft, ch, false);
     else
-        p.TiledColumn(RL, RT + t, RB - b, x0, y0 + t, l, ch);
+        p.TiledColumn(RL, RT + t, RB - b, x0, y0 + t, lw, ch);
     if (stretch)
-        p.Stretched(TRect(RL + l, RT, RR - rb, RT + t), x0 + l, y0, cw, t, false);
+        p.Stretched(TRect(RL + l, RT, RR - rb, RT + tw), x0 + l, y0, cw, tw, false);
     else
-        p.TiledRow(RL + l, RT, RR - rb, x0 + l, y0, cw, t);
+        p.TiledRow(RL + l, RT, RR - rb, x0 + l, y0, cw, tw);
     p.Corner(RL, RB - b, x0, y0 + fh - b, l, b);
     if (stretch)
-        p.Stretched(TRect(RL + l, RB - b, RR - rb, RB), x0 + l, y0 + fh - b, cw, b, false);
+        p.Stretched(TRect(RL + l, RB - bw, RR - rb, RB), x0 + l, y0 + fh - bw, cw, bw, false);
     else
-        p.TiledRow(RL + l, RB - b, RR - rb, x0 + l, y0 + fh - b, cw, b);
+        p.TiledRow(RL + l, RB - bw, RR - rb, x0 + l, y0 + fh - bw, cw, bw);
     p.Corner(RR - rb, RB - b, x0 + l + cw, y0 + fh - b, rb, b);
     p.Corner(RR - rb, RT, x0 + l + cw, y0, rb, t);
     if (stretch)
-        p.Stretched(TRect(RR - rb, RT + t, RR, RB - b), x0 + l + cw, y0 + t, rb, ch, false);
+        p.Stretched(TRect(RR - rw, RT + t, RR, RB - b), x0 + l + cw + rb - rw, y0 + t, rw, ch, false);
     else
-        p.TiledColumn(RR - rb, RT + t, RB - b, x0 + l + cw, y0 + t, rb, ch);
+        p.TiledColumn(RR - rw, RT + t, RB - b, x0 + l + cw + rb - rw, y0 + t, rw, ch);
 
-    if (!(mask.DrawMode & dmFillCenter) || cw == 0 || ch == 0) return;
+    if (blendedMask || !(mask.DrawMode & dmFillCenter) || cw == 0 || ch == 0) return;
     if (stretch) {
         p.Stretched(TRect(RL + l, RT + t, RR - rb, RB - b), x0 + l, y0 + t, cw, ch, true);
         return;
@@ -250,8 +317,35 @@ void DrawSkinMask32(const TPixelView& dest, const TRect& r, const TCacheInfo& ba
     if (y < RB - b) p.TiledRow(RL + l, y, RR - rb, x0 + l, y0 + t, cw, RB - b - y);
 }
 
-void StretchMaskPiece32(int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, const TPixelView& dest,
-                        const TPixelView& source, int maskOffset, bool isCentre)
+}  // namespace
+
+void DrawSkinMask32(const TPixelView& dest, const TRect& r, const TCacheInfo& background, const TsMaskData& mask,
+                    int state, bool fillCorners)
+{
+    DrawNineSlice(dest, r, background, mask, state, fillCorners, TVariant::Standard, 255, TRect());
+}
+
+void DrawSkinMaskLayered32(const TPixelView& dest, const TRect& r, const TCacheInfo& background,
+                           const TsMaskData& mask, int state)
+{
+    DrawNineSlice(dest, r, background, mask, state, true, TVariant::Layered, 255, TRect());
+}
+
+void DrawSkinMaskBlended32(const TPixelView& dest, const TRect& r, const TCacheInfo& background,
+                           const TsMaskData& mask, int state, const TRect& margins, uint8_t blend)
+{
+    DrawNineSlice(dest, r, background, mask, state, true, TVariant::Blended, blend, margins);
+}
+
+namespace {
+
+// The stretched masked piece of every form: the colour piece and its mask piece (maskOffset rows
+// below) scaled alike, then pixel(d, scaled colour, scaled mask) per destination pixel; a 1 x 1
+// centre fills by centre(d, colour, mask red) (mask 0: the colour opaque, 255: nothing).
+template <typename Pixel, typename Centre>
+void StretchMaskPieceWith(int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, const TPixelView& dest,
+                          const TPixelView& source, int maskOffset, bool isCentre, int colourFilter, int maskFilter,
+                          Pixel pixel, Centre centre)
 {
     if (dx < 0 || dy < 0 || dw <= 0 || dh <= 0 || dest.Width < 2 || dest.Height < 2 || source.IsNull()) return;
     if (sw <= 0 || sh <= 0 || sx < 0 || sy < 0) return;
@@ -270,8 +364,7 @@ void StretchMaskPiece32(int dx, int dy, int dw, int dh, int sx, int sy, int sw, 
         if (m == 255) return;
         for (int j = 0; j < rows; ++j) {
             uint32_t* d = dest.Row(dy + j) + dx;
-            for (int i = 0; i < cols; ++i)
-                d[i] = m == 0 ? (c | 0xFF000000u) : MaskMix(d[i], c, m * 0x010101u, d[i] >> 24);
+            for (int i = 0; i < cols; ++i) d[i] = m == 0 ? (c | 0xFF000000u) : centre(d[i], c, m);
         }
         return;
     }
@@ -285,15 +378,132 @@ void StretchMaskPiece32(int dx, int dy, int dw, int dh, int sx, int sy, int sw, 
         StretchBlock32(image.View(), TRect(0, 0, dw, dh), source, TRect(sx, sy, sx + sw, sy + sh));
         StretchBlock32(maskImage.View(), TRect(0, 0, dw, dh), source, TRect(sx, sy + maskOffset, sx + sw, sy + maskOffset + sh));
     } else {
-        ScalePiece(source, sx, sy, sw, sh, image.View(), resample);
-        ScalePiece(source, sx, sy + maskOffset, sw, sh, maskImage.View(), resample);
+        ScalePiece(source, sx, sy, sw, sh, image.View(), resample, colourFilter);
+        ScalePiece(source, sx, sy + maskOffset, sw, sh, maskImage.View(), resample, maskFilter);
     }
     for (int j = 0; j < rows; ++j) {
         const uint32_t* im = image.View().Row(j);
         const uint32_t* mk = maskImage.View().Row(j);
         uint32_t* d = dest.Row(dy + j) + dx;
-        for (int i = 0; i < cols; ++i) d[i] = MaskMix(d[i], im[i], mk[i], 255);
+        for (int i = 0; i < cols; ++i) d[i] = pixel(d[i], im[i], mk[i]);
     }
+}
+
+// Each colour byte (d x wd + v x wv) shr 8, with the alpha byte given.
+inline uint32_t Weighted(uint32_t d, uint32_t v, uint32_t wd, uint32_t wv, uint32_t alpha)
+{
+    uint32_t out = alpha << 24;
+    for (int s = 0; s < 24; s += 8) out |= (((Channel(d, s) * wd + Channel(v, s) * wv) >> 8) & 0xFFu) << s;
+    return out;
+}
+
+// The alpha a masked pixel leaves over alpha a: a see-through pixel takes ifClear, a partly
+// covered one at least what the mask lets through, an opaque one stays.
+inline uint32_t MaskedAlpha(uint32_t a, uint32_t m, uint32_t ifClear)
+{
+    if (a == 0) return ifClear;
+    if (a == 255) return 255;
+    return std::max(a, 255 - m);
+}
+
+// The masked piece copies of the layered and blended forms: sizes cut to both areas and views, the
+// mask (mask.R's height div 2 below) never read past the source's last row; key pixels take the
+// background's pixel (a ready one with a bitmap) or become see-through; other pixels by op.
+template <typename Op>
+void CopyMaskedPieceWith(const TRect& destArea, const TRect& srcArea, const TPixelView& dest, const TPixelView& source,
+                         const TCacheInfo& background, const TsMaskData& mask, Op op)
+{
+    if (dest.IsNull() || source.IsNull()) return;
+    const TInclusiveWalk w = WalkRectPair(destArea, srcArea, dest, source);
+    if (w.Empty()) return;
+    const int maskRows = std::min(mask.R.Height() / 2, source.Height - w.SrcY - w.Rows);
+    if (maskRows < 0) return;
+    const TCacheInfo& b = background;
+    const bool fromBackground = b.Ready && !b.Bmp.IsNull();
+    for (int j = 0; j < w.Rows; ++j) {
+        const uint32_t* v = source.Row(w.SrcY + j) + w.SrcX;
+        const uint32_t* k = source.Row(w.SrcY + j + maskRows) + w.SrcX;
+        uint32_t* d = dest.Row(w.DestY + j) + w.DestX;
+        for (int i = 0; i < w.Cols; ++i) {
+            if (v[i] == 0x00FF00FFu) {
+                if (!fromBackground) {
+                    d[i] &= 0x00FFFFFFu;
+                    continue;
+                }
+                const int bx = b.X + w.DestX + i, by = b.Y + w.DestY + j;
+                if (bx >= 0 && by >= 0 && bx < b.Bmp.Width && by < b.Bmp.Height) d[i] = b.Bmp.At(bx, by);
+                continue;
+            }
+            d[i] = op(d[i], v[i], Channel(k[i], 16));
+        }
+    }
+}
+
+}  // namespace
+
+void StretchMaskPiece32(int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, const TPixelView& dest,
+                        const TPixelView& source, int maskOffset, bool isCentre)
+{
+    StretchMaskPieceWith(
+        dx, dy, dw, dh, sx, sy, sw, sh, dest, source, maskOffset, isCentre, rfMitchell, rfMitchell,
+        [](uint32_t d, uint32_t i, uint32_t k) { return MaskMix(d, i, k, 255); },
+        [](uint32_t d, uint32_t c, uint32_t m) { return MaskMix(d, c, m * 0x010101u, d >> 24); });
+}
+
+void StretchMaskPieceLayered32(int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, const TPixelView& dest,
+                               const TPixelView& source, int maskOffset, bool isCentre)
+{
+    StretchMaskPieceWith(
+        dx, dy, dw, dh, sx, sy, sw, sh, dest, source, maskOffset, isCentre, rfMitchell, rfHermite,
+        [](uint32_t d, uint32_t i, uint32_t k) {
+            const uint32_t m = Channel(k, 16), a = d >> 24;
+            if (m == 0) return i | 0xFF000000u;
+            if (m == 255) return d;
+            return Weighted(d, i, m, 255 - m, std::max(a, 255 - m));
+        },
+        [](uint32_t d, uint32_t c, uint32_t m) {
+            const uint32_t a = d >> 24, u = std::min(m, a);
+            return Weighted(d, c, u, 255 - u, std::max(a, 255 - m));
+        });
+}
+
+void StretchMaskPieceBlended32(int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, const TPixelView& dest,
+                               const TPixelView& source, int maskOffset, uint8_t blend, bool isCentre)
+{
+    const uint32_t B = blend;
+    StretchMaskPieceWith(
+        dx, dy, dw, dh, sx, sy, sw, sh, dest, source, maskOffset, isCentre, rfMitchell, rfHermite,
+        [B](uint32_t d, uint32_t i, uint32_t k) {
+            const uint32_t m = Channel(k, 16), a = d >> 24;
+            if (m == 0) return Weighted(d, i, 255 - B, B, (B * (k >> 24)) >> 8);
+            if (m == 255) return d;
+            const uint32_t A = ((255 - m) * B) >> 8;
+            return Weighted(d, i, 255 - A, A, MaskedAlpha(a, m, A));
+        },
+        [B](uint32_t d, uint32_t c, uint32_t m) {
+            const uint32_t a = d >> 24, u = ((255 - m) * B) >> 8;
+            return Weighted(d, c, 255 - u, u, MaskedAlpha(a, m, 255 - m));
+        });
+}
+
+void CopyMaskedPieceLayered32(const TRect& destArea, const TRect& srcArea, const TPixelView& dest,
+                              const TPixelView& source, const TCacheInfo& background, const TsMaskData& mask)
+{
+    CopyMaskedPieceWith(destArea, srcArea, dest, source, background, mask, [](uint32_t d, uint32_t v, uint32_t m) {
+        return Weighted(d, v, m, 255 - m, MaskedAlpha(d >> 24, m, 255 - m));
+    });
+}
+
+void CopyMaskedPieceBlended32(const TRect& destArea, const TRect& srcArea, const TPixelView& dest,
+                              const TPixelView& source, const TCacheInfo& background, const TsMaskData& mask,
+                              uint8_t blend)
+{
+    const uint32_t B = blend;
+    const bool withBitmap = background.Ready && !background.Bmp.IsNull();
+    CopyMaskedPieceWith(destArea, srcArea, dest, source, background, mask, [B, withBitmap](uint32_t d, uint32_t v, uint32_t m) {
+        const uint32_t e = ((255 - m) * B) >> 8;
+        return Weighted(d, v, 255 - e, e, MaskedAlpha(d >> 24, m, withBitmap ? 255 - m : e));
+    });
 }
 
 void DrawMaskCell32(const TRect& destArea, const TRect& srcArea, const TPixelView& dest, const TPixelView& source,

@@ -11,16 +11,16 @@
 #include "skin/graphics/paint32.h"
 #include "vcl/controls.h"
 
-namespace {
-
-constexpr int TextLimit = 5460;
-
-// The canvas's DC with its font (and the font's colour) selected: measuring selects them.
 HDC FontDC(TCanvas* canvas)
 {
+    // Measuring selects the font and its colour.
     canvas->TextExtent(String());
     return canvas->Handle();
 }
+
+namespace {
+
+constexpr int TextLimit = 5460;
 
 // The screen DC with a font selected, both given back on every exit.
 class TScreenFont {

@@ -12,6 +12,9 @@ class TWinControl;
 
 // DrawTextW with at most 5460 characters of the text; the system's answer.
 int DrawTextLimited(HDC dc, const String& text, TRect& r, UINT format);
+// The canvas's DC with its font (and the font's colour) selected: what DrawTextW on the bare
+// Handle would measure or draw with is whatever font the DC held before.
+HDC FontDC(TCanvas* canvas);
 // DrawTextW on the canvas with the whole text (Enabled is not read).
 void DrawTextOnCanvas(TCanvas* canvas, const wchar_t* text, bool enabled, TRect r, UINT format);
 // Measures in the canvas's font.

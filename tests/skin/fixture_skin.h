@@ -14,6 +14,7 @@
 // opaque), the status bar's "STATUSBAR" (no panel image) with "DIVIDER", and "STATUSBARMASKED"
 // whose "STATUSPANELMASK" is its own border image (1 state each).
 // The edits' "EDIT" and the spin buttons' "UPDOWNBTN" and "TOOLBUTTON" (3 states, opaque).
+// The page control's button and menu tabs' "SPEEDBUTTON" and "MENUBTN" (3 states, opaque).
 // The check box's "CHECKBOX" (3 states) and "TRANSPARENT" (1 state), both flat without a border image,
 // and "PANEL_LOW" (1 state, opaque); the check images BOXUNCHECKED, BOXCHECKED, BOXGRAYED of three
 // flat 16 x 16 frames each (GlyphColor), every frame with a key-colour top-left pixel.
@@ -67,6 +68,7 @@ inline const std::vector<TSectionSpec>& Sections()
         {L"STATUSBAR", 1, 0, 0, 0, false}, {L"DIVIDER", 1, 0, 0, 0, false}, {L"STATUSBARMASKED", 1, 0, 0, 0, false},
         {L"EDIT", 3, 0, 0, 0, false}, {L"UPDOWNBTN", 3, 0, 0, 0, false}, {L"TOOLBUTTON", 3, 0, 0, 0, false},
         {L"CHECKBOX", 3, 0, 0, 0, false}, {L"TRANSPARENT", 1, 0, 0, 0, false}, {L"PANEL_LOW", 1, 0, 0, 0, false},
+        {L"SPEEDBUTTON", 3, 0, 0, 0, false}, {L"MENUBTN", 3, 0, 0, 0, false},
     };
     return sections;
 }

@@ -88,3 +88,10 @@ TacFileDialogStart PrepareFileDialog(const String& typed, const String& initialD
 int AcceptDroppedFiles(int count, const std::function<String(int)>& name,
                        const std::function<void(const String&)>& accept, bool multipleDirs,
                        const std::function<void(const String&)>& log);
+
+// Frames side by side in a glyph image of width x height: width div height when height divides
+// it, else one.
+constexpr int GlyphFrameCount(int width, int height)
+{
+    return height > 0 && width % height == 0 && width >= height ? width / height : 1;
+}

@@ -47,6 +47,40 @@ int BitBtnCurrentState(const TacBitBtnStateInput& in)
     return in.FocusOnOwnerDrawnButton ? 0 : 3;
 }
 
+// ---- glyph drawing ----
+
+int GlyphDrawState(int state, bool enabled, int numGlyphs, bool stdOrder)
+{
+    if (!stdOrder) return state;
+    if (state == 0) return enabled ? 0 : 1;
+    if (state == 1) return 0;
+    return numGlyphs < 3 ? 0 : state;
+}
+
+int ListGlyphBlend(int blend, int state, bool enabled, bool blendedWhenDisabled)
+{
+    return std::max(state == 0 ? blend : 0, !enabled && blendedWhenDisabled ? 50 : 0);
+}
+
+int GlyphStripCell(int state, int numGlyphs) { return std::max(0, std::min(state, std::max(numGlyphs, 1) - 1)); }
+
+int CanvasGlyphAlphaPercent(int blend, int state, bool enabled, bool blendedWhenDisabled)
+{
+    if (state != 0) return 0;
+    return !enabled && blendedWhenDisabled ? std::max(blend, 50) : blend;
+}
+
+bool CanvasGlyphGray(int state, bool enabled, bool grayed, bool grayedWhenDisabled)
+{
+    return (!enabled && grayedWhenDisabled) || (state == 0 && grayed);
+}
+
+bool GlyphNeedsAlphaCheck(bool deviceBitmap, bool enabled, bool is32Bit, bool hasManager, int skinIndex,
+                          bool checkEmptyAlpha)
+{
+    return deviceBitmap || !enabled || (is32Bit && (!hasManager || skinIndex < 0 || checkEmptyAlpha));
+}
+
 // ---- speed button ----
 
 namespace {

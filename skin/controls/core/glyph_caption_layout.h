@@ -48,6 +48,28 @@ struct TacBitBtnStateInput : TacButtonStateInput {
 };
 int BitBtnCurrentState(const TacBitBtnStateInput& in);
 
+// ---- glyph drawing ----
+
+// The state a glyph is drawn in. Strips in the platform's cell order (up, disabled, down) have no
+// hot cell: hot draws the up cell, a disabled control at rest the disabled one, and pressed the
+// up cell unless the strip has a third cell.
+int GlyphDrawState(int state, bool enabled, int numGlyphs, bool stdOrder);
+// The transparency a list image is drawn with: Blend at rest only, and at least half for a
+// disabled glyph of the blended kind.
+int ListGlyphBlend(int blend, int state, bool enabled, bool blendedWhenDisabled);
+// The cell of a 32-bit glyph strip: the state's, the last cell at most.
+int GlyphStripCell(int state, int numGlyphs);
+// A 32-bit glyph drawn on a canvas keeps alpha * percent / 100 of its alpha (0: left alone): at
+// rest Blend, raised to 50 when disabled with the blended kind.
+int CanvasGlyphAlphaPercent(int blend, int state, bool enabled, bool blendedWhenDisabled);
+// Whether a 32-bit glyph drawn on a canvas turns grey.
+bool CanvasGlyphGray(int state, bool enabled, bool grayed, bool grayedWhenDisabled);
+// Whether a glyph bitmap is checked for an empty alpha channel first (a 32-bit one whose alpha is
+// 0 everywhere is then drawn as a 24-bit strip): a device bitmap, a disabled control, or a
+// 32-bit glyph without a default manager, without a section or with the manager's check on.
+bool GlyphNeedsAlphaCheck(bool deviceBitmap, bool enabled, bool is32Bit, bool hasManager, int skinIndex,
+                          bool checkEmptyAlpha);
+
 // ---- speed button ----
 
 struct TacSpeedButtonInput {

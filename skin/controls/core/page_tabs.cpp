@@ -261,8 +261,10 @@ bool TacPageTabs::TabsOutOfView() const
         return false;
     int count = VisibleTabsCount();
     if (count == 0) return false;
+    // Tabs not inserted yet are not out of view; one the native window has no rectangle for is.
+    if (static_cast<int>(S.NativeTabRects.size()) < count) return false;
     TRect first = BaseTabRect(0), last = BaseTabRect(count - 1);
-    return (!first.IsEmpty() && first.left < 0) || (!last.IsEmpty() && last.right >= S.Width);
+    return first.IsEmpty() || last.IsEmpty() || first.left < 0 || last.right >= S.Width;
 }
 
 int TacPageTabs::GetTabUnderMouse(const TPoint& p) const
@@ -567,6 +569,21 @@ int TacPageTabs::PageAfterClose(int former) const
         if (p.TabType == ttTab && p.TabVisible) return j;
     }
     return -1;
+}
+
+int TacPageTabs::DropIndex(int dragged, const TPoint& p) const
+{
+    if (!IsValidPage(dragged)) return -1;
+    const int under = GetTabUnderMouse(p);
+    if (under < 0 || under == dragged) return -1;
+    const TRect r = under == S.ActivePage ? SkinTabRect(TabIndexOfPage(under), true) : BaseTabRect(TabIndexOfPage(under));
+    const bool horizontal = S.TabPosition == tpTop || S.TabPosition == tpBottom;
+    const bool pastMiddle = horizontal ? p.x > (r.left + r.right) / 2 : p.y > (r.top + r.bottom) / 2;
+    int target = under;
+    if (under < dragged && pastMiddle) ++target;
+    else if (under > dragged && !pastMiddle) --target;
+    if (target == dragged || !IsValidPage(target) || !S.Pages[static_cast<size_t>(target)].TabVisible) return -1;
+    return target;
 }
 
 TacHotTabChange TacPageTabs::HotTabChange(int tab) const

@@ -12,6 +12,7 @@
 #include <functional>
 #include <vector>
 
+#include "skin/controls/core/glyph_caption_layout.h"   // TacGlyphLayout: tabs use glLeft and glTop
 #include "skin/engine/core/skin_records.h"
 #include "vcl/sysutils.h"
 #include "vcl/tabtypes.h"
@@ -21,7 +22,6 @@
 // page); ttMenu: the tab opens the sheet's menu; ttTab: an ordinary page tab.
 enum TacTabType : uint8_t { ttButton, ttMenu, ttTab };
 enum TacCloseBtnVisibility : uint8_t { cvAlways, cvActiveTab, cvUnactiveTabs, cvMouseHovered };
-enum TacGlyphLayout : uint8_t { glLeft, glTop };
 
 // Content layout of one tab, in the tab's own coordinates.
 struct TacTabContent {
@@ -213,6 +213,11 @@ public:
     // After the active page (formerly at index Former) was freed or its tab hidden: the page to
     // select, from Former downward, -1 when none.
     int PageAfterClose(int former) const;
+    // Where a tab dragged from page Dragged lands when dropped at P (client coordinates): the
+    // page under P, one on when P is past the middle of a tab before the dragged one, one back
+    // when P is before the middle of a tab after it; -1 when that is the dragged page itself,
+    // past the pages or a page without a visible tab.
+    int DropIndex(int dragged, const TPoint& p) const;
     // The mouse moved onto the tab of page Tab (-1 = no enabled tab under the mouse).
     TacHotTabChange HotTabChange(int tab) const;
 

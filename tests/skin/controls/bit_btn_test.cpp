@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "skin/controls/sbitbtn.h"
+#include "skin/controls/scharimagelist.h"
 #include "skin/engine/skin_manager.h"
 #include "skin/graphics/bitmaps32.h"
 #include "tests/common/screenshot.h"
@@ -448,5 +449,298 @@ TEST(BitBtn, DarkAndLightScreenshots)
         ExpectGlyphAt(top, top->ImgRect(), Green, "top");
         testing_support::SaveScreenshot(s->Form->Handle(),
                                         String(L"bit_btn_") + (String(skin) == L"Dark" ? L"dark" : L"light"), true);
+    }
+}
+
+namespace {
+// A 32-bit strip of 16 x 16 cells, one flat colour each, every pixel of the given alpha.
+std::unique_ptr<TBitmap> Strip32(std::initializer_list<TColor> colors, uint8_t alpha)
+{
+    std::unique_ptr<TBitmap> b(NewBitmap32(16 * int(colors.size()), 16));
+    const TPixelView v = BitmapView(b.get());
+    int i = 0;
+    for (TColor c : colors) {
+        const uint32_t px = (uint32_t(alpha) << 24) | Px(c);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 16 * i; x < 16 * i + 16; ++x) v.Row(y)[x] = px;
+        ++i;
+    }
+    return b;
+}
+// The largest channel difference of two pixels (composing at full alpha may lose 1).
+int ChannelDiff(uint32_t a, uint32_t b)
+{
+    int d = 0;
+    for (int shift = 0; shift < 24; shift += 8) d = std::max(d, std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)));
+    return d;
+}
+}  // namespace
+
+// The cell a 32-bit strip draws: with the platform's cell order a pressed strip of two shows its
+// first image and a disabled one at rest its second; without it the state's cell, the last at most.
+TEST(BitBtn, GlyphCellOfA32BitStripByCellOrder)
+{
+    struct Case {
+        const char* what;
+        bool stdOrder;
+        std::initializer_list<TColor> cells;
+        bool down, enabled;
+        TColor want;
+    } cases[] = {
+        {"own order, pressed, two cells: the last", false, {Red, Green}, true, true, Green},
+        {"platform order, pressed, two cells: the first", true, {Red, Green}, true, true, Red},
+        {"platform order, pressed, three cells: the third", true, {Red, Green, Blue}, true, true, Blue},
+        {"platform order, disabled at rest: the second", true, {Red, Green, Blue}, false, false, Green},
+        {"own order, disabled at rest: the first", false, {Red, Green, Blue}, false, false, Red},
+    };
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    TsBitBtn* b = s->Skinned();
+    b->SetDisabledKind(0);
+    for (const Case& c : cases) {
+        m->Options()->SetStdGlyphsOrder(c.stdOrder);
+        auto strip = Strip32(c.cells, 255);
+        b->SetGlyph(strip.get());
+        b->SetNumGlyphs(int(c.cells.size()));
+        b->SetDown(c.down);
+        b->SetEnabled(c.enabled);
+        s->Repaint();
+        const TRect g = b->ImgRect();
+        EXPECT_EQ(g.Width(), 16) << c.what;
+        EXPECT_LE(ChannelDiff(Cached(b, g.left + 4, g.top + 4), Px(c.want)), 1) << c.what;
+        EXPECT_LE(ChannelDiff(Cached(b, g.right - 1, g.bottom - 1), Px(c.want)), 1) << c.what;
+    }
+    m->Options()->SetStdGlyphsOrder(false);
+}
+
+// A 32-bit glyph whose alpha is 0 everywhere is a key-colour strip when the empty-alpha check
+// applies (drawn opaque but for its key pixel, and kept 24-bit); without the check its pixels are
+// see-through and the face shows.
+TEST(BitBtn, GlyphWithoutAlphaIsAKeyColourStripWhenChecked)
+{
+    struct Case {
+        const char* what;
+        bool check;
+        uint32_t center, keyPixel;
+        TPixelFormat format;
+    } cases[] = {
+        {"checked", true, Px(Red), Face(0), pf24bit},
+        {"not checked", false, Face(0), Face(0), pf32bit},
+    };
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    TsBitBtn* b = s->Skinned();
+    for (const Case& c : cases) {
+        m->Options()->SetCheckEmptyAlpha(c.check);
+        auto strip = Strip32({Red}, 0);
+        BitmapView(strip.get()).Row(15)[0] = Px(Key);
+        b->SetGlyph(strip.get());
+        b->SetNumGlyphs(1);
+        s->Repaint();
+        const TRect g = b->ImgRect();
+        EXPECT_EQ(Cached(b, g.left + 8, g.top + 8), c.center) << c.what;
+        EXPECT_EQ(Cached(b, g.left, g.bottom - 1), c.keyPixel) << c.what;
+        EXPECT_EQ(b->Glyph()->PixelFormat(), c.format) << c.what;
+    }
+    m->Options()->SetCheckEmptyAlpha(false);
+}
+
+// Drawn on a plain canvas (no cache): a disabled button of the blended kind draws its 32-bit glyph
+// at half its alpha even with Blend 0, the grey kind turns it grey, and Blend at rest keeps that
+// share of the alpha.
+TEST(BitBtn, GlyphOnACanvasBlendedAndGreyed)
+{
+    struct Case {
+        const char* what;
+        bool enabled;
+        TsDisabledGlyphKind kind;
+        int blend;
+        int alphaPercent;   // of Red over white
+        bool grey;
+    } cases[] = {
+        {"enabled", true, 0, 0, 100, false},
+        {"disabled, blended kind, Blend 0", false, dgBlended, 0, 50, false},
+        {"disabled, blended kind, Blend 80", false, dgBlended, 80, 80, false},
+        {"disabled, no kind", false, 0, 0, 100, false},
+        {"enabled, Blend 30", true, 0, 30, 30, false},
+        {"disabled, grey kind", false, dgGrayed, 0, 100, true},
+    };
+    TManagerPtr m = UnskinnedManager(false);
+    auto s = TScene::Make<TPanel, TsBitBtn>(60);
+    TsBitBtn* b = s->Skinned();
+    auto strip = Strip32({Red}, 255);
+    b->SetGlyph(strip.get());
+    b->SetNumGlyphs(1);
+    PumpFor(30);
+    for (const Case& c : cases) {
+        b->SetEnabled(c.enabled);
+        b->SetDisabledGlyphKind(c.kind);
+        b->SetBlend(c.blend);
+        std::unique_ptr<TBitmap> canvas(NewBitmap32(100, 40));
+        FillDCRect(canvas->Canvas()->Handle(), TRect(0, 0, 100, 40), clWhite);
+        DrawSkinnedButtonGlyph(b, canvas->Canvas(), clNone);
+        GdiFlush();
+        const TRect g = b->ImgRect();
+        ASSERT_EQ(g.Width(), 16) << c.what;
+        const uint32_t px = Rgb(ImageFromBitmap32(canvas.get()).At(g.left + 8, g.top + 8));
+        const int r = int(px >> 16 & 0xFF), gr = int(px >> 8 & 0xFF), bl = int(px & 0xFF);
+        if (c.grey) {
+            EXPECT_LE(std::abs(r - gr) + std::abs(gr - bl), 2) << c.what << " " << std::hex << px;
+            continue;
+        }
+        const int a = 255 * c.alphaPercent / 100;
+        const auto mix = [&](int fg) { return (fg * a + 255 * (255 - a)) / 255; };
+        EXPECT_NEAR(r, mix(200), 2) << c.what;
+        EXPECT_NEAR(gr, mix(30), 2) << c.what;
+        EXPECT_NEAR(bl, mix(40), 2) << c.what;
+    }
+}
+
+// The grey look tints the glyph toward the button's own colour when it is custom, else toward the
+// section's colour: a white glyph takes the tint colour brightened until its brightest channel is
+// full.
+TEST(BitBtn, GrayedGlyphTakesTheButtonsOrTheSectionsColour)
+{
+    const auto brightened = [](uint32_t px) {
+        int ch[3] = {int(px >> 16 & 0xFF), int(px >> 8 & 0xFF), int(px & 0xFF)};
+        const int lift = 255 - std::max({ch[0], ch[1], ch[2]});
+        return uint32_t(ch[0] + lift) << 16 | uint32_t(ch[1] + lift) << 8 | uint32_t(ch[2] + lift);
+    };
+    constexpr TColor Own = fs::Rgb(90, 160, 220);
+    struct Case {
+        const char* what;
+        bool custom;
+        uint32_t want;
+    } cases[] = {
+        {"custom colour", true, brightened(Px(Own))},
+        {"section colour", false, brightened(Px(fs::StateColor(ButtonSection, 0)))},
+    };
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    TsBitBtn* b = s->Skinned();
+    auto strip = Strip32({fs::Rgb(255, 255, 255)}, 255);
+    b->SetGlyph(strip.get());
+    b->SetNumGlyphs(1);
+    b->SetColor(Own);
+    b->SetGrayed(true);
+    for (const Case& c : cases) {
+        b->SkinData()->SetCustomOption(0, c.custom);
+        s->Repaint();
+        const TRect g = b->ImgRect();
+        // The grey level of white and the composing each lose a little.
+        EXPECT_LE(ChannelDiff(Cached(b, g.left + 8, g.top + 8), c.want), 6) << c.what << " " << std::hex
+                                                                            << Cached(b, g.left + 8, g.top + 8) << " want " << c.want;
+    }
+}
+
+// A reflected 16 x 24 glyph rises by its width / 6 (2 pixels, not 24 / 6) and its mirror image
+// shows below it.
+TEST(BitBtn, ReflectedGlyphRisesByAWidthSixth)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    TsBitBtn* b = s->Skinned();
+    std::unique_ptr<TBitmap> tall(NewBitmap32(16, 24));
+    const TPixelView v = BitmapView(tall.get());
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 16; ++x) v.Row(y)[x] = 0xFF000000u | Px(Blue);
+    b->SetGlyph(tall.get());
+    b->SetNumGlyphs(1);
+    b->SetCaption(L"");
+    s->Repaint();
+    const TRect plain = b->ImgRect();
+    EXPECT_LE(ChannelDiff(Cached(b, plain.left + 8, plain.bottom - 1), Px(Blue)), 1);
+    EXPECT_EQ(Cached(b, plain.left + 8, plain.bottom + 1), Face(0)) << "no mirror image";
+    b->SetReflected(true);
+    s->Repaint();
+    const TRect r = b->ImgRect();
+    EXPECT_EQ(r.top, plain.top - 2);
+    EXPECT_EQ(r.Height(), 24);
+    EXPECT_LE(ChannelDiff(Cached(b, r.left + 8, r.top), Px(Blue)), 1);
+    EXPECT_NE(Cached(b, r.left + 8, r.bottom + 1), Face(0)) << "the mirror image below";
+}
+
+// A character image of the button's list is drawn in the text colour of the button's section at
+// rest while skinned, in the button-text colour without a skin (its own colour left at the
+// default), never in whatever colour the canvas's font had.
+TEST(BitBtn, CharacterImageTakesTheButtonsTextColour)
+{
+    struct Case {
+        const wchar_t* skin;   // nullptr: no manager
+    } cases[] = {{L"Dark"}, {L"Light"}, {nullptr}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.skin ? String(c.skin) : String(L"unskinned"));
+        TManagerPtr m = c.skin ? ManagerWithSkin(c.skin) : UnskinnedManager(false);
+        auto s = c.skin ? SkinnedScene() : TScene::Make<TPanel, TsBitBtn>(60);
+        TsBitBtn* b = s->Skinned();
+        auto* list = new TsCharImageList(s->Form.get());
+        TacCharItemData circle;
+        circle.Char = 0xF111;
+        list->AddItem(circle);
+        b->SetImages(list);
+        b->SetImageIndex(0);
+        b->SetCaption(L"");
+        PumpFor(30);
+        const TRect g = b->ImgRect();
+        ASSERT_GT(g.Width(), 0);
+        const int mx = (g.left + g.right) / 2, my = (g.top + g.bottom) / 2;
+        uint32_t got = 0, want = 0;
+        if (c.skin) {
+            b->SkinData()->FCacheBmp->Canvas()->Font()->SetColor(clRed);
+            s->Repaint();
+            TacSkinData* d = b->SkinData()->ResolveSkinData();
+            ASSERT_TRUE(d && d->IsValidSection(b->SkinData()->SkinIndex));
+            want = Px(d->gd[size_t(b->SkinData()->SkinIndex)].Props[0].FontColor.Color);
+            got = Cached(b, mx, my);
+        } else {
+            std::unique_ptr<TBitmap> canvas(NewBitmap32(100, 40));
+            FillDCRect(canvas->Canvas()->Handle(), TRect(0, 0, 100, 40), clWhite);
+            canvas->Canvas()->Font()->SetColor(clRed);
+            DrawSkinnedButtonGlyph(b, canvas->Canvas(), clNone);
+            GdiFlush();
+            want = Px(TColor(ColorToRGB(clBtnText)));
+            got = Rgb(ImageFromBitmap32(canvas.get()).At(mx, my));
+        }
+        EXPECT_LE(ChannelDiff(got, want), 2) << std::hex << got << " want " << want;
+    }
+}
+
+// Our own skins: a reflected glyph, a grey one, a character image and a half-transparent disabled
+// one, for a look.
+TEST(BitBtn, GlyphLooksScreenshots)
+{
+    for (const wchar_t* skin : {L"Dark", L"Light"}) {
+        SCOPED_TRACE(ToUtf8(skin));
+        TManagerPtr m = ManagerWithSkin(skin);
+        auto s = SkinnedScene();
+        s->Button->SetVisible(false);
+        auto* list = new TsCharImageList(s->Form.get());
+        TacCharItemData star;
+        star.Char = 0xF005;
+        list->AddItem(star);
+        auto add = [&](int x, int y, const wchar_t* caption) {
+            auto* b = new TsBitBtn(s->Form.get());
+            b->SetBounds(x, y, 90, 50);
+            b->SetCaption(caption);
+            auto glyph = Strip32({Blue}, 255);
+            b->SetGlyph(glyph.get());
+            b->SetParent(s->Container);
+            return b;
+        };
+        TsBitBtn* reflected = add(5, 5, L"Mirror");
+        reflected->SetLayout(blGlyphTop);
+        reflected->SetReflected(true);
+        add(105, 5, L"Grey")->SetGrayed(true);
+        TsBitBtn* chars = add(5, 62, L"Star");
+        chars->SetImages(list);
+        chars->SetImageIndex(0);
+        TsBitBtn* off = add(105, 62, L"Off");
+        off->SetDisabledGlyphKind(dgBlended);
+        off->SetEnabled(false);
+        PumpFor(60);
+        EXPECT_NE(Cached(reflected, reflected->ImgRect().left + 8, reflected->ImgRect().bottom + 1),
+                  Cached(reflected, 6, reflected->ImgRect().bottom + 1));
+        testing_support::SaveScreenshot(s->Form->Handle(),
+                                        String(L"bit_btn_glyphs_") + (String(skin) == L"Dark" ? L"dark" : L"light"), true);
     }
 }

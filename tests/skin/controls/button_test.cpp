@@ -18,6 +18,7 @@
 #include "tests/skin/controls/test_controls.h"
 #include "tests/skin/engine/engine_recorders.h"
 #include "tests/vcl/form_ptr.h"
+#include "vcl/menus.h"
 
 namespace fs = fixture_skin;
 using testing_support::PumpFor;
@@ -182,6 +183,28 @@ TEST(Button, CaptionAndFocusFrame)
     b->SkinData()->Invalidate(true);
     PumpFor(30);
     EXPECT_EQ(dotsOnTopEdge(), 0);
+}
+
+// The caption's rectangle is measured in the button's own font, whatever font the cache's DC
+// held before (a larger font at a higher PPI was cut at both ends).
+TEST(Button, CaptionIsMeasuredInTheButtonsFont)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    TsButton* b = s->Skinned();
+    b->SetBounds(20, 30, 160, 40);
+    for (int size : {8, 16, 6}) {
+        SCOPED_TRACE(size);
+        b->Font()->SetSize(size);
+        b->SkinData()->Invalidate(true);
+        PumpFor(30);
+        std::unique_ptr<TBitmap> probe(NewBitmap32(10, 10));
+        probe->Canvas()->Font()->Assign(b->Font());
+        const TSize want = probe->Canvas()->TextExtent(b->Caption());
+        const TRect cap = b->CaptionRect();
+        EXPECT_EQ(cap.Width(), want.cx);
+        EXPECT_EQ(cap.Height(), want.cy);
+    }
 }
 
 // A held button (the wheel-turn buttons): OnMouseDown at the press, OnMouseUp at the release,
@@ -485,5 +508,160 @@ TEST(Button, DarkAndLightScreenshots)
                                         true);
         SendMessageW(pressed->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
         Settle(ticks);
+    }
+}
+
+namespace {
+
+// What a split button's menu saw while it was open: a one-shot timer inside the menu's own loop
+// looks at the button and closes the menu.
+struct TOpenMenuProbe {
+    static inline TsButton* Button = nullptr;
+    static inline int StateWhileOpen = -1;
+    static inline bool DroppedWhileOpen = false;
+    static inline uint32_t FaceWhileOpen = 0;
+    static inline bool Closed = false;
+    static void CALLBACK Close(HWND, UINT, UINT_PTR id, DWORD)
+    {
+        KillTimer(nullptr, id);
+        StateWhileOpen = Button->CurrentState();
+        DroppedWhileOpen = Button->DroppedDown();
+        FaceWhileOpen = OnScreen(Button->Handle(), 8, 15);
+        Closed = true;
+        EndMenu();
+    }
+};
+
+struct TMenuRecorder {
+    int Popups = 0;
+    TPoint At;
+    TComponent* For = nullptr;
+    TPopupMenu* Menu = nullptr;
+    void Popup(TObject*)
+    {
+        ++Popups;
+        At = Menu->PopupPoint();
+        For = Menu->PopupComponent();
+    }
+};
+
+bool Black(HWND w, int x, int y) { return OnScreen(w, x, y) == 0; }
+
+}  // namespace
+
+// The split button's arrow part on the fixture skin (black text colour): a line one pixel wide
+// 15 pixels from the right edge, 4 pixels short of top and bottom, and the down arrow (5, 3, 1
+// pixels) centred in the last 16 columns; the caption centres in what is left beside them.
+TEST(Button, SplitButtonDrawsItsLineAndArrow)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    TsButton* b = s->Skinned();
+    b->SetStyle(bsSplitButton);
+    PumpFor(60);
+    ASSERT_EQ(s->Kind(), BS_OWNERDRAW);
+    const HWND w = s->Wnd();
+    for (int y = 4; y < 26; ++y) EXPECT_TRUE(Black(w, 85, y)) << "line at y " << y;
+    struct Case {
+        int x, y;
+        bool black;
+    } cases[] = {{85, 3, false}, {85, 26, false}, {84, 15, false}, {86, 15, false},
+                 // The arrow: rows 13, 14, 15 from x 89..93, 90..92, 91.
+                 {89, 13, true}, {93, 13, true}, {88, 13, false}, {94, 13, false},
+                 {90, 14, true}, {92, 14, true}, {89, 14, false}, {93, 14, false},
+                 {91, 15, true}, {90, 15, false}, {92, 15, false}, {91, 16, false}, {91, 12, false}};
+    for (const Case& c : cases) EXPECT_EQ(Black(w, c.x, c.y), c.black) << c.x << "," << c.y;
+    const TRect cap = b->CaptionRect();
+    EXPECT_EQ(cap.left, (84 - cap.Width()) / 2);
+
+    // The plain push button has neither.
+    b->SetStyle(bsPushButton);
+    PumpFor(60);
+    EXPECT_FALSE(Black(s->Wnd(), 85, 8));
+    EXPECT_FALSE(Black(s->Wnd(), 91, 15));
+}
+
+// A press on the arrow part opens the drop-down menu at the button's bottom-left corner with the
+// button pressed while it is open, and is no press of the button: no OnMouseDown, no click. A
+// press on the rest of the button is an ordinary click; without a menu the arrow part is too.
+TEST(Button, SplitButtonOpensItsMenuFromTheArrowPart)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    auto s = SkinnedScene();
+    TsButton* b = s->Skinned();
+    b->SetStyle(bsSplitButton);
+    TMenuRecorder rec;
+    rec.Menu = new TPopupMenu(s->Form.get());
+    auto* item = new TMenuItem(rec.Menu);
+    item->SetCaption(L"Reset");
+    rec.Menu->Items()->Add(item);
+    rec.Menu->OnPopup = Bind<&TMenuRecorder::Popup>(&rec);
+    b->SetDropDownMenu(rec.Menu);
+    PumpFor(60);
+
+    TOpenMenuProbe::Button = b;
+    TOpenMenuProbe::Closed = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &TOpenMenuProbe::Close);
+    s->Send(WM_LBUTTONDOWN, MK_LBUTTON, 90, 15);
+    KillTimer(nullptr, timer);
+    ASSERT_TRUE(TOpenMenuProbe::Closed) << "the menu did not run its loop";
+    EXPECT_EQ(rec.Popups, 1);
+    EXPECT_EQ(rec.For, b);
+    EXPECT_EQ(rec.At, b->ClientToScreen(TPoint(0, 30)));
+    EXPECT_EQ(TOpenMenuProbe::StateWhileOpen, bstPressed);
+    EXPECT_TRUE(TOpenMenuProbe::DroppedWhileOpen);
+    EXPECT_EQ(TOpenMenuProbe::FaceWhileOpen, Face(2));
+    s->Send(WM_LBUTTONUP, 0, 90, 15);
+    Settle(ticks);
+    EXPECT_FALSE(b->DroppedDown());
+    EXPECT_NE(b->CurrentState(), bstPressed);
+    EXPECT_EQ(OnScreen(s->Wnd(), 8, 15), Face(0));
+    EXPECT_EQ(s->Downs, 0);
+    EXPECT_EQ(s->Ups, 0);
+    EXPECT_EQ(s->Clicks, 0);
+
+    s->Press();
+    s->Release();
+    PumpFor(30);
+    EXPECT_EQ(rec.Popups, 1);
+    EXPECT_EQ(s->Downs, 1);
+    EXPECT_EQ(s->Clicks, 1);
+
+    b->SetDropDownMenu(nullptr);
+    s->Send(WM_LBUTTONDOWN, MK_LBUTTON, 90, 15);
+    s->Send(WM_LBUTTONUP, 0, 90, 15);
+    PumpFor(30);
+    EXPECT_EQ(rec.Popups, 1);
+    EXPECT_EQ(s->Downs, 2);
+    EXPECT_EQ(s->Clicks, 2);
+}
+
+// Our own skins: the split part's line and arrow in the caption's colour, readable on the face.
+TEST(Button, SplitButtonDarkAndLightScreenshots)
+{
+    for (const wchar_t* skin : {L"Dark", L"Light"}) {
+        SCOPED_TRACE(ToUtf8(skin));
+        TManagerPtr m = ManagerWithSkin(skin);
+        TManualTicks ticks;
+        auto s = SkinnedScene();
+        TsButton* b = s->Skinned();
+        b->SetStyle(bsSplitButton);
+        b->SetCaption(L"Presets");
+        b->SetBounds(20, 30, 110, 26);
+        // A second one made split before it has a window, shown hot.
+        auto* hot = new TsButton(s->Form.get());
+        hot->SetStyle(bsSplitButton);
+        hot->SetCaption(L"Hot");
+        hot->SetBounds(20, 70, 110, 26);
+        hot->SetParent(s->Container);
+        hot->Perform(CM_MOUSEENTER, 0, 0);
+        Settle(ticks);
+        const uint32_t face = Cached(b, 8, 13);
+        // The arrow's middle row and the line are far from the face.
+        EXPECT_GT(testing_support::ColorDistance(TColor(Cached(b, 110 - 16 + 1, 13)), TColor(face)), 80);
+        EXPECT_GT(testing_support::ColorDistance(TColor(Cached(b, 110 - 8 - 1, 12)), TColor(face)), 80);
+        testing_support::SaveScreenshot(s->Form->Handle(),
+                                        String(L"split_button_") + (String(skin) == L"Dark" ? L"dark" : L"light"), true);
     }
 }

@@ -319,3 +319,103 @@ TEST(SkinComboBox, ScreenshotsDarkAndLight)
         PumpFor(60);
     }
 }
+
+namespace {
+
+// A form with a drop-down combo box that has an edit field, of a section when one is given.
+struct TEditComboScene {
+    FormPtr Form{new TForm(nullptr)};
+    TTestSkinPanel* Panel = nullptr;
+    TsComboBox* Combo = nullptr;
+    TButton* Other = nullptr;
+
+    explicit TEditComboScene(const String& section = String())
+    {
+        SetCursorPos(0, 0);
+        Form->SetBorderStyle(bsNone);
+        Form->SetBounds(120, 120, 240, 200);
+        Panel = new TTestSkinPanel(Form.get());
+        Panel->SetBounds(0, 0, 240, 200);
+        Panel->SetParent(Form.get());
+        Combo = new TsComboBox(Form.get());
+        Combo->SetStyle(csDropDown);
+        if (!section.empty()) Combo->SkinData()->SetSkinSection(section);
+        Combo->SetParent(Panel);
+        Combo->SetBounds(20, 20, 160, 24);
+        for (const wchar_t* item : {L"Off", L"WWWW", L"Both"}) Combo->Items()->Add(item);
+        Combo->SetItemIndex(1);
+        Other = new TButton(Form.get());
+        Other->SetParent(Panel);
+        Other->SetBounds(20, 160, 80, 25);
+        Form->Show();
+        Other->SetFocus();
+        PumpFor(60);
+    }
+    HWND Wnd() const { return Combo->Handle(); }
+};
+
+}  // namespace
+
+// The edit style: the edit child in the section's colours, the button in "COMBOBTN"'s frames
+// following the pointer (on the button, then on the edit) and the open list.
+TEST(SkinComboBox, AnEditStyleComboPaintsItsEditAndButtonFromTheSkin)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TEditComboScene s(fs::TableSection(0, 0));
+    TsComboBox* c = s.Combo;
+    ASSERT_FALSE(c->NoEditFace());
+    HWND edit = c->EditHandle();
+    ASSERT_NE(edit, nullptr);
+    RECT er{};
+    GetClientRect(edit, &er);
+    EXPECT_EQ(PixelAt(edit, er.right - 2, er.bottom / 2), Face(L"T0S0", 0)) << "the edit's background";
+    const TRect b = c->ButtonRect();
+    const int h = c->Height(), btn = fs::SectionNumber(L"COMBOBTN");
+    struct {
+        const char* Step;
+        int Frame;
+    } const steps[] = {{"at rest", 0}, {"pointer on the button", 1}, {"pointer on the edit", 0}, {"dropped", 2}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.Step);
+        const std::string name = step.Step;
+        if (name == "pointer on the button")
+            SendMessageW(s.Wnd(), WM_MOUSEMOVE, 0, MAKELPARAM((b.left + b.right) / 2, h / 2));
+        if (name == "pointer on the edit") SendMessageW(edit, WM_MOUSEMOVE, 0, MAKELPARAM(4, 4));
+        if (name == "dropped") SendMessageW(s.Wnd(), CB_SHOWDROPDOWN, TRUE, 0);
+        PumpFor(300);
+        EXPECT_EQ(PixelAt(s.Wnd(), b.left + 1, h / 2), fs::SliceColor(btn, step.Frame, 0, 1));
+        EXPECT_EQ(PixelAt(s.Wnd(), b.right - 1, h / 2), fs::SliceColor(btn, step.Frame, 2, 1));
+        EXPECT_GT(DarkPixels(s.Wnd(), b), 4) << "the arrow";
+    }
+    SendMessageW(s.Wnd(), CB_SHOWDROPDOWN, FALSE, 0);
+    PumpFor(60);
+    // Focused, the edit takes the section's focused colours.
+    c->SetFocus();
+    PumpFor(300);
+    EXPECT_EQ(GetFocus(), edit);
+    EXPECT_EQ(PixelAt(edit, er.right - 2, er.bottom / 2), Face(L"T0S0", 1)) << "the focused edit's background";
+}
+
+// Our skins: the edit style takes "COMBOBOX"; at rest, with the pointer on its button, dropped.
+TEST(SkinComboBox, EditStyleScreenshotsDarkAndLight)
+{
+    for (const wchar_t* skin : {L"Dark", L"Light"}) {
+        TManagerPtr m = ManagerWithSkin(skin);
+        TEditComboScene s;
+        EXPECT_EQ(s.Combo->SkinData()->SkinIndex, m->SkinCommonInfo.Sections[ssComboBox]);
+        ASSERT_GE(s.Combo->SkinData()->SkinIndex, 0);
+        s.Combo->SetText(L"Typed text");
+        PumpFor(60);
+        const String name = String(L"combo_box_edit_") + (String(skin) == L"Dark" ? L"dark" : L"light");
+        testing_support::SaveScreenshot(s.Form->Handle(), name, true);
+        const TRect b = s.Combo->ButtonRect();
+        SendMessageW(s.Wnd(), WM_MOUSEMOVE, 0, MAKELPARAM((b.left + b.right) / 2, s.Combo->Height() / 2));
+        PumpFor(300);
+        testing_support::SaveScreenshot(s.Form->Handle(), name + L"_hot", true);
+        SendMessageW(s.Wnd(), CB_SHOWDROPDOWN, TRUE, 0);
+        PumpFor(300);
+        testing_support::SaveScreenshot(s.Form->Handle(), name + L"_dropped", true);
+        SendMessageW(s.Wnd(), CB_SHOWDROPDOWN, FALSE, 0);
+        PumpFor(60);
+    }
+}

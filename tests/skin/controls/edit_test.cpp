@@ -245,3 +245,52 @@ TEST(SkinEdit, WithoutASkinItIsTheStandardEdit)
 }
 
 }  // namespace
+
+namespace {
+
+struct TEditLook {
+    DWORD Margins = 0;
+    TRect Client;
+    std::unique_ptr<TBitmap> Shot;
+};
+TEditLook LookOf(TCustomEdit* e)
+{
+    TEditLook look;
+    look.Margins = DWORD(SendMessageW(e->Handle(), EM_GETMARGINS, 0, 0));
+    look.Client = ClientAreaInWindow(e->Handle());
+    look.Shot = testing_support::CaptureWindow(e->Handle(), false);
+    return look;
+}
+
+// Shown skinned and then switched off, an edit is the edit that never had a skin: the same
+// text margins, frame and pixels (the text stood a pixel off once the skin had gone).
+TEST(SkinEdit, SwitchedOffItIsTheEditThatWasNeverSkinned)
+{
+    for (const wchar_t* skin : {L"Fixture", L"Dark"}) {
+        SCOPED_TRACE(ToUtf8(skin));
+        TManagerPtr m = ManagerWithSkin(skin);
+        TEditScene was;
+        was.Edit->SetText(L"Filtering 0.75");
+        was.Show();
+        ASSERT_TRUE(was.Edit->SkinData()->Skinned(true));
+        m->SetActive(false);
+        PumpFor(60);
+        TEditScene never;
+        never.Edit->SetText(L"Filtering 0.75");
+        never.Show();
+        ASSERT_FALSE(never.Edit->SkinData()->Skinned(true));
+        const TEditLook a = LookOf(was.Edit), b = LookOf(never.Edit);
+        EXPECT_EQ(LOWORD(a.Margins), LOWORD(b.Margins));
+        EXPECT_EQ(HIWORD(a.Margins), HIWORD(b.Margins));
+        EXPECT_EQ(a.Client, b.Client);
+        ASSERT_EQ(a.Shot->Width(), b.Shot->Width());
+        ASSERT_EQ(a.Shot->Height(), b.Shot->Height());
+        int differing = 0;
+        for (int y = 0; y < a.Shot->Height(); ++y)
+            for (int x = 0; x < a.Shot->Width(); ++x)
+                differing += testing_support::PixelAt(*a.Shot, x, y) != testing_support::PixelAt(*b.Shot, x, y);
+        EXPECT_EQ(differing, 0);
+    }
+}
+
+}  // namespace

@@ -131,9 +131,39 @@ TEST(SpeedButtonLayout, EveryLayoutAndAlignment)
         {glTop, baLeft, baCenter, {35, 24, 65, 36}, {43, 4, 59, 20}},
         {glBottom, baCenter, baCenter, {35, 4, 65, 16}, {43, 20, 59, 36}},
         {glBottom, baRight, baCenter, {35, 4, 65, 16}, {43, 20, 59, 36}},
+        {glTop, baRight, baCenter, {35, 24, 65, 36}, {43, 4, 59, 20}},
+        {glBottom, baLeft, baCenter, {35, 4, 65, 16}, {43, 20, 59, 36}},
+        {glRight, baLeft, baRight, {5, 14, 35, 26}, {39, 12, 55, 28}},
     };
     for (const Case& c : cases) {
         const TacSpeedButtonInput in = Speed(c.layout, c.align, c.textAlign);
+        const std::string what = std::to_string(c.layout) + "/" + std::to_string(c.align) + "/" + std::to_string(c.textAlign);
+        EXPECT_EQ(Str(SpeedCaptionRect(in, true)), Str(c.caption)) << what;
+        EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(c.glyph)) << what;
+    }
+}
+
+// The caption of a block that is not centred asks for the glyph's width with the flag set, the
+// glyph's own rectangle without it: a glyph that answers 0 to the flag takes no spacing in the
+// caption's layout but keeps it in its own.
+TEST(SpeedButtonLayout, FlaggedGlyphWidthOnlyForTheCaptionOfAnUncentredBlock)
+{
+    struct Case {
+        int layout, align, textAlign;
+        TRect caption, glyph;
+    } cases[] = {
+        {glTop, baLeft, baCenter, {35, 22, 65, 34}, {43, 4, 59, 20}},
+        {glTop, baCenter, baCenter, {35, 24, 65, 36}, {43, 4, 59, 20}},
+        {glBottom, baRight, baCenter, {35, 6, 65, 18}, {43, 20, 59, 36}},
+        {glLeft, baLeft, baCenter, {5, 14, 35, 26}, {5, 12, 21, 28}},
+        // Right-justified text beside no glyph starts at the margin.
+        {glLeft, baLeft, baRight, {5, 14, 35, 26}, {5, 12, 21, 28}},
+        {glLeft, baCenter, baCenter, {45, 14, 75, 26}, {25, 12, 41, 28}},
+        {glRight, baRight, baCenter, {65, 14, 95, 26}, {79, 12, 95, 28}},
+    };
+    for (const Case& c : cases) {
+        TacSpeedButtonInput in = Speed(c.layout, c.align, c.textAlign);
+        in.GlyphWidthFlagged = 0;
         const std::string what = std::to_string(c.layout) + "/" + std::to_string(c.align) + "/" + std::to_string(c.textAlign);
         EXPECT_EQ(Str(SpeedCaptionRect(in, true)), Str(c.caption)) << what;
         EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(c.glyph)) << what;
@@ -220,4 +250,78 @@ TEST(SpeedButtonLayout, PressedShiftRule)
     for (const Case& c : cases)
         EXPECT_EQ(SpeedPressedShift(c.state, c.shifts, c.skinned, c.border, c.captured), c.want)
             << c.state << c.shifts << c.skinned << c.border << c.captured;
+}
+
+// Which state, cell, transparency and grey look a glyph is drawn with.
+TEST(GlyphDrawing, StateInThePlatformsCellOrder)
+{
+    struct Case {
+        int state;
+        bool enabled;
+        int cells;
+        bool stdOrder;
+        int want;
+    } cases[] = {
+        {0, true, 4, false, 0}, {1, true, 4, false, 1}, {2, true, 2, false, 2}, {0, false, 4, false, 0},
+        {0, true, 4, true, 0},  {0, false, 4, true, 1}, {1, true, 4, true, 0},  {1, false, 4, true, 0},
+        // A strip of two has no down cell: pressed draws the first image.
+        {2, true, 2, true, 0},  {2, true, 3, true, 2},  {3, true, 1, true, 0},  {3, true, 4, true, 3},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GlyphDrawState(c.state, c.enabled, c.cells, c.stdOrder), c.want)
+            << c.state << " enabled " << c.enabled << " cells " << c.cells << " std " << c.stdOrder;
+}
+
+TEST(GlyphDrawing, BlendCellAndGreyLooks)
+{
+    struct Case {
+        const char* what;
+        int blend, state;
+        bool enabled, blended, grayed, grayedDisabled;
+        int listBlend, canvasAlpha;
+        bool gray;
+    } cases[] = {
+        {"at rest", 0, 0, true, false, false, false, 0, 0, false},
+        {"blend at rest", 30, 0, true, false, false, false, 30, 30, false},
+        {"blend not when hot", 30, 1, true, false, false, false, 0, 0, false},
+        {"disabled, blended kind", 0, 0, false, true, false, false, 50, 50, false},
+        {"disabled, blended kind, more blend", 80, 0, false, true, false, false, 80, 80, false},
+        {"disabled, not blended", 20, 0, false, false, false, false, 20, 20, false},
+        // A list image keeps the half transparency in any state, a canvas glyph only at rest.
+        {"disabled, blended, state 2", 20, 2, false, true, false, false, 50, 0, false},
+        {"grayed at rest", 0, 0, true, false, true, false, 0, 0, true},
+        {"grayed but hot", 0, 1, true, false, true, false, 0, 0, false},
+        {"disabled, grey kind", 0, 2, false, false, false, true, 0, 0, true},
+        {"grey kind while enabled", 0, 0, true, false, false, true, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ListGlyphBlend(c.blend, c.state, c.enabled, c.blended), c.listBlend) << c.what;
+        EXPECT_EQ(CanvasGlyphAlphaPercent(c.blend, c.state, c.enabled, c.blended), c.canvasAlpha) << c.what;
+        EXPECT_EQ(CanvasGlyphGray(c.state, c.enabled, c.grayed, c.grayedDisabled), c.gray) << c.what;
+    }
+
+    EXPECT_EQ(GlyphStripCell(0, 4), 0);
+    EXPECT_EQ(GlyphStripCell(2, 4), 2);
+    EXPECT_EQ(GlyphStripCell(3, 2), 1) << "the last cell at most";
+    EXPECT_EQ(GlyphStripCell(2, 0), 0) << "0 cells taken as 1";
+}
+
+TEST(GlyphDrawing, WhenAGlyphIsCheckedForEmptyAlpha)
+{
+    struct Case {
+        const char* what;
+        bool device, enabled, is32, manager;
+        int section;
+        bool option, want;
+    } cases[] = {
+        {"32-bit, skinned, option off", false, true, true, true, 3, false, false},
+        {"32-bit, option on", false, true, true, true, 3, true, true},
+        {"32-bit, no manager", false, true, true, false, 3, false, true},
+        {"32-bit, no section", false, true, true, true, -1, false, true},
+        {"24-bit, no manager", false, true, false, false, -1, false, false},
+        {"device bitmap", true, true, false, true, 3, false, true},
+        {"disabled", false, false, false, true, 3, false, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GlyphNeedsAlphaCheck(c.device, c.enabled, c.is32, c.manager, c.section, c.option), c.want) << c.what;
 }

@@ -90,6 +90,50 @@ TEST(SkinMemo, KeepsItsOwnColourWhenToldTo)
     EXPECT_EQ(ColorToRGB(s.Background()), ColorToRGB(clYellow));
 }
 
+// A memo's own colours come back when the skin goes, also after another skin replaced the
+// first one and after it was painted focused; a colour it keeps stays.
+TEST(SkinMemo, GetsItsOwnColoursBackWhenTheSkinIsRemoved)
+{
+    struct Case {
+        const char* what;
+        TColor color, font;
+        bool customColor;
+        bool switchSkin, focus;
+    } cases[] = {
+        {"standard colours", clWindow, clWindowText, false, false, false},
+        {"its own colours", clInfoBk, clNavy, false, false, false},
+        {"its own colours, another skin between", clInfoBk, clNavy, false, true, false},
+        {"its own colours, painted focused", clInfoBk, clNavy, false, false, true},
+        {"a colour it keeps", clYellow, clNavy, true, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TManagerPtr m = ManagerWithSkin(L"Dark");
+        TMemoScene s;
+        s.Memo->SetColor(c.color);
+        s.Memo->Font()->SetColor(c.font);
+        if (c.customColor) s.Link()->SetCustomOption(0, true);
+        s.Form->Show();
+        PumpFor(60);
+        ASSERT_TRUE(s.Link()->Skinned(true));
+        EXPECT_EQ(s.Memo->Font()->Color(), EditState(m.get(), 0).FontColor.Color);
+        if (c.switchSkin) {
+            m->SetSkinName(L"Light");
+            PumpFor(60);
+            EXPECT_EQ(s.Memo->Font()->Color(), EditState(m.get(), 0).FontColor.Color);
+        }
+        if (c.focus) {
+            s.Memo->SetFocus();
+            PumpFor(60);
+        }
+        m->SetActive(false);
+        PumpFor(60);
+        EXPECT_EQ(s.Memo->Color(), c.color);
+        EXPECT_EQ(s.Memo->Font()->Color(), c.font);
+        EXPECT_EQ(ColorToRGB(s.Background()), ColorToRGB(c.color));
+    }
+}
+
 TEST(SkinMemo, CtrlASelectsAllWithoutTypingACharacter)
 {
     for (const wchar_t* skin : {L"Dark", L""}) {

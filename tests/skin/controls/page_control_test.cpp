@@ -13,6 +13,7 @@
 #include "tests/skin/controls/test_controls.h"
 #include "tests/skin/engine/engine_recorders.h"
 #include "tests/vcl/form_ptr.h"
+#include "vcl/menus.h"
 
 namespace fs = fixture_skin;
 using testing_support::PumpFor;
@@ -491,6 +492,529 @@ TEST(SkinPageControl, WithoutAnActiveManagerItIsThePlainControl)
 {
     TPageScene s(3, 0);
     EXPECT_FALSE(s.Pages->SkinData()->Skinned(true));
+}
+
+// ---- tab sheet data: button, menu and close buttons ------------------------------------------------
+
+TsTabSheet* Sheet(TPageScene& s, int page) { return dynamic_cast<TsTabSheet*>(s.Pages->Pages(page)); }
+void Click(TsPageControl* pc, TPoint p, bool down, bool up)
+{
+    if (down) SendMessageW(pc->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    if (up) SendMessageW(pc->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+}
+// A button tab is drawn one pixel (across the strip two) inside its tab rectangle.
+TRect ButtonTabRect(TsPageControl* pc, int page)
+{
+    TRect r = TabRectOf(pc, page);
+    r.Inflate(-1, -2);
+    return r;
+}
+
+TEST(SkinPageControl, TabTypeSetsTheTabsSectionAndMovesTheSelectionOffAButton)
+{
+    struct TCase {
+        const char* Name;
+        TacTabType From;
+        const wchar_t* Preset;   // TabSkin set before the change
+        TacTabType To;
+        const wchar_t* Want;
+    };
+    const TCase cases[] = {
+        {"button", ttTab, L"", ttButton, L"SPEEDBUTTON"},
+        {"menu", ttTab, L"", ttMenu, L"MENUBTN"},
+        {"button keeps its own section", ttTab, L"BUTTON", ttButton, L"BUTTON"},
+        {"back to a page tab", ttButton, L"", ttTab, L""},
+        {"back to a page tab drops a section set by hand", ttMenu, L"PANEL", ttTab, L""},
+    };
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPageScene s(3, 0);
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TsTabSheet* sheet = Sheet(s, 2);
+        sheet->SetTabType(ttTab);
+        sheet->SetTabType(c.From);
+        sheet->SetTabSkin(c.Preset);
+        sheet->SetTabType(c.To);
+        EXPECT_EQ(sheet->TabSkin(), String(c.Want));
+        EXPECT_EQ(s.Pages->ActivePageIndex(), 0);
+    }
+    Sheet(s, 2)->SetTabType(ttTab);
+
+    // The active page turned into a button: the next page tab, else the one before.
+    Sheet(s, 0)->SetTabType(ttButton);
+    EXPECT_EQ(s.Pages->ActivePageIndex(), 1);
+    Sheet(s, 2)->SetTabType(ttTab);
+    s.Pages->SetActivePageIndex(2);
+    Sheet(s, 2)->SetTabType(ttMenu);
+    EXPECT_EQ(s.Pages->ActivePageIndex(), 1);
+    // Asked to show a button tab, the control shows the nearest page tab.
+    s.Pages->SetActivePageIndex(0);
+    EXPECT_EQ(s.Pages->ActivePageIndex(), 1);
+}
+
+TEST(SkinPageControl, AButtonTabShowsPressedWhileHeldAndClicksOnReleaseOverIt)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    TPageScene s(3, 0);
+    ASSERT_TRUE(s.Pages->SkinData()->Skinned(true));
+    TsTabSheet* button = Sheet(s, 1);
+    button->SetTabType(ttButton);
+    PumpFor(40);
+    std::vector<TObject*> clicked;
+    button->OnClickBtn = TNotifyEvent::FromCallable([&](TObject* sender) { clicked.push_back(sender); });
+    const TRect r = ButtonTabRect(s.Pages, 1);
+    const TPoint in = InTab(r);
+    const int sec = fs::SectionNumber(L"SPEEDBUTTON");
+    ASSERT_GE(sec, 0);
+    EXPECT_EQ(s.Cache().At(in.x, in.y), Own(L"SPEEDBUTTON", 0));
+
+    Click(s.Pages, Centre(r), true, false);
+    EXPECT_EQ(s.Pages->PressedBtnIndex(), 1);
+    EXPECT_EQ(s.Cache().At(in.x, in.y), Own(L"SPEEDBUTTON", 2));
+    EXPECT_EQ(fs::Opaque(testing_support::PixelAt(s.Pages->Handle(), in.x, in.y)), Own(L"SPEEDBUTTON", 2));
+    EXPECT_TRUE(clicked.empty());
+    Click(s.Pages, Centre(r), false, true);
+    EXPECT_EQ(clicked, std::vector<TObject*>{button});
+    EXPECT_EQ(s.Pages->ActivePageIndex(), 0);   // a button never becomes the active page
+    for (int i = 0; i < 20; ++i) ticks.Step(TabFadeInterval);
+    EXPECT_EQ(s.Cache().At(in.x, in.y), Own(L"SPEEDBUTTON", 0));
+
+    // Released over another tab: no click, the button lets go.
+    Click(s.Pages, Centre(r), true, false);
+    Click(s.Pages, Centre(TabRectOf(s.Pages, 2)), false, true);
+    EXPECT_EQ(clicked.size(), 1u);
+    EXPECT_EQ(s.Pages->PressedBtnIndex(), -1);
+    EXPECT_EQ(s.Pages->ActivePageIndex(), 0);
+    for (int i = 0; i < 20; ++i) ticks.Step(TabFadeInterval);
+    EXPECT_EQ(s.Cache().At(in.x, in.y), Own(L"SPEEDBUTTON", 0));
+    button->OnClickBtn = nullptr;
+}
+
+// A menu that records where it was asked to open instead of running a modal loop.
+class TRecordingMenu : public TPopupMenu {
+public:
+    explicit TRecordingMenu(TsPageControl* pc) : TPopupMenu(nullptr), Pc(pc) {}
+    void Popup(int x, int y) override
+    {
+        At.emplace_back(x, y);
+        DroppedDown = Pc->DroppedDownItem();
+        if (Probe.x >= 0) Seen = fs::Opaque(testing_support::PixelAt(Pc->Handle(), Probe.x, Probe.y));
+    }
+    TsPageControl* Pc;
+    std::vector<TPoint> At;
+    int DroppedDown = -2;
+    TPoint Probe{-1, -1};
+    uint32_t Seen = 0;
+};
+
+TEST(SkinPageControl, AMenuTabOpensItsMenuBelowTheTabShownPressed)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPageScene s(3, 0);
+    ASSERT_TRUE(s.Pages->SkinData()->Skinned(true));
+    TRecordingMenu menu(s.Pages);
+    TsTabSheet* sheet = Sheet(s, 2);
+    sheet->SetTabType(ttMenu);
+    sheet->SetTabMenu(&menu);
+    PumpFor(40);
+    const TRect r = ButtonTabRect(s.Pages, 2);
+    menu.Probe = InTab(r);
+    EXPECT_EQ(s.Cache().At(menu.Probe.x, menu.Probe.y), Own(L"MENUBTN", 0));
+    Click(s.Pages, Centre(r), true, true);
+    ASSERT_EQ(menu.At.size(), 1u);
+    const TacPageControlState state = s.Pages->TabState();
+    const TacPageTabs tabs(state);
+    const TRect native = tabs.BaseTabRect(tabs.TabIndexOfPage(2));
+    POINT o{0, 0};
+    ClientToScreen(s.Pages->Handle(), &o);
+    EXPECT_EQ(menu.At[0], TPoint(o.x + native.left, o.y + native.bottom - 2));
+    EXPECT_EQ(menu.DroppedDown, 2);
+    EXPECT_EQ(menu.Seen, Own(L"MENUBTN", 2));   // pressed on the screen while open
+    EXPECT_EQ(s.Pages->DroppedDownItem(), -1);
+    EXPECT_EQ(s.Pages->ActivePageIndex(), 0);
+    PumpFor(40);
+    EXPECT_EQ(s.Cache().At(menu.Probe.x, menu.Probe.y), Own(L"MENUBTN", 0));
+    // A freed menu is forgotten.
+    {
+        TRecordingMenu gone(s.Pages);
+        sheet->SetTabMenu(&gone);
+    }
+    EXPECT_EQ(sheet->TabMenu(), nullptr);
+}
+
+TEST(SkinPageControl, CloseButtonsCloseOrHideTheirPageAndSelectTheNearestPageTab)
+{
+    struct TCase {
+        const char* Name;
+        int Active;
+        int Close;
+        bool CanClose;
+        TacCloseAction Action;
+        int WantPages;        // pages left
+        int WantActive;       // page index after
+        int WantVisibleTabs;
+    };
+    const TCase cases[] = {
+        {"free the active page", 1, 1, true, acaFree, 3, 1, 3},
+        {"free the last active page", 3, 3, true, acaFree, 3, 2, 3},
+        {"hide the active page", 1, 1, true, acaHide, 4, 0, 3},
+        {"free another page", 0, 2, true, acaFree, 3, 0, 3},
+        {"refused", 1, 1, false, acaFree, 4, 1, 4},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TManagerPtr m = ManagerWithSkin(L"Fixture");
+        TManualTicks ticks;
+        TPageScene s(4, c.Active);
+        ASSERT_TRUE(s.Pages->SkinData()->Skinned(true));
+        s.Pages->SetCloseBtnSkin(L"BUTTON");
+        s.Pages->SetShowCloseBtns(true);
+        PumpFor(40);
+        std::vector<int> asked;
+        s.Pages->OnCloseBtnClick = TacCloseBtnClick::FromCallable(
+            [&](TComponent*, int tab, bool& canClose, TacCloseAction& action) {
+                asked.push_back(tab);
+                canClose = c.CanClose;
+                action = c.Action;
+            });
+        const TRect b = s.Pages->CloseBtnRect(c.Close);
+        ASSERT_FALSE(b.IsEmpty());
+        // Drawn from the close-button section, hot under the mouse.
+        const int sec = fs::SectionNumber(L"BUTTON");
+        const TPoint edge(b.left + 1, (b.top + b.bottom) / 2);
+        EXPECT_EQ(s.Cache().At(edge.x, edge.y), fs::Opaque(fs::SliceColor(sec, 0, 0, 1)));
+        MouseAt(s.Pages, Centre(b));
+        EXPECT_EQ(s.Pages->HoveredBtnIndex(), c.Close);
+        for (int i = 0; i < 20; ++i) ticks.Step(TabFadeInterval);
+        EXPECT_EQ(s.Cache().At(edge.x, edge.y), fs::Opaque(fs::SliceColor(sec, 1, 0, 1)));
+
+        // A release alone closes nothing; a press and a release on the button do.
+        Click(s.Pages, Centre(b), false, true);
+        EXPECT_TRUE(asked.empty());
+        Click(s.Pages, Centre(b), true, false);
+        EXPECT_EQ(s.Pages->PressedBtnIndex(), c.Close);
+        Click(s.Pages, Centre(b), false, true);
+        EXPECT_EQ(asked, std::vector<int>{c.Close});
+        PumpFor(40);
+        EXPECT_EQ(s.Pages->PageCount(), c.WantPages);
+        EXPECT_EQ(s.Pages->ActivePageIndex(), c.WantActive);
+        int visible = 0;
+        for (int i = 0; i < s.Pages->PageCount(); ++i) visible += s.Pages->Pages(i)->TabVisible() ? 1 : 0;
+        EXPECT_EQ(visible, c.WantVisibleTabs);
+        s.Pages->OnCloseBtnClick = nullptr;
+    }
+}
+
+TEST(SkinPageControl, ASheetWithoutItsCloseButtonHasNoneAndItsTabSelects)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPageScene s(3, 0);
+    s.Pages->SetCloseBtnSkin(L"BUTTON");
+    s.Pages->SetShowCloseBtns(true);
+    Sheet(s, 1)->SetUseCloseBtn(false);
+    PumpFor(40);
+    EXPECT_FALSE(s.Pages->CloseBtnRect(0).IsEmpty());
+    EXPECT_TRUE(s.Pages->CloseBtnRect(1).IsEmpty());
+    EXPECT_FALSE(s.Pages->CloseBtnRect(2).IsEmpty());
+    // Where the neighbour's button is, this tab shows its own section.
+    const TRect other = s.Pages->CloseBtnRect(2), tab1 = TabRectOf(s.Pages, 1), tab2 = TabRectOf(s.Pages, 2);
+    ASSERT_EQ(tab1.Width(), tab2.Width());
+    const TPoint at(tab1.left + (other.right - 2 - tab2.left), (other.top + other.bottom) / 2);
+    EXPECT_EQ(s.Cache().At(at.x, at.y), Own(L"TABTOPMIDDLE", 0));
+    Click(s.Pages, at, true, true);
+    EXPECT_EQ(s.Pages->ActivePageIndex(), 1);
+    EXPECT_EQ(s.Pages->PageCount(), 3);
+}
+
+TEST(SkinPageControl, ASheetWithItsOwnSectionShowsItUnderItsChildren)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPageScene s(2, 0);
+    ASSERT_TRUE(s.Pages->SkinData()->Skinned(true));
+    auto* sheet = Sheet(s, 0);
+    sheet->SkinData()->SetSkinSection(L"PANEL");
+    PumpFor(60);
+    const TPoint c(sheet->Width() / 2, sheet->Height() / 2);
+    EXPECT_EQ(s.Cache().At(sheet->Left() + c.x, sheet->Top() + c.y), Own(L"PANEL", 0));
+    EXPECT_EQ(fs::Opaque(testing_support::PixelAt(sheet->Handle(), c.x, c.y)), Own(L"PANEL", 0));
+    // A child asks at its own place in the sheet: the answer lies at the sheet's offset.
+    TacBgQuery q;
+    GetControlBackground(q, sheet, false);
+    EXPECT_EQ(q.Kind, bgBitmap);
+    EXPECT_EQ(q.Bmp, s.Pages->SkinData()->FCacheBmp);
+    EXPECT_EQ(q.Offset, TPoint(sheet->Left(), sheet->Top()));
+    // Another page shows the page control's own frame.
+    s.Pages->SetActivePageIndex(1);
+    PumpFor(60);
+    TTabSheet* other = s.Pages->Pages(1);
+    EXPECT_EQ(fs::Opaque(testing_support::PixelAt(other->Handle(), c.x, c.y)), Own(L"PAGECONTROL", 0));
+}
+
+// Tabs on the left write their captions turned a quarter: the ink runs down the tab, not across.
+TEST(SkinPageControl, CaptionsOnLeftTabsAreTurned)
+{
+    TManagerPtr m = ManagerWithSkin(L"Light");
+    TPageScene s(3, 0);
+    s.Pages->SetTabPosition(tpLeft);
+    PumpFor(60);
+    const TacPageControlState state = s.Pages->TabState();
+    const TacPageTabs tabs(state);
+    ASSERT_TRUE(tabs.CaptionsTurned());
+    const TRect r = tabs.SkinTabRect(1, false);
+    ASSERT_FALSE(r.IsEmpty());
+    ASSERT_GT(r.Height(), r.Width());
+    // The ink is the pixels that differ from the tab's own colour next to the caption.
+    const TPixelImage cache = s.Cache();
+    const uint32_t ground = cache.At(r.left + r.Width() / 2, r.top + 6) & 0xFFFFFFu;
+    int top = INT32_MAX, bottom = -1, left = INT32_MAX, right = -1;
+    for (int y = r.top + 5; y < r.bottom - 5; ++y)
+        for (int x = r.left + 5; x < r.right - 5; ++x)
+            if ((cache.At(x, y) & 0xFFFFFFu) != ground) {
+                top = std::min(top, y), bottom = std::max(bottom, y);
+                left = std::min(left, x), right = std::max(right, x);
+            }
+    ASSERT_GE(bottom, 0);
+    EXPECT_GT(bottom - top, 2 * (right - left)) << left << "," << top << " - " << right << "," << bottom;
+    testing_support::SaveScreenshot(s.Pages->Handle(), L"page_control_left_tabs_Light", true);
+}
+
+TEST(SkinPageControl, ACtrlDragMovesATabWhereItIsDropped)
+{
+    struct TCase {
+        const char* Name;
+        bool AllowStart;
+        bool AllowDrop;
+        bool CtrlAtDrop;
+        const wchar_t* Want;   // captions' last characters in page order
+    };
+    const TCase cases[] = {
+        {"moved past the middle of the last tab", true, true, true, L"1342"},
+        {"start refused", false, true, true, L"1234"},
+        {"drop refused", true, false, true, L"1234"},
+        {"released without Ctrl", true, true, false, L"1234"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TManagerPtr m = ManagerWithSkin(L"Fixture");
+        TPageScene s(4, 0);
+        s.Pages->AllowTabsDrag = true;
+        std::vector<int> started, dropped;
+        s.Pages->OnTabStartDrag = TacTabStartDrag::FromCallable([&](TComponent*, int tab, bool& allowed) {
+            started.push_back(tab);
+            allowed = c.AllowStart;
+        });
+        s.Pages->OnTabDrop = TacTabDrop::FromCallable([&](TComponent*, int tab, int target, bool& allowed) {
+            dropped = {tab, target};
+            allowed = c.AllowDrop;
+        });
+        TTabSheet* active = s.Pages->ActivePage();
+        const TPoint from = Centre(TabRectOf(s.Pages, 1));
+        const TRect last = TabRectOf(s.Pages, 3);
+        const TPoint to(last.right - 3, Centre(last).y);
+        SendMessageW(s.Pages->Handle(), WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, MAKELPARAM(from.x, from.y));
+        EXPECT_EQ(started, std::vector<int>{1});
+        EXPECT_EQ(s.Pages->DraggedItem(), c.AllowStart ? 1 : -1);
+        SendMessageW(s.Pages->Handle(), WM_LBUTTONUP, c.CtrlAtDrop ? MK_CONTROL : 0, MAKELPARAM(to.x, to.y));
+        EXPECT_EQ(s.Pages->DraggedItem(), -1);
+        PumpFor(30);
+        if (c.AllowStart && c.CtrlAtDrop) EXPECT_EQ(dropped, (std::vector<int>{1, 3}));
+        else EXPECT_TRUE(dropped.empty());
+        String order;
+        for (int i = 0; i < s.Pages->PageCount(); ++i) order += s.Pages->Pages(i)->Caption().back();
+        EXPECT_EQ(order, String(c.Want));
+        EXPECT_EQ(s.Pages->ActivePage(), active);   // a drag never changes the page
+        ExpectTabColours(s);
+    }
+}
+
+// ---- page area and padding ----------------------------------------------------------------------
+
+TEST(SkinPageControl, PageMarginsMoveThePageAreaAtOnce)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPageScene s(3, 0);
+    TTabSheet* page = s.Pages->Pages(0);
+    const TRect before = page->BoundsRect();
+    s.Pages->PageMargins()->SetOffsetTop(5);
+    EXPECT_EQ(page->Top(), before.top + 5);
+    s.Pages->PageMargins()->SetOffsetLeft(3);
+    EXPECT_EQ(page->Left(), before.left + 3);
+    s.Pages->PageMargins()->Reset();
+    SendMessageW(s.Pages->Handle(), WM_SIZE, 0, MAKELPARAM(s.Pages->Width(), s.Pages->Height()));
+    EXPECT_EQ(page->BoundsRect(), before);
+}
+
+TEST(SkinPageControl, PaddingIsAMarginOutsideTheClientAreaScaledByThePpi)
+{
+    struct TCase {
+        int Ppi;
+        int Padding;
+        int Want;
+    };
+    const TCase cases[] = {{96, 4, 4}, {144, 4, 6}, {96, 0, 0}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Ppi);
+        TManagerPtr m = ManagerWithSkin(L"Fixture");
+        TPageScene s(3, 0);
+        s.Pages->SkinData()->CurrentPPI = c.Ppi;
+        s.Pages->SetPaddingMargins(TRect(c.Padding, c.Padding, c.Padding, c.Padding));
+        PumpFor(40);
+        EXPECT_EQ(s.Pages->AddedPadding(), TRect(c.Want, c.Want, c.Want, c.Want));
+        EXPECT_EQ(s.Pages->ClientWidth(), s.Pages->Width() - 2 * c.Want);
+        EXPECT_EQ(s.Pages->ClientHeight(), s.Pages->Height() - 2 * c.Want);
+        POINT origin{0, 0};
+        MapWindowPoints(s.Pages->Handle(), s.Form->Handle(), &origin, 1);
+        EXPECT_EQ(origin.x, c.Want);
+        EXPECT_EQ(origin.y, c.Want);
+        // The margin shows the form under the control; the frame starts inside it.
+        if (c.Want > 0) {
+            const TColor form = ColorToRGB(s.Form->Color());
+            EXPECT_EQ(testing_support::PixelAt(s.Form->Handle(), 1, s.Pages->Height() / 2) & 0xFFFFFF, form);
+            EXPECT_EQ(testing_support::PixelAt(s.Form->Handle(), s.Pages->Width() / 2, s.Pages->Height() - 1) & 0xFFFFFF, form);
+        }
+        const TPoint page = Centre(s.Pages->TabState().DisplayRect);
+        EXPECT_EQ(s.Cache().At(page.x, page.y), Own(L"PAGECONTROL", 0));
+    }
+}
+
+TEST(SkinPageControl, TheNativePaddingMakesRoomForBoldCaptionsAndCloseButtons)
+{
+    struct TCase {
+        const char* Name;
+        bool Bold;
+        bool Close;
+        int Grow;   // each tab's width grows by this much
+    };
+    const TCase cases[] = {
+        {"bold", true, false, 18},
+        {"close buttons of 15 and the skin's spacing", false, true, 0 /* computed below */},
+    };
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPageScene s(3, 0);
+        ASSERT_TRUE(s.Pages->SkinData()->Skinned(true));
+        const TacPageControlState before = s.Pages->TabState();
+        const int w0 = before.NativeTabRects.at(1).Width();
+        s.Pages->SetCloseBtnSkin(L"BUTTON");
+        s.Pages->SetActiveIsBold(c.Bold);
+        s.Pages->SetShowCloseBtns(c.Close);
+        PumpFor(20);
+        const TacPageControlState after = s.Pages->TabState();
+        const int grow = c.Close ? (before.Skin.Spacing + s.Pages->BtnWidth()) / 2 * 2 : c.Grow;
+        EXPECT_EQ(after.NativeTabRects.at(1).Width(), w0 + grow);
+    }
+}
+
+// Shown skinned and then switched off, the tabs are the tabs of a control that never had a skin:
+// the padding the native control gets no longer counts the skin's tab covering or spacing.
+TEST(SkinPageControl, SwitchedOffItsTabsAreThoseOfAControlNeverSkinned)
+{
+    struct TCase {
+        const wchar_t* Skin;
+        bool Close;
+    };
+    for (const TCase& c : {TCase{L"Dark", false}, TCase{L"Dark", true}, TCase{L"Fixture", true}}) {
+        SCOPED_TRACE(ToUtf8(c.Skin) + (c.Close ? " with close buttons" : ""));
+        TManagerPtr m = ManagerWithSkin(c.Skin);
+        TPageScene was(3, 0);
+        was.Pages->SetShowCloseBtns(c.Close);
+        PumpFor(20);
+        ASSERT_TRUE(was.Pages->SkinData()->Skinned(true));
+        m->SetActive(false);
+        PumpFor(60);
+        TPageScene never(3, 0);
+        never.Pages->SetShowCloseBtns(c.Close);
+        PumpFor(20);
+        ASSERT_FALSE(never.Pages->SkinData()->Skinned(true));
+        const TacPageControlState a = was.Pages->TabState(), b = never.Pages->TabState();
+        EXPECT_EQ(a.NativeTabRects, b.NativeTabRects);
+        EXPECT_EQ(a.DisplayRect, b.DisplayRect);
+    }
+}
+
+// ---- the list button -----------------------------------------------------------------------------
+
+TEST(SkinPageControl, TheListButtonComesOnlyWhenTheTabsDoNotFit)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    {
+        TPageScene s(5, 0);
+        EXPECT_EQ(s.Pages->DropBtn(), nullptr);
+    }
+    TPageScene s(9, 0);
+    s.Pages->SetWidth(200);
+    PumpFor(40);
+    const TacPageControlState state = s.Pages->TabState();
+    ASSERT_TRUE(TacPageTabs(state).TabsOutOfView());
+    TacDropBtn* b = s.Pages->DropBtn();
+    ASSERT_NE(b, nullptr);
+    EXPECT_TRUE(b->Visible());
+    EXPECT_EQ(b->Parent(), s.Pages);
+    EXPECT_GT(b->Width(), 0);
+    EXPECT_LE(b->Left() + b->Width(), s.Pages->Width());
+    EXPECT_LT(b->Top(), state.DisplayRect.top);   // in the strip
+
+    // Its menu lists the page tabs (not hidden ones, not buttons); an item selects its page.
+    s.Pages->Pages(3)->SetTabVisible(false);
+    Sheet(s, 5)->SetTabType(ttButton);
+    PumpFor(40);
+    b = s.Pages->DropBtn();
+    ASSERT_NE(b, nullptr);
+    b->FillMenu();
+    TMenuItem* items = b->Menu()->Items();
+    std::vector<int> tags;
+    for (int i = 0; i < items->Count(); ++i) tags.push_back(int(items->Items(i)->Tag()));
+    EXPECT_EQ(tags, (std::vector<int>{0, 1, 2, 4, 6, 7, 8}));
+    EXPECT_TRUE(items->Items(0)->Checked());
+    EXPECT_FALSE(items->Items(1)->Checked());
+    items->Items(5)->Click();
+    PumpFor(20);
+    EXPECT_EQ(s.Pages->ActivePageIndex(), 7);
+
+    // Wide enough again: the button goes.
+    s.Pages->SetWidth(900);
+    PumpFor(40);
+    EXPECT_EQ(s.Pages->DropBtn(), nullptr);
+}
+
+// ---- screenshots of every page -----------------------------------------------------------------
+
+TEST(SkinPageControl, ScreenshotsOfEveryPageWithOurSkins)
+{
+    const wchar_t* names[] = {L"Base", L"Hardware", L"Shifter", L"Pedal", L"Debug"};
+    for (const wchar_t* skin : {L"Dark", L"Light"}) {
+        TManagerPtr m = ManagerWithSkin(skin);
+        ASSERT_TRUE(m->IsActive()) << skin;
+        TPageScene s(5, 0);
+        for (int i = 0; i < 5; ++i) s.Pages->Pages(i)->SetCaption(names[i]);
+        s.Pages->Pages(3)->SetEnabled(false);
+        for (int i = 0; i < 5; ++i) {
+            s.Pages->SetActivePageIndex(i);
+            PumpFor(40);
+            ASSERT_EQ(s.Pages->ActivePageIndex(), i);
+            testing_support::SaveScreenshot(s.Pages->Handle(),
+                                            String(L"page_control_page") + IntToStr(i + 1) + L"_" + skin, true);
+        }
+    }
+}
+
+// Close buttons from the skin's small close glyph, a button tab and a menu tab, for a look.
+TEST(SkinPageControl, CloseButtonAndButtonTabScreenshotsWithOurSkins)
+{
+    for (const wchar_t* skin : {L"Dark", L"Light"}) {
+        TManagerPtr m = ManagerWithSkin(skin);
+        TPageScene s(4, 1);
+        s.Pages->SetShowCloseBtns(true);
+        Sheet(s, 2)->SetTabType(ttButton);
+        Sheet(s, 3)->SetTabType(ttMenu);
+        PumpFor(60);
+        EXPECT_EQ(s.Pages->ActivePageIndex(), 1) << skin;
+        EXPECT_FALSE(s.Pages->CloseBtnRect(1).IsEmpty()) << skin;
+        EXPECT_TRUE(s.Pages->CloseBtnRect(2).IsEmpty()) << skin;   // a button tab has none
+        testing_support::SaveScreenshot(s.Pages->Handle(), String(L"page_control_close_buttons_") + skin, true);
+    }
 }
 
 }  // namespace

@@ -327,6 +327,9 @@ TEST(PageTabs, TabsOutOfView)
         {"several rows", TRect(-10, 2, 52, 22), TRect(540, 2, 700, 22), true, tpTop, true, false},
         {"on the left", TRect(-10, 2, 52, 22), TRect(540, 2, 700, 22), false, tpLeft, true, false},
         {"no window", TRect(-10, 2, 52, 22), TRect(540, 2, 700, 22), false, tpTop, false, false},
+        // The native window has no rectangle for a tab it scrolled out of view.
+        {"last not shown", TRect(2, 2, 52, 22), TRect(), false, tpTop, true, true},
+        {"first scrolled away", TRect(), TRect(237, 2, 292, 22), false, tpTop, true, true},
     };
     for (const Case& c : cases) {
         TacPageControlState st = MainWindow();
@@ -969,4 +972,32 @@ TEST(PageTabs, CanSelectPage)
     }
     st.AccessibleDisabledPages = true;
     EXPECT_FALSE(TacPageTabs(st).CanSelectPage(0, [](int) { return false; }));
+}
+
+TEST(PageTabs, ADraggedTabLandsBesideTheTabItIsDroppedOn)
+{
+    struct Case {
+        const char* what;
+        TTabPosition pos;
+        int dragged;
+        TPoint at;
+        int hidden;   // page whose tab is hidden, -1 none
+        int want;
+    } cases[] = {
+        {"forward, before the middle", tpTop, 0, TPoint(130, 10), -1, 1},
+        {"forward, past the middle", tpTop, 0, TPoint(170, 10), -1, 2},
+        {"back, before the middle", tpTop, 3, TPoint(60, 10), -1, 1},
+        {"back, past the middle", tpTop, 3, TPoint(110, 10), -1, 2},
+        {"onto itself", tpTop, 1, TPoint(80, 10), -1, -1},
+        {"next to itself", tpTop, 1, TPoint(125, 10), -1, -1},
+        {"off the tabs", tpTop, 2, TPoint(400, 10), -1, -1},
+        {"onto a page without a visible tab", tpTop, 1, TPoint(190, 10), 3, -1},
+        {"left tabs, lower half", tpLeft, 0, TPoint(10, 170), -1, 2},
+        {"left tabs, upper half", tpLeft, 0, TPoint(10, 130), -1, 1},
+    };
+    for (const Case& c : cases) {
+        TacPageControlState st = c.pos == tpTop ? MainWindow() : ThreeTabsOn(c.pos);
+        if (c.hidden >= 0) st.Pages[size_t(c.hidden)].TabVisible = false;
+        EXPECT_EQ(TacPageTabs(st).DropIndex(c.dragged, c.at), c.want) << c.what;
+    }
 }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 
 #include "skin/engine/skin_commands.h"
@@ -133,6 +134,57 @@ TEST(SkinList, StoredSkinsAndPackedFiles)
     m->SetSkinDirectory(folder.Path + L"Folder.asz");
     m->GetSkinNames(names);
     EXPECT_EQ(names.Count(), 3);
+}
+
+// What the manager changes reaches its list: a new folder or filter empties it and tells its
+// controls and the manager's listeners, a filter set again changes nothing, and the skin's
+// name and the manager's switch tell the controls that the active skin changed.
+TEST(SkinList, TheManagerKeepsItsListCurrent)
+{
+    TSkinFolder folder(true);
+    ManagerPtr m = NewManager(folder.Path);
+    TacSkinListController* c = m->SkinListController();
+    TListWatcher watcher;
+    c->AddControl(&watcher);
+    struct TCount {
+        int changed = 0;
+        void Changed(TObject*) { ++changed; }
+    } events;
+    m->OnSkinListChanged = Bind<&TCount::Changed>(&events);
+    TStringList names;
+    m->GetSkinNames(names);
+    ASSERT_EQ(c->SkinList().size(), 4u);
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        int listChanged, skinChanged, events;
+        bool emptied;
+    } steps[] = {
+        {"another folder", [&] { m->SetSkinDirectory(folder.Path + L"Folder.asz"); }, 1, 0, 1, true},
+        {"the same filter", [&] { m->SetSkinsFilter(sfiInternal | sfiExternal); }, 0, 0, 0, false},
+        {"stored skins only", [&] { m->SetSkinsFilter(sfiInternal); }, 1, 0, 1, true},
+        {"a skin by name", [&] { m->SetSkinName(L"Dark"); }, 0, 1, 0, false},
+        {"switched off", [&] { m->SetActive(false); }, 0, 1, 0, false},
+        {"switched on", [&] { m->SetActive(true); }, 0, 1, 0, false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        m->GetSkinNames(names);
+        const int list = watcher.ListChanged, skin = watcher.SkinChanged, fired = events.changed;
+        step.act();
+        EXPECT_EQ(watcher.ListChanged - list, step.listChanged);
+        EXPECT_EQ(watcher.SkinChanged - skin, step.skinChanged);
+        EXPECT_EQ(events.changed - fired, step.events);
+        EXPECT_EQ(c->SkinList().empty(), step.emptied);
+        EXPECT_EQ(c->UpdateNeeded(), step.emptied);
+    }
+    // The filter holds for the next build: the stored skins alone.
+    m->SetSkinDirectory(folder.Path);
+    m->GetSkinNames(names);
+    EXPECT_EQ(names.Count(), 3);
+    EXPECT_TRUE(m->IsActive());
+    c->DelControl(&watcher);
 }
 
 TEST(SkinList, StepwiseOnTheMainThread)

@@ -280,3 +280,17 @@ TEST(WindowHelpers, MouseAndKeyboard)
     PumpFor(30);
     EXPECT_EQ(ShiftStateFromKeyboard(), TShiftState(0));
 }
+
+TEST(WindowHelpers, ForeignPopupClassesMatchExactly)
+{
+    const TStringList& list = ForeignPopupClasses();
+    ASSERT_EQ(list.Count(), 7);
+    EXPECT_TRUE(list.Sorted());
+    EXPECT_TRUE(IsForeignPopupClass(L"TApplication"));
+    EXPECT_TRUE(IsForeignPopupClass(L"TcxGridFilterPopup"));
+    // Case counts, and neither a prefix nor our own forms match.
+    EXPECT_FALSE(IsForeignPopupClass(L"tapplication"));
+    EXPECT_FALSE(IsForeignPopupClass(L"TfcPopu"));
+    EXPECT_FALSE(IsForeignPopupClass(L"TMainForm"));
+    EXPECT_FALSE(IsForeignPopupClass(nullptr));
+}

@@ -141,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const TRect r = AnyRect(in);
     const TRect all = dest.Bounds();
-    switch (in.ConsumeIntegralInRange(0, 13)) {
+    switch (in.ConsumeIntegralInRange(0, 15)) {
     case 0: {
         const TsMaskData m = AnyMask(in, skin, &own);
         DrawSkinMask32(dest, r, AnyBackground(in, parent, dest), m, in.ConsumeIntegralInRange(-2, 6), in.ConsumeBool());
@@ -262,6 +262,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         }
         default: PaintSectionFrame(section, bg, state, r, p, dest, &skin, acSkinColor, in.ConsumeBool()); break;
+        }
+        CheckOutside(before, canvas, r);
+        break;
+    }
+    case 14: {
+        // The nine slices of layered pictures and outer effects: nothing outside the rectangle.
+        const TsMaskData m = AnyMask(in, skin, &own);
+        const int state = in.ConsumeIntegralInRange(-2, 6);
+        if (in.ConsumeBool())
+            DrawSkinMaskLayered32(dest, r, AnyBackground(in, parent, dest), m, state);
+        else
+            DrawSkinMaskBlended32(dest, r, AnyBackground(in, parent, dest), m, state, AnyRect(in),
+                                  in.ConsumeIntegral<uint8_t>());
+        CheckOutside(before, canvas, r);
+        break;
+    }
+    case 15: {
+        // The constant elements' and the layered pictures' item painters over random sections.
+        for (int i = in.ConsumeIntegralInRange(0, 4); i > 0; --i) skin.Images.push_back(AnyMask(in, skin, &own));
+        for (int i = in.ConsumeIntegralInRange(0, 3); i > 0; --i)
+            skin.Sections.push_back(AnySection(in, int(skin.Images.size())));
+        const int section = in.ConsumeIntegralInRange(-1, int(skin.Sections.size()));
+        const int images = int(skin.Images.size());
+        const int state = in.ConsumeIntegralInRange(-2, 6);
+        switch (in.ConsumeIntegralInRange(0, 2)) {
+        case 0:
+            PaintItemFast(section, in.ConsumeIntegralInRange(-1, images), in.ConsumeIntegralInRange(-1, images),
+                          in.ConsumeIntegralInRange(-1, images), AnyBackground(in, parent, dest), state, r,
+                          TPoint(Coord(in), Coord(in)), dest, &skin);
+            break;
+        case 1: PaintItemBG32(section, state, r, dest, &skin, in.ConsumeBool() ? acSkinColor : TColor(AnyPixel(in) & 0xFFFFFF)); break;
+        default: PaintItem32(section, state, r, dest, &skin, nullptr, in.ConsumeBool()); break;
         }
         CheckOutside(before, canvas, r);
         break;
