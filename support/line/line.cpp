@@ -1,6 +1,7 @@
 #include "support/line/line.h"
 
 #include <algorithm>
+#include <cstdint>
 
 TStyleColorFunc LineStyleColor = nullptr;
 
@@ -98,6 +99,21 @@ void TLine::Loaded()
 {
     TGraphicControl::Loaded();
     CalcEndPoints();
+}
+
+void TLine::ChangeScale(int m, int d, bool isDpiChange)
+{
+    // The inset, the arrows and the pen grow with the layout: a line scaled to another PPI
+    // stays straight (its inset is half its breadth) and as heavy as the text around it.
+    if (d > 0 && m > 0) {
+        auto scaled = [&](int v) { return static_cast<int>((int64_t(v) * m + d / 2) / d); };
+        FArrowLength = scaled(FArrowLength);
+        FBorderWidth = scaled(FBorderWidth);
+        FLineWidth = std::max(1, scaled(FLineWidth));
+    }
+    TGraphicControl::ChangeScale(m, d, isDpiChange);
+    CalcEndPoints();
+    Invalidate();
 }
 
 void TLine::Resize()

@@ -40,6 +40,7 @@ protected:
     void Loaded() override;
     void Paint() override;
     void Resize() override;
+    void ChangeScale(int m, int d, bool isDpiChange = false) override;
     void CMHitTest(TMessage& m) override;
     void CMMouseEnter(TMessage& m) override;
     void CMMouseLeave(TMessage& m) override;

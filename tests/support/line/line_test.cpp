@@ -90,6 +90,23 @@ TEST(Line, SizeRulesAndEndPoints)
     EXPECT_EQ(line->LineWidth(), 1);
 }
 
+TEST(Line, ScaledToAnotherPpiItStaysStraight)
+{
+    FormPtr form = WhiteForm();
+    TLine* vertical = AddLine(form.get(), 10, 10, 20, 300);
+    vertical->SetLineWidth(2);
+    TLine* horizontal = AddLine(form.get(), 40, 10, 300, 20);
+    vertical->ScaleForPPI(144);
+    horizontal->ScaleForPPI(144);
+    EXPECT_EQ(vertical->Width(), 30);
+    EXPECT_EQ(vertical->BorderWidth(), 15);
+    EXPECT_EQ(vertical->StartPoint(), TPoint(15, 15));
+    EXPECT_EQ(vertical->EndPoint(), TPoint(15, 435));
+    EXPECT_EQ(vertical->LineWidth(), 3);
+    EXPECT_EQ(horizontal->StartPoint(), TPoint(15, 15));
+    EXPECT_EQ(horizontal->EndPoint(), TPoint(435, 15));
+}
+
 TEST(Line, PaintsTheLineArrowsAndCaption)
 {
     FormPtr form = WhiteForm();
