@@ -46,6 +46,8 @@ qw_wine_prefix() {
     mkdir -p "$fonts"
     cp /usr/share/wine/fonts/marlett.ttf "$fonts/marlett.ttf"
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'Marlett (TrueType)' /d marlett.ttf /f >/dev/null 2>&1
+    # The registry is written when that server ends; a persistent one can start only after.
+    wineserver -w
   fi
 }
 

@@ -10,6 +10,7 @@
 #include "skin/graphics/gdi_paint.h"
 #include "skin/graphics/image_modes.h"
 #include "skin/graphics/text32.h"
+#include "vcl/forms.h"
 #include "vcl/menus.h"
 #include "skin/engine/core/geometry.h"
 #include "skin/engine/core/shared_settings.h"
@@ -387,6 +388,20 @@ void TsPageControl::WndProc(TMessage& m)
     case CM_DIALOGKEY:
         if (HandleNavigationKey(m)) return;
         break;
+    case CM_HINTSHOW:
+        // Over a tab whose page has a hint of its own: that hint, just below the cursor.
+        if (auto* hi = reinterpret_cast<THintInfo*>(m.LParam)) {
+            const int page = GetTabUnderMouse(hi->CursorPos);
+            if (page >= 0 && page < PageCount() && !Pages(page)->Hint().empty()) {
+                hi->HintStr = Pages(page)->Hint();
+                hi->HintPos = ClientToScreen(hi->CursorPos);
+                hi->HintPos.x += GetSystemMetrics(SM_CXCURSOR) / 2;
+                hi->HintPos.y += GetSystemMetrics(SM_CYCURSOR) / 2;
+                m.Result = 0;
+                return;
+            }
+        }
+        break;
     case CN_NOTIFY:
         if (HandlePageChange(m)) return;
         break;
@@ -403,6 +418,14 @@ void TsPageControl::WndProc(TMessage& m)
     TacSkinFrame<TPageControl>::WndProc(m);
     switch (m.Msg) {
     case WM_SIZE: CheckUpDown(); break;
+    case WM_PAINT:
+        if (!SkinData()->Skinned(true) && !HasState(csDestroying))
+            if (HWND wnd = ExistingHandle()) {
+                HDC dc = GetDC(wnd);
+                PaintStdTabs(dc);
+                ReleaseDC(wnd, dc);
+            }
+        break;
     case TCM_INSERTITEMW:
     case TCM_DELETEITEM:
     case TCM_DELETEALLITEMS:
@@ -1050,7 +1073,15 @@ void TsPageControl::RepaintTab(int page, bool animate)
 {
     TsCommonData* l = SkinData();
     HWND wnd = ExistingHandle();
-    if (!wnd || page < 0 || page >= PageCount() || !l->Skinned(true) || l->FUpdating) return;
+    if (!wnd || page < 0 || page >= PageCount() || l->FUpdating) return;
+    if (!l->Skinned(true)) {
+        // The plain look has no fades: the tab is drawn again with its new state.
+        const TacPageControlState s = TabState();
+        TRect r = TacPageTabs(s).BaseTabRect(TacPageTabs(s).TabIndexOfPage(page));
+        r.Inflate(2, 2);
+        if (!r.IsEmpty()) InvalidateRect(wnd, &r, FALSE);
+        return;
+    }
     if (l->BGChanged || l->CacheEmpty() || !SameSize(FTabsGround.get(), l->FCacheBmp)) {
         // A whole composition is due anyway: it draws the tab's new state.
         l->Invalidate(false);
@@ -1384,4 +1415,94 @@ void TsPageControl::PaintCloseBtn(TBitmap* bmp, const TRect& r, int state)
     if (!d->IsValidImage(FBtnIndex)) return;
     const TsMaskData& mask = d->ma[size_t(FBtnIndex)];
     DrawMaskState32(bmp, TPoint(r.left + FBtnWidth - mask.Width, r.top), state, 1, mask, bg);
+}
+
+// ---- the plain look ---------------------------------------------------------------------------
+
+void TsPageControl::PaintStdTabs(HDC dc)
+{
+    // The native control draws its ordinary tabs; what it knows nothing of is drawn over them:
+    // button and menu tabs, and the close buttons.
+    const TacPageControlState s = TabState();
+    const TacPageTabs tabs(s);
+    for (int page = 0; page < PageCount(); ++page) {
+        if (page == s.ActivePage || tabs.TabIndexOfPage(page) < 0) continue;
+        PaintStdTab(page, page == FDroppedDownItem ? 2 : page == FCurItem ? 1 : 0, dc);
+    }
+    if (s.ActivePage >= 0 && s.ActivePage < PageCount() && !tabs.IsButtonTab(s.ActivePage))
+        PaintStdTab(s.ActivePage, 2, dc);
+}
+
+void TsPageControl::PaintStdTab(int page, int state, HDC dc)
+{
+    if (page < 0 || page >= PageCount()) return;
+    const TacPageControlState s = TabState();
+    const TacPageTabs tabs(s);
+    const int tab = tabs.TabIndexOfPage(page);
+    if (tab < 0) return;
+    const bool isButton = tabs.IsButtonTab(page);
+    const bool isMenu = tabs.IsButtonTab(page, true);
+    const bool closes = FShowCloseBtns && !isButton && s.Pages[size_t(page)].UseCloseBtn;
+    if (!isButton && !closes) return;
+    TRect r = tabs.BaseTabRect(tab);
+    if (isButton) {
+        // The native control drew a tab there: a button stands on the bare strip.
+        FillDCRect(dc, r, Color());
+        if (TabPosition() == tpTop || TabPosition() == tpBottom) r.Inflate(-3, -1);
+        else r.Inflate(-1, -3);
+    } else if (state == 2 && Style() == tsTabs) {
+        r.Inflate(2, 2);
+    }
+    if (r.IsEmpty()) return;
+
+    auto bmp = std::make_unique<TBitmap>(r.Width(), r.Height());
+    TCanvas* c = bmp->Canvas();
+    HDC bdc = c->Handle();
+    // An ordinary tab keeps the native face under its close button.
+    BitBlt(bdc, 0, 0, r.Width(), r.Height(), dc, r.left, r.top, SRCCOPY);
+    c->Font()->Assign(Font());
+    if (FActiveIsBold && page == ActivePageIndex()) c->Font()->SetStyle(c->Font()->Style() + TFontStyles{fsBold});
+    c->Brush()->SetStyle(bsClear);
+    const TRect all(0, 0, r.Width(), r.Height());
+    TColor fontColor = clBtnText;
+    if (isButton) {
+        FillDCRect(bdc, all, Color());
+        if (isMenu) {
+            if (state > 0) FillDCRect(bdc, TRect(1, 1, all.right - 1, all.bottom - 1), clMenuHighlight);
+            fontColor = state > 0 ? clHighlightText : clMenuText;
+        } else if (state > 0) {
+            // Raised when hot, pressed in when held.
+            const TColor lt = state == 1 ? clWhite : clBtnShadow;
+            const TColor rb = state == 1 ? clBtnShadow : clWhite;
+            FillDCRect(bdc, TRect(0, 0, all.right, 1), lt);
+            FillDCRect(bdc, TRect(0, 0, 1, all.bottom), lt);
+            FillDCRect(bdc, TRect(0, all.bottom - 1, all.right, all.bottom), rb);
+            FillDCRect(bdc, TRect(all.right - 1, 0, all.right, all.bottom), rb);
+        }
+    }
+    const TacTabContent l = tabs.CalcTabLayout(page, all, state, isButton, [c](const String& text, int, bool) {
+        return c->TextExtent(text);
+    });
+    if (isButton) {
+        auto* sheet = dynamic_cast<TsTabSheet*>(Pages(page));
+        TColor tc = sheet && sheet->SkinData()->CustomFont() ? Pages(page)->Font()->Color() : fontColor;
+        if (!Pages(page)->Enabled() || !Enabled())
+            tc = TColor(MixColors(ColorToRGB(tc), ColorToRGB(clBtnFace), SharedBlendValue));
+        if (Images() && !l.ImgRect.IsEmpty())
+            Images()->Draw(c, l.ImgRect.left, l.ImgRect.top, Pages(page)->ImageIndex(), Pages(page)->Enabled() && Enabled());
+        const String caption = Pages(page)->Caption();
+        if (!caption.empty() && !l.TextRect.IsEmpty()) {
+            TRect tr = l.TextRect;
+            SetBkMode(bdc, TRANSPARENT);
+            SetTextColor(bdc, ColorToRGB(tc));
+            String text = caption;
+            DrawTextW(bdc, text.data(), static_cast<int>(text.size()), &tr,
+                      DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+        }
+        if (!l.ArrowRect.IsEmpty())
+            DrawArrowGlyph32(bmp.get(), tc, clNone, l.ArrowRect, adDown, 0, 0, 0, 0, SkinData()->ControlPPI());
+    } else if (!l.BtnRect.IsEmpty()) {
+        DrawCrossBox(bdc, l.BtnRect, (FHoveredBtnIndex == page ? 1 : 0) + (FPressedBtnIndex == page ? 1 : 0));
+    }
+    BitBlt(dc, r.left, r.top, r.Width(), r.Height(), bdc, 0, 0, SRCCOPY);
 }

@@ -259,6 +259,9 @@ private:
     // the nearest page tab at or before the former active index selected.
     void ClosePage(int page);
     void PaintCloseBtn(TBitmap* bmp, const TRect& r, int state);
+    // Without a skin: button and menu tabs and close buttons over the native tabs.
+    void PaintStdTabs(HDC dc);
+    void PaintStdTab(int page, int state, HDC dc);
     // The page's tab content (glyph, caption, arrow, close button) over its background in Bmp.
     void PaintTabContent(TBitmap* bmp, const TacPageTabs& tabs, int page, const TRect& r, int state, int section);
     void TabLookChanged(bool resize);

@@ -661,6 +661,34 @@ def build(name):
                           rounded(12, 10, 2, tb[2])]))
     skin.set('TOOLBUTTON', 'BORDERSMASK', border_value(r, (3, 3, 3, 3), 3, 0, skin.dm()))
 
+    # Speed buttons (the page control's button tabs) look like push buttons; menu buttons (its
+    # menu tabs) the same, as a section of their own so a skin can tell them apart later.
+    colours('SPEEDBUTTON', bfill[0], text, hot=bfill[1])
+    skin.set('SPEEDBUTTON', 'USESTATE2', 1)
+    skin.set('SPEEDBUTTON', 'COLOR2', tcolor(bfill[2]))
+    skin.set('SPEEDBUTTON', 'FONTCOLOR2', tcolor(text))
+    r = border_section('SPEEDBUTTON', 16, 16, 3, bfill, bborder, 3, (4, 4, 4, 4))
+    colours('MENUBTN', bfill[0], text, hot=bfill[1])
+    skin.set('MENUBTN', 'USESTATE2', 1)
+    skin.set('MENUBTN', 'COLOR2', tcolor(bfill[2]))
+    skin.set('MENUBTN', 'FONTCOLOR2', tcolor(text))
+    skin.set('MENUBTN', 'BORDERSMASK', border_value(r, (4, 4, 4, 4), 3, 0, skin.dm()))
+
+    # The small close glyph (tab close buttons): a thin cross, nothing behind it when normal,
+    # a round red spot with a white cross when hot, a deeper red when pressed.
+    def small_close(size=14):
+        frames = []
+        for st in range(3):
+            fr = Image.new('RGBA', (size, size), (0, 0, 0, 0))
+            fg = sec if st == 0 else accent_text
+            if st > 0:
+                fr = circle(size, RED if st == 1 else shade(RED, -0.15))
+            fr.alpha_composite(glyph_close(8, fg), ((size - 8) // 2, (size - 8) // 2))
+            frames.append(fr)
+        return strip(frames)
+    r = skin.place(small_close())
+    skin.set(g, 'SICONCLOSE', skin.glyph(r, 3))
+
     # Common metrics of the title bar at 150 %: the Light skin's button image exists twice.
     return skin, master_name
 

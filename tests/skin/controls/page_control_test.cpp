@@ -13,6 +13,7 @@
 #include "tests/skin/controls/test_controls.h"
 #include "tests/skin/engine/engine_recorders.h"
 #include "tests/vcl/form_ptr.h"
+#include "vcl/forms.h"
 #include "vcl/menus.h"
 
 namespace fs = fixture_skin;
@@ -1014,6 +1015,84 @@ TEST(SkinPageControl, CloseButtonAndButtonTabScreenshotsWithOurSkins)
         EXPECT_FALSE(s.Pages->CloseBtnRect(1).IsEmpty()) << skin;
         EXPECT_TRUE(s.Pages->CloseBtnRect(2).IsEmpty()) << skin;   // a button tab has none
         testing_support::SaveScreenshot(s.Pages->Handle(), String(L"page_control_close_buttons_") + skin, true);
+    }
+}
+
+// Without a skin the native control draws the ordinary tabs; button and menu tabs and the close
+// buttons, which it knows nothing of, are drawn over them and follow the mouse.
+TEST(SkinPageControl, WithoutASkinButtonTabsAndCloseButtonsHaveThePlainLook)
+{
+    TPageScene s(4, 1);
+    ASSERT_FALSE(s.Pages->SkinData()->Skinned(true));
+    s.Pages->SetShowCloseBtns(true);
+    Sheet(s, 2)->SetTabType(ttButton);
+    Sheet(s, 3)->SetTabType(ttMenu);
+    PumpFor(60);
+    const TacPageControlState state = s.Pages->TabState();
+    const TacPageTabs tabs(state);
+    auto buttonRect = [&](int page) {
+        TRect r = tabs.BaseTabRect(tabs.TabIndexOfPage(page));
+        r.Inflate(-3, -1);
+        return r;
+    };
+    const TRect close = s.Pages->CloseBtnRect(0), button = buttonRect(2), menu = buttonRect(3);
+    ASSERT_FALSE(close.IsEmpty());
+    ASSERT_FALSE(button.IsEmpty());
+    struct TCase {
+        const char* Name;
+        TPoint Mouse;
+        TPoint Probe;
+        TColor Expected;
+    };
+    const TPoint away(160, 150);
+    const TCase cases[] = {
+        {"close button at rest", away, TPoint(close.left + 2, close.top + 2), TColor(0x5858AB)},
+        {"close button hot", Centre(close), TPoint(close.left + 2, close.top + 2), clRed},
+        {"button tab at rest", away, TPoint(button.left, Centre(button).y), s.Pages->Color()},
+        {"button tab hot is raised", Centre(button), TPoint(button.left, Centre(button).y), clWhite},
+        {"menu tab at rest", away, TPoint(menu.left + 2, menu.top + 2), s.Pages->Color()},
+        {"menu tab hot is highlighted", Centre(menu), TPoint(menu.left + 2, menu.top + 2), clMenuHighlight},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        MouseAt(s.Pages, c.Mouse);
+        PumpFor(40);
+        EXPECT_EQ(ColorToRGB(testing_support::PixelAt(s.Pages->Handle(), c.Probe.x, c.Probe.y)), ColorToRGB(c.Expected));
+    }
+    MouseAt(s.Pages, away);
+    PumpFor(40);
+    testing_support::SaveScreenshot(s.Pages->Handle(), L"page_control_close_buttons_plain", true);
+}
+
+// A tab whose page has a hint shows that hint at the cursor; elsewhere the control's own stays.
+TEST(SkinPageControl, ATabShowsItsPagesHint)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPageScene s(3, 0);
+    s.Pages->Pages(1)->SetHint(L"second page");
+    const TPoint cursorHalf(GetSystemMetrics(SM_CXCURSOR) / 2, GetSystemMetrics(SM_CYCURSOR) / 2);
+    struct TCase {
+        const char* Name;
+        TPoint At;
+        const wchar_t* Hint;
+    };
+    const TCase cases[] = {
+        {"tab with a hint", Centre(TabRectOf(s.Pages, 1)), L"second page"},
+        {"tab without one", Centre(TabRectOf(s.Pages, 2)), L"control"},
+        {"page area", TPoint(160, 150), L"control"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        THintInfo hi;
+        hi.HintControl = s.Pages;
+        hi.CursorPos = c.At;
+        hi.HintStr = L"control";
+        s.Pages->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&hi));
+        EXPECT_EQ(ToUtf8(hi.HintStr), ToUtf8(c.Hint));
+        if (String(c.Hint) != L"control") {
+            const TPoint screen = s.Pages->ClientToScreen(c.At);
+            EXPECT_EQ(hi.HintPos, TPoint(screen.x + cursorHalf.x, screen.y + cursorHalf.y));
+        }
     }
 }
 
