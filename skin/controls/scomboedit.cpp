@@ -428,20 +428,7 @@ void TsCustomComboEdit::SetBtnState(int state)
 {
     if (state == FBtnState) return;
     FBtnState = state;
-    if (HasState(csLoading)) return;
-    if (DrawnFromSkin()) {
-        SkinData()->StopAnimTimer();
-        SkinData()->BGChanged = true;
-        PrepareCache();
-    }
-    if (HWND h = ExistingHandle()) SendMessageW(h, WM_NCPAINT, 1, 0);
-}
-
-TPoint TsCustomComboEdit::WindowPointFromScreen(LPARAM lParam)
-{
-    RECT wr{};
-    GetWindowRect(ExistingHandle(), &wr);
-    return TPoint(GET_X_LPARAM(lParam) - wr.left, GET_Y_LPARAM(lParam) - wr.top);
+    RepaintFrameButtons();
 }
 
 void TsCustomComboEdit::WndProc(TMessage& m)

@@ -94,7 +94,6 @@ private:
     void StartHintTimer();
     void HintTick(TObject*);
     void HideButtonHint();
-    TPoint WindowPointFromScreen(LPARAM lParam);
     void DrawButton(TBitmap* cache);
     // FaceFont: the font colour of the face drawn under the glyph (clNone: none drawn).
     void DrawButtonGlyph(TBitmap* cache, const TRect& r, bool skinned, TColor faceFont = clNone);

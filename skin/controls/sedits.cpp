@@ -1,5 +1,7 @@
 #include "skin/controls/sedits.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "skin/controls/sboundlabel.h"
@@ -73,6 +75,24 @@ template <class TBase> void TacSkinnedEdit<TBase>::RecalcFrame()
         SetWindowPos(h, nullptr, 0, 0, 0, 0,
                      SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_NOCOPYBITS |
                          SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::RepaintFrameButtons()
+{
+    if (this->HasState(csLoading)) return;
+    if (DrawnFromSkin()) {
+        this->SkinData()->StopAnimTimer();
+        this->SkinData()->BGChanged = true;
+        this->PrepareCache();
+    }
+    if (HWND h = this->ExistingHandle()) SendMessageW(h, WM_NCPAINT, 1, 0);
+}
+
+template <class TBase> TPoint TacSkinnedEdit<TBase>::WindowPointFromScreen(LPARAM lParam)
+{
+    RECT wr{};
+    GetWindowRect(this->ExistingHandle(), &wr);
+    return TPoint(GET_X_LPARAM(lParam) - wr.left, GET_Y_LPARAM(lParam) - wr.top);
 }
 
 template <class TBase> int TacSkinnedEdit<TBase>::EditBorderWidth() const

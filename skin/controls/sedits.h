@@ -60,6 +60,11 @@ protected:
     bool DrawnFromSkin();
     // The non-client area is computed again (after padding, alignment or button changes).
     void RecalcFrame();
+    // The frame painted again after a button in it changed state (the cache made anew first, any
+    // running fade stopped: it would paint its older picture over the new state).
+    void RepaintFrameButtons();
+    // A screen point (as in a non-client mouse message) in window coordinates.
+    TPoint WindowPointFromScreen(LPARAM lParam);
     // Sets a field the frame depends on; once loaded, the frame is computed again and repainted.
     template <class T> void SetFrameField(T& field, const T& value)
     {

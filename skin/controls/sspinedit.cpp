@@ -205,21 +205,7 @@ void TsBaseSpinEdit::SetButtonState(bool upper, int state)
     if (mine == state && (state == 0 || other == 0)) return;
     other = 0;
     mine = state;
-    if (HasState(csLoading)) return;
-    if (DrawnFromSkin()) {
-        // A running fade would paint its older picture over the new button state.
-        SkinData()->StopAnimTimer();
-        SkinData()->BGChanged = true;
-        PrepareCache();
-    }
-    if (HWND h = ExistingHandle()) SendMessageW(h, WM_NCPAINT, 1, 0);
-}
-
-TPoint TsBaseSpinEdit::WindowPointFromScreen(LPARAM lParam)
-{
-    RECT wr{};
-    GetWindowRect(ExistingHandle(), &wr);
-    return TPoint(GET_X_LPARAM(lParam) - wr.left, GET_Y_LPARAM(lParam) - wr.top);
+    RepaintFrameButtons();
 }
 
 void TsBaseSpinEdit::PressButton(int hit)

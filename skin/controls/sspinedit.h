@@ -66,7 +66,6 @@ protected:
 
 private:
     void SetButtonState(bool upper, int state);
-    TPoint WindowPointFromScreen(LPARAM lParam);
     void PressButton(int hit);
     void ReleaseButton(const TPoint& windowPoint);
     void StopRepeat();
