@@ -117,6 +117,9 @@ TEST_F(ControllerTest, CheckedOutDeviceThatVanishesIsReportedOnceAndFreedAtCheck
     MakeController();
     THidDevice* wheel = Take(ProductIdWheelBase);
     ASSERT_NE(wheel, nullptr);
+    // The read thread must hold the device open: one that opens it only after the unplug is
+    // told the file is gone, not that the device went.
+    ASSERT_TRUE(PumpUntil([&] { return sim.PendingReads() > 0; }, 2000));
     rec.events.clear();
     sim.Unplug(sim.WheelBase());
     PumpFor(50);
