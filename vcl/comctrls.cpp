@@ -493,7 +493,7 @@ void TTabSheet::DoHide()
 // ================================================================================================
 // TPageControl
 
-TPageControl::TPageControl(TComponent* owner) : TWinControl(owner)
+TPageControl::TPageControl(TComponent* owner) : TWinControl(owner), FCanvas(new TControlCanvas(this))
 {
     FControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csDoubleClicks;
     FWidth = 289;
@@ -505,6 +505,7 @@ TPageControl::~TPageControl()
 {
     for (TTabSheet* p : FPages) p->FPageControl = nullptr;
     FPages.clear();
+    delete FCanvas;
 }
 
 void TPageControl::SetImages(TCustomImageList* images)
@@ -777,12 +778,24 @@ void TPageControl::Dispatch(TMessage& m)
 {
     switch (m.Msg) {
     case CN_NOTIFY: CNNotify(m); break;
+    case CN_DRAWITEM: CNDrawItem(m); break;
     case WM_SIZE:
         TWinControl::Dispatch(m);
         Realign();
         break;
     default: TWinControl::Dispatch(m); break;
     }
+}
+
+void TPageControl::CNDrawItem(TMessage& m)
+{
+    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
+    m.Result = 1;
+    if (!dis || !OnDrawTab || !EventsAllowed()) return;
+    const int tab = static_cast<int>(dis->itemID);
+    // The control goes on painting with this DC after us.
+    TControlCanvasPaint paint(FCanvas, dis->hDC, FFont, FColor, true);
+    OnDrawTab(this, tab, TRect(dis->rcItem), (dis->itemState & ODS_SELECTED) != 0);
 }
 
 void TPageControl::CNNotify(TMessage& m)

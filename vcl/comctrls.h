@@ -206,6 +206,8 @@ protected:
 };
 
 using TTabChangingEvent = Method<void(TObject* Sender, bool& AllowChange)>;
+// Draws an owner-drawn tab on the control's Canvas; TabIndex counts the visible tabs.
+using TDrawTabEvent = Method<void(TPageControl* Control, int TabIndex, const TRect& Rect, bool Active)>;
 
 class TPageControl : public TWinControl {
 public:
@@ -247,11 +249,17 @@ public:
     TRect TabRect(int tabIndex) const;
     TRect DisplayRect() const;
 
+    // The canvas OnDrawTab draws on (its handle is set only while the event runs).
+    TCanvas* Canvas() const { return FCanvas; }
+
     TNotifyEvent OnChange;
     TTabChangingEvent OnChanging;
+    // With OwnerDraw the tabs are drawn by this event (none drawn without it).
+    TDrawTabEvent OnDrawTab;
 
 protected:
     friend class TTabSheet;
+    void CNDrawItem(TMessage& m);
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void Dispatch(TMessage& m) override;
@@ -279,6 +287,7 @@ protected:
     bool FUpdatingTabs = false;
     TImageListReference FImages{this, Bind<&TPageControl::ImagesChanged>(this)};
     int FTabHeight = 0, FTabWidth = 0;
+    TCanvas* FCanvas;
 };
 
 // ---- TUpDown -----------------------------------------------------------------------------------

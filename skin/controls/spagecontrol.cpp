@@ -1302,6 +1302,15 @@ void TsPageControl::PaintTabs(TBitmap* bmp, const TacPageControlState& s, const 
         }
         const bool valid = section >= 0 && d->IsValidSection(section);
         const int st = valid ? SectionState(d->gd[size_t(section)], tabState) : tabState;
+        if (OwnerDraw()) {
+            // The application draws the tab over its skinned background; without its handler
+            // there is no tab at all.
+            if (!OnDrawTab || !EventsAllowed()) continue;
+            if (valid) PaintItem(section, bg, st, r, r.TopLeft(), bmp, d);
+            TControlCanvasPaint paint(Canvas(), bmp->Canvas()->Handle(), Font(), clNone, true);
+            OnDrawTab(this, tabs.TabIndexOfPage(page), r, tabState != 0);
+            continue;
+        }
         // A disabled page's tab lets the ground show through (not when it is the active page).
         const bool blended = page != s.ActivePage && (!s.Pages[size_t(page)].Enabled || !Enabled());
         std::unique_ptr<TBitmap> ground;
@@ -1479,6 +1488,16 @@ void TsPageControl::PaintStdTab(int page, int state, HDC dc)
             FillDCRect(bdc, TRect(0, all.bottom - 1, all.right, all.bottom), rb);
             FillDCRect(bdc, TRect(all.right - 1, 0, all.right, all.bottom), rb);
         }
+    }
+    if (OwnerDraw()) {
+        // The application draws the content, in the control's coordinates.
+        if (OnDrawTab && EventsAllowed()) {
+            TControlCanvasPaint paint(Canvas(), bdc, Font(), clNone, true);
+            SetWindowOrgEx(bdc, r.left, r.top, nullptr);
+            OnDrawTab(this, tab, r, state != 0);
+        }
+        BitBlt(dc, r.left, r.top, r.Width(), r.Height(), bdc, 0, 0, SRCCOPY);
+        return;
     }
     const TacTabContent l = tabs.CalcTabLayout(page, all, state, isButton, [c](const String& text, int, bool) {
         return c->TextExtent(text);

@@ -366,7 +366,9 @@ TEST(SkinPageControl, PageKeysGoToTheNearestPageWithAVisibleTabOrAreSwallowed)
         HoldKeys(false, false);
         PumpFor(20);
         EXPECT_EQ(s.Pages->ActivePageIndex(), c.Want);
-        if (c.Veto >= 0) EXPECT_EQ(asked, std::vector<int>{c.Veto});
+        if (c.Veto >= 0) {
+            EXPECT_EQ(asked, std::vector<int>{c.Veto});
+        }
         EXPECT_NE(s.Pages->ActivePageIndex(), 2);
     }
     s.Pages->OnPageChanging = nullptr;
@@ -1097,3 +1099,71 @@ TEST(SkinPageControl, ATabShowsItsPagesHint)
 }
 
 }  // namespace
+
+// ---- owner-drawn tabs ---------------------------------------------------------------------------
+
+namespace {
+
+// Each tab filled with a colour of its own, its active flag kept.
+struct TTabPainter {
+    std::vector<std::pair<int, bool>> Calls;
+    static TColor ColourOf(int tab) { return TColor(0x102030 + tab * 0x200000); }
+    void Attach(TsPageControl* pages)
+    {
+        pages->OnDrawTab = TDrawTabEvent::FromCallable([this](TPageControl* c, int tab, const TRect& r, bool active) {
+            Calls.emplace_back(tab, active);
+            c->Canvas()->Brush()->SetColor(ColourOf(tab));
+            c->Canvas()->FillRect(r);
+        });
+    }
+};
+
+}  // namespace
+
+// Owner-drawn tabs are the application's, over the skinned tab background: with its handler
+// every tab is what the handler drew; without it there are no tabs to see.
+TEST(SkinPageControl, OwnerDrawnTabsAreDrawnByTheApplication)
+{
+    for (const bool withHandler : {true, false}) {
+        SCOPED_TRACE(withHandler ? "with a handler" : "without one");
+        TManagerPtr m = ManagerWithSkin(L"Fixture");
+        TPageScene s(3, 1);
+        TTabPainter painter;
+        if (withHandler) painter.Attach(s.Pages);
+        s.Pages->SetOwnerDraw(true);
+        s.Pages->SkinData()->Invalidate(true);
+        PumpFor(60);
+        const TacPageControlState state = s.Pages->TabState();
+        const TacPageTabs tabs(state);
+        const TPixelImage cache = s.Cache();
+        for (int t = 0; t < 3; ++t) {
+            const TRect r = tabs.SkinTabRect(t, t == 1);
+            const TPoint c = Centre(r);
+            // GDI leaves the alpha byte alone: the colour is what counts.
+            const uint32_t rgb = cache.At(c.x, c.y) & 0xFFFFFFu;
+            const wchar_t* section = t == 0 ? L"TABTOPFIRST" : t == 2 ? L"TABTOPLAST" : L"TABTOPMIDDLE";
+            if (withHandler) EXPECT_EQ(rgb, fs::Opaque(TTabPainter::ColourOf(t)) & 0xFFFFFFu) << t;
+            else EXPECT_NE(rgb, Own(section, t == 1 ? 2 : 0) & 0xFFFFFFu) << t;
+        }
+        if (withHandler) {
+            ASSERT_FALSE(painter.Calls.empty());
+            for (const auto& [tab, active] : painter.Calls) EXPECT_EQ(active, tab == 1) << tab;
+        }
+    }
+}
+
+// Without a skin the native control asks for every tab, and the handler's picture is on screen.
+TEST(SkinPageControl, OwnerDrawnTabsWithoutASkinAreDrawnByTheApplication)
+{
+    TPageScene s(3, 0);
+    ASSERT_FALSE(s.Pages->SkinData()->Skinned(true));
+    TTabPainter painter;
+    painter.Attach(s.Pages);
+    s.Pages->SetOwnerDraw(true);
+    PumpFor(60);
+    for (int t = 0; t < 3; ++t) {
+        const TPoint c = Centre(s.Pages->TabRect(t));
+        EXPECT_EQ(ColorToRGB(testing_support::PixelAt(s.Pages->Handle(), c.x, c.y)), ColorToRGB(TTabPainter::ColourOf(t))) << t;
+    }
+    EXPECT_NE(std::find(painter.Calls.begin(), painter.Calls.end(), std::make_pair(0, true)), painter.Calls.end());
+}
