@@ -700,6 +700,38 @@ void TControl::Notification(TComponent* component, TOperation operation)
 {
     TComponent::Notification(component, operation);
     if (operation == TOperation::opRemove && component == FPopupMenu) FPopupMenu = nullptr;
+    if (operation == TOperation::opRemove && component == FHostDockSite) FHostDockSite = nullptr;
+}
+
+// ---- docking -----------------------------------------------------------------------------------
+
+void TControl::Dock(TWinControl* NewDockSite, const TRect& ARect)
+{
+    if (!NewDockSite) throw EInvalidOperation(L"A control cannot be docked on nothing");
+    if (NewDockSite == this) throw EInvalidOperation(L"A control cannot be docked on itself");
+    FControlState |= csDocking;
+    try {
+        NewDockSite->DoAddDockClient(this, ARect);
+    } catch (...) {
+        FControlState &= ~csDocking;
+        throw;
+    }
+    FControlState &= ~csDocking;
+    if (FHostDockSite != NewDockSite) {
+        if (FHostDockSite) RemoveFreeNotification(FHostDockSite);
+        FHostDockSite = NewDockSite;
+        FreeNotification(NewDockSite);
+    }
+}
+
+bool TControl::ManualDock(TWinControl* NewDockSite, const TRect& DockRect)
+{
+    if (!NewDockSite || NewDockSite == this || !NewDockSite->DockSite()) return false;
+    TDragDockObject dock{this, DockRect};
+    NewDockSite->Perform(CM_DOCKCLIENT, 0, reinterpret_cast<LPARAM>(&dock));
+    for (const TControl* p = FParent; p; p = p->FParent)
+        if (p == NewDockSite) return true;
+    return false;
 }
 
 void TControl::InvalidateControl(bool isVisible, bool isOpaque)
@@ -1848,8 +1880,23 @@ void TWinControl::Dispatch(TMessage& m)
     case WM_NCCALCSIZE: WMNCCalcSize(m); break;
     case WM_NCPAINT: WMNCPaint(m); break;
     case WM_DROPFILES: WMDropFiles(m); break;
+    case CM_DOCKCLIENT: CMDockClient(m); break;
     default: TControl::Dispatch(m); break;
     }
+}
+
+void TWinControl::CMDockClient(TMessage& m)
+{
+    m.Result = 0;
+    auto* dock = reinterpret_cast<TDragDockObject*>(m.LParam);
+    if (FDockSite && dock && dock->Control) dock->Control->Dock(this, dock->DockRect);
+}
+
+void TWinControl::DoAddDockClient(TControl* Client, const TRect& ARect)
+{
+    // The bounds first, so the client does not show for a moment at its old place.
+    if (!ARect.IsEmpty()) Client->SetBoundsRect(ARect);
+    Client->SetParent(this);
 }
 
 void TWinControl::DefaultHandler(TMessage& m)

@@ -24,6 +24,7 @@
 #include "vcl/strings.h"
 #include "vcl/utilwindow.h"
 
+class TControl;
 class TWinControl;
 class TCustomForm;
 class TPopupMenu;
@@ -120,6 +121,13 @@ using TMouseWheelUpDownEvent = Method<void(TObject* Sender, TShiftState Shift, T
 TShiftState KeysToShiftState(WPARAM keys);
 // Shift state of the keyboard now (and the Alt bit of a key message's LParam).
 TShiftState KeyboardStateToShiftState();
+
+// What CM_DOCKCLIENT carries (LParam points to it): the control being docked and where it is
+// to go, in the site's client coordinates (empty: it keeps its size).
+struct TDragDockObject {
+    TControl* Control = nullptr;
+    TRect DockRect;
+};
 
 // ---- TControl ----------------------------------------------------------------------------------
 
@@ -273,6 +281,18 @@ public:
     // send it before they are handled.
     void SendCancelMode(TControl* sender);
 
+    // ---- docking by code (no drag-and-drop docking)
+    // The site the control was last docked on, nullptr when none (or it is gone).
+    TWinControl* HostDockSite() const { return FHostDockSite; }
+    // Puts the control on the site through the site's DoAddDockClient (ARect in the site's
+    // client coordinates, empty = keep the size) and records the site as its host.
+    virtual void Dock(TWinControl* NewDockSite, const TRect& ARect);
+    // Offers the control to a dock site: CM_DOCKCLIENT, performed on the site (not through
+    // its window, so a failure raised by the site reaches this caller as the exception).
+    // Answers whether the control now sits on the site (at any depth); a control that is no
+    // dock site takes nothing.
+    bool ManualDock(TWinControl* NewDockSite, const TRect& DockRect = TRect());
+
 protected:
     friend class TWinControl;
 
@@ -347,6 +367,7 @@ protected:
     virtual void CMMouseWheel(TMessage& m);
 
     TWinControl* FParent = nullptr;
+    TWinControl* FHostDockSite = nullptr;
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
     TAlign FAlign = alNone;
     TAnchors FAnchors = akLeft | akTop;
@@ -473,6 +494,10 @@ public:
     // The default window procedure behind this control (native class or DefWindowProc).
     WNDPROC DefWndProc() const { return FDefWndProc; }
 
+    // A dock site takes controls offered to it (TControl::ManualDock).
+    bool DockSite() const { return FDockSite; }
+    void SetDockSite(bool on) { FDockSite = on; }
+
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
     TKeyEvent OnKeyDown;
@@ -590,6 +615,11 @@ protected:
     // Announces CM_SHOWINGCHANGED to every windowed child (at any depth) whose Showing()
     // differs from what it was last told.
     void UpdateChildrenShowing();
+    // Docking: CM_DOCKCLIENT (LParam = TDragDockObject*) on a dock site docks the control
+    // (its Dock into this site), answering 0. DoAddDockClient places a docked client: it
+    // becomes a child of this control, with ARect as its bounds when not empty.
+    virtual void CMDockClient(TMessage& m);
+    virtual void DoAddDockClient(TControl* Client, const TRect& ARect);
     // Moves a child's anchor reference with it (a scrolled child keeps its anchoring).
     static void OffsetAnchorReference(TControl* child, int dx, int dy) { child->FAnchorBounds.Offset(dx, dy); }
 
@@ -611,6 +641,7 @@ protected:
     TColor FBrushColor{};
     // The control paints itself (PaintHandler) rather than leaving WM_PAINT to the native class.
     bool FOwnPaint = true;
+    bool FDockSite = false;
 };
 
 // The client area of a window in the coordinates of its whole window rectangle (where the

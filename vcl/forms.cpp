@@ -374,7 +374,7 @@ void TCustomForm::CreateParams(TCreateParams& p)
         p.WindowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON");
         return;
     }
-    if (!FParentWindow) {
+    if (!FParentWindow && !FParent) {
         // Ownership decides the task bar button: the main form owns the others when it is on the
         // task bar itself; otherwise the hidden application window owns every form.
         TCustomForm* mainForm = Application ? Application->MainForm() : nullptr;
@@ -395,7 +395,10 @@ void TCustomForm::CreateParams(TCreateParams& p)
         }
         if (!(p.Style & WS_CAPTION) || FBorderStyle == bsDialog) p.Style |= WS_POPUP;
     } else {
+        // Inside a foreign window or made a child of one of our controls (docked): a plain
+        // child window there; a visible one shows with its parent, as any child window does.
         p.Style = (p.Style & ~(WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU)) | WS_CHILD;
+        if (FParent && FVisible) p.Style |= WS_VISIBLE;
     }
     p.WindowClass.style = CS_DBLCLKS;
     p.WindowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON");

@@ -6,16 +6,20 @@
 #include <windowsx.h>
 
 #include "skin/engine/command_delivery.h"
+#include "skin/engine/glow.h"
 #include "skin/engine/common_data.h"
 #include "skin/graphics/gdi_paint.h"
+#include "skin/graphics/gdiplus.h"
 #include "skin/graphics/image_modes.h"
 #include "skin/graphics/text32.h"
 #include "vcl/forms.h"
 #include "vcl/menus.h"
 #include "skin/engine/core/geometry.h"
 #include "skin/engine/core/shared_settings.h"
+#include "skin/engine/core/skin_data.h"
 #include "skin/engine/skin_manager.h"
 #include "skin/engine/transition.h"
+#include "skin/engine/window_helpers.h"
 #include "skin/graphics/background.h"
 #include "skin/graphics/bitmaps32.h"
 #include "skin/graphics/item_paint.h"
@@ -257,6 +261,11 @@ void TsPageControl::SetActivePage(TTabSheet* page)
     if (SkinData()->SkinIndex >= 0) SkinData()->Invalidate(false);
 }
 
+TsPageControl::TsPageControl(TComponent* owner)
+    : TacSkinFrame<TPageControl>(owner, ackind::PageControl), FPageMargins(this)
+{
+}
+
 TsPageControl::~TsPageControl()
 {
     // A transition still playing must not reach a control that is gone.
@@ -373,7 +382,10 @@ void TsPageControl::WndProc(TMessage& m)
         break;
     case WM_CAPTURECHANGED:
         // Another window took the mouse: the drag is cancelled.
-        if (FDraggedItem >= 0 && reinterpret_cast<HWND>(m.LParam) != ExistingHandle()) FDraggedItem = -1;
+        if (FDraggedItem >= 0 && reinterpret_cast<HWND>(m.LParam) != ExistingHandle()) {
+            FDraggedItem = -1;
+            FreeDragWindows();
+        }
         break;
     case TCM_ADJUSTRECT:
         // The page margins move the page area inside the control.
@@ -518,6 +530,10 @@ bool TsPageControl::HandleNavigationKey(TMessage& m)
 bool TsPageControl::HandleMouseMove(TMessage& m)
 {
     if (HasState(csDesigning | csDestroying)) return false;
+    if (FDraggedItem >= 0) {
+        if (!FDragging) StartTabDrag();
+        DragTabMove(TPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
+    }
     TacPageControlState s = TabState();
     const TacPageTabs tabs(s);
     const TacHotTabChange c = tabs.HotTabChange(tabs.GetTabUnderMouse(TPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam))));
@@ -612,6 +628,7 @@ bool TsPageControl::HandleClick(TMessage& m)
         if (OnTabStartDrag && EventsAllowed()) OnTabStartDrag(this, page, allowed);
         if (allowed) {
             FDraggedItem = page;
+            FDraggedPos = p;
             SetCapture(ExistingHandle());
         }
         return true;
@@ -734,6 +751,7 @@ void TsPageControl::EndTabDrag(const TPoint& p, bool drop)
     const int dragged = FDraggedItem;
     FDraggedItem = -1;
     if (GetCapture() == ExistingHandle()) ReleaseCapture();
+    FreeDragWindows();
     if (!drop || dragged < 0 || dragged >= PageCount()) return;
     const TacPageControlState s = TabState();
     const int target = TacPageTabs(s).DropIndex(dragged, p);
@@ -746,6 +764,130 @@ void TsPageControl::EndTabDrag(const TPoint& p, bool drop)
     SkinData()->BGChanged = true;
     Pages(dragged)->SetPageIndex(target);
     SkinData()->Invalidate(false);
+}
+
+namespace {
+
+// A click-through layered window of the picture's size at a screen point, topmost, not activated.
+std::unique_ptr<TacGlowForm> ShowDragPicture(TBitmap* bmp, const TPoint& at)
+{
+    auto form = std::make_unique<TacGlowForm>(nullptr);
+    HWND wnd = form->Handle();
+    const LONG_PTR ex = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
+    SetWindowLongPtrW(wnd, GWL_EXSTYLE, ex | WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE);
+    SetWindowPos(wnd, HWND_TOPMOST, at.x, at.y, bmp->Width(), bmp->Height(), SWP_NOACTIVATE);
+    UpdateLayeredFromBitmap(wnd, bmp, 255, &at);
+    ShowWindow(wnd, SW_SHOWNOACTIVATE);
+    return form;
+}
+
+}  // namespace
+
+void TsPageControl::StartTabDrag()
+{
+    FDragging = true;
+    HWND wnd = ExistingHandle();
+    if (!wnd || FDraggedItem >= PageCount()) return;
+    const TacPageControlState s = TabState();
+    const TacPageTabs tabs(s);
+    const int tab = tabs.TabIndexOfPage(FDraggedItem);
+    const bool skinned = SkinData()->Skinned() && SkinData()->FCacheBmp;
+    const TRect r = skinned ? tabs.SkinTabRect(tab, FDraggedItem == s.ActivePage) : tabs.BaseTabRect(tab);
+    if (r.IsEmpty()) return;
+    FDraggedBmp.reset(NewBitmap32(r.Width(), r.Height()));
+    HDC to = FDraggedBmp->Canvas()->Handle();
+    if (skinned) {
+        BitBlt(to, 0, 0, r.Width(), r.Height(), SkinData()->FCacheBmp->Canvas()->Handle(), r.left, r.top, SRCCOPY);
+    } else {
+        // The native tab as the window shows it, with what the plain look draws over it.
+        TBitmap whole(ClientWidth(), ClientHeight(), pf32bit);
+        HDC wdc = GetDC(wnd);
+        BitBlt(whole.Canvas()->Handle(), 0, 0, ClientWidth(), ClientHeight(), wdc, 0, 0, SRCCOPY);
+        ReleaseDC(wnd, wdc);
+        PaintStdTab(FDraggedItem, FDraggedItem == s.ActivePage ? 2 : 0, whole.Canvas()->Handle());
+        BitBlt(to, 0, 0, r.Width(), r.Height(), whole.Canvas()->Handle(), r.left, r.top, SRCCOPY);
+    }
+    GdiFlush();
+    const TPixelView v = BitmapView(FDraggedBmp.get());
+    for (int y = 0; y < v.Height; ++y)
+        for (uint32_t* px = v.Row(y); px != v.Row(y) + v.Width; ++px) *px = (*px & 0x00FFFFFFu) | 0x7F000000u;
+    PremultiplyAlpha32(FDraggedBmp.get());
+    FDraggedForm = ShowDragPicture(FDraggedBmp.get(), ClientToScreen(r.TopLeft()));
+    SetCapture(wnd);
+}
+
+void TsPageControl::DragTabMove(const TPoint& p)
+{
+    if (GetCapture() != ExistingHandle()) return;
+    if (p == FDraggedPos) return;
+    if (FDraggedForm) {
+        RECT wr;
+        GetWindowRect(FDraggedForm->Handle(), &wr);
+        SetWindowPos(FDraggedForm->Handle(), HWND_TOPMOST, wr.left + p.x - FDraggedPos.x, wr.top + p.y - FDraggedPos.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    FDraggedPos = p;
+    UpdateInsertMark(p);
+}
+
+void TsPageControl::UpdateInsertMark(const TPoint& p)
+{
+    const TacPageControlState s = TabState();
+    const TacPageTabs tabs(s);
+    const int target = tabs.DropIndex(FDraggedItem, p);
+    FInsertTarget = target;
+    TacInsertMark mark;
+    TacSkinData* d = SkinData()->ResolveSkinData();
+    const int arrowSize = d ? d->ArrowSize : DefaultArrowSize * SkinData()->ControlPPI() / 96;
+    if (target >= 0) mark = tabs.InsertMark(FDraggedItem, target, arrowSize);
+    if (!mark.Valid) {
+        if (FDraggedInsForm) ShowWindow(FDraggedInsForm->Handle(), SW_HIDE);
+        return;
+    }
+    if (!FInsertBmp) {
+        // Two arrows in the highlight colour facing each other across the strip.
+        // Clear in the arrows' own colour, so their soft edges blend with nothing darker.
+        FInsertBmp.reset(NewBitmap32(mark.Size.cx, mark.Size.cy));
+        FillRectAlpha32(FInsertBmp.get(), TRect(0, 0, mark.Size.cx, mark.Size.cy), clHighlight, 0);
+        const float width = float((d ? d->LineWidth : DefaultLineWidth) + 1);
+        const TPixelView v = BitmapView(FInsertBmp.get());
+        const TColor colour = ColorToRGB(clHighlight);
+        // Each arrow's two strokes meet at the middle of the rectangle's inner side.
+        auto arrow = [&](const TRect& r, bool inward) {
+            const float l = float(r.left), t = float(r.top), rr = float(r.right - 1), b = float(r.bottom - 1);
+            if (mark.Horizontal) {
+                const float tipY = inward ? b : t, baseY = inward ? t : b, cx = (l + rr) / 2;
+                DrawLineGdip32(v, colour, l, baseY, cx, tipY, width);
+                DrawLineGdip32(v, colour, cx, tipY, rr, baseY, width);
+            } else {
+                const float tipX = inward ? rr : l, baseX = inward ? l : rr, cy = (t + b) / 2;
+                DrawLineGdip32(v, colour, baseX, t, tipX, cy, width);
+                DrawLineGdip32(v, colour, tipX, cy, baseX, b, width);
+            }
+        };
+        arrow(mark.First, true);
+        arrow(mark.Second, false);
+        PremultiplyAlpha32(FInsertBmp.get());
+    }
+    const TPoint at = ClientToScreen(mark.At);
+    if (!FDraggedInsForm) {
+        FDraggedInsForm = ShowDragPicture(FInsertBmp.get(), at);
+    } else {
+        HWND wnd = FDraggedInsForm->Handle();
+        SetWindowPos(wnd, HWND_TOPMOST, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+        UpdateLayeredFromBitmap(wnd, FInsertBmp.get(), 255, &at);
+        ShowWindow(wnd, SW_SHOWNOACTIVATE);
+    }
+}
+
+void TsPageControl::FreeDragWindows()
+{
+    FDragging = false;
+    FInsertTarget = -1;
+    FDraggedForm.reset();
+    FDraggedInsForm.reset();
+    FDraggedBmp.reset();
+    FInsertBmp.reset();
 }
 
 void TsPageControl::OpenTabMenu(int page)
@@ -1524,4 +1666,50 @@ void TsPageControl::PaintStdTab(int page, int state, HDC dc)
         DrawCrossBox(bdc, l.BtnRect, (FHoveredBtnIndex == page ? 1 : 0) + (FPressedBtnIndex == page ? 1 : 0));
     }
     BitBlt(dc, r.left, r.top, r.Width(), r.Height(), bdc, 0, 0, SRCCOPY);
+}
+
+// ---- docking
+
+void TsPageControl::CMDockClient(TMessage& m)
+{
+    m.Result = 0;
+    auto* dock = reinterpret_cast<TDragDockObject*>(m.LParam);
+    if (!dock || !dock->Control) return;
+    TControl* client = dock->Control;
+    if (auto* page = dynamic_cast<TTabSheet*>(client->Parent()); page && page->PageControl() == this) {
+        // Docked where it already sits: its page only moves to the end.
+        page->SetPageIndex(PageCount() - 1);
+        return;
+    }
+    TWinControl* formerParent = client->Parent();
+    auto* sheet = new TsTabSheet(this);
+    FNewDockSheet = sheet;
+    try {
+        if (auto* form = dynamic_cast<TCustomForm*>(client)) sheet->SetCaption(form->Caption());
+        sheet->SetPageControl(this);
+        client->Dock(this, dock->DockRect);
+    } catch (...) {
+        FNewDockSheet = nullptr;
+        // A client that got onto the sheet before the failure goes back where it was: freeing
+        // the sheet would otherwise leave it without a parent, gone from the screen.
+        if (client->Parent() == sheet) {
+            try {
+                client->SetParent(formerParent);
+            } catch (...) {
+                client->SetParent(nullptr);   // the dock's own error is the one that matters
+            }
+        }
+        delete sheet;
+        throw;
+    }
+    FNewDockSheet = nullptr;
+    sheet->SetTabVisible(client->Visible());
+    if (client->Visible()) SetActivePage(sheet);
+    client->SetAlign(alClient);
+}
+
+void TsPageControl::DoAddDockClient(TControl* Client, const TRect& ARect)
+{
+    if (FNewDockSheet) Client->SetParent(FNewDockSheet);
+    else TacSkinFrame<TPageControl>::DoAddDockClient(Client, ARect);
 }

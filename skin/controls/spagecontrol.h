@@ -12,6 +12,7 @@
 class TsPageControl;
 class TsTabSheet;
 class TPopupMenu;
+class TacGlowForm;
 
 // ---- TsTabSkinData
 // The look of one sheet's tab and page beyond the page control's choice.
@@ -127,7 +128,7 @@ using TacPageChangingEvent = Method<void(TObject* Sender, TTabSheet* NewPage, bo
 // tab last so it lies over its neighbours.
 class TsPageControl : public TacSkinFrame<TPageControl> {
 public:
-    explicit TsPageControl(TComponent* owner) : TacSkinFrame<TPageControl>(owner, ackind::PageControl), FPageMargins(this) {}
+    explicit TsPageControl(TComponent* owner);
     ~TsPageControl() override;
 
     // ---- close buttons
@@ -240,6 +241,12 @@ protected:
     // The control as a whole has no hot look (its tabs have): entering and leaving it changes
     // no state of its own.
     void WndProc(TMessage& m) override;
+    // A control docked onto the page control gets a page of its own (a new sheet, appended and,
+    // for a visible control, selected, the control filling it); one that already sits on a
+    // page moves that page to the end. A dock that fails frees the new sheet and raises on.
+    void CMDockClient(TMessage& m) override;
+    // Puts a client docked through CMDockClient on its new sheet.
+    void DoAddDockClient(TControl* Client, const TRect& ARect) override;
 
 private:
     // Every visible tab, back to front, with the states of S, drawn into Bmp over what it holds.
@@ -253,6 +260,13 @@ private:
     void OpenTabMenu(int page);
     // The left button went up with a drag pending: dropped with Ctrl, else let go.
     void EndTabDrag(const TPoint& p, bool drop);
+    // The first move of a drag: a half-transparent picture of the tab follows the mouse.
+    void StartTabDrag();
+    // The picture moves with the mouse; the insert mark shows where the tab would land.
+    void DragTabMove(const TPoint& p);
+    void UpdateInsertMark(const TPoint& p);
+    // The drag's windows and picture go (the capture is the caller's).
+    void FreeDragWindows();
     // The margin of Padding painted with what lies under the control.
     void PaintPaddingFrame(HDC dc);
     // A close button was released over its tab: the event, then the page freed or hidden and
@@ -280,6 +294,13 @@ private:
     int FPressedBtnIndex = -1;
     int FDroppedDownItem = -1;
     int FDraggedItem = -1;
+    // A drag in progress: where the mouse was, the tab's picture and the windows showing it
+    // and the insert mark (the mark's picture drawn once per drag), and the mark's target.
+    bool FDragging = false;
+    TPoint FDraggedPos;
+    std::unique_ptr<TBitmap> FDraggedBmp, FInsertBmp;
+    std::unique_ptr<TacGlowForm> FDraggedForm, FDraggedInsForm;
+    int FInsertTarget = -1;
     TRect FPadding, FAddedPadding;
     bool FCloseBtnPressed = false;   // the left button went down on a close button
     bool FSkipDropDown = false;      // the click that closes a tab menu does not open it again
@@ -302,6 +323,8 @@ private:
     friend class TacDropBtn;
     // The cache as composed before its tabs: the ground a single tab is drawn again on.
     std::unique_ptr<TBitmap> FTabsGround;
+    // The sheet being made for a control while it is docked, else nullptr.
+    TsTabSheet* FNewDockSheet = nullptr;
 
 };
 

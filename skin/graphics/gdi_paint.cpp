@@ -43,6 +43,8 @@ void DrawArrowGlyph32(TBitmap* bitmap, TColor color, TColor fillColor, const TRe
 {
     const TPixelView dest = BitmapView(bitmap);
     if (dest.IsNull()) return;
+    // The edges are drawn with this colour too: a system colour must be resolved first.
+    color = ColorToRGB(color);
     const bool outline = style == 1 || style == 3;
     const bool oddWidth = r.Width() % 2 != 0;
     if (size == 0) size = DefaultArrowSize;

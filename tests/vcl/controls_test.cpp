@@ -7,6 +7,7 @@
 
 #include "tests/common/test_support.h"
 #include "tests/vcl/form_ptr.h"
+#include "vcl/extctrls.h"
 #include "vcl/forms.h"
 #include "vcl/menus.h"
 #include "vcl/stdctrls.h"
@@ -453,4 +454,46 @@ TEST(Menus, CommandsReachTheirItemAndRadioItemsCheckOneOfTheirGroup)
     EXPECT_NE(GetMenuState(sub, 1, MF_BYPOSITION) & MF_GRAYED, 0u);
     SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(items[1]->Command(), 0), 0);
     EXPECT_EQ(log.lines.size(), 2u);
+}
+
+// ---- docking by code ----------------------------------------------------------------------------
+
+TEST(Docking, ADockSiteTakesTheClientAtTheDockRectangleAndItsHostIsForgottenWhenFreed)
+{
+    struct Row {
+        const char* name;
+        bool dockSite;
+        TRect dockRect;
+        bool taken;
+        TRect bounds;   // the client's afterwards
+    };
+    const TRect start(10, 12, 90, 40);
+    const Row rows[] = {
+        {"no dock site: refused", false, TRect(), false, start},
+        {"empty rectangle: the client keeps its bounds", true, TRect(), true, start},
+        {"a rectangle: the client takes it", true, TRect(5, 6, 55, 46), true, TRect(5, 6, 55, 46)},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        FormPtr form = NewForm();
+        auto* site = new TPanel(form.get());
+        site->SetBounds(150, 20, 200, 150);
+        site->SetParent(form.get());
+        site->SetDockSite(r.dockSite);
+        auto* client = new TButton(form.get());
+        client->SetBoundsRect(start);
+        client->SetParent(form.get());
+        form->Show();
+        PumpFor(30);
+
+        EXPECT_EQ(client->ManualDock(site, r.dockRect), r.taken);
+        EXPECT_EQ(client->Parent(), r.taken ? site : static_cast<TWinControl*>(form.get()));
+        EXPECT_EQ(client->HostDockSite(), r.taken ? site : nullptr);
+        EXPECT_EQ(client->BoundsRect(), r.bounds);
+        if (r.taken) EXPECT_EQ(GetParent(client->Handle()), site->Handle());
+
+        // The client outlives its site: the host it remembers must not dangle.
+        TObject::Free(site);
+        EXPECT_EQ(client->HostDockSite(), nullptr);
+    }
 }

@@ -545,25 +545,35 @@ def build(name):
     border_section('PAGECONTROL', 16, 16, 3, [surf], [border], 1, (4, 4, 4, 4))
     colours('TABSHEET', surf, text, states_n=1)
     tfill = [win, shade(win, 0.06 if dark else -0.04), surf]
-    for tab in ('TABTOP', 'TABTOPFIRST', 'TABTOPMIDDLE', 'TABTOPLAST'):
-        colours(tab, tfill[0], sec, hot=tfill[1], hotfc=text)
-        skin.set(tab, 'USESTATE2', 1)
-        skin.set(tab, 'COLOR2', tcolor(surf))
-        skin.set(tab, 'FONTCOLOR2', tcolor(text))
-        if tab != 'TABTOP':
-            skin.set(tab, 'PARENTCLASS', 'TABTOP')
+    # Tabs on every side of the page: the top tab's frames turned so their open side faces the
+    # page, each side's FIRST, MIDDLE and LAST sections taking its plain one's look.
     frames = []
     for st, f in enumerate(tfill):
         fr = rounded(20, 20, 3, f, border)
         if st == 2:
             ImageDraw.Draw(fr).rectangle((2, 0, 17, 1), fill=acc + (255,))
         frames.append(fr)
-    r = skin.place(strip(frames))
-    if dark:
-        # One value written straight in the canonical form.
-        skin.set('TABTOP', 'BORDERSMASK', canonical_value(r, (4, 4, 4, 0), 3, 0, 0, skin.dm()))
-    else:
-        skin.set('TABTOP', 'BORDERSMASK', border_value(r, (4, 4, 4, 0), 3, 0, skin.dm()))
+    sides = {
+        'TOP': (lambda im: im, (4, 4, 4, 0)),
+        'BOTTOM': (lambda im: im.transpose(Image.FLIP_TOP_BOTTOM), (4, 0, 4, 4)),
+        'LEFT': (lambda im: im.rotate(90, expand=True), (4, 4, 0, 4)),
+        'RIGHT': (lambda im: im.rotate(270, expand=True), (0, 4, 4, 4)),
+    }
+    for side, (turn, widths) in sides.items():
+        plain = 'TAB' + side
+        for tab in (plain, plain + 'FIRST', plain + 'MIDDLE', plain + 'LAST'):
+            colours(tab, tfill[0], sec, hot=tfill[1], hotfc=text)
+            skin.set(tab, 'USESTATE2', 1)
+            skin.set(tab, 'COLOR2', tcolor(surf))
+            skin.set(tab, 'FONTCOLOR2', tcolor(text))
+            if tab != plain:
+                skin.set(tab, 'PARENTCLASS', plain)
+        r = skin.place(strip([turn(f) for f in frames]))
+        if dark and side == 'TOP':
+            # One value written straight in the canonical form.
+            skin.set(plain, 'BORDERSMASK', canonical_value(r, widths, 3, 0, 0, skin.dm()))
+        else:
+            skin.set(plain, 'BORDERSMASK', border_value(r, widths, 3, 0, skin.dm()))
     skin.set('TABTOP', 'TABSCOVERING', 1)
 
     # Track bar: a 4-px channel, the filled part in the accent colour, a round 14-px thumb.

@@ -586,6 +586,43 @@ int TacPageTabs::DropIndex(int dragged, const TPoint& p) const
     return target;
 }
 
+TacInsertMark TacPageTabs::InsertMark(int dragged, int target, int arrowSize) const
+{
+    TacInsertMark m;
+    if (!IsValidPage(dragged) || !IsValidPage(target) || arrowSize < 0) return m;
+    // The page that will follow the dropped one, or the end of the strip after the last tab.
+    int next = target + (dragged < target ? 1 : 0);
+    bool trailing = false;
+    int tab = next < PageCount() ? TabIndexOfPage(next) : -1;
+    if (tab < 0) {
+        trailing = true;
+        for (int page = std::min(next, PageCount()) - 1; page >= 0 && tab < 0; --page) tab = TabIndexOfPage(page);
+    }
+    TRect r = BaseTabRect(tab);
+    if (r.IsEmpty()) return m;
+    const int a = arrowSize + 1, w2 = 2 * arrowSize + 2;
+    m.Valid = true;
+    m.Horizontal = S.TabPosition == tpTop || S.TabPosition == tpBottom;
+    if (m.Horizontal) {
+        r.top -= 3;
+        r.bottom += 3;
+        // Right to left, a tab's leading edge is its right one.
+        const bool right = trailing != S.RightToLeft;
+        m.Size = TSize(w2, r.Height() + w2);
+        m.First = TRect(0, 0, w2, a);
+        m.Second = TRect(0, m.Size.cy - a - 1, w2, m.Size.cy - 1);
+        m.At = TPoint((right ? r.right : r.left) - a, r.top - a);
+    } else {
+        r.left -= 3;
+        r.right += 3;
+        m.Size = TSize(r.Width() + w2, w2);
+        m.First = TRect(0, 0, a, w2);
+        m.Second = TRect(m.Size.cx - a, 0, m.Size.cx, w2);
+        m.At = TPoint(r.left - a, (trailing ? r.bottom : r.top) - a);
+    }
+    return m;
+}
+
 TacHotTabChange TacPageTabs::HotTabChange(int tab) const
 {
     TacHotTabChange c;

@@ -141,6 +141,16 @@ struct TacTabIndexChoice {
 using TacPageVeto = std::function<bool(int page)>;
 
 // The tab geometry and searches of one state; it reads the state, never changes it.
+// Two arrows facing each other across the tab strip at the edge where a dragged tab would land:
+// down and up for a horizontal strip, right and left for a vertical one.
+struct TacInsertMark {
+    bool Valid = false;
+    bool Horizontal = true;
+    TSize Size;             // of its image
+    TRect First, Second;    // the arrows in the image: down (right) and up (left)
+    TPoint At;              // the image's top-left in client coordinates
+};
+
 class TacPageTabs {
 public:
     explicit TacPageTabs(const TacPageControlState& state) : S(state) {}
@@ -218,6 +228,9 @@ public:
     // when P is before the middle of a tab after it; -1 when that is the dragged page itself,
     // past the pages or a page without a visible tab.
     int DropIndex(int dragged, const TPoint& p) const;
+    // The insert mark shown while page Dragged is dragged to Target (client coordinates);
+    // nothing when the target has no tab to stand by.
+    TacInsertMark InsertMark(int dragged, int target, int arrowSize) const;
     // The mouse moved onto the tab of page Tab (-1 = no enabled tab under the mouse).
     TacHotTabChange HotTabChange(int tab) const;
 

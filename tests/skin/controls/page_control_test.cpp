@@ -160,6 +160,43 @@ TEST(SkinPageControl, ScreenshotsWithOurSkins)
     }
 }
 
+// Our skins carry tabs for every side: each side's tabs take their own section, the active one
+// looking unlike the others.
+TEST(SkinPageControl, OurSkinsDrawTabsOnEverySide)
+{
+    const struct {
+        TTabPosition Position;
+        const wchar_t* Name;
+    } sides[] = {{tpTop, L"top"}, {tpBottom, L"bottom"}, {tpLeft, L"left"}, {tpRight, L"right"}};
+    for (const wchar_t* skin : {L"Dark", L"Light"}) {
+        TManagerPtr m = ManagerWithSkin(skin);
+        for (const auto& side : sides) {
+            SCOPED_TRACE(ToUtf8(String(skin) + L" " + side.Name));
+            TPageScene s(3, 1);
+            s.Pages->SetTabPosition(side.Position);
+            PumpFor(60);
+            const TacPageControlState state = s.Pages->TabState();
+            const TacPageTabs tabs(state);
+            for (int t = 0; t < 3; ++t) EXPECT_GE(tabs.TabSkinIndex(tabs.PageOfTab(t)), 0) << t;
+            const TPixelImage cache = s.Cache();
+            const TRect active = tabs.SkinTabRect(1, true), other = tabs.SkinTabRect(0, false);
+            ASSERT_FALSE(active.IsEmpty());
+            // Just inside the border on the side away from the page, where no caption lies.
+            auto probe = [&](const TRect& r) {
+                switch (side.Position) {
+                case tpBottom: return TPoint(r.left + 6, r.bottom - 4);
+                case tpLeft: return TPoint(r.left + 4, r.top + 6);
+                case tpRight: return TPoint(r.right - 4, r.top + 6);
+                default: return TPoint(r.left + 6, r.top + 4);
+                }
+            };
+            const TPoint a = probe(active), b = probe(other);
+            EXPECT_NE(cache.At(a.x, a.y), cache.At(b.x, b.y));
+            testing_support::SaveScreenshot(s.Pages->Handle(), String(L"page_control_tabs_") + side.Name + L"_" + skin, true);
+        }
+    }
+}
+
 // ---- hot tab, disabled tab, keys -----------------------------------------------------------------
 
 // Inside a tab's border, left of its caption.
@@ -829,6 +866,104 @@ TEST(SkinPageControl, ACtrlDragMovesATabWhereItIsDropped)
         EXPECT_EQ(s.Pages->ActivePage(), active);   // a drag never changes the page
         ExpectTabColours(s);
     }
+}
+
+// While a tab is dragged a half-transparent picture of it follows the mouse, and two arrows
+// across the strip mark where it would land; both go when the drag ends or the mouse is lost.
+TEST(SkinPageControl, ADraggedTabsPictureFollowsTheMouseAndAnInsertMarkShowsWhereItLands)
+{
+    for (const bool cancelled : {false, true}) {
+        SCOPED_TRACE(cancelled ? "capture lost" : "dropped");
+        TManagerPtr m = ManagerWithSkin(L"Fixture");
+        TLayeredRecorder screen;
+        TPageScene s(4, 0);
+        s.Pages->AllowTabsDrag = true;
+        const TRect tab = TabRectOf(s.Pages, 1);
+        const TPoint from = Centre(tab);
+        const TRect last = TabRectOf(s.Pages, 3);
+        const TPoint to(last.right - 3, Centre(last).y);
+        SendMessageW(s.Pages->Handle(), WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, MAKELPARAM(from.x, from.y));
+        EXPECT_TRUE(screen.Updates.empty());   // nothing shows before the mouse moves
+        SendMessageW(s.Pages->Handle(), WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, MAKELPARAM(to.x, to.y));
+        ASSERT_EQ(screen.Updates.size(), 2u);
+
+        // The tab's picture at half opacity, premultiplied, moved with the mouse.
+        const TacLayeredUpdate& picture = screen.Updates[0];
+        EXPECT_EQ(picture.Size, TSize(tab.Width(), tab.Height()));
+        const uint32_t colour = Own(L"TABTOPMIDDLE", 0);
+        const uint32_t px = picture.Pixels.At(fs::Border + 1, tab.Height() / 2);
+        EXPECT_EQ(px >> 24, 0x7Fu);
+        for (int k = 0; k < 24; k += 8) EXPECT_NEAR(int(px >> k & 0xFF), int(colour >> k & 0xFF) * 127 / 255, 1) << k;
+        RECT wr;
+        GetWindowRect(picture.Wnd, &wr);
+        const TPoint origin = s.Pages->ClientToScreen(tab.TopLeft());
+        EXPECT_EQ(TPoint(wr.left, wr.top), TPoint(origin.x + to.x - from.x, origin.y + to.y - from.y));
+        EXPECT_NE(GetWindowLongPtrW(picture.Wnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
+
+        // The mark at the trailing edge of the last tab: the tab would land after it.
+        const TacInsertMark want = [&] {
+            const TacPageControlState state = s.Pages->TabState();
+            return TacPageTabs(state).InsertMark(1, 3, s.Pages->SkinData()->ResolveSkinData()->ArrowSize);
+        }();
+        ASSERT_TRUE(want.Valid);
+        const TacLayeredUpdate& mark = screen.Updates[1];
+        EXPECT_EQ(mark.Size, want.Size);
+        EXPECT_EQ(mark.DstPoint, s.Pages->ClientToScreen(want.At));
+        const uint32_t highlight = fs::Opaque(ColorToRGB(clHighlight));
+        // Opaque strokes in the highlight colour (premultiplying may take one off a channel).
+        auto isHighlight = [highlight](uint32_t px) {
+            if (px >> 24 != 0xFF) return false;
+            for (int k = 0; k < 24; k += 8)
+                if (std::abs(int(px >> k & 0xFF) - int(highlight >> k & 0xFF)) > 1) return false;
+            return true;
+        };
+        for (const TRect& arrow : {want.First, want.Second}) {
+            int solid = 0;
+            for (int y = arrow.top; y < arrow.bottom; ++y)
+                for (int x = arrow.left; x < arrow.right; ++x) solid += isHighlight(mark.Pixels.At(x, y));
+            EXPECT_GT(solid, arrow.Width()) << "an arrow in the highlight colour";
+        }
+        EXPECT_EQ(mark.Pixels.At(want.Size.cx / 2, want.Size.cy / 2), 0u) << "clear between the arrows";
+        EXPECT_TRUE(IsWindowVisible(mark.Wnd));
+
+        // Off the tabs there is nowhere to land: the mark hides, the picture stays.
+        SendMessageW(s.Pages->Handle(), WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, MAKELPARAM(160, 150));
+        EXPECT_FALSE(IsWindowVisible(mark.Wnd));
+        EXPECT_TRUE(IsWindowVisible(picture.Wnd));
+
+        if (cancelled) {
+            SetCapture(s.Form->Handle());
+            ReleaseCapture();
+        } else {
+            SendMessageW(s.Pages->Handle(), WM_LBUTTONUP, MK_CONTROL, MAKELPARAM(to.x, to.y));
+        }
+        EXPECT_EQ(s.Pages->DraggedItem(), -1);
+        EXPECT_FALSE(IsWindow(picture.Wnd));
+        EXPECT_FALSE(IsWindow(mark.Wnd));
+        EXPECT_EQ(s.Pages->Pages(3)->Caption(), cancelled ? L"Page 4" : L"Page 2");
+    }
+}
+
+// Without a skin the picture is the native tab as the window shows it.
+TEST(SkinPageControl, WithoutASkinADraggedTabsPictureIsTheNativeTab)
+{
+    TLayeredRecorder screen;
+    TPageScene s(4, 0);
+    ASSERT_FALSE(s.Pages->SkinData()->Skinned(true));
+    s.Pages->AllowTabsDrag = true;
+    const TRect tab = s.Pages->TabRect(1);
+    const TPoint from = Centre(tab);
+    SendMessageW(s.Pages->Handle(), WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, MAKELPARAM(from.x, from.y));
+    SendMessageW(s.Pages->Handle(), WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, MAKELPARAM(from.x + 20, from.y));
+    ASSERT_FALSE(screen.Updates.empty());
+    const TacLayeredUpdate& picture = screen.Updates[0];
+    EXPECT_EQ(picture.Size, TSize(tab.Width(), tab.Height()));
+    const uint32_t want = ColorToRGB(testing_support::PixelAt(s.Pages->Handle(), tab.left + 2, Centre(tab).y));
+    const uint32_t px = picture.Pixels.At(2, tab.Height() / 2);
+    EXPECT_EQ(px >> 24, 0x7Fu);
+    EXPECT_NEAR(int(px >> 8 & 0xFF), int(want >> 8 & 0xFF) * 127 / 255, 1);
+    SendMessageW(s.Pages->Handle(), WM_LBUTTONUP, MK_CONTROL, MAKELPARAM(from.x + 20, from.y));
+    EXPECT_FALSE(IsWindow(picture.Wnd));
 }
 
 // ---- page area and padding ----------------------------------------------------------------------

@@ -1001,3 +1001,46 @@ TEST(PageTabs, ADraggedTabLandsBesideTheTabItIsDroppedOn)
         EXPECT_EQ(TacPageTabs(st).DropIndex(c.dragged, c.at), c.want) << c.what;
     }
 }
+
+// The insert mark stands across the strip at the edge where the dragged tab would land: the
+// leading edge of the page that will follow it, the trailing edge of the last tab at the end.
+TEST(PageTabs, TheInsertMarkStandsAtTheEdgeWhereTheTabWouldLand)
+{
+    struct Case {
+        const char* what;
+        TTabPosition pos;
+        bool rightToLeft;
+        int dragged, target;
+        int hidden;   // page whose tab is hidden, -1 none
+        TPoint at;
+    } cases[] = {
+        {"forward: before the page after the target", tpTop, false, 0, 2, -1, TPoint(182 - 6, 2 - 3 - 6)},
+        {"back: before the target", tpTop, false, 3, 1, -1, TPoint(52 - 6, -7)},
+        {"to the end: after the last tab", tpTop, false, 1, 4, -1, TPoint(292 - 6, -7)},
+        {"the next page's tab hidden: after the target", tpTop, false, 0, 3, 4, TPoint(237 - 6, -7)},
+        {"right to left: the leading edge is the right one", tpTop, true, 3, 1, -1, TPoint(600 - 52 - 6, -7)},
+        {"left tabs: across, at the top edge", tpLeft, false, 0, 1, -1, TPoint(2 - 3 - 6, 122 - 6)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TacPageControlState st = c.pos == tpTop ? MainWindow() : ThreeTabsOn(c.pos);
+        st.RightToLeft = c.rightToLeft;
+        if (c.hidden >= 0) st.Pages[size_t(c.hidden)].TabVisible = false;
+        const TacInsertMark m = TacPageTabs(st).InsertMark(c.dragged, c.target, 5);
+        ASSERT_TRUE(m.Valid);
+        EXPECT_EQ(m.At, c.at);
+        if (c.pos == tpTop) {
+            // Arrows 12 wide and 6 deep over a tab 20 high grown by 3 on both sides.
+            EXPECT_EQ(m.Size, TSize(12, 26 + 12));
+            EXPECT_EQ(m.First, TRect(0, 0, 12, 6));
+            EXPECT_EQ(m.Second, TRect(0, 31, 12, 37));
+        } else {
+            EXPECT_EQ(m.Size, TSize(28 + 12, 12));
+            EXPECT_EQ(m.First, TRect(0, 0, 6, 12));
+            EXPECT_EQ(m.Second, TRect(34, 0, 40, 12));
+        }
+    }
+    const TacPageControlState st = MainWindow();
+    EXPECT_FALSE(TacPageTabs(st).InsertMark(0, 7, 5).Valid);
+    EXPECT_FALSE(TacPageTabs(st).InsertMark(-1, 2, 5).Valid);
+}
