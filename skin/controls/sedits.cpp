@@ -58,9 +58,11 @@ template <class TBase> bool TacSkinnedEdit<TBase>::FaceFromCache()
     return h && DrawnFromSkin() && GetFocus() != h;
 }
 
-template <class TBase> void TacSkinnedEdit<TBase>::SetPadding(const TacPadding& value)
+template <class TBase> void TacSkinnedEdit<TBase>::PaddingChanged(TObject*)
 {
-    SetFrameField(FPadding, value);
+    // The padding does not tell while the edit is loading.
+    RecalcFrame();
+    this->SkinData()->Invalidate(true);
 }
 
 template <class TBase> void TacSkinnedEdit<TBase>::SetVerticalAlignment(TVerticalAlignment value)
@@ -119,8 +121,8 @@ template <class TBase> void TacSkinnedEdit<TBase>::WMNCCalcSize(TMessage& m)
     FAddedPadding = TRect();
     if (this->HasState(csLoading) || !m.LParam) return;
     const int ppi = std::max(this->SkinData()->CurrentPPI, 1);
-    TRect p(MulDiv(FPadding.Left, ppi, 96), MulDiv(FPadding.Top, ppi, 96), MulDiv(FPadding.Right, ppi, 96),
-            MulDiv(FPadding.Bottom, ppi, 96));
+    TRect p(MulDiv(FPadding.Left(), ppi, 96), MulDiv(FPadding.Top(), ppi, 96), MulDiv(FPadding.Right(), ppi, 96),
+            MulDiv(FPadding.Bottom(), ppi, 96));
     if (FVerticalAlignment != taAlignTop) {
         int textHeight = 0;
         if (HDC dc = GetDC(nullptr)) {

@@ -12,16 +12,11 @@
 
 #include "skin/controls/skin_frame.h"
 #include "skin/controls/smemo.h"
+#include "skin/engine/glow.h"
 #include "vcl/mask.h"
 #include "vcl/stdctrls.h"
 
 class TsBoundLabel;
-
-// Room between the edit's border and its text, in pixels at 96 PPI.
-struct TacPadding {
-    int Left = 0, Top = 0, Right = 0, Bottom = 0;
-    bool operator==(const TacPadding&) const = default;
-};
 
 // ---- What the single-line edit and the masked edit share
 template <class TBase>
@@ -30,8 +25,8 @@ public:
     explicit TacSkinnedEdit(TComponent* owner);
     ~TacSkinnedEdit() override;
 
-    const TacPadding& Padding() const { return FPadding; }
-    void SetPadding(const TacPadding& value);
+    // Room between the edit's border and its text, in pixels at 96 PPI.
+    TacPadding* Padding() { return &FPadding; }
     TVerticalAlignment VerticalAlignment() const { return FVerticalAlignment; }
     void SetVerticalAlignment(TVerticalAlignment value);
 
@@ -85,7 +80,8 @@ protected:
 private:
     void PaintFace(HDC given);
     void AnswerCtlColor(TMessage& m);
-    TacPadding FPadding;
+    void PaddingChanged(TObject* sender);
+    TacPadding FPadding{this, Bind<&TacSkinnedEdit::PaddingChanged>(this)};
     TVerticalAlignment FVerticalAlignment = taAlignTop;
     HBRUSH FFaceBrush = nullptr;
     TColor FFaceBrushColor = clNone;

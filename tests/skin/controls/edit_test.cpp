@@ -133,7 +133,7 @@ TEST(SkinEdit, PaddingAndVerticalAlignmentGrowTheNonClientArea)
     struct TCase {
         const char* Name;
         bool Skinned;
-        TacPadding Padding;
+        TRect Padding;   // left, top, right, bottom
         TVerticalAlignment Align;
     };
     for (const TCase& c : {TCase{"skinned padding", true, {6, 5, 6, 3}, taAlignTop},
@@ -145,7 +145,11 @@ TEST(SkinEdit, PaddingAndVerticalAlignmentGrowTheNonClientArea)
         TEditScene s;
         s.Edit->SetBounds(20, 20, 140, 40);
         s.Show();
-        s.Edit->SetPadding(c.Padding);
+        TacPadding* padding = s.Edit->Padding();
+        padding->SetLeft(c.Padding.left);
+        padding->SetTop(c.Padding.top);
+        padding->SetRight(c.Padding.right);
+        padding->SetBottom(c.Padding.bottom);
         s.Edit->SetVerticalAlignment(c.Align);
         PumpFor(60);
         HDC dc = GetDC(nullptr);
@@ -154,15 +158,15 @@ TEST(SkinEdit, PaddingAndVerticalAlignmentGrowTheNonClientArea)
         GetTextMetricsW(dc, &tm);
         SelectObject(dc, old);
         ReleaseDC(nullptr, dc);
-        const int free = 40 - (tm.tmHeight + 6) - c.Padding.Top - c.Padding.Bottom;
-        const int top = c.Padding.Top + (c.Align == taAlignTop ? 0 : c.Align == taVerticalCenter ? free / 2 : free);
+        const int free = 40 - (tm.tmHeight + 6) - c.Padding.top - c.Padding.bottom;
+        const int top = c.Padding.top + (c.Align == taAlignTop ? 0 : c.Align == taVerticalCenter ? free / 2 : free);
         EXPECT_EQ(ClientAreaInWindow(s.H()),
-                  TRect(2 + c.Padding.Left, 2 + top, 138 - c.Padding.Right, 38 - c.Padding.Bottom));
-        EXPECT_EQ(s.Edit->AddedPadding(), TRect(c.Padding.Left, top, c.Padding.Right, c.Padding.Bottom));
+                  TRect(2 + c.Padding.left, 2 + top, 138 - c.Padding.right, 38 - c.Padding.bottom));
+        EXPECT_EQ(s.Edit->AddedPadding(), TRect(c.Padding.left, top, c.Padding.right, c.Padding.bottom));
         // The padding band shows the face: the section's colour, or the edit's own without a skin.
         const uint32_t band = c.Skinned ? Own(L"EDIT", 0) : SwapRedBlue(uint32_t(ColorToRGB(s.Edit->Color())));
-        if (c.Padding.Left > 0) {
-            EXPECT_EQ(ScreenPixel(s.H(), 2 + c.Padding.Left - 1, 20), band);
+        if (c.Padding.left > 0) {
+            EXPECT_EQ(ScreenPixel(s.H(), 2 + c.Padding.left - 1, 20), band);
         }
         if (top > 0) {
             EXPECT_EQ(ScreenPixel(s.H(), 70, 2 + top - 1), band);

@@ -412,7 +412,8 @@ TEST(SpinEditWindow, DarkLightAndPlainScreenshots)
         auto* padded = new TsEdit(form.get());
         padded->SetParent(panel);
         padded->SetBounds(152, 92, 120, 26);
-        padded->SetPadding(TacPadding{4, 0, 4, 0});
+        padded->Padding()->SetLeft(4);
+        padded->Padding()->SetRight(4);
         padded->SetVerticalAlignment(taVerticalCenter);
         padded->SetText(L"Centred");
         form->Show();
