@@ -492,18 +492,6 @@ void TsBitBtn::PaintContent(TBitmap* cache, int state)
 void TsBitBtn::WndProc(TMessage& m)
 {
     switch (m.Msg) {
-    case CN_DRAWITEM:
-        if (DrawnFromSkin()) {
-            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam);
-            if (item && (item->itemAction & ODA_SELECT) && !FMouseClicked) SkinData()->Invalidate(false);
-            m.Result = TRUE;
-            return;
-        }
-        break;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-        if (DrawnFromSkin() && Enabled() && !HasState(csDesigning)) FMouseClicked = true;
-        break;
     case WM_LBUTTONUP:
         if (DrawnFromSkin() && Enabled() && !HasState(csDesigning)) {
             if (!FMouseClicked) {
@@ -522,12 +510,8 @@ void TsBitBtn::WndProc(TMessage& m)
         break;
     default: break;
     }
+    const bool canPress = Enabled() && !HasState(csDesigning);
+    if (ButtonPressBefore(SkinData(), DrawnFromSkin(), canPress, FMouseClicked, m)) return;
     TacSkinFrame<TBitBtn>::WndProc(m);
-    switch (m.Msg) {
-    case WM_KEYUP:
-        if (m.WParam == VK_SPACE && DrawnFromSkin()) SkinData()->Invalidate(false);
-        break;
-    case WM_LBUTTONUP: FMouseClicked = false; break;
-    default: break;
-    }
+    ButtonPressAfter(SkinData(), DrawnFromSkin(), FMouseClicked, m);
 }

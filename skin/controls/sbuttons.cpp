@@ -93,6 +93,39 @@ TacButtonStateInput ButtonStateInput(TButton* button, TsCommonData* l, bool left
     return in;
 }
 
+bool ButtonPressBefore(TsCommonData* link, bool drawn, bool canPress, bool& mouseClicked, TMessage& m)
+{
+    if (!drawn) return false;
+    switch (m.Msg) {
+    case CN_DRAWITEM: {
+        // The mouse's presses are animated by the frame; the space bar's are shown here.
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam);
+        if (item && (item->itemAction & ODA_SELECT) && !mouseClicked) link->Invalidate(false);
+        m.Result = TRUE;
+        return true;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (canPress) mouseClicked = true;
+        return false;
+    default: return false;
+    }
+}
+
+void ButtonPressAfter(TsCommonData* link, bool drawn, bool& mouseClicked, const TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_KEYUP:
+        if (m.WParam == VK_SPACE && drawn) link->Invalidate(false);
+        break;
+    case WM_LBUTTONUP:
+        // The release may have come while the mouse was already outside.
+        mouseClicked = false;
+        break;
+    default: break;
+    }
+}
+
 int TsButton::CurrentState()
 {
     TacButtonStateInput in = ButtonStateInput(this, SkinData(), FMouseClicked, FDown);
@@ -306,16 +339,6 @@ void TsButton::WndProc(TMessage& m)
         // A skin switched off without telling this button must not leave a blank owner-drawn face.
         SyncOwnerDraw();
         break;
-    case CN_DRAWITEM:
-        if (DrawnFromSkin()) {
-            // The system asks for a face when the space bar pushes or releases the button; the
-            // mouse's presses are animated by the frame.
-            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam);
-            if (item && (item->itemAction & ODA_SELECT) && !FMouseClicked) SkinData()->Invalidate(false);
-            m.Result = TRUE;
-            return;
-        }
-        break;
     case CN_MEASUREITEM:
         if (auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam)) {
             item->itemWidth = static_cast<UINT>(FWidth);
@@ -344,7 +367,6 @@ void TsButton::WndProc(TMessage& m)
             m.Result = 0;
             return;
         }
-        if (DrawnFromSkin() && Enabled() && !HasState(csDesigning)) FMouseClicked = true;
         break;
     case WM_LBUTTONUP:
         if (DrawnFromSkin() && Enabled() && !HasState(csDesigning)) {
@@ -356,16 +378,9 @@ void TsButton::WndProc(TMessage& m)
         break;
     default: break;
     }
+    const bool canPress = Enabled() && !HasState(csDesigning);
+    if (ButtonPressBefore(SkinData(), DrawnFromSkin(), canPress, FMouseClicked, m)) return;
     TacSkinFrame<TButton>::WndProc(m);
-    switch (m.Msg) {
-    case MSG_SKINCOMMAND: SyncOwnerDraw(); break;
-    case WM_KEYUP:
-        if (m.WParam == VK_SPACE && DrawnFromSkin()) SkinData()->Invalidate(false);
-        break;
-    case WM_LBUTTONUP:
-        // The release may have come while the mouse was already outside.
-        FMouseClicked = false;
-        break;
-    default: break;
-    }
+    if (m.Msg == MSG_SKINCOMMAND) SyncOwnerDraw();
+    ButtonPressAfter(SkinData(), DrawnFromSkin(), FMouseClicked, m);
 }

@@ -23,6 +23,12 @@ using TacGetColoring = std::function<void(TObject* sender, int state, TacColorin
 TacButtonStateInput ButtonStateInput(TButton* button, TsCommonData* link, bool leftDownOnIt, bool down);
 // What the caption colours of a skinned push or bit button in state depend on.
 TacColoringInput ButtonColoringInput(TButton* button, TsCommonData* link, int state, bool skinned);
+// What every skinned push button does around its base's window procedure while it is drawn
+// from the skin (drawn): a left press that may start on it (canPress) is noted, the face the
+// system asks for when the space bar pushes or lets go comes from the skin, and the noted
+// press ends with any release. Before answers true when the message is done.
+bool ButtonPressBefore(TsCommonData* link, bool drawn, bool canPress, bool& mouseClicked, TMessage& m);
+void ButtonPressAfter(TsCommonData* link, bool drawn, bool& mouseClicked, const TMessage& m);
 
 // ---- TsButton: a push button with an optional image from an image list
 class TsButton : public TacSkinFrame<TButton> {
