@@ -9,3 +9,12 @@ struct FormDeleter {
     void operator()(TCustomForm* f) const { TObject::Free(f); }
 };
 using FormPtr = std::unique_ptr<TForm, FormDeleter>;
+
+// A form at (x, y) of w x h without a border, so its client area is the whole window.
+inline FormPtr BorderlessForm(int x, int y, int w, int h)
+{
+    FormPtr f(new TForm(nullptr));
+    f->SetBounds(x, y, w, h);
+    f->SetBorderStyle(bsNone);
+    return f;
+}

@@ -20,13 +20,7 @@ using testing_support::PumpUntil;
 
 namespace {
 
-FormPtr NewForm()
-{
-    FormPtr f(new TForm(nullptr));
-    f->SetBounds(150, 150, 400, 300);
-    f->SetBorderStyle(bsNone);
-    return f;
-}
+FormPtr NewForm() { return BorderlessForm(150, 150, 400, 300); }
 
 // Records the control messages (CM_*) a control's WindowProc sees, then forwards them.
 struct CmRecorder {

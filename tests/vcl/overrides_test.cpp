@@ -23,13 +23,7 @@ using testing_support::PumpUntil;
 
 namespace {
 
-FormPtr NewForm()
-{
-    FormPtr f(new TForm(nullptr));
-    f->SetBounds(150, 150, 420, 320);
-    f->SetBorderStyle(bsNone);
-    return f;
-}
+FormPtr NewForm() { return BorderlessForm(150, 150, 420, 320); }
 
 }  // namespace
 

@@ -10,14 +10,10 @@
 #include "skin/controls/sbitbtn.h"
 #include "skin/controls/scharimagelist.h"
 #include "skin/engine/skin_manager.h"
-#include "skin/graphics/bitmaps32.h"
-#include "tests/common/screenshot.h"
-#include "tests/common/test_support.h"
-#include "tests/skin/controls/test_controls.h"
-#include "tests/skin/engine/engine_recorders.h"
-#include "tests/vcl/form_ptr.h"
+#include "tests/skin/controls/button_scene.h"
 
 namespace fs = fixture_skin;
+using namespace button_scene;
 using testing_support::PumpFor;
 
 namespace {
@@ -40,38 +36,17 @@ std::unique_ptr<TBitmap> Strip(std::initializer_list<TColor> colors)
     return b;
 }
 
-// A form with a skinned container holding one bit button of 100 x 40 at (20, 30).
-struct TScene {
-    FormPtr Form{new TForm(nullptr)};
-    TWinControl* Container = nullptr;
-    TBitBtn* Button = nullptr;
-    int Clicks = 0;
-
+// One bit button of 100 x 40 with a red glyph.
+struct TScene : TButtonScene<TScene, TBitBtn> {
     template <class TContainer, class TButtonClass>
     static std::unique_ptr<TScene> Make(int x = 120, const String& caption = L"Go")
     {
-        auto s = std::make_unique<TScene>();
-        s->Form->SetBorderStyle(bsNone);
-        s->Form->SetBounds(x, 120, 200, 120);
-        s->Container = new TContainer(s->Form.get());
-        s->Container->SetBounds(0, 0, 200, 120);
-        s->Container->SetParent(s->Form.get());
-        s->Button = new TButtonClass(s->Form.get());
-        s->Button->SetBounds(20, 30, 100, 40);
-        s->Button->SetCaption(caption);
-        auto glyph = Strip({Red});
-        s->Button->SetGlyph(glyph.get());
-        s->Button->SetParent(s->Container);
-        s->Button->OnClick = Bind<&TScene::Click>(s.get());
-        s->Form->Show();
-        ::SetFocus(s->Container->Handle());
-        PumpFor(60);
-        return s;
+        return TButtonScene::Make<TContainer, TButtonClass>(x, caption, 40, [](TScene& s) {
+            auto glyph = Strip({Red});
+            s.Button->SetGlyph(glyph.get());
+        });
     }
-    void Click(TObject*) { ++Clicks; }
     TsBitBtn* Skinned() const { return static_cast<TsBitBtn*>(Button); }
-    HWND Wnd() const { return Button->Handle(); }
-    void Send(UINT msg, WPARAM w = 0, int x = 50, int y = 20) { SendMessageW(Wnd(), msg, w, MAKELPARAM(x, y)); }
     void Repaint()
     {
         Skinned()->SkinData()->Invalidate(true);
@@ -80,19 +55,6 @@ struct TScene {
 };
 
 std::unique_ptr<TScene> SkinnedScene(int x = 120) { return TScene::Make<TTestSkinPanel, TsBitBtn>(x); }
-
-const int ButtonSection = fs::SectionNumber(L"BUTTON");
-uint32_t Rgb(uint32_t px) { return px & 0xFFFFFFu; }
-uint32_t Px(TColor c) { return Rgb(fs::Opaque(c)); }
-uint32_t Face(int state) { return Px(fs::StateColor(ButtonSection, state)); }
-uint32_t OnScreen(HWND w, int x, int y) { return Rgb(fs::Opaque(testing_support::PixelAt(w, x, y))); }
-uint32_t Cached(TsBitBtn* b, int x, int y) { return Rgb(ImageFromBitmap32(b->SkinData()->FCacheBmp).At(x, y)); }
-
-void Settle(TManualTicks& ticks)
-{
-    for (int i = 0; i < 40; ++i) ticks.Step(12);
-    PumpFor(30);
-}
 
 // Every pixel of r is the colour (the key pixel at the bottom-left excepted), and the ring
 // around it is not.
@@ -327,12 +289,7 @@ TEST(BitBtn, ImageListGlyph)
     TManagerPtr m = ManagerWithSkin(L"Fixture");
     auto s = SkinnedScene();
     TsBitBtn* b = s->Skinned();
-    auto* list = new TImageList(s->Form.get());
-    list->SetSize(20, 20);
-    std::unique_ptr<TBitmap> image(NewBitmap32(20, 20));
-    FillDCRect(image->Canvas()->Handle(), TRect(0, 0, 20, 20), Blue);
-    image->Canvas()->SetPixels(0, 19, Key);
-    list->AddMasked(image.get(), Key);
+    TImageList* list = OneColourImageList(s->Form.get(), 20, Blue, Key, true);
     b->SetImages(list);
     b->SetImageIndex(0);
     s->Repaint();
@@ -375,11 +332,7 @@ TEST(BitBtn, UnskinnedItIsTheStandardBitButton)
         TManagerPtr m = UnskinnedManager(mode == 1);
         auto skinned = TScene::Make<TPanel, TsBitBtn>(60);
         auto plain = TScene::Make<TPanel, TBitBtn>(320);
-        auto a = testing_support::CaptureWindow(skinned->Form->Handle());
-        auto b = testing_support::CaptureWindow(plain->Form->Handle());
-        const testing_support::TBitmapDiff d = testing_support::CompareBitmaps(*a, *b, 0);
-        EXPECT_TRUE(d.sameSize);
-        EXPECT_EQ(d.differing, 0) << d.firstAt.x << "," << d.firstAt.y;
+        ExpectSamePixels(skinned->Form->Handle(), plain->Form->Handle());
         skinned->Send(WM_LBUTTONDOWN, MK_LBUTTON);
         skinned->Send(WM_LBUTTONUP);
         PumpFor(30);

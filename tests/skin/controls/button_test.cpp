@@ -11,76 +11,40 @@
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/glow.h"
 #include "skin/engine/window_helpers.h"
-#include "skin/graphics/bitmaps32.h"
-#include "tests/common/screenshot.h"
-#include "tests/common/test_support.h"
+#include "tests/skin/controls/button_scene.h"
 #include "tests/skin/controls/fixture_glow.h"
-#include "tests/skin/controls/test_controls.h"
-#include "tests/skin/engine/engine_recorders.h"
-#include "tests/vcl/form_ptr.h"
 #include "vcl/menus.h"
 
 namespace fs = fixture_skin;
+using namespace button_scene;
 using testing_support::PumpFor;
 
 namespace {
 
-// A form with a skinned container holding one button of 100 x 30 at (20, 30).
-struct TScene {
-    FormPtr Form{new TForm(nullptr)};
-    TWinControl* Container = nullptr;
-    TButton* Button = nullptr;
-    int Clicks = 0, Downs = 0, Ups = 0;
+// One button of 100 x 30 whose mouse events are counted too.
+struct TScene : TButtonScene<TScene, TButton> {
+    int Downs = 0, Ups = 0;
 
     template <class TContainer, class TButtonClass>
     static std::unique_ptr<TScene> Make(int x = 120, const String& caption = L"Apply")
     {
-        auto s = std::make_unique<TScene>();
-        s->Form->SetBorderStyle(bsNone);
-        s->Form->SetBounds(x, 120, 200, 120);
-        s->Container = new TContainer(s->Form.get());
-        s->Container->SetBounds(0, 0, 200, 120);
-        s->Container->SetParent(s->Form.get());
-        s->Button = new TButtonClass(s->Form.get());
-        s->Button->SetBounds(20, 30, 100, 30);
-        s->Button->SetCaption(caption);
-        s->Button->SetParent(s->Container);
-        s->Button->OnClick = Bind<&TScene::Click>(s.get());
-        s->Button->OnMouseDown = Bind<&TScene::MouseDown>(s.get());
-        s->Button->OnMouseUp = Bind<&TScene::MouseUp>(s.get());
-        s->Form->Show();
-        // The focused button would look hot: the focus starts on the container.
-        ::SetFocus(s->Container->Handle());
-        PumpFor(60);
-        return s;
+        return TButtonScene::Make<TContainer, TButtonClass>(x, caption, 30, [](TScene& s) {
+            s.Button->OnMouseDown = Bind<&TScene::MouseDown>(&s);
+            s.Button->OnMouseUp = Bind<&TScene::MouseUp>(&s);
+        });
     }
-    void Click(TObject*) { ++Clicks; }
     void MouseDown(TObject*, TMouseButton, TShiftState, int, int) { ++Downs; }
     void MouseUp(TObject*, TMouseButton, TShiftState, int, int) { ++Ups; }
     TsButton* Skinned() const { return static_cast<TsButton*>(Button); }
-    HWND Wnd() const { return Button->Handle(); }
     LONG_PTR Kind() const { return GetWindowLongPtrW(Wnd(), GWL_STYLE) & BS_TYPEMASK; }
-    void Send(UINT msg, WPARAM w = 0, int x = 50, int y = 15) { SendMessageW(Wnd(), msg, w, MAKELPARAM(x, y)); }
     void Press() { Send(WM_LBUTTONDOWN, MK_LBUTTON); }
     void Release() { Send(WM_LBUTTONUP, 0); }
 };
 
 std::unique_ptr<TScene> SkinnedScene(int x = 120) { return TScene::Make<TTestSkinPanel, TsButton>(x); }
 
-const int ButtonSection = fs::SectionNumber(L"BUTTON");
-uint32_t Rgb(uint32_t px) { return px & 0xFFFFFFu; }
-uint32_t Face(int state) { return Rgb(fs::Opaque(fs::StateColor(ButtonSection, state))); }
 // The left edge of the border image, frame of a state.
-uint32_t Edge(int state) { return Rgb(fs::Opaque(fs::SliceColor(ButtonSection, state, 0, 1))); }
-uint32_t OnScreen(HWND w, int x, int y) { return Rgb(fs::Opaque(testing_support::PixelAt(w, x, y))); }
-uint32_t Cached(TsButton* b, int x, int y) { return Rgb(ImageFromBitmap32(b->SkinData()->FCacheBmp).At(x, y)); }
-
-// Runs every fade to its end.
-void Settle(TManualTicks& ticks)
-{
-    for (int i = 0; i < 40; ++i) ticks.Step(12);
-    PumpFor(30);
-}
+uint32_t Edge(int state) { return Px(fs::SliceColor(ButtonSection, state, 0, 1)); }
 
 }  // namespace
 
@@ -313,11 +277,7 @@ TEST(Button, ImageOfTheImageListAtItsRectangle)
     auto s = SkinnedScene();
     TsButton* b = s->Skinned();
     const uint32_t blue = Rgb(fs::Opaque(fs::Rgb(40, 50, 210)));
-    auto* list = new TImageList(s->Form.get());
-    list->SetSize(16, 16);
-    std::unique_ptr<TBitmap> image(NewBitmap32(16, 16));
-    FillDCRect(image->Canvas()->Handle(), TRect(0, 0, 16, 16), fs::Rgb(40, 50, 210));
-    list->AddMasked(image.get(), fs::Rgb(255, 0, 255));
+    TImageList* list = OneColourImageList(s->Form.get(), 16, fs::Rgb(40, 50, 210), fs::Rgb(255, 0, 255), false);
     auto bluePixels = [&](const TRect& r) {
         int n = 0;
         for (int y = r.top; y < r.bottom; ++y)
@@ -445,11 +405,7 @@ TEST(Button, UnskinnedItIsTheStandardButton)
         auto skinned = TScene::Make<TPanel, TsButton>(60);
         auto plain = TScene::Make<TPanel, TButton>(320);
         EXPECT_EQ(skinned->Kind(), BS_PUSHBUTTON);
-        auto a = testing_support::CaptureWindow(skinned->Form->Handle());
-        auto b = testing_support::CaptureWindow(plain->Form->Handle());
-        const testing_support::TBitmapDiff d = testing_support::CompareBitmaps(*a, *b, 0);
-        EXPECT_TRUE(d.sameSize);
-        EXPECT_EQ(d.differing, 0) << d.firstAt.x << "," << d.firstAt.y;
+        ExpectSamePixels(skinned->Form->Handle(), plain->Form->Handle());
         skinned->Press();
         skinned->Release();
         PumpFor(30);

@@ -10,17 +10,13 @@
 #include "skin/controls/scheckbox.h"
 #include "skin/controls/sgroupbox.h"
 #include "skin/engine/anim_timer.h"
-#include "skin/engine/command_delivery.h"
 #include "skin/graphics/background.h"
-#include "skin/graphics/bitmaps32.h"
-#include "tests/common/screenshot.h"
-#include "tests/common/test_support.h"
-#include "tests/skin/controls/test_controls.h"
+#include "tests/skin/controls/paint_checks.h"
 #include "tests/skin/engine/engine_recorders.h"
-#include "tests/vcl/form_ptr.h"
 
 namespace fs = fixture_skin;
 using testing_support::PumpFor;
+using namespace paint_checks;
 
 namespace {
 
@@ -113,11 +109,7 @@ struct TBoxScene {
 
     explicit TBoxScene(const String& caption = L"Group")
     {
-        Form->SetBorderStyle(bsNone);
-        Form->SetBounds(140, 140, 300, 200);
-        Panel = new TTestSkinPanel(Form.get());
-        Panel->SetBounds(0, 0, 300, 200);
-        Panel->SetParent(Form.get());
+        Panel = FillWithTestPanel(Form.get(), 300, 200);
         Box = new TsGroupBox(Form.get());
         Box->SetBounds(20, 24, 220, 140);
         Box->SetCaption(caption);
@@ -173,10 +165,7 @@ TEST(SkinGroupBox, FrameLiesBelowTheCaptionStripInItsNormalStateWhateverTheBoxsS
         EXPECT_EQ(Rgb(cache.At(0, top)), Rgb(Own(L"PANEL", 0)));
         // The caption is cut out of the frame line, and its text is drawn there.
         EXPECT_EQ(Rgb(cache.At(g.CaptionRect.left - 1, top)), Rgb(CaptionGround()));
-        int dark = 0;
-        for (int y = g.TextRect.top; y < g.TextRect.bottom; ++y)
-            for (int x = g.TextRect.left; x < g.TextRect.right; ++x) dark += Rgb(cache.At(x, y)) == 0;
-        EXPECT_GT(dark, 5);   // the fixture's text colour is black
+        EXPECT_GT(BlackPixels(cache, g.TextRect), 5);
     }
     s.Link()->FMouseAbove = s.Link()->FFocused = false;
 
@@ -299,23 +288,11 @@ TEST(SkinGroupBox, PaintsUnlessTheClipIsAnErrorOrEmptyWithAnUnalignedChild)
         {"empty clip, unaligned child", true, alNone, false, true},
         {"empty clip, aligned child", true, alBottom, true, false},
     };
-    const uint32_t sentinel = 0xFF123456u;
     for (const TClipCase& c : cases) {
         SCOPED_TRACE(c.Name);
         child->SetAlign(c.ChildAlign);
         PumpFor(30);
-        std::unique_ptr<TBitmap> target(NewBitmap32(s.Box->Width(), s.Box->Height()));
-        const TPixelView v = BitmapView(target.get());
-        for (int y = 0; y < v.Height; ++y)
-            for (int x = 0; x < v.Width; ++x) v.At(x, y) = sentinel;
-        HDC dc = target->Canvas()->Handle();
-        HRGN rgn = c.EmptyClip ? CreateRectRgn(0, 0, 0, 0) : CreateRectRgn(0, 0, s.Box->Width(), s.Box->Height());
-        SelectClipRgn(dc, rgn);
-        DeleteObject(rgn);
-        s.Link()->FUpdating = false;
-        s.Link()->BGChanged = true;
-        s.Box->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-        SelectClipRgn(dc, nullptr);
+        const std::unique_ptr<TBitmap> target = PaintClipped(s.Box, c.EmptyClip);
         EXPECT_EQ(s.Link()->FUpdating, c.Waits);
         EXPECT_EQ(!s.Link()->BGChanged, c.Paints);
         if (!c.EmptyClip) {
@@ -323,22 +300,9 @@ TEST(SkinGroupBox, PaintsUnlessTheClipIsAnErrorOrEmptyWithAnUnalignedChild)
             EXPECT_EQ(Rgb(BitmapView(target.get()).At(x, y)), Rgb(s.Cache().At(x, y)));
         }
     }
-    // The waiting box paints when the update is over.
     child->SetAlign(alNone);
-    s.Link()->FUpdating = true;
-    s.Link()->BGChanged = true;
-    SendSkinCommand(s.Box->Handle(), scmUpdateDone, 0);
-    PumpFor(60);
-    EXPECT_FALSE(s.Link()->FUpdating);
-    EXPECT_FALSE(s.Link()->BGChanged);
-
-    // An error clip (no usable DC) draws nothing and does not wait.
-    s.Link()->BGChanged = true;
-    HDC gone = CreateCompatibleDC(nullptr);
-    DeleteDC(gone);
-    s.Box->Perform(WM_PAINT, reinterpret_cast<WPARAM>(gone), 0);
-    EXPECT_TRUE(s.Link()->BGChanged);
-    EXPECT_FALSE(s.Link()->FUpdating);
+    ExpectTheWaitingControlPaintsWhenTheUpdateIsDone(s.Box);
+    ExpectAnErrorClipDrawsNothing(s.Box);
 }
 
 // Without a manager, or with an inactive one, the box looks exactly like the standard group box.
@@ -351,8 +315,7 @@ TEST(SkinGroupBox, WithoutAnActiveSkinItIsTheStandardGroupBox)
             ASSERT_FALSE(m->IsActive());
         }
         FormPtr form(new TForm(nullptr));
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(140, 140, 420, 160);
+        PlaceForm(form.get(), 420, 160);
         auto* skinned = new TsGroupBox(form.get());
         skinned->SetBounds(10, 10, 190, 120);
         skinned->SetCaption(L"Steering");
@@ -361,12 +324,7 @@ TEST(SkinGroupBox, WithoutAnActiveSkinItIsTheStandardGroupBox)
         plain->SetBounds(210, 10, 190, 120);
         plain->SetCaption(L"Steering");
         plain->SetParent(form.get());
-        form->Show();
-        PumpFor(60);
-        EXPECT_FALSE(skinned->SkinData()->Skinned(true));
-        auto a = testing_support::CaptureWindow(skinned->Handle());
-        auto b = testing_support::CaptureWindow(plain->Handle());
-        EXPECT_TRUE(testing_support::BitmapsMatch(*a, *b, 0));
+        ExpectLooksLikeThePlainControl(form.get(), skinned, plain);
     }
 }
 
@@ -440,11 +398,7 @@ TEST(SkinGroupBox, CaptionCheckBoxIsTheSkinsCheckImageWhereverTheCaptionLies)
         EXPECT_EQ(CachedAt(s.Box, TPoint(r.left, r.top)), Rgb(CaptionGround()));   // the key-colour pixel
         EXPECT_EQ(ScreenAt(s.Box, Mid(r)), want);
         // The caption's text is drawn by the box next to the image.
-        const TPixelImage cache = s.Cache();
-        int dark = 0;
-        for (int y = g.TextRect.top; y < g.TextRect.bottom; ++y)
-            for (int x = g.TextRect.left; x < g.TextRect.right; ++x) dark += Rgb(cache.At(x, y)) == 0;
-        EXPECT_GT(dark, 5);
+        EXPECT_GT(BlackPixels(s.Cache(), g.TextRect), 5);
         EXPECT_TRUE(c.RightToLeft ? g.TextRect.right < r.left : g.TextRect.left > r.right);
     }
 }
@@ -644,8 +598,7 @@ TEST(SkinGroupBox, WithoutAnActiveSkinTheCaptionCheckBoxIsTheStandardCheckMark)
         SCOPED_TRACE(withManager ? "inactive manager" : "no manager");
         TManagerPtr m = UnskinnedManager(withManager);
         FormPtr form(new TForm(nullptr));
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(140, 140, 220, 140);
+        PlaceForm(form.get(), 220, 140);
         auto* box = new TsGroupBox(form.get());
         box->SetBounds(10, 10, 190, 110);
         box->SetCaption(L"Damper");
@@ -695,11 +648,7 @@ TEST(SkinGroupBox, CaptionCheckBoxScreenshotsWithOurSkins)
         SCOPED_TRACE(ToUtf8(skin));
         TManagerPtr m = ManagerWithSkin(skin);
         FormPtr form(new TForm(nullptr));
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(140, 140, 400, 130);
-        auto* panel = new TTestSkinPanel(form.get());
-        panel->SetBounds(0, 0, 400, 130);
-        panel->SetParent(form.get());
+        TTestSkinPanel* panel = FillWithTestPanel(form.get(), 400, 130);
         const wchar_t* captions[] = {L"Damper", L"Log to File"};
         TsGroupBox* boxes[2] = {};
         for (int i = 0; i < 2; ++i) {

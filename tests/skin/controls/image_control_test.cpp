@@ -20,6 +20,7 @@
 #include "skin/graphics/paint32.h"
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
+#include "tests/skin/controls/flat_bitmap.h"
 #include "tests/skin/controls/test_controls.h"
 #include "tests/skin/engine/image_fixture.h"
 #include "tests/vcl/form_ptr.h"
@@ -46,24 +47,9 @@ std::vector<uint8_t> FlatPng(int w, int h, uint32_t colour)
     return fixture::EncodePng(img, true);
 }
 
-std::unique_ptr<TBitmap> Filled(int w, int h, uint32_t rgb)
-{
-    std::unique_ptr<TBitmap> b(NewBitmap32(w, h));
-    const TPixelView v = BitmapView(b.get());
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) v.At(x, y) = 0xFF000000u | rgb;
-    b->PixelsChanged();
-    return b;
-}
-
-uint32_t Rgb(TBitmap* b, int x, int y) { return BitmapView(b).At(x, y) & 0x00FFFFFFu; }
-
-bool Near(uint32_t a, uint32_t b, int tolerance)
-{
-    for (int shift : {0, 8, 16})
-        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
-    return true;
-}
+using flat_bitmap::Near;
+using flat_bitmap::Rgb;
+using flat_bitmap::FlatBitmap32;
 
 // The columns (at row y) where the image shows, as [first, last]; {-1, -1} for none.
 std::pair<int, int> ImageColumns(TBitmap* b, int y)
@@ -121,7 +107,7 @@ TEST(ImageControl, StretchedListImagePlaces)
         image.SetStretch(true);
         image.SetCenter(true);
         image.SetProportional(c.proportional);
-        auto bg = Filled(c.w, c.h, Back);
+        auto bg = FlatBitmap32(c.w, c.h, Back);
         const int before = TsAlphaImageList::Decodes;
         image.ComposeImage(bg.get());
         EXPECT_EQ(TsAlphaImageList::Decodes - before, 1) << c.what << ": decoded once at its own size";
@@ -158,7 +144,7 @@ TEST(ImageControl, TheImageAsDrawnIsKeptUntilTheListOrTheSizeChanges)
     };
     for (const Step& s : steps) {
         s.change();
-        auto bg = Filled(image.Width(), image.Height(), Back);
+        auto bg = FlatBitmap32(image.Width(), image.Height(), Back);
         const int before = TsAlphaImageList::Decodes;
         image.ComposeImage(bg.get());
         EXPECT_EQ(TsAlphaImageList::Decodes - before, s.decodes) << s.what;
@@ -175,7 +161,7 @@ TEST(ImageControl, ReflectionKeepsRoomBelowAStretchedImage)
     image.SetImageIndex(0);
     image.SetStretch(true);
     image.SetReflected(true);
-    auto bg = Filled(30, 30, Back);
+    auto bg = FlatBitmap32(30, 30, Back);
     image.ComposeImage(bg.get());
     // The image takes the top two thirds; the mirror image fades in below it.
     EXPECT_PRED3(Near, Rgb(bg.get(), 15, 19), Red, 8);
@@ -225,7 +211,7 @@ TEST(ImageControl, BlendAndGrey)
         image.SetImageIndex(0);
         image.SetBlend(c.blend);
         image.SetGrayed(c.grayed);
-        auto bg = Filled(16, 16, Back);
+        auto bg = FlatBitmap32(16, 16, Back);
         image.ComposeImage(bg.get());
         const uint32_t p = Rgb(bg.get(), 8, 8);
         if (c.blend == 100) {
@@ -253,12 +239,12 @@ TEST(ImageControl, SeeThroughPictureAndTheListsRemoval)
     image.SetBounds(0, 0, 10, 10);
     image.Picture()->SetGraphic(pic.get());
     image.SetTransparent(true);
-    auto bg = Filled(10, 10, Back);
+    auto bg = FlatBitmap32(10, 10, Back);
     image.ComposeImage(bg.get());
     EXPECT_EQ(Rgb(bg.get(), 0, 0), Back);
     EXPECT_PRED3(Near, Rgb(bg.get(), 5, 5), Red, 2);
     image.SetTransparent(false);
-    bg = Filled(10, 10, Back);
+    bg = FlatBitmap32(10, 10, Back);
     image.ComposeImage(bg.get());
     EXPECT_PRED3(Near, Rgb(bg.get(), 0, 0), White, 2);
 
@@ -272,7 +258,7 @@ TEST(ImageControl, SeeThroughPictureAndTheListsRemoval)
     EXPECT_FALSE(image.Empty());
     list.reset();
     EXPECT_EQ(image.Images(), nullptr);
-    bg = Filled(10, 10, Back);
+    bg = FlatBitmap32(10, 10, Back);
     image.ComposeImage(bg.get());
     EXPECT_PRED3(Near, Rgb(bg.get(), 5, 5), Red, 2);
 }
@@ -455,7 +441,7 @@ TEST(ImageControl, TheParentsAnswerIsTheBackground)
         // The parent is busy now: nothing is composed, the last image is kept.
         panel->Kind = bgNotReady;
         TsCommonData* link = image->SkinData();
-        std::unique_ptr<TBitmap> other(Filled(16, 16, 0x00FF00));
+        std::unique_ptr<TBitmap> other(FlatBitmap32(16, 16, 0x00FF00));
         EXPECT_FALSE(image->PrepareCache(other->Canvas()->Handle())) << c.what;
         EXPECT_TRUE(link->FUpdating) << c.what;
         EXPECT_EQ(TColor(SwapRedBlue(Rgb(link->FCacheBmp, 1, 1))), c.margin) << c.what;

@@ -14,6 +14,7 @@
 #include "skin/graphics/bitmaps32.h"
 #include "skin/graphics/paint32.h"
 #include "tests/common/test_support.h"
+#include "tests/skin/controls/flat_bitmap.h"
 #include "tests/skin/engine/image_fixture.h"
 
 namespace {
@@ -34,11 +35,7 @@ std::vector<uint8_t> StripPng(int w, int h, std::vector<uint32_t> colours)
 // A one-image icon file w x h of one opaque colour.
 std::vector<uint8_t> IconFile(int w, int h, uint32_t colour)
 {
-    std::unique_ptr<TBitmap> b(NewBitmap32(w, h));
-    const TPixelView v = BitmapView(b.get());
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) v.At(x, y) = 0xFF000000u | colour;
-    b->PixelsChanged();
+    std::unique_ptr<TBitmap> b = flat_bitmap::FlatBitmap32(w, h, colour);
     TIcon icon;
     icon.SetHandle(IconFromBitmap32(b.get()));
     TMemoryStream s;
@@ -53,15 +50,8 @@ std::unique_ptr<TBitmap> WhiteBitmap(int w, int h)
     return b;
 }
 
-uint32_t Rgb(TBitmap* b, int x, int y) { return BitmapView(b).At(x, y) & 0x00FFFFFFu; }
-
-// The resampler's weights leave a flat colour a few steps off, and its edge pixels a little more.
-bool Near(uint32_t a, uint32_t b, int tolerance)
-{
-    for (int shift : {0, 8, 16})
-        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
-    return true;
-}
+using flat_bitmap::Near;
+using flat_bitmap::Rgb;
 
 void AddItem(TsAlphaImageList& list, const std::vector<uint8_t>& bytes, TsImageFormat format)
 {

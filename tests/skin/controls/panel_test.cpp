@@ -9,16 +9,12 @@
 #include "skin/controls/scheckbox.h"
 #include "skin/controls/slabel.h"
 #include "skin/controls/spanel.h"
-#include "skin/engine/command_delivery.h"
 #include "skin/graphics/background.h"
-#include "skin/graphics/bitmaps32.h"
-#include "tests/common/screenshot.h"
-#include "tests/common/test_support.h"
-#include "tests/skin/controls/test_controls.h"
-#include "tests/vcl/form_ptr.h"
+#include "tests/skin/controls/paint_checks.h"
 
 namespace fs = fixture_skin;
 using testing_support::PumpFor;
+using namespace paint_checks;
 
 namespace {
 
@@ -48,11 +44,7 @@ struct TPanelScene {
 
     explicit TPanelScene(TBevelCut outer = bvRaised)
     {
-        Form->SetBorderStyle(bsNone);
-        Form->SetBounds(140, 140, 300, 220);
-        Ground = new TTestSkinPanel(Form.get());
-        Ground->SetBounds(0, 0, 300, 220);
-        Ground->SetParent(Form.get());
+        Ground = FillWithTestPanel(Form.get(), 300, 220);
         Panel = new TsPanel(Form.get());
         Panel->SetBounds(20, 20, 240, 170);
         Panel->SetBevelOuter(outer);
@@ -104,11 +96,7 @@ TEST(SkinPanel, CaptionIsWrittenInsideBorderAndBevels)
     s.Show();
     ASSERT_TRUE(s.Link()->Skinned(true));
     EXPECT_EQ(s.Panel->CaptionArea(), TRect(7, 7, 233, 163));
-    const TPixelImage cache = s.Cache();
-    int dark = 0;   // the fixture's text colour is black
-    for (int y = 60; y < 110; ++y)
-        for (int x = 80; x < 160; ++x) dark += Rgb(cache.At(x, y)) == 0;
-    EXPECT_GT(dark, 10);
+    EXPECT_GT(BlackPixels(s.Cache(), TRect(80, 60, 160, 110)), 10);
     // No caption: the section alone.
     s.Panel->SetShowCaption(false);
     s.Link()->BGChanged = true;
@@ -197,21 +185,9 @@ TEST(SkinPanel, APanelWithLooseChildrenPaints)
         bool Paints, Waits;
     };
     const TClipCase cases[] = {{"simple clip", false, true, false}, {"empty clip", true, false, true}};
-    const uint32_t sentinel = 0xFF123456u;
     for (const TClipCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        std::unique_ptr<TBitmap> target(NewBitmap32(s.Panel->Width(), s.Panel->Height()));
-        const TPixelView v = BitmapView(target.get());
-        for (int y = 0; y < v.Height; ++y)
-            for (int x = 0; x < v.Width; ++x) v.At(x, y) = sentinel;
-        HDC dc = target->Canvas()->Handle();
-        HRGN rgn = c.EmptyClip ? CreateRectRgn(0, 0, 0, 0) : CreateRectRgn(0, 0, s.Panel->Width(), s.Panel->Height());
-        SelectClipRgn(dc, rgn);
-        DeleteObject(rgn);
-        s.Link()->FUpdating = false;
-        s.Link()->BGChanged = true;
-        s.Panel->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-        SelectClipRgn(dc, nullptr);
+        const std::unique_ptr<TBitmap> target = PaintClipped(s.Panel, c.EmptyClip);
         EXPECT_EQ(s.Link()->FUpdating, c.Waits);
         EXPECT_EQ(!s.Link()->BGChanged, c.Paints);
         const TPixelView out = BitmapView(target.get());
@@ -219,24 +195,11 @@ TEST(SkinPanel, APanelWithLooseChildrenPaints)
             EXPECT_EQ(Rgb(out.At(50, 50)), Own(L"TRANSPARENT", 0));
             EXPECT_EQ(Rgb(out.At(101, 50)), Rgb(fs::Opaque(LineColor)));
         } else {
-            EXPECT_EQ(out.At(50, 50), sentinel);
+            EXPECT_EQ(out.At(50, 50), Sentinel);
         }
     }
-    // The waiting panel paints when the update is over.
-    s.Link()->FUpdating = true;
-    s.Link()->BGChanged = true;
-    SendSkinCommand(s.Panel->Handle(), scmUpdateDone, 0);
-    PumpFor(60);
-    EXPECT_FALSE(s.Link()->FUpdating);
-    EXPECT_FALSE(s.Link()->BGChanged);
-
-    // An error clip (no usable DC) draws nothing and does not wait.
-    s.Link()->BGChanged = true;
-    HDC gone = CreateCompatibleDC(nullptr);
-    DeleteDC(gone);
-    s.Panel->Perform(WM_PAINT, reinterpret_cast<WPARAM>(gone), 0);
-    EXPECT_TRUE(s.Link()->BGChanged);
-    EXPECT_FALSE(s.Link()->FUpdating);
+    ExpectTheWaitingControlPaintsWhenTheUpdateIsDone(s.Panel);
+    ExpectAnErrorClipDrawsNothing(s.Panel);
 }
 
 // A child's background is read inside the panel's border: the client area starts BorderWidth
@@ -289,10 +252,7 @@ TEST(SkinPanel, ACustomColourIsFilledInsideTheSectionsBorder)
         const uint32_t right = c.Framed ? SwapRedBlue(Rgb(fs::Opaque(fs::SliceColor(panel, 0, 2, 1)))) : uint32_t(Custom);
         EXPECT_EQ(at(1, 30), left);
         EXPECT_EQ(at(w - 2, 30), right);
-        int dark = 0;   // the fixture's text colour is black
-        for (int y = 60; y < 110; ++y)
-            for (int x = 80; x < 160; ++x) dark += (at(x, y) & 0xFFFFFFu) == 0;
-        EXPECT_GT(dark, 10);
+        EXPECT_GT(BlackPixels(ImageFromBitmap32(shot.get()), TRect(80, 60, 160, 110)), 10);
         // A new colour shows at once.
         constexpr TColor Other = fs::Rgb(30, 160, 70);
         s.Panel->SetColor(Other);
@@ -332,8 +292,7 @@ TEST(SkinPanel, WithoutAnActiveSkinItIsTheStandardPanel)
         SCOPED_TRACE(withManager ? "inactive manager" : "no manager");
         TManagerPtr m = UnskinnedManager(withManager);
         FormPtr form(new TForm(nullptr));
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(140, 140, 420, 120);
+        PlaceForm(form.get(), 420, 120);
         auto* skinned = new TsPanel(form.get());
         skinned->SetBounds(10, 10, 190, 90);
         skinned->SetCaption(L"Wheel");
@@ -344,12 +303,7 @@ TEST(SkinPanel, WithoutAnActiveSkinItIsTheStandardPanel)
         plain->SetCaption(L"Wheel");
         plain->SetBevelOuter(bvLowered);
         plain->SetParent(form.get());
-        form->Show();
-        PumpFor(60);
-        EXPECT_FALSE(skinned->SkinData()->Skinned(true));
-        auto a = testing_support::CaptureWindow(skinned->Handle());
-        auto b = testing_support::CaptureWindow(plain->Handle());
-        EXPECT_TRUE(testing_support::BitmapsMatch(*a, *b, 0));
+        ExpectLooksLikeThePlainControl(form.get(), skinned, plain);
     }
 }
 
@@ -359,11 +313,7 @@ TEST(SkinPanel, ScreenshotsWithOurSkins)
         SCOPED_TRACE(ToUtf8(skin));
         TManagerPtr m = ManagerWithSkin(skin);
         FormPtr form(new TForm(nullptr));
-        form->SetBorderStyle(bsNone);
-        form->SetBounds(140, 140, 420, 200);
-        auto* ground = new TTestSkinPanel(form.get());
-        ground->SetBounds(0, 0, 420, 200);
-        ground->SetParent(form.get());
+        TTestSkinPanel* ground = FillWithTestPanel(form.get(), 420, 200);
         auto* raised = new TsPanel(form.get());
         raised->SetBounds(10, 10, 190, 80);
         raised->SetCaption(L"Raised panel");
