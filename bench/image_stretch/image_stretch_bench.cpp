@@ -8,58 +8,29 @@
 #include <cstdio>
 #include <vector>
 
-#include <zlib.h>
-
 #include "bench/common/window_bench.h"
 #include "skin/controls/salphaimagelist.h"
 #include "skin/controls/simage.h"
 #include "skin/graphics/bitmaps32.h"
 #include "skin/graphics/paint32.h"
 #include "skin/graphics/pnggraphic.h"
+#include "tests/skin/engine/image_fixture.h"
 #include "vcl/application.h"
 
 namespace {
 
-void PutBE32(std::vector<uint8_t>& v, uint32_t x)
-{
-    for (int i = 3; i >= 0; --i) v.push_back(uint8_t(x >> (8 * i)));
-}
-
-void Chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data)
-{
-    PutBE32(out, uint32_t(data.size()));
-    std::vector<uint8_t> td(type, type + 4);
-    td.insert(td.end(), data.begin(), data.end());
-    out.insert(out.end(), td.begin(), td.end());
-    PutBE32(out, uint32_t(crc32(0, td.data(), uInt(td.size()))));
-}
-
 // An RGBA PNG of size x size: a coloured disc fading out to transparent corners.
 std::vector<uint8_t> DiscPng(int size)
 {
-    std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    std::vector<uint8_t> ihdr;
-    PutBE32(ihdr, uint32_t(size));
-    PutBE32(ihdr, uint32_t(size));
-    ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
-    Chunk(out, "IHDR", ihdr);
-    std::vector<uint8_t> raw;
+    TPixelImage img(size, size);
     const double c = size / 2.0;
-    for (int y = 0; y < size; ++y) {
-        raw.push_back(0);
+    for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             const double d = std::hypot(x - c, y - c) / c;
-            const int a = d >= 1 ? 0 : int(255 * (1 - d * d));
-            raw.insert(raw.end(), {uint8_t(x / 2), uint8_t(y / 2), uint8_t(200), uint8_t(a)});
+            const uint32_t a = d >= 1 ? 0 : uint32_t(255 * (1 - d * d));
+            img.At(x, y) = a << 24 | uint32_t(x / 2) << 16 | uint32_t(y / 2) << 8 | 200u;
         }
-    }
-    uLongf n = compressBound(uLong(raw.size()));
-    std::vector<uint8_t> z(n);
-    compress2(z.data(), &n, raw.data(), uLong(raw.size()), 6);
-    z.resize(n);
-    Chunk(out, "IDAT", z);
-    Chunk(out, "IEND", {});
-    return out;
+    return fixture::EncodePng(img, true);
 }
 
 }  // namespace

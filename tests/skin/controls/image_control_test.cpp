@@ -51,25 +51,16 @@ using flat_bitmap::Near;
 using flat_bitmap::Rgb;
 using flat_bitmap::FlatBitmap32;
 
-// The columns (at row y) where the image shows, as [first, last]; {-1, -1} for none.
-std::pair<int, int> ImageColumns(TBitmap* b, int y)
+// Where the image shows along row `at` (alongRow) or column `at`, as [first, last]; {-1, -1}
+// for none.
+std::pair<int, int> ImageSpan(TBitmap* b, bool alongRow, int at)
 {
     int first = -1, last = -1;
-    for (int x = 0; x < b->Width(); ++x)
-        if (!Near(Rgb(b, x, y), Back, 8)) {
-            if (first < 0) first = x;
-            last = x;
-        }
-    return {first, last};
-}
-
-std::pair<int, int> ImageRows(TBitmap* b, int x)
-{
-    int first = -1, last = -1;
-    for (int y = 0; y < b->Height(); ++y)
-        if (!Near(Rgb(b, x, y), Back, 8)) {
-            if (first < 0) first = y;
-            last = y;
+    const int n = alongRow ? b->Width() : b->Height();
+    for (int i = 0; i < n; ++i)
+        if (!Near(alongRow ? Rgb(b, i, at) : Rgb(b, at, i), Back, 8)) {
+            if (first < 0) first = i;
+            last = i;
         }
     return {first, last};
 }
@@ -111,8 +102,8 @@ TEST(ImageControl, StretchedListImagePlaces)
         const int before = TsAlphaImageList::Decodes;
         image.ComposeImage(bg.get());
         EXPECT_EQ(TsAlphaImageList::Decodes - before, 1) << c.what << ": decoded once at its own size";
-        EXPECT_EQ(ImageColumns(bg.get(), c.h / 2), c.cols) << c.what;
-        EXPECT_EQ(ImageRows(bg.get(), c.w / 2), c.rows) << c.what;
+        EXPECT_EQ(ImageSpan(bg.get(), true, c.h / 2), c.cols) << c.what;
+        EXPECT_EQ(ImageSpan(bg.get(), false, c.w / 2), c.rows) << c.what;
         EXPECT_PRED3(Near, Rgb(bg.get(), c.w / 2, c.h / 2), Red, 8) << c.what;
         // 512 x 512 is not the list's size: nothing of it is kept.
         EXPECT_EQ(f.List.Items()->Items(0)->CacheBmp, nullptr) << c.what;

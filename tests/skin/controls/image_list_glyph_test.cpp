@@ -11,6 +11,7 @@
 #include "skin/controls/scheckbox.h"
 #include "skin/graphics/bitmaps32.h"
 #include "tests/common/test_support.h"
+#include "tests/skin/controls/paint_checks.h"
 #include "tests/skin/controls/test_controls.h"
 #include "tests/skin/engine/image_fixture.h"
 #include "tests/vcl/form_ptr.h"
@@ -53,11 +54,7 @@ TEST(ImageListGlyph, BitButtonDrawsTheAlphaListsImage)
     TManagerPtr m = ManagerWithSkin(L"Fixture");
     SetCursorPos(0, 0);   // the button at rest, not hot
     FormPtr form(new TForm(nullptr));
-    form->SetBorderStyle(bsNone);
-    form->SetBounds(120, 120, 200, 120);
-    auto* panel = new TTestSkinPanel(form.get());
-    panel->SetBounds(0, 0, 200, 120);
-    panel->SetParent(form.get());
+    auto* panel = paint_checks::FillWithTestPanel(form.get(), 200, 120);
     auto* list = new TsAlphaImageList(form.get());
     list->SetSize(32, 16);
     const std::vector<uint8_t> png = HalfCells({Red, Green});
@@ -112,11 +109,7 @@ TEST(ImageListGlyph, CheckBoxTakesItsGlyphFromTheList)
     TManagerPtr m = ManagerWithSkin(L"Fixture");
     SetCursorPos(0, 0);
     FormPtr form(new TForm(nullptr));
-    form->SetBorderStyle(bsNone);
-    form->SetBounds(120, 120, 200, 120);
-    auto* panel = new TTestSkinPanel(form.get());
-    panel->SetBounds(0, 0, 200, 120);
-    panel->SetParent(form.get());
+    auto* panel = paint_checks::FillWithTestPanel(form.get(), 200, 120);
     auto* list = new TsAlphaImageList(form.get());
     list->SetSize(48, 16);
     constexpr uint32_t Blue = 0x2832D2, Yellow = 0xD2C828, Cyan = 0x28C8D2;
