@@ -1074,6 +1074,12 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner)
 TWinControl::~TWinControl()
 {
     Destroying();
+    // Out of the parent's tab order now: once this part is gone, the parent's removal no longer
+    // knows the object as a windowed control, and the tab order would keep a dangling entry.
+    if (FParent) {
+        auto& tabs = FParent->FTabList;
+        tabs.erase(std::remove(tabs.begin(), tabs.end(), this), tabs.end());
+    }
     // Only an object that skipped BeforeDestruction (one on the stack) still has its window.
     // Its derived parts are gone: the window is handed back to its native procedure before it
     // is destroyed, so no message reaches a handler of this half-destroyed object.

@@ -2,6 +2,7 @@
 // modal loop, the focus chain and forms built in code.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -272,6 +273,16 @@ TEST(Forms, TabMovesFocusInTabOrderAndEnterEscapeReachDefaultAndCancel)
         EXPECT_EQ(form->ActiveControl(), s.expectedFocus);
     }
     EXPECT_EQ(log.lines, (std::vector<String>{L">a", L">b", L">c", L">b", L">a"}));
+
+    // A windowed control freed while it still has its parent leaves the tab order with it.
+    auto* gone = new TEdit(nullptr);
+    gone->SetParent(form.get());
+    delete gone;
+    std::vector<TWinControl*> order;
+    form->GetTabOrderList(order);
+    EXPECT_EQ(std::count(order.begin(), order.end(), static_cast<TWinControl*>(gone)), 0);
+    press(VK_TAB, false);
+    EXPECT_EQ(GetFocus(), b->Handle());
 
     log.lines.clear();
     press(VK_RETURN, false);
