@@ -34,8 +34,6 @@ TacSkinFrameCore::TacSkinFrameCore(TControl* control, uint8_t coc, bool createCa
 
 TacSkinFrameCore::~TacSkinFrameCore()
 {
-    TObject::Free(FResumeTimer);
-    FResumeTimer = nullptr;
     delete FLink;
     FLink = nullptr;
 }
@@ -93,25 +91,11 @@ void TacSkinFrameCore::PaintFromCache(HDC dc, const std::function<bool()>& compo
     TsCommonData* l = FLink;
     HWND wnd = WindowOf(FControl);
     if (!wnd) return;
+    // While an animation owns the screen only a print into its own picture is painted; every
+    // other request is left alone (the animation's end redraws the window).
+    if (AnimationRunning && (!dc || dc != l->PrintDC)) return;
     PAINTSTRUCT ps{};
     const bool begun = dc == nullptr;
-    // Only a print into the animation's own picture is painted meanwhile (a paint of the window
-    // itself has no DC yet, so it is never that one).
-    if (AnimationRunning && (begun || dc != l->PrintDC)) {
-        // The animation owns the screen now; what this paint should have shown is shown after it,
-        // or the uncovered part would stay stale.
-        if (begun) {
-            BeginPaint(wnd, &ps);
-            EndPaint(wnd, &ps);
-            if (!FResumeTimer) {
-                FResumeTimer = new TacThreadedTimer(nullptr, false);
-                FResumeTimer->SetInterval(12);
-                FResumeTimer->SetOnTimer(Bind<&TacSkinFrameCore::ResumeTick>(this));
-            }
-            FResumeTimer->SetEnabled(true);
-        }
-        return;
-    }
     if (begun) dc = BeginPaint(wnd, &ps);
     if (!l->RefreshUpdating(false)) {
         TacThreadedTimer* t = l->AnimTimer;
@@ -135,13 +119,6 @@ void TacSkinFrameCore::PaintFromCache(HDC dc, const std::function<bool()>& compo
         }
     }
     if (begun) EndPaint(wnd, &ps);
-}
-
-void TacSkinFrameCore::ResumeTick(TObject*)
-{
-    if (AnimationRunning) return;
-    FResumeTimer->SetEnabled(false);
-    if (HWND wnd = WindowOf(FControl)) InvalidateRect(wnd, nullptr, FALSE);
 }
 
 void TacSkinFrameCore::PassToChildren(const TMessage& m)
@@ -372,17 +349,18 @@ void PaintContainerFromCache(TWinControl* container, TsCommonData* l, HDC given,
     bool unalignedChild = false;
     for (int i = 0; i < container->ControlCount(); ++i) unalignedChild |= container->Controls(i)->Align() == alNone;
     const int w = container->Width(), h = container->Height();
+    const RECT whole{0, 0, w, h};
     if (kind == ERROR) {
         // Nothing can be drawn into this DC.
-    } else if (IsRectEmpty(&clip) && unalignedChild) {
+    } else if (IsRectEmpty(&clip) && unalignedChild && RectVisible(dc, &whole)) {
         l->FUpdating = true;
     } else {
         const bool stale = l->BGChanged || l->HalfVisible || l->CacheEmpty();
         const bool partly = clip.right - clip.left != w || clip.bottom - clip.top != h;
         l->HalfVisible = l->RepaintIfMoved() && !container->HasState(csPaintCopy) && partly;
         if (!stale || compose()) {
-            const TRect whole(0, 0, w, h);
-            PaintCacheToDC(container, l, whole, whole, dc, false, 0, 0);
+            const TRect all(0, 0, w, h);
+            PaintCacheToDC(container, l, all, all, dc, false, 0, 0);
             DrawGraphicChildren(dc, container, false, TPoint(), true);
             if (repaintChildren) RepaintChildren(container);
         }

@@ -61,22 +61,17 @@ public:
     // A skin change passed on to the child controls of a container.
     void PassToChildren(const TMessage& m);
 
-    // A paint skipped while a form or page animation ran: the window is painted again when it
-    // has ended (checked on the animation timers' ticks).
-    bool PaintSkipped() const { return FResumeTimer && FResumeTimer->Enabled(); }
-
 private:
     void StateChange(int newState, TacAnimatEvent event, bool fast, bool withGlow);
-    void ResumeTick(TObject*);
     TControl* FControl;
     TsCommonData* FLink;
-    TacThreadedTimer* FResumeTimer = nullptr;
 };
 
 // WM_PAINT (or WM_PRINT into given) of a skinned container from its cache, its graphic children
-// drawn over it. An error clip draws nothing; an empty clip while a loose (unaligned) child may
-// still be moving into place waits for the update to end; any other clip paints, so a container
-// of loose children (lines, markers) is never left unpainted. compose makes the cache anew.
+// drawn over it. An error clip draws nothing; an empty clip over a rectangle the DC still shows
+// (loose, unaligned children moving into place) waits for the update to end; any other clip
+// paints, so a container painted while something covers it (a transition's cover) is not left
+// waiting for an update that never ends. compose makes the cache anew.
 void PaintContainerFromCache(TWinControl* container, TsCommonData* link, HDC given,
                              const std::function<bool()>& compose, bool repaintChildren);
 

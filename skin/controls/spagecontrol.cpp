@@ -268,8 +268,6 @@ TsPageControl::TsPageControl(TComponent* owner)
 
 TsPageControl::~TsPageControl()
 {
-    // A transition still playing must not reach a control that is gone.
-    ForgetTransitionControl(this);
 }
 
 bool TsPageControl::PageTransitionAllowed()
@@ -294,33 +292,49 @@ bool TsPageControl::HandlePageChange(TMessage& m)
         TacSkinFrame<TPageControl>::WndProc(m);
         if (animate && (m.Result != 0 || !TransitionCover())) {
             // Vetoed, or nothing to cover (hidden, minimised): no transition follows.
+            l->FUpdating = false;
+            if (HWND wnd = ExistingHandle()) SendMessageW(wnd, WM_SETREDRAW, 1, 0);
             ReleaseTransition();
-            PageTransitionDone();
         }
         return true;
     }
-    if (h->code == TCN_SELCHANGE && PageTransitionAllowed() && TransitionCover()) {
+    if (h->code != TCN_SELCHANGE) return false;
+    FreeAllGlows(false);
+    HWND wnd = ExistingHandle();
+    if (PageTransitionAllowed() && TransitionCover()) {
         StopTabAnimations();
         TacSkinFrame<TPageControl>::WndProc(m);   // the new page becomes visible
         l->FUpdating = true;
         TsSkinManager* mgr = l->SkinManager();
-        AnimateTransition(this, mgr ? mgr->AnimEffects()->PageChange.Time : 0, 255, 0, [this] { PageTransitionDone(); });
+        // Returns when played; painting the new picture printed the control, which ended its
+        // update. A control that could not be shown was not printed: it paints when shown.
+        AnimateTransition(this, mgr ? mgr->AnimEffects()->PageChange.Time : 0, 255, 0);
+        if (l->FUpdating) {
+            l->FUpdating = false;
+            l->BGChanged = true;
+        }
+        if (TTabSheet* page = ActivePage(); page && page->HandleAllocated())
+            RedrawWindow(page->ExistingHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         return true;
     }
-    return false;
-}
-
-void TsPageControl::PageTransitionDone()
-{
-    TsCommonData* l = SkinData();
-    l->FUpdating = false;
-    if (HasState(csDestroying)) return;
-    // The tabs changed while the control was not painting: everything is drawn again.
-    l->BGChanged = true;
-    if (HWND wnd = ExistingHandle(); wnd && IsWindowVisible(wnd))
-        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    if (TTabSheet* page = ActivePage(); page && page->HandleAllocated())
-        RedrawWindow(page->ExistingHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    // Without animation: the change is drawn in one go once both tabs and the page are in place.
+    const int id = static_cast<int>(h->idFrom);
+    auto sectioned = [](TTabSheet* page) {
+        auto* sheet = dynamic_cast<TsTabSheet*>(page);
+        return sheet && !sheet->SkinData()->SkinSection().empty();
+    };
+    if (ActivePage() && (sectioned(ActivePage()) || (id >= 0 && id < PageCount() && sectioned(Pages(id)))) &&
+        !l->RefreshUpdating(false)) {
+        l->FUpdating = true;
+        TacSkinFrame<TPageControl>::WndProc(m);
+        l->FUpdating = false;
+        l->BGChanged = true;
+        if (wnd)
+            RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE | RDW_INVALIDATE);
+        return true;
+    }
+    TacSkinFrame<TPageControl>::WndProc(m);
+    return true;
 }
 
 void TsPageControl::CreateParams(TCreateParams& params)

@@ -287,7 +287,6 @@ private:
     bool HandlePageChange(TMessage& m);
     bool PageTransitionAllowed();
     // After every transition, played or not: the control paints again, the new page with it.
-    void PageTransitionDone();
 
     int FCurItem = -1;
     int FHoveredBtnIndex = -1;

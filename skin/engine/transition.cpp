@@ -2,30 +2,26 @@
 
 #include <algorithm>
 #include <utility>
-#include <vector>
 
-#include "skin/engine/anim_timer.h"
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/control_painting.h"
+#include "skin/engine/core/general.h"
 #include "skin/engine/core/transition_schedule.h"
+#include "skin/engine/system_routines.h"
 #include "skin/engine/window_helpers.h"
+#include "skin/graphics/alpha_ops.h"
 #include "skin/graphics/paint32.h"
 #include "vcl/application.h"
+#include "vcl/forms.h"
 
 namespace {
 
-// What lives between PrepareTransition and the end of AnimateTransition. Plain pointers: the
-// state outlives no window (nothing is freed at process exit, when the windows are gone).
+// What a prepare leaves for the animate. Plain pointers: the state outlives no window (nothing
+// is freed at process exit, when the windows are gone).
 struct TTransition {
     TOutputWindow* Cover = nullptr;
     TBitmap* Old = nullptr;
-    TBitmap* New = nullptr;
-    TBitmap* Frame = nullptr;
-    TacThreadedTimer* Timer = nullptr;
-    TWinControl* Control = nullptr;   // set while playing
-    std::vector<int> Weights;
-    size_t Next = 0;
-    std::function<void()> Done;
+    TTransitionFrameObserver Observer;
 };
 
 TTransition& State()
@@ -44,56 +40,28 @@ bool Showable(HWND wnd)
     return !(root && IsIconic(root));
 }
 
-void FreeBitmap(TBitmap*& b)
-{
-    delete b;
-    b = nullptr;
-}
-
-void FreePictures()
-{
-    TTransition& s = State();
-    if (s.Cover) s.Cover->Shown = nullptr;
-    FreeBitmap(s.Old);
-    FreeBitmap(s.New);
-    FreeBitmap(s.Frame);
-}
-
 void FreeCover()
 {
     TTransition& s = State();
-    if (s.Timer) s.Timer->SetEnabled(false);
     if (s.Cover) {
         TOutputWindow* c = s.Cover;
         s.Cover = nullptr;
+        c->Shown = nullptr;
         delete c;
     }
-    FreePictures();
-}
-
-// Shows bmp in the cover now and whenever the cover repaints.
-void ShowInCover(TBitmap* bmp)
-{
-    TTransition& s = State();
-    if (!s.Cover || !bmp) return;
-    s.Cover->Shown = bmp;
-    if (HWND wnd = WindowOf(s.Cover)) {
-        HDC dc = GetDC(wnd);
-        BitBlt(dc, 0, 0, bmp->Width(), bmp->Height(), bmp->Canvas()->Handle(), 0, 0, SRCCOPY);
-        ReleaseDC(wnd, dc);
-    }
+    delete s.Old;
+    s.Old = nullptr;
 }
 
 // The old picture at the size of the new one: a control resized since the prepare keeps its
 // old content at the top left, the rest taken from the new picture (the mix reads equal sizes).
-void FitOldToNew()
+void FitOldToNew(TBitmap* fresh)
 {
     TTransition& s = State();
-    if (!s.New) return;
-    const int w = s.New->Width(), h = s.New->Height();
+    const int w = fresh->Width(), h = fresh->Height();
     if (s.Old && s.Old->Width() == w && s.Old->Height() == h) return;
     auto* fitted = new TBitmap(w, h, TPixelFormat::pf32bit);
-    BitBlt(fitted->Canvas()->Handle(), 0, 0, w, h, s.New->Canvas()->Handle(), 0, 0, SRCCOPY);
+    BitBlt(fitted->Canvas()->Handle(), 0, 0, w, h, fresh->Canvas()->Handle(), 0, 0, SRCCOPY);
     if (s.Old)
         BitBlt(fitted->Canvas()->Handle(), 0, 0, std::min(w, s.Old->Width()), std::min(h, s.Old->Height()),
                s.Old->Canvas()->Handle(), 0, 0, SRCCOPY);
@@ -101,69 +69,23 @@ void FitOldToNew()
     s.Old = fitted;
 }
 
-void ShowFrame(int weight)
+// The control painted as it is now, with the later siblings that overlap it.
+TBitmap* PaintNewPicture(TWinControl* control)
 {
-    TTransition& s = State();
-    if (!s.Old || !s.New) return;
-    if (!s.Frame) s.Frame = new TBitmap(s.New->Width(), s.New->Height(), TPixelFormat::pf32bit);
-    // Old over new by the old picture's weight.
-    MixBitmapsByMask32(s.Frame, s.Old, s.New, nullptr, static_cast<uint8_t>(weight));
-    ShowInCover(s.Frame);
+    auto* fresh = new TBitmap(control->Width(), control->Height(), TPixelFormat::pf32bit);
+    TCanvas* canvas = fresh->Canvas();
+    canvas->Lock();
+    {
+        TSavedDC saved(canvas->Handle());
+        PaintControlToBitmap(fresh, control, 0, 0, nullptr, true);
+    }
+    canvas->Unlock();
+    return fresh;
 }
 
-// The end of every played transition: the new picture up, the control redrawn under the
-// cover, the cover and the pictures gone, then done.
-void EndTransition()
+void CopyInto(HDC dc, TBitmap* bmp, int w, int h)
 {
-    TTransition& s = State();
-    if (s.Timer) s.Timer->SetEnabled(false);
-    TWinControl* c = s.Control;
-    s.Control = nullptr;
-    s.Weights.clear();
-    s.Next = 0;
-    ShowInCover(s.New);
-    AnimationRunning = false;
-    HWND wnd = WindowOf(c);
-    if (wnd && IsWindowVisible(wnd)) {
-        SendMessageW(wnd, WM_SETREDRAW, 1, 0);
-        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        if (HWND cover = WindowOf(s.Cover))
-            SetWindowPos(cover, nullptr, 0, 0, 0, 0,
-                         SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
-    }
-    FreeCover();
-    std::function<void()> done = std::move(s.Done);
-    s.Done = nullptr;
-    if (done) done();
-}
-
-void TransitionTick(TObject*)
-{
-    TTransition& s = State();
-    if (!s.Control) {
-        if (s.Timer) s.Timer->SetEnabled(false);
-        return;
-    }
-    if (s.Next < s.Weights.size())
-        ShowFrame(s.Weights[s.Next++]);
-    else
-        EndTransition();
-}
-
-struct TTickTarget : TObject {
-    void Tick(TObject* sender) { TransitionTick(sender); }
-};
-
-TacThreadedTimer* FrameTimer()
-{
-    TTransition& s = State();
-    if (!s.Timer) {
-        static TTickTarget target;
-        s.Timer = new TacThreadedTimer(nullptr, false);
-        s.Timer->SetInterval(TransitionFrameInterval);
-        s.Timer->SetOnTimer(Bind<&TTickTarget::Tick>(&target));
-    }
-    return s.Timer;
+    if (dc && bmp) BitBlt(dc, 0, 0, w, h, bmp->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
 }  // namespace
@@ -182,7 +104,7 @@ TOutputWindow::TOutputWindow(TComponent* owner) : TCustomControl(owner)
 
 TOutputWindow::~TOutputWindow()
 {
-    // Freed by someone else (its owner): the transition forgets it.
+    // Freed by someone else (its parent or owner): the transition forgets it.
     if (State().Cover == this) State().Cover = nullptr;
 }
 
@@ -224,7 +146,6 @@ void PrepareTransition(TWinControl* control, int mode)
     HWND wnd = WindowOf(control);
     if (!Showable(wnd)) return;
     TTransition& s = State();
-    if (s.Control) EndTransition();
     RECT wr{};
     GetWindowRect(wnd, &wr);
     const int w = wr.right - wr.left, h = wr.bottom - wr.top;
@@ -253,75 +174,72 @@ void PrepareTransition(TWinControl* control, int mode)
     }
 }
 
-void AnimateTransition(TWinControl* control, int time, uint8_t blendValue, int mode, std::function<void()> done)
+void AnimateTransition(TWinControl* control, int time, uint8_t blendValue, int mode)
 {
     (void)blendValue;
     (void)mode;
     TTransition& s = State();
-    if (s.Control) EndTransition();
-    s.Done = std::move(done);
     HWND wnd = WindowOf(control);
     if (!Showable(wnd)) {
         // The change simply happens; nothing of the prepare may stay behind.
         FreeCover();
-        std::function<void()> d = std::move(s.Done);
-        s.Done = nullptr;
-        if (d) d();
         return;
     }
     AnimationRunning = true;
     if (!s.Cover) PrepareTransition(control, 0);
-    s.Control = control;
     if (!s.Cover) {
-        EndTransition();
+        AnimationRunning = false;
+        FreeCover();
         return;
     }
     if (control->Parent()) PlaceAfterSibling(s.Cover, control);
-    FreeBitmap(s.New);
-    FreeBitmap(s.Frame);
-    s.New = new TBitmap(control->Width(), control->Height(), TPixelFormat::pf32bit);
-    {
-        TCanvas* canvas = s.New->Canvas();
-        canvas->Lock();
-        TSavedDC saved(canvas->Handle());
-        PaintControlToBitmap(s.New, control, 0, 0, nullptr, true);
-        canvas->Unlock();
+    TBitmap* fresh = PaintNewPicture(control);
+    FitOldToNew(fresh);
+    const int w = control->Width(), h = control->Height();
+    HWND coverWnd = s.Cover->Handle();
+    HDC dc = GetDC(coverWnd);
+
+    // The old picture over the new one at falling weights, one frame every 24 ms. The loop owns
+    // the screen: no message is handled until it has played.
+    const std::vector<int> weights = TransitionWeights(time);
+    if (!weights.empty()) {
+        TBitmap frame(w, h, TPixelFormat::pf32bit);
+        for (const int weight : weights) {
+            const uint32_t tick = AcTickCount();
+            MixBitmapsByMask32(&frame, s.Old, fresh, nullptr, static_cast<uint8_t>(weight));
+            s.Cover->Shown = &frame;
+            CopyInto(dc, &frame, w, h);
+            if (s.Observer) s.Observer(weight, &frame, s.Old, fresh);
+            WaitUntilTick(tick, TransitionFrameInterval);
+        }
     }
-    FitOldToNew();
-    s.Weights = TransitionWeights(time);
-    s.Next = 0;
-    if (s.Weights.empty()) {
-        EndTransition();
-        return;
-    }
-    ShowFrame(s.Weights[s.Next++]);
-    FrameTimer()->SetEnabled(true);
-}
-
-void FinishTransition()
-{
-    if (State().Control) EndTransition();
-}
-
-void ReleaseTransition()
-{
-    TTransition& s = State();
-    if (s.Control) EndTransition();
-    FreeCover();
-}
-
-void ForgetTransitionControl(TWinControl* control)
-{
-    TTransition& s = State();
-    if (!control || s.Control != control) return;
-    s.Control = nullptr;
-    s.Done = nullptr;
-    s.Weights.clear();
+    s.Cover->Shown = fresh;
+    CopyInto(dc, fresh, w, h);
     AnimationRunning = false;
+
+    if (IsWindowVisible(wnd)) {
+        if (control->Parent()) {
+            SendMessageW(wnd, WM_SETREDRAW, 1, 0);
+        } else {
+            SetRectAlpha32(BitmapView(fresh), TRect(0, 0, w, h), 255, uint32_t(clNone));
+            SendMessageW(wnd, WM_SETREDRAW, 1, 0);
+            SetWindowLongPtrW(coverWnd, GWL_EXSTYLE, GetWindowLongPtrW(coverWnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+            UpdateLayeredFromBitmap(coverWnd, fresh, 254, nullptr);
+        }
+        RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        const bool layeredForm = dynamic_cast<TCustomForm*>(control) && (GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_LAYERED);
+        if (!layeredForm)
+            SetWindowPos(coverWnd, nullptr, 0, 0, 0, 0,
+                         SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
+    }
+    ReleaseDC(coverWnd, dc);
     FreeCover();
+    delete fresh;
 }
+
+void ReleaseTransition() { FreeCover(); }
+
+void SetTransitionFrameObserver(TTransitionFrameObserver observer) { State().Observer = std::move(observer); }
 
 TOutputWindow* TransitionCover() { return State().Cover; }
 TBitmap* TransitionOldPicture() { return State().Old; }
-TBitmap* TransitionNewPicture() { return State().New; }
-bool TransitionPlaying() { return State().Control != nullptr; }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "skin/engine/anim_timer.h"
+#include "skin/engine/core/general.h"
 
 #include "skin/engine/form_services.h"
 #include "skin/engine/message_box.h"
@@ -94,6 +95,17 @@ public:
         Processed.push_back({wnd, msg, wParam, lParam});
         return Result;
     }
+};
+
+// The engine's tick count stepped by every reading, so the waits of a blocking animation loop
+// end without sleeping.
+class TSteppedTicks {
+public:
+    explicit TSteppedTicks(uint32_t step = 3) { SetTickSource([this, step] { return Now += step; }); }
+    ~TSteppedTicks() { SetTickSource(nullptr); }
+    TSteppedTicks(const TSteppedTicks&) = delete;
+    TSteppedTicks& operator=(const TSteppedTicks&) = delete;
+    uint32_t Now = 1000;
 };
 
 // The animation timers' ticks stepped by the test: Step(ms) fires every running timer once per

@@ -75,14 +75,6 @@ private:
     }
 };
 
-// The tick count stepped by every reading, so the show loop's waits end without sleeping.
-class TSteppedTicks {
-public:
-    TSteppedTicks() { SetTickSource([this] { return Now += 3; }); }
-    ~TSteppedTicks() { SetTickSource(nullptr); }
-    uint32_t Now = 1000;
-};
-
 std::vector<int> Alphas(const std::vector<TacLayeredUpdate>& updates)
 {
     std::vector<int> a;

@@ -1,9 +1,12 @@
 // Page changes of the skinned page control through the transition cover, in real windows: an
-// instant swap under the cover with Time 0, blended frames stepped on the tick source with a
-// time, and a control that is hidden or minimised meanwhile (the cover, the pictures and the
-// control's updating state must not stay behind).
+// instant swap under the cover with Time 0, blended frames paced on the engine's tick count
+// (stepped by the test) that have all played when the change returns, and a control that is
+// hidden or minimised meanwhile (the cover, the pictures and the control's updating state must
+// not stay behind).
 #include <gtest/gtest.h>
 
+#include "skin/controls/sgroupbox.h"
+#include "skin/controls/slabel.h"
 #include "skin/controls/spagecontrol.h"
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/core/transition_schedule.h"
@@ -47,6 +50,9 @@ struct TTransitionScene : TObject {
     // Runs inside the page change, after the new page became active.
     std::function<void()> OnChange;
     bool CoverUpInChange = false;
+    // A captioned label in a group box on the second page.
+    TsGroupBox* Box = nullptr;
+    TsLabel* Label = nullptr;
 
     explicit TTransitionScene(int time)
     {
@@ -61,12 +67,23 @@ struct TTransitionScene : TObject {
             sheet->SetCaption(L"Page " + IntToStr(i + 1));
             sheet->SetPageControl(Pages);
         }
+        Box = new TsGroupBox(Form.get());
+        Box->SetBounds(20, 40, 200, 100);
+        Box->SetParent(Pages->Pages(1));
+        Label = new TsLabel(Form.get());
+        Label->SetCaption(L"MMMMMMMM");
+        Label->SetBounds(16, 30, 120, 20);
+        Label->SetParent(Box);
         Pages->SetActivePageIndex(0);
         Pages->OnChange = Bind<&TTransitionScene::Changed>(this);
         Form->Show();
         PumpFor(80);
     }
-    ~TTransitionScene() override { ReleaseTransition(); }
+    ~TTransitionScene() override
+    {
+        SetTransitionFrameObserver(nullptr);
+        ReleaseTransition();
+    }
 
     void Changed(TObject*)
     {
@@ -95,8 +112,6 @@ struct TTransitionScene : TObject {
     {
         EXPECT_EQ(TransitionCover(), nullptr);
         EXPECT_EQ(TransitionOldPicture(), nullptr);
-        EXPECT_EQ(TransitionNewPicture(), nullptr);
-        EXPECT_FALSE(TransitionPlaying());
         EXPECT_FALSE(AnimationRunning);
         EXPECT_FALSE(Pages->SkinData()->FUpdating);
     }
@@ -122,37 +137,72 @@ TEST(PageTransition, TimeZeroSwapsThePageUnderTheCoverAtOnce)
     SaveScreenshot(s.Form->Handle(), L"page_transition_after_swap", true);
 }
 
-TEST(PageTransition, FramesAreBlendsSteppedOnTheTickSourceAndTheCoverGoesAtTheEnd)
+TEST(PageTransition, FramesAreBlendsThatHavePlayedWhenTheChangeReturns)
 {
-    TManualTicks ticks;
+    TSteppedTicks ticks;
     TTransitionScene s(240);
     const uint32_t oldC = Own(L"TABTOPFIRST", 2), newC = Own(L"TABTOPFIRST", 0);
     const TRect before = s.Tab(0);
-    s.ClickTab(1);
-    // Inside the first tab's border in both layouts (the active tab is the larger one).
-    const TRect after = s.Tab(0);
-    const TPoint p(std::max(before.left, after.left) + fs::Border + 1,
+    struct TFrame {
+        int Weight;
+        uint32_t Shown, Old, New;
+        bool CoverShowsIt;
+    };
+    std::vector<TFrame> frames;
+    TPoint p;
+    uint32_t lastTick = 0;
+    std::vector<uint32_t> gaps;
+    SetTransitionFrameObserver([&](int weight, TBitmap* frame, TBitmap* oldPicture, TBitmap* newPicture) {
+        frames.push_back({weight, ImageFromBitmap32(frame).At(p.x, p.y), ImageFromBitmap32(oldPicture).At(p.x, p.y),
+                          ImageFromBitmap32(newPicture).At(p.x, p.y), TransitionCover() && TransitionCover()->Shown == frame});
+        if (lastTick) gaps.push_back(ticks.Now - lastTick);
+        lastTick = ticks.Now;
+    });
+    s.OnChange = [&] {
+        // Inside the first tab's border in both layouts (the active tab is the larger one).
+        const TRect after = s.Tab(0);
+        p = TPoint(std::max(before.left, after.left) + fs::Border + 1,
                    (std::max(before.top, after.top) + std::min(before.bottom, after.bottom)) / 2);
-    ASSERT_TRUE(TransitionPlaying());
-    ASSERT_NE(TransitionCover(), nullptr);
-    ASSERT_NE(TransitionOldPicture(), nullptr);
-    // The old picture is what the screen showed: the first tab active.
-    EXPECT_TRUE(Near(ImageFromBitmap32(TransitionOldPicture()).At(p.x, p.y), oldC, 0));
-    EXPECT_TRUE(Near(ImageFromBitmap32(TransitionNewPicture()).At(p.x, p.y), newC, 0))
-        << std::hex << ImageFromBitmap32(TransitionNewPicture()).At(p.x, p.y) << " old " << oldC << " new " << newC;
+    };
+    s.ClickTab(1);
+    // Every frame has played by now, and nothing of the transition is left.
+    s.ExpectNothingLeft();
     const std::vector<int> weights = TransitionWeights(240);
     ASSERT_EQ(weights.size(), 10u);
-    for (size_t i = 0; i < weights.size(); ++i) {
-        ASSERT_TRUE(TransitionPlaying()) << "frame " << i;
-        TBitmap* shown = TransitionCover()->Shown;
-        ASSERT_NE(shown, nullptr);
-        const uint32_t px = ImageFromBitmap32(shown).At(p.x, p.y);
-        EXPECT_TRUE(Near(px, Blend(oldC, newC, weights[i]), 2)) << "frame " << i << std::hex << " got " << px;
-        ticks.Step(TransitionFrameInterval);
+    ASSERT_EQ(frames.size(), weights.size());
+    for (size_t i = 0; i < frames.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "frame " << i);
+        EXPECT_EQ(frames[i].Weight, weights[i]);
+        EXPECT_TRUE(frames[i].CoverShowsIt);
+        // The old picture is what the screen showed (the first tab active), the new one the change.
+        EXPECT_TRUE(Near(frames[i].Old, oldC, 0)) << std::hex << frames[i].Old;
+        EXPECT_TRUE(Near(frames[i].New, newC, 0)) << std::hex << frames[i].New;
+        EXPECT_TRUE(Near(frames[i].Shown, Blend(oldC, newC, weights[i]), 2)) << std::hex << frames[i].Shown;
     }
-    s.ExpectNothingLeft();
+    // Paced 24 ms apart on the engine's tick count.
+    for (const uint32_t gap : gaps) EXPECT_GE(gap, uint32_t(TransitionFrameInterval));
     PumpFor(60);
-    EXPECT_EQ(ImageFromBitmap32(s.Pages->SkinData()->FCacheBmp).At(p.x, p.y), newC);
+    EXPECT_EQ(s.CacheAtProbe(), newC);
+}
+
+// The page that comes up is painted whole once the change is over: the group box on it shows the
+// label it holds (the box must not stay in the update the page control was in while it changed).
+TEST(PageTransition, ThePageThatComesUpShowsTheLabelsInItsGroupBoxes)
+{
+    for (const int time : {0, 240}) {
+        SCOPED_TRACE(testing::Message() << "time " << time);
+        TSteppedTicks ticks;
+        TTransitionScene s(time);
+        s.ClickTab(1);
+        PumpFor(80);
+        EXPECT_FALSE(s.Box->SkinData()->FUpdating);
+        const TRect r(s.Label->Left(), s.Label->Top(), s.Label->Left() + s.Label->Width(), s.Label->Top() + s.Label->Height());
+        const uint32_t paper = testing_support::PixelAt(s.Box->Handle(), r.right - 1, r.bottom - 1);
+        int ink = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.left + 60; ++x) ink += !Near(testing_support::PixelAt(s.Box->Handle(), x, y), paper, 40);
+        EXPECT_GT(ink, 20);
+    }
 }
 
 TEST(PageTransition, AControlHiddenOrMinimisedDuringTheChangeLeavesNoCoverAndPaintsAgain)
@@ -161,7 +211,7 @@ TEST(PageTransition, AControlHiddenOrMinimisedDuringTheChangeLeavesNoCoverAndPai
     for (const Way way : {Hide, Minimise}) {
         for (const int time : {0, 240}) {
             SCOPED_TRACE(testing::Message() << (way == Hide ? "hidden" : "minimised") << ", time " << time);
-            TManualTicks ticks;
+            TSteppedTicks ticks;
             TTransitionScene s(time);
             s.OnChange = [&s, way] {
                 if (way == Hide)
@@ -173,7 +223,6 @@ TEST(PageTransition, AControlHiddenOrMinimisedDuringTheChangeLeavesNoCoverAndPai
             EXPECT_TRUE(s.CoverUpInChange);
             EXPECT_EQ(s.Pages->ActivePageIndex(), 1);
             s.ExpectNothingLeft();
-            ticks.Step(TransitionFrameInterval * 12);   // nothing is left to tick
             // Shown again, the control paints its new state.
             if (way == Hide)
                 s.Pages->SetVisible(true);
@@ -184,7 +233,6 @@ TEST(PageTransition, AControlHiddenOrMinimisedDuringTheChangeLeavesNoCoverAndPai
             // A second change runs as usual.
             s.OnChange = nullptr;
             s.ClickTab(0);
-            ticks.Step(TransitionFrameInterval * 12);
             s.ExpectNothingLeft();
             EXPECT_EQ(s.Pages->ActivePageIndex(), 0);
         }
@@ -193,7 +241,7 @@ TEST(PageTransition, AControlHiddenOrMinimisedDuringTheChangeLeavesNoCoverAndPai
 
 TEST(PageTransition, PicturesOfDifferentSizesAreNeverMixed)
 {
-    TManualTicks ticks;
+    TSteppedTicks ticks;
     TTransitionScene s(240);
     // A prepare left without its animate, then the control grows and is prepared again:
     // the old picture takes the new size.
@@ -208,12 +256,16 @@ TEST(PageTransition, PicturesOfDifferentSizesAreNeverMixed)
     // Grown between prepare and animate: every frame reads pictures of one size.
     s.Pages->SetBounds(0, 0, 320, 200);
     PumpFor(30);
+    int played = 0;
+    SetTransitionFrameObserver([&](int, TBitmap* frame, TBitmap* oldPicture, TBitmap* newPicture) {
+        ++played;
+        EXPECT_EQ(oldPicture->Width(), newPicture->Width());
+        EXPECT_EQ(oldPicture->Height(), newPicture->Height());
+        EXPECT_EQ(newPicture->Width(), 320);
+        EXPECT_EQ(frame->Width(), 320);
+    });
     AnimateTransition(s.Pages, 240, 255, 0);
-    ASSERT_TRUE(TransitionPlaying());
-    EXPECT_EQ(TransitionOldPicture()->Width(), TransitionNewPicture()->Width());
-    EXPECT_EQ(TransitionOldPicture()->Height(), TransitionNewPicture()->Height());
-    EXPECT_EQ(TransitionNewPicture()->Width(), 320);
-    ticks.Step(TransitionFrameInterval * 12);
+    EXPECT_EQ(played, 10);
     EXPECT_EQ(TransitionCover(), nullptr);
     EXPECT_FALSE(AnimationRunning);
 }
