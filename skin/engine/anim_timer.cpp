@@ -184,6 +184,19 @@ int EnsureAnimTimer(TacThreadedTimer*& timer, TComponent* owner, int newState)
     return 0;
 }
 
+namespace {
+// The fade starts from the picture the cache holds: one composed at the control's present size.
+// A control hovered before it ever painted (the pointer already resting where its window comes
+// up) has an empty cache, and one resized since its last paint a picture of the old size; a fade
+// from either would show what was never drawn.
+bool HoldsComposedPicture(const TsCommonData* data)
+{
+    if (data->CacheEmpty()) return false;
+    const TControl* c = data->FOwnerControl;
+    return !c || (data->FCacheBmp->Width() == c->Width() && data->FCacheBmp->Height() == c->Height());
+}
+}  // namespace
+
 void AnimateStateChange(TsCommonData* data, int newState, TacAnimProc animProc, bool allowed, bool fast, bool withGlow)
 {
     if (!data) return;
@@ -192,7 +205,7 @@ void AnimateStateChange(TsCommonData* data, int newState, TacAnimProc animProc, 
         return;
     }
     TsSkinManager* m = data->SkinManager();
-    if (allowed && !data->SkinChanging() && !SessionEnding && data->FCacheBmp && !data->BGChanged && m &&
+    if (allowed && !data->SkinChanging() && !SessionEnding && HoldsComposedPicture(data) && !data->BGChanged && m &&
         m->Effects()->AllowAnimation) {
         if (withGlow && newState < 100 && data->GlowID < 0) {
             HWND wnd = data->OwnerHandle();
