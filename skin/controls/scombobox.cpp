@@ -202,8 +202,8 @@ void TsComboBox::DrawFace(TBitmap* cache)
     c->Brush()->SetStyle(bsClear);
     if (l->FCustomFont) {
         c->Font()->SetColor(Font()->Color());
-        RECT rr = r;
-        DrawTextW(c->Handle(), text.c_str(), static_cast<int>(text.size()), &rr, flags);
+        TRect rr = r;
+        c->TextRect(rr, text, flags);   // through the canvas: its font is selected into the DC
     } else {
         WriteSectionText(c, text, true, r, flags, l->SkinIndex, itemState, m);
     }
@@ -308,8 +308,8 @@ void TsComboBox::DrawListItem(int index, const TRect& rect, TOwnerDrawState stat
             WriteSectionText(c, text, Enabled(), r, flags, selection, 1, m);
         } else {
             c->Brush()->SetStyle(bsClear);
-            RECT rr = r;
-            DrawTextW(c->Handle(), text.c_str(), static_cast<int>(text.size()), &rr, flags);
+            TRect rr = r;
+            c->TextRect(rr, text, flags);   // through the canvas: its font is selected into the DC
         }
         if (ShowFocus && (state & odFocused) && !selectionInUse) {
             c->Brush()->SetStyle(bsSolid);
