@@ -706,7 +706,9 @@ void TMainForm::L1Click(TObject*) { ApplyTheme(1, true); }
 
 void TMainForm::E1Click(TObject*)
 {
-    if (Application) Application->Terminate();
+    // Closing the main form ends the program, after the same close steps as the caption's
+    // close button (the active profile is stored).
+    Close();
 }
 
 void TMainForm::P1Click(TObject*)
