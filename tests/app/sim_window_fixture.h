@@ -144,6 +144,7 @@ protected:
 
     void TearDown() override
     {
+        if (Application && form && Application->MainForm() == form) Application->SetMainForm(nullptr);
         if (FormSettings) TObject::Free(FormSettings);
         FormSettings = nullptr;
         if (form) TObject::Free(form);
@@ -159,13 +160,17 @@ protected:
     String Panel(int index) { return form->StatusBar->Panels()->Items(index)->Text(); }
 
     // Both windows, shown; returns once both devices are in use and the start-up profile
-    // load has been written back.
-    void Start()
+    // load has been written back. asTheProgram: the main window is also the application's main
+    // form, as the program's entry point makes it.
+    // shown runs right after the window was shown, before any message is handled.
+    void Start(bool asTheProgram = false, const std::function<void()>& shown = {})
     {
         form = new TMainForm(nullptr, settings);
         MainForm = form;
+        if (asTheProgram) Application->SetMainForm(form);
         FormSettings = new TFormSettings(nullptr);
         form->Show();
+        if (shown) shown();
         ASSERT_TRUE(PumpUntil([&] {
             return Panel(TMainForm::PanelWheel) == L"Connected" && Panel(TMainForm::PanelShifter) == L"Connected" &&
                    !form->Protocol().IsProfileLoading() && !Packets(Wheel(), CmdWrite, BlockUserEffect).empty();
