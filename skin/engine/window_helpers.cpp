@@ -160,6 +160,11 @@ void NudgeWindowSize(TCustomForm* form, HWND wnd)
     const int w = r.right - r.left, h = r.bottom - r.top;
     constexpr UINT flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING;
     if (form) {
+        // A form held at its minimum size cannot be made a pixel smaller: it is left alone.
+        const TSizeConstraints& limits = form->Constraints();
+        if ((limits.MinHeight != 0 && limits.MinHeight == form->Height()) ||
+            (limits.MinWidth != 0 && limits.MinWidth == form->Width()))
+            return;
         TNotifyEvent onResize = form->OnResize;
         form->DisableAlign();
         SetWindowPos(wnd, nullptr, 0, 0, w, h - 1, flags);

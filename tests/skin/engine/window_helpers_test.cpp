@@ -14,6 +14,8 @@
 #include "tests/vcl/form_ptr.h"
 #include "vcl/extctrls.h"
 
+#include <commctrl.h>
+
 using testing_support::PumpFor;
 
 namespace {
@@ -179,6 +181,26 @@ TEST(WindowHelpers, TreesAndOrder)
     NudgeWindowSize(form.get(), form->Handle());
     EXPECT_EQ(form->Height(), h);
     EXPECT_EQ(form->OnResize, Bind<&TResized::Handler>(&resized));
+
+    // A form held at its minimum height or width is not nudged at all: no size change reaches it.
+    for (const bool byHeight : {true, false}) {
+        TSizeConstraints limits;
+        (byHeight ? limits.MinHeight : limits.MinWidth) = byHeight ? form->Height() : form->Width();
+        form->SetConstraints(limits);
+        int sized = 0;
+        struct TCounter {
+            static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data)
+            {
+                if (msg == WM_WINDOWPOSCHANGED) ++*reinterpret_cast<int*>(data);
+                return DefSubclassProc(w, msg, wp, lp);
+            }
+        };
+        SetWindowSubclass(form->Handle(), &TCounter::Proc, 1, reinterpret_cast<DWORD_PTR>(&sized));
+        NudgeWindowSize(form.get(), form->Handle());
+        RemoveWindowSubclass(form->Handle(), &TCounter::Proc, 1);
+        EXPECT_EQ(sized, 0) << (byHeight ? "minimum height" : "minimum width");
+        form->SetConstraints(TSizeConstraints());
+    }
 }
 
 TEST(WindowHelpers, AlignmentAndMirroring)
