@@ -9,6 +9,7 @@
 #include "skin/graphics/paint32.h"
 #include "vcl/application.h"
 #include "vcl/application_hooks.h"
+#include "vcl/stdctrls.h"
 #include "vcl/timers.h"
 
 namespace {
@@ -245,6 +246,9 @@ void StartStateAnimation(TsCommonData* data, int newState, TacAnimProc animProc,
     if (!data->AnimTimer) return;   // the control went away meanwhile
     if (failed) t->SetEnabled(false);
     cache = data->FCacheBmp;
+    // A button with controls of its own on it (labels, images) shows them in every frame.
+    if (auto* button = dynamic_cast<TButtonControl*>(data->FOwnerControl); button && button->ControlCount() > 0)
+        DrawGraphicChildren(cache->Canvas()->Handle(), button, false, TPoint(0, 0), true);
     TacThreadedTimer::CopyFrom(t->BmpTo, cache, TRect(0, 0, cache->Width(), cache->Height()));
     t->InitData(data, start, animProc, newState, fast);
     t->TimeHandler();
