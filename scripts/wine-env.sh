@@ -54,7 +54,9 @@ qw_wine_prefix() {
 qw_start_wine() {
   qw_start_xvfb || return 1
   qw_wine_prefix
-  wineserver -p   # persistent: every test executable starts in a fraction of a second
+  # Persistent (one may already run for this prefix): every test executable starts in a
+  # fraction of a second.
+  wineserver -p 2>/dev/null || true
   wine cmd /c exit >/dev/null 2>&1 || true
 }
 
