@@ -360,6 +360,32 @@ TEST(Button, ReleaseFadesToHotWithTheGlow)
     FreeAllGlows(true);
 }
 
+// A graphic control placed on a button is part of every frame of the button's fade.
+TEST(Button, AGraphicControlOnTheButtonIsInItsFadeFrames)
+{
+    struct TSwatch : TGraphicControl {
+        using TGraphicControl::TGraphicControl;
+        void Paint() override
+        {
+            Canvas()->Brush()->SetColor(static_cast<TColor>(0x3366CC));
+            Canvas()->FillRect(TRect(0, 0, Width(), Height()));
+        }
+    };
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    auto s = SkinnedScene();
+    auto* swatch = new TSwatch(s->Button);
+    swatch->SetBounds(70, 8, 12, 12);
+    swatch->SetParent(s->Button);
+    PumpFor(30);
+    TsCommonData* link = s->Skinned()->SkinData();
+    s->Button->Perform(CM_MOUSEENTER, 0, 0);
+    ASSERT_NE(link->AnimTimer, nullptr);
+    ASSERT_NE(link->AnimTimer->BmpTo, nullptr);
+    EXPECT_EQ(ReadPixel32(link->AnimTimer->BmpTo, 75, 12) & 0xFFFFFFu, 0xCC6633u);
+    Settle(ticks);
+}
+
 // The fixture's border has key-coloured 2 x 2 corners: the mouse there belongs to the container.
 TEST(Button, KeyColouredCornersLetTheMouseThrough)
 {
