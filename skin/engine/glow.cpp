@@ -34,7 +34,12 @@ void TacGlowForm::AfterConstruction()
     TransparentMouse = true;
 }
 
-void TacGlowForm::Loaded() { TForm::Loaded(); }
+void TacGlowForm::Loaded()
+{
+    // Scaled by the component layer only when the skins leave scaling to it.
+    SetScaled(DefaultScaleMode == smVCL);
+    TForm::Loaded();
+}
 
 void TacGlowForm::CreateParams(TCreateParams& params)
 {

@@ -465,6 +465,22 @@ TEST(SkinLink, GlowFormAndPadding)
     EXPECT_FALSE(IsWindowVisible(wnd));
     TObject::Free(glow);
 
+    // Loaded from a stream, a glow form is scaled by the component layer only when the skins
+    // leave scaling to it.
+    struct TLoadable : TacGlowForm {
+        using TacGlowForm::TacGlowForm;
+        using TacGlowForm::Loaded;
+    };
+    const TacScaleMode saved = DefaultScaleMode;
+    for (const TacScaleMode mode : {smVCL, smAuto, sm150}) {
+        DefaultScaleMode = mode;
+        TLoadable loaded(nullptr);
+        loaded.SetScaled(mode != smVCL);
+        loaded.Loaded();
+        EXPECT_EQ(loaded.Scaled(), mode == smVCL) << int(mode);
+    }
+    DefaultScaleMode = saved;
+
     struct TCounter {
         int n = 0;
         void Changed(TObject*) { ++n; }
