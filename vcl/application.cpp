@@ -159,6 +159,12 @@ void TApplication::Idle(const MSG&)
     if (done && !FTerminated) WaitMessage();
 }
 
+bool TApplication::HelpContext(int context)
+{
+    bool callHelp = true;
+    return OnHelp && OnHelp(HELP_CONTEXT, context, callHelp);
+}
+
 void TApplication::Terminate()
 {
     FTerminated = true;

@@ -14,6 +14,9 @@
 using TExceptionEvent = Method<void(TObject* Sender, const Exception& E)>;
 using TIdleEvent = Method<void(TObject* Sender, bool& Done)>;
 using TMessageEvent = Method<void(MSG& Msg, bool& Handled)>;
+// A help request: Command (HELP_CONTEXT ...) and Data (the context id); CallHelp false keeps a
+// help system from being asked after the handler. Answers whether help was given.
+using THelpEvent = Method<bool(WORD Command, intptr_t Data, bool& CallHelp)>;
 // A hook on the application window's messages; answering true stops the default handling.
 using TWindowHook = Method<bool(TMessage& Message)>;
 
@@ -110,6 +113,11 @@ public:
     THintWindow* HintWindow() const { return FHintWindow; }
     TNotifyEvent OnHint;
     TShowHintEventA OnShowHint;
+
+    // Help for a context id: through OnHelp (the program has no help system of its own);
+    // false when nobody gave help.
+    bool HelpContext(int context);
+    THelpEvent OnHelp;
 
     TExceptionEvent OnException;
     TIdleEvent OnIdle;

@@ -16,9 +16,14 @@ TacMessageBoxHandler& Handler()
     return handler;
 }
 
-void CALLBACK MessageBoxHelp(LPHELPINFO) noexcept
+// The Help button of a box asks the application for the box's help context.
+void CALLBACK MessageBoxHelp(LPHELPINFO info) noexcept
 {
-    // The program has no help file: the Help button of a box opens nothing.
+    if (!info || !Application) return;
+    try {
+        Application->HelpContext(static_cast<int>(info->dwContextId));
+    } catch (...) {
+    }
 }
 
 // Disables the enabled, visible top-level windows of this thread while a box is up.

@@ -447,6 +447,52 @@ TEST(MessageBoxes, ARealBoxAnswersTheButtonTheTestGives)
     EXPECT_EQ(MessageBoxPosX, -1);
 }
 
+// Asks a box for help, then presses its OK button.
+struct TPresser {
+    static inline int Step = 0;
+    static BOOL CALLBACK Find(HWND wnd, LPARAM) noexcept
+    {
+        wchar_t cls[32] = {}, text[64] = {};
+        GetClassNameW(wnd, cls, 32);
+        GetWindowTextW(wnd, text, 64);
+        if (lstrcmpW(cls, L"#32770") != 0 || lstrcmpW(text, L"Box with help") != 0) return TRUE;
+        // First a help request (what F1 and the Help button send the box), then OK.
+        if (Step++ == 0) {
+            HELPINFO hi{};
+            hi.cbSize = sizeof(hi);
+            hi.iContextType = HELPINFO_WINDOW;
+            hi.hItemHandle = wnd;
+            SendMessageW(wnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&hi));
+        } else {
+            PostMessageW(wnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        }
+        return FALSE;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) noexcept { EnumThreadWindows(GetCurrentThreadId(), Find, 0); }
+};
+
+// A help request in a box asks the application for help with the box's context id; the box
+// stays up.
+TEST(MessageBoxes, HelpInABoxAsksTheApplicationForTheBoxsContext)
+{
+    struct THelpRecorder {
+        std::vector<std::pair<WORD, intptr_t>> Asked;
+        bool Help(WORD command, intptr_t data, bool&)
+        {
+            Asked.push_back({command, data});
+            return true;
+        }
+    } recorder;
+    Application->OnHelp = Bind<&THelpRecorder::Help>(&recorder);
+    TPresser::Step = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 60, TPresser::Tick);
+    const int answer = ShowMessageBoxEx(L"Box with help", L"Read the help?", mtInformation, mbOK | mbHelp, 42, -1, -1);
+    KillTimer(nullptr, timer);
+    Application->OnHelp = nullptr;
+    EXPECT_EQ(answer, IDOK);
+    EXPECT_EQ(recorder.Asked, (std::vector<std::pair<WORD, intptr_t>>{{WORD(HELP_CONTEXT), 42}}));
+}
+
 TEST(MessageBoxes, AFailingSkinLoadShowsAnErrorBox)
 {
     TBoxRecorder boxes;
