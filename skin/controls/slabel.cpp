@@ -144,6 +144,9 @@ void TsCustomLabel::Dispatch(TMessage& m)
         FSkinIndex = -1;
         Invalidate();
         break;
+    case scmFontChanged:
+        if (mgr && m.LParam == reinterpret_cast<LPARAM>(mgr)) mgr->UpdateFontName(this);
+        break;
     case scmGetSectionBehind:
         // A label has no section of its own to show: what lies behind it is its container's.
         // Under no skinned container at all the text keeps the parent's font colour (0).
@@ -158,6 +161,12 @@ void TsCustomLabel::Dispatch(TMessage& m)
         break;
     default: break;
     }
+}
+
+void TsCustomLabel::Loaded()
+{
+    TCustomLabel::Loaded();
+    if (TsSkinManager* mgr = SkinManager()) mgr->UpdateFontName(this);
 }
 
 void TsCustomLabel::Notification(TComponent* component, TOperation operation)

@@ -25,6 +25,8 @@ protected:
     void Paint() override;
     void DoDrawText(TRect& rect, UINT flags) override;
     void Dispatch(TMessage& m) override;
+    // The manager gives the label the application font in force.
+    void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
 
     virtual TFont* TextFont() { return Font(); }

@@ -88,6 +88,8 @@ void TsCommonData::Loaded(bool updateColors)
         if (updateColors) ApplyNormalColors(false);
     }
     InitCommonProp();
+    if (TsSkinManager* m = SkinManager(); m && FOwnerControl && !FOwnerControl->HasState(csLoading))
+        m->UpdateFontName(FOwnerControl);
 }
 
 void TsCommonData::InitCommonProp()

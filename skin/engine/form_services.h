@@ -65,6 +65,8 @@ public:
     virtual void CreateHookedWindowList() {}
     virtual void FreeHookedWindows() {}
     virtual void RedrawHookedWindows() {}
+    // A skin command to every window the hook attached to (their wrappers answer it).
+    virtual void SendToHookedWindows(unsigned command, intptr_t lParam) { (void)command, (void)lParam; }
 
     // ---- skin providers of forms ----
     // The provider draws the form inside a layered border window of its own.

@@ -212,9 +212,11 @@ bool HandleSkinCommand(TMessage& m, TsCommonData* l)
         return true;
     }
     case scmFontChanged:
-        if (fromManager) {
+        if (fromManager && mgr) {
             l->BGChanged = true;
             TControl* target = c ? c : l->ProviderForm();
+            if (!target) return true;
+            mgr->UpdateFontName(target);
             if (auto* tw = Windowed(target)) BroadcastToChildren(tw, m);
         }
         return true;

@@ -128,7 +128,7 @@ TsSkinManager::TsSkinManager(TComponent* owner) : TComponent(owner)
 
 void TsSkinManager::AfterConstruction()
 {
-    FThirdParty->FillLists(ThirdLists);
+    FillThirdLists(false);
     if (FSkinDirectory.empty()) SetSkinDirectory(L"c:\\Skins");
     SkinListController()->UpdateIfNeeded(false);
 }
@@ -149,7 +149,7 @@ TsSkinManager::~TsSkinManager()
         DefaultManager = nullptr;
     }
     SkinableMenus.reset();
-    FThirdParty->TakeLists(ThirdLists);
+    StoreThirdLists();
     for (HBRUSH& b : Brushes)
         if (b) DeleteObject(b), b = nullptr;
     for (auto& [color, brush] : FKeptBrushes) DeleteObject(brush);
@@ -172,7 +172,7 @@ void TsSkinManager::Loaded()
     TComponent::Loaded();
     if (FSkinDirectory.empty()) SetSkinDirectory(L"c:\\Skins");
     if (FMenuSupport->IcoLineSkin().empty()) FMenuSupport->SetIcoLineSkin(L"ICOLINE");
-    FThirdParty->FillLists(ThirdLists);
+    FillThirdLists(false);
     UpdateDialogsUnskinned();
     if (OnActivate && !wasActive && IsActive() && !Designing()) OnActivate(this);
     if (!Designing() && IsActive()) {
@@ -400,12 +400,16 @@ void TsSkinManager::BroadcastNewSkin(bool repaint)
     BroadcastToForms(TMessage{MSG_SKINCOMMAND, SkinCommandWParam(scmNewSkin), reinterpret_cast<LPARAM>(this), 0});
     NewSkinBroadcasting = false;
     SkinCommonInfo.Active = FirstDataHasSections();
+    if (FFonts->MainMode() == fmFromSkin)
+        ChangeAppFont(FontNameOfMode(fmFromSkin, SkinCommonInfo.MainFont, String(), DefStoredFontName), false);
     if (repaint) RepaintForms(false);
 }
 
 void TsSkinManager::BroadcastRemoveSkin()
 {
     ManagerState |= msSkinRemoving;
+    if (FFonts->MainMode() == fmFromSkin && !(Application && Application->Terminated()))
+        ChangeAppFont(DefStoredFontName, false);
     FreeAllGlows(true);
     ResetSkinData();
     BroadcastToForms(TMessage{MSG_SKINCOMMAND, SkinCommandWParam(scmRemoveSkin), reinterpret_cast<LPARAM>(this), 0});
@@ -572,6 +576,7 @@ void TsSkinManager::UpdateScale(TWinControl* control, int currentPpi, int newPpi
     if (!control || control->HasState(csDestroying)) return;
     const TacScaleMode mode = FOptions->ScaleMode();
     if (mode == smVCL && (newPpi == 0 || newPpi == currentPpi)) return;
+    StoreDefFont();
     int from = currentPpi, target = newPpi;
     if (newPpi == 0) {
         // The component layer keeps each control's PPI.
@@ -803,11 +808,121 @@ void TsSkinManager::OptionChanged(TacOptionChange change)
     case TacOptionChange::MenuCustomFont:
         if (SkinableMenus) SkinableMenus->CustomFontChanged();
         break;
-    default:
-        // Repainting the forms and publishing the skin again belong to the skin change.
-        break;
+    default: ApplyOptionEffect(change); break;
     }
 }
+
+void TsSkinManager::ApplyOptionEffect(TacOptionChange change)
+{
+    TacOptionContext context;
+    // A manager made while its form is being built counts as streamed with it.
+    context.Loading = HasState(csLoading) || (Owner() && Owner()->HasState(csLoading));
+    context.Designing = Designing();
+    context.NoAutoUpdate = NoAutoUpdate;
+    context.FontMode = FFonts ? FFonts->MainMode() : fmDefault;
+    switch (OptionEffectOf(change, context)) {
+    case TacOptionEffect::NonClientChanged:
+        BroadcastToSkinnedForms(TMessage{MSG_SKINCOMMAND, SkinCommandWParam(scmNonClientOptionChanged),
+                                         LPARAM(FOptions->DrawNonClientArea() ? 1 : 0), 0});
+        FormServices().SendToHookedWindows(scmNonClientOptionChanged, FOptions->DrawNonClientArea() ? 1 : 0);
+        break;
+    case TacOptionEffect::UpdateSkin: UpdateSkin(true); break;
+    case TacOptionEffect::RepaintForms: RepaintForms(false); break;
+    case TacOptionEffect::RepaintFormsLocked: RepaintForms(true); break;
+    case TacOptionEffect::ScrollOptionsChanged:
+        BroadcastToForms(TMessage{MSG_SKINCOMMAND, SkinCommandWParam(scmScrollOptionsChanged), 0, 0});
+        break;
+    case TacOptionEffect::ApplyFont: ApplyFontMode(true); break;
+    case TacOptionEffect::None: break;
+    }
+}
+
+// ---- the application font --------------------------------------------------------------------------
+
+void TsSkinManager::ApplyFontMode(bool lockForms)
+{
+    const String skinFont = IsActive() ? SkinCommonInfo.MainFont : String();
+    ChangeAppFont(FontNameOfMode(FFonts->MainMode(), skinFont, FFonts->MainFont(), DefStoredFontName), lockForms);
+}
+
+void TsSkinManager::StoreDefFont()
+{
+    if (!DefStoredFontName.empty()) return;
+    if (Application && Application->MainForm())
+        DefStoredFontName = Application->MainForm()->Font()->Name();
+    else if (Application && Application->DefaultFont())
+        DefStoredFontName = Application->DefaultFont()->Name();
+    DefOldFontName = DefStoredFontName;
+}
+
+namespace {
+
+// Forms have no skin provider to answer for them: a form whose font is the application's takes
+// the new one itself, and its controls that follow its font with it.
+void ApplyFontToForms(TsSkinManager* manager)
+{
+    if (!Screen) return;
+    for (int i = Screen->FormCount() - 1; i >= 0; --i) {
+        if (i >= Screen->FormCount()) break;
+        TCustomForm* f = Screen->Forms(i);
+        if (!f->HasState(csLoading | csDestroying) && !f->Parent()) manager->UpdateFontName(f);
+    }
+}
+
+}  // namespace
+
+void TsSkinManager::ChangeAppFont(const String& fontName, bool lockForms)
+{
+    if (Designing() || fontName.empty() || SameText(fontName, DefOldFontName)) return;
+    ManagerState |= msFontChanging;
+    struct Clear {
+        TsSkinManager* m;
+        ~Clear() { m->ManagerState &= ~msFontChanging; }
+    } clear{this};
+    // Only covers of its own are undone here: inside the publishing of a skin the change's
+    // covers stay until the forms are repainted.
+    struct Covers {
+        TsSkinManager* m;
+        bool own;
+        ~Covers()
+        {
+            if (own && AnimationRunning && m == DefaultManager) FinishSkinChange(m, false);
+        }
+    } covers{this, lockForms};
+    if (lockForms) ShowSkinChangeCovers(this);
+    DefNewFontName = fontName;
+    // The menus' own font follows the application's.
+    FMenuSupport->SetCustomFont(FMenuSupport->CustomFont());
+    StoreDefFont();
+    ApplyFontToForms(this);
+    BroadcastToForms(TMessage{MSG_SKINCOMMAND, SkinCommandWParam(scmFontChanged), reinterpret_cast<LPARAM>(this), 0});
+    if (OnFontChanged) OnFontChanged(this, DefOldFontName, fontName);
+    DefOldFontName = fontName;
+    if (lockForms) FinishSkinChange(this, !NoAutoUpdate);
+}
+
+bool TsSkinManager::UpdateFontName(TControl* control)
+{
+    if (!control || control->HasState(csDestroying)) return false;
+    TacFontTarget target;
+    target.FontName = control->Font()->Name();
+    target.HasParent = control->Parent() != nullptr;
+    target.ParentFont = control->ParentFont();
+    auto* windowed = dynamic_cast<TWinControl*>(control);
+    target.Windowed = windowed != nullptr;
+    target.HandleAllocated = windowed && windowed->HandleAllocated();
+    const String name = FontNameFor(target, IsActive() ? DefNewFontName : DefStoredFontName, DefOldFontName,
+                                    DefStoredFontName);
+    if (name.empty()) return false;
+    control->Font()->SetName(name);
+    return true;
+}
+
+// ---- the foreign class lists -----------------------------------------------------------------------
+
+void TsSkinManager::FillThirdLists(bool reset) { FThirdParty->FillLists(ThirdLists, reset); }
+
+void TsSkinManager::StoreThirdLists() { FThirdParty->TakeLists(ThirdLists); }
 
 // ---- the window-creation hook ----------------------------------------------------------------------
 

@@ -247,6 +247,24 @@ public:
     void ApplySkinEditorText(const String& name, const String& directory, const String& text);
     String GetFullSkinDirectory() const;
 
+    // ---- the application font ----
+    // Once: the font the application has before any skin (the main form's, else the
+    // application's default) becomes DefStoredFontName and DefOldFontName.
+    void StoreDefFont();
+    // Switches the application to that font name: every form whose font is the application's,
+    // then every control that follows it (scmFontChanged), then OnFontChanged. Nothing for the
+    // name in force or an empty name; lockForms holds painting back meanwhile.
+    void ChangeAppFont(const String& fontName, bool lockForms);
+    // Gives a control the application font in force (the switched-to name while a skin is
+    // active, else the stored one) unless it keeps its own; true when its font name was set.
+    bool UpdateFontName(TControl* control);
+
+    // ---- the foreign class lists ----
+    // ThirdLists from the ThirdParty texts; reset first gives every text its default.
+    void FillThirdLists(bool reset);
+    // The lists' texts back into ThirdParty.
+    void StoreThirdLists();
+
     // ---- the window-creation hook (the default manager's) ----
     void InstallHook();
     void UnInstallHook();
@@ -331,6 +349,10 @@ private:
     // scale, the forms rescaled, the skin published once, OnScaleChanged.
     void ChangeScaleMode(TacScaleMode oldMode, TacScaleMode newMode, int newPpi, int oldPpi);
     void UpdateDialogsUnskinned();
+    // The on-screen side of an option write (OptionEffectOf).
+    void ApplyOptionEffect(TacOptionChange change);
+    // The font Fonts.MainMode asks for, through ChangeAppFont.
+    void ApplyFontMode(bool lockForms);
     bool FirstDataHasSections() const
     {
         return !SkinDataArray.empty() && SkinDataArray[0] && !SkinDataArray[0]->gd.empty();

@@ -1,5 +1,7 @@
 #include "skin/engine/core/manager_options.h"
 
+#include "vcl/sysutils.h"
+
 namespace {
 // One flag for the whole process: glyphs of buttons drawn the old way.
 bool OldGlyphsModeFlag = true;
@@ -76,12 +78,63 @@ void TacMenuSupport::SetCustomFont(bool v)
     Tell(FManager, TacOptionChange::MenuCustomFont);
 }
 
+// ---- The application font ---------------------------------------------------------------------
+
+String FontNameOfMode(TacFontMode mode, const String& skinFont, const String& customFont, const String& storedFont)
+{
+    switch (mode) {
+    case fmFromSkin: return skinFont.empty() ? storedFont : skinFont;
+    case fmCustom: return customFont;
+    default: return storedFont;
+    }
+}
+
+String FontNameFor(const TacFontTarget& target, const String& applied, const String& oldName, const String& storedName)
+{
+    if (applied.empty()) return String();   // a font without a name would be the system's
+    if (target.HasParent && target.ParentFont) return String();
+    // Font names are not case-sensitive.
+    if (!SameText(target.FontName, oldName) && !SameText(target.FontName, storedName)) return String();
+    if (target.Windowed ? !target.HandleAllocated : !target.HasParent) return String();
+    return applied;
+}
+
+// ---- What an option write does on screen ------------------------------------------------------
+
+TacOptionEffect OptionEffectOf(TacOptionChange change, const TacOptionContext& c)
+{
+    using E = TacOptionEffect;
+    switch (change) {
+    case TacOptionChange::DrawNonClientArea: return c.Designing ? E::None : E::NonClientChanged;
+    case TacOptionChange::ArrowsStyle: return E::UpdateSkin;
+    case TacOptionChange::AllowOuterEffects:
+    case TacOptionChange::DiscoloredGlyphs: return c.Loading || c.NoAutoUpdate ? E::None : E::RepaintForms;
+    case TacOptionChange::ButtonsSize: return c.Loading ? E::None : E::RepaintForms;
+    case TacOptionChange::ScrollSize: return c.Loading ? E::None : E::ScrollOptionsChanged;
+    case TacOptionChange::OldGlyphsMode: return c.Loading || c.Designing ? E::None : E::RepaintFormsLocked;
+    case TacOptionChange::FontMainMode: return c.Loading ? E::None : E::ApplyFont;
+    case TacOptionChange::FontMainFont: return c.Loading || c.FontMode != fmCustom ? E::None : E::ApplyFont;
+    default: return E::None;
+    }
+}
+
 // ---- ThirdParty ---------------------------------------------------------------------------------
 
-void TsThirdPartyList::FillLists(std::array<std::unique_ptr<TStringList>, acThirdListCount>& lists)
+const String& TsThirdPartyList::GetString(int index) const
+{
+    static const String none;
+    return index >= 0 && index < acThirdListCount ? FLists[static_cast<size_t>(index)] : none;
+}
+
+void TsThirdPartyList::SetString(int index, const String& value)
+{
+    if (index >= 0 && index < acThirdListCount) FLists[static_cast<size_t>(index)] = value;
+}
+
+void TsThirdPartyList::FillLists(std::array<std::unique_ptr<TStringList>, acThirdListCount>& lists, bool reset)
 {
     for (size_t i = 0; i < lists.size(); ++i) {
-        if (FLists[i].empty()) FLists[i] = DefaultOf(static_cast<int>(i));
+        if (reset || FLists[i].empty()) FLists[i] = DefaultOf(static_cast<int>(i));
         if (!lists[i]) {
             lists[i] = std::make_unique<TStringList>();
             lists[i]->SetCaseSensitive(true);

@@ -206,6 +206,25 @@ private:
     String FMainFont;
 };
 
+// The font name a font mode applies: fmDefault the font the application had before a skin took
+// over, fmFromSkin the skin's main font (that stored font when the skin names none), fmCustom
+// MainFont. Empty: there is nothing to apply.
+String FontNameOfMode(TacFontMode mode, const String& skinFont, const String& customFont, const String& storedFont);
+
+// A control as the application font sees it.
+struct TacFontTarget {
+    String FontName;                 // the name its font has now
+    bool HasParent = false;
+    bool ParentFont = false;         // its font follows its parent's
+    bool Windowed = false;
+    bool HandleAllocated = false;
+};
+// The name the control's font takes when the application font becomes applied (its old name
+// oldName, the font before any skin storedName); empty when it keeps its font: it follows its
+// parent, its font was chosen for it, it is a window not created yet or a graphic control
+// without a parent, or there is no name to apply.
+String FontNameFor(const TacFontTarget& target, const String& applied, const String& oldName, const String& storedName);
+
 // ---- MenuSupport --------------------------------------------------------------------------------
 
 class TacMenuSupport : public TPersistent {
@@ -223,6 +242,27 @@ private:
     bool FCustomFont = false;
 };
 
+// ---- What an option write does on screen ------------------------------------------------------
+
+// The scale options, the system colours and the menu font are the manager's own business; these
+// are the writes that reach the forms.
+enum class TacOptionEffect : uint8_t {
+    None,
+    NonClientChanged,       // scmNonClientOptionChanged (the new value) to the registered forms and hooked windows
+    UpdateSkin,             // the skin published again and the forms repainted
+    RepaintForms,           // the forms refreshed
+    RepaintFormsLocked,     // the same, under the skin-change covers
+    ScrollOptionsChanged,   // scmScrollOptionsChanged to every form
+    ApplyFont,              // the application font of the font mode (FontNameOfMode)
+};
+struct TacOptionContext {
+    bool Loading = false;        // the manager is being streamed
+    bool Designing = false;
+    bool NoAutoUpdate = false;   // between BeginUpdate and EndUpdate
+    TacFontMode FontMode = fmDefault;
+};
+TacOptionEffect OptionEffectOf(TacOptionChange change, const TacOptionContext& context);
+
 // ---- ThirdParty ---------------------------------------------------------------------------------
 
 // Class names of foreign controls the wrappers and the form skinning treat as a given kind.
@@ -236,14 +276,63 @@ constexpr int acThirdListCount = 23;
 class TsThirdPartyList : public TPersistent {
 public:
     // The lines of one kind (one class name a line), "TButton" for buttons and one blank for
-    // every other kind by default.
-    const String& GetString(int index) const { return FLists.at(static_cast<size_t>(index)); }
-    void SetString(int index, const String& value) { FLists.at(static_cast<size_t>(index)) = value; }
+    // every other kind by default. An index outside the kinds reads empty and writes nothing.
+    const String& GetString(int index) const;
+    void SetString(int index, const String& value);
     static String DefaultOf(int index) { return index == tpButton ? L"TButton" : L" "; }
-    // Gives every empty kind its default, then each list its kind's lines.
-    void FillLists(std::array<std::unique_ptr<TStringList>, acThirdListCount>& lists);
+    // Gives every kind its default (reset) or only every empty one, then each list its kind's lines.
+    void FillLists(std::array<std::unique_ptr<TStringList>, acThirdListCount>& lists, bool reset = false);
     // The lists' texts back into the kinds (each line ending with a line break).
     void TakeLists(const std::array<std::unique_ptr<TStringList>, acThirdListCount>& lists);
+
+
+    // The kinds by name, in the order they are stored.
+    const String& ThirdEdits() const { return GetString(tpEdit); }
+    void SetThirdEdits(const String& v) { SetString(tpEdit, v); }
+    const String& ThirdButtons() const { return GetString(tpButton); }
+    void SetThirdButtons(const String& v) { SetString(tpButton, v); }
+    const String& ThirdBitBtns() const { return GetString(tpBitBtn); }
+    void SetThirdBitBtns(const String& v) { SetString(tpBitBtn, v); }
+    const String& ThirdCheckBoxes() const { return GetString(tpCheckBox); }
+    void SetThirdCheckBoxes(const String& v) { SetString(tpCheckBox, v); }
+    const String& ThirdGroupBoxes() const { return GetString(tpGroupBox); }
+    void SetThirdGroupBoxes(const String& v) { SetString(tpGroupBox, v); }
+    const String& ThirdListViews() const { return GetString(tpListView); }
+    void SetThirdListViews(const String& v) { SetString(tpListView, v); }
+    const String& ThirdPanels() const { return GetString(tpPanel); }
+    void SetThirdPanels(const String& v) { SetString(tpPanel, v); }
+    const String& ThirdGrids() const { return GetString(tpGrid); }
+    void SetThirdGrids(const String& v) { SetString(tpGrid, v); }
+    const String& ThirdTreeViews() const { return GetString(tpTreeView); }
+    void SetThirdTreeViews(const String& v) { SetString(tpTreeView, v); }
+    const String& ThirdComboBoxes() const { return GetString(tpComboBox); }
+    void SetThirdComboBoxes(const String& v) { SetString(tpComboBox, v); }
+    const String& ThirdWWEdits() const { return GetString(tpwwEdit); }
+    void SetThirdWWEdits(const String& v) { SetString(tpwwEdit, v); }
+    const String& ThirdVirtualTrees() const { return GetString(tpVirtualTrees); }
+    void SetThirdVirtualTrees(const String& v) { SetString(tpVirtualTrees, v); }
+    const String& ThirdGridEh() const { return GetString(tpGridEh); }
+    void SetThirdGridEh(const String& v) { SetString(tpGridEh, v); }
+    const String& ThirdPageControl() const { return GetString(tpPageControl); }
+    void SetThirdPageControl(const String& v) { SetString(tpPageControl, v); }
+    const String& ThirdTabControl() const { return GetString(tpTabControl); }
+    void SetThirdTabControl(const String& v) { SetString(tpTabControl, v); }
+    const String& ThirdToolBar() const { return GetString(tpToolBar); }
+    void SetThirdToolBar(const String& v) { SetString(tpToolBar, v); }
+    const String& ThirdStatusBar() const { return GetString(tpStatusBar); }
+    void SetThirdStatusBar(const String& v) { SetString(tpStatusBar, v); }
+    const String& ThirdSpeedButton() const { return GetString(tpSpeedButton); }
+    void SetThirdSpeedButton(const String& v) { SetString(tpSpeedButton, v); }
+    const String& ThirdScrollControl() const { return GetString(tpScrollControl); }
+    void SetThirdScrollControl(const String& v) { SetString(tpScrollControl, v); }
+    const String& ThirdUpDown() const { return GetString(tpUpDown); }
+    void SetThirdUpDown(const String& v) { SetString(tpUpDown, v); }
+    const String& ThirdScrollBar() const { return GetString(tpScrollBar); }
+    void SetThirdScrollBar(const String& v) { SetString(tpScrollBar, v); }
+    const String& ThirdStaticText() const { return GetString(tpStaticText); }
+    void SetThirdStaticText(const String& v) { SetString(tpStaticText, v); }
+    const String& ThirdNativePaint() const { return GetString(tpNativePaint); }
+    void SetThirdNativePaint(const String& v) { SetString(tpNativePaint, v); }
 
 private:
     std::array<String, acThirdListCount> FLists{};

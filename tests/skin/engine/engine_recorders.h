@@ -11,6 +11,7 @@
 #include "skin/engine/message_box.h"
 #include "skin/engine/window_helpers.h"
 #include "skin/engine/wrapper_services.h"
+#include "vcl/sysutils.h"
 
 // Records every message box and answers Answer.
 class TBoxRecorder {
@@ -51,6 +52,10 @@ public:
     void FreeMenuWrappers() override { Calls.push_back(L"FreeMenuWrappers"); }
     void CreateHookedWindowList() override { Calls.push_back(L"CreateHookedWindowList"); }
     void FreeHookedWindows() override { Calls.push_back(L"FreeHookedWindows"); }
+    void SendToHookedWindows(unsigned command, intptr_t lParam) override
+    {
+        Calls.push_back(L"SendToHookedWindows " + IntToStr(int(command)) + L" " + IntToStr(int(lParam)));
+    }
 };
 
 // Wrapper services that record what the engine asks of them: every window whose wrapper link
