@@ -15,6 +15,7 @@
 #include "vcl/application.h"
 #include "skin/engine/core/general.h"
 #include "skin/engine/skin_manager.h"
+#include "skin/engine/system_routines.h"
 #include "skin/graphics/bitmaps32.h"
 #include "skin/graphics/gdi_paint.h"
 #include "skin/graphics/image_modes.h"
@@ -628,6 +629,8 @@ TsFilenameEdit::TsFilenameEdit(TComponent* owner) : TsFileDirEdit(owner), FDialo
     FDialog->SetFilter(L"All files (*.*)|*.*");
     FDialog->SetOptions(ofHideReadOnly | ofEnableSizing);
 }
+
+bool TsFilenameEdit::DialogTitleStored() const { return DialogTitle() != DefaultOpenDialogTitle(); }
 
 void TsFilenameEdit::SetFileName(const String& name)
 {

@@ -194,6 +194,11 @@ public:
     void SetDefaultExt(const String& s) { FDialog->SetDefaultExt(s); }
     TOpenOptions DialogOptions() const { return FDialog->Options(); }
     void SetDialogOptions(TOpenOptions options);
+    const String& DialogTitle() const { return FDialog->Title(); }
+    void SetDialogTitle(const String& s) { FDialog->SetTitle(s); }
+    // The title is kept with the edit's settings only when it is not the system's own title of
+    // a file-open dialog.
+    bool DialogTitleStored() const;
     TStrings* DialogFiles() const { return FDialog->Files(); }
 
 protected:

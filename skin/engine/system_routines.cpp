@@ -67,9 +67,11 @@ TBoundEntries& Entries()
     return entries;
 }
 
-// Start-up of the routines: a 32-bit process on a 64-bit system without composition draws
-// skinned dialog titles without glow.
+// Start-up of the routines: the version class and the scroll button length; a 32-bit process on
+// a 64-bit system without composition draws skinned dialog titles without glow.
 const bool StartedUp = [] {
+    WindowsVersionLevel();
+    CheckSysScrollWidth();
     Entries().BindShell();
     if (RunsUnderWow64() && !IsDesktopCompositionOn()) NoDialogTextGlow = true;
     return true;
@@ -110,10 +112,11 @@ TMessage BuildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT result) { 
 
 // ---- DPI-aware system parameters -----------------------------------------------------------------
 
-bool WindowsVersionIsAtLeast(int major, int minor)
+namespace {
+// GetVersionEx answers 6.2 to programs without a compatibility manifest; the kernel's own
+// answer is the system's version. (0, 0) when it cannot say.
+std::pair<DWORD, DWORD> SystemVersion()
 {
-    // GetVersionEx answers 6.2 to programs without a compatibility manifest; the kernel's own
-    // answer is the system's version.
     static const std::pair<DWORD, DWORD> version = [] {
         using TRtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
         OSVERSIONINFOW info{};
@@ -122,7 +125,22 @@ bool WindowsVersionIsAtLeast(int major, int minor)
         if (!get || get(&info) != 0) return std::pair<DWORD, DWORD>(0, 0);
         return std::pair<DWORD, DWORD>(info.dwMajorVersion, info.dwMinorVersion);
     }();
-    const auto [m, n] = version;
+    return version;
+}
+}  // namespace
+
+int WindowsVersionLevel()
+{
+    static const int level = [] {
+        const auto [m, n] = SystemVersion();
+        return OsVersionClass(static_cast<int>(m), static_cast<int>(n));
+    }();
+    return level;
+}
+
+bool WindowsVersionIsAtLeast(int major, int minor)
+{
+    const auto [m, n] = SystemVersion();
     return static_cast<int>(m) > major || (static_cast<int>(m) == major && static_cast<int>(n) >= minor);
 }
 
@@ -192,6 +210,11 @@ void DelayWithMessages(int milliseconds)
     do {
         if (Application) Application->ProcessMessages();
     } while (!TickReached(start, milliseconds, AcTickCount()));
+}
+
+void CheckSysScrollWidth()
+{
+    if (DefaultScrollBtnLength < 0) DefaultScrollBtnLength = GetSystemMetrics(SM_CXHSCROLL);
 }
 
 void WaitUntilTick(uint32_t startTick, int interval)
@@ -304,56 +327,113 @@ TIcon* ShellIconOfFile(const String& fileName, UINT flags)
 
 // ---- system colours from the skin ----------------------------------------------------------------
 
-bool PatchSystemFunction(void* target, const void* replacement, uint8_t (&saveArea)[6])
+namespace {
+
+// Writes bytes over code of the process and makes the processor see them.
+bool WriteCode(uint8_t* at, const uint8_t (&bytes)[AbsoluteJumpLength])
 {
-#if defined(__i386__) || defined(_M_IX86)
-    auto* t = static_cast<uint8_t*>(target);
-    if (t[0] == 0xFF && t[1] == 0x25) t = **reinterpret_cast<uint8_t***>(t + 2);
-    SIZE_T n = 0;
-    if (!ReadProcessMemory(GetCurrentProcess(), t, saveArea, 6, &n) || n != 6) return false;
-    uint8_t jump[5] = {0xE9};
-    const int32_t distance = int32_t(reinterpret_cast<intptr_t>(replacement) - reinterpret_cast<intptr_t>(t) - 5);
-    std::memcpy(jump + 1, &distance, 4);
-    return WriteProcessMemory(GetCurrentProcess(), t, jump, 5, &n) && n == 5;
+    DWORD old = 0;
+    if (!VirtualProtect(at, AbsoluteJumpLength, PAGE_EXECUTE_READWRITE, &old)) return false;
+    std::memcpy(at, bytes, AbsoluteJumpLength);
+    DWORD unused = 0;
+    VirtualProtect(at, AbsoluteJumpLength, old, &unused);
+    FlushInstructionCache(GetCurrentProcess(), at, AbsoluteJumpLength);
+    return true;
+}
+
+// Whether the jump may be written at code: inside a loaded module, and where the unwind data
+// knows the function, at its start with room for the jump.
+bool MayRedirect(const uint8_t* code)
+{
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(code), &module))
+        return false;
+    MEMORY_BASIC_INFORMATION info{};
+    if (!VirtualQuery(code, &info, sizeof info) || info.State != MEM_COMMIT) return false;
+    const auto end = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
+    if (reinterpret_cast<uintptr_t>(code) + AbsoluteJumpLength > end) return false;
+    DWORD64 base = 0;
+    const auto address = reinterpret_cast<DWORD64>(code);
+    if (PRUNTIME_FUNCTION f = RtlLookupFunctionEntry(address, &base, nullptr))
+        return AbsoluteJumpFits(address, base + f->BeginAddress, base + f->EndAddress);
+    return true;   // a leaf function: the system keeps no unwind data for it
+}
+
+}  // namespace
+
+bool PatchSystemFunction(void* target, const void* replacement, TacCodePatch& patch)
+{
+#if defined(__x86_64__) || defined(_M_X64)
+    if (patch.At || !target || !replacement) return false;
+    auto* code = const_cast<uint8_t*>(ResolveJumpThunk(static_cast<const uint8_t*>(target)));
+    if (!code || code == replacement || !MayRedirect(code)) return false;
+    uint8_t saved[AbsoluteJumpLength], jump[AbsoluteJumpLength];
+    std::memcpy(saved, code, AbsoluteJumpLength);
+    BuildAbsoluteJump(jump, reinterpret_cast<uint64_t>(replacement));
+    if (!WriteCode(code, jump)) return false;
+    patch.At = code;
+    std::memcpy(patch.Saved, saved, AbsoluteJumpLength);
+    std::memcpy(patch.Written, jump, AbsoluteJumpLength);
+    return true;
 #else
-    (void)target, (void)replacement, (void)saveArea;
+    (void)target, (void)replacement, (void)patch;
     return false;
 #endif
 }
 
-bool RestoreSystemFunction(void* target, const uint8_t (&saveArea)[6])
+bool RestoreSystemFunction(TacCodePatch& patch)
 {
-#if defined(__i386__) || defined(_M_IX86)
-    auto* t = static_cast<uint8_t*>(target);
-    if (t[0] == 0xFF && t[1] == 0x25) t = **reinterpret_cast<uint8_t***>(t + 2);
-    if (saveArea[0] == 0 && saveArea[1] == 0) return false;
-    SIZE_T n = 0;
-    return WriteProcessMemory(GetCurrentProcess(), t, saveArea, 6, &n) && n == 6;
-#else
-    (void)target, (void)saveArea;
-    return false;
-#endif
+    if (!patch.At) return false;
+    // Someone else wrote over the entry since: writing our bytes back would break theirs.
+    if (std::memcmp(patch.At, patch.Written, AbsoluteJumpLength) != 0) return false;
+    if (!WriteCode(patch.At, patch.Saved)) return false;
+    patch = TacCodePatch();
+    return true;
 }
 
 namespace {
 
+// The fall-through calls of the replacements lift a redirection for the whole process for the
+// time of the call: two threads doing it at once would put it back under each other.
+struct TFallThroughLock {
+    CRITICAL_SECTION Section;
+    TFallThroughLock() { InitializeCriticalSection(&Section); }
+    ~TFallThroughLock() { DeleteCriticalSection(&Section); }
+};
+TFallThroughLock& FallThroughLock()
+{
+    static TFallThroughLock lock;
+    return lock;
+}
+struct TFallThrough {
+    TFallThrough() { EnterCriticalSection(&FallThroughLock().Section); }
+    ~TFallThrough() { LeaveCriticalSection(&FallThroughLock().Section); }
+    TFallThrough(const TFallThrough&) = delete;
+    TFallThrough& operator=(const TFallThrough&) = delete;
+};
+
+// Set while a replacement works out the skin's answer: the colour conversions it makes may ask
+// the system for a colour again, and that question goes to the system.
+thread_local bool InReplacement = false;
+
 struct TRedirection {
     const char* Name;
     const void* Replacement;
-    uint8_t Save[6] = {};
+    TacCodePatch Patch;
     bool On = false;
     void* Target() const { return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(Name[0] == 'C' ? L"gdi32.dll" : L"user32.dll"), Name)); }
-    void Patch()
+    void Redirect()
     {
         if (On) return;
         On = true;
-        if (void* t = Target()) PatchSystemFunction(t, Replacement, Save);
+        if (void* t = Target()) PatchSystemFunction(t, Replacement, Patch);
     }
-    void Unpatch()
+    void Restore()
     {
         if (!On) return;
         On = false;
-        if (void* t = Target()) RestoreSystemFunction(t, Save);
+        RestoreSystemFunction(Patch);
     }
 };
 
@@ -372,63 +452,108 @@ bool ActiveFormShowing()
 
 }  // namespace
 
-void PatchGetSysColor() { SysColorRedirection.Patch(); }
-void UnpatchGetSysColor() { SysColorRedirection.Unpatch(); }
-void PatchGetSysColorBrush() { SysBrushRedirection.Patch(); }
-void UnpatchGetSysColorBrush() { SysBrushRedirection.Unpatch(); }
-void PatchCreatePen() { PenRedirection.Patch(); }
-void UnpatchCreatePen() { PenRedirection.Unpatch(); }
+void PatchGetSysColor() { SysColorRedirection.Redirect(); }
+void UnpatchGetSysColor() { SysColorRedirection.Restore(); }
+void PatchGetSysColorBrush() { SysBrushRedirection.Redirect(); }
+void UnpatchGetSysColorBrush() { SysBrushRedirection.Restore(); }
+void PatchCreatePen() { PenRedirection.Redirect(); }
+void UnpatchCreatePen() { PenRedirection.Restore(); }
 
 void PatchSystemColors(bool on)
 {
-    for (TRedirection* r : {&SysColorRedirection, &SysBrushRedirection, &PenRedirection}) on ? r->Patch() : r->Unpatch();
+    for (TRedirection* r : {&SysColorRedirection, &SysBrushRedirection, &PenRedirection}) on ? r->Redirect() : r->Restore();
 }
+
+namespace {
+
+// The system's own answer, with the redirection out of the way for the call (and put back after
+// it when it was on).
+template <class Call>
+auto FallThrough(TRedirection& r, Call call) -> decltype(call())
+{
+    TFallThrough lock;
+    const bool on = r.On;
+    r.Restore();
+    if (r.Patch.At) {
+        // The entry could not be put back and still jumps here: asking it would come back.
+        r.On = on;
+        return decltype(call())();
+    }
+    const auto result = call();
+    if (on) r.Redirect();
+    return result;
+}
+
+// Runs the skin's part of a replacement once per thread at a time; false when this thread is
+// already inside one, or the part failed.
+template <class Part>
+bool SkinPart(Part part)
+{
+    if (InReplacement) return false;
+    InReplacement = true;
+    bool answered = false;
+    try {
+        answered = part();
+    } catch (...) {
+        answered = false;   // the system answers instead
+    }
+    InReplacement = false;
+    return answered;
+}
+
+}  // namespace
 
 DWORD WINAPI SkinnedGetSysColor(int index)
 {
-    if (TsSkinManager* m = DefaultManager; m && ActiveFormShowing()) {
+    DWORD c = 0;
+    const bool answered = SkinPart([&] {
+        TsSkinManager* m = DefaultManager;
+        if (!m || !ActiveFormShowing()) return false;
         const TacPalette& p = m->Palette;
         switch (index) {
-        case COLOR_WINDOW: return Rgb(p[pcEditBG]);
-        case COLOR_WINDOWFRAME: return Rgb(p[pcBorder]);
-        case COLOR_WINDOWTEXT: return Rgb(p[pcEditText]);
-        case COLOR_INACTIVEBORDER: return Rgb(m->SkinCommonInfo.SysInactiveBorderColor);
-        case COLOR_HIGHLIGHT: return Rgb(p[pcSelectionBG_Focused]);
-        case COLOR_HIGHLIGHTTEXT: return Rgb(p[pcSelectionText_Focused]);
-        case COLOR_BTNSHADOW: case COLOR_3DDKSHADOW: return Mixed(p[pcMainColor], clBlack, 205);
-        case COLOR_3DLIGHT: return Mixed(p[pcMainColor], clWhite, 205);
-        default: break;
+        case COLOR_WINDOW: c = Rgb(p[pcEditBG]); return true;
+        case COLOR_WINDOWFRAME: c = Rgb(p[pcBorder]); return true;
+        case COLOR_WINDOWTEXT: c = Rgb(p[pcEditText]); return true;
+        case COLOR_INACTIVEBORDER: c = Rgb(m->SkinCommonInfo.SysInactiveBorderColor); return true;
+        case COLOR_HIGHLIGHT: c = Rgb(p[pcSelectionBG_Focused]); return true;
+        case COLOR_HIGHLIGHTTEXT: c = Rgb(p[pcSelectionText_Focused]); return true;
+        case COLOR_BTNSHADOW: case COLOR_3DDKSHADOW: c = Mixed(p[pcMainColor], clBlack, 205); return true;
+        case COLOR_3DLIGHT: c = Mixed(p[pcMainColor], clWhite, 205); return true;
+        default: return false;
         }
-    }
-    // The system's own answer, with the redirection out of the way for the call.
-    const bool on = SysColorRedirection.On;
-    UnpatchGetSysColor();
-    const DWORD c = GetSysColor(index);
-    if (on) PatchGetSysColor();
-    return c;
+    });
+    if (answered) return c;
+    return FallThrough(SysColorRedirection, [&] { return GetSysColor(index); });
 }
 
 HBRUSH WINAPI SkinnedGetSysColorBrush(int index)
 {
-    TsSkinManager* m = DefaultManager;
-    if (!m) return nullptr;
-    switch (index) {
-    case COLOR_WINDOW: return m->Brushes[pcEditBG];
-    case COLOR_WINDOWTEXT: return m->KeptBrush(m->Palette[pcEditText]);
-    case COLOR_HIGHLIGHT: return m->KeptBrush(m->Palette[pcSelectionBG_Focused]);
-    case COLOR_HIGHLIGHTTEXT: return m->KeptBrush(m->Palette[pcSelectionText_Focused]);
-    default: break;
-    }
-    const bool on = SysBrushRedirection.On;
-    UnpatchGetSysColorBrush();
-    HBRUSH b = GetSysColorBrush(index);
-    if (on) PatchGetSysColorBrush();
-    return b;
+    HBRUSH b = nullptr;
+    bool noManager = false;
+    const bool answered = SkinPart([&] {
+        TsSkinManager* m = DefaultManager;
+        if (!m) {
+            noManager = true;
+            return false;
+        }
+        switch (index) {
+        case COLOR_WINDOW: b = m->Brushes[pcEditBG]; return true;
+        case COLOR_WINDOWTEXT: b = m->KeptBrush(m->Palette[pcEditText]); return true;
+        case COLOR_HIGHLIGHT: b = m->KeptBrush(m->Palette[pcSelectionBG_Focused]); return true;
+        case COLOR_HIGHLIGHTTEXT: b = m->KeptBrush(m->Palette[pcSelectionText_Focused]); return true;
+        default: return false;
+        }
+    });
+    if (answered) return b;
+    if (noManager) return nullptr;
+    return FallThrough(SysBrushRedirection, [&] { return GetSysColorBrush(index); });
 }
 
 HPEN WINAPI SkinnedCreatePen(int style, int width, COLORREF color)
 {
-    if (TsSkinManager* m = DefaultManager) {
+    SkinPart([&] {
+        TsSkinManager* m = DefaultManager;
+        if (!m) return false;
         const TacPalette& p = m->Palette;
         switch (color) {
         case 5: color = Rgb(p[pcEditBG]); break;
@@ -440,14 +565,11 @@ HPEN WINAPI SkinnedCreatePen(int style, int width, COLORREF color)
         case 16: case 21: color = Mixed(p[pcMainColor], clBlack, 205); break;
         case 22: color = Mixed(p[pcMainColor], clWhite, 205); break;
         case 0xC0C0C0: case 0xF0F0F0: color = Mixed(p[pcEditText], p[pcEditBG], 38); break;
-        default: break;
+        default: return false;
         }
-    }
-    const bool on = PenRedirection.On;
-    UnpatchCreatePen();
-    HPEN pen = CreatePen(style, width, color);
-    if (on) PatchCreatePen();
-    return pen;
+        return true;
+    });
+    return FallThrough(PenRedirection, [&] { return CreatePen(style, width, color); });
 }
 
 int GetSkinPPI(TsSkinManager* manager, TControl* control, bool activeOnly)
@@ -529,3 +651,5 @@ const TacCaptions& Captions()
     static const TacCaptions captions = LoadCaptions(&LoadSystemString);
     return captions;
 }
+
+const String& DefaultOpenDialogTitle() { return Captions().FileOpen; }

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "skin/engine/core/code_redirect.h"
 #include "vcl/controls.h"
 #include "vcl/graphics.h"
 
@@ -40,6 +41,11 @@ constexpr int LimitCaptionFontHeight(int height) { return height > -11 ? -11 : h
 bool WindowsVersionIsAtLeast(int major, int minor);
 bool IsWin81OrLater();
 bool IsWinXPOrLater();
+// The class of a Windows version the toolkit's drawing follows: the major version, but 8 for
+// 6.2 (Windows 8) and everything after it.
+constexpr int OsVersionClass(int major, int minor) { return major > 6 || (major == 6 && minor >= 2) ? 8 : major; }
+// OsVersionClass of the system's own version, found once; 0 when the system cannot say.
+int WindowsVersionLevel();
 // True also when the system cannot tell (the entry is missing).
 bool IsDebuggerAttached();
 bool RunsUnderWow64();
@@ -59,6 +65,10 @@ void ShowWarningBox(const String& text);
 void ShowErrorBox(const String& text);
 // Programming and usage errors of the toolkit.
 void ShowUsageWarning(const String& text);
+
+// When the shared scroll button length (DefaultScrollBtnLength) is negative, it becomes the
+// system's horizontal scroll-bar arrow width. Runs at start-up.
+void CheckSysScrollWidth();
 
 // ---- folders and files ---------------------------------------------------------------------------
 
@@ -96,14 +106,24 @@ uintptr_t CallShellFileInfo(const wchar_t* path, DWORD attributes, void* info, U
 class TsSkinManager;
 
 // Standard windows the skinning does not paint ask the system for their colours; while the
-// default manager's ChangeSysColors is on, GetSysColor, GetSysColorBrush and CreatePen of this
-// process are sent to the replacements below. The redirection writes a relative jump (E9 and a
-// 32-bit distance) over a function's first bytes, following an import stub's FF 25 as a pointer:
-// both hold for 32-bit code only. In a 64-bit process the replacement may lie beyond a 32-bit
-// distance and FF 25 is an offset from the next instruction, so nothing is patched there and the
-// answer is false.
-bool PatchSystemFunction(void* target, const void* replacement, uint8_t (&saveArea)[6]);
-bool RestoreSystemFunction(void* target, const uint8_t (&saveArea)[6]);
+// default manager's ChangeSysColors is on, GetSysColor, GetSysColorBrush and CreatePen are sent
+// to the replacements below for the whole process, the system's own code included. A function
+// is redirected by an absolute jump written over its entry, after the jumps of import stubs and
+// forwarding entries are followed to the code itself; only where the system's unwind data shows
+// that the function is long enough (a function without unwind data is a leaf and is taken as it
+// is). The bytes written over are kept and put back exactly.
+struct TacCodePatch {
+    uint8_t* At = nullptr;                    // where the jump is written; nullptr: nothing is
+    uint8_t Saved[AbsoluteJumpLength] = {};   // the function's own bytes there
+    uint8_t Written[AbsoluteJumpLength] = {};
+};
+// False, writing nothing, when the patch already is in place, the function cannot be reached or
+// is too short, or its memory cannot be written. Redirections written over each other come off
+// in the reverse order.
+bool PatchSystemFunction(void* target, const void* replacement, TacCodePatch& patch);
+// Puts the saved bytes back. False (and nothing written) when nothing was patched or the entry no
+// longer holds the jump that was written there.
+bool RestoreSystemFunction(TacCodePatch& patch);
 // Each does nothing when its function already is (or is not) redirected; a redirection that
 // could not be written still counts as made.
 void PatchGetSysColor();
@@ -115,7 +135,9 @@ void UnpatchCreatePen();
 void PatchSystemColors(bool on);   // all three
 
 // The replacements. Colours of the default manager's palette while a visible active form
-// exists; every other question goes to the system's function.
+// exists; every other question goes to the system's function, with its redirection lifted for
+// the call (one such call at a time in the process). A question asked while the skin's answer is
+// being worked out (a palette colour naming a system colour) goes to the system too.
 DWORD WINAPI SkinnedGetSysColor(int index);
 // COLOR_WINDOW: the manager's brush of that colour; window text and the two selection colours:
 // a brush the manager keeps, one per colour (callers never free these). 0 without a manager.
@@ -150,3 +172,5 @@ TacCaptions LoadCaptions(const TacStringLoader& loader);
 String LoadSystemString(const wchar_t* library, unsigned id);
 // Loaded once, with LoadSystemString.
 const TacCaptions& Captions();
+// The title of a file-open dialog in the system's language: the FileOpen caption.
+const String& DefaultOpenDialogTitle();

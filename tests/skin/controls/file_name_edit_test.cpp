@@ -14,6 +14,7 @@
 
 #include "skin/controls/scharimagelist.h"
 #include "skin/controls/scomboedit.h"
+#include "skin/engine/system_routines.h"
 #include "skin/graphics/bitmaps32.h"
 #include "skin/graphics/paint32.h"
 #include "vcl/application.h"
@@ -801,3 +802,24 @@ TEST(FileNameEdit, TheButtonHintFollowsTheHintPause)
 }
 
 }  // namespace
+
+// The dialog title is kept with the edit's settings only when it differs from the system's own
+// title of a file-open dialog (its common-dialog string, or "File open" without it).
+TEST(FileNameEdit, TheDialogTitleIsKeptOnlyWhenNotTheSystemsOwn)
+{
+    const String system = DefaultOpenDialogTitle();
+    ASSERT_FALSE(system.empty());
+    const String loaded = LoadSystemString(L"comdlg32.dll", 436);
+    EXPECT_EQ(system, loaded.empty() ? String(L"File open") : loaded);
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TFileScene s;
+    struct TCase {
+        String Title;
+        bool Stored;
+    } cases[] = {{system, false}, {L"Debug log", true}, {system + L" ", true}, {String(), true}};
+    for (const TCase& c : cases) {
+        s.Edit->SetDialogTitle(c.Title);
+        EXPECT_EQ(s.Edit->Dialog()->Title(), c.Title);
+        EXPECT_EQ(s.Edit->DialogTitleStored(), c.Stored) << c.Title.c_str();
+    }
+}

@@ -1,6 +1,7 @@
 // The skin's answers in place of the system's colour functions: colours while a visible active
-// form exists and the system's otherwise, the brushes kept one per colour, pen colours, nothing
-// patched in a 64-bit process, the skin PPI by scale mode, the scroll-bar width and the captions.
+// form exists and the system's otherwise, the brushes kept one per colour, pen colours; the
+// functions redirected for the whole process (a list box the system paints shows the skin) and
+// put back exactly; the skin PPI by scale mode, the scroll-bar width and the captions.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "skin/engine/skin_manager.h"
 #include "skin/engine/system_routines.h"
 #include "skin/graphics/colors.h"
+#include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
 #include "tests/vcl/form_ptr.h"
 #include "vcl/forms.h"
@@ -120,33 +122,162 @@ TEST(SkinSystemColors, PenColours)
     }
 }
 
-// In a 64-bit process no system function is written over: a relative jump of 32 bits may not
-// reach the replacement, and FF 25 holds an offset there, not the address of a pointer.
-TEST(SkinSystemColors, NothingIsPatchedInA64BitProcess)
+namespace {
+
+DWORD WINAPI FixedSysColor(int) { return 0x123456; }
+DWORD WINAPI OtherSysColor(int) { return 0x654321; }
+HBRUSH WINAPI NoSysColorBrush(int) { return nullptr; }
+HPEN WINAPI NoPen(int, int, COLORREF) { return nullptr; }
+
+struct TEntry {
+    const wchar_t* module;
+    const char* name;
+    uint8_t* Code() const
+    {
+        auto* f = reinterpret_cast<const uint8_t*>(GetProcAddress(GetModuleHandleW(module), name));
+        return const_cast<uint8_t*>(ResolveJumpThunk(f));
+    }
+};
+const TEntry SysColorEntry{L"user32.dll", "GetSysColor"};
+const TEntry SysBrushEntry{L"user32.dll", "GetSysColorBrush"};
+const TEntry PenEntry{L"gdi32.dll", "CreatePen"};
+
+// The first bytes of the three entries, to see them put back exactly.
+struct TEntryBytes {
+    uint8_t Bytes[3][32];
+    TEntryBytes()
+    {
+        int i = 0;
+        for (const TEntry* e : {&SysColorEntry, &SysBrushEntry, &PenEntry}) std::memcpy(Bytes[i++], e->Code(), 32);
+    }
+    bool operator==(const TEntryBytes& o) const { return std::memcmp(Bytes, o.Bytes, sizeof Bytes) == 0; }
+};
+
+// A plain list box of the system on a shown form, its first item selected; the colour of that
+// item's row at its right end, after the list box painted itself on screen.
+struct TSystemListBox {
+    FormPtr Form{new TForm(nullptr)};
+    HWND Box = nullptr;
+    TSystemListBox()
+    {
+        Form->SetBounds(60, 60, 220, 160);
+        Form->Show();
+        Box = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | LBS_NOTIFY, 8, 8, 150, 90,
+                              Form->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+        for (const wchar_t* item : {L"one", L"two", L"three"})
+            SendMessageW(Box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        SendMessageW(Box, LB_SETCURSEL, 0, 0);
+        testing_support::PumpFor(30);
+    }
+    ~TSystemListBox()
+    {
+        if (Box) DestroyWindow(Box);
+    }
+    TColor SelectedRowColor(const String& artifact)
+    {
+        RedrawWindow(Box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        testing_support::PumpFor(20);
+        std::unique_ptr<TBitmap> shot = testing_support::CaptureWindow(Box);
+        testing_support::SaveArtifact(*shot, artifact);
+        RECT item{};
+        SendMessageW(Box, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+        return testing_support::PixelAt(*shot, item.right - 3, (item.top + item.bottom) / 2);
+    }
+};
+
+}  // namespace
+
+// The redirection writes an absolute jump over a function's entry, so every caller of the
+// process, the system's own code included, reaches the replacement; removing it puts the
+// function's bytes back exactly. Redirections made over each other come off in reverse order.
+TEST(SkinSystemColors, RedirectionReachesEveryCallerAndIsPutBackExactly)
 {
     static_assert(sizeof(void*) == 8, "the test process is 64-bit");
-    struct Target {
-        const wchar_t* module;
-        const char* name;
-        const void* replacement;
-    } targets[] = {{L"user32.dll", "GetSysColor", reinterpret_cast<const void*>(&SkinnedGetSysColor)},
-                   {L"user32.dll", "GetSysColorBrush", reinterpret_cast<const void*>(&SkinnedGetSysColorBrush)},
-                   {L"gdi32.dll", "CreatePen", reinterpret_cast<const void*>(&SkinnedCreatePen)}};
-    for (const Target& t : targets) {
-        auto* f = reinterpret_cast<uint8_t*>(GetProcAddress(GetModuleHandleW(t.module), t.name));
-        ASSERT_NE(f, nullptr) << t.name;
-        uint8_t before[16], save[6] = {};
-        std::memcpy(before, f, sizeof before);
-        EXPECT_FALSE(PatchSystemFunction(f, t.replacement, save)) << t.name;
-        EXPECT_EQ(std::memcmp(before, f, sizeof before), 0) << t.name;
-        EXPECT_FALSE(RestoreSystemFunction(f, save)) << t.name;
-    }
-    // Switching the option on for an active default manager leaves the functions the system's.
-    ManagerPtr m = PaletteManager();
+    const TEntryBytes before;
     const COLORREF window = GetSysColor(COLOR_WINDOW);
-    m->Options()->SetChangeSysColors(true);
+    struct Target {
+        const TEntry* entry;
+        const void* replacement;
+    } targets[] = {{&SysColorEntry, reinterpret_cast<const void*>(&FixedSysColor)},
+                   {&SysBrushEntry, reinterpret_cast<const void*>(&NoSysColorBrush)},
+                   {&PenEntry, reinterpret_cast<const void*>(&NoPen)}};
+    TacCodePatch patches[3];
+    for (int i = 0; i < 3; ++i) {
+        const Target& t = targets[i];
+        void* f = reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(t.entry->module), t.entry->name));
+        ASSERT_TRUE(PatchSystemFunction(f, t.replacement, patches[i])) << t.entry->name;
+        EXPECT_EQ(patches[i].At, t.entry->Code()) << t.entry->name;
+        EXPECT_EQ(AbsoluteJumpDestination(patches[i].At), reinterpret_cast<uint64_t>(t.replacement)) << t.entry->name;
+        // A record in use is not written again: its saved bytes would be the jump.
+        EXPECT_FALSE(PatchSystemFunction(f, t.replacement, patches[i])) << t.entry->name;
+    }
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), 0x123456u);
+    EXPECT_EQ(GetSysColorBrush(COLOR_BTNFACE), nullptr);
+    EXPECT_EQ(CreatePen(PS_SOLID, 1, 0), nullptr);
+
+    // A second redirection over the first; the first cannot come off while the second is there.
+    TacCodePatch over;
+    ASSERT_TRUE(PatchSystemFunction(reinterpret_cast<void*>(&GetSysColor), reinterpret_cast<const void*>(&OtherSysColor), over));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), 0x654321u);
+    EXPECT_FALSE(RestoreSystemFunction(patches[0]));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), 0x654321u);
+    EXPECT_TRUE(RestoreSystemFunction(over));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), 0x123456u);
+
+    for (TacCodePatch& p : patches) EXPECT_TRUE(RestoreSystemFunction(p));
+    EXPECT_TRUE(TEntryBytes() == before);
     EXPECT_EQ(GetSysColor(COLOR_WINDOW), window);
+    HPEN pen = CreatePen(PS_SOLID, 1, 0);
+    EXPECT_NE(pen, nullptr);
+    DeleteObject(pen);
+    for (TacCodePatch& p : patches) EXPECT_FALSE(RestoreSystemFunction(p));   // nothing left to put back
+    TacCodePatch none;
+    EXPECT_FALSE(PatchSystemFunction(nullptr, reinterpret_cast<const void*>(&FixedSysColor), none));
+    EXPECT_FALSE(PatchSystemFunction(reinterpret_cast<void*>(&GetSysColor), nullptr, none));
+    EXPECT_TRUE(TEntryBytes() == before);
+}
+
+// With ChangeSysColors on, a list box the system paints shows its selected row in the skin's
+// selection colour; switched off, and when the manager goes, the system's colour again and the
+// functions exactly as they were.
+TEST(SkinSystemColors, SystemPaintedListBoxTakesTheSkinColours)
+{
+    const TEntryBytes before;
+    const COLORREF systemHighlight = GetSysColor(COLOR_HIGHLIGHT);
+    ASSERT_NE(systemHighlight, 0x00AA00u);
+    ManagerPtr m = PaletteManager();
+    ASSERT_TRUE(m->IsActive());
+    TSystemListBox list;
+    ASSERT_EQ(Screen->ActiveForm(), list.Form.get());
+    EXPECT_EQ(list.SelectedRowColor(L"system_listbox_plain"), TColor(systemHighlight));
+
+    m->Options()->SetChangeSysColors(true);
+    EXPECT_FALSE(TEntryBytes() == before);
+    EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), 0x00AA00u);
+    EXPECT_EQ(list.SelectedRowColor(L"system_listbox_skinned"), TColor(0x00AA00));
+    // Questions the skin does not answer still reach the system, and the redirection stays.
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), SkinnedGetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), 0x00AA00u);
+    // A palette colour naming a system colour is asked of the system, not of the skin again.
+    m->Palette[pcSelectionBG_Focused] = clHighlight;
+    EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), systemHighlight);
+    m->Palette[pcSelectionBG_Focused] = 0x00AA00;
+    HPEN pen = CreatePen(PS_SOLID, 1, 15);
+    LOGPEN lp{};
+    GetObjectW(pen, sizeof lp, &lp);
+    EXPECT_EQ(lp.lopnColor, 0x406080u);
+    DeleteObject(pen);
+
     m->Options()->SetChangeSysColors(false);
+    EXPECT_TRUE(TEntryBytes() == before);
+    EXPECT_EQ(list.SelectedRowColor(L"system_listbox_restored"), TColor(systemHighlight));
+
+    // The manager takes its redirection with it.
+    m->Options()->SetChangeSysColors(true);
+    EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), 0x00AA00u);
+    m.reset();
+    EXPECT_TRUE(TEntryBytes() == before);
+    EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), systemHighlight);
 }
 
 TEST(SkinSystemColors, SkinPpiAndScrollBarWidths)

@@ -10,6 +10,7 @@
 #include <shellapi.h>
 
 #include "skin/engine/core/general.h"
+#include "skin/engine/core/skin_data.h"
 #include "skin/engine/system_routines.h"
 #include "tests/common/test_support.h"
 #include "tests/skin/engine/engine_recorders.h"
@@ -141,6 +142,24 @@ TEST(SkinSystem, CaptionFonts)
     EXPECT_TRUE(QuerySystemParamsForDpi(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 96));
 }
 
+// Windows 8 and everything after it draw alike; before it, the major version tells.
+TEST(SkinSystem, VersionClassesAndTheScrollButtonLength)
+{
+    struct Case {
+        int major, minor, level;
+    } cases[] = {{5, 1, 5}, {6, 0, 6}, {6, 1, 6}, {6, 2, 8}, {6, 3, 8}, {10, 0, 8}, {11, 0, 8}, {0, 0, 0}};
+    for (const Case& c : cases) EXPECT_EQ(OsVersionClass(c.major, c.minor), c.level) << c.major << "." << c.minor;
+
+    // A negative length is the system's arrow width; a set one stays.
+    const int saved = DefaultScrollBtnLength;
+    for (int set : {-1, 0, 16, 24}) {
+        DefaultScrollBtnLength = set;
+        CheckSysScrollWidth();
+        EXPECT_EQ(DefaultScrollBtnLength, set < 0 ? GetSystemMetrics(SM_CXHSCROLL) : set) << set;
+    }
+    DefaultScrollBtnLength = saved;
+}
+
 TEST(SkinSystem, SystemQueries)
 {
     EXPECT_TRUE(IsWin81OrLater());
@@ -148,6 +167,7 @@ TEST(SkinSystem, SystemQueries)
     EXPECT_FALSE(RunsUnderWow64());
     EXPECT_TRUE(WindowsVersionIsAtLeast(10, 0));   // the prefix says Windows 10
     EXPECT_FALSE(WindowsVersionIsAtLeast(99, 0));
+    EXPECT_EQ(WindowsVersionLevel(), 8);
     // The animation setting is put back as it was (not persisted either way).
     const bool before = MinAnimationEnabled();
     SetMinAnimation(before);
