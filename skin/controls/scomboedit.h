@@ -120,9 +120,13 @@ private:
 
 // The open dialog of the file-name edit. Runner, when assigned, answers in place of the system
 // dialog (tests answer it); it sees the dialog's settings as the system dialog would.
+// How packed files show in the dialog: as folders one can open, or as files.
+enum TsZipShowing { zsAsFolder, zsAsFile };
+
 class TsOpenDialog : public TOpenDialog {
 public:
     explicit TsOpenDialog(TComponent* owner) : TOpenDialog(owner) {}
+    TsZipShowing ZipShowing = zsAsFolder;
     static inline std::function<bool(OPENFILENAMEW& ofn)> Runner;
 
 protected:
