@@ -1036,14 +1036,20 @@ void TsAlphaImageList::Loaded()
     TacImageList::Loaded();
     FLoaded = true;
     const bool wasChanging = AcChanging;
+    bool killed = false;
     if (SavedWidth != 0) {
         KillImgList();
+        killed = true;
     } else if (Width() == 16 && Height() == 16) {
         AcChanging = true;
         KillImgList();
+        killed = true;
         SetSizeProp(1, Width());
         SetSizeProp(0, Height());
     }
+    // A list made and filled in code before its owner finished loading loses its standard list
+    // here: it is built again from the items below.
+    if (killed) StdListIsGenerated = false;
     // The sides read while loading are recorded now (the list is built once, below).
     AcChanging = true;
     if (SavedWidth == 0) SetSizeProp(1, Width());

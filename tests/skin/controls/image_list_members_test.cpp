@@ -282,6 +282,20 @@ TEST(ImageListMembers, DefaultSizeIsRecordedWhenTheStandardListIsFirstBuilt)
         EXPECT_EQ(ImageList_GetImageCount(list.Handle()), 1) << c.what;
     }
 
+    // A list made and filled in code before its owner finishes loading keeps drawing its images
+    // after the owner's loading ends.
+    for (int side : {16, 24}) {
+        TsAlphaImageList filled;
+        filled.SetSize(side, side);
+        AddItem(filled, FlatPng(side, side, 0x0000FF), ifPNG);
+        filled.GenerateStdList();
+        filled.Loaded();
+        EXPECT_EQ(ImageList_GetImageCount(filled.Handle()), 1) << side;
+        std::unique_ptr<TBitmap> drawn(filled.CreateBitmap32(0, side, side, 0));
+        ASSERT_TRUE(drawn) << side;
+        EXPECT_EQ(Pixel(drawn.get(), 3, 3), 0xFF0000FFu) << side;
+    }
+
     // A list in use that reads a stored form builds its standard list from what it read.
     TsAlphaImageList used;
     used.SetSize(8, 8);
