@@ -1,5 +1,7 @@
 #include "skin/controls/acimagelist.h"
 
+#include <objidl.h>
+
 #include <algorithm>
 
 #include "skin/engine/core/skin_records.h"
@@ -237,3 +239,37 @@ void DrawImageListItemToDC(TCustomImageList* list, HDC dc, int x, int y, int ind
     DrawImageListItem32(list, t.get(), 0, 0, index, blend, grayColor, state, stateCount, reflected, ppi);
     BitBlt(dc, x, y, w, h, t->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
+
+// ---- stored form ---------------------------------------------------------------------------------
+
+void TacImageList::WriteData(TStream& stream)
+{
+    // An empty standard list: the images always come from the items.
+    HIMAGELIST empty = ImageList_Create(1, 1, ILC_COLOR4, 0, 0);
+    IStream* mem = nullptr;
+    if (empty && SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &mem))) {
+        // The down-level form when this comctl32 offers a choice.
+        using TWriteEx = HRESULT(WINAPI*)(HIMAGELIST, DWORD, IStream*);
+        using TWrite = BOOL(WINAPI*)(HIMAGELIST, IStream*);
+        HMODULE cc = GetModuleHandleW(L"comctl32.dll");
+        auto writeEx = cc ? reinterpret_cast<TWriteEx>(reinterpret_cast<void*>(GetProcAddress(cc, "ImageList_WriteEx")))
+                          : TWriteEx(nullptr);
+        auto write = cc ? reinterpret_cast<TWrite>(reinterpret_cast<void*>(GetProcAddress(cc, "ImageList_Write")))
+                        : TWrite(nullptr);
+        const bool ok = writeEx ? SUCCEEDED(writeEx(empty, 1, mem)) : write && write(empty, mem) != FALSE;
+        HGLOBAL global = nullptr;
+        if (ok && SUCCEEDED(GetHGlobalFromStream(mem, &global))) {
+            STATSTG st{};
+            mem->Stat(&st, STATFLAG_NONAME);
+            const auto* bytes = static_cast<const uint8_t*>(GlobalLock(global));
+            if (bytes) {
+                stream.WriteBuffer(bytes, int64_t(st.cbSize.QuadPart));
+                GlobalUnlock(global);
+            }
+        }
+        mem->Release();
+    }
+    if (empty) ImageList_Destroy(empty);
+}
+
+void TacImageList::ReadData(TStream& stream) { (void)stream; }

@@ -46,6 +46,11 @@ public:
     virtual int ReflectionRoom(int index, int ppi) { return ImageHeightAtPPI(-1, ppi) / 2; }
     // Image index has a colour of its own, which a drawing call must keep.
     virtual bool ItemHasOwnColor(int index) { (void)index; return false; }
+
+    // The stored form's "Bitmap" of every toolkit list: an empty standard list (the common-control
+    // stream), since the images always come from the items; nothing is read from it.
+    static void WriteData(TStream& stream);
+    static void ReadData(TStream& stream);
 };
 
 // Every live toolkit list, in creation order.

@@ -1,6 +1,5 @@
 #include "skin/controls/salphaimagelist.h"
 
-#include <objidl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -11,6 +10,9 @@
 #include "skin/engine/core/geometry.h"
 #include "skin/engine/core/skin_records.h"
 #include "skin/engine/message_box.h"
+#include "skin/engine/skin_manager.h"
+#include "skin/engine/system_routines.h"
+#include "skin/engine/window_helpers.h"
 #include "skin/graphics/bitmaps32.h"
 #include "skin/graphics/gdi_paint.h"
 #include "skin/graphics/paint32.h"
@@ -136,18 +138,44 @@ void TsImgListItem::Assign(const TPersistent* source)
         TCollectionItem::Assign(source);
         return;
     }
+    if (src == this) return;
     ImageFormat = src->ImageFormat;
     ImageName = src->ImageName;
     PixelFormat = src->PixelFormat;
     OrigWidth = src->OrigWidth;
     OrigHeight = src->OrigHeight;
     Text = src->Text;
+    // A rendition of the image this item held before is not this image.
+    CacheBmp.reset();
     ImgData.Clear();
     auto& data = const_cast<TMemoryStream&>(src->ImgData);
     data.SetPosition(0);
     ImgData.LoadFromStream(data);
     data.SetPosition(0);
     ImgData.SetPosition(0);
+}
+
+void TsImgListItem::AssignTo(TPersistent* dest) const
+{
+    auto* item = dynamic_cast<TsImgListItem*>(dest);
+    if (!item) {
+        TCollectionItem::AssignTo(dest);
+        return;
+    }
+    if (item == this) return;
+    item->ImageFormat = ImageFormat;
+    item->ImageName = ImageName;
+    item->PixelFormat = PixelFormat;
+    item->OrigWidth = OrigWidth;
+    item->OrigHeight = OrigHeight;
+    item->Text = Text;
+    item->CacheBmp.reset();
+    item->ImgData.Clear();
+    auto& data = const_cast<TMemoryStream&>(ImgData);
+    data.SetPosition(0);
+    item->ImgData.LoadFromStream(data);
+    data.SetPosition(0);
+    item->ImgData.SetPosition(0);
 }
 
 TsImgListItems::TsImgListItems(TsAlphaImageList* owner)
@@ -296,11 +324,21 @@ void TsAlphaImageList::AddItemImage(TsImgListItem* item)
 void TsAlphaImageList::GenerateStdList()
 {
     if (StdMode) return;
-    if (SavedHeight == 0) {
-        SavedWidth = Width();
-        SavedHeight = Height();
+    const bool wasChanging = AcChanging;
+    if (SavedHeight == 0 && Width() == 16 && Height() == 16 && !AcChanging) {
+        // A list left at the default size: the standard list is made anew at it, and setting the
+        // sides again records them.
+        AcChanging = true;
+        KillImgList();
+        SetSizeProp(1, Width());
+        SetSizeProp(0, Height());
     }
-    if (!Handle()) return;
+    // Nothing to build at an unknown size or without a standard list; a batch this call did not
+    // start is not left open.
+    if (SavedHeight == 0 || !CreateImgList()) {
+        AcChanging = wasChanging;
+        return;
+    }
     AcChanging = true;
     try {
         ImageList_Remove(Handle(), -1);
@@ -339,32 +377,105 @@ int TsAlphaImageList::GetCount()
     const int c = FItems->Count();
     if (HandleAllocated() && !ItemsUpdating) {
         const int std = ImageList_GetImageCount(Handle());
-        if (std > c && (c == 0 || FItems->Items(0)->ImageFormat == ifICO)) {
-            // Images put into the standard list directly: take them as icon items (seen next time).
-            ItemsUpdating = true;
-            FItems->Clear();
-            ItemsUpdating = false;
-            for (int i = 0; i < std; ++i) {
-                HICON h = ImageList_GetIcon(Handle(), i, ILD_NORMAL);
-                if (!h) continue;
-                TIcon icon;
-                icon.SetHandle(h);
-                TsImgListItem* item = FItems->Add();
-                item->OrigWidth = icon.Width();
-                item->OrigHeight = icon.Height();
-                item->ImageFormat = ifICO;
-                icon.SaveToStream(item->ImgData);
-                item->ImgData.SetPosition(0);
-            }
-        }
+        // Images put into the standard list directly: taken as icon items (seen next time).
+        if (std > c && (c == 0 || FItems->Items(0)->ImageFormat == ifICO)) UpdateFromStd();
     }
     return c;
+}
+
+void TsAlphaImageList::UpdateFromStd()
+{
+    if (!HandleAllocated()) return;
+    ItemsUpdating = true;
+    FItems->Clear();
+    ItemsUpdating = false;
+    const int std = ImageList_GetImageCount(Handle());
+    for (int i = 0; i < std; ++i) {
+        HICON h = ImageList_GetIcon(Handle(), i, ILD_NORMAL);
+        if (!h) continue;
+        TIcon icon;
+        icon.SetHandle(h);
+        TsImgListItem* item = FItems->Add();
+        item->OrigWidth = icon.Width();
+        item->OrigHeight = icon.Height();
+        item->ImageFormat = ifICO;
+        icon.SaveToStream(item->ImgData);
+        item->ImgData.SetPosition(0);
+    }
+}
+
+void TsAlphaImageList::SetNewDimensions(HIMAGELIST value)
+{
+    int cx = Width(), cy = Height();
+    if (value) ImageList_GetIconSize(value, &cx, &cy);
+    SetSizeProp(1, cx);
+    SetSizeProp(0, cy);
+}
+
+bool TsAlphaImageList::CreateImgList()
+{
+    if (SavedWidth == 0 && FLoaded && !HasState(csLoading)) {
+        SavedWidth = Width();
+        SavedHeight = Height();
+    }
+    return Handle() != nullptr;
 }
 
 void TsAlphaImageList::Change()
 {
     if (AcChanging || !HandleAllocated() || HasState(csLoading) || !StdListIsGenerated) return;
-    TacImageList::Change();
+    const bool designing = HasState(csDesigning);
+    const int itemsBefore = FItems->Count();
+    const bool complete = KeepsItems() && itemsBefore >= GetCount();
+    if (!complete || designing) TacImageList::Change();
+    if (designing) return;
+    if (complete) {
+        if (GetCount() < FItems->Count()) {
+            // The items were just rebuilt from the standard list: the list is made from them.
+            AcChanging = true;
+            try {
+                GenerateStdList();
+            } catch (...) {
+                AcChanging = false;
+                throw;
+            }
+            AcChanging = false;
+        }
+        TacImageList::Change();
+        return;
+    }
+    RepairStdImages();
+}
+
+void TsAlphaImageList::RepairStdImages()
+{
+    const int n = ImageList_GetImageCount(Handle());
+    for (int i = 0; i < n; ++i) {
+        HICON icon = ImageList_GetIcon(Handle(), i, ILD_NORMAL);
+        if (!icon) continue;
+        ICONINFO ii{};
+        if (GetIconInfo(icon, &ii)) {
+            if (std::unique_ptr<TBitmap> color = BitmapFromHandle(ii.hbmColor)) {
+                const TPixelView v = BitmapView(color.get());
+                std::vector<uint32_t> px(size_t(v.Width) * size_t(v.Height));
+                for (int y = 0; y < v.Height; ++y)
+                    std::memcpy(px.data() + size_t(y) * size_t(v.Width), v.Row(y), size_t(v.Width) * 4);
+                if (RepairEmptyAlpha(px.data(), px.size())) {
+                    for (int y = 0; y < v.Height; ++y)
+                        std::memcpy(v.Row(y), px.data() + size_t(y) * size_t(v.Width), size_t(v.Width) * 4);
+                    color->PixelsChanged();
+                    ICONINFO made{TRUE, 0, 0, ii.hbmMask, color->Handle()};
+                    if (HICON fixed = CreateIconIndirect(&made)) {
+                        ImageList_ReplaceIcon(Handle(), i, fixed);
+                        DestroyIcon(fixed);
+                    }
+                }
+            }
+            if (ii.hbmColor) DeleteObject(ii.hbmColor);
+            if (ii.hbmMask) DeleteObject(ii.hbmMask);
+        }
+        DestroyIcon(icon);
+    }
 }
 
 bool TsAlphaImageList::HasData(int index) const
@@ -372,8 +483,9 @@ bool TsAlphaImageList::HasData(int index) const
     return KeepsItems() && index >= 0 && index < FItems->Count() && FItems->Items(index)->ImgData.Size() > 0;
 }
 
-std::unique_ptr<TBitmap> TsAlphaImageList::IconBitmap(int index, bool maskToAlpha)
+std::unique_ptr<TBitmap> TsAlphaImageList::IconBitmap(int index, bool maskToAlpha, bool* masked)
 {
+    if (masked) *masked = false;
     HICON icon = ImageList_GetIcon(Handle(), index, ILD_NORMAL);
     if (!icon) return nullptr;
     ICONINFO ii{};
@@ -388,6 +500,7 @@ std::unique_ptr<TBitmap> TsAlphaImageList::IconBitmap(int index, bool maskToAlph
                     for (int x = 0; x < v.Width; ++x)
                         v.At(x, y) = (v.At(x, y) & 0x00FFFFFFu) | uint32_t(255 - (m.At(x, y) & 0xFF)) << 24;
                 result->PixelsChanged();
+                if (masked) *masked = true;
             }
         }
         if (ii.hbmColor) DeleteObject(ii.hbmColor);
@@ -423,30 +536,47 @@ std::unique_ptr<TBitmap> TsAlphaImageList::DecodeItem(TsImgListItem* item, int w
     ++Decodes;
     std::unique_ptr<TBitmap> result = Sized(std::move(decoded), w, h);
     if (item->ImageFormat == ifPNG && BlendColor() != clNone) {
-        // Tinted: the blend colour at each pixel's brightness, the key colour left alone.
-        const uint32_t c = uint32_t(ColorToRGB(BlendColor()));
+        // Tinted: the blend colour as the skin shows it, at each pixel's brightness.
+        const uint32_t c = uint32_t(ResolveSkinColor(BlendColor()));
         const TPixelView v = BitmapView(result.get());
         for (int y = 0; y < v.Height; ++y)
-            for (int x = 0; x < v.Width; ++x) {
-                uint32_t& p = v.At(x, y);
-                if ((p & 0x00FFFFFFu) == 0x00FF00FFu) continue;
-                const uint32_t m = std::max({p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF});
-                const uint32_t r = (c & 0xFF) * m / 256, g = ((c >> 8) & 0xFF) * m / 256,
-                               b = ((c >> 16) & 0xFF) * m / 256;
-                p = (p & 0xFF000000u) | r << 16 | g << 8 | b;
-            }
+            for (int x = 0; x < v.Width; ++x) v.At(x, y) = TintPixelByBrightness(v.At(x, y), c);
         result->PixelsChanged();
     }
     return result;
 }
 
+namespace {
+
+// Old systems show a 32-bit image without alpha as nothing: made opaque there (see
+// NeedsOldSystemRepair).
+void OldSystemRepair(TBitmap* bmp)
+{
+    if (!bmp || WindowsVersionIsAtLeast(6, 0)) return;
+    const bool hasManager = DefaultManager != nullptr;
+    const bool check = hasManager && DefaultManager->BoolOption(0);   // CheckEmptyAlpha
+    if (NeedsOldSystemRepair(5, ScreenBitsPerPixel(), hasManager, check)) MakeOpaqueIfNoAlpha32(bmp);
+}
+
+}  // namespace
+
 TBitmap* TsAlphaImageList::CreateBitmap32(int index, int width, int height, int glyphHeight)
 {
     (void)glyphHeight;
     if (!HandleAllocated() || index < 0 || index >= GetCount()) return nullptr;
-    if (!HasData(index)) return IconBitmap(index, true).release();
+    if (!HasData(index)) {
+        // A mask gives the alpha; an icon without one may need the old-system repair.
+        bool masked = false;
+        std::unique_ptr<TBitmap> b = IconBitmap(index, true, &masked);
+        if (b && !masked) OldSystemRepair(b.get());
+        return b.release();
+    }
     TsImgListItem* item = FItems->Items(index);
-    if (item->ImageFormat == ifICO) return IconBitmap(index, false).release();
+    if (item->ImageFormat == ifICO) {
+        std::unique_ptr<TBitmap> b = IconBitmap(index, false);
+        OldSystemRepair(b.get());
+        return b.release();
+    }
     if (width < 1 || height < 1) return nullptr;
     if (item->CacheBmp) {
         if (item->CacheBmp->Width() == width && item->CacheBmp->Height() == height)
@@ -473,6 +603,7 @@ bool TsAlphaImageList::GetBitmap32(int index, TBitmap* image, int glyphHeight)
     if (!HasData(index) || FItems->Items(index)->ImageFormat == ifICO) {
         auto icon = IconBitmap(index, !HasData(index));
         if (!icon) return false;
+        if (!WindowsVersionIsAtLeast(6, 0) && ScreenBitsPerPixel() < 32) MakeOpaqueIfNoAlpha32(icon.get());
         CopyPixels(image, icon.get());
         return true;
     }
@@ -677,6 +808,52 @@ int TsAlphaImageList::AddPng(const uint8_t* data, size_t size)
     return AddPng(stream);
 }
 
+int TsAlphaImageList::Add(TBitmap* image, TBitmap* mask)
+{
+    (void)mask;
+    if (!image || image->Width() < 1 || image->Height() < 1 || !Handle()) return -1;
+    std::unique_ptr<TBitmap> b;
+    if (image->PixelFormat() == pf32bit) {
+        b = CopyOf(image);
+    } else {
+        const int w = image->Width(), h = image->Height();
+        b.reset(NewBitmap32(w, h));
+        BitBlt(b->Canvas()->Handle(), 0, 0, w, h, image->Canvas()->Handle(), 0, 0, SRCCOPY);
+        const uint32_t key = image->Transparent() ? SwapRedBlue(uint32_t(ColorToRGB(image->TransparentColor())))
+                                                  : uint32_t(clNone);
+        // Opaque, but the transparent colour (as the pixel word without its alpha byte) is left out.
+        SetRectAlpha32(b.get(), TRect(0, 0, w, h), 0, uint32_t(clNone));
+        SetRectAlpha32(b.get(), TRect(0, 0, w, h), 255, key);
+    }
+    TsImgListItem* item = nullptr;
+    if (KeepsItems()) {
+        item = FItems->Add();
+        b->SaveToStream(item->ImgData);
+        item->ImgData.SetPosition(0);
+        item->ImageFormat = ifBMP32;
+        item->PixelFormat = pf32bit;
+        item->OrigWidth = b->Width();
+        item->OrigHeight = b->Height();
+    }
+    int result = -1;
+    if (HICON icon = IconFromAlpha32(b.get())) {
+        result = ImageList_ReplaceIcon(Handle(), -1, icon);
+        DestroyIcon(icon);
+    }
+    if (item) {
+        if (result < 0) {
+            // No image in the standard list: no item either, so both stay in step.
+            ItemsUpdating = true;
+            FItems->Delete(item->Index());
+            ItemsUpdating = false;
+        } else {
+            StdListIsGenerated = true;
+        }
+    }
+    Change();
+    return result;
+}
+
 int TsAlphaImageList::AddImage(TCustomImageList* source, int index)
 {
     auto* src = dynamic_cast<TsAlphaImageList*>(source);
@@ -715,14 +892,11 @@ void TsAlphaImageList::AssignFromList(TsAlphaImageList* source)
     SetMasked(source->Masked());
     SetImageType(source->ImageType());
     SetDrawingStyle(source->DrawingStyle());
-    int cx = Width(), cy = Height();
-    ImageList_GetIconSize(source->Handle(), &cx, &cy);
-    SetSizeProp(1, cx);
-    SetSizeProp(0, cy);
+    SetNewDimensions(source->Handle());
     KillImgList();
     // Taken after our own list is gone, so that it is still freed.
     SetShareImages(source->ShareImages());
-    Handle();
+    CreateImgList();
     SetBkColor(TColor(ImageListColorToColor(ImageList_GetBkColor(source->Handle()))));
     SetBlendColor(source->BlendColor());
     CopyImages(source);
@@ -779,37 +953,6 @@ void TsAlphaImageList::Replace(int index, TBitmap* bmp32)
 
 // ---- stored form ---------------------------------------------------------------------------------
 
-void TsAlphaImageList::WriteData(TStream& stream)
-{
-    // An empty standard list: the images always come from the items.
-    HIMAGELIST empty = ImageList_Create(1, 1, ILC_COLOR4, 0, 0);
-    IStream* mem = nullptr;
-    if (empty && SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &mem))) {
-        // The down-level form when this comctl32 offers a choice.
-        using TWriteEx = HRESULT(WINAPI*)(HIMAGELIST, DWORD, IStream*);
-        using TWrite = BOOL(WINAPI*)(HIMAGELIST, IStream*);
-        HMODULE cc = GetModuleHandleW(L"comctl32.dll");
-        auto writeEx = cc ? reinterpret_cast<TWriteEx>(reinterpret_cast<void*>(GetProcAddress(cc, "ImageList_WriteEx")))
-                          : TWriteEx(nullptr);
-        auto write = cc ? reinterpret_cast<TWrite>(reinterpret_cast<void*>(GetProcAddress(cc, "ImageList_Write")))
-                        : TWrite(nullptr);
-        const bool ok = writeEx ? SUCCEEDED(writeEx(empty, 1, mem)) : write && write(empty, mem) != FALSE;
-        HGLOBAL global = nullptr;
-        if (ok && SUCCEEDED(GetHGlobalFromStream(mem, &global))) {
-            STATSTG st{};
-            mem->Stat(&st, STATFLAG_NONAME);
-            const auto* bytes = static_cast<const uint8_t*>(GlobalLock(global));
-            if (bytes) {
-                stream.WriteBuffer(bytes, int64_t(st.cbSize.QuadPart));
-                GlobalUnlock(global);
-            }
-        }
-        mem->Release();
-    }
-    if (empty) ImageList_Destroy(empty);
-}
-
-void TsAlphaImageList::ReadData(TStream& stream) { (void)stream; }
 
 void TsAlphaImageList::WriteToStream(TStream& stream)
 {
@@ -844,6 +987,9 @@ void TsAlphaImageList::ReadFromStream(TStream& stream)
     SetComponentState(csLoading, true);
     FLoaded = false;
     ClearItems();
+    // Read like a list made from the stored form: the standard list is built from what is read.
+    StdListIsGenerated = false;
+    SavedWidth = SavedHeight = 0;
     try {
         for (std::string name = ReadName(stream); !name.empty(); name = ReadName(stream)) {
             if (name == "Items") {
@@ -889,9 +1035,29 @@ void TsAlphaImageList::Loaded()
 {
     TacImageList::Loaded();
     FLoaded = true;
-    SavedWidth = Width();
-    SavedHeight = Height();
-    GenerateStdList();
-    StdListIsGenerated = true;
-    Change();
+    const bool wasChanging = AcChanging;
+    bool killed = false;
+    if (SavedWidth != 0) {
+        KillImgList();
+        killed = true;
+    } else if (Width() == 16 && Height() == 16) {
+        AcChanging = true;
+        KillImgList();
+        killed = true;
+        SetSizeProp(1, Width());
+        SetSizeProp(0, Height());
+    }
+    // A list made and filled in code before its owner finished loading loses its standard list
+    // here: it is built again from the items below.
+    if (killed) StdListIsGenerated = false;
+    // The sides read while loading are recorded now (the list is built once, below).
+    AcChanging = true;
+    if (SavedWidth == 0) SetSizeProp(1, Width());
+    if (SavedHeight == 0) SetSizeProp(0, Height());
+    AcChanging = wasChanging;
+    if (!StdListIsGenerated) {
+        GenerateStdList();
+        StdListIsGenerated = true;
+        Change();
+    }
 }

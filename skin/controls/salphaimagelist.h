@@ -22,6 +22,12 @@ public:
     // Copies everything but the cache; the source's stream is rewound afterwards.
     void Assign(const TPersistent* source) override;
 
+protected:
+    // The same copy into another item; anything else raises the assignment error.
+    void AssignTo(TPersistent* dest) const override;
+
+public:
+
     String Text;
     String ImageName;
     TsImageFormat ImageFormat = ifPNG;
@@ -36,6 +42,9 @@ class TsImgListItems : public TCollection {
 public:
     explicit TsImgListItems(TsAlphaImageList* owner);
     TsImgListItem* Items(int index) const { return static_cast<TsImgListItem*>(TCollection::Items(index)); }
+    TsImgListItem* GetItem(int index) const { return Items(index); }
+    // Item index becomes a copy of value (its file and all).
+    void SetItem(int index, const TsImgListItem* value) { Items(index)->Assign(value); }
     TsImgListItem* Add() { return static_cast<TsImgListItem*>(TCollection::Add()); }
     TsAlphaImageList* ListOwner() const { return FOwner; }
 
@@ -68,6 +77,12 @@ public:
     void Clear();
     void Delete(int index);
     void MoveItem(int curIndex, int newIndex);
+    // Width, then Height, from the image size of another standard list.
+    void SetNewDimensions(HIMAGELIST value);
+    // The standard list made (at the recorded size) when there is none; answers whether there is one.
+    bool CreateImgList();
+    // The items rebuilt from the standard list: one icon item per image that gives an icon.
+    void UpdateFromStd();
     // Rebuilds the standard list from the items. An item whose image cannot be decoded is skipped
     // (logged, an empty image keeps the places in step); the batch flag is always cleared.
     void GenerateStdList();
@@ -82,6 +97,10 @@ public:
     int AddPng(const uint8_t* data, size_t size);
     int AddPng(TStream& stream);
     int PngCount() const { return FItems->Count(); }
+    // Appends a bitmap (kept as a 32-bit BMP file): one of another depth is made opaque except,
+    // when it is Transparent, on its transparent colour. Answers the new image's index, -1 when
+    // nothing could be added (nil or empty image, no standard list). The mask is not used.
+    int Add(TBitmap* image, TBitmap* mask);
     // Copies item index of another alpha list (its file and all; other lists as the base list
     // does); answers the new count, -1 for a bad index.
     int AddImage(TCustomImageList* source, int index);
@@ -96,9 +115,6 @@ public:
     // The stored form: the properties, an empty standard list as "Bitmap", and the items.
     void WriteToStream(TStream& stream);
     void ReadFromStream(TStream& stream);
-    // The empty standard list written in place of the images (the common-control stream).
-    static void WriteData(TStream& stream);
-    static void ReadData(TStream& stream);
     void Loaded() override;
 
     TBitmap* CreateBitmap32(int index, int width, int height, int glyphHeight) override;
@@ -134,7 +150,10 @@ private:
     bool HasData(int index) const;
     // Image index decoded at w x h (a new 32-bit bitmap; resampled from the file's size).
     std::unique_ptr<TBitmap> DecodeItem(TsImgListItem* item, int w, int h);
-    std::unique_ptr<TBitmap> IconBitmap(int index, bool maskToAlpha);
+    // The standard list's image index; Masked tells whether a mask gave its alpha.
+    std::unique_ptr<TBitmap> IconBitmap(int index, bool maskToAlpha, bool* masked = nullptr);
+    // Images of the standard list that carry no alpha at all made opaque (the list holds no items).
+    void RepairStdImages();
     void ClearItems();
     void AddItemImage(TsImgListItem* item);
     void AssignFromList(TsAlphaImageList* source);

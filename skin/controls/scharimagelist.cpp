@@ -295,6 +295,11 @@ void TsCharImageList::GenerateStdList()
     AcChanging = false;
 }
 
+void SetForwardedCharColor(TCustomImageList* list, TColor color, int index, bool ignoreDefault)
+{
+    if (auto* chars = dynamic_cast<TsCharImageList*>(list)) chars->SetCharColor(color, index, ignoreDefault);
+}
+
 void TsCharImageList::SetCharColor(TColor color, int index, bool ignoreDefault)
 {
     if (!ignoreDefault && IsItemIndex(index) && FItems->Items(index)->Glyph().Color != clGlyphDefault)
@@ -586,6 +591,9 @@ void TsCharImageList::WriteToStream(TStream& stream) const
     WriteInt(stream, "Height", SavedHeight != 0 ? SavedHeight : Height());
     WriteInt(stream, "Width", SavedWidth != 0 ? SavedWidth : Width());
     if (FBkColor != clGlyphDefault) WriteInt(stream, "BkColor", int32_t(FBkColor));
+    TMemoryStream bitmap;
+    WriteData(bitmap);
+    WriteBinary(stream, "Bitmap", bitmap.Memory(), int32_t(bitmap.Size()));
     auto& fonts = const_cast<TacEmbeddedFonts&>(FEmbeddedFonts);
     WriteName(stream, "EmbeddedFonts");
     WriteByte(stream, vaCollection);
@@ -630,6 +638,10 @@ void TsCharImageList::ReadFromStream(TStream& stream)
             if (name == "Height") height = v.Int;
             else if (name == "Width") width = v.Int;
             else if (name == "BkColor") bkColor = TColor(v.Int);
+            else if (name == "Bitmap") {
+                TBytesStream bytes(v.Bytes);
+                ReadData(bytes);
+            }
         }
         if (width < 0 || height < 0) throw EReadError(L"Invalid stored image size");
     } catch (const Exception& e) {

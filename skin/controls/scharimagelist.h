@@ -86,6 +86,8 @@ class TacCharListItems : public TCollection {
 public:
     explicit TacCharListItems(TsCharImageList* owner);
     TacCharListItem* Items(int index) const { return static_cast<TacCharListItem*>(TCollection::Items(index)); }
+    TacCharListItem* GetItem(int index) const { return Items(index); }
+    void SetItem(int index, const TacCharListItem* value) { Items(index)->Assign(value); }
     TacCharListItem* Add() { return static_cast<TacCharListItem*>(TCollection::Add()); }
     TsCharImageList* ListOwner() const { return FOwner; }
 
@@ -191,6 +193,10 @@ void AssignCharListFonts(TacEmbeddedFonts& dest, TacEmbeddedFonts& source);
 // Hands the skin manager the walkers over the toolkit's image lists (cache clearing after a skin
 // change, rescaling after a PPI change); every character list does it when made.
 void InstallImageListWalkers();
+
+// Sets the colour item index of a character list is drawn in next (as its SetCharColor); a list
+// that draws no characters is left alone.
+void SetForwardedCharColor(TCustomImageList* list, TColor color, int index, bool ignoreDefault);
 
 // Renders item Index of List into Bmp fitted in Rect at a character height of GlyphHeight.
 void RenderCharItem(TsCharImageList* list, TBitmap* bmp, int index, const TRect& rect, int glyphHeight, int offsetY);

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "skin/engine/system_routines.h"
+#include "skin/graphics/glyph_layout.h"
+#include "skin/graphics/item_paint.h"
 #include "vcl/controls.h"
 
 TUpdateLayeredWindowFunc BoundUpdateLayeredWindow = nullptr;
@@ -354,6 +357,10 @@ DWORD GetDCLayout(HDC dc)
 void InitGraphicsUnit()
 {
     if (InitCount++ > 0) return;
+    // A painter called without skin data is a programming error: said so while debugging.
+    SetPaintUsageWarning([](const wchar_t* text) {
+        if (IsDebuggerAttached()) ShowUsageWarning(text);
+    });
     Gdi32Module = LoadLibraryW(L"gdi32.dll");
     if (Gdi32Module) {
         BoundSetLayout = reinterpret_cast<TSetLayoutFunc>(reinterpret_cast<void*>(GetProcAddress(Gdi32Module, "SetLayout")));
@@ -386,6 +393,8 @@ void DoneGraphicsUnit()
     if (Gdi32Module) FreeLibrary(Gdi32Module);
     if (User32Module) FreeLibrary(User32Module);
     Gdi32Module = User32Module = nullptr;
+    SetPaintUsageWarning(nullptr);
+    FreeSinCosTable();
 }
 
 namespace {

@@ -9,7 +9,9 @@ namespace {
 struct TSinCos {
     float Sin = 0, Cos = 0;
 };
-std::vector<TSinCos> SinCosTable;
+// Made on first use and freed by the graphics unit's shut-down; a plain pointer, so that the
+// shut-down may run after this unit's own static objects are gone.
+std::vector<TSinCos>* SinCosTable = nullptr;
 
 int TableIndex(int degrees)
 {
@@ -21,31 +23,35 @@ int TableIndex(int degrees)
 
 void EnsureSinCosTable()
 {
-    SinCosTable.resize(360);
-    if (SinCosTable[0].Cos != 0) return;
+    if (!SinCosTable) SinCosTable = new std::vector<TSinCos>();
+    std::vector<TSinCos>& table = *SinCosTable;
+    table.resize(360);
+    if (table[0].Cos != 0) return;
     for (int i = 0; i < 360; ++i) {
         const float a = float(i * 3.14159265358979323846 / 180);
-        SinCosTable[static_cast<size_t>(i)] = {float(std::sin(double(a))), float(std::cos(double(a)))};
+        table[static_cast<size_t>(i)] = {float(std::sin(double(a))), float(std::cos(double(a)))};
     }
 }
 
 double SinOf(int degrees)
 {
     EnsureSinCosTable();
-    return SinCosTable[static_cast<size_t>(TableIndex(degrees))].Sin;
+    return (*SinCosTable)[static_cast<size_t>(TableIndex(degrees))].Sin;
 }
 
 double CosOf(int degrees)
 {
     EnsureSinCosTable();
-    return SinCosTable[static_cast<size_t>(TableIndex(degrees))].Cos;
+    return (*SinCosTable)[static_cast<size_t>(TableIndex(degrees))].Cos;
 }
 
 void FreeSinCosTable()
 {
-    SinCosTable.clear();
-    SinCosTable.shrink_to_fit();
+    delete SinCosTable;
+    SinCosTable = nullptr;
 }
+
+bool SinCosTableExists() { return SinCosTable != nullptr; }
 
 TPrlgram::TPrlgram(const TPoint* points, int count)
 {

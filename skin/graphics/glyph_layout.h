@@ -9,8 +9,9 @@ void EnsureSinCosTable();
 // Of any whole angle (negative angles count back from 360).
 double SinOf(int degrees);
 double CosOf(int degrees);
-// Drops the table (the graphics unit's shut-down).
+// Drops the table (the graphics unit's shut-down); the next use makes it again.
 void FreeSinCosTable();
+bool SinCosTableExists();
 
 struct TacPointF {
     float X = 0;

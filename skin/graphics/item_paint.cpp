@@ -3,6 +3,7 @@
 #include "skin/engine/core/control_link.h"
 
 #include <algorithm>
+#include <string>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -196,6 +197,17 @@ void MixParentInto(const TPixelView& v, const TRect& r, const TPixelView& bmp, i
         MixRowWith(d + x0, bmp.Row(py) + sx + x0, x1 - x0, pixel, weight);
         MixRowWith(d + x1, d + x1, w - x1, pixel, weight);
     }
+}
+
+TacPaintUsageWarning PaintUsageWarning = nullptr;
+
+// Skin data is there; otherwise the caller is told which routine was called wrongly.
+bool HasSkinData(const TacSkinPaintSource* skinData, const wchar_t* routine)
+{
+    if (skinData) return true;
+    if (PaintUsageWarning)
+        PaintUsageWarning((std::wstring(L"Check parameters of the ") + routine + L" procedure.").c_str());
+    return false;
 }
 
 // The section's three checks every painter makes: skin data, a valid section, a rectangle inside.
@@ -392,6 +404,7 @@ int StateRecord(int state) { return std::clamp(state, 0, 2); }
 void PaintItemBGFast(int skinIndex, int texNormal, int texActive, const TCacheInfo& background, int state, TRect r,
                      TPoint point, const TPixelView& bitmap, const TacSkinPaintSource* skinData, TacGdipLayer* layer)
 {
+    if (!HasSkinData(skinData, L"PaintItemBGFast")) return;
     if (bitmap.IsNull() || !skinData || !skinData->IsValidSkinIndex(skinIndex)) return;
     // Scroll parts are painted with rectangles that may reach past the bitmap.
     if (!ClipToBitmap(r, point, bitmap)) return;
@@ -428,6 +441,7 @@ void PaintItemFast(int skinIndex, int borderIndex, int texNormal, int texActive,
                    int state, const TRect& r, TPoint point, const TPixelView& bitmap,
                    const TacSkinPaintSource* skinData, TacGdipLayer* layer)
 {
+    if (!HasSkinData(skinData, L"PaintItemFast")) return;
     const TsGeneralData* g = CheckedSection(skinIndex, r, bitmap, skinData);
     if (!g) return;
     const int s = SectionState(*g, state);
@@ -439,7 +453,8 @@ void PaintItemFast(int skinIndex, int borderIndex, int texNormal, int texActive,
 void PaintItemBG32(int skinIndex, int state, TRect r, const TPixelView& bitmap, const TacSkinPaintSource* skinData,
                    TColor customColor, TacGdipLayer* layer)
 {
-    if (bitmap.IsNull() || !skinData || !skinData->IsValidSkinIndex(skinIndex)) return;
+    if (!HasSkinData(skinData, L"PaintItemBG32")) return;
+    if (bitmap.IsNull() || !skinData->IsValidSkinIndex(skinIndex)) return;
     const bool whole = r == bitmap.Bounds();
     TPoint unused;
     if (!ClipToBitmap(r, unused, bitmap)) return;
@@ -523,6 +538,8 @@ void PaintItemBG32(int skinIndex, int state, TRect r, const TPixelView& bitmap, 
 void PaintItem32(int skinIndex, int state, const TRect& r, const TPixelView& bitmap,
                  const TacSkinPaintSource* skinData, TacGdipLayer* layer, bool compositionOn)
 {
+    if (bitmap.IsNull() || r.IsEmpty()) return;
+    if (!HasSkinData(skinData, L"PaintItem32")) return;
     const TsGeneralData* g = CheckedSection(skinIndex, r, bitmap, skinData);
     if (!g) return;
     const int s = SectionState(*g, state);
@@ -535,3 +552,5 @@ void PaintItem32(int skinIndex, int state, const TRect& r, const TPixelView& bit
                               s);
     if (r.Width() == bitmap.Width && r.Height() == bitmap.Height) PremultiplyAlphaRect32(bitmap, r, compositionOn);
 }
+
+void SetPaintUsageWarning(TacPaintUsageWarning warning) { PaintUsageWarning = warning; }

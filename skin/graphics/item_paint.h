@@ -81,6 +81,12 @@ TPixelImage RenderSectionFrame(const TacSkinPaintSource& skinData, int skinIndex
 
 // ---- constant elements and layered windows -----------------------------------------------------
 
+// Where the four painters below report a call without skin data, with the text
+// "Check parameters of the <name> procedure." (the Windows layer shows it under a debugger);
+// nil: nowhere. They paint nothing then.
+using TacPaintUsageWarning = void (*)(const wchar_t* text);
+void SetPaintUsageWarning(TacPaintUsageWarning warning);
+
 // The background of a constant element (scroll-bar parts and buttons, up-down buttons) whose
 // textures the caller looked up once: texNormal in state 0, texActive in the others (-1: none),
 // never the state's own; texture and gradient shares taken whatever the transparency, the colour

@@ -20,6 +20,8 @@ class TacSkinPaintSource;
 
 inline uint32_t ReadPixel32(TBitmap* b, int x, int y) { return ReadPixel32(BitmapView(b), x, y); }
 inline void WritePixel32(TBitmap* b, int x, int y, uint32_t value) { WritePixel32(BitmapView(b), x, y, value); }
+// The same store, under the name the frame and menu painters use.
+inline void StorePixel32(TBitmap* b, int x, int y, uint32_t value) { WritePixel32(BitmapView(b), x, y, value); }
 inline void FillRectAlpha32(TBitmap* b, const TRect& r, TColor color, uint8_t alpha)
 {
     FillRectAlpha32(BitmapView(b), r, color, alpha);

@@ -69,6 +69,12 @@ void DrawSkinText32(TBitmap* bitmap, const String& text, int mode, const TRect& 
 // section's colour); plain without a usable section.
 void WriteSectionText(TCanvas* canvas, const String& text, bool enabled, const TRect& r, UINT format, int skinIndex,
                       int state, const TsSkinManager* manager);
+// WriteSectionText onto a canvas that is no 32-bit image (menu items without a border form).
+inline void WriteSectionTextOnCanvas(TCanvas* canvas, const String& text, bool enabled, const TRect& r, UINT format,
+                                     int skinIndex, int state, const TsSkinManager* manager)
+{
+    WriteSectionText(canvas, text, enabled, r, format, skinIndex, state, manager);
+}
 // Text in the colours of a control's section state, with its glow and the control's colour
 // effects; plain or embossed without a skin.
 void WriteSkinDataText(TCanvas* canvas, const String& text, bool enabled, const TRect& r, UINT format,

@@ -131,3 +131,28 @@ TPoint ImageBoxPosition(TSize size, TSize box, bool stretch, bool proportional, 
     const int full = size.cy + (useFullSize ? size.cy / 2 : 0);
     return TPoint((box.cx - size.cx) / 2, (box.cy - full) / 2);
 }
+
+bool NeedsOldSystemRepair(int osMajorVersion, int screenBitsPerPixel, bool hasManager, bool checkEmptyAlpha)
+{
+    if (osMajorVersion >= 6) return false;
+    return screenBitsPerPixel < 32 || !hasManager || checkEmptyAlpha;
+}
+
+bool RepairEmptyAlpha(uint32_t* pixels, size_t count)
+{
+    if (!pixels || count == 0) return false;
+    for (size_t i = 0; i < count; ++i)
+        if (pixels[i] >> 24) return false;
+    for (size_t i = 0; i < count; ++i)
+        if (pixels[i] != 0x00FF00FFu) pixels[i] |= 0xFF000000u;
+    return true;
+}
+
+uint32_t TintPixelByBrightness(uint32_t pixel, uint32_t rgbColor)
+{
+    if ((pixel & 0x00FFFFFFu) == 0x00FF00FFu) return pixel;
+    const uint32_t m = std::max({pixel & 0xFF, (pixel >> 8) & 0xFF, (pixel >> 16) & 0xFF});
+    const uint32_t r = (rgbColor & 0xFF) * m / 256, g = ((rgbColor >> 8) & 0xFF) * m / 256,
+                   b = ((rgbColor >> 16) & 0xFF) * m / 256;
+    return (pixel & 0xFF000000u) | r << 16 | g << 8 | b;
+}

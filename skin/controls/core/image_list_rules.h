@@ -61,3 +61,14 @@ TSize ImageBoxSize(const TacImageBoxInput& in);
 // Where an image of Size goes in the box: (0, 0) when stretched and not proportional or when not
 // centred, else centred (the reflection's half counted in the height with UseFullSize).
 TPoint ImageBoxPosition(TSize size, TSize box, bool stretch, bool proportional, bool center, bool useFullSize);
+
+// Systems before version 6 show a 32-bit image without any alpha as nothing: such images are
+// made opaque there when the screen has fewer than 32 bits per pixel, without a skin manager, or
+// when the manager asks for empty alpha to be checked. Later systems never need it.
+bool NeedsOldSystemRepair(int osMajorVersion, int screenBitsPerPixel, bool hasManager, bool checkEmptyAlpha);
+// The pixels (0xAARRGGBB) of an image that has no alpha at all: every pixel but the key colour
+// 0x00FF00FF becomes opaque. False, and nothing changed, when any pixel has alpha.
+bool RepairEmptyAlpha(uint32_t* pixels, size_t count);
+// A pixel tinted with a colour (0x00BBGGRR) at its own brightness: each channel of the colour
+// scaled by the pixel's brightest channel / 256, alpha kept; the key colour is left alone.
+uint32_t TintPixelByBrightness(uint32_t pixel, uint32_t rgbColor);

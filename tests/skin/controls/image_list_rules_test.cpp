@@ -159,3 +159,57 @@ TEST(ImageListRules, ImageBoxPositions)
     for (const Case& c : cases)
         EXPECT_EQ(ImageBoxPosition(c.size, c.box, c.stretch, c.proportional, c.center, c.full), c.want) << c.what;
 }
+
+TEST(ImageListRules, OldSystemRepairOnlyBeforeVersion6)
+{
+    struct Case {
+        const char* what;
+        int major, bits;
+        bool manager, checkEmptyAlpha, repaired;
+    } cases[] = {
+        {"version 6, 16-bit screen, no manager", 6, 16, false, true, false},
+        {"version 10, everything asking", 10, 8, false, true, false},
+        {"version 5, 16-bit screen", 5, 16, true, false, true},
+        {"version 5, 32-bit screen, no manager", 5, 32, false, false, true},
+        {"version 5, 32-bit screen, manager checks empty alpha", 5, 32, true, true, true},
+        {"version 5, 32-bit screen, manager does not check", 5, 32, true, false, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NeedsOldSystemRepair(c.major, c.bits, c.manager, c.checkEmptyAlpha), c.repaired) << c.what;
+}
+
+TEST(ImageListRules, EmptyAlphaRepair)
+{
+    struct Case {
+        const char* what;
+        std::vector<uint32_t> in, out;
+        bool changed;
+    } cases[] = {
+        {"no alpha: opaque but the key colour", {0x00102030, 0x00FF00FF, 0x00000000},
+         {0xFF102030, 0x00FF00FF, 0xFF000000}, true},
+        {"one pixel with alpha: left alone", {0x00102030, 0x01000000, 0x00FFFFFF},
+         {0x00102030, 0x01000000, 0x00FFFFFF}, false},
+        {"key colour with alpha is not the key", {0x80FF00FF, 0x00000000}, {0x80FF00FF, 0x00000000}, false},
+        {"empty", {}, {}, false},
+    };
+    for (Case& c : cases) {
+        std::vector<uint32_t> px = c.in;
+        EXPECT_EQ(RepairEmptyAlpha(px.data(), px.size()), c.changed) << c.what;
+        EXPECT_EQ(px, c.out) << c.what;
+    }
+}
+
+TEST(ImageListRules, TintFollowsTheBrightestChannel)
+{
+    struct Case {
+        const char* what;
+        uint32_t pixel, colour, tinted;   // pixel 0xAARRGGBB, colour 0x00BBGGRR
+    } cases[] = {
+        {"white, opaque: the colour (x 255 / 256)", 0xFFFFFFFF, 0x00804020, 0xFF1F3F7F},
+        {"black stays black, alpha kept", 0x80000000, 0x00804020, 0x80000000},
+        {"brightest channel blue 128: half the colour", 0xC0000080, 0x00FFFFFF, 0xC07F7F7F},
+        {"key colour untouched", 0xFFFF00FF, 0x00804020, 0xFFFF00FF},
+        {"red channel of the colour lands in the red byte", 0xFF00FF00, 0x000000FF, 0xFFFE0000},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TintPixelByBrightness(c.pixel, c.colour), c.tinted) << c.what;
+}

@@ -5,6 +5,7 @@
 
 #include "skin/engine/form_services.h"
 #include "skin/graphics/bitmaps32.h"
+#include "skin/graphics/glyph_layout.h"
 #include "skin/graphics/paint32.h"
 
 namespace {
@@ -121,6 +122,25 @@ TEST(Bitmaps32, PixelPassesAndBindings)
     SetDCLayout(dc, LAYOUT_RTL);
     EXPECT_EQ(GetDCLayout(dc), DWORD(LAYOUT_RTL));
     DeleteDC(dc);
+}
+
+TEST(Bitmaps32, ShutDownReleasesBindingsAndTheSineTable)
+{
+    EXPECT_NEAR(SinOf(30), 0.5, 1e-6);
+    ASSERT_TRUE(SinCosTableExists());
+    // The unit's own start-up counted once: a start-up more is undone without a shut-down.
+    InitGraphicsUnit();
+    DoneGraphicsUnit();
+    EXPECT_TRUE(SinCosTableExists());
+    EXPECT_TRUE(LayeredWindowsAvailable());
+    DoneGraphicsUnit();
+    EXPECT_FALSE(SinCosTableExists());
+    EXPECT_FALSE(LayeredWindowsAvailable());
+    // Started again, everything is back; the table comes back on first use.
+    InitGraphicsUnit();
+    EXPECT_TRUE(LayeredWindowsAvailable());
+    EXPECT_NEAR(CosOf(60), 0.5, 1e-6);
+    EXPECT_TRUE(SinCosTableExists());
 }
 
 TEST(Paint32, ResizedAndTurnedBitmaps)

@@ -3,7 +3,9 @@
 // each kind of parent background, transparency, share of texture and gradient, and state.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "skin/engine/core/geometry.h"
 #include "skin/engine/core/skin_info.h"
@@ -461,6 +463,57 @@ TEST_F(ItemPaintTest, BadArgumentsPaintNothing)
             for (int x = 0; x < 20; ++x) untouched = untouched && item.At(x, y) == 0x77777777u;
         EXPECT_TRUE(untouched) << c.what;
     }
+}
+
+// The painters of constant elements and layered pictures say which of them was called without
+// skin data, and paint nothing; with skin data nothing is said, also for a bad section. A layered
+// paint of no bitmap or an empty rectangle returns before it asks for skin data.
+static std::vector<std::wstring> UsageWarnings;
+
+TEST_F(ItemPaintTest, CallsWithoutSkinDataAreReported)
+{
+    SetPaintUsageWarning([](const wchar_t* text) { UsageWarnings.emplace_back(text); });
+    const int button = Index(L"BUTTON");
+    const TRect r(0, 0, 10, 10);
+    using TPaint = std::function<void(const TPixelView&, const TacSkinPaintSource*, int, const TRect&)>;
+    struct Case {
+        const char* what;
+        TPaint paint;
+        const wchar_t* warning;
+    } cases[] = {
+        {"PaintItemFast", [](const TPixelView& v, const TacSkinPaintSource* s, int i, const TRect& rr) {
+             PaintItemFast(i, -1, -1, -1, TCacheInfo(), 0, rr, TPoint(), v, s);
+         }, L"Check parameters of the PaintItemFast procedure."},
+        {"PaintItemBGFast", [](const TPixelView& v, const TacSkinPaintSource* s, int i, const TRect& rr) {
+             PaintItemBGFast(i, -1, -1, TCacheInfo(), 0, rr, TPoint(), v, s);
+         }, L"Check parameters of the PaintItemBGFast procedure."},
+        {"PaintItem32", [](const TPixelView& v, const TacSkinPaintSource* s, int i, const TRect& rr) {
+             PaintItem32(i, 0, rr, v, s);
+         }, L"Check parameters of the PaintItem32 procedure."},
+        {"PaintItemBG32", [](const TPixelView& v, const TacSkinPaintSource* s, int i, const TRect& rr) {
+             PaintItemBG32(i, 0, rr, v, s);
+         }, L"Check parameters of the PaintItemBG32 procedure."},
+    };
+    for (const Case& c : cases) {
+        TPixelImage item(20, 20, 0x77777777u);
+        UsageWarnings.clear();
+        c.paint(item.View(), nullptr, button, r);
+        EXPECT_EQ(UsageWarnings, std::vector<std::wstring>{c.warning}) << c.what;
+        bool untouched = true;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 20; ++x) untouched = untouched && item.At(x, y) == 0x77777777u;
+        EXPECT_TRUE(untouched) << c.what;
+
+        UsageWarnings.clear();
+        c.paint(item.View(), &Data(), -1, r);
+        EXPECT_TRUE(UsageWarnings.empty()) << c.what << ": a bad section is no usage error";
+    }
+    UsageWarnings.clear();
+    TPixelImage item(20, 20);
+    PaintItem32(button, 0, TRect(3, 3, 3, 8), item.View(), nullptr);
+    PaintItem32(button, 0, r, TPixelView(), nullptr);
+    EXPECT_TRUE(UsageWarnings.empty());
+    SetPaintUsageWarning(nullptr);
 }
 
 // The render of a section is the control frame's composition over the skin's main colour.
