@@ -615,6 +615,7 @@ bool TsAlphaImageList::TryLoadFromPngStream(TStream& stream)
 {
     if (!Handle()) return false;
     bool added = false;
+    int origW = 0, origH = 0;
     try {
         TsImageFormat format = ifPNG;
         DetectImageStreamFormat(stream, format);
@@ -625,6 +626,8 @@ bool TsAlphaImageList::TryLoadFromPngStream(TStream& stream)
         LoadPngStreamTo32(&bmp, data);
         ++Decodes;
         if (bmp.Empty()) throw EInvalidGraphic(L"The PNG picture is empty");
+        origW = bmp.Width();
+        origH = bmp.Height();
         HICON icon = IconFromAlpha32(&bmp);
         if (icon) {
             added = ImageList_ReplaceIcon(Handle(), -1, icon) >= 0;
@@ -638,7 +641,9 @@ bool TsAlphaImageList::TryLoadFromPngStream(TStream& stream)
             item->ImgData.SetPosition(0);
             item->ImageFormat = ifPNG;
             item->PixelFormat = pf32bit;
-            // The file's own size is taken by the next rebuild of the standard list.
+            // Decoded already: stretched images start from the file's own size at once.
+            item->OrigWidth = origW;
+            item->OrigHeight = origH;
             StdListIsGenerated = true;
         }
     } catch (const Exception&) {

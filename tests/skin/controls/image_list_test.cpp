@@ -332,22 +332,6 @@ TEST(ImageList, FilesByTheirFirstBytes)
     EXPECT_EQ(list.Items()->Count(), 1);
 }
 
-// A PNG added from a stream is drawn at once; its own size is known from the next rebuild of the
-// standard list on.
-TEST(ImageList, APngFromAStreamHasItsOwnSizeFromTheNextRebuild)
-{
-    TsAlphaImageList list;
-    list.SetSize(16, 16);
-    const std::vector<uint8_t> png = StripPng(24, 12, {Red});
-    ASSERT_EQ(list.AddPng(png.data(), png.size()), 0);
-    const TsImgListItem* item = list.Items()->Items(0);
-    EXPECT_EQ(item->OrigWidth, 0);
-    EXPECT_EQ(item->OrigHeight, 0);
-    list.GenerateStdList();
-    EXPECT_EQ(item->OrigWidth, 24);
-    EXPECT_EQ(item->OrigHeight, 12);
-}
-
 TEST(ImageList, StoredFormReadsBack)
 {
     TsAlphaImageList list;
