@@ -779,8 +779,8 @@ void TsCharImageList::DoDraw(int index, TCanvas* canvas, int x, int y, UINT styl
             uint32_t out = d & 0xFF000000u;
             for (int c = 0; c < 3; ++c) {
                 const int sc = static_cast<int>((s >> (8 * c)) & 0xFF), dc = static_cast<int>((d >> (8 * c)) & 0xFF);
-                // By 255: an opaque glyph pixel takes exactly the glyph's colour.
-                out |= static_cast<uint32_t>(dc + (sc - dc) * a / 255) << (8 * c);
+                // By 256: even an opaque glyph pixel keeps a 256th of what lay below.
+                out |= static_cast<uint32_t>(dc + (sc - dc) * a / 256) << (8 * c);
             }
             dst.At(col, row) = out;
         }

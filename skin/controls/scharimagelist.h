@@ -181,7 +181,8 @@ private:
     TColor DrawingColor(TacCharListItem* item) const;
 
     std::unique_ptr<TacCharListItems> FItems;
-    TacEmbeddedFonts FEmbeddedFonts;
+    // The fonts it registers stay registered until the process ends.
+    TacEmbeddedFonts FEmbeddedFonts{true};
     bool FLoaded = false;
     TColor FBkColor = clGlyphDefault;
 };

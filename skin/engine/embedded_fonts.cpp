@@ -4,6 +4,8 @@
 
 #include "skin/engine/engine_resources.h"
 
+TFontUninstall EmbeddedFontUninstall = [](void* handle) -> int { return RemoveFontMemResourceEx(handle); };
+
 void TacEmbeddedFont::LoadFont()
 {
     UnLoadFont();
@@ -15,7 +17,7 @@ void TacEmbeddedFont::LoadFont()
 
 void TacEmbeddedFont::UnLoadFont()
 {
-    if (FHandle) RemoveFontMemResourceEx(FHandle);
+    if (FHandle) EmbeddedFontUninstall(FHandle);
     FHandle = nullptr;
     FInstalled = 0;
 }
@@ -30,7 +32,7 @@ void TacEmbeddedFont::Assign(const TacEmbeddedFont& source)
 
 TacEmbeddedFont& TacEmbeddedFonts::Add()
 {
-    FItems.push_back(std::make_unique<TacEmbeddedFont>());
+    FItems.push_back(std::make_unique<TacEmbeddedFont>(FFontsStayRegistered));
     return *FItems.back();
 }
 

@@ -8,10 +8,18 @@
 #include "vcl/streams.h"
 #include "vcl/sysutils.h"
 
+// The call that uninstalls a font registration; tests put a recorder in its place.
+using TFontUninstall = int (*)(void* handle);
+extern TFontUninstall EmbeddedFontUninstall;
+
 class TacEmbeddedFont {
 public:
-    TacEmbeddedFont() = default;
-    ~TacEmbeddedFont() { UnLoadFont(); }
+    // A font that stays registered is not uninstalled when the item goes.
+    explicit TacEmbeddedFont(bool staysRegistered = false) : FStaysRegistered(staysRegistered) {}
+    ~TacEmbeddedFont()
+    {
+        if (!FStaysRegistered) UnLoadFont();
+    }
     TacEmbeddedFont(const TacEmbeddedFont&) = delete;
     TacEmbeddedFont& operator=(const TacEmbeddedFont&) = delete;
 
@@ -32,12 +40,17 @@ public:
 private:
     void* FHandle = nullptr;
     unsigned FInstalled = 0;
+    bool FStaysRegistered = false;
 };
 
 class TacEmbeddedFonts {
 public:
+    // fontsStayRegistered: the fonts the items install stay registered for the rest of the
+    // process when the items go (a character image list's); otherwise each item uninstalls its
+    // font when it goes (a skin's).
+    explicit TacEmbeddedFonts(bool fontsStayRegistered = false) : FFontsStayRegistered(fontsStayRegistered) {}
     TacEmbeddedFont& Add();
-    // Frees every item, which uninstalls its font.
+    // Frees every item.
     void Clear() { FItems.clear(); }
     int Count() const { return static_cast<int>(FItems.size()); }
     TacEmbeddedFont& Items(int index) { return *FItems.at(static_cast<size_t>(index)); }
@@ -46,6 +59,7 @@ public:
 
 private:
     std::vector<std::unique_ptr<TacEmbeddedFont>> FItems;
+    bool FFontsStayRegistered = false;
 };
 
 // The icon font built into the program (family "FontAwesome", the default font of character

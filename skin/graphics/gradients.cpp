@@ -45,8 +45,10 @@ bool ParseFiveFieldStops(const std::vector<StringView>& fields, TsGradArray& sto
         uint32_t color = 0, mode = 0;
         int length = 0;
         if (!Field32Of64(fields, 5 * i + 1, color) || !FieldInt(fields, 5 * i + 3, length) ||
-            !Field32Of64(fields, 5 * i + 4, mode))
+            !Field32Of64(fields, 5 * i + 4, mode)) {
+            stops.resize(i);
             return false;
+        }
         TsGradPoint& p = stops[i];
         p.Color.C = color | 0xFF000000u;
         p.Percent = static_cast<uint8_t>(std::min(sum, 100));
@@ -68,8 +70,10 @@ bool ParseThreeFieldStops(const std::vector<StringView>& fields, int count, TsGr
         uint32_t color = 0, mode = 0;
         int percent = 0;
         if (!Field32Of64(fields, 3 * i + 1, color) || !FieldInt(fields, 3 * i + 2, percent) ||
-            !Field32Of64(fields, 3 * i + 3, mode))
+            !Field32Of64(fields, 3 * i + 3, mode)) {
+            stops.resize(i);
             return false;
+        }
         TsGradPoint& p = stops[i];
         p.Color.C = color;
         p.Percent = static_cast<uint8_t>(std::clamp(percent, 0, 100));
@@ -91,10 +95,9 @@ bool ParseGradientString(const String& text, TsGradArray& gradient)
     TsGradArray stops;
     const bool ok = code == 0x30 ? ParseFiveFieldStops(fields, stops)
                                  : ParseThreeFieldStops(fields, static_cast<int>(code) - 64, stops);
-    if (!ok) return false;
-    if (!stops.empty()) stops.back().Percent = 100;
+    if (ok && !stops.empty()) stops.back().Percent = 100;
     gradient = std::move(stops);
-    return true;
+    return ok;
 }
 
 // ---- shadows ---------------------------------------------------------------------------------

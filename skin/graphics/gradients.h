@@ -8,7 +8,8 @@
 // character C reads code(C) - 64 stops of three fields (colour, percent, mode). A text of four
 // characters or fewer, or one that describes no stop, gives an empty gradient. Text that cannot
 // be read (a field that is not an integer, fewer fields than the count claims, a count below 0)
-// answers False and leaves Gradient empty, never partly filled.
+// answers False; Gradient then holds the stops read before the first unreadable field, as read
+// (the last one's position is not moved to 100).
 bool ParseGradientString(const String& text, TsGradArray& gradient);
 
 // A rounded shadow of (2 Radius + ExtraWidth + 1) x (2 Radius + ExtraHeight + OffsetY + 1) pixels:

@@ -165,9 +165,9 @@ void ConvertPngTo32(TBitmap* bitmap, const TPNGGraphic* png)
     if (img.Width == 0 || img.Height == 0 || img.Pixels.empty()) return;
     auto* row0 = static_cast<uint8_t*>(bitmap->ScanLine(0));
     ptrdiff_t stride = img.Height > 1 ? static_cast<uint8_t*>(bitmap->ScanLine(1)) - row0 : 0;
-    // The key is the picture's tRNS colour when it has one, else the bottom-left pixel's.
-    uint32_t key = png->Reader().TransparentColor();
-    ConvertPngRowsTo32(png->Reader(), img.View(), row0, stride, transparent, key);
+    // A transparent bitmap is keyed by the colour of its bottom-left pixel, whatever colour a
+    // tRNS chunk names.
+    ConvertPngRowsTo32(png->Reader(), img.View(), row0, stride, transparent, PngNoColor);
     bitmap->PixelsChanged();
 }
 

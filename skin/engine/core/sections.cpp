@@ -55,14 +55,12 @@ int ReadIntOf(TacSkinDescription& d, const String& section, const String& key, i
     return text && TryStrToInt(Trim(*text), v) ? v : def;
 }
 
-// A gradient text shorter than four characters keeps the default stops; one that cannot be
-// read fails the load with a message naming the section and the key.
-void GradientFromText(const String& text, const TsGradArray& def, TsGradArray& out, const String& section,
-                      const wchar_t* key)
+// A gradient text shorter than four characters keeps the default stops; of one that cannot be
+// read the stops before the unreadable field are kept, and the load goes on.
+void GradientFromText(const String& text, const TsGradArray& def, TsGradArray& out)
 {
     if (text.size() < 4) out = def;
-    else if (!ParseGradientString(text, out))
-        throw EConvertError(L"Skin section [" + section + L"]: " + key + L"=" + text + L" is not a valid gradient");
+    else ParseGradientString(text, out);
 }
 
 }  // namespace
@@ -109,8 +107,7 @@ TsGenState ReadGenState(TacSkinDescription& d, const String& s, int k, const TsG
     st.GlowColor = rd(KeyGlowColor, defaults.GlowColor);
     st.GlowSize = rd(KeyGlowSize, defaults.GlowSize);
     st.GradientPercent = rd(KeyGradientPercent, defaults.GradientPercent);
-    GradientFromText(ReadStrInherited(d, s, KeyGradientData.key[k], L" "), defaults.GradientArray, st.GradientArray, s,
-                     KeyGradientData.key[k]);
+    GradientFromText(ReadStrInherited(d, s, KeyGradientData.key[k], L" "), defaults.GradientArray, st.GradientArray);
     st.ImagePercent = rd(KeyImagePercent, defaults.ImagePercent);
     st.Transparency = rd(KeyTransparency, defaults.Transparency);
     st.TextureIndex = defaults.TextureIndex;
@@ -201,8 +198,8 @@ void TacSkinData::LoadCommonSections(const TStrings& lines)
         st.GlowColor = readInt(c, KeyGlowColor.key[k], base.GlowColor);
         st.GlowSize = readInt(c, KeyGlowSize.key[k], base.GlowSize);
         st.GradientPercent = readInt(c, KeyGradientPercent.key[k], base.GradientPercent);
-        GradientFromText(ReadSectionValue(sections, c, KeyGradientData.key[k], L" "), base.GradientArray, st.GradientArray,
-                         c, KeyGradientData.key[k]);
+        GradientFromText(ReadSectionValue(sections, c, KeyGradientData.key[k], L" "), base.GradientArray,
+                         st.GradientArray);
         st.ImagePercent = readInt(c, KeyImagePercent.key[k], base.ImagePercent);
         st.Transparency = readInt(c, KeyTransparency.key[k], base.Transparency);
         return st;

@@ -104,6 +104,7 @@ bool ReadPackedSkin(const uint8_t* data, size_t size, TacSkinConvertor& reader)
         // Every entry takes at least its two lengths and a minimal zlib stream (8 bytes).
         if (n < 0 || uint64_t(n) > (size - 8) / 16 + 1)
             Damaged(L"the entry count " + IntToStr(n) + L" does not fit in " + IntToStr(int64_t(size)) + L" bytes");
+        reader.FileCount = n - 1;
         size_t pos = 8;
         for (int i = 0; i < n; ++i) {
             if (size - pos < 4) Damaged(EntryLabel(i, String()) + L" is missing");
@@ -121,8 +122,7 @@ bool ReadPackedSkin(const uint8_t* data, size_t size, TacSkinConvertor& reader)
             std::vector<uint8_t> bytes;
             pos += InflateEntry(data + pos, size - pos, bytes, size_t(s), label);
             if (SameText(name, SkinDescriptionName)) {
-                if (reader.Options) Damaged(label + L" is a second description");
-                reader.Options = std::move(bytes);
+                reader.Options = std::move(bytes);   // a later description replaces an earlier one
             } else {
                 reader.Files.push_back(TacFileItem{name, FileTypeOfName(name), std::move(bytes)});
             }

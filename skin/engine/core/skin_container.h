@@ -6,8 +6,8 @@
 //   size), a zlib stream whose inflated content is exactly S bytes. The next entry starts right
 //   after the end of the zlib stream.
 //
-// The reader trusts nothing: the counts and lengths are checked against the bytes there are,
-// an entry must inflate to exactly its S bytes, and a container holds at most one description.
+// The reader trusts nothing: the counts and lengths are checked against the bytes there are and
+// an entry must inflate to exactly its S bytes. Of two description entries the later one counts.
 // Damage raises EPackedSkinError with a message naming the entry.
 #pragma once
 
@@ -46,13 +46,15 @@ public:
     std::optional<std::vector<uint8_t>> Options;
     // Every other entry, in container order.
     std::vector<TacFileItem> Files;
+    // The entry count of the container less one for its description: the number of files when
+    // it holds exactly one description entry. Code that walks the files walks Files.
+    int FileCount = 0;
 
-    // The number of file entries (not counting the description).
-    int FileCount() const { return static_cast<int>(Files.size()); }
     void Clear()
     {
         Options.reset();
         Files.clear();
+        FileCount = 0;
     }
     // The first file entry whose upper-cased name equals upperName; nullptr when none.
     const TacFileItem* FindUpper(const String& upperName) const;
@@ -64,8 +66,8 @@ constexpr int32_t MaxPackedNameLength = 1024;
 
 // Parses a container into reader (which is emptied first). False, with reader empty, when the
 // bytes do not start with the magic (the caller shows NotPackedSkinText); EPackedSkinError for
-// a container that is damaged: counts or lengths beyond the bytes, an entry that does not
-// inflate to exactly its size, or a second description. On an error reader is left empty.
+// a container that is damaged: counts or lengths beyond the bytes, or an entry that does not
+// inflate to exactly its size. On an error reader is left empty.
 bool ReadPackedSkin(const uint8_t* data, size_t size, TacSkinConvertor& reader);
 
 // One file to pack.

@@ -610,6 +610,16 @@ bool TPNGReader::InflateMore(uint32_t bytes)
     return true;
 }
 
+std::vector<uint8_t> TPNGReader::RowAsItStands(uint32_t bytes, bool hasRowBefore) const
+{
+    std::vector<uint8_t> row(bytes, 0);
+    if (hasRowBefore && FRowsStart >= bytes)
+        std::memcpy(row.data(), FRows.data() + FRowsStart - bytes, bytes);
+    const size_t partial = std::min<size_t>(FRowsEnd - FRowsStart, bytes);
+    std::memcpy(row.data(), FRows.data() + FRowsStart, partial);
+    return row;
+}
+
 void TPNGReader::LoadIDAT(TPNGTarget& target)
 {
     target.Progress(TPNGProgressStage::psStarting, 0, FProgressRect, L"Transfering...");
@@ -655,7 +665,6 @@ void TPNGReader::LoadIDAT(TPNGTarget& target)
     uint8_t* row0 = nullptr;
     ptrdiff_t rowStride = 0;
     FIDATSize = 0;
-    bool complete = true;
     if (target.GetBitmapRows(row0, rowStride)) {
         uint32_t y = 0;
         // Rows that are not decoded show the background colour.
@@ -675,8 +684,14 @@ void TPNGReader::LoadIDAT(TPNGTarget& target)
         if (p.Interlace != 1) {
             for (; y < height; ++y) {
                 uint8_t* cur = NextRow(uint32_t(rowBytes));
-                complete = cur != nullptr;
-                if (!complete) break;
+                if (!cur) {
+                    // The image data ran out: the rows left are converted from the row buffer
+                    // as it stands.
+                    const std::vector<uint8_t> stands = RowAsItStands(uint32_t(rowBytes), y > 0);
+                    const void* src[1] = {stands.data() + 1};
+                    for (; y < height; ++y) FColorManager.ConvertRow(src, row0 + ptrdiff_t(y) * rowStride, width, 0xFF);
+                    break;
+                }
                 Unfilter(cur, y == 0 ? zeroRow.data() : cur - rowBytes, uint32_t(rowBytes));
                 const void* src[1] = {cur + 1};
                 FColorManager.ConvertRow(src, row0 + ptrdiff_t(y) * rowStride, width, 0xFF);
@@ -685,15 +700,24 @@ void TPNGReader::LoadIDAT(TPNGTarget& target)
             }
         } else {
             y = height;   // already filled
-            for (int pass = 0; pass < 7 && complete; ++pass) {
+            bool ranOut = false;
+            for (int pass = 0; pass < 7 && !ranOut; ++pass) {
                 const AdamPass& a = Passes[pass];
                 if (width <= a.ColStart) continue;
                 const uint32_t passWidth = (width + a.ColStep - 1 - a.ColStart) / a.ColStep;
                 const uint32_t passBytes = uint32_t((uint64_t(passWidth) * depth + 7) / 8 * b + 1);
                 for (uint32_t py = a.RowStart; py < height; py += a.RowStep) {
                     uint8_t* cur = NextRow(passBytes);
-                    complete = cur != nullptr;
-                    if (!complete) break;
+                    if (!cur) {
+                        // The image data ran out: the pass's rows left are converted from the
+                        // row buffer as it stands; later passes leave the background.
+                        const std::vector<uint8_t> stands = RowAsItStands(passBytes, py != a.RowStart);
+                        const void* src[1] = {stands.data() + 1};
+                        for (; py < height; py += a.RowStep)
+                            FColorManager.ConvertRow(src, row0 + ptrdiff_t(py) * rowStride, width, a.Mask);
+                        ranOut = true;
+                        break;
+                    }
                     Unfilter(cur, py == a.RowStart ? zeroRow.data() : cur - passBytes, passBytes);
                     const void* src[1] = {cur + 1};
                     FColorManager.ConvertRow(src, row0 + ptrdiff_t(py) * rowStride, width, a.Mask);
@@ -704,10 +728,8 @@ void TPNGReader::LoadIDAT(TPNGTarget& target)
                 }
             }
         }
-        fill.done = complete;
+        fill.done = true;
     }
-    // A picture whose data stop short is reported, not shown half decoded.
-    if (!complete) Fail(MsgNoImageData);
     // Drop what is left of the image data.
     while (IsChunk("IDAT")) {
         ReadChunkData();

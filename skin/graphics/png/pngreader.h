@@ -122,6 +122,9 @@ private:
     void LoadIDAT(TPNGTarget& target);
     uint8_t* NextRow(uint32_t bytes);
     bool InflateMore(uint32_t bytes);
+    // The row buffer of a row the image data ran out in: the row before it in the same pass (when
+    // there is one) with what was inflated of this row laid over its start.
+    std::vector<uint8_t> RowAsItStands(uint32_t bytes, bool hasRowBefore) const;
     void Unfilter(uint8_t* row, const uint8_t* prev, uint32_t size) const;
     void ReadBackground();
     void ReadTransparency();

@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "skin/controls/core/stored_form.h"
+#include "skin/engine/core/skin_source.h"
 #include "skin/graphics/bitmaps32.h"
+#include "skins/stored_skins.h"
 #include "tests/common/screenshot.h"
 #include "tests/skin/controls/test_controls.h"
 
@@ -182,7 +184,9 @@ TEST(CharImageList, DrawsInTheCanvasFontColourInItsBox)
                 ASSERT_EQ(px & 0xFF, 0xFFu) << x << "," << y;
             }
         }
-    EXPECT_EQ(v.At(23, 24) & 0xFFFFFF, 0x0000FFu) << "the circle's middle";
+    // Blended by 256: 255 + (0 - 255) x 255 / 256 leaves 1 of the white's red and green under
+    // an opaque glyph pixel.
+    EXPECT_EQ(v.At(23, 24) & 0xFFFFFF, 0x0101FFu) << "the circle's middle";
     EXPECT_EQ(list.ForeColor, clNone);
 }
 
@@ -210,6 +214,44 @@ TEST(CharImageList, EmbeddedFonts)
     EXPECT_EQ(list.FontIndex(L"fontawesome"), -1);
     list.EmbeddedFonts().Add().FontName = L"FontAwesome";
     EXPECT_EQ(list.FontIndex(L"fontawesome"), 0);
+}
+
+// The fonts a list registers stay registered when the list goes; a skin's fonts go with their
+// items.
+TEST(CharImageList, EmbeddedFontsStayRegisteredAfterTheList)
+{
+    const TStoredSkinBytes& light = ProgramStoredSkins()[2];
+    const TacSkinSource source = TacSkinSource::FromPacked(light.Data, light.Size);
+    const auto fonts = source.FontEntries();
+    ASSERT_FALSE(fonts.empty());
+    static std::vector<void*> uninstalled;
+    uninstalled.clear();
+    const TFontUninstall real = EmbeddedFontUninstall;
+    EmbeddedFontUninstall = [](void* handle) {
+        uninstalled.push_back(handle);
+        return 1;
+    };
+    void* listHandle = nullptr;
+    void* skinHandle = nullptr;
+    {
+        TsCharImageList list;
+        TacEmbeddedFont& own = list.EmbeddedFonts().Add();
+        own.FontName = L"DejaVu Sans";
+        own.FontData.WriteBuffer(fonts[0]->Data.data(), int64_t(fonts[0]->Data.size()));
+        list.Loaded();
+        listHandle = own.Handle();
+        TacEmbeddedFonts skinFonts;
+        TacEmbeddedFont& f = skinFonts.Add();
+        f.FontData.WriteBuffer(fonts[0]->Data.data(), int64_t(fonts[0]->Data.size()));
+        f.LoadFont();
+        skinHandle = f.Handle();
+    }
+    EmbeddedFontUninstall = real;
+    ASSERT_NE(listHandle, nullptr);
+    ASSERT_NE(skinHandle, nullptr);
+    EXPECT_EQ(uninstalled, std::vector<void*>{skinHandle});
+    real(skinHandle);
+    real(listHandle);
 }
 
 TEST(CharImageList, SkinManagerRenewsTheCacheAndFollowsThePpi)

@@ -258,14 +258,17 @@ TEST(SkinSections, CommonSections)
     EXPECT_EQ(Sec(d, L"NEWBTN").BorderIndex, -2);
 }
 
-TEST(SkinSections, AGradientThatCannotBeReadFailsTheLoadNamingIt)
+// A gradient that cannot be read keeps the stops read before its unreadable field; the load
+// goes on, the section's other keys and the sections after it included.
+TEST(SkinSections, AGradientThatCannotBeReadKeepsWhatWasReadAndTheLoadGoesOn)
 {
     TFakeSkinOwner o;
-    try {
-        o.Load(L"[BTN]\nGRADIENTDATA=1;2;x;4;5;0\n");
-        FAIL() << "no error";
-    } catch (const Exception& e) {
-        EXPECT_NE(e.Message().find(L"BTN"), String::npos) << ToUtf8(e.Message());
-        EXPECT_NE(e.Message().find(L"GRADIENTDATA"), String::npos);
-    }
+    TacSkinData& d = o.Load(L"[BTN]\nGRADIENTDATA=1;2;x;4;5;0\nCOLOR=7\nHOTGRADIENTDATA=255;0;0;65280;x;0;B\n"
+                            L"[AFTER]\nCOLOR=9\n");
+    const TsGeneralData& btn = Sec(d, L"BTN");
+    EXPECT_TRUE(btn.Props[0].GradientArray.empty());
+    ASSERT_EQ(btn.Props[1].GradientArray.size(), 1u);
+    EXPECT_EQ(btn.Props[1].GradientArray[0].Color.C, 255u);
+    EXPECT_EQ(btn.Props[0].Color, 7);
+    EXPECT_EQ(Sec(d, L"AFTER").Props[0].Color, 9);
 }

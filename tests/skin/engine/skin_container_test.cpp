@@ -64,7 +64,7 @@ TEST(SkinContainer, SevenEntriesGiveSixFilesAndTheDescription)
     std::vector<uint8_t> bytes = WritePackedSkin(entries);
     TacSkinConvertor reader;
     ASSERT_TRUE(ReadPackedSkin(bytes.data(), bytes.size(), reader));
-    EXPECT_EQ(reader.FileCount(), 6);
+    EXPECT_EQ(reader.FileCount, 6);
     ASSERT_TRUE(reader.Options);
     EXPECT_EQ(*reader.Options, Description);
     for (size_t i = 1; i < entries.size(); ++i) {
@@ -81,7 +81,7 @@ TEST(SkinContainer, TheDescriptionIsFoundWhateverItsCase)
     TacSkinConvertor reader;
     ASSERT_TRUE(ReadPackedSkin(bytes.data(), bytes.size(), reader));
     ASSERT_TRUE(reader.Options);
-    EXPECT_EQ(reader.FileCount(), 1);
+    EXPECT_EQ(reader.FileCount, 1);
 }
 
 TEST(SkinContainer, OnlyADescriptionLeavesNoFiles)
@@ -89,17 +89,40 @@ TEST(SkinContainer, OnlyADescriptionLeavesNoFiles)
     std::vector<uint8_t> bytes = RawContainer({{"Options.dat", Description}});
     TacSkinConvertor reader;
     ASSERT_TRUE(ReadPackedSkin(bytes.data(), bytes.size(), reader));
-    EXPECT_EQ(reader.FileCount(), 0);
+    EXPECT_EQ(reader.FileCount, 0);
     EXPECT_TRUE(reader.Files.empty());
 }
 
-TEST(SkinContainer, NoDescriptionParsesWithoutOne)
+// FileCount is the entry count less one whatever the entries are; the files are the entries that
+// are not a description, and of two descriptions the later one is kept.
+TEST(SkinContainer, DescriptionEntriesAndTheFileCount)
 {
-    std::vector<uint8_t> bytes = RawContainer({{"a.bmp", Bytes("x")}});
-    TacSkinConvertor reader;
-    ASSERT_TRUE(ReadPackedSkin(bytes.data(), bytes.size(), reader));
-    EXPECT_FALSE(reader.Options);
-    EXPECT_EQ(reader.FileCount(), 1);
+    const std::vector<uint8_t> second = Bytes("[SECOND]\r\n");
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        const std::vector<uint8_t>* options;   // nullptr: no description
+        std::vector<String> files;
+        int fileCount;
+    } cases[] = {
+        {"no description", RawContainer({{"a.bmp", Bytes("x")}}), nullptr, {L"a.bmp"}, 0},
+        {"two descriptions",
+         RawContainer({{"Options.dat", Description}, {"b.png", Bytes("y")}, {"OPTIONS.DAT", second}}), &second,
+         {L"b.png"}, 2},
+        {"no entries", RawContainer({}), nullptr, {}, -1},
+    };
+    for (const Case& c : cases) {
+        TacSkinConvertor reader;
+        ASSERT_TRUE(ReadPackedSkin(c.bytes.data(), c.bytes.size(), reader)) << c.what;
+        EXPECT_EQ(reader.FileCount, c.fileCount) << c.what;
+        ASSERT_EQ(bool(reader.Options), c.options != nullptr) << c.what;
+        if (c.options) EXPECT_EQ(*reader.Options, *c.options) << c.what;
+        std::vector<String> names;
+        for (const TacFileItem& f : reader.Files) names.push_back(f.Name);
+        EXPECT_EQ(names, c.files) << c.what;
+        reader.Clear();
+        EXPECT_EQ(reader.FileCount, 0) << c.what;
+    }
 }
 
 TEST(SkinContainer, FileKindsByExtension)
@@ -154,8 +177,6 @@ TEST(SkinContainer, DamagedContainersFailWithAMessage)
         {"S one less", RawContainer({{"Options.dat", Description, int32_t(Description.size()) - 1}}),
          "more than its"},
         {"S over the limit", RawContainer({{"big.bmp", Bytes("x"), MaxPackedEntrySize + 1}}), "declares"},
-        {"two descriptions", RawContainer({{"Options.dat", Description}, {"OPTIONS.DAT", Description}}),
-         "second description"},
     };
     // Name lengths that lie.
     for (int32_t l : {0, -5, 5000, 200}) {

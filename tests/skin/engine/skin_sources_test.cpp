@@ -201,8 +201,6 @@ TEST(SkinSources, AFailedLoadKeepsTheSkinInUse)
         {"wrong magic", std::vector<uint8_t>{'P', 'K', 3, 4, 0, 0, 0, 0, 1},
          {"not a packed Halvix file", "Internal format error in the \"Dark\" skin"}},
         {"no description", WritePackedSkin({{L"Master.bmp", {1, 2}}}), {"Internal format error"}},
-        {"two descriptions", WritePackedSkin({{L"Options.dat", {'[', 'A', ']'}}, {L"OPTIONS.DAT", {'[', 'B', ']'}}}),
-         {"second description"}},
         {"a button colour that is no number", WithDescription(dark, "BTNCOLOR2NORMAL=abc"), {"BTNCOLOR2NORMAL"}},
         {"a master that is no bitmap", WithDescription(dark, "MASTERBITMAP=FORMTEX.JPG"), {"FORMTEX.JPG"}},
         {"a definition that cannot be read", WithDescription(dark, "BADIMAGE=&00X4"), {"BADIMAGE"}},

@@ -58,19 +58,25 @@ TEST(ParseGradientString, ReadableTexts)
     }
 }
 
-TEST(ParseGradientString, UnreadableTextLeavesTheGradientEmpty)
+TEST(ParseGradientString, UnreadableTextKeepsTheStopsReadBeforeIt)
 {
-    const wchar_t* texts[] = {
-        L"255;0;0;65280;100;0;5",     // a digit other than "0": a count below 0
-        L"255;0;0;65280;100;0;;",     // ends in a separator: a count below 0
-        L"255;0;0;65280;x;0;B",       // the second stop's percent is not a number
-        L"255;0;0;65280;100;0;C",     // three stops claimed, two given
-        L"255;0;30;0;0;65280;0;7O;0;0;0",   // a letter where a segment length stands
-        L"1;2;3;4;5;6;7;8;9;10;11;12;\xFF",  // 191 stops claimed
+    struct Case {
+        const wchar_t* text;
+        std::vector<Stop> stops;
+    } cases[] = {
+        {L"255;0;0;65280;100;0;5", {}},      // a digit other than "0": a count below 0
+        {L"255;0;0;65280;100;0;;", {}},      // ends in a separator: a count below 0
+        // the second stop's percent is not a number: the first stays, as read
+        {L"255;0;0;65280;x;0;B", {{255, 0, 0, 0}}},
+        // three stops claimed, two given
+        {L"255;7;0;65280;100;0;C", {{255, 7, 0, 0}, {65280, 100, 0, 1}}},
+        // a letter where the second segment length stands: the first stop's position not moved
+        {L"255;0;30;0;0;65280;0;7O;0;0;0", {{0xFF0000FF, 0, 0, 0}}},
+        {L"1;2;3;4;5;6;7;8;9;10;11;12;\xFF", {{1, 2, 3, 0}, {4, 5, 6, 1}, {7, 8, 9, 2}, {10, 11, 12, 3}}},
     };
-    for (const wchar_t* t : texts) {
+    for (const auto& c : cases) {
         TsGradArray g(3);
-        EXPECT_FALSE(ParseGradientString(t, g)) << std::string(t, t + wcslen(t));
-        EXPECT_TRUE(g.empty());
+        EXPECT_FALSE(ParseGradientString(c.text, g)) << std::string(c.text, c.text + wcslen(c.text));
+        ExpectStops(g, c.stops, c.text);
     }
 }

@@ -359,16 +359,6 @@ TEST(PngReader, BadFilesGiveTheirMessage)
     for (const auto& c : cases) EXPECT_EQ(ErrorOf(c.file), c.message) << c.name;
 }
 
-TEST(PngReader, IdatThatRunsOutIsReported)
-{
-    // the zlib stream is cut and no further image data follows
-    std::vector<Bytes> rows;
-    Bytes raw = Grey8Rows(16, 16, rows);
-    Bytes packed = Deflate(raw);
-    Bytes f = File(Ihdr(16, 16, 8, 0), Bytes(packed.begin(), packed.begin() + packed.size() / 2));
-    EXPECT_EQ(ErrorOf(f), "Cannot load image. Image data in PNG file is missing or incomplete.");
-}
-
 namespace {
 
 // Deflates raw in two parts: the first ends with a full flush, so it inflates to exactly its
@@ -392,6 +382,33 @@ std::pair<Bytes, Bytes> DeflateInTwo(const Bytes& raw, size_t firstBytes)
 }
 
 }  // namespace
+
+// Image data that run out (no further IDAT chunk) are no error: the rows left are converted
+// from the row buffer as it stands, the last whole row with what came of the next over its start.
+TEST(PngReader, ImageDataThatRunOutLeaveTheRowBufferAsItStands)
+{
+    const uint32_t w = 16, h = 16;
+    std::vector<Bytes> rows;
+    const Bytes raw = Grey8Rows(w, h, rows);
+    struct Case {
+        uint32_t wholeRows, partialBytes;   // partial: the filter byte and the pixels after it
+    } cases[] = {{5, 7}, {5, 0}, {0, 4}};
+    for (const Case& c : cases) {
+        const Bytes first = DeflateInTwo(raw, size_t(w + 1) * c.wholeRows + c.partialBytes).first;
+        const Bytes f = File(Ihdr(w, h, 8, 0), first);
+        TPNGImage image;
+        ASSERT_NO_THROW(image = Decode(f)) << c.wholeRows << "+" << c.partialBytes;
+        ASSERT_EQ(image.Height, h);
+        Bytes stands = c.wholeRows > 0 ? rows[c.wholeRows - 1] : Bytes(w, 0);
+        if (c.partialBytes > 1)
+            std::copy_n(rows[c.wholeRows].begin(), c.partialBytes - 1, stands.begin());
+        for (uint32_t y = 0; y < h; ++y) {
+            const Bytes& want = y < c.wholeRows ? rows[y] : stands;
+            EXPECT_TRUE(std::equal(want.begin(), want.end(), &image.Pixels[y * image.Stride]))
+                << c.wholeRows << "+" << c.partialBytes << " row " << y;
+        }
+    }
+}
 
 TEST(PngReader, DamagedImageDataKeepsTheRowsBeforeIt)
 {
@@ -421,8 +438,6 @@ TEST(PngReader, DamagedImageDataKeepsTheRowsBeforeIt)
         {"whole", file({{first, false}, {rest, false}}), h, ""},
         {"second chunk with a bad CRC", file({{first, false}, {rest, true}}), good,
          "Cannot load image. CRC error found in PNG file."},
-        {"no second chunk", file({{first, false}}), good,
-         "Cannot load image. Image data in PNG file is missing or incomplete."},
         {"second chunk damaged", file({{first, false}, {garbage, false}}), good,
          "Cannot load image. Compression error found in PNG file."},
         // inflate runs into the damage while finishing the last good row, so that row goes too
