@@ -547,12 +547,9 @@ def build(name):
     tfill = [win, shade(win, 0.06 if dark else -0.04), surf]
     # Tabs on every side of the page: the top tab's frames turned so their open side faces the
     # page, each side's FIRST, MIDDLE and LAST sections taking its plain one's look.
-    # The open side's corners are square: with no border on that side they lie in the side strips,
-    # which are copied as they are, see-through pixels included.
     frames = []
     for st, f in enumerate(tfill):
         fr = rounded(20, 20, 3, f, border)
-        fr.paste(rounded(20, 20, 0, f, border).crop((0, 16, 20, 20)), (0, 16))
         if st == 2:
             ImageDraw.Draw(fr).rectangle((2, 0, 17, 1), fill=acc + (255,))
         frames.append(fr)
