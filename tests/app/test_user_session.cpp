@@ -5,8 +5,9 @@
 // screen DC, never from the controls' own pictures). Every step leaves a capture behind.
 //
 // At each step: every visible label shows ink inside its bounds, no control is one flat
-// rectangle, a page left and come back to looks as it did outside its live values, the Dark and
-// Light themes are dark and light on every page, and the window still answers.
+// rectangle, no key-colour pixel shows, a page left and come back to looks as it did outside
+// its live values, the Dark and Light themes are dark and light on every page, and the window
+// still answers.
 #include "tests/app/sim_window_fixture.h"
 
 #include <commctrl.h>
@@ -241,7 +242,14 @@ protected:
     {
         SCOPED_TRACE(testing::Message() << "step " << FStep + 1 << " " << ToUtf8(step) << " (" << ToUtf8(Skin()) << ")");
         ASSERT_TRUE(IsWindow(Wnd()) && IsWindowVisible(Wnd()));
-        Capture(step);
+        const TShot whole = Capture(step);
+        // The skins' key colour marks see-through pixels: it never reaches the screen.
+        int keyed = 0;
+        TPoint firstKeyed(-1, -1);
+        for (int y = 0; y < whole.H(); ++y)
+            for (int x = 0; x < whole.W(); ++x)
+                if ((whole.At(x, y) & 0xFFFFFFu) == 0xFF00FFu && !keyed++) firstKeyed = TPoint(x, y);
+        EXPECT_EQ(keyed, 0) << "key-colour pixels on screen, the first at " << firstKeyed.x << "," << firstKeyed.y;
         std::vector<TControl*> shown;
         VisibleControls(form, shown);
         const TRect client = Unite(ScreenRectOf(form->PageControl), ScreenRectOf(form->StatusBar));
