@@ -758,6 +758,16 @@ void TCustomForm::Dispatch(TMessage& m)
 {
     switch (m.Msg) {
     case WM_CLOSE: WMClose(m); break;
+    case WM_NEXTDLGCTL:
+        // As in a dialog: wParam a window to focus (lParam 1), else 1 for the previous control
+        // and 0 for the next one in the tab order.
+        if (LOWORD(m.LParam)) {
+            if (TWinControl* c = FindControl(reinterpret_cast<HWND>(m.WParam)); c && c->CanFocus()) c->SetFocus();
+        } else {
+            SelectNext(FActiveControl, m.WParam == 0, true);
+        }
+        m.Result = 0;
+        break;
     case WM_ACTIVATE: WMActivate(m); break;
     case WM_QUERYENDSESSION: WMQueryEndSession(m); break;
     case WM_SYSCOMMAND: WMSysCommand(m); break;

@@ -854,6 +854,11 @@ void TCustomEdit::Dispatch(TMessage& m)
         TWinControl::Dispatch(m);
         if (FAutoSelect && !(GetKeyState(VK_LBUTTON) < 0)) SelectAll();
         break;
+    case CM_TEXTCHANGED:
+        TWinControl::Dispatch(m);
+        // A multi-line edit sends no EN_CHANGE for a text set by code: the change is told here.
+        if (FHandle && (GetWindowLongPtrW(FHandle, GWL_STYLE) & ES_MULTILINE)) Change();
+        break;
     default: TWinControl::Dispatch(m); break;
     }
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <uxtheme.h>
+#include <vssym32.h>
 #include <windowsx.h>
 
 #include "skin/engine/command_delivery.h"
@@ -78,6 +80,59 @@ void TsBaseSpinEdit::SetFlatSpinButtons(bool on)
 void TsBaseSpinEdit::SetButtonWidth(int value)
 {
     SetFrameField(FButtonWidth, value);
+}
+
+void TsBaseSpinEdit::SetPrevTabControl(TWinControl* c)
+{
+    if (FPrevTabControl == c) return;
+    if (FPrevTabControl && FPrevTabControl != FNextTabControl) FPrevTabControl->RemoveFreeNotification(this);
+    FPrevTabControl = c;
+    if (c) c->FreeNotification(this);
+}
+
+void TsBaseSpinEdit::SetNextTabControl(TWinControl* c)
+{
+    if (FNextTabControl == c) return;
+    if (FNextTabControl && FNextTabControl != FPrevTabControl) FNextTabControl->RemoveFreeNotification(this);
+    FNextTabControl = c;
+    if (c) c->FreeNotification(this);
+}
+
+void TsBaseSpinEdit::Notification(TComponent* component, TOperation operation)
+{
+    TsEdit::Notification(component, operation);
+    if (operation != TOperation::opRemove) return;
+    if (component == FPrevTabControl) FPrevTabControl = nullptr;
+    if (component == FNextTabControl) FNextTabControl = nullptr;
+}
+
+void TsBaseSpinEdit::CreateParams(TCreateParams& params)
+{
+    TsEdit::CreateParams(params);
+    // Multi-line, so the formatting rectangle can be set and the alignment holds.
+    params.Style |= ES_MULTILINE | WS_CLIPCHILDREN;
+}
+
+void TsBaseSpinEdit::CreateWnd()
+{
+    FCreating = true;
+    try {
+        TsEdit::CreateWnd();
+    } catch (...) {
+        FCreating = false;
+        throw;
+    }
+    FCreating = false;
+    UpdateEditRect();
+}
+
+void TsBaseSpinEdit::UpdateEditRect()
+{
+    HWND h = ExistingHandle();
+    if (!h) return;
+    const int cw = ClientWidth(), ch = ClientHeight();
+    RECT r = UseRightToLeftReading() ? RECT{1, 0, cw, ch + 1} : RECT{0, 0, cw + 1, ch + 1};
+    SendMessageW(h, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&r));
 }
 
 int TsBaseSpinEdit::ButtonSection()
@@ -165,23 +220,49 @@ void TsBaseSpinEdit::PaintContent(TBitmap* cache, int state)
     PaintSkinnedButton(cache, b.Down, false, FBtn2State);
 }
 
-void TsBaseSpinEdit::PaintPlainButtons(HDC dc)
+void TsBaseSpinEdit::PaintStdSpinButton(HDC dc, const TRect& rect, bool upper, int state)
 {
-    const TacSpinButtonRects b = ButtonRects();
-    const int arrow = MulDiv(4, SkinData()->CurrentPPI, 96);
-    for (int i = 0; i < 2; ++i) {
-        TRect r = i == 0 ? b.Up : b.Down;
-        if (r.IsEmpty()) continue;
-        const bool pressed = Enabled() && (i == 0 ? FBtn1State : FBtn2State) == 2;
-        RECT rc = r;
+    TRect r = rect;
+    if (!FFlatSpinButtons) r.Inflate(1, 1);
+    const bool pressed = Enabled() && state == 2;
+    RECT rc = r;
+    bool drawn = false;
+    if (HWND h = ExistingHandle(); h && IsThemeActive()) {
+        // With visual styles: the tool-bar button for flat buttons, the up-arrow spin element
+        // (for both) otherwise.
+        if (HTHEME theme = OpenThemeData(h, FFlatSpinButtons ? L"TOOLBAR" : L"SPIN")) {
+            int part = 0, st = 0;
+            if (FFlatSpinButtons) {
+                part = TP_BUTTON;
+                st = !Enabled() ? TS_DISABLED : pressed ? TS_PRESSED : TS_NORMAL;
+            } else {
+                part = SPNP_UP;
+                st = !Enabled() ? UPS_DISABLED : pressed ? UPS_PRESSED : UPS_NORMAL;
+            }
+            FillRect(dc, &rc, BrushHandle());
+            drawn = SUCCEEDED(DrawThemeBackground(theme, dc, part, st, &rc, nullptr));
+            CloseThemeData(theme);
+        }
+    }
+    if (!drawn) {
         if (FFlatSpinButtons) {
             FillRect(dc, &rc, BrushHandle());
-            if (pressed) DrawEdge(dc, &rc, BDR_SUNKENOUTER, BF_RECT);
+            if (pressed)
+                DrawEdge(dc, &rc, BDR_SUNKENOUTER, BF_RECT);
+            else if (HasState(csDesigning))
+                DrawEdge(dc, &rc, BDR_RAISEDINNER, BF_RECT);
         } else {
             DrawFrameControl(dc, &rc, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (pressed ? DFCS_PUSHED : 0));
         }
-        PlainArrow(dc, r, i == 0, arrow, Enabled() ? Font()->Color() : TColor(clGrayText));
     }
+    PlainArrow(dc, rect, upper, MulDiv(4, SkinData()->CurrentPPI, 96), Enabled() ? Font()->Color() : TColor(clGrayText));
+}
+
+void TsBaseSpinEdit::PaintPlainButtons(HDC dc)
+{
+    const TacSpinButtonRects b = ButtonRects();
+    if (!b.Up.IsEmpty()) PaintStdSpinButton(dc, b.Up, true, FBtn1State);
+    if (!b.Down.IsEmpty()) PaintStdSpinButton(dc, b.Down, false, FBtn2State);
 }
 
 void TsBaseSpinEdit::WMNCPaint(TMessage& m)
@@ -308,12 +389,44 @@ void TsBaseSpinEdit::KeyPress(wchar_t& key)
 void TsBaseSpinEdit::KeyDown(WORD& key, TShiftState shift)
 {
     TsEdit::KeyDown(key, shift);
-    if (key == VK_UP) {
+    const bool shifted = (shift & ssShift) != 0;
+    switch (key) {
+    case VK_TAB:
+    case VK_RETURN:
+        if (shifted && FPrevTabControl) {
+            key = 0;
+            if (FPrevTabControl->CanFocus()) FPrevTabControl->SetFocus();
+        } else if (!shifted && FNextTabControl) {
+            key = 0;
+            if (FNextTabControl->CanFocus()) FNextTabControl->SetFocus();
+        } else if (key == VK_TAB) {
+            if (TCustomForm* form = GetParentForm(this); form && form->ExistingHandle())
+                SendMessageW(form->ExistingHandle(), WM_NEXTDLGCTL, shifted ? 1 : 0, 0);
+        } else if (OnKeyPress && EventsAllowed()) {
+            wchar_t enter = 13;
+            OnKeyPress(this, enter);
+        }
+        break;
+    case VK_UP:
         StepUp();
         key = 0;
-    } else if (key == VK_DOWN) {
+        break;
+    case VK_DOWN:
         StepDown();
         key = 0;
+        break;
+    case 'A':
+        if ((shift & ssCtrl) && !(shift & ssAlt)) {
+            SelectAll();
+            key = 0;
+            // The Ctrl+A character that follows would beep.
+            if (HWND h = ExistingHandle()) {
+                MSG msg;
+                PeekMessageW(&msg, h, WM_CHAR, WM_CHAR, PM_REMOVE);
+            }
+        }
+        break;
+    default: break;
     }
 }
 
@@ -419,9 +532,21 @@ void TsBaseSpinEdit::WndProc(TMessage& m)
             return;
         }
         break;
+    case WM_GETDLGCODE:
+        // Tab and Enter stay with the form even though the edit is a multi-line one.
+        TsEdit::WndProc(m);
+        m.Result &= ~LRESULT(DLGC_WANTALLKEYS);
+        return;
+    case CM_TEXTCHANGED:
+        if (FCreating) return;
+        break;
     default: break;
     }
     TsEdit::WndProc(m);
+    if (m.Msg == WM_SIZE || m.Msg == CM_FONTCHANGED) {
+        UpdateEditRect();
+        if (!DrawnFromSkin() && h) SendMessageW(h, WM_NCPAINT, 1, 0);
+    }
     if (m.Msg == MSG_SKINCOMMAND) {
         const int code = SkinCommandOf(m.WParam);
         // The skin's button width may differ.
@@ -434,7 +559,7 @@ void TsBaseSpinEdit::WndProc(TMessage& m)
 
 TsDecimalSpinEdit::TsDecimalSpinEdit(TComponent* owner) : TsBaseSpinEdit(owner)
 {
-    FText = FormatNumber(0, FSpin.DecimalPlaces);
+    FText = FormatText();
 }
 
 String TsDecimalSpinEdit::FormatNumber(double value, int decimals)
@@ -447,21 +572,44 @@ bool TsDecimalSpinEdit::ParseNumber(const String& text, double& value)
     return TryReadSpinText(text, UserSeparators(), false, value);
 }
 
+String TsDecimalSpinEdit::FormatText() const
+{
+    return FSpin.FormatText(UserSeparators());
+}
+
 double TsDecimalSpinEdit::Value() const
 {
-    if (!FEditing) return FSpin.Value;
-    double v = 0;
-    return ParseNumber(Text(), v) ? v : 0;
+    if (!TextChanging) return FSpin.Value;
+    return SpinTextToValue(Text(), UserSeparators(), FSpin.ShowThousandSeparator);
 }
 
 void TsDecimalSpinEdit::SetValue(double value)
 {
-    value = FSpin.Clamped(value);
-    if (value == FSpin.Value && !FEditing) return;
-    FSpin.Value = value;
-    FEditing = false;
-    RefreshText();
+    if (value == FSpin.Value) return;
+    FSpin.Value = FSpin.Clamped(value);
+    if (TextChanging) return;   // the text is the user's
+    ValueChanging = true;
+    UpdateText();
     if (!HasState(csLoading)) TCustomEdit::Change();
+    ValueChanging = false;
+}
+
+void TsDecimalSpinEdit::UpdateText()
+{
+    const String text = FormatText();
+    if (HWND h = ExistingHandle())
+        SendMessageW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    else
+        SetText(text);
+}
+
+void TsDecimalSpinEdit::WriteFormattedText()
+{
+    if (TextChanging) return;
+    const bool held = ValueChanging;
+    ValueChanging = true;
+    UpdateText();
+    ValueChanging = held;
 }
 
 void TsDecimalSpinEdit::SetDecimalPlaces(int n)
@@ -469,38 +617,36 @@ void TsDecimalSpinEdit::SetDecimalPlaces(int n)
     if (n < 0) n = 0;
     if (n == FSpin.DecimalPlaces) return;
     FSpin.DecimalPlaces = n;
-    RefreshText();
+    // The value goes through the setter again, so the text takes the new format.
+    const double old = FSpin.Value;
+    FSpin.Value = 0;
+    const double limited = LimitValue(old);
+    SetValue(limited);
+    if (limited == 0) WriteFormattedText();   // the setter leaves an unchanged 0 alone
 }
 
-void TsDecimalSpinEdit::RefreshText()
+void TsDecimalSpinEdit::SetHideExcessZeros(bool on)
 {
-    FSettingText = true;
-    SetText(FormatNumber(FSpin.Value, FSpin.DecimalPlaces));
-    FSettingText = false;
+    if (FSpin.HideExcessZeros == on) return;
+    FSpin.HideExcessZeros = on;
+    if (!HasState(csLoading)) WriteFormattedText();
+}
+
+void TsDecimalSpinEdit::SetShowThousandSeparator(bool on)
+{
+    if (FSpin.ShowThousandSeparator == on) return;
+    FSpin.ShowThousandSeparator = on;
+    WriteFormattedText();
 }
 
 void TsDecimalSpinEdit::Change()
 {
-    // Our own text refreshes report their change once, from SetValue.
-    if (FSettingText) return;
-    FEditing = true;
+    // Our own text writes report their change once, from SetValue.
+    if (ValueChanging) return;
+    TextChanging = true;
+    SetValue(SpinTextToValue(Text(), UserSeparators(), FSpin.ShowThousandSeparator));
+    TextChanging = false;
     TCustomEdit::Change();
-}
-
-void TsDecimalSpinEdit::Commit()
-{
-    if (!FEditing) return;
-    double v = 0;
-    if (!ParseNumber(Text(), v)) v = FSpin.Value;   // keep the last good value for text that is no number
-    FEditing = false;
-    FSpin.Value = FSpin.Clamped(v);
-    RefreshText();
-}
-
-void TsDecimalSpinEdit::Step(int direction)
-{
-    Commit();
-    SetValue(FSpin.Value + direction * FSpin.Increment);
 }
 
 void TsDecimalSpinEdit::StepUp()
@@ -513,7 +659,7 @@ void TsDecimalSpinEdit::StepUp()
         OnUpClick(this);
         return;
     }
-    Step(1);
+    SetValue(Value() + FSpin.Increment);
 }
 
 void TsDecimalSpinEdit::StepDown()
@@ -526,7 +672,7 @@ void TsDecimalSpinEdit::StepDown()
         OnDownClick(this);
         return;
     }
-    Step(-1);
+    SetValue(Value() - FSpin.Increment);
 }
 
 bool TsDecimalSpinEdit::AcceptsChar(wchar_t& key)
@@ -547,28 +693,25 @@ bool TsDecimalSpinEdit::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint m
 {
     if (TsBaseSpinEdit::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
     if (ReadOnly()) return false;
-    const int steps = SpinWheelSteps(wheelDelta);
-    if (steps != 0) {
-        Commit();
-        SetValue(FSpin.Value + steps * FSpin.Increment);
-    }
+    SetValue(Value() + SpinWheelSteps(wheelDelta) * FSpin.Increment);
     return true;
-}
-
-void TsDecimalSpinEdit::KeyDown(WORD& key, TShiftState shift)
-{
-    if (key == VK_RETURN) Commit();
-    TsBaseSpinEdit::KeyDown(key, shift);
 }
 
 void TsDecimalSpinEdit::DoExit()
 {
-    Commit();
     TsBaseSpinEdit::DoExit();
+    const double v = Value();
+    if (LimitValue(v) != v) SetValue(LimitValue(v));
+    WriteFormattedText();
 }
 
 void TsDecimalSpinEdit::WndProc(TMessage& m)
 {
+    if (m.Msg == WM_SETTEXT) {
+        TsBaseSpinEdit::WndProc(m);
+        if (Text().empty()) FSpin.Value = 0;   // directly, without an event
+        return;
+    }
     if (m.Msg != WM_PASTE || !EditorEnabled() || ReadOnly()) {
         TsBaseSpinEdit::WndProc(m);
         return;
@@ -584,7 +727,5 @@ void TsDecimalSpinEdit::WndProc(TMessage& m)
 void TsDecimalSpinEdit::Loaded()
 {
     TsBaseSpinEdit::Loaded();
-    FSpin.Value = FSpin.Clamped(FSpin.Value);
-    RefreshText();
+    WriteFormattedText();
 }
-

@@ -31,6 +31,12 @@ public:
     // Width of the buttons at 96 PPI; 0: the skin's scroll-button length.
     int ButtonWidth() const { return FButtonWidth; }
     void SetButtonWidth(int value);
+    // Where Tab and Enter take the focus (with Shift: PrevTabControl); unset, Tab moves through
+    // the form's tab order and Enter reaches OnKeyPress.
+    TWinControl* PrevTabControl() const { return FPrevTabControl; }
+    void SetPrevTabControl(TWinControl* c);
+    TWinControl* NextTabControl() const { return FNextTabControl; }
+    void SetNextTabControl(TWinControl* c);
 
     // When assigned, the buttons and keys fire these instead of stepping.
     TNotifyEvent OnUpClick, OnDownClick;
@@ -54,11 +60,17 @@ public:
     static inline std::function<void(const String&)> RepeatLog;
 
 protected:
+    // The edit's formatting rectangle: the whole client area (one pixel more to the right and
+    // below), so the text sits where the cache paints it.
+    virtual void UpdateEditRect();
     // The key filter: false rejects the key (it beeps); a key turned into #0 is consumed.
     virtual bool AcceptsChar(wchar_t& key);
     TacSpinKeyInput KeyInput();
     void KeyPress(wchar_t& key) override;
     void KeyDown(WORD& key, TShiftState shift) override;
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void Notification(TComponent* component, TOperation operation) override;
     void WndProc(TMessage& m) override;
     void WMNCCalcSize(TMessage& m) override;
     void WMNCPaint(TMessage& m) override;
@@ -72,6 +84,7 @@ private:
     void RepeatTick(TObject*);
     void PaintSkinnedButton(TBitmap* cache, const TRect& r, bool upper, int state);
     void PaintPlainButtons(HDC dc);
+    void PaintStdSpinButton(HDC dc, const TRect& r, bool upper, int state);
     TColor ArrowColor(int state);
 
     int FBtn1State = 0;
@@ -83,6 +96,9 @@ private:
     bool FShowSpinButtons = true;
     bool FFlatSpinButtons = true;
     int FButtonWidth = 0;
+    bool FCreating = false;
+    TWinControl* FPrevTabControl = nullptr;
+    TWinControl* FNextTabControl = nullptr;
     TacThreadedTimer* FRepeatTimer = nullptr;
     TacSpinRepeat FRepeat;
 };
@@ -91,12 +107,12 @@ class TsDecimalSpinEdit : public TsBaseSpinEdit {
 public:
     explicit TsDecimalSpinEdit(TComponent* owner);
 
-    // While the user is editing: the text as a number (0 when it is none); otherwise the
-    // stored value.
+    // While a typed text is being taken: the text as a number (0 when it is none); otherwise
+    // the stored value.
     double Value() const;
-    // Unchanged values do nothing. Negative values become MinValue (or 0) when negatives are
-    // not allowed; with MaxValue > MinValue the value is limited to [MinValue, MaxValue].
-    // The text is refreshed and OnChange fires (not while loading).
+    // An unchanged value does nothing. A refused negative becomes MinValue (or 0); with
+    // MinValue < MaxValue the value is kept inside them. Unless the value comes from the typed
+    // text, the text is written anew and OnChange fires (not while loading).
     void SetValue(double value);
     double MinValue() const { return FSpin.MinValue; }
     void SetMinValue(double v) { FSpin.MinValue = v; }
@@ -108,6 +124,21 @@ public:
     void SetDecimalPlaces(int n);
     bool AllowNegative() const override { return FSpin.AllowNegative; }
     void SetAllowNegative(bool on) override { FSpin.AllowNegative = on; }
+    // Trailing zeros of the fraction (and a separator left alone) are not shown.
+    bool HideExcessZeros() const { return FSpin.HideExcessZeros; }
+    void SetHideExcessZeros(bool on);
+    bool ShowThousandSeparator() const { return FSpin.ShowThousandSeparator; }
+    void SetShowThousandSeparator(bool on);
+    // Kept for the stored form: the text is always read and written with the user's separators.
+    bool UseSystemDecSeparator() const { return FUseSystemDecSeparator; }
+    void SetUseSystemDecSeparator(bool on) { FUseSystemDecSeparator = on; }
+
+    // x kept inside the limits, where a limit of 0 means no limit.
+    double LimitValue(double x) const { return FSpin.LimitValue(x); }
+    // The text shown for the value.
+    String FormatText() const;
+    // Writes the formatted value into the edit.
+    void UpdateText();
 
     // A step by Increment (read-only edits beep; OnUpClick / OnDownClick replace it).
     void StepUp() override;
@@ -121,19 +152,17 @@ public:
 protected:
     void WndProc(TMessage& m) override;
     void Change() override;
-    void KeyDown(WORD& key, TShiftState shift) override;
     bool AcceptsChar(wchar_t& key) override;
     bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
     void DoExit() override;
     void Loaded() override;
 
 private:
-    void Step(int direction);
-    // Takes the typed text as the value (when editing) and shows it formatted.
-    void Commit();
-    void RefreshText();
+    // The formatted value written into the edit as ours, not as a typed change.
+    void WriteFormattedText();
 
     TacDecimalSpinValue FSpin;   // value, limits, step and format
-    bool FEditing = false;
-    bool FSettingText = false;
+    bool FUseSystemDecSeparator = true;
+    bool TextChanging = false;    // a typed text is being turned into the value
+    bool ValueChanging = false;   // the value is being written into the text
 };

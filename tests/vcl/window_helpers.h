@@ -25,4 +25,20 @@ inline void PressKey(WORD vk)
     PumpFor(60);
 }
 
+// A key pressed with a modifier held (Ctrl, Shift, Alt), as a user types a chord; 0 for none.
+inline void PressChord(WORD modifier, WORD vk)
+{
+    if (!modifier) {
+        PressKey(vk);
+        return;
+    }
+    INPUT in[4]{};
+    for (auto& i : in) i.type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[3].ki.wVk = modifier;
+    in[1].ki.wVk = in[2].ki.wVk = vk;
+    in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, in, sizeof(INPUT));
+    PumpFor(60);
+}
+
 }  // namespace testing_support

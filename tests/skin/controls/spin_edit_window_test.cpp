@@ -14,6 +14,7 @@
 #include "tests/skin/controls/test_controls.h"
 #include "tests/skin/engine/engine_recorders.h"
 #include "tests/vcl/form_ptr.h"
+#include "tests/vcl/window_helpers.h"
 
 namespace fs = fixture_skin;
 using testing_support::PumpFor;
@@ -306,9 +307,10 @@ TEST(SpinEditWindow, KeysAndWheelStepWithinTheLimits)
         {"up key", WM_KEYDOWN, VK_UP, 240, 1},
         {"wheel 60: no whole notch", WM_MOUSEWHEEL, MAKEWPARAM(0, 60), 240, 1},
         {"wheel 240: two steps, held at the maximum", WM_MOUSEWHEEL, MAKEWPARAM(0, 240), 255, 2},
-        {"up key at the maximum: nothing changes", WM_KEYDOWN, VK_UP, 255, 2},
-        {"down key", WM_KEYDOWN, VK_DOWN, 245, 3},
-        {"wheel -240", WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-240)), 225, 4},
+        // The setter compares the asked value before limiting it: 265 is written back as 255.
+        {"up key at the maximum: held there, told again", WM_KEYDOWN, VK_UP, 255, 3},
+        {"down key", WM_KEYDOWN, VK_DOWN, 245, 4},
+        {"wheel -240", WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-240)), 225, 5},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -327,6 +329,153 @@ TEST(SpinEditWindow, KeysAndWheelStepWithinTheLimits)
     e->SetReadOnly(true);
     SendMessageW(s.H(), WM_KEYDOWN, VK_UP, 0);
     EXPECT_EQ(e->Value(), 7);
+}
+
+// The typed text is the value while it is typed; leaving the edit limits it and writes it in
+// the edit's format. The format follows DecimalPlaces, HideExcessZeros and the thousands
+// separator at once.
+TEST(SpinEditWindow, TypedTextLimitsOnLeavingAndTheFormatFollowsItsProperties)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TSpinScene s;
+    TsDecimalSpinEdit* e = s.Spin;
+    auto* other = new TsEdit(s.Form.get());
+    other->SetParent(s.Panel);
+    other->SetBounds(20, 60, 120, 22);
+    PumpFor(20);
+    e->SetFocus();
+    PumpFor(10);
+    struct TCase {
+        const char* Name;
+        double Min, Max;
+        const wchar_t* Typed;
+        double WhileTyping;   // Value() before leaving
+        double Left;          // Value() after leaving
+        const wchar_t* Shown; // the text after leaving
+    };
+    const TCase cases[] = {
+        {"MinValue 5 above MaxValue 0: typed 2 is kept, leaving sets 5", 5, 0, L"2", 2, 5, L"5"},
+        {"MinValue = MaxValue = 0: no limit at all", 0, 0, L"-300", -300, -300, L"-300"},
+        {"above the limits: held at MaxValue while typing", 0, 255, L"300", 255, 255, L"255"},
+        {"a text that is no number gives 0", 0, 255, L"1-2", 0, 0, L"0"},
+        {"a lone sign gives 0", 0, 255, L"-", 0, 0, L"0"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        e->SetMinValue(c.Min);
+        e->SetMaxValue(c.Max);
+        e->SetValue(7);
+        e->SetFocus();
+        e->SetText(c.Typed);
+        EXPECT_EQ(e->Value(), c.WhileTyping);
+        EXPECT_EQ(e->Text(), c.Typed);   // the typed text is left alone
+        other->SetFocus();
+        PumpFor(10);
+        EXPECT_EQ(e->Value(), c.Left);
+        EXPECT_EQ(e->Text(), c.Shown);
+    }
+    // An empty text is the value 0.
+    e->SetMinValue(0);
+    e->SetMaxValue(0);
+    e->SetValue(12);
+    e->SetText(L"");
+    EXPECT_EQ(e->Value(), 0);
+
+    struct TFormat {
+        const char* Name;
+        int Places;
+        bool HideZeros, Thousands;
+        double Value;
+        const wchar_t* Shown;
+    };
+    const TFormat formats[] = {
+        {"two places", 2, false, false, 1.5, L"1.50"},
+        {"excess zeros hidden", 2, true, false, 1.5, L"1.5"},
+        {"no fraction left: no separator", 2, true, false, 2, L"2"},
+        {"no places: 100 stays 100", 0, true, false, 100, L"100"},
+        {"0 with places written anew", 3, false, false, 0, L"0.000"},
+        {"thousands separated", 0, false, true, 1234567, L"1,234,567"},
+    };
+    for (const TFormat& f : formats) {
+        SCOPED_TRACE(f.Name);
+        e->SetValue(f.Value);
+        // Each property writes the text anew when it changes.
+        e->SetHideExcessZeros(f.HideZeros);
+        e->SetShowThousandSeparator(f.Thousands);
+        e->SetDecimalPlaces(f.Places);
+        if (GetUserDefaultLCID() == MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT))
+            EXPECT_EQ(e->Text(), f.Shown);
+        EXPECT_EQ(e->Value(), f.Value);
+        EXPECT_EQ(e->Text(), e->FormatText());
+    }
+}
+
+// Enter goes to the named neighbours (Shift: the previous one), Tab through the form's tab
+// order; Ctrl+A selects everything. The edit is a multi-line one whose text fills
+// its client area, and it does not ask for Tab and Enter itself.
+TEST(SpinEditWindow, TabEnterAndCtrlAGoWhereTheyAreSent)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TSpinScene s;
+    testing_support::BringToFront(s.Form.get());
+    TsDecimalSpinEdit* e = s.Spin;
+    auto* before = new TsEdit(s.Form.get());
+    before->SetParent(s.Panel);
+    before->SetBounds(150, 20, 60, 22);
+    auto* after = new TsEdit(s.Form.get());
+    after->SetParent(s.Panel);
+    after->SetBounds(150, 60, 60, 22);
+    PumpFor(20);
+
+    EXPECT_NE(GetWindowLongPtrW(s.H(), GWL_STYLE) & ES_MULTILINE, 0);
+    EXPECT_EQ(SendMessageW(s.H(), WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS, 0);
+    // The formatting rectangle asked for follows the client area when the edit is resized.
+    static TRect asked;
+    asked = TRect();
+    auto spy = [](HWND h, UINT msg, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR) -> LRESULT {
+        if (msg == EM_SETRECTNP && l) asked = TRect(*reinterpret_cast<const RECT*>(l));
+        return DefSubclassProc(h, msg, w, l);
+    };
+    SetWindowSubclass(s.H(), spy, 1, 0);
+    e->SetBounds(20, 20, 140, 26);
+    RemoveWindowSubclass(s.H(), spy, 1);
+    EXPECT_EQ(asked, TRect(0, 0, e->ClientWidth() + 1, e->ClientHeight() + 1));
+
+    e->SetPrevTabControl(before);
+    e->SetNextTabControl(after);
+    struct TCase {
+        const char* Name;
+        BYTE Key;
+        bool Shift;
+        TWinControl* Focused;
+    };
+    const TCase cases[] = {
+        {"Enter: the next control", VK_RETURN, false, after},
+        {"Shift+Enter: the previous control", VK_RETURN, true, before},
+        // Tab stays with the form's tab order (the form takes it before the edit sees it).
+        {"Tab: the form's tab order", VK_TAB, false, before},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        e->SetFocus();
+        PumpFor(5);
+        testing_support::PressChord(c.Shift ? VK_SHIFT : 0, c.Key);
+        EXPECT_EQ(GetFocus(), c.Focused->Handle());
+    }
+    // A neighbour that goes away is forgotten.
+    delete after;
+    EXPECT_EQ(e->NextTabControl(), nullptr);
+
+    // Ctrl+A selects the whole text.
+    e->SetValue(1234);
+    e->SetFocus();
+    PumpFor(5);
+    e->SetSelStart(1);
+    e->SetSelLength(0);
+    testing_support::PressChord(VK_CONTROL, 'A');
+    EXPECT_EQ(e->SelStart(), 0);
+    EXPECT_EQ(e->SelLength(), int(e->Text().size()));
+    EXPECT_EQ(e->Text(), L"1234");
 }
 
 // A paste that is no number gives the value back; a number is taken.
