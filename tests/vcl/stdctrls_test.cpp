@@ -13,6 +13,7 @@
 #include "vcl/dialogs.h"
 #include "vcl/extctrls.h"
 #include "vcl/forms.h"
+#include "vcl/mask.h"
 #include "vcl/menus.h"
 #include "vcl/stdctrls.h"
 
@@ -185,6 +186,49 @@ TEST(Edit, OnChangeMaxLengthAndReadOnlyActOnTheNativeEdit)
     SendMessageW(h, EM_SETSEL, 0, -1);
     Type(h, L"q");
     EXPECT_EQ(edit->Text(), L"Q");
+}
+
+// A masked edit takes only what fits the position under the caret, steps over literals, blanks
+// rather than shifts on Backspace and Delete, pastes what fits, and refuses to be left
+// incomplete.
+TEST(MaskEdit, TypingFollowsTheMaskAndLeavingChecksIt)
+{
+    FormPtr form = NewForm();
+    auto* edit = Place<TMaskEdit>(form.get(), 10, 10, 150, 24);
+    auto* other = Place<TEdit>(form.get(), 10, 50, 150, 24);
+    edit->SetEditMask(L"000-0000;0;_");
+    form->Show();
+    HWND h = edit->Handle();
+    EXPECT_EQ(WindowText(h), L"___-____");
+    EXPECT_EQ(edit->Text(), L"");
+
+    edit->SetFocus();
+    SendMessageW(h, EM_SETSEL, 0, 0);
+    Type(h, L"5x55123");   // the letter is refused, the literal stepped over
+    EXPECT_EQ(WindowText(h), L"555-123_");
+    EXPECT_EQ(edit->Text(), L"555123");
+    EXPECT_EQ(edit->SelStart(), 7);
+
+    SendMessageW(h, WM_CHAR, VK_BACK, 0);   // the 3 becomes a blank; nothing moves
+    EXPECT_EQ(WindowText(h), L"555-12__");
+    SendMessageW(h, EM_SETSEL, 0, 0);
+    SendMessageW(h, WM_KEYDOWN, VK_DELETE, 0);
+    EXPECT_EQ(WindowText(h), L"_55-12__");
+
+    // Leaving an incomplete edit raises the edit error and keeps the caret at the first gap.
+    EXPECT_THROW(edit->ValidateEdit(), EDBEditError);
+    EXPECT_EQ(edit->SelStart(), 0);
+
+    // The text set by code is laid into the mask.
+    edit->SetText(L"5551234");
+    EXPECT_EQ(WindowText(h), L"555-1234");
+    EXPECT_NO_THROW(edit->ValidateEdit());
+    other->SetFocus();
+    EXPECT_EQ(GetFocus(), other->Handle());
+
+    // A mask taken away gives the text back as it is.
+    edit->SetEditMask(L"");
+    EXPECT_EQ(WindowText(edit->Handle()), L"5551234");
 }
 
 // ---- combo box -------------------------------------------------------------------------------
