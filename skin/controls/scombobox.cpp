@@ -41,7 +41,7 @@ UINT AlignmentFlags(TAlignment a)
 
 }  // namespace
 
-TsComboBox::TsComboBox(TComponent* owner) : TacSkinFrame<TComboBox>(owner, ackind::ComboBox)
+TsComboBox::TsComboBox(TComponent* owner) : TacBoundLabelOwner<TacSkinFrame<TComboBox>>(owner, ackind::ComboBox)
 {
     // Our lists show 16 items before they scroll.
     FDropDownCount = 16;
@@ -383,7 +383,7 @@ void TsComboBox::HandleSkinChange(TMessage& m)
         SendMessageW(Handle(), CB_SHOWDROPDOWN, FALSE, 0);
         if (ItemIndex() != index) SetItemIndex(index);
     }
-    TacSkinFrame<TComboBox>::WndProc(m);
+    TacBoundLabelOwner::WndProc(m);
     if (cmd == scmRemoveSkin && m.LParam == reinterpret_cast<LPARAM>(SkinData()->SkinManager()) &&
         !HasState(csDestroying)) {
         // The skin's colours go with it, unless they were the control's own.
@@ -465,7 +465,7 @@ void TsComboBox::WndProc(TMessage& m)
         return;
     }
     if (!SkinnedNow()) {
-        TacSkinFrame<TComboBox>::WndProc(m);
+        TacBoundLabelOwner::WndProc(m);
         if (m.Msg == CN_COMMAND && HIWORD(m.WParam) == CBN_CLOSEUP) FDropDown = false;
         return;
     }
@@ -493,7 +493,7 @@ void TsComboBox::WndProc(TMessage& m)
             FDropDown = true;
             State = 2;
             ChangeState(2);
-            TacSkinFrame<TComboBox>::WndProc(m);
+            TacBoundLabelOwner::WndProc(m);
             return;
         case CBN_CLOSEUP: {
             FDropDown = false;
@@ -502,7 +502,7 @@ void TsComboBox::WndProc(TMessage& m)
                 l->FMouseAbove = false;
                 State = 0;
             }
-            TacSkinFrame<TComboBox>::WndProc(m);
+            TacBoundLabelOwner::WndProc(m);
             // The closed look at once; the state fade then starts from it.
             l->BGChanged = true;
             if (PrepareCache()) {
@@ -518,7 +518,7 @@ void TsComboBox::WndProc(TMessage& m)
         }
         case CBN_SETFOCUS:
         case CBN_KILLFOCUS:
-            TacSkinFrame<TComboBox>::WndProc(m);
+            TacBoundLabelOwner::WndProc(m);
             if (FStyle == csDropDown) {
                 // The edit child holds the focus: the face and the edit's colours follow it.
                 l->FFocused = HIWORD(m.WParam) == CBN_SETFOCUS;
@@ -527,7 +527,7 @@ void TsComboBox::WndProc(TMessage& m)
             }
             return;
         case CBN_SELCHANGE:
-            TacSkinFrame<TComboBox>::WndProc(m);
+            TacBoundLabelOwner::WndProc(m);
             l->BGChanged = true;
             Invalidate();
             return;
@@ -536,7 +536,7 @@ void TsComboBox::WndProc(TMessage& m)
         break;
     default: break;
     }
-    TacSkinFrame<TComboBox>::WndProc(m);
+    TacBoundLabelOwner::WndProc(m);
     switch (m.Msg) {
     case CB_SETCURSEL:
         l->StopAnimTimer();

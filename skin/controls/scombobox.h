@@ -13,6 +13,7 @@
 
 #include "skin/controls/core/combo_box.h"
 #include "skin/controls/core/combo_edit.h"
+#include "skin/controls/bound_label_owner.h"
 #include "skin/controls/skin_frame.h"
 #include "vcl/stdctrls.h"
 
@@ -24,7 +25,7 @@ struct TacItemDrawData {
 };
 using TacGetItemDrawData = std::function<void(TObject* sender, TacItemDrawData& data)>;
 
-class TsComboBox : public TacSkinFrame<TComboBox> {
+class TsComboBox : public TacBoundLabelOwner<TacSkinFrame<TComboBox>> {
 public:
     explicit TsComboBox(TComponent* owner);
     ~TsComboBox() override;

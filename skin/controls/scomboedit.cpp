@@ -139,8 +139,10 @@ int TsCustomComboEdit::ButtonMargin()
 {
     const bool skinned = DrawnFromSkin();
     TacSkinData* d = skinned ? SkinData()->ResolveSkinData() : nullptr;
+    // The native frame's width, not the masked edit's text border one pixel further in: the
+    // button then starts exactly where the client area ends.
     return ComboButtonMargin(skinned && d, OldGlyphsModeOn(SkinData()->SkinManager()), !ComboBtn(),
-                             d ? d->ComboBoxMargin : 0, EditBorderWidth());
+                             d ? d->ComboBoxMargin : 0, FrameBorderWidth());
 }
 
 int TsCustomComboEdit::ButtonHeight()

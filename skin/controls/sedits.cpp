@@ -7,20 +7,16 @@
 #include "skin/controls/sboundlabel.h"
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/skin_manager.h"
+#include "skin/graphics/colors.h"
 #include "skin/graphics/text32.h"
 
 namespace {
 
-// The hint is the text colour faded toward the background, as the native edit fades its cue.
-TColor HintColor(TColor text, TColor background)
+// The hint is the text colour mixed with the background by weight/256 (166 for the edit, 167
+// for the masked edit), as the native edit fades its cue.
+TColor HintColor(TColor text, TColor background, uint8_t weight)
 {
-    const uint32_t t = uint32_t(ColorToRGB(text)), b = uint32_t(ColorToRGB(background));
-    uint32_t out = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-        const uint32_t c = ((166 * ((t >> shift) & 0xFF)) + 89 * ((b >> shift) & 0xFF)) >> 8;
-        out |= std::min<uint32_t>(c, 255) << shift;
-    }
-    return TColor(out);
+    return TColor(MixColors(uint32_t(ColorToRGB(text)), uint32_t(ColorToRGB(background)), weight));
 }
 
 // A little room between the border and the text; some glyphs overhang their cell.
@@ -99,8 +95,25 @@ template <class TBase> TPoint TacSkinnedEdit<TBase>::WindowPointFromScreen(LPARA
 
 template <class TBase> int TacSkinnedEdit<TBase>::EditBorderWidth() const
 {
+    if constexpr (IsMaskedEdit) {
+        // The masked edit counts one pixel more and no bevels.
+        if (this->BorderStyle() == bsNone) return 0;
+        return this->Ctl3D() ? 3 : 2;
+    } else {
+        return FrameBorderWidth();
+    }
+}
+
+template <class TBase> int TacSkinnedEdit<TBase>::FrameBorderWidth() const
+{
     if (this->BorderStyle() == bsNone) return this->BevelExtent();
     return (this->Ctl3D() ? 2 : 1) + this->BevelExtent();
+}
+
+template <class TBase> int TacSkinnedEdit<TBase>::BevelCount() const
+{
+    if (this->BevelKind() == bkNone) return 0;
+    return (this->BevelInner() != bvNone ? 1 : 0) + (this->BevelOuter() != bvNone ? 1 : 0);
 }
 
 template <class TBase> void TacSkinnedEdit<TBase>::Loaded()
@@ -165,7 +178,7 @@ template <class TBase> void TacSkinnedEdit<TBase>::PaintPlainPadding(HDC dc)
 {
     HWND h = this->ExistingHandle();
     if (!h) return;
-    const int b = EditBorderWidth();
+    const int b = FrameBorderWidth();   // inside the native frame
     const TRect inner(b, b, this->Width() - b, this->Height() - b);
     const TRect client = ClientAreaInWindow(h);
     if (inner == client || inner.IsEmpty()) return;
@@ -230,15 +243,25 @@ template <class TBase> void TacSkinnedEdit<TBase>::AnswerCtlColor(TMessage& m)
 
 template <class TBase> TRect TacSkinnedEdit<TBase>::TextRect()
 {
-    HWND h = this->ExistingHandle();
-    const int b = EditBorderWidth();
-    TRect r = h ? ClientAreaInWindow(h) : TRect(b, b, this->Width() - b, this->Height() - b);
-    if (h) {
-        // Where the native edit writes its text, so the face does not move when it takes the focus.
-        const DWORD margins = DWORD(SendMessageW(h, EM_GETMARGINS, 0, 0));
-        r.left += LOWORD(margins);
-        r.right -= HIWORD(margins);
+    const int w = this->Width(), h = this->Height();
+    const int B = EditBorderWidth();
+    const int G = 0;   // no glyph beside the text
+    const bool rtl = this->UseRightToLeftReading();
+    TRect r;
+    if constexpr (IsMaskedEdit) {
+        r = rtl ? TRect(B, B, w - B - G, h - B) : TRect(B + G, B, w - B, h - B);
+    } else {
+        const int b = this->BorderStyle() == bsSingle ? 1 : 0;
+        const int a = this->BorderStyle() == bsNone ? 0 : B + BevelCount();
+        int spacing = 0;
+        if (TacSkinData* d = this->SkinData()->ResolveSkinData()) spacing = d->Spacing;
+        r = rtl ? TRect(this->Ctl3D() ? a : a + 2, a + b, w + b - a - G - spacing / 2, h - a)
+                : TRect(a + b + G, a + b, w - a - b, h - a);
     }
+    r.left += FAddedPadding.left;
+    r.top += FAddedPadding.top;
+    r.right -= FAddedPadding.right;
+    r.bottom -= FAddedPadding.bottom;
     return r;
 }
 
@@ -247,19 +270,34 @@ template <class TBase> void TacSkinnedEdit<TBase>::PaintContent(TBitmap* cache, 
 template <class TBase> void TacSkinnedEdit<TBase>::PaintText(TBitmap* cache, int state)
 {
     (void)state;
-    String s = this->Text();
     TColor text, background;
     FaceColors(text, background);
-    if (s.empty()) {
-        if (this->TextHint().empty()) return;
-        s = this->TextHint();
-        text = HintColor(text, background);
-    } else if (this->PasswordChar()) {
-        s = String(s.size(), this->PasswordChar() == L'*' ? wchar_t(0x25CF) : this->PasswordChar());
+    UINT align = this->Alignment() == taRightJustify ? DT_RIGHT : this->Alignment() == taCenter ? DT_CENTER : DT_LEFT;
+    if (this->UseRightToLeftReading()) align = align == DT_LEFT ? DT_RIGHT : align == DT_RIGHT ? DT_LEFT : align;
+    if constexpr (IsMaskedEdit) {
+        // The masked edit shows its edit text (literals and blanks), its hint a shade lighter.
+        String s = this->EditText();
+        UINT format = align | DT_VCENTER | DT_EXPANDTABS | DT_NOPREFIX | DT_EXTERNALLEADING;
+        if (s.empty()) {
+            if (this->TextHint().empty()) return;
+            s = this->TextHint();
+            text = HintColor(text, background, 167);
+        } else if (this->PasswordChar()) {
+            s = String(s.size(), this->PasswordChar() == L'*' ? wchar_t(0x25CF) : this->PasswordChar());
+            format = align | DT_VCENTER | DT_EXPANDTABS | DT_NOPREFIX;
+        }
+        DrawAlphaText32(cache, s, 0, TextRect(), format, text, true);
+    } else {
+        String s = this->Text();
+        if (s.empty()) {
+            if (this->TextHint().empty()) return;
+            s = this->TextHint();
+            text = DrawnFromSkin() ? HintColor(text, background, 166) : TColor(clGrayText);
+        } else if (this->PasswordChar()) {
+            s = String(s.size(), this->PasswordChar() == L'*' ? wchar_t(0x25CF) : this->PasswordChar());
+        }
+        DrawAlphaText32(cache, s, 0, TextRect(), align | DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS, text, true);
     }
-    UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS | DT_TOP;
-    format |= this->Alignment() == taRightJustify ? DT_RIGHT : this->Alignment() == taCenter ? DT_CENTER : DT_LEFT;
-    DrawAlphaText32(cache, s, 0, TextRect(), format, text, true);
 }
 
 template <class TBase> void TacSkinnedEdit<TBase>::WndProc(TMessage& m)
@@ -331,50 +369,57 @@ template class TacSkinnedEdit<TMaskEdit>;
 // ================================================================================================
 // TsEdit
 
-TsEdit::TsEdit(TComponent* owner)
-    : TacSkinnedEdit<TEdit>(owner), FBoundLabel(std::make_unique<TsBoundLabel>(this, SkinData()))
-{
-}
+TsEdit::TsEdit(TComponent* owner) : TacBoundLabelOwner<TacSkinnedEdit<TEdit>>(owner) {}
 
 TsEdit::~TsEdit() = default;   // the bound label frees its label
 
-void TsEdit::SetParent(TWinControl* parent)
-{
-    TacSkinnedEdit<TEdit>::SetParent(parent);
-    // The label lives on the edit's parent and moves with it.
-    if (FBoundLabel && FBoundLabel->Active() && !HasState(csDestroying)) FBoundLabel->UpdateVisibility();
-}
-
-void TsEdit::SetBounds(int left, int top, int width, int height)
-{
-    TacSkinnedEdit<TEdit>::SetBounds(left, top, width, height);
-    // With a window the edit's WM_WINDOWPOSCHANGED moves the label; without one, here.
-    if (FBoundLabel && FBoundLabel->TheLabel() && !HandleAllocated() && !HasState(csDestroying)) {
-        TMessage size{WM_SIZE, 0, 0, 0};
-        FBoundLabel->HandleOwnerMsg(size, this);
-    }
-}
-
 void TsEdit::WndProc(TMessage& m)
-{
-    SelectionWndProc(m);
-    if (FBoundLabel && !HasState(csDestroying)) FBoundLabel->HandleOwnerMsg(m, this);
-}
-
-void TsEdit::SelectionWndProc(TMessage& m)
 {
     const bool watched = (m.Msg >= WM_KEYFIRST && m.Msg <= WM_KEYLAST) ||
                          (m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST && m.Msg != WM_MOUSEWHEEL);
     HWND h = ExistingHandle();
     if (!watched || !h || !OnSelectionChanged) {
-        TacSkinnedEdit<TEdit>::WndProc(m);
+        TacBoundLabelOwner::WndProc(m);
         return;
     }
     DWORD s0 = 0, e0 = 0;
     SendMessageW(h, EM_GETSEL, reinterpret_cast<WPARAM>(&s0), reinterpret_cast<LPARAM>(&e0));
-    TacSkinnedEdit<TEdit>::WndProc(m);
+    TacBoundLabelOwner::WndProc(m);
     if (!IsWindow(h) || !DrawnFromSkin()) return;
     DWORD s1 = 0, e1 = 0;
     SendMessageW(h, EM_GETSEL, reinterpret_cast<WPARAM>(&s1), reinterpret_cast<LPARAM>(&e1));
     if ((s0 != s1 || e0 != e1) && OnSelectionChanged && EventsAllowed()) OnSelectionChanged(this);
+}
+
+// ================================================================================================
+// TsMaskEdit
+
+TsMaskEdit::TsMaskEdit(TComponent* owner) : TacBoundLabelOwner<TacSkinnedEdit<TMaskEdit>>(owner)
+{
+    FControlStyle &= ~csSetCaption;
+}
+
+void TsMaskEdit::ValidateEdit()
+{
+    if (!FCheckOnExit) return;
+    try {
+        TacBoundLabelOwner::ValidateEdit();
+    } catch (const EDBEditError& e) {
+        const String message = e.Message();
+        if (OnValidateError) OnValidateError(this, message);
+        throw EDBEditError(message);
+    }
+}
+
+void TsMaskEdit::WndProc(TMessage& m)
+{
+    TacBoundLabelOwner::WndProc(m);
+    if (m.Msg == WM_NCHITTEST && m.Result != HTNOWHERE && m.Result != HTTRANSPARENT && m.Result != HTERROR)
+        m.Result = HTCLIENT;
+}
+
+void TsMaskEdit::Change()
+{
+    if (HasState(csLoading)) return;
+    TacBoundLabelOwner::Change();
 }

@@ -9,7 +9,9 @@
 #pragma once
 
 #include <memory>
+#include <type_traits>
 
+#include "skin/controls/bound_label_owner.h"
 #include "skin/controls/skin_frame.h"
 #include "skin/controls/smemo.h"
 #include "skin/engine/glow.h"
@@ -22,6 +24,8 @@ class TsBoundLabel;
 template <class TBase>
 class TacSkinnedEdit : public TacSkinFrame<TBase> {
 public:
+    static constexpr bool IsMaskedEdit = std::is_base_of_v<TCustomMaskEdit, TBase>;
+
     explicit TacSkinnedEdit(TComponent* owner);
     ~TacSkinnedEdit() override;
 
@@ -31,8 +35,14 @@ public:
     void SetVerticalAlignment(TVerticalAlignment value);
 
     // Width of the border around the text area (window coordinates): 2 with Ctl3D, else 1, no
-    // border 0; plus one per bevel cut when a bevel is set.
+    // border 0; plus one per bevel cut when a bevel is set. The masked edit: 3 with Ctl3D,
+    // else 2, no border 0, bevels not counted.
     int EditBorderWidth() const;
+    // The native frame's width: 2 with Ctl3D, else 1, plus the bevels (the single-line edit's
+    // rule, for both edits).
+    int FrameBorderWidth() const;
+    // The bevel cuts set (0 without a bevel kind).
+    int BevelCount() const;
     // The scaled padding plus the offset of the vertical alignment, as the last non-client
     // calculation found it (four margins).
     const TRect& AddedPadding() const { return FAddedPadding; }
@@ -88,29 +98,38 @@ private:
 };
 
 // ---- TsEdit
-class TsEdit : public TacSkinnedEdit<TEdit> {
+class TsEdit : public TacBoundLabelOwner<TacSkinnedEdit<TEdit>> {
 public:
     explicit TsEdit(TComponent* owner);
     ~TsEdit() override;
     // After a key or mouse message that moved the selection, while the edit is skinned.
     TNotifyEvent OnSelectionChanged;
-    // The edit's caption label (shown while its Active is on).
-    TsBoundLabel* BoundLabel() const { return FBoundLabel.get(); }
-    void SetParent(TWinControl* parent) override;
-    void SetBounds(int left, int top, int width, int height) override;
 
 protected:
     void WndProc(TMessage& m) override;
-
-private:
-    void SelectionWndProc(TMessage& m);
-    std::unique_ptr<TsBoundLabel> FBoundLabel;
 };
 
 // ---- TsMaskEdit: the masked edit with the same look
-class TsMaskEdit : public TacSkinnedEdit<TMaskEdit> {
+using TValidateErrorEvent = Method<void(TObject* Sender, const String& Text)>;
+
+class TsMaskEdit : public TacBoundLabelOwner<TacSkinnedEdit<TMaskEdit>> {
 public:
-    explicit TsMaskEdit(TComponent* owner) : TacSkinnedEdit<TMaskEdit>(owner) {}
+    explicit TsMaskEdit(TComponent* owner);
+    // Leaving the edit checks its mask (True at creation).
+    bool CheckOnExit() const { return FCheckOnExit; }
+    void SetCheckOnExit(bool on) { FCheckOnExit = on; }
+    // Told the error's message before an incomplete edit raises it again.
+    TValidateErrorEvent OnValidateError;
+
+    void ValidateEdit() override;
+
+protected:
+    void Change() override;
+    // The whole window answers as client area: a click on the frame puts the caret in the text.
+    void WndProc(TMessage& m) override;
+
+private:
+    bool FCheckOnExit = true;
 };
 
 // ---- TsMemo: skin/controls/smemo.h

@@ -11,7 +11,7 @@ constexpr UINT RedrawWhole = RDW_FRAME | RDW_ERASE | RDW_INVALIDATE;
 }  // namespace
 
 // The memo paints itself: its link keeps a cache only for what the engine asks of it.
-TsMemo::TsMemo(TComponent* owner) : TacSkinFrame<TMemo>(owner, ackind::Memo)
+TsMemo::TsMemo(TComponent* owner) : TacBoundLabelOwner<TacSkinFrame<TMemo>>(owner, ackind::Memo)
 {
     FControlStyle &= ~csOpaque;
 }
@@ -69,6 +69,12 @@ void TsMemo::ApplySectionColors()
 }
 
 void TsMemo::WndProc(TMessage& m)
+{
+    MemoWndProc(m);
+    TellBoundLabel(m);
+}
+
+void TsMemo::MemoWndProc(TMessage& m)
 {
     TsCommonData* l = SkinData();
     if (m.Msg == WM_NCCREATE || m.Msg == WM_CREATE) l->InitCommonProp();

@@ -3,10 +3,11 @@
 // or not. Its frame and scroll bars stay standard.
 #pragma once
 
+#include "skin/controls/bound_label_owner.h"
 #include "skin/controls/skin_frame.h"
 #include "vcl/stdctrls.h"
 
-class TsMemo : public TacSkinFrame<TMemo> {
+class TsMemo : public TacBoundLabelOwner<TacSkinFrame<TMemo>> {
 public:
     explicit TsMemo(TComponent* owner);
 
@@ -24,6 +25,7 @@ protected:
     int DefaultSectionIndex() override;
 
 private:
+    void MemoWndProc(TMessage& m);
     bool DrawnFromSkin();
     // The section's background and text colours of the present state become the memo's (unless
     // it keeps its own).

@@ -298,3 +298,107 @@ TEST(SkinEdit, SwitchedOffItIsTheEditThatWasNeverSkinned)
 }
 
 }  // namespace
+
+// Where the text goes: the single-line edit inside its frame and bevels with one pixel more for
+// a single border; the masked edit inside a border one pixel wider and no bevels.
+TEST(SkinEdit, TextRectOfBothEditsFollowsTheirBorderRules)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    FormPtr form{new TForm(nullptr)};
+    form->SetBounds(120, 120, 260, 120);
+    auto* edit = new TsEdit(form.get());
+    edit->SetParent(form.get());
+    edit->SetBounds(10, 10, 140, 24);
+    auto* masked = new TsMaskEdit(form.get());
+    masked->SetParent(form.get());
+    masked->SetBounds(10, 50, 140, 24);
+    struct TCase {
+        const char* Name;
+        TBorderStyle Border;
+        bool Ctl3D;
+        TBevelKind Bevel;
+        TRect Edit, Masked;
+    };
+    const TCase cases[] = {
+        {"3-D border", bsSingle, true, bkNone, {3, 3, 137, 22}, {3, 3, 137, 21}},
+        {"flat border", bsSingle, false, bkNone, {2, 2, 138, 23}, {2, 2, 138, 22}},
+        // Bevels count twice in the edit's text inset (border width and once more).
+        {"3-D border with a bevel", bsSingle, true, bkTile, {7, 7, 133, 18}, {3, 3, 137, 21}},
+        {"no border", bsNone, true, bkNone, {0, 0, 140, 24}, {0, 0, 140, 24}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        for (TCustomEdit* e : {static_cast<TCustomEdit*>(edit), static_cast<TCustomEdit*>(masked)}) {
+            e->SetBorderStyle(c.Border);
+            e->SetCtl3D(c.Ctl3D);
+            e->SetBevelKind(c.Bevel);
+        }
+        EXPECT_EQ(edit->TextRect(), c.Edit);
+        EXPECT_EQ(masked->TextRect(), c.Masked);
+    }
+}
+
+// The masked edit checks its mask on leaving only with CheckOnExit; OnValidateError hears the
+// error before it is raised again.
+TEST(SkinMaskEdit, CheckOnExitAndOnValidateError)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    FormPtr form{new TForm(nullptr)};
+    auto* masked = new TsMaskEdit(form.get());
+    masked->SetParent(form.get());
+    masked->SetEditMask(L"000;0;_");
+    masked->SetText(L"1");
+    String told;
+    masked->OnValidateError = decltype(masked->OnValidateError)::FromCallable(
+        [&](TObject*, const String& text) { told = text; });
+    EXPECT_TRUE(masked->CheckOnExit());
+    try {
+        masked->ValidateEdit();
+        ADD_FAILURE() << "an incomplete edit passed";
+    } catch (const EDBEditError& e) {
+        EXPECT_FALSE(told.empty());
+        EXPECT_EQ(e.Message(), told);
+    }
+    told.clear();
+    masked->SetCheckOnExit(false);
+    EXPECT_NO_THROW(masked->ValidateEdit());
+    EXPECT_TRUE(told.empty());
+}
+
+// An empty edit with a hint, black text on white: the edit's hint mixes by 166, the masked
+// edit's by 167.
+TEST(SkinMaskEdit, HintWeightsDifferByOne)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    FormPtr form{new TForm(nullptr)};
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(120, 120, 260, 120);
+    auto* panel = new TTestSkinPanel(form.get());
+    panel->SetBounds(0, 0, 260, 120);
+    panel->SetParent(form.get());
+    auto* edit = new TsEdit(form.get());
+    auto* masked = new TsMaskEdit(form.get());
+    int top = 10;
+    for (TCustomEdit* e : {static_cast<TCustomEdit*>(edit), static_cast<TCustomEdit*>(masked)}) {
+        e->SetParent(panel);
+        e->SetBounds(10, top, 200, 30);
+        top += 40;
+        e->SetTextHint(L"WWWW");
+        e->Font()->SetColor(clBlack);
+        e->SetColor(clWhite);
+        e->Font()->SetSize(14);
+    }
+    edit->SkinData()->FCustomColor = masked->SkinData()->FCustomColor = true;
+    edit->SkinData()->FCustomFont = masked->SkinData()->FCustomFont = true;
+    auto* other = new TsEdit(form.get());   // holds the focus: both faces come from the cache
+    other->SetParent(panel);
+    other->SetBounds(10, 90, 50, 22);
+    form->Show();
+    other->SetFocus();
+    PumpFor(100);
+    const uint32_t editHint = 0x585858, maskedHint = 0x575757;
+    EXPECT_GT(CountOnScreen(edit->Handle(), edit->TextRect(), editHint), 5);
+    EXPECT_EQ(CountOnScreen(edit->Handle(), edit->TextRect(), maskedHint), 0);
+    EXPECT_GT(CountOnScreen(masked->Handle(), masked->TextRect(), maskedHint), 5);
+    EXPECT_EQ(CountOnScreen(masked->Handle(), masked->TextRect(), editHint), 0);
+}
