@@ -1,20 +1,37 @@
 // A control with a caption label (TsBoundLabel): the edits, the memo and the combo box. The
 // label hears every message of the control after the control's own handling, follows its parent
 // and bounds, and takes the control's PPI when that changes.
+//
+// The label's class stays out of this header (its layout enumeration shares its name with the
+// group box's caption layout): the owner reaches it through the few functions below.
 #pragma once
 
 #include <memory>
 #include <utility>
 
-#include "skin/controls/sboundlabel.h"
+#include "vcl/controls.h"
+
+class TsBoundLabel;
+class TsCommonData;
+
+namespace bound_label_owner {
+struct TDeleter {
+    void operator()(TsBoundLabel* label) const;
+};
+TsBoundLabel* Create(TControl* owner, TsCommonData* link);
+// After the owner took a new parent: an active label moves along.
+void ParentSet(TsBoundLabel* label, TControl* owner);
+// After the owner's bounds changed without a window (with one, its messages move the label).
+void BoundsSet(TsBoundLabel* label, TControl* owner);
+void Tell(TsBoundLabel* label, const TMessage& m, TControl* owner);
+}  // namespace bound_label_owner
 
 template <class TBase>
 class TacBoundLabelOwner : public TBase {
 public:
     template <class... TArgs>
     explicit TacBoundLabelOwner(TComponent* owner, TArgs&&... args)
-        : TBase(owner, std::forward<TArgs>(args)...),
-          FBoundLabel(std::make_unique<TsBoundLabel>(this, this->SkinData()))
+        : TBase(owner, std::forward<TArgs>(args)...), FBoundLabel(bound_label_owner::Create(this, this->SkinData()))
     {
     }
 
@@ -24,18 +41,13 @@ public:
     void SetParent(TWinControl* parent) override
     {
         TBase::SetParent(parent);
-        // The label lives on the control's parent and moves with it.
-        if (FBoundLabel && FBoundLabel->Active() && !this->HasState(csDestroying)) FBoundLabel->UpdateVisibility();
+        if (!this->HasState(csDestroying)) bound_label_owner::ParentSet(FBoundLabel.get(), this);
     }
 
     void SetBounds(int left, int top, int width, int height) override
     {
         TBase::SetBounds(left, top, width, height);
-        // With a window the control's WM_WINDOWPOSCHANGED moves the label; without one, here.
-        if (FBoundLabel && FBoundLabel->TheLabel() && !this->HandleAllocated() && !this->HasState(csDestroying)) {
-            TMessage size{WM_SIZE, 0, 0, 0};
-            FBoundLabel->HandleOwnerMsg(size, this);
-        }
+        if (!this->HandleAllocated() && !this->HasState(csDestroying)) bound_label_owner::BoundsSet(FBoundLabel.get(), this);
     }
 
 protected:
@@ -48,9 +60,9 @@ protected:
     // scmPPIChanged, from here too).
     void TellBoundLabel(const TMessage& m)
     {
-        if (FBoundLabel && !this->HasState(csDestroying)) FBoundLabel->HandleOwnerMsg(m, this);
+        if (!this->HasState(csDestroying)) bound_label_owner::Tell(FBoundLabel.get(), m, this);
     }
 
 private:
-    std::unique_ptr<TsBoundLabel> FBoundLabel;
+    std::unique_ptr<TsBoundLabel, bound_label_owner::TDeleter> FBoundLabel;
 };

@@ -1,4 +1,6 @@
 #include "skin/controls/sboundlabel.h"
+
+#include "skin/controls/bound_label_owner.h"
 #include "skin/controls/core/combo_edit.h"
 
 #include "skin/engine/command_delivery.h"
@@ -305,3 +307,31 @@ void TsBoundLabel::HandleOwnerMsg(const TMessage& m, TControl* ownerControl)
     default: break;
     }
 }
+
+// ================================================================================================
+// The owner's side (skin/controls/bound_label_owner.h)
+
+namespace bound_label_owner {
+
+void TDeleter::operator()(TsBoundLabel* label) const { delete label; }
+
+TsBoundLabel* Create(TControl* owner, TsCommonData* link) { return new TsBoundLabel(owner, link); }
+
+void ParentSet(TsBoundLabel* label, TControl*)
+{
+    if (label && label->Active()) label->UpdateVisibility();
+}
+
+void BoundsSet(TsBoundLabel* label, TControl* owner)
+{
+    if (!label || !label->TheLabel()) return;
+    TMessage size{WM_SIZE, 0, 0, 0};
+    label->HandleOwnerMsg(size, owner);
+}
+
+void Tell(TsBoundLabel* label, const TMessage& m, TControl* owner)
+{
+    if (label) label->HandleOwnerMsg(m, owner);
+}
+
+}  // namespace bound_label_owner

@@ -332,69 +332,22 @@ void TsCustomComboEdit::DrawButtonGlyph(TBitmap* cache, const TRect& r, bool ski
         if (list) frames = GlyphFrameCount(list->Width(), list->Height());
     }
     if (!list || index < 0 || index >= list->Count()) return;
-    if (auto* chars = dynamic_cast<TsCharImageList*>(list)) {
-        DrawCharButtonGlyph(cache, r, chars, index, skinned, faceFont);
-        return;
-    }
-    std::unique_ptr<TBitmap> image = list->GetBitmap32(index);
-    if (!image) return;
-    const int cellWidth = image->Width() / frames;
-    const int cell = std::min(FBtnState, frames - 1);
-    const int w = MulDiv(list->Width(), std::max(SkinData()->CurrentPPI, 1), 96) / frames;
-    const int h = MulDiv(list->Height(), std::max(SkinData()->ControlPPI(), 1), 96);
-    const int x = r.left + (r.Width() - w) / 2 + 1, y = r.top + (r.Height() - h) / 2;
-    int blend = g->Blend();
-    if (!ButtonEnabled()) blend += (100 - blend) / 2;
-    bool grey = false;
-    if (FBtnState == 0) {
-        TsSkinManager* m = SkinData()->SkinManager();
-        grey = skinned ? g->Grayed() || (m && m->Effects() && m->Effects()->DiscoloredGlyphs()) : g->Grayed();
-    }
-    // The frame cut out, greyed or toned as asked, then composed over the cache.
-    std::unique_ptr<TBitmap> frame(NewBitmap32(cellWidth, image->Height()));
-    BitBlt(frame->Canvas()->Handle(), 0, 0, cellWidth, image->Height(), image->Canvas()->Handle(), cell * cellWidth, 0,
-           SRCCOPY);
-    if (grey) GrayscaleBitmap32(frame.get());
-    if (g->ColorTone() != TacAddedGlyph::NoTone) TintBitmap32(frame.get(), 255, g->ColorTone());
-    const uint8_t alpha = uint8_t(std::clamp(255 * (100 - blend) / 100, 0, 255));
-    StretchComposeAt32(cache, x, y, w, h, frame.get(), 0, 0, cellWidth, image->Height(), alpha);
-}
-
-void TsCustomComboEdit::DrawCharButtonGlyph(TBitmap* cache, const TRect& r, TsCharImageList* list, int index,
-                                            bool skinned, TColor faceFont)
-{
-    TsGlyphMode* g = FGlyphMode.get();
-    const int ppi = std::max(SkinData()->CurrentPPI, 1);
-    const int w = ImageWidthAt(list, index, ppi);
-    const int h = ImageHeightAt(list, index, std::max(SkinData()->ControlPPI(), 1));
-    const int x = r.left + (r.Width() - w) / 2 + 1, y = r.top + (r.Height() - h) / 2;
-    int blend = g->Blend();
-    if (!ButtonEnabled()) blend += (100 - blend) / 2;
+    TacEditGlyphLook look;
+    look.Frames = frames;
+    look.Cell = FBtnState;
+    look.ShiftX = 1;
+    look.Blend = g->Blend();
+    if (!ButtonEnabled()) look.Blend += (100 - look.Blend) / 2;
+    look.Tone = g->ColorTone();
     TColor text = Font()->Color(), face = Color();
     if (skinned) FaceColors(text, face);
-    if (faceFont != clNone) text = faceFont;
-    // A tone replaces the colour, even an item's own (font size 0), and is never greyed.
-    const bool toned = g->ColorTone() != TacAddedGlyph::NoTone;
-    TColor grey = clNone;
-    if (FBtnState == 0 && !toned) {
+    look.Text = faceFont != clNone ? faceFont : text;
+    if (FBtnState == 0) {
         TsSkinManager* m = SkinData()->SkinManager();
         const bool discolored = skinned && m && m->Effects() && m->Effects()->DiscoloredGlyphs();
-        if (g->Grayed() || discolored) grey = face;
+        if (g->Grayed() || discolored) look.GreyTo = face;
     }
-    TFont* font = cache->Canvas()->Font();
-    const TColor oldColor = font->Color();
-    const int oldSize = font->Size();
-    font->SetColor(toned ? g->ColorTone() : text);
-    if (toned) font->SetSize(0);
-    try {
-        DrawImageListItem32(list, cache, x, y, index, blend, grey, 0, 1, false, ppi);
-    } catch (...) {
-        font->SetColor(oldColor);
-        font->SetSize(oldSize);
-        throw;
-    }
-    font->SetColor(oldColor);
-    font->SetSize(oldSize);
+    DrawEditGlyph(cache, r, list, index, look, SkinData());
 }
 
 void TsCustomComboEdit::PaintPlainButton(HDC dc)

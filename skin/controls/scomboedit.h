@@ -97,9 +97,6 @@ private:
     void DrawButton(TBitmap* cache);
     // FaceFont: the font colour of the face drawn under the glyph (clNone: none drawn).
     void DrawButtonGlyph(TBitmap* cache, const TRect& r, bool skinned, TColor faceFont = clNone);
-    // A character picture in the colour of the text around it (or the tone), not cut in frames.
-    void DrawCharButtonGlyph(TBitmap* cache, const TRect& r, TsCharImageList* list, int index, bool skinned,
-                             TColor faceFont);
     void PaintPlainButton(HDC dc);
 
     std::unique_ptr<TsGlyphMode> FGlyphMode;

@@ -1,5 +1,6 @@
 #include "skin/controls/seditglyphs.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "skin/controls/scharimagelist.h"
@@ -8,6 +9,8 @@
 #include "skin/controls/edit_glyph_resources.h"
 #include "skin/engine/common_data.h"
 #include "skin/engine/skin_manager.h"
+#include "skin/graphics/bitmaps32.h"
+#include "skin/graphics/paint32.h"
 
 namespace {
 
@@ -125,6 +128,53 @@ void FreeStdGlyphs()
 {
     PngGlyphSlot().reset();
     CharGlyphSlot().reset();
+}
+
+void DrawEditGlyph(TBitmap* cache, const TRect& r, TCustomImageList* list, int index, const TacEditGlyphLook& look,
+                   TsCommonData* link)
+{
+    if (!cache || !list || index < 0 || index >= list->Count()) return;
+    const int ppi = std::max(link ? link->CurrentPPI : 96, 1);
+    const int controlPpi = std::max(link ? link->ControlPPI() : 96, 1);
+    const bool toned = look.Tone != TacAddedGlyph::NoTone;
+    if (auto* chars = dynamic_cast<TsCharImageList*>(list)) {
+        const int w = ImageWidthAt(chars, index, ppi);
+        const int h = ImageHeightAt(chars, index, controlPpi);
+        const int x = r.left + (r.Width() - w) / 2 + look.ShiftX, y = r.top + (r.Height() - h) / 2;
+        // A tone replaces the colour, even an item's own (font size 0), and is never greyed.
+        TFont* font = cache->Canvas()->Font();
+        const TColor oldColor = font->Color();
+        const int oldSize = font->Size();
+        font->SetColor(toned ? look.Tone : look.Text);
+        if (toned) font->SetSize(0);
+        try {
+            DrawImageListItem32(chars, cache, x, y, index, look.Blend, toned ? clNone : look.GreyTo, 0, 1, false, ppi);
+        } catch (...) {
+            font->SetColor(oldColor);
+            font->SetSize(oldSize);
+            throw;
+        }
+        font->SetColor(oldColor);
+        font->SetSize(oldSize);
+        return;
+    }
+    std::unique_ptr<TBitmap> image = list->GetBitmap32(index);
+    if (!image) return;
+    const int frames = std::max(look.Frames, 1);
+    const int cellWidth = image->Width() / frames;
+    if (cellWidth <= 0) return;
+    const int cell = std::clamp(look.Cell, 0, frames - 1);
+    const int w = MulDiv(list->Width(), ppi, 96) / frames;
+    const int h = MulDiv(list->Height(), controlPpi, 96);
+    const int x = r.left + (r.Width() - w) / 2 + look.ShiftX, y = r.top + (r.Height() - h) / 2;
+    // The frame cut out, greyed or toned as asked, then composed over the cache.
+    std::unique_ptr<TBitmap> frame(NewBitmap32(cellWidth, image->Height()));
+    BitBlt(frame->Canvas()->Handle(), 0, 0, cellWidth, image->Height(), image->Canvas()->Handle(), cell * cellWidth, 0,
+           SRCCOPY);
+    if (look.GreyTo != clNone) GrayscaleBitmap32(frame.get());
+    if (toned) TintBitmap32(frame.get(), 255, look.Tone);
+    const uint8_t alpha = uint8_t(std::clamp(255 * (100 - look.Blend) / 100, 0, 255));
+    StretchComposeAt32(cache, x, y, w, h, frame.get(), 0, 0, cellWidth, image->Height(), alpha);
 }
 
 // ================================================================================================

@@ -86,6 +86,24 @@ private:
     bool FEnabled = true;
 };
 
+// How an edit's picture is drawn: its blend (0 opaque .. 100 invisible), the colour a greyed
+// picture goes toward (clNone: not greyed), the tone it takes (NoTone: none), the text colour a
+// character list draws in, which frame of a strip of Frames it shows, and a shift to the right.
+struct TacEditGlyphLook {
+    int Blend = 0;
+    TColor GreyTo = clNone;
+    TColor Tone = TacAddedGlyph::NoTone;
+    TColor Text = clBlack;
+    int Frames = 1;
+    int Cell = 0;
+    int ShiftX = 0;
+};
+// Draws image index of list centred in r of the cache (32 bits) at the link's PPI. A character
+// list draws in the look's text colour, or in the tone (then never greyed); a bitmap list's frame
+// is greyed and toned as asked, then composed with the blend.
+void DrawEditGlyph(TBitmap* cache, const TRect& r, TCustomImageList* list, int index, const TacEditGlyphLook& look,
+                   TsCommonData* link);
+
 // Indexes of the standard button pictures.
 enum TacStdGlyph { sgFile = 0, sgFolder = 1, sgDate = 2, sgEllipsis = 3, sgCalculator = 4 };
 // The window signs of the character list.

@@ -7,6 +7,7 @@
 #include "skin/controls/sboundlabel.h"
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/skin_manager.h"
+#include "skin/graphics/bitmaps32.h"
 #include "skin/graphics/colors.h"
 #include "skin/graphics/text32.h"
 
@@ -28,8 +29,82 @@ void SetTextMargins(HWND h)
 }  // namespace
 
 template <class TBase>
-TacSkinnedEdit<TBase>::TacSkinnedEdit(TComponent* owner) : TacSkinFrame<TBase>(owner, ackind::Edit)
+TacSkinnedEdit<TBase>::TacSkinnedEdit(TComponent* owner)
+    : TacSkinFrame<TBase>(owner, ackind::Edit), FAddedGlyph(std::make_unique<TacAddedGlyph>(this, this->SkinData()))
 {
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::Notification(TComponent* component, TOperation operation)
+{
+    TacSkinFrame<TBase>::Notification(component, operation);
+    if (operation == TOperation::opRemove && FAddedGlyph && component == FAddedGlyph->Images())
+        FAddedGlyph->SetImages(nullptr);
+}
+
+template <class TBase> bool TacSkinnedEdit<TBase>::HasGlyph() const
+{
+    TCustomImageList* list = FAddedGlyph ? FAddedGlyph->Images() : nullptr;
+    return list && FAddedGlyph->ImageIndex() >= 0 && FAddedGlyph->ImageIndex() < list->Count();
+}
+
+template <class TBase> int TacSkinnedEdit<TBase>::GlyphArea()
+{
+    if (!HasGlyph()) return 0;
+    TacSkinData* d = this->SkinData()->ResolveSkinData();
+    return FAddedGlyph->Width() + (d ? d->Spacing : 0) / 2;
+}
+
+template <class TBase> TRect TacSkinnedEdit<TBase>::GlyphRect()
+{
+    const int b = EditBorderWidth();
+    const int ppi = std::max(this->SkinData()->CurrentPPI, 1);
+    const int left = MulDiv(FPadding.Left(), ppi, 96), top = MulDiv(FPadding.Top(), ppi, 96);
+    const int right = MulDiv(FPadding.Right(), ppi, 96), bottom = MulDiv(FPadding.Bottom(), ppi, 96);
+    const int w = FAddedGlyph->Width();
+    const int x = this->UseRightToLeftReading() ? this->Width() - b - w - right : b + left;
+    return TRect(x, b + top, x + w, this->Height() - b - bottom);
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::DrawAddedGlyph(TBitmap* cache, const TRect& where)
+{
+    if (!HasGlyph()) return;
+    TsCommonData* l = this->SkinData();
+    const bool skinned = DrawnFromSkin();
+    TacEditGlyphLook look;
+    look.Blend = FAddedGlyph->Blend();
+    if (!this->Enabled()) look.Blend += (100 - look.Blend) / 2;
+    look.Tone = FAddedGlyph->ColorTone();
+    TColor text = this->Font()->Color(), face = this->Color();
+    if (skinned) FaceColors(text, face);
+    look.Text = text;
+    if (skinned) {
+        TsSkinManager* m = l->SkinManager();
+        const bool discolored = m && m->Effects() && m->Effects()->DiscoloredGlyphs();
+        TacSkinData* d = l->ResolveSkinData();
+        if ((FAddedGlyph->Grayed() || discolored) && d && d->IsValidSection(l->SkinIndex))
+            look.GreyTo = d->gd[size_t(l->SkinIndex)].Props[0].Color;
+    } else if (FAddedGlyph->Grayed()) {
+        look.GreyTo = this->Color();
+    }
+    DrawEditGlyph(cache, where, FAddedGlyph->Images(), FAddedGlyph->ImageIndex(), look, l);
+}
+
+template <class TBase> void TacSkinnedEdit<TBase>::PaintPlainGlyph(HDC dc)
+{
+    if (!HasGlyph()) return;
+    const TRect g = GlyphRect();
+    TacSkinData* d = this->SkinData()->ResolveSkinData();
+    const int half = (d ? d->Spacing : 0) / 2;
+    const int x = this->UseRightToLeftReading() ? g.left - half : g.left;
+    const TRect strip(x, g.top, x + g.Width() + half, g.bottom);
+    if (strip.IsEmpty()) return;
+    std::unique_ptr<TBitmap> b(NewBitmap32(strip.Width(), strip.Height()));
+    RECT all{0, 0, strip.Width(), strip.Height()};
+    FillRect(b->Canvas()->Handle(), &all, this->BrushHandle());
+    TRect local = g;
+    local.Offset(-strip.left, -strip.top);
+    DrawAddedGlyph(b.get(), local);
+    BitBlt(dc, strip.left, strip.top, strip.Width(), strip.Height(), b->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
 template <class TBase> TacSkinnedEdit<TBase>::~TacSkinnedEdit()
@@ -154,6 +229,13 @@ template <class TBase> void TacSkinnedEdit<TBase>::WMNCCalcSize(TMessage& m)
     r->top += p.top;
     r->right -= p.right;
     r->bottom -= p.bottom;
+    // Room for the picture beside the text.
+    if (const int g = GlyphArea(); g > 0) {
+        if (this->UseRightToLeftReading())
+            r->right -= g;
+        else
+            r->left += g;
+    }
     if (r->right < r->left) r->right = r->left;
     if (r->bottom < r->top) r->bottom = r->top;
 }
@@ -170,6 +252,7 @@ template <class TBase> void TacSkinnedEdit<TBase>::WMNCPaint(TMessage& m)
     if (!h) return;
     if (HDC dc = GetWindowDC(h)) {
         PaintPlainPadding(dc);
+        PaintPlainGlyph(dc);
         ReleaseDC(h, dc);
     }
 }
@@ -245,7 +328,7 @@ template <class TBase> TRect TacSkinnedEdit<TBase>::TextRect()
 {
     const int w = this->Width(), h = this->Height();
     const int B = EditBorderWidth();
-    const int G = 0;   // no glyph beside the text
+    const int G = GlyphArea();
     const bool rtl = this->UseRightToLeftReading();
     TRect r;
     if constexpr (IsMaskedEdit) {
@@ -265,7 +348,11 @@ template <class TBase> TRect TacSkinnedEdit<TBase>::TextRect()
     return r;
 }
 
-template <class TBase> void TacSkinnedEdit<TBase>::PaintContent(TBitmap* cache, int state) { PaintText(cache, state); }
+template <class TBase> void TacSkinnedEdit<TBase>::PaintContent(TBitmap* cache, int state)
+{
+    PaintText(cache, state);
+    DrawAddedGlyph(cache, GlyphRect());
+}
 
 template <class TBase> void TacSkinnedEdit<TBase>::PaintText(TBitmap* cache, int state)
 {
@@ -303,6 +390,14 @@ template <class TBase> void TacSkinnedEdit<TBase>::PaintText(TBitmap* cache, int
 template <class TBase> void TacSkinnedEdit<TBase>::WndProc(TMessage& m)
 {
     switch (m.Msg) {
+    case CM_BIDIMODECHANGED:
+        // The picture and the buttons change sides: the frame is computed again.
+        TacSkinFrame<TBase>::WndProc(m);
+        if (!this->HasState(csLoading)) {
+            RecalcFrame();
+            this->SkinData()->Invalidate(true);
+        }
+        return;
     case WM_SETFONT:
         // The native edit takes its margins from a new font (the skin's font coming or going):
         // the text keeps its place whatever font it has and whether it was ever skinned.
@@ -375,6 +470,28 @@ TsEdit::~TsEdit() = default;   // the bound label frees its label
 
 void TsEdit::WndProc(TMessage& m)
 {
+    switch (m.Msg) {
+    case WM_NCHITTEST:
+        TacBoundLabelOwner::WndProc(m);
+        // The picture takes non-client mouse messages, so a click on it can be told.
+        if (HasGlyph() && ExistingHandle() && GlyphRect().Contains(WindowPointFromScreen(m.LParam))) m.Result = HTBORDER;
+        return;
+    case WM_NCLBUTTONDOWN:
+        NCDown = true;
+        break;
+    case WM_NCLBUTTONUP:
+        TacBoundLabelOwner::WndProc(m);
+        if (NCDown) {
+            NCDown = false;
+            Click();
+        }
+        return;
+    case WM_NCLBUTTONDBLCLK:
+        TacBoundLabelOwner::WndProc(m);
+        DblClick();
+        return;
+    default: break;
+    }
     const bool watched = (m.Msg >= WM_KEYFIRST && m.Msg <= WM_KEYLAST) ||
                          (m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST && m.Msg != WM_MOUSEWHEEL);
     HWND h = ExistingHandle();

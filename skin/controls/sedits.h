@@ -12,6 +12,7 @@
 #include <type_traits>
 
 #include "skin/controls/bound_label_owner.h"
+#include "skin/controls/seditglyphs.h"
 #include "skin/controls/skin_frame.h"
 #include "skin/controls/smemo.h"
 #include "skin/engine/glow.h"
@@ -51,6 +52,17 @@ public:
     // The face is drawn from the cache now (skinned and not focused); else the native edit paints it.
     bool FaceFromCache();
 
+    // The picture shown beside the text (images, index, blend, grey, tone).
+    TacAddedGlyph* AddedGlyph() const { return FAddedGlyph.get(); }
+    // The picture's list holds its index.
+    bool HasGlyph() const;
+    // The room the picture takes beside the text: its width and half the skin's spacing; 0
+    // without a picture.
+    int GlyphArea();
+    // Where the picture stands (window coordinates): inside the border and the padding, at the
+    // left (right for right-to-left reading), the full height between them.
+    TRect GlyphRect();
+
 protected:
     int DefaultSectionIndex() override;
     void PaintContent(TBitmap* cache, int state) override;
@@ -61,6 +73,11 @@ protected:
     void WMNCPaint(TMessage& m) override;
     void Loaded() override;
     void CreateWnd() override;
+    void Notification(TComponent* component, TOperation operation) override;
+    // The picture into the cache, as the edit's state shows it.
+    void DrawAddedGlyph(TBitmap* cache, const TRect& where);
+    // An unskinned edit's picture strip, painted into its window DC after the native frame.
+    void PaintPlainGlyph(HDC dc);
 
     bool DrawnFromSkin();
     // The non-client area is computed again (after padding, alignment or button changes).
@@ -93,6 +110,7 @@ private:
     void PaddingChanged(TObject* sender);
     TacPadding FPadding{this, Bind<&TacSkinnedEdit::PaddingChanged>(this)};
     TVerticalAlignment FVerticalAlignment = taAlignTop;
+    std::unique_ptr<TacAddedGlyph> FAddedGlyph;
     HBRUSH FFaceBrush = nullptr;
     TColor FFaceBrushColor = clNone;
 };
@@ -106,7 +124,12 @@ public:
     TNotifyEvent OnSelectionChanged;
 
 protected:
+    // A click on the picture (a non-client press and release) fires OnClick, a double click
+    // OnDblClick.
     void WndProc(TMessage& m) override;
+
+private:
+    bool NCDown = false;
 };
 
 // ---- TsMaskEdit: the masked edit with the same look

@@ -158,6 +158,37 @@ TacSpinButtonRects TsBaseSpinEdit::ButtonRects()
     return SpinButtonRects(Width(), Height(), EditBorderWidth(), SpinButtonWidthNow(), UseRightToLeftReading());
 }
 
+TRect TsBaseSpinEdit::TextRect()
+{
+    const int w = Width(), h = Height();
+    const int a = BorderStyle() == bsNone ? 0 : EditBorderWidth() + BevelCount();
+    const int s = BorderStyle() == bsSingle ? 1 : 0;
+    int spacing = 0;
+    if (TacSkinData* d = SkinData()->ResolveSkinData()) spacing = d->Spacing;
+    const int buttons = FShowSpinButtons ? SpinButtonWidthNow() + spacing : 0;
+    const int g = GlyphArea();
+    TRect r = UseRightToLeftReading() ? TRect(a + buttons + (Ctl3D() ? 0 : 2), a, w - a - g - spacing / 2, h - a)
+                                      : TRect(a + g + s, a + s, w - a - s - buttons, h - a);
+    r.left += FAddedPadding.left;
+    r.top += FAddedPadding.top;
+    r.right -= FAddedPadding.right;
+    r.bottom -= FAddedPadding.bottom;
+    return r;
+}
+
+void TsBaseSpinEdit::PaintText(TBitmap* cache, int state)
+{
+    (void)state;
+    String text = Text();
+    if (text.empty()) return;
+    if (PasswordChar()) text = String(text.size(), PasswordChar());
+    TColor color, background;
+    FaceColors(color, background);
+    UINT align = Alignment() == taRightJustify ? DT_RIGHT : Alignment() == taCenter ? DT_CENTER : DT_LEFT;
+    if (UseRightToLeftReading()) align = align == DT_LEFT ? DT_RIGHT : align == DT_RIGHT ? DT_LEFT : align;
+    DrawAlphaText32(cache, text, 0, TextRect(), align | DT_EXPANDTABS | DT_SINGLELINE | DT_NOPREFIX, color, true);
+}
+
 void TsBaseSpinEdit::WMNCCalcSize(TMessage& m)
 {
     TsEdit::WMNCCalcSize(m);

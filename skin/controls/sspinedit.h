@@ -54,6 +54,8 @@ public:
     int ButtonSection();
     // A held button is repeating.
     bool Repeating() const { return FRepeat.Running; }
+    // Where the text is drawn: beside the buttons and the picture, inside the border.
+    TRect TextRect() override;
 
     // Where a step that raised inside the repeat is reported (the debugger output and stderr
     // when unassigned).
@@ -75,6 +77,8 @@ protected:
     void WMNCCalcSize(TMessage& m) override;
     void WMNCPaint(TMessage& m) override;
     void PaintContent(TBitmap* cache, int state) override;
+    // The text in the spin edit's alignment; a password character repeated as it is, no hint.
+    void PaintText(TBitmap* cache, int state) override;
 
 private:
     void SetButtonState(bool upper, int state);

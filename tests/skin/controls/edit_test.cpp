@@ -8,6 +8,7 @@
 
 #include "skin/controls/sedits.h"
 #include "skin/graphics/bitmaps32.h"
+#include "skin/graphics/paint32.h"
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
 #include "tests/skin/controls/test_controls.h"
@@ -401,4 +402,76 @@ TEST(SkinMaskEdit, HintWeightsDifferByOne)
     EXPECT_EQ(CountOnScreen(edit->Handle(), edit->TextRect(), maskedHint), 0);
     EXPECT_GT(CountOnScreen(masked->Handle(), masked->TextRect(), maskedHint), 5);
     EXPECT_EQ(CountOnScreen(masked->Handle(), masked->TextRect(), editHint), 0);
+}
+
+// The picture beside the text: room for it in the non-client area (at the right for right-to-
+// left reading), drawn from the cache in its own colour, none for an index outside the list; a
+// click on it fires OnClick once on release, a double click OnDblClick.
+TEST(SkinEdit, AddedGlyphTakesRoomShowsAndAnswersClicks)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TEditScene s;
+    TImageList list(nullptr);
+    list.SetSize(12, 12);
+    std::unique_ptr<TBitmap> img(NewBitmap32(12, 12));
+    FillRectAlpha32(img.get(), TRect(0, 0, 12, 12), TColor(0xE04020), 255);   // a colour no skin slice has
+    list.Add(img.get(), nullptr);
+    s.Show();
+    TacSkinData* d = s.Edit->SkinData()->ResolveSkinData();
+    ASSERT_TRUE(d);
+    const int area = 12 + d->Spacing / 2;
+    const TRect before = ClientAreaInWindow(s.H());
+
+    struct TCase {
+        const char* Name;
+        int Index;
+        bool RightToLeft;
+        int LeftGrows, RightShrinks;
+    };
+    const TCase cases[] = {
+        {"index = count: no picture", 1, false, 0, 0},
+        {"left to right", 0, false, area, 0},
+        {"right to left", 0, true, 0, area},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        s.Edit->SetBiDiMode(c.RightToLeft ? bdRightToLeft : bdLeftToRight);
+        s.Edit->AddedGlyph()->SetImages(&list);
+        s.Edit->AddedGlyph()->SetImageIndex(c.Index);
+        PumpFor(60);
+        const TRect client = ClientAreaInWindow(s.H());
+        EXPECT_EQ(client.left, before.left + c.LeftGrows);
+        EXPECT_EQ(client.right, before.right - c.RightShrinks);
+        EXPECT_EQ(s.Edit->GlyphArea(), c.LeftGrows + c.RightShrinks);
+        if (c.Index == 0) {
+            const TRect g = s.Edit->GlyphRect();
+            EXPECT_EQ(g.Width(), 12);
+            EXPECT_EQ(c.RightToLeft ? s.Edit->Width() - g.right : g.left, s.Edit->EditBorderWidth());
+            const uint32_t shown = ScreenPixel(s.H(), (g.left + g.right) / 2, (g.top + g.bottom) / 2);
+            for (int shift : {0, 8, 16})   // composed, so within a step of rounding
+                EXPECT_NEAR(int((shown >> shift) & 0xFF), int((0x2040E0u >> shift) & 0xFF), 2);
+        }
+    }
+    s.Edit->SetBiDiMode(bdLeftToRight);
+    PumpFor(30);
+
+    int clicks = 0, doubles = 0;
+    s.Edit->OnClick = TNotifyEvent::FromCallable([&](TObject*) { ++clicks; });
+    s.Edit->OnDblClick = TNotifyEvent::FromCallable([&](TObject*) { ++doubles; });
+    const TRect g = s.Edit->GlyphRect();
+    RECT wr{};
+    GetWindowRect(s.H(), &wr);
+    const LPARAM at = MAKELPARAM(wr.left + (g.left + g.right) / 2, wr.top + (g.top + g.bottom) / 2);
+    EXPECT_EQ(SendMessageW(s.H(), WM_NCHITTEST, 0, at), HTBORDER);
+    SendMessageW(s.H(), WM_NCLBUTTONDOWN, HTBORDER, at);
+    EXPECT_EQ(clicks, 0);
+    SendMessageW(s.H(), WM_NCLBUTTONUP, HTBORDER, at);
+    EXPECT_EQ(clicks, 1);
+    SendMessageW(s.H(), WM_NCLBUTTONUP, HTBORDER, at);   // a release without a press
+    EXPECT_EQ(clicks, 1);
+    SendMessageW(s.H(), WM_NCLBUTTONDBLCLK, HTBORDER, at);
+    EXPECT_EQ(doubles, 1);
+    // A list that goes away leaves no picture behind.
+    s.Edit->AddedGlyph()->SetImages(nullptr);
+    EXPECT_FALSE(s.Edit->HasGlyph());
 }
