@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "skin/controls/core/stored_form.h"
+#include "vcl/stored_form.h"
 #include "skin/engine/core/geometry.h"
 #include "skin/engine/core/skin_records.h"
 #include "skin/engine/message_box.h"

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "skin/controls/core/stored_form.h"
+#include "vcl/stored_form.h"
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/core/geometry.h"
 #include "skin/engine/image_list_walkers.h"
@@ -515,22 +515,16 @@ void WriteItem(TStream& s, const TacCharListItem& item)
     WriteByte(s, vaNull);
 }
 
-void Expect(const TStoredValue& v, uint8_t kind, const std::string& name)
-{
-    const bool flag = kind == vaTrue && (v.Kind == vaTrue || v.Kind == vaFalse);
-    if (v.Kind != kind && !flag) throw EReadError(L"Invalid value of property " + String(name.begin(), name.end()));
-}
-
 void ReadItem(TStream& s, TacCharListItem& item)
 {
     for (std::string p = ReadName(s); !p.empty(); p = ReadName(s)) {
         const TStoredValue v = ReadValue(s);
         const auto asInt = [&] {
-            Expect(v, vaInt32, p);
+            ExpectKind(v, vaInt32, p);
             return v.Int;
         };
         const auto asText = [&] {
-            Expect(v, vaWString, p);
+            ExpectKind(v, vaWString, p);
             return v.Text;
         };
         if (p == "Angle") item.SetAngle(asInt());
@@ -539,7 +533,7 @@ void ReadItem(TStream& s, TacCharListItem& item)
         else if (p == "Char") item.SetCharProp(0, wchar_t(asInt()));
         else if (p == "ImageName") item.ImageName = asText();
         else if (p == "Pitch") {
-            Expect(v, vaIdent, p);
+            ExpectKind(v, vaIdent, p);
             item.SetPitch(v.Ident == "fpVariable" ? TFontPitch::fpVariable
                           : v.Ident == "fpFixed"  ? TFontPitch::fpFixed
                                                   : TFontPitch::fpDefault);
@@ -552,10 +546,10 @@ void ReadItem(TStream& s, TacCharListItem& item)
                 if (asInt() & (1 << bit)) styles.Include(static_cast<TFontStyle>(bit));
             item.SetStyle(styles);
         } else if (p == "ScalingFactor") {
-            Expect(v, vaDouble, p);
+            ExpectKind(v, vaDouble, p);
             item.SetScalingFactor(v.Number);
         } else if (p == "DrawContour") {
-            Expect(v, vaTrue, p);
+            ExpectKind(v, vaTrue, p);
             item.SetDrawContour(v.Flag());
         } else if (p == "SecondColor") item.SetColorProp(1, TColor(asInt()));
         else if (p == "AddedChar") item.SetCharProp(1, wchar_t(asInt()));
@@ -569,21 +563,6 @@ void ReadItem(TStream& s, TacCharListItem& item)
     }
 }
 
-void ReadFont(TStream& s, TacEmbeddedFont& font)
-{
-    for (std::string p = ReadName(s); !p.empty(); p = ReadName(s)) {
-        const TStoredValue v = ReadValue(s);
-        if (p == "FileName" || p == "FontName") {
-            Expect(v, vaWString, p);
-            (p == "FileName" ? font.FileName : font.FontName) = v.Text;
-        } else if (p == "FontData") {
-            Expect(v, vaBinary, p);
-            font.FontData.Clear();
-            if (!v.Bytes.empty()) font.FontData.WriteBuffer(v.Bytes.data(), int64_t(v.Bytes.size()));
-        }
-    }
-}
-
 }  // namespace
 
 void TsCharImageList::WriteToStream(TStream& stream) const
@@ -594,20 +573,8 @@ void TsCharImageList::WriteToStream(TStream& stream) const
     TMemoryStream bitmap;
     WriteData(bitmap);
     WriteBinary(stream, "Bitmap", bitmap.Memory(), int32_t(bitmap.Size()));
-    auto& fonts = const_cast<TacEmbeddedFonts&>(FEmbeddedFonts);
     WriteName(stream, "EmbeddedFonts");
-    WriteByte(stream, vaCollection);
-    for (int i = 0; i < fonts.Count(); ++i) {
-        TacEmbeddedFont& font = fonts.Items(i);
-        WriteByte(stream, vaList);
-        if (!font.FileName.empty()) WriteWString(stream, "FileName", font.FileName);
-        if (!font.FontName.empty()) WriteWString(stream, "FontName", font.FontName);
-        // Written also when empty: the entry of the built-in font has no bytes.
-        const auto& bytes = font.FontData.Bytes();
-        WriteBinary(stream, "FontData", bytes.data(), int32_t(bytes.size()));
-        WriteByte(stream, vaNull);
-    }
-    WriteByte(stream, vaNull);
+    FEmbeddedFonts.WriteToStream(stream);
     WriteName(stream, "Items");
     WriteByte(stream, vaCollection);
     for (int i = 0; i < FItems->Count(); ++i) WriteItem(stream, *FItems->Items(i));
@@ -624,17 +591,20 @@ void TsCharImageList::ReadFromStream(TStream& stream)
     TacEmbeddedFonts fonts;
     try {
         for (std::string name = ReadName(stream); !name.empty(); name = ReadName(stream)) {
-            if (name == "Items" || name == "EmbeddedFonts") {
+            if (name == "EmbeddedFonts") {
+                fonts.ReadFromStream(stream);
+                continue;
+            }
+            if (name == "Items") {
                 if (ReadByte(stream) != vaCollection) throw EReadError(L"Invalid stored collection");
                 for (uint8_t b = ReadByte(stream); b != vaNull; b = ReadByte(stream)) {
                     if (b != vaList) throw EReadError(L"Invalid stored collection item");
-                    if (name == "Items") ReadItem(stream, *items.Add());
-                    else ReadFont(stream, fonts.Add());
+                    ReadItem(stream, *items.Add());
                 }
                 continue;
             }
             const TStoredValue v = ReadValue(stream);
-            if (name == "Height" || name == "Width" || name == "BkColor") Expect(v, vaInt32, name);
+            if (name == "Height" || name == "Width" || name == "BkColor") ExpectKind(v, vaInt32, name);
             if (name == "Height") height = v.Int;
             else if (name == "Width") width = v.Int;
             else if (name == "BkColor") bkColor = TColor(v.Int);

@@ -37,6 +37,12 @@ public:
     // Names and bytes of source, appended to FontData; installs nothing.
     void Assign(const TacEmbeddedFont& source);
 
+    // The stored form: the item's property list up to its closing end marker; the names when
+    // set, "FontData" always (the entry of a built-in font has no bytes). The reader takes the
+    // properties into this item and installs nothing; EReadError on a value that does not fit.
+    void WriteToStream(TStream& stream) const;
+    void ReadFromStream(TStream& stream);
+
 private:
     void* FHandle = nullptr;
     unsigned FInstalled = 0;
@@ -56,6 +62,13 @@ public:
     TacEmbeddedFont& Items(int index) { return *FItems.at(static_cast<size_t>(index)); }
     // The items of source copied: names and bytes, nothing installed.
     void Assign(const TacEmbeddedFonts& source);
+
+    // The stored form of the collection as a property value: the collection marker, each item's
+    // property list, the end marker. Reading replaces the items (their fonts uninstalled; the
+    // new ones not installed) only when the whole value was read; on damaged or cut input it
+    // raises EReadError and the items stay as they were.
+    void WriteToStream(TStream& stream) const;
+    void ReadFromStream(TStream& stream);
 
 private:
     std::vector<std::unique_ptr<TacEmbeddedFont>> FItems;

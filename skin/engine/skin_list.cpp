@@ -177,6 +177,11 @@ void TsSkinManager::SetSkinsFilter(TacSkinsFilter value)
     if (OnSkinListChanged) OnSkinListChanged(this);
 }
 
+void TsSkinManager::MarkSkinListStale()
+{
+    if (FSkinListController) FSkinListController->SetUpdateNeeded(true);
+}
+
 String TsSkinManager::GetSkinNames(TStrings& list, TacSkinType skinType)
 {
     TacSkinListController* c = SkinListController();

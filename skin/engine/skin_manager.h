@@ -158,8 +158,11 @@ public:
     TacEmbeddedFonts EmbeddedFonts;
 
     // ---- stored skins and sources ----
-    // The skins stored in the program (the last source; filled item by item).
+    // The skins stored in the program (the last source; filled item by item or read from their
+    // stored form). Adding one marks the skin list stale; any change fires OnSkinListChanged.
     TsStoredSkins* InternalSkins() { return &FInternalSkins; }
+    // The items become copies of value's.
+    void SetInternalSkins(const TsStoredSkins* value) { FInternalSkins.Assign(value); }
     // The source of the skin in use: its folder or its packed entries; nil before the first load.
     const TacSkinSource* SkinSource() const { return FSource.get(); }
     // Writes the stored skins of that name as "<Name> extracted.asz" into destDir.
@@ -172,6 +175,8 @@ public:
     // List gets the sorted names of the listed skins of that kind (the list finished first);
     // answers the first name in list order, empty when none.
     String GetSkinNames(TStrings& list, TacSkinType skinType = stAllSkins);
+    // The next query for names builds the list again (a stored skin was added).
+    void MarkSkinListStale();
 
     // ---- queries ----
     bool IsActive() const { return SkinCommonInfo.Active; }
@@ -386,7 +391,7 @@ private:
     void StopAppWindowServices();
     TObject* FAppWindowHook = nullptr;   // owned
     std::unique_ptr<TacSkinSource> FSource;
-    TsStoredSkins FInternalSkins;
+    TsStoredSkins FInternalSkins{this};
     // Shared only so that this header needs no complete type; nobody else holds it.
     std::shared_ptr<TacSkinListController> FSkinListController;
     TacSkinData* FLoadingData = nullptr;   // the object ReloadSkin fills

@@ -2,17 +2,23 @@
 // descriptive values. The manager loads them as its last source and lists them first.
 #pragma once
 
-#include <functional>
-#include <memory>
-#include <vector>
-
+#include "vcl/classes.h"
+#include "vcl/graphics.h"
 #include "vcl/streams.h"
 #include "vcl/sysutils.h"
 #include "vcl/types.h"
 
-class TsStoredSkin {
+class TsSkinManager;
+class TsStoredSkins;
+
+class TsStoredSkin : public TCollectionItem {
 public:
+    // Joins collection once fully made (so whoever hears of the new item sees a whole one) and
+    // marks the owning manager's skin list stale.
+    explicit TsStoredSkin(TCollection* collection);
+
     String Name;              // what SkinName selects (exact match)
+    TBitmap MasterBitmap;     // a picture kept with the item
     TColor Shadow1Color = 0;
     int Shadow1Offset = 0;
     int Shadow1Blur = -1;
@@ -24,24 +30,50 @@ public:
     String OrigName;          // the file the skin came from
     TMemoryStream PackedData; // the container bytes
 
-    // Copies the container bytes and the descriptive values (not OrigName).
-    void Assign(const TsStoredSkin& source);
+    // From another stored skin: the container bytes, MasterBitmap and the descriptive values
+    // (not OrigName). Anything else raises EConvertError.
+    void Assign(const TPersistent* source) override;
+
+    // The stored form: the item's property list up to its closing end marker. The values that
+    // differ from their defaults are written, "Data" (the container bytes) and "OriginName"
+    // always. The reader takes the properties into this item; EReadError on a value that does
+    // not fit, with the item then partly read (the collection reads into fresh items).
+    void WriteToStream(TStream& stream) const;
+    void ReadFromStream(TStream& stream);
 };
 
-class TsStoredSkins {
+class TsStoredSkins : public TCollection {
 public:
-    // Told when an item is added or changed (the manager marks its skin list stale).
-    std::function<void()> OnChanged;
+    explicit TsStoredSkins(TsSkinManager* owner);
+    ~TsStoredSkins() override;
 
+    // A new item at the end.
     TsStoredSkin& Add();
-    int Count() const { return static_cast<int>(FItems.size()); }
-    TsStoredSkin& Items(int index) { return *FItems.at(static_cast<size_t>(index)); }
-    const TsStoredSkin& Items(int index) const { return *FItems.at(static_cast<size_t>(index)); }
+    TsStoredSkin& Items(int index) { return *GetItem(index); }
+    const TsStoredSkin& Items(int index) const { return *GetItem(index); }
+    TsStoredSkin* GetItem(int index) const { return static_cast<TsStoredSkin*>(TCollection::Items(index)); }
+    // Item index becomes a copy of value.
+    void SetItem(int index, const TsStoredSkin* value) { GetItem(index)->Assign(value); }
     // The first item named exactly name; -1 when none.
     int IndexOf(const String& name) const;
-    void Clear() { FItems.clear(); }
-    void Update();
+    // The manager.
+    TPersistent* GetOwner() const override;
+    TsSkinManager* Manager() const { return FOwner; }
+
+    // Copies the items of another stored-skin collection (each through TsStoredSkin::Assign).
+    void Assign(const TPersistent* source) override;
+
+    // The stored form of the collection as a property value: the collection marker, each item's
+    // property list, the end marker. Reading replaces the items only when the whole value was
+    // read; on damaged or cut input it raises EReadError and the items stay as they were.
+    void WriteToStream(TStream& stream) const;
+    void ReadFromStream(TStream& stream);
+
+protected:
+    // After the collection's own update the manager's OnSkinListChanged fires.
+    void Update(TCollectionItem* item) override;
 
 private:
-    std::vector<std::unique_ptr<TsStoredSkin>> FItems;
+    friend class TsStoredSkin;
+    TsSkinManager* FOwner;
 };

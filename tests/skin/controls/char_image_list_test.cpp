@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "skin/controls/core/stored_form.h"
+#include "vcl/stored_form.h"
 #include "skin/engine/core/skin_source.h"
 #include "skin/graphics/bitmaps32.h"
 #include "skins/stored_skins.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "skin/controls/core/stored_form.h"
+#include "vcl/stored_form.h"
 #include "skin/controls/salphaimagelist.h"
 #include "skin/controls/scharimagelist.h"
 #include "skin/graphics/bitmaps32.h"

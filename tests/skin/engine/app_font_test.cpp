@@ -189,46 +189,6 @@ TEST(ApplicationFont, ALoadedLabelTakesTheFontInForce)
     }
 }
 
-namespace {
-
-// A window on a form that remembers the skin changes and option commands reaching it, with
-// their LParam (the questions controls ask each other are left out).
-class TCommandRecorder : public TCustomControl {
-public:
-    explicit TCommandRecorder(TWinControl* parent) : TCustomControl(parent)
-    {
-        SetBounds(0, 0, 10, 10);
-        SetParent(parent);
-    }
-    struct TSeen {
-        unsigned Command;
-        LPARAM LParam;
-    };
-    std::vector<TSeen> Seen;
-    std::vector<unsigned> Codes() const
-    {
-        std::vector<unsigned> c;
-        for (const TSeen& s : Seen) c.push_back(s.Command);
-        return c;
-    }
-
-protected:
-    void Dispatch(TMessage& m) override
-    {
-        if (m.Msg == MSG_SKINCOMMAND)
-            switch (SkinCommandOf(m.WParam)) {
-            case scmNewSkin: case scmRemoveSkin: case scmRefresh: case scmStopAnimation: case scmFontChanged:
-            case scmScrollOptionsChanged: case scmNonClientOptionChanged:
-                Seen.push_back({SkinCommandOf(m.WParam), m.LParam});
-                break;
-            default: break;
-            }
-        TCustomControl::Dispatch(m);
-    }
-};
-
-}  // namespace
-
 // Each option write that the forms must hear of reaches a form's control: the non-client option
 // (registered forms and the hooked windows), the arrow style (the skin published again), the
 // repainting options, the scroll-bar size. Writing the value in force, or a repainting option
@@ -240,7 +200,7 @@ TEST(OptionWrites, ReachTheForms)
     m->ApplySkinEditorText(L"Plain", String(), SkinWithFont(String()));
     ASSERT_TRUE(m->IsActive());
     FormPtr form = BorderlessForm(40, 40, 100, 100);
-    auto* recorder = new TCommandRecorder(form.get());
+    auto* recorder = new TSkinCommandRecorder(form.get());
     form->Show();
     RegisterSkinnedForm(form.get());
     struct Unregister {

@@ -1,16 +1,20 @@
 // Recording doubles for the engine's seams: message boxes, layered-window updates, the form
-// skinning services and the window wrappers' services, each installed for the life of the object.
+// skinning services and the window wrappers' services, each installed for the life of the object;
+// and a window that records the skin commands reaching it.
 #pragma once
 
 #include <vector>
 
 #include "skin/engine/anim_timer.h"
+#include "skin/engine/command_delivery.h"
 #include "skin/engine/core/general.h"
 
 #include "skin/engine/form_services.h"
 #include "skin/engine/message_box.h"
+#include "skin/engine/skin_commands.h"
 #include "skin/engine/window_helpers.h"
 #include "skin/engine/wrapper_services.h"
+#include "vcl/controls.h"
 #include "vcl/sysutils.h"
 
 // Records every message box and answers Answer.
@@ -161,4 +165,46 @@ private:
         unsigned Elapsed;
     };
     std::vector<TRun> Running;
+};
+
+// A small window on a form that records the skin commands the manager sends out to the forms
+// (new skin, removal, refresh, animations stopped, font and option changes) with their LParam
+// and whether painting was held back (AnimationRunning) then, and whether painting was held
+// back at each of its paints. The questions controls ask each other are left out.
+class TSkinCommandRecorder : public TCustomControl {
+public:
+    TSkinCommandRecorder(TWinControl* parent, int left = 0, int top = 0) : TCustomControl(parent)
+    {
+        SetBounds(left, top, 10, 10);
+        SetParent(parent);
+    }
+    struct TSeen {
+        unsigned Command;
+        LPARAM LParam;
+        bool Held;
+    };
+    std::vector<TSeen> Seen;
+    std::vector<bool> Paints;
+    // The commands seen, in order.
+    std::vector<unsigned> Codes() const
+    {
+        std::vector<unsigned> c;
+        for (const TSeen& s : Seen) c.push_back(s.Command);
+        return c;
+    }
+
+protected:
+    void Dispatch(TMessage& m) override
+    {
+        if (m.Msg == MSG_SKINCOMMAND)
+            switch (SkinCommandOf(m.WParam)) {
+            case scmNewSkin: case scmRemoveSkin: case scmRefresh: case scmStopAnimation: case scmFontChanged:
+            case scmScrollOptionsChanged: case scmNonClientOptionChanged:
+                Seen.push_back({SkinCommandOf(m.WParam), m.LParam, AnimationRunning});
+                break;
+            default: break;
+            }
+        if (m.Msg == WM_PAINT) Paints.push_back(AnimationRunning);
+        TCustomControl::Dispatch(m);
+    }
 };

@@ -20,48 +20,11 @@ using testing_support::PumpFor;
 
 namespace {
 
-// A window on the form that remembers the skin changes reaching it (new skin, removal, refresh,
-// animations stopped), whether painting was held back then, and its paints.
-class TChangeListener : public TCustomControl {
-public:
-    explicit TChangeListener(TWinControl* parent) : TCustomControl(parent)
-    {
-        SetBounds(180, 100, 10, 10);
-        SetParent(parent);
-    }
-    struct TSeen {
-        unsigned Command;
-        bool Held;
-    };
-    std::vector<TSeen> Commands;
-    std::vector<bool> Paints;   // AnimationRunning at each paint
-    std::vector<unsigned> Codes() const
-    {
-        std::vector<unsigned> c;
-        for (const TSeen& s : Commands) c.push_back(s.Command);
-        return c;
-    }
-
-protected:
-    void Dispatch(TMessage& m) override
-    {
-        if (m.Msg == MSG_SKINCOMMAND)
-            switch (SkinCommandOf(m.WParam)) {
-            case scmNewSkin: case scmRemoveSkin: case scmRefresh: case scmStopAnimation:
-                Commands.push_back({SkinCommandOf(m.WParam), AnimationRunning});
-                break;
-            default: break;
-            }
-        if (m.Msg == WM_PAINT) Paints.push_back(AnimationRunning);
-        TCustomControl::Dispatch(m);
-    }
-};
-
 // A borderless form with a container, a button on it and a listener; skinned or plain classes.
 struct TScene {
     FormPtr Form{new TForm(nullptr)};
     TWinControl* Button = nullptr;
-    TChangeListener* Listener = nullptr;
+    TSkinCommandRecorder* Listener = nullptr;
 
     template <class TContainer, class TButtonClass>
     static std::unique_ptr<TScene> Make(int x)
@@ -75,7 +38,7 @@ struct TScene {
         s->Button = new TButtonClass(s->Form.get());
         s->Button->SetBounds(20, 30, 100, 30);
         s->Button->SetParent(container);
-        s->Listener = new TChangeListener(s->Form.get());
+        s->Listener = new TSkinCommandRecorder(s->Form.get(), 180, 100);
         s->Form->Show();
         PumpFor(60);
         return s;
@@ -136,7 +99,7 @@ TEST(SkinChange, AChangeThatFailsOrIsVetoedTellsNobody)
         SCOPED_TRACE(c.what);
         handler.Veto = c.veto;
         handler.HeldWhileAsked = false;
-        scene->Listener->Commands.clear();
+        scene->Listener->Seen.clear();
         TBoxRecorder boxes;
         m->SetSkinName(c.name);
         EXPECT_TRUE(handler.HeldWhileAsked);   // the covers were up
@@ -146,7 +109,7 @@ TEST(SkinChange, AChangeThatFailsOrIsVetoedTellsNobody)
         EXPECT_EQ(m->CommonSkinData(96), data);
         EXPECT_TRUE(m->SkinCommonInfo.OptionsDat.Text() == description);
         EXPECT_TRUE(m->IsActive());
-        EXPECT_TRUE(scene->Listener->Commands.empty());
+        EXPECT_TRUE(scene->Listener->Seen.empty());
         EXPECT_EQ(LinkOf(scene->Button)->FCommonSkinData, data);
         // Painting goes on: a paint asked for now is made.
         scene->Listener->Paints.clear();
@@ -176,13 +139,13 @@ TEST(SkinChange, ActiveOffGivesBackTheStandardLookAndOnTheSkin)
     auto off = testing_support::CaptureWindow(skinned->Form->Handle());
     EXPECT_EQ(DifferingPixels(off.get(), standard.get()), 0);
 
-    skinned->Listener->Commands.clear();
+    skinned->Listener->Seen.clear();
     skinned->Listener->Paints.clear();
     m->SetActive(true);
     ASSERT_TRUE(m->IsActive());
     EXPECT_EQ(m->SkinName(), L"Fixture");
     EXPECT_TRUE(LinkOf(skinned->Button)->Skinned());
-    const auto& seen = skinned->Listener->Commands;
+    const auto& seen = skinned->Listener->Seen;
     ASSERT_GE(seen.size(), 2u);
     EXPECT_EQ(seen.front().Command, unsigned(scmNewSkin));
     EXPECT_TRUE(seen.front().Held);
@@ -230,7 +193,7 @@ TEST(SkinChange, AScaleModeChangeRescalesAndPublishesOnce)
     m->OnScaleModeChange = Bind<&TEvents::Change>(&ev);
     m->OnScaleChanged = Bind<&TEvents::Done>(&ev);
     m->OnAfterChange = Bind<&TEvents::AfterChange>(&ev);
-    s->Listener->Commands.clear();
+    s->Listener->Seen.clear();
     m->Options()->SetScaleMode(sm150);
     ASSERT_EQ(ev.Changes.size(), 1u);
     EXPECT_EQ(ev.Changes[0].OldScaleMode, smVCL);

@@ -1,4 +1,4 @@
-#include "skin/controls/core/stored_form.h"
+#include "vcl/stored_form.h"
 
 #include <cstring>
 
@@ -144,6 +144,12 @@ TStoredValue ReadValue(TStream& s)
     default: throw EReadError(L"Invalid stored value");
     }
     return v;
+}
+
+void ExpectKind(const TStoredValue& v, uint8_t kind, const std::string& name)
+{
+    const bool flag = kind == vaTrue && (v.Kind == vaTrue || v.Kind == vaFalse);
+    if (v.Kind != kind && !flag) throw EReadError(L"Invalid value of property " + String(name.begin(), name.end()));
 }
 
 }  // namespace StoredForm

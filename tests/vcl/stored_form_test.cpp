@@ -1,7 +1,7 @@
 // The stored-form reader on hand-made bytes: every value kind read back, and lengths that claim
 // more than the stream holds, negative lengths and unknown kinds refused before any allocation
 // or read past the end.
-#include "skin/controls/core/stored_form.h"
+#include "vcl/stored_form.h"
 
 #include <gtest/gtest.h>
 

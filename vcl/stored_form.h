@@ -1,5 +1,6 @@
-// The stored form of a component's properties (name, value kind, value), as the image lists
-// write themselves into a stream and read themselves back. Readers check every length against
+// The stored form of a component's properties (name, value kind, value), as the image lists,
+// the stored skins and the embedded fonts write themselves into a stream and read themselves
+// back. Readers check every length against
 // what the stream still holds and raise EReadError on anything that does not fit.
 #pragma once
 
@@ -42,5 +43,8 @@ struct TStoredValue {
 };
 
 TStoredValue ReadValue(TStream& s);
+
+// EReadError naming the property when v is not of that kind (vaTrue: either flag).
+void ExpectKind(const TStoredValue& v, uint8_t kind, const std::string& name);
 
 }  // namespace StoredForm
