@@ -65,6 +65,8 @@ public:
 
 protected:
     int DefaultSectionIndex() override;
+    // Without a border only the section's background is composed (in state 0 for the masked edit).
+    void BeforeCompose() override { this->SetBackgroundOnly(this->BorderStyle() == bsNone, IsMaskedEdit); }
     void PaintContent(TBitmap* cache, int state) override;
     // The text, or the text hint of an empty edit, into the cache.
     virtual void PaintText(TBitmap* cache, int state);

@@ -78,7 +78,11 @@ bool TacSkinFrameCore::ComposeState(const std::function<void(TBitmap*, int)>& co
     const TColor custom = l->FCustomColor ? ResolveSkinColor(FControl->Color(), l->SkinManager()) : acSkinColor;
     const TRect whole(0, 0, FControl->Width(), FControl->Height());
     const TPoint at(FControl->Left(), FControl->Top());
-    PaintSectionFrame(l->SkinIndex, bg, state, whole, at, l->FCacheBmp, d, custom, true);
+    if (BackgroundOnly)
+        PaintItemBG(l->SkinIndex, bg, BackgroundInStateZero ? 0 : state, whole, at, BitmapView(l->FCacheBmp), d, -1, -1,
+                    custom);
+    else
+        PaintSectionFrame(l->SkinIndex, bg, state, whole, at, l->FCacheBmp, d, custom, true);
     if (content) content(l->FCacheBmp, state);
     ApplyColorEffects(l->FCacheBmp, l, false, state, clNone);
     if (!FControl->Enabled() && DisabledKind != 0) ApplyGlyphEffects32(l->FCacheBmp, static_cast<int>(DisabledKind), FControl, bg, at);

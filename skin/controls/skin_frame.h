@@ -38,6 +38,10 @@ public:
     bool Pressed = false;   // the left button is held on a control that shows a pressed state
     // The release over the control returns to hot quickly and with the hover glow (push buttons).
     bool GlowOnRelease = false;
+    // Only the section's background is composed, without corners and border (borderless edits);
+    // in state 0 whatever the control's state when BackgroundInStateZero.
+    bool BackgroundOnly = false;
+    bool BackgroundInStateZero = false;
 
     // The state to draw: pressed while held over the control, else the link's state.
     int VisualState(bool showsPressed) const;
@@ -113,6 +117,7 @@ public:
     // Composes the cache now; false when nothing valid could be composed.
     bool PrepareCache()
     {
+        BeforeCompose();
         const auto content = [this](TBitmap* cache, int state) { PaintContent(cache, state); };
         if (const int own = OwnVisualState(); own >= 0)
             return FFrame.ComposeState(content, own, [this](int v, int n) { return SectionStateOf(v, n); });
@@ -121,6 +126,11 @@ public:
 
 protected:
     void SetGlowOnRelease(bool on) { FFrame.GlowOnRelease = on; }
+    void SetBackgroundOnly(bool on, bool inStateZero = false)
+    {
+        FFrame.BackgroundOnly = on;
+        FFrame.BackgroundInStateZero = inStateZero;
+    }
 
     // Sets a field the look depends on; the control is drawn again when it changed.
     template <class T>
@@ -133,6 +143,8 @@ protected:
 
     // Index of the default section in the manager's skin; -1: none (the control stays standard).
     virtual int DefaultSectionIndex() { return -1; }
+    // Called before each composition (to choose what is composed).
+    virtual void BeforeCompose() {}
     virtual bool ShowsPressedState() const { return false; }
     virtual bool IsContainer() const { return false; }
     // The control's own drawing into the cache over its section, in that state.

@@ -475,3 +475,16 @@ TEST(SkinEdit, AddedGlyphTakesRoomShowsAndAnswersClicks)
     s.Edit->AddedGlyph()->SetImages(nullptr);
     EXPECT_FALSE(s.Edit->HasGlyph());
 }
+
+// Without a border an edit composes only its section's background: no frame slice at its edge.
+TEST(SkinEdit, WithoutABorderOnlyTheSectionBackgroundIsComposed)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TEditScene s;
+    s.Show();
+    EXPECT_EQ(ScreenPixel(s.H(), 0, 12), Slice(L"EDIT", 0, 0, 1));
+    s.Edit->SetBorderStyle(bsNone);
+    PumpFor(60);
+    EXPECT_EQ(ScreenPixel(s.H(), 0, 12), Own(L"EDIT", 0));
+    EXPECT_EQ(ScreenPixel(s.H(), s.Edit->Width() - 1, 2), Own(L"EDIT", 0));
+}
