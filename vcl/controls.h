@@ -263,6 +263,15 @@ public:
 
     virtual void Click();
 
+    // The help topic of the control (handed to the dialogs it opens).
+    int HelpContext() const { return FHelpContext; }
+    void SetHelpContext(int value) { FHelpContext = value; }
+
+private:
+    int FHelpContext = 0;
+
+public:
+
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
     TMouseEvent OnMouseDown;

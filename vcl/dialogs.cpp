@@ -132,3 +132,11 @@ bool TSaveDialog::RunDialog(OPENFILENAMEW& ofn)
 {
     return GetSaveFileNameW(&ofn) != FALSE;
 }
+
+const wchar_t* const PictureFilesFilter =
+    L"All pictures (*.bmp;*.png;*.jpg;*.jpeg;*.ico)|*.bmp;*.png;*.jpg;*.jpeg;*.ico|Bitmaps (*.bmp)|*.bmp|"
+    L"PNG images (*.png)|*.png|JPEG images (*.jpg;*.jpeg)|*.jpg;*.jpeg|Icons (*.ico)|*.ico";
+
+TOpenPictureDialog::TOpenPictureDialog(TComponent* owner) : TOpenDialog(owner) { FFilter = PictureFilesFilter; }
+
+TSavePictureDialog::TSavePictureDialog(TComponent* owner) : TSaveDialog(owner) { FFilter = PictureFilesFilter; }

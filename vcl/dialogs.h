@@ -58,6 +58,11 @@ public:
     void SetTitle(const String& s) { FTitle = s; }
     TOpenOptions Options() const { return FOptions; }
     void SetOptions(TOpenOptions o) { FOptions = o; }
+    // Earlier names offered with the dialog (assigned, not owned).
+    TStrings* HistoryList() const { return FHistoryList; }
+    void SetHistoryList(TStrings* list) { FHistoryList = list; }
+    int HelpContext() const { return FHelpContext; }
+    void SetHelpContext(int value) { FHelpContext = value; }
     // Runs the dialog; true when the user chose a file (FileName and Files hold it).
     virtual bool Execute();
     bool Execute(HWND owner);
@@ -74,6 +79,8 @@ protected:
     String FInitialDir;
     String FTitle;
     TOpenOptions FOptions = ofHideReadOnly | ofEnableSizing;
+    TStrings* FHistoryList = nullptr;
+    int FHelpContext = 0;
 };
 
 class TSaveDialog : public TOpenDialog {
@@ -83,3 +90,17 @@ public:
 protected:
     bool RunDialog(OPENFILENAMEW& ofn) override;
 };
+
+// The dialogs for pictures: the file dialogs with the picture files' filter by default.
+class TOpenPictureDialog : public TOpenDialog {
+public:
+    explicit TOpenPictureDialog(TComponent* owner);
+};
+
+class TSavePictureDialog : public TSaveDialog {
+public:
+    explicit TSavePictureDialog(TComponent* owner);
+};
+
+// "All pictures (*.bmp;*.png;*.jpg;...)|...": the filter the picture dialogs start with.
+extern const wchar_t* const PictureFilesFilter;

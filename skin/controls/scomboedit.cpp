@@ -577,12 +577,48 @@ void TsFileDirEdit::WndProc(TMessage& m)
 // ================================================================================================
 // TsFilenameEdit
 
-TsFilenameEdit::TsFilenameEdit(TComponent* owner) : TsFileDirEdit(owner), FDialog(std::make_unique<TsOpenDialog>(nullptr))
+TsFilenameEdit::TsFilenameEdit(TComponent* owner) : TsFileDirEdit(owner)
 {
     SkinData()->COC = 133;
     FDefBmpID = sgFile;
-    FDialog->SetFilter(L"All files (*.*)|*.*");
-    FDialog->SetOptions(ofHideReadOnly | ofEnableSizing);
+    CreateEditDialog();
+}
+
+void TsFilenameEdit::SetDialogKind(TFileDialogKind kind)
+{
+    if (kind == FDialogKind) return;
+    FDialogKind = kind;
+    CreateEditDialog();
+}
+
+void TsFilenameEdit::CreateEditDialog()
+{
+    std::unique_ptr<TOpenDialog> dialog;
+    switch (FDialogKind) {
+    case dkOpen: {
+        auto open = std::make_unique<TsOpenDialog>(nullptr);
+        open->ZipShowing = zsAsFile;   // archives are files to pick here
+        dialog = std::move(open);
+        break;
+    }
+    case dkSave: dialog = std::make_unique<TsSaveDialog>(nullptr); break;
+    case dkOpenPicture: dialog = std::make_unique<TOpenPictureDialog>(nullptr); break;
+    case dkSavePicture: dialog = std::make_unique<TSavePictureDialog>(nullptr); break;
+    }
+    if (FDialog) {
+        dialog->SetDefaultExt(FDialog->DefaultExt());
+        dialog->SetFileName(FDialog->FileName());
+        dialog->SetFilter(FDialog->Filter());
+        dialog->SetFilterIndex(FDialog->FilterIndex());
+        dialog->SetInitialDir(FDialog->InitialDir());
+        dialog->SetHistoryList(FDialog->HistoryList());
+        dialog->SetOptions(FDialog->Options());
+        dialog->Files()->Assign(FDialog->Files());
+    } else {
+        dialog->SetFilter(L"All files (*.*)|*.*");
+        dialog->SetOptions(ofHideReadOnly | ofEnableSizing);
+    }
+    FDialog = std::move(dialog);
 }
 
 bool TsFilenameEdit::DialogTitleStored() const { return DialogTitle() != DefaultOpenDialogTitle(); }
@@ -630,6 +666,7 @@ void TsFilenameEdit::ButtonClick()
     });
     FDialog->SetInitialDir(start.InitialDir);
     FDialog->SetFileName(start.FileName);
+    FDialog->SetHelpContext(HelpContext());
     action = FDialog->Execute();
     if (action) name = FDialog->FileName();
     if (CanFocus()) SetFocus();

@@ -175,9 +175,20 @@ private:
     bool FAcceptFiles = false;
 };
 
+// The dialog the file-name edit opens.
+enum TFileDialogKind { dkOpen, dkSave, dkOpenPicture, dkSavePicture };
+
 class TsFilenameEdit : public TsFileDirEdit {
 public:
     explicit TsFilenameEdit(TComponent* owner);
+
+    // Another kind makes the dialog anew, with the settings of the one before.
+    TFileDialogKind DialogKind() const { return FDialogKind; }
+    void SetDialogKind(TFileDialogKind kind);
+    int FilterIndex() const { return FDialog->FilterIndex(); }
+    void SetFilterIndex(int i) { FDialog->SetFilterIndex(i); }
+    TStrings* HistoryList() const { return FDialog->HistoryList(); }
+    void SetHistoryList(TStrings* list) { FDialog->SetHistoryList(list); }
 
     TOpenDialog* Dialog() const { return FDialog.get(); }
     // The text. A name that is not a valid file-name text raises EInvalidOperation
@@ -208,5 +219,8 @@ protected:
     void ClearFileList() override;
 
 private:
+    // A dialog of DialogKind; the settings of an existing one carried over.
+    void CreateEditDialog();
     std::unique_ptr<TOpenDialog> FDialog;
+    TFileDialogKind FDialogKind = dkOpen;
 };

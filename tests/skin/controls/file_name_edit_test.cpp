@@ -823,3 +823,58 @@ TEST(FileNameEdit, TheDialogTitleIsKeptOnlyWhenNotTheSystemsOwn)
         EXPECT_EQ(s.Edit->DialogTitleStored(), c.Stored) << c.Title.c_str();
     }
 }
+
+// Another dialog kind makes the dialog anew with the settings of the one before; the save kind
+// opens the save dialog, with the edit's help topic.
+TEST(FileNameEdit, DialogKindCarriesTheSettingsOverAndOpensItsDialog)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TFileScene s;
+    TStringList history;
+    history.Add(L"earlier.log");
+    s.Edit->SetFilter(L"Logs (*.log)|*.log|All files (*.*)|*.*");
+    s.Edit->SetFilterIndex(2);
+    s.Edit->SetDefaultExt(L"log");
+    s.Edit->SetInitialDir(L"C:\\logs\\");
+    s.Edit->SetHistoryList(&history);
+    s.Edit->SetDialogOptions(ofHideReadOnly | ofAllowMultiSelect);
+    s.Edit->Dialog()->Files()->Add(L"a.log");
+    s.Edit->SetHelpContext(42);
+    EXPECT_NE(dynamic_cast<TsOpenDialog*>(s.Edit->Dialog()), nullptr);
+    EXPECT_EQ(static_cast<TsOpenDialog*>(s.Edit->Dialog())->ZipShowing, zsAsFile);
+
+    struct TCase {
+        const char* Name;
+        TFileDialogKind Kind;
+    };
+    for (const TCase& c : {TCase{"save", dkSave}, TCase{"open picture", dkOpenPicture},
+                           TCase{"save picture", dkSavePicture}, TCase{"open", dkOpen}}) {
+        SCOPED_TRACE(c.Name);
+        s.Edit->SetDialogKind(c.Kind);
+        TOpenDialog* d = s.Edit->Dialog();
+        EXPECT_EQ(dynamic_cast<TSaveDialog*>(d) != nullptr, c.Kind == dkSave || c.Kind == dkSavePicture);
+        EXPECT_EQ(dynamic_cast<TOpenPictureDialog*>(d) != nullptr, c.Kind == dkOpenPicture);
+        EXPECT_EQ(d->Filter(), L"Logs (*.log)|*.log|All files (*.*)|*.*");
+        EXPECT_EQ(d->FilterIndex(), 2);
+        EXPECT_EQ(d->DefaultExt(), L"log");
+        EXPECT_EQ(d->InitialDir(), L"C:\\logs\\");
+        EXPECT_EQ(d->HistoryList(), &history);
+        EXPECT_EQ(d->Options(), TOpenOptions(ofHideReadOnly | ofAllowMultiSelect));
+        ASSERT_EQ(d->Files()->Count(), 1);
+        EXPECT_EQ((*d->Files())[0], L"a.log");
+    }
+
+    s.Edit->SetDialogKind(dkSave);
+    int saves = 0;
+    TsSaveDialog::Runner = [&](OPENFILENAMEW& ofn) {
+        ++saves;
+        EXPECT_EQ(String(ofn.lpstrFile), L"debug.log");
+        return false;
+    };
+    s.Click();
+    TsSaveDialog::Runner = nullptr;
+    EXPECT_EQ(saves, 1);
+    EXPECT_TRUE(s.Calls.empty());   // not the open dialog
+    EXPECT_EQ(s.Edit->Dialog()->HelpContext(), 42);
+    EXPECT_EQ(s.Edit->Text(), L"debug.log");
+}
