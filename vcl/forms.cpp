@@ -244,6 +244,11 @@ void TCustomForm::ChangeScale(int m, int d, bool isDpiChange)
 
 void TCustomForm::WMDpiChanged(TMessage& m)
 {
+    // A form that is not Scaled is scaled by whoever switched that off; it keeps its layout.
+    if (!FScaled) {
+        m.Result = 0;
+        return;
+    }
     int ppi = HIWORD(m.WParam);
     if (ppi > 0 && ppi != FCurrentPPI) ScaleForPPI(ppi);
     if (auto* r = reinterpret_cast<const RECT*>(m.LParam))
@@ -898,6 +903,7 @@ TScreen::TScreen(TComponent* owner) : TComponent(owner)
 {
     FHintFont = new TFont();
     FMenuFont = new TFont();
+    FMessageFont = new TFont();
     NONCLIENTMETRICSW ncm{};
     ncm.cbSize = sizeof(ncm);
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) {
@@ -907,6 +913,9 @@ TScreen::TScreen(TComponent* owner) : TComponent(owner)
         HFONT menu = CreateFontIndirectW(&ncm.lfMenuFont);
         FMenuFont->SetHandle(menu);
         DeleteObject(menu);
+        HFONT message = CreateFontIndirectW(&ncm.lfMessageFont);
+        FMessageFont->SetHandle(message);
+        DeleteObject(message);
     }
     FHintFont->SetColor(clInfoText);
 }
@@ -917,6 +926,7 @@ TScreen::~TScreen()
     delete FFonts;
     delete FHintFont;
     delete FMenuFont;
+    delete FMessageFont;
     if (Screen == this) Screen = nullptr;
 }
 

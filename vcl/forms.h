@@ -117,7 +117,8 @@ public:
 
     // The layout in code is made at DesignPPI. A Scaled form (the default) is scaled once to
     // the screen's PPI when its loading ends (EndLoading), before OnCreate; its fonts are made
-    // at the screen's PPI already and keep their heights. Set Scaled before EndLoading.
+    // at the screen's PPI already and keep their heights. Set Scaled before EndLoading. Only a
+    // Scaled form follows WM_DPICHANGED.
     static constexpr int DesignPPI = 96;
     bool Scaled() const { return FScaled; }
     void SetScaled(bool on) { FScaled = on; }
@@ -287,6 +288,8 @@ public:
     TCustomForm* CustomForms(int index) const { return Forms(index); }
     TFont* HintFont() const { return FHintFont; }
     TFont* MenuFont() const { return FMenuFont; }
+    // The system's message-box font.
+    TFont* MessageFont() const { return FMessageFont; }
 
     TNotifyEvent OnActiveFormChange;
     TNotifyEvent OnActiveControlChange;
@@ -307,6 +310,7 @@ private:
     TCursor FCursor = crDefault;
     TFont* FHintFont = nullptr;
     TFont* FMenuFont = nullptr;
+    TFont* FMessageFont = nullptr;
     // Monitors met so far, one object per HMONITOR (kept, so pointers stay valid).
     TMonitor* FindMonitor(HMONITOR handle) const;
     mutable std::vector<TMonitor*> FMonitors;

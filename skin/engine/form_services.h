@@ -82,6 +82,25 @@ public:
         return TPoint();
     }
 
+    // ---- a form's skin provider, for a scale-mode change ----
+    // The manager of the provider's link (nil when it has none).
+    virtual TsSkinManager* ProviderManager(TObject* provider)
+    {
+        (void)provider;
+        return nullptr;
+    }
+    // The provider's form enters its scaling state (its form states set, its extended-border
+    // window placed again and shown) and leaves it. The engine switches the form's redraw off
+    // after entering, and rebuilds its cached image before leaving and switches redraw on after.
+    virtual void ProviderEnterScaling(TObject* provider) { (void)provider; }
+    virtual void ProviderLeaveScaling(TObject* provider) { (void)provider; }
+    // The provider's link has a section of the skin (a form without one is redrawn whole).
+    virtual bool ProviderHasSkinSection(TObject* provider)
+    {
+        (void)provider;
+        return false;
+    }
+
     // ---- menus ----
     virtual std::unique_ptr<TacMenuSkinning> CreateMenuSkinning(TsSkinManager* manager)
     {

@@ -529,29 +529,102 @@ TacSkinData* TsSkinManager::CommonSkinData(int ppi)
     return result;
 }
 
+int TsSkinManager::ScaleMainFormPpi() const
+{
+    if (Application && Application->MainForm()) return ControlPpi(Application->MainForm());
+    return PpiOfScaleStep(std::min(std::max(SysFontScale, 0), 3));
+}
+
+bool TsSkinManager::TakeScaleWrite(TacOptionChange change, int value)
+{
+    if (change == TacOptionChange::ScaleMode) {
+        const auto mode = static_cast<TacScaleMode>(value);
+        ChangeScaleMode(FOptions->ScaleMode(), mode, 0, 0);
+        if (IsDefault()) DefaultScaleMode = mode;
+        return true;
+    }
+    if (change == TacOptionChange::PixelsPerInch) {
+        if (FOptions->ScaleMode() == smCustomPPI) ChangeScaleMode(smCustomPPI, smCustomPPI, value, FOptions->PixelsPerInch());
+        else FOptions->StorePixelsPerInch(value);
+        return true;
+    }
+    return false;
+}
+
 void TsSkinManager::ChangeScaleMode(TacScaleMode oldMode, TacScaleMode newMode, int newPpi, int oldPpi)
 {
-    const int stored = oldMode == smCustomPPI && newMode == smCustomPPI ? oldPpi : FOptions->PixelsPerInch();
-    const TacScaleChange c = ComputeScaleChange(oldMode, newMode, newPpi, oldPpi, stored, SysFontScale, MainFormPpi());
+    const int mainPpi = ScaleMainFormPpi();
+    const TacScaleChange c =
+        ComputeScaleChange(oldMode, newMode, newPpi, oldPpi, FOptions->PixelsPerInch(), SysFontScale, mainPpi);
+    if (c.CustomFirst) {
+        // The platform does not scale the forms back: a custom-PPI change at the main form's PPI
+        // does, before the platform takes over.
+        if (FOptions->ScaleMode() == smCustomPPI) {
+            FOptions->SetPixelsPerInch(mainPpi);
+        } else if (FOptions->ScaleMode() <= sm200) {
+            FOptions->SetPixelsPerInch(mainPpi);   // only stored outside smCustomPPI
+            FOptions->SetScaleMode(smCustomPPI);
+        }
+    }
     ManagerState |= msScaleChanging;
     struct Clear {
         TsSkinManager* m;
-        ~Clear()
-        {
-            m->ManagerState &= ~(msScaleChanging | msAnimScaling);
-            m->FInScaleChange = false;
-        }
+        ~Clear() { m->ManagerState &= ~(msScaleChanging | msAnimScaling); }
     } clear{this};
-    FInScaleChange = true;
     if (!Designing() && OnScaleModeChange)
         OnScaleModeChange(this, TScaleChangeData{oldMode, newMode, c.OldPercent, c.NewPercent, c.OldPPI, c.NewPPI});
-    FOptions->SetPixelsPerInch(c.StoredPPI);
-    FPpiSeen = FOptions->PixelsPerInch();
-    if (HasState(csLoading | csDesigning)) return;
+    if (newMode != smVCL) FOptions->StorePixelsPerInch(c.NewPPI);
+    // A manager made while its form is being built counts as loading with it.
+    if (HasState(csLoading) || Designing() || (Owner() && Owner()->HasState(csLoading))) {
+        FOptions->StoreScaleMode(newMode);
+        if (IsDefault() && !Designing() && Screen && c.OldPercent > 0)
+            Screen->MessageFont()->SetSize(MulDiv(Screen->MessageFont()->Size(), c.NewPercent, c.OldPercent));
+        return;
+    }
+    ApplyScaleChange(newMode);
+}
+
+void TsSkinManager::ApplyScaleChange(TacScaleMode newMode)
+{
     const bool wasHeld = NoAutoUpdate;
     BeginUpdate();
-    RefreshSkinData();   // published below, once
-    UpdateAllScale();
+    // The forms held in their scaling state, let go below. Redraw switched off hides a window
+    // from the walk over the visible forms: the held ones are remembered.
+    struct THeld {
+        HWND Wnd;
+        TObject* Provider;
+    };
+    std::vector<THeld> held;
+    ForEachSkinnedForm(this, [&](TObject* provider, TCustomForm* form) {
+        FormServices().ProviderEnterScaling(provider);
+        SendSetRedraw(form->Handle(), 0);
+        held.push_back({form->Handle(), provider});
+    });
+    auto release = [&] {
+        for (const THeld& h : held) {
+            if (!IsWindow(h.Wnd)) continue;
+            // A form whose provider went meanwhile only gets its redraw back.
+            const bool same = reinterpret_cast<TObject*>(SendSkinCommand(h.Wnd, scmGetProvider, 0)) == h.Provider;
+            if (same) {
+                SendSkinCommand(h.Wnd, scmPrepareCache, 0);
+                FormServices().ProviderLeaveScaling(h.Provider);
+            }
+            SendSetRedraw(h.Wnd, 1);
+            if (same && !FormServices().ProviderHasSkinSection(h.Provider))
+                RedrawWindow(h.Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        }
+        held.clear();
+    };
+    try {
+        FOptions->StoreScaleMode(newMode);
+        RefreshSkinData();   // published below, once
+        UpdateAllScale();
+    } catch (...) {
+        release();
+        if (!wasHeld) NoAutoUpdate = false;
+        throw;
+    }
+    release();
     if (!wasHeld) EndUpdate(true, false);
     if (OnScaleChanged) OnScaleChanged(FOptions.get());
 }
@@ -562,51 +635,59 @@ void TsSkinManager::UpdateAllScale()
     // The image lists first: the forms' repaint draws from them at the new size.
     if (!SkinDataArray.empty() && SkinDataArray[0] && ImageListWalkers().ScaleChanged)
         ImageListWalkers().ScaleChanged(SkinDataArray[0]->FPPI);
-    if (!Screen) return;
-    // Forms have no skin provider to register them: every top-level form with a window is one.
-    for (int i = Screen->FormCount() - 1; i >= 0; --i) {
-        if (i >= Screen->FormCount()) break;
-        TCustomForm* f = Screen->Forms(i);
-        if (f->HandleAllocated() && !f->Parent() && !f->HasState(csDestroying)) UpdateScale(f, 96, 0);
-    }
+    // The registry's length is read again on every step: rescaled forms may leave it.
+    const std::vector<TCustomForm*>& forms = SkinnedForms();
+    for (size_t i = 0; i < forms.size(); ++i)
+        if (TCustomForm* f = forms[i]; f && !f->HasState(csDestroying)) UpdateScale(f, 96, 0);
 }
 
 void TsSkinManager::UpdateScale(TWinControl* control, int currentPpi, int newPpi)
 {
     if (!control || control->HasState(csDestroying)) return;
     const TacScaleMode mode = FOptions->ScaleMode();
+    if (auto* form = dynamic_cast<TCustomForm*>(control)) form->SetScaled(mode == smVCL);
     if (mode == smVCL && (newPpi == 0 || newPpi == currentPpi)) return;
     StoreDefFont();
     int from = currentPpi, target = newPpi;
     if (newPpi == 0) {
-        // The component layer keeps each control's PPI.
-        from = control->CurrentPPI() > 0 ? control->CurrentPPI() : 96;
+        from = static_cast<int>(SendSkinCommandToControl(control, scmGetPPI, 1));
+        // Nothing skins a control that does not answer: the PPI the component layer keeps for it.
+        if (from == 0) from = control->CurrentPPI() > 0 ? control->CurrentPPI() : 96;
         target = mode == smCustomPPI ? FOptions->PixelsPerInch() : PpiOfScaleStep(GetScale());
     }
-    if (from == target || target == 0) return;
+    // -1 is the answer of a form that does not scale (in any mode); nothing else below 1 can be
+    // scaled from or to.
+    if (from <= 0 || target <= 0 || from == target) return;
     ManagerState |= msFormScaling;
     const bool animation = FEffects->AllowAnimation;
     FEffects->AllowAnimation = false;
     struct Restore {
         TsSkinManager* m;
+        TWinControl* control;
         bool animation;
+        bool aligning = false;
         ~Restore()
         {
+            if (aligning) control->EnableAlign();
             m->Effects()->AllowAnimation = animation;
             m->ManagerState &= ~msFormScaling;
         }
-    } restore{this, animation};
-    RECT old{};
+    } restore{this, control, animation};
+    const int clientWidth = MulDiv(control->ClientWidth(), target, from);
+    const int clientHeight = MulDiv(control->ClientHeight(), target, from);
+    RECT old = control->BoundsRect();
     if (control->HandleAllocated()) GetWindowRect(control->ExistingHandle(), &old);
     const int left = control->Left(), top = control->Top();
     control->DisableAlign();
-    control->ScaleForPPI(target);
+    restore.aligning = true;
+    control->ChangeScale(target, from, true);
     if (control->Left() != left || control->Top() != top) control->SetBounds(left, top, control->Width(), control->Height());
-    if (control->HandleAllocated()) {
-        const TMessage changed{MSG_SKINCOMMAND, SkinCommandWParam(scmPPIChanged), LPARAM(target), 0};
-        DeliverWindowMessage(control->ExistingHandle(), changed.Msg, changed.WParam, changed.LParam);
-        if (!WndIsSkinned(control->ExistingHandle())) BroadcastToChildren(control, changed);
-    }
+    control->SetClientSize(clientWidth, clientHeight);
+    const TMessage changed{MSG_SKINCOMMAND, SkinCommandWParam(scmPPIChanged), LPARAM(target), 0};
+    SendSkinCommandToControl(control, scmPPIChanged, LPARAM(target));
+    // A form without a skin provider has nobody to pass the news on to its controls.
+    if (control->HandleAllocated() && !WndIsSkinned(control->ExistingHandle())) BroadcastToChildren(control, changed);
+    restore.aligning = false;
     control->EnableAlign();
     // What the control uncovered repaints.
     if (target < from && !IsRectEmpty(&old)) InvalidateRect(nullptr, &old, TRUE);
@@ -788,20 +869,7 @@ bool TsSkinManager::BoolOption(int index) const { return FOptions && FOptions->G
 void TsSkinManager::OptionChanged(TacOptionChange change)
 {
     switch (change) {
-    case TacOptionChange::ScaleMode: {
-        const TacScaleMode old = FScaleModeSeen, now = FOptions->ScaleMode();
-        FScaleModeSeen = now;
-        if (!FInScaleChange && old != now) ChangeScaleMode(old, now, 0, 0);
-        if (IsDefault()) DefaultScaleMode = now;
-        break;
-    }
-    case TacOptionChange::PixelsPerInch: {
-        const int old = FPpiSeen, now = FOptions->PixelsPerInch();
-        FPpiSeen = now;
-        if (!FInScaleChange && old != now && FOptions->ScaleMode() == smCustomPPI)
-            ChangeScaleMode(smCustomPPI, smCustomPPI, now, old);
-        break;
-    }
+    // (Scale mode and PPI writes come through TakeScaleWrite.)
     case TacOptionChange::ChangeSysColors:
         if (IsDefault() && IsActive() && !HasState(csLoading | csDesigning)) PatchSystemColors(FOptions->ChangeSysColors());
         break;
@@ -1031,6 +1099,19 @@ void BroadcastToSkinnedForms(const TMessage& message)
         DeliverWindowMessage(f->ExistingHandle(), message.Msg, message.WParam, message.LParam);
         if (i < SkinnedFormList.size() && SkinnedFormList[i] == f && !f->HasState(csDestroying))
             BroadcastToChildren(f, message);
+    }
+}
+
+void ForEachSkinnedForm(TsSkinManager* manager, const std::function<void(TObject* provider, TCustomForm* form)>& proc)
+{
+    for (size_t i = 0; i < SkinnedFormList.size(); ++i) {
+        TCustomForm* f = SkinnedFormList[i];
+        if (!f || f->HasState(csDestroying) || f->Parent() || f->FormStyle() == fsMDIChild || !f->HandleAllocated())
+            continue;
+        const HWND wnd = f->ExistingHandle();
+        if (IsIconic(wnd) || !IsWindowVisible(wnd)) continue;
+        auto* provider = reinterpret_cast<TObject*>(SendSkinCommand(wnd, scmGetProvider, 0));
+        if (provider && FormServices().ProviderManager(provider) == manager) proc(provider, f);
     }
 }
 

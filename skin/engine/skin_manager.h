@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -214,11 +215,13 @@ public:
     int ScaleInt(int value, int sysScale) const;
     void ResetSkinData();
     void BuildSkinData();
-    // Rescales a form or windowed control from currentPpi to newPpi (newPpi 0: from its own PPI to
-    // the manager's) and sends it and its controls scmPPIChanged. In smVCL the platform scales:
-    // only a given PPI that differs is acted on.
+    // Rescales a form or windowed control from currentPpi to newPpi (newPpi 0: from the PPI it
+    // answers to scmGetPPI to the manager's) and sends it scmPPIChanged. A form is left to the
+    // platform's scaling (Scaled) exactly in smVCL, where only a given PPI that differs is acted
+    // on. A control that answers -1 does not scale.
     void UpdateScale(TWinControl* control, int currentPpi, int newPpi);
-    // After a scale-mode change: every form with a window takes the manager's PPI.
+    // After a scale-mode change: the image lists take the new PPI, then every registered skinned
+    // form takes the manager's.
     void UpdateAllScale();
     void ClearSkinData();
     // The unscaled data as the painters read it (nil while there is none).
@@ -311,6 +314,7 @@ public:
     TsSkinManager* ImageManager() override { return this; }
     int BrightnessValue() const override { return FBrightness; }
     bool CompositionOn() const override;
+    bool TakeScaleWrite(TacOptionChange change, int value) override;
 
 protected:
     void Loaded() override;
@@ -351,8 +355,14 @@ private:
     void CheckVersion();
     void RefreshSkinData();
     // A scale-mode (or custom PPI) change: OnScaleModeChange, the skin data rebuilt for the new
-    // scale, the forms rescaled, the skin published once, OnScaleChanged.
+    // scale, the forms rescaled, the skin published once, OnScaleChanged. While the manager is
+    // loading only the mode is stored (and the screen's message font follows).
     void ChangeScaleMode(TacScaleMode oldMode, TacScaleMode newMode, int newPpi, int oldPpi);
+    // The change on the forms: the skinned forms of this manager held in their scaling state
+    // while the mode is stored, the data rebuilt and everything rescaled; then published.
+    void ApplyScaleChange(TacScaleMode newMode);
+    // The main form's PPI, that of the system font's step without a main form.
+    int ScaleMainFormPpi() const;
     void UpdateDialogsUnskinned();
     // The on-screen side of an option write (OptionEffectOf).
     void ApplyOptionEffect(TacOptionChange change);
@@ -398,10 +408,6 @@ private:
     // A skin was loaded while NoAutoUpdate (or a rescale) held its publishing back.
     bool FPublishPending = false;
     std::map<uint32_t, HBRUSH> FKeptBrushes;
-    // The scale options as they were before their last write, and a change under way.
-    TacScaleMode FScaleModeSeen = smVCL;
-    int FPpiSeen = 96;
-    bool FInScaleChange = false;
 };
 
 // ---- process-wide state ----------------------------------------------------------------------
@@ -432,6 +438,10 @@ void UnregisterSkinnedForm(TCustomForm* form);
 // before every step (receivers may unregister and free forms), and a form that left meanwhile
 // is not descended into.
 void BroadcastToSkinnedForms(const TMessage& message);
+// Runs proc (provider, form) for every registered form that is not minimised, not an MDI child,
+// has no parent and a visible window, and whose provider (its answer to scmGetProvider) belongs
+// to manager. The registry's length is read again before every step.
+void ForEachSkinnedForm(TsSkinManager* manager, const std::function<void(TObject* provider, TCustomForm* form)>& proc);
 // The skin change on the forms: covers taken, covers shown (painting held back meanwhile through
 // AnimationRunning, for the default manager with its skin-change animation on), and the end:
 // AnimationRunning cleared first, then every form the broadcasts reached redrawn whole (erase,

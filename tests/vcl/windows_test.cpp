@@ -94,6 +94,14 @@ TEST(FormScaling, A96PpiFormRescaledTo144ScalesItsChildrenFontsAndPpi)
     EXPECT_EQ(form->ClientHeight(), MulDiv(MulDiv(clientH, 3, 2), 2, 3));
     EXPECT_EQ(form->Left(), proposed.left);
     EXPECT_EQ(edit->CurrentPPI(), 96);
+
+    // A form that is not Scaled (someone else scales it) keeps its layout and its place.
+    form->SetScaled(false);
+    const TRect before = form->BoundsRect();
+    SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&proposed));
+    EXPECT_EQ(form->CurrentPPI(), 96);
+    EXPECT_EQ(panel->BoundsRect(), Bounds(10, 20, 100, 60));
+    EXPECT_EQ(form->BoundsRect(), before);
 }
 
 // ---- painting copies ---------------------------------------------------------------------------

@@ -45,11 +45,18 @@ TacArrowsStyle TacOptions::ActualArrowStyle() const
 void TacOptions::SetChangeSysColors(bool v) { Store(FChangeSysColors, v, FOwner, TacOptionChange::ChangeSysColors); }
 void TacOptions::SetDrawNonClientArea(bool v) { Store(FDrawNonClientArea, v, FOwner, TacOptionChange::DrawNonClientArea); }
 void TacOptions::SetArrowsStyle(TacArrowsStyle v) { Store(FArrowsStyle, v, FOwner, TacOptionChange::ArrowsStyle); }
-void TacOptions::SetScaleMode(TacScaleMode v) { Store(FScaleMode, v, FOwner, TacOptionChange::ScaleMode); }
+void TacOptions::SetScaleMode(TacScaleMode v)
+{
+    if (v == FScaleMode) return;
+    if (FOwner && FOwner->TakeScaleWrite(TacOptionChange::ScaleMode, v)) return;
+    Store(FScaleMode, v, FOwner, TacOptionChange::ScaleMode);
+}
 
 void TacOptions::SetPixelsPerInch(int v)
 {
-    auto ppi = static_cast<uint16_t>(v < 48 ? 48 : v > 384 ? 384 : v);
+    const uint16_t ppi = ClampPpi(v);
+    if (ppi == FPixelsPerInch) return;
+    if (FOwner && FOwner->TakeScaleWrite(TacOptionChange::PixelsPerInch, ppi)) return;
     Store(FPixelsPerInch, ppi, FOwner, TacOptionChange::PixelsPerInch);
 }
 

@@ -47,12 +47,18 @@ public:
     TacOptimizingPriority OptimizingPriority() const { return FOptimizingPriority; }
     void SetOptimizingPriority(TacOptimizingPriority v) { FOptimizingPriority = v; }
     TacScaleMode ScaleMode() const { return FScaleMode; }
+    // A new mode is handed to the manager first (TakeScaleWrite), which switches the scaling
+    // and stores the mode on its way; so is a new PPI.
     void SetScaleMode(TacScaleMode v);
     int PixelsPerInch() const { return FPixelsPerInch; }
     // 48..384.
     void SetPixelsPerInch(int v);
+    // The values stored as they are, nobody told: for the manager's scale change.
+    void StoreScaleMode(TacScaleMode v) { FScaleMode = v; }
+    void StorePixelsPerInch(int v) { FPixelsPerInch = ClampPpi(v); }
 
 private:
+    static uint16_t ClampPpi(int v) { return static_cast<uint16_t>(v < 48 ? 48 : v > 384 ? 384 : v); }
     bool FNoMouseHover = false;
     bool FStdGlyphsOrder = false;
     bool FCheckEmptyAlpha = false;

@@ -103,6 +103,15 @@ public:
     virtual void ReloadSkin(int ppi, TacSkinData& data) = 0;
     // An option of the manager was written with a new value.
     virtual void OptionChanged(TacOptionChange change) { (void)change; }
+    // Options.ScaleMode or Options.PixelsPerInch (value, the PPI already within 48..384) written
+    // with a new value, before it is stored. An owner that answers true has taken the write
+    // over: it stores the value itself (TacOptions::StoreScaleMode, StorePixelsPerInch) when its
+    // scale change comes to it. Otherwise the value is stored and OptionChanged told.
+    virtual bool TakeScaleWrite(TacOptionChange change, int value)
+    {
+        (void)change, (void)value;
+        return false;
+    }
 };
 
 // Process-wide settings the data objects scale: the line width and the scroll button length.

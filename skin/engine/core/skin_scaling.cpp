@@ -94,7 +94,10 @@ TacScaleChange ComputeScaleChange(TacScaleMode oldMode, TacScaleMode newMode, in
             break;
         case smVCL:
             // The platform scales the forms from here on: the custom PPI follows the main form.
-            if (oldMode != smVCL && oldMode != smAuto && oldMode != smOldMode) c.StoredPPI = mainFormPpi;
+            if (oldMode != smVCL && oldMode != smAuto && oldMode != smOldMode) {
+                c.StoredPPI = mainFormPpi;
+                c.CustomFirst = true;
+            }
             c.NewPercent = PercentOfScaleStep(fontStep);
             break;
         default:

@@ -57,11 +57,14 @@ int ScaleStepOfMode(TacScaleMode mode, int sysFontStep);
 // A scale-mode change: the percents and PPIs it goes from and to, and the custom PPI stored
 // afterwards. Inputs: the modes, the PPIs of a custom-PPI write (0, 0 for a mode write), the
 // stored custom PPI, the system font's step and the main form's PPI. Leaving a fixed step or a
-// custom PPI for smVCL stores the main form's PPI.
+// custom PPI for smVCL goes through a custom-PPI change to the main form's PPI first, which
+// brings the forms back to the PPI the platform gave them (the platform does not scale them
+// back itself).
 struct TacScaleChange {
     int OldPercent = 100, NewPercent = 100;
     int OldPPI = 96, NewPPI = 96;
     int StoredPPI = 96;       // Options.PixelsPerInch afterwards
+    bool CustomFirst = false; // the custom-PPI change at the main form's PPI comes first
     bool Smaller() const { return NewPercent < OldPercent; }
 };
 TacScaleChange ComputeScaleChange(TacScaleMode oldMode, TacScaleMode newMode, int newPpi, int oldPpi, int storedPpi,

@@ -2,6 +2,7 @@
 // which writes the manager is told of.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "skin/engine/core/manager_options.h"
@@ -47,6 +48,37 @@ TEST(ManagerOptions, WritesTellTheManagerOnlyOfChanges)
     EXPECT_EQ(o.PixelsPerInch(), 48);
     EXPECT_EQ(owner.changes, (std::vector<TacOptionChange>{TacOptionChange::ScrollSize, TacOptionChange::DrawNonClientArea,
                                                            TacOptionChange::PixelsPerInch, TacOptionChange::PixelsPerInch}));
+}
+
+// An owner that takes scale writes over gets the new value (the PPI within its bounds) before
+// anything is stored, and stores it itself; an unchanged value reaches nobody.
+TEST(ManagerOptions, ScaleWritesGoToTheOwnerFirst)
+{
+    struct TTakingOwner : TRecordingOwner {
+        std::vector<std::pair<TacOptionChange, int>> taken;
+        TacOptions* options = nullptr;
+        bool TakeScaleWrite(TacOptionChange c, int value) override
+        {
+            taken.push_back({c, value});
+            EXPECT_EQ(options->ScaleMode(), smVCL);   // nothing stored yet
+            if (c == TacOptionChange::ScaleMode) options->StoreScaleMode(static_cast<TacScaleMode>(value));
+            return true;
+        }
+    } owner;
+    TacOptions o(&owner);
+    owner.options = &o;
+    o.SetScaleMode(smVCL);
+    o.SetPixelsPerInch(96);
+    EXPECT_TRUE(owner.taken.empty());
+    o.SetPixelsPerInch(1000);
+    EXPECT_EQ(o.PixelsPerInch(), 96);   // the owner did not store it
+    o.SetScaleMode(sm150);
+    EXPECT_EQ(o.ScaleMode(), sm150);
+    using P = std::pair<TacOptionChange, int>;
+    EXPECT_EQ(owner.taken, (std::vector<P>{P{TacOptionChange::PixelsPerInch, 384}, P{TacOptionChange::ScaleMode, int(sm150)}}));
+    EXPECT_TRUE(owner.changes.empty());
+    o.StorePixelsPerInch(10);
+    EXPECT_EQ(o.PixelsPerInch(), 48);
 }
 
 TEST(ManagerOptions, ArrowStyleFollowsTheSkinByDefault)

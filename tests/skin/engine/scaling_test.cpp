@@ -92,6 +92,7 @@ TEST(SkinScaling, ScaleModeChanges)
         TacScaleMode from, to;
         int newPpi, oldPpi, stored, fontStep, mainPpi;
         int oldPercent, newPercent, oldPPI, newPPI, storedAfter;
+        bool customFirst = false;   // a custom-PPI change at the main form's PPI goes first
     } cases[] = {
         {"vcl to 150", smVCL, sm150, 0, 0, 96, 0, 120, 125, 150, 0, 144, 144},
         {"150 to 100 is smaller", sm150, sm100, 0, 0, 144, 0, 96, 150, 100, 0, 96, 96},
@@ -102,8 +103,8 @@ TEST(SkinScaling, ScaleModeChanges)
         {"custom, no PPI written", smCustomPPI, smCustomPPI, 0, 0, 120, 0, 96, 125, 125, 120, 120, 120},
         {"custom from vcl", smVCL, smCustomPPI, 0, 0, 144, 0, 192, 200, 150, 192, 144, 144},
         {"custom from 125", sm125, smCustomPPI, 0, 0, 96, 0, 96, 125, 100, 120, 96, 96},
-        {"vcl from 200 follows the main form", sm200, smVCL, 0, 0, 192, 1, 144, 200, 125, 0, 0, 144},
-        {"vcl from custom follows the main form", smCustomPPI, smVCL, 0, 0, 168, 0, 120, 175, 100, 0, 0, 120},
+        {"vcl from 200 follows the main form", sm200, smVCL, 0, 0, 192, 1, 144, 200, 125, 0, 0, 144, true},
+        {"vcl from custom follows the main form", smCustomPPI, smVCL, 0, 0, 168, 0, 120, 175, 100, 0, 0, 120, true},
         {"vcl from auto keeps the stored PPI", smAuto, smVCL, 0, 0, 100, 1, 144, 125, 125, 0, 0, 100},
     };
     for (const Case& c : cases) {
@@ -113,6 +114,7 @@ TEST(SkinScaling, ScaleModeChanges)
         EXPECT_EQ(r.OldPPI, c.oldPPI) << c.what;
         EXPECT_EQ(r.NewPPI, c.newPPI) << c.what;
         EXPECT_EQ(r.StoredPPI, c.storedAfter) << c.what;
+        EXPECT_EQ(r.CustomFirst, c.customFirst) << c.what;
     }
     EXPECT_TRUE(ComputeScaleChange(sm150, sm100, 0, 0, 144, 0, 96).Smaller());
     EXPECT_FALSE(ComputeScaleChange(sm100, sm150, 0, 0, 96, 0, 96).Smaller());

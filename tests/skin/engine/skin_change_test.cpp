@@ -176,12 +176,18 @@ TEST(SkinChange, AnotherSkinReachesEveryForm)
 }
 
 // A fixed scale step: the change announced with its percents, one data object made for that
-// step, the skin published once, the form rescaled and its controls told the new PPI. Back to
-// the platform's scaling the controls take the data object of their monitor's PPI again.
+// step, the skin published once, the (registered) form rescaled and its controls told the new
+// PPI. Back to the platform's scaling the form returns to the main form's PPI first and the
+// controls take the data object of their monitor's PPI again.
 TEST(SkinChange, AScaleModeChangeRescalesAndPublishesOnce)
 {
     TManagerPtr m = ManagerWithSkin(L"Fixture");
     auto s = TScene::Make<TTestSkinPanel, TTestSkinButton>(60);
+    RegisterSkinnedForm(s->Form.get());
+    struct Unregister {
+        TCustomForm* f;
+        ~Unregister() { UnregisterSkinnedForm(f); }
+    } unregister{s->Form.get()};
     ASSERT_EQ(MainFormPpi(), 96);
     struct TEvents {
         std::vector<TScaleChangeData> Changes;
@@ -233,9 +239,13 @@ TEST(SkinChange, AScaleModeChangeRescalesAndPublishesOnce)
     EXPECT_EQ(ev.Scaled, 3);
 
     m->Options()->SetScaleMode(smVCL);
-    ASSERT_EQ(ev.Changes.size(), 4u);
-    EXPECT_EQ(ev.Changes[3].OldScalePercent, 175);
-    EXPECT_EQ(ev.Changes[3].NewScalePercent, 100);
+    ASSERT_EQ(ev.Changes.size(), 5u);
+    EXPECT_EQ(ev.Changes[3].NewScaleMode, smCustomPPI);   // to the main form's PPI first
+    EXPECT_EQ(ev.Changes[3].NewPPI, 96);
+    EXPECT_EQ(ev.Changes[4].NewScaleMode, smVCL);
+    EXPECT_EQ(ev.Changes[4].OldScalePercent, 175);
+    EXPECT_EQ(ev.Changes[4].NewScalePercent, 100);
+    EXPECT_EQ(s->Button->Width(), 100);
     EXPECT_EQ(m->SkinDataArray[0]->PPI(), 96);
     // The platform's scaling again: the controls take the data object of their monitor's PPI.
     EXPECT_EQ(link->ResolveSkinData(), m->CommonSkinData(ControlPpi(s->Button)));
