@@ -333,6 +333,24 @@ public:
     explicit TToolBar(TComponent* owner) : TWinControl(owner) { FControlStyle |= csAcceptsControls; }
 };
 
+// A tool bar's button: a graphic control; a separator or divider only keeps buttons apart.
+enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
+
+class TToolButton : public TGraphicControl {
+public:
+    explicit TToolButton(TComponent* owner) : TGraphicControl(owner) {}
+    TToolButtonStyle Style() const { return FStyle; }
+    void SetStyle(TToolButtonStyle style)
+    {
+        if (style == FStyle) return;
+        FStyle = style;
+        Invalidate();
+    }
+
+private:
+    TToolButtonStyle FStyle = tbsButton;
+};
+
 class TTreeView : public TWinControl {
 public:
     explicit TTreeView(TComponent* owner) : TWinControl(owner) {}

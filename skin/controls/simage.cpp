@@ -17,7 +17,7 @@
 #include "skin/graphics/resample.h"
 
 TsCustomImage::TsCustomImage(TComponent* owner)
-    : TImage(owner), FCommonData(new TsCommonData(this, true)), FImages(this, Bind<&TsCustomImage::ImagesChanged>(this))
+    : TImage(owner), FCommonData(new TsCtrlSkinData(this, true)), FImages(this, Bind<&TsCustomImage::ImagesChanged>(this))
 {
     FCommonData->COC = ackind::Image;
 }

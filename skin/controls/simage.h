@@ -8,10 +8,9 @@
 #include <memory>
 
 #include "skin/controls/acimagelist.h"
+#include "skin/engine/common_data.h"
 #include "skin/engine/core/skin_records.h"
 #include "vcl/extctrls.h"
-
-class TsCommonData;
 
 class TsCustomImage : public TImage {
 public:
@@ -41,7 +40,7 @@ public:
     void ComposeImage(TBitmap* background, const TCacheInfo& bgInfo = EmptyCacheInfo);
 
     // The skin link (kind Image, with a cache): its SkinSection is painted behind the image.
-    TsCommonData* SkinData() const { return FCommonData; }
+    TsCtrlSkinData* SkinData() const { return FCommonData; }
     // The cache composed anew over the parent's background (dc: what the parent painted under
     // the control); false while the parent is not ready (the old cache stays).
     bool PrepareCache(HDC dc);
@@ -76,7 +75,7 @@ private:
     std::unique_ptr<TBitmap> FListImage;
     TListImageKey FListImageKey;
 
-    TsCommonData* FCommonData;
+    TsCtrlSkinData* FCommonData;
     bool FGrayed = false;
     bool FReflected = false;
     bool FUseFullSize = false;

@@ -27,7 +27,7 @@ HWND WindowOf(TControl* c)
 }  // namespace
 
 TacSkinFrameCore::TacSkinFrameCore(TControl* control, uint8_t coc, bool createCache)
-    : FControl(control), FLink(new TsCommonData(control, createCache))
+    : FControl(control), FLink(new TsCtrlSkinData(control, createCache))
 {
     FLink->COC = coc;
 }

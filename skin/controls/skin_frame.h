@@ -32,7 +32,7 @@ public:
     TacSkinFrameCore(const TacSkinFrameCore&) = delete;
     TacSkinFrameCore& operator=(const TacSkinFrameCore&) = delete;
 
-    TsCommonData* Link() const { return FLink; }
+    TsCtrlSkinData* Link() const { return FLink; }
     TacAnimatEvents AnimatEvents = aeGlobalDef;
     TsDisabledKind DisabledKind = dkBlended;
     bool Pressed = false;   // the left button is held on a control that shows a pressed state
@@ -68,7 +68,7 @@ public:
 private:
     void StateChange(int newState, TacAnimatEvent event, bool fast, bool withGlow);
     TControl* FControl;
-    TsCommonData* FLink;
+    TsCtrlSkinData* FLink;
 };
 
 // WM_PAINT (or WM_PRINT into given) of a skinned container from its cache, its graphic children
@@ -97,7 +97,7 @@ public:
     }
 
     // The link, published by most controls as SkinData.
-    TsCommonData* SkinData() const { return FFrame.Link(); }
+    TsCtrlSkinData* SkinData() const { return FFrame.Link(); }
     TacAnimatEvents AnimatEvents() const { return FFrame.AnimatEvents; }
     void SetAnimatEvents(TacAnimatEvents value) { FFrame.AnimatEvents = value; }
     TsDisabledKind DisabledKind() const { return FFrame.DisabledKind; }

@@ -289,6 +289,9 @@ bool StateAnimationStep(TObject* obj, int iteration)
             t->BmpOut = frame;
         }
         if (HDC dc = GetWindowDC(wnd)) {
+            // The frame is the picture as it is meant to be seen: a mirrored window DC of a
+            // right-to-left application would turn it round.
+            if (Application && Application->BiDiMode() != bdLeftToRight) SetDCLayout(dc, 0);
             BitBlt(dc, 0, 0, cw, ch, t->BmpOut->Canvas()->Handle(), 0, 0, SRCCOPY);
             ReleaseDC(wnd, dc);
         }

@@ -510,7 +510,7 @@ bool TsCommonData::SizeChangeNeedsRepaint() const
 
 // ---- colours -------------------------------------------------------------------------------------
 
-bool TsCommonData::PutStateColors(int state)
+bool TsCommonData::PutStateColors(int state, bool quietFont)
 {
     TacSkinData* d = ResolveSkinData();
     if (!FOwnerControl || !d || !d->IsValidSection(SkinIndex)) return false;
@@ -523,7 +523,17 @@ bool TsCommonData::PutStateColors(int state)
     CtrlSkinState |= acss::SettingColors;
     if (!FCustomColor && FOwnerControl->Color() != color) FOwnerControl->SetColor(color), changed = true;
     const bool keepFont = FCustomFont || (COC == 10 && !EditHotTracking);
-    if (!keepFont && FOwnerControl->Font()->Color() != font) FOwnerControl->Font()->SetColor(font), changed = true;
+    if (!keepFont && FOwnerControl->Font()->Color() != font) {
+        TFont* f = FOwnerControl->Font();
+        struct TRestore {
+            TFont* f;
+            TNotifyEvent onChange;
+            ~TRestore() { f->OnChange = onChange; }
+        } restore{f, f->OnChange};
+        if (quietFont) f->OnChange = nullptr;
+        f->SetColor(font);
+        changed = true;
+    }
     CtrlSkinState &= ~acss::SettingColors;
     return changed;
 }
@@ -537,7 +547,7 @@ void TsCommonData::ApplyNormalColors(bool repaint)
         TacSkinData* d = ResolveSkinData();
         const TsGeneralData& g = d->gd[static_cast<size_t>(SkinIndex)];
         if (IsColorFollowingKind(COC) && !(g.Props[0].Transparency == 100 && g.Props[1].Transparency == 100))
-            PutStateColors(0);
+            PutStateColors(0, FColorTone == TColor(0x1FFFFFFF));
         if (w) {
             if (TsSkinManager* m = SkinManager(); m && m->Brushes[0])
                 SetClassLongPtrW(w->ExistingHandle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(m->Brushes[0]));
@@ -578,28 +588,46 @@ void TsCommonData::SetCustomOption(int index, bool value)
     ApplyNormalColors(true);
 }
 
-void TsCommonData::SetColorTone(TColor value)
+template <class T>
+void TsCtrlSkinData::Change(T& field, T value)
 {
-    if (FColorTone == value) return;
-    FColorTone = value;
+    if (field == value) return;
+    field = value;
     Loaded(true);
     Invalidate(false);
 }
 
-void TsCommonData::SetHUEOffset(int value)
+void TsCtrlSkinData::SetColorTone(TColor value) { Change(FColorTone, value); }
+
+void TsCtrlSkinData::SetHUEOffset(int value) { Change(FHUEOffset, value); }
+
+void TsCtrlSkinData::SetSaturation(int value) { Change(FSaturation, value); }
+
+// ---- scroll bars ---------------------------------------------------------------------------------
+
+void TacScrollData::SetSizeOption(int index, int value)
 {
-    if (FHUEOffset == value) return;
-    FHUEOffset = value;
-    Loaded(true);
-    Invalidate(false);
+    int& field = index == 0 ? FScrollWidth : FButtonsSize;
+    if (field == value) return;
+    field = value;
+    auto* w = dynamic_cast<TWinControl*>(FOwner->FOwnerControl);
+    if (!w || w->HasState(csLoading) || !w->HandleAllocated()) return;
+    if (index == 0)
+        SetWindowPos(w->ExistingHandle(), nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+    else
+        DeliverWindowMessage(w->ExistingHandle(), WM_NCPAINT, 1, 0);
 }
 
-void TsCommonData::SetSaturation(int value)
+TsScrollWndData::TsScrollWndData(TObject* owner, bool createCacheBmp)
+    : TsCommonData(owner, createCacheBmp), FHorzScrollData(new TacScrollData(this)), FVertScrollData(new TacScrollData(this))
 {
-    if (FSaturation == value) return;
-    FSaturation = value;
-    Loaded(true);
-    Invalidate(false);
+}
+
+TsScrollWndData::~TsScrollWndData()
+{
+    delete FVertScrollData;
+    delete FHorzScrollData;
 }
 
 // ---- repainting and caches -----------------------------------------------------------------------
@@ -725,8 +753,23 @@ void TsCommonData::ShowControlGlow(bool refresh, HWND wnd, uint8_t startAlpha, b
             r = TRect(x.left, x.top, x.right, x.bottom);
             section = g.ClassName;
         } else {
+            // A graphic control shows only where its parent's window does.
             const TPoint o = FOwnerControl->ClientToScreen(TPoint(0, 0));
             r = TRect(o.x, o.y, o.x + FOwnerControl->Width(), o.y + FOwnerControl->Height());
+            if (TWinControl* p = FOwnerControl->Parent(); p && p->HandleAllocated()) {
+                HWND pw = p->ExistingHandle();
+                HDC dc = GetDC(pw);
+                RECT clip{};
+                const int kind = dc ? GetClipBox(dc, &clip) : ERROR;
+                if (dc) ReleaseDC(pw, dc);
+                POINT origin{0, 0};
+                ClientToScreen(pw, &origin);
+                const TRect visible = kind == ERROR ? TRect()
+                                                    : TRect(clip.left + origin.x, clip.top + origin.y,
+                                                            clip.right + origin.x, clip.bottom + origin.y);
+                r = TRect::Intersect(r, visible);
+                if (r.IsEmpty()) return;   // nothing of it shows: no glow around nothing
+            }
             section = FSkinSection;
         }
         GlowID = ShowSectionGlow(r, section, L"GLOW", this, glowParent, alpha, g.GlowMargin);

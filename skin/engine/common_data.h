@@ -151,11 +151,9 @@ public:
     void ApplyNormalColors(bool repaint);
     void ApplySkinColors(bool noRedrawLock);
     // The state's colour and font colour (shifted by the link's hue and saturation) put on the
-    // owner control where they differ, unless it keeps its own; true when one changed.
-    bool PutStateColors(int state);
-    void SetColorTone(TColor value);
-    void SetHUEOffset(int value);
-    void SetSaturation(int value);
+    // owner control where they differ, unless it keeps its own; true when one changed. With
+    // quietFont the font does not tell the control it changed (it stays a parent-font font).
+    bool PutStateColors(int state, bool quietFont = false);
 
     // ---- repainting and caches ----
     void Invalidate(bool updateNow = false);
@@ -186,6 +184,56 @@ private:
     bool OwnerDestroying() const;
     bool OwnerLoading() const;
     HWND FWindow = nullptr;
+};
+
+// The link of a skinned control, with the colour effects the control's owner may set: a colour
+// tone for glyphs and colour effects, a hue shift and a saturation change of the control's
+// colours. Each change re-applies the skin's colours and repaints the control.
+class TsCtrlSkinData : public TsCommonData {
+public:
+    using TsCommonData::TsCommonData;
+    TColor ColorTone() const { return FColorTone; }
+    void SetColorTone(TColor value);
+    int HUEOffset() const { return FHUEOffset; }
+    void SetHUEOffset(int value);
+    int Saturation() const { return FSaturation; }
+    void SetSaturation(int value);
+
+private:
+    template <class T>
+    void Change(T& field, T value);
+};
+
+// The scroll-bar sizes of a window with scroll bars; -1 takes the skin's own.
+class TacScrollData : public TPersistent {
+public:
+    explicit TacScrollData(TsCommonData* owner) : FOwner(owner) {}
+    int ScrollWidth() const { return FScrollWidth; }
+    void SetScrollWidth(int value) { SetSizeOption(0, value); }
+    int ButtonsSize() const { return FButtonsSize; }
+    void SetButtonsSize(int value) { SetSizeOption(1, value); }
+    // Index 0 the bar's width (the window's frame is laid out again), 1 the size of its
+    // buttons (the frame is repainted).
+    void SetSizeOption(int index, int value);
+    void Invalidate() {}
+
+private:
+    int FScrollWidth = -1;
+    int FButtonsSize = -1;
+    TsCommonData* FOwner;
+};
+
+// The link of a window with scroll bars, with the sizes of its two bars.
+class TsScrollWndData : public TsCommonData {
+public:
+    explicit TsScrollWndData(TObject* owner, bool createCacheBmp = false);
+    ~TsScrollWndData() override;
+    TacScrollData* HorzScrollData() const { return FHorzScrollData; }
+    TacScrollData* VertScrollData() const { return FVertScrollData; }
+
+private:
+    TacScrollData* FHorzScrollData = nullptr;
+    TacScrollData* FVertScrollData = nullptr;
 };
 
 // The link published on a window, or nullptr.

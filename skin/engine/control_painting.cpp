@@ -173,6 +173,8 @@ void DrawGraphicChildren(HDC dc, TWinControl* parent, bool, const TPoint& offset
         if (dynamic_cast<TWinControl*>(c)) continue;
         if (!(c->Visible() || Designing(c)) || c->Width() <= 0 || c->Height() <= 0) continue;
         if ((c->ControlStyle() & csNoDesignVisible) || c->HasState(csDestroying)) continue;
+        // A tool bar's buttons are drawn by the bar itself.
+        if (auto* tb = dynamic_cast<TToolButton*>(c); tb && tb->Style() <= tbsDropDown) continue;
         RECT r = c->BoundsRect();
         if (!RectVisible(dc, &r)) continue;
         children.push_back(c);

@@ -20,6 +20,7 @@ using TacWnd = void*;
 class TsSkinManager;
 class TCustomForm;
 class THintWindow;
+class TPopupMenu;
 class TObject;
 
 // A manager's menu skinning (its TsSkinableMenus): the manager drops its reference to the skin
@@ -41,6 +42,9 @@ public:
         (void)menuWnd;
         return false;
     }
+    // A control's popup menu is about to drop down: it is skinned with it (skinned: the
+    // manager is active).
+    virtual void HookPopupMenu(TPopupMenu* menu, bool skinned) { (void)menu, (void)skinned; }
 };
 
 class TacFormServices {

@@ -4,11 +4,13 @@
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/core/geometry.h"
 #include "skin/engine/control_painting.h"
+#include "skin/engine/form_services.h"
 #include "skin/engine/glow.h"
 #include "skin/engine/skin_manager.h"
 #include "skin/engine/window_helpers.h"
 #include "skin/graphics/background.h"
 #include "vcl/application.h"
+#include "vcl/comctrls.h"
 #include "vcl/forms.h"
 #include "vcl/stdctrls.h"
 
@@ -40,10 +42,21 @@ int StatesOf(TsCommonData* l)
     return d && d->IsValidSection(l->SkinIndex) ? d->gd[static_cast<size_t>(l->SkinIndex)].States : 0;
 }
 
+// CM_MOUSEENTER / CM_MOUSELEAVE a child passed up to its parent: LParam names the child.
+bool NamesAnotherControl(const TMessage& m, TControl* c)
+{
+    return m.LParam && m.LParam != reinterpret_cast<LPARAM>(c);
+}
+
 void RepaintFrame(HWND wnd) { DeliverWindowMessage(wnd, WM_NCPAINT, 1, 0); }
 
-void ChildrenRepaintIfMoved(TWinControl* w)
+void ChildrenRepaintIfMoved(TWinControl* w, bool activePageOfPages = false)
 {
+    // A page control's children are its pages: what shows is the active page's controls.
+    if (auto* pages = dynamic_cast<TPageControl*>(w); pages && activePageOfPages) {
+        if (!pages->ActivePage()) return;
+        w = pages->ActivePage();
+    }
     for (int i = 0; i < w->ControlCount(); ++i) {
         TControl* child = w->Controls(i);
         if (!child->HasState(csDestroying)) PerformSkinCommand(child, scmRepaintIfMoved, 0, 1);
@@ -309,7 +322,7 @@ bool HandleCommonMessage(TMessage& m, TsCommonData* l)
             l->BGChanged = true;
             outerEffects();
             if (l->SizeChangeNeedsRepaint()) {
-                if (w) ChildrenRepaintIfMoved(w);
+                if (w) ChildrenRepaintIfMoved(w, true);
                 l->CtrlSkinState &= ~(acss::WidthChanging | acss::HeightChanging);
             }
             if (!l->IsAnimating()) FadeOutGlow(l->GlowID, false);
@@ -348,6 +361,9 @@ bool HandleCommonMessage(TMessage& m, TsCommonData* l)
             }
         }
         return false;
+    case WM_CONTEXTMENU:
+        if (c && c->PopupMenu() && mgr && mgr->SkinableMenus) mgr->SkinableMenus->HookPopupMenu(c->PopupMenu(), mgr->IsActive());
+        return false;
     case WM_UPDATEUISTATE:
         if (skinned) return true;
         if (w && w->HandleAllocated()) CallSetWindowTheme(w->ExistingHandle(), nullptr, nullptr);
@@ -380,15 +396,18 @@ bool HandleCommonMessage(TMessage& m, TsCommonData* l)
         if (l->OuterEffects()->Visibility() == ovAlways) l->OuterEffects()->Invalidate();
         return false;
     case CM_MOUSEENTER: {
-        if (!skinned || l->FMouseAbove) return false;
+        // A child passes its own enter up (LParam names it): the mouse is over the child, which
+        // stays the hot control.
+        if (!skinned || l->FMouseAbove || NamesAnotherControl(m, c)) return false;
         const bool designing = mgr && mgr->HasState(csDesigning);
         if (designing || (mgr && mgr->Options()->NoMouseHover()) || FullyTransparent(l) || !w) {
-            if (w && mgr && w->HandleAllocated()) mgr->FActiveControl = w->ExistingHandle();
+            if (w && mgr && w->HandleAllocated()) mgr->ChangeActiveControl(w->ExistingHandle());
             if (!IsNoHoverKind(l->COC)) l->FMouseAbove = true;
             return false;
         }
         if (!IsNoHoverKind(l->COC)) l->FMouseAbove = true;
-        if (mgr && w->HandleAllocated()) mgr->FActiveControl = w->ExistingHandle();
+        // The previous hot control is told the mouse left it.
+        if (mgr && w->HandleAllocated()) mgr->ChangeActiveControl(w->ExistingHandle());
         if (!IsNoGlowKind(l->COC) && !IsButtonKind(l->COC)) {
             const bool anim = mgr && mgr->Effects()->AllowAnimation;
             l->ShowControlGlow(false, w->ExistingHandle(), anim ? 0 : 255, true, -1);
@@ -402,7 +421,7 @@ bool HandleCommonMessage(TMessage& m, TsCommonData* l)
         return false;
     }
     case CM_MOUSELEAVE: {
-        if (!skinned || !c || (mgr && (mgr->Options()->NoMouseHover() || mgr->HasState(csDesigning)))) return false;
+        if (!skinned || !c || NamesAnotherControl(m, c) || (mgr && (mgr->Options()->NoMouseHover() || mgr->HasState(csDesigning)))) return false;
         if (l->MouseStillAbove()) return false;
         if (!IsNoHoverKind(l->COC)) l->FMouseAbove = false;
         if (!IsNoGlowKind(l->COC) && !IsButtonKind(l->COC)) FadeOutGlow(l->GlowID, true);

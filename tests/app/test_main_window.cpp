@@ -1114,7 +1114,7 @@ TEST_F(MainWindowTest, SwitchingTheThemeRepaintsFromTheNewSkin)
     };
     auto holdsLiveData = [&] {
         // The page control and a group box on the shown page (reached through its page).
-        for (TsCommonData* l : {link, form->GroupUserDamper->SkinData()}) {
+        for (TsCommonData* l : std::initializer_list<TsCommonData*>{link, form->GroupUserDamper->SkinData()}) {
             TacSkinData* d = l->ResolveSkinData();
             if (std::none_of(m->SkinDataArray.begin(), m->SkinDataArray.end(), [&](const auto& o) { return o.get() == d; }))
                 return false;

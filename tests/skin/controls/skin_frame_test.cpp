@@ -447,3 +447,95 @@ TEST(SkinFrame, StateChangeEdgeCases)
     ASSERT_TRUE(button->PrepareCache());
     EXPECT_NE(Pixels(link->FCacheBmp).At(2, 15), normal.At(2, 15));
 }
+
+namespace {
+
+// A graphic control with a link to BUTTON, the mouse over it.
+class TGlowGraphic : public TGraphicControl {
+public:
+    TGlowGraphic(TWinControl* parent, const TRect& bounds) : TGraphicControl(parent)
+    {
+        Link = new TsCommonData(this);
+        SetBoundsRect(bounds);
+        SetParent(parent);
+        Link->SetSkinSection(L"BUTTON");
+        Link->Loaded(false);
+        Link->FMouseAbove = true;
+    }
+    ~TGlowGraphic() override { delete Link; }
+    TsCommonData* Link = nullptr;
+};
+
+}  // namespace
+
+// The hover glow of a graphic control surrounds only the part its parent's window shows.
+TEST(SkinFrame, AGraphicControlsGlowIsClippedToItsParent)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TFixtureGlow glow(m.get());
+    TLayeredRecorder layered;
+    TScene s = SkinnedScene();   // the container is the form's 200 x 120 client area
+    const struct Case {
+        TRect bounds;
+        int visibleWidth;   // 0: nothing of it shows
+    } cases[] = {{TRect(20, 80, 80, 110), 60}, {TRect(170, 80, 230, 110), 30}, {TRect(205, 80, 265, 110), 0}};
+    for (const Case& c : cases) {
+        auto* g = new TGlowGraphic(s.Container, c.bounds);
+        ASSERT_TRUE(g->Link->Skinned()) << c.bounds.left;
+        g->Link->ShowControlGlow(false, nullptr, 255, false);
+        if (c.visibleWidth == 0) {
+            EXPECT_EQ(g->Link->GlowID, -1);
+        } else {
+            ASSERT_GE(g->Link->GlowID, 0) << c.bounds.left;
+            RECT gr{};
+            GetWindowRect(GlowList()[size_t(g->Link->GlowID)]->Wnd->Handle(), &gr);
+            const TPoint at = g->ClientToScreen(TPoint(0, 0));
+            EXPECT_EQ(gr.left, at.x - 7) << c.bounds.left;
+            EXPECT_EQ(gr.top, at.y - 7) << c.bounds.left;
+            EXPECT_EQ(gr.right - gr.left, c.visibleWidth + 14) << c.bounds.left;
+            EXPECT_EQ(gr.bottom - gr.top, 44) << c.bounds.left;
+        }
+        FadeOutGlow(g->Link->GlowID, false);
+        g->SetParent(nullptr);   // its owner, the container, frees it
+    }
+    FreeAllGlows(true);
+}
+
+// In a right-to-left application the window DC of a mirrored control would turn the frames of
+// its state cross-fade round: they reach the screen as they were composed.
+TEST(SkinFrame, FadeFramesAreNotMirroredRightToLeft)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    TScene s = SkinnedScene();
+    TsCommonData* link = LinkOf(s.Button);
+    PumpFor(30);
+    HWND wnd = s.Button->Handle();
+    SetWindowLongPtrW(wnd, GWL_EXSTYLE, GetWindowLongPtrW(wnd, GWL_EXSTYLE) | WS_EX_LAYOUTRTL);
+    const TBiDiMode saved = Application->BiDiMode();
+    Application->SetBiDiMode(bdRightToLeft);
+    const int w = link->FCacheBmp->Width(), h = link->FCacheBmp->Height();
+    ASSERT_GT(w, 20);
+    EnsureAnimTimer(link->AnimTimer, s.Button, 1);
+    TacThreadedTimer* t = link->AnimTimer;
+    for (TBitmap** b : {&t->BmpFrom, &t->BmpTo}) {   // the same picture at both ends: every frame is it
+        *b = NewBitmap32(w, h);
+        FillRectAlpha32(*b, TRect(0, 0, w / 2, h), 0x0000FF, 255);
+        FillRectAlpha32(*b, TRect(w / 2, 0, w, h), 0xFF0000, 255);
+    }
+    t->AnimData = link;
+    t->State = 1;
+    t->Iterations = 6;
+    t->Iteration = 1;
+    t->GlowStep = 42.5;
+    EXPECT_TRUE(StateAnimationStep(link, 1));
+    // What the window shows, read unmirrored.
+    HDC dc = GetWindowDC(wnd);
+    SetDCLayout(dc, 0);
+    const COLORREF left = GetPixel(dc, 3, h / 2), right = GetPixel(dc, w - 4, h / 2);
+    ReleaseDC(wnd, dc);
+    Application->SetBiDiMode(saved);
+    link->StopAnimTimer();
+    EXPECT_EQ(left, RGB(255, 0, 0));
+    EXPECT_EQ(right, RGB(0, 0, 255));
+}

@@ -282,6 +282,46 @@ TEST(ControlPainting, GraphicChildrenComposedOffScreen)
     EXPECT_EQ(PrintLog, (std::vector<String>{L"box half visible"}));
 }
 
+// A tool bar's buttons are left to the bar; its separators and dividers are composed like any
+// other graphic child.
+TEST(ControlPainting, GraphicChildrenLeaveToolButtonsToTheirBar)
+{
+    struct TPaintedToolButton : TToolButton {
+        TPaintedToolButton(TWinControl* parent, TToolButtonStyle style, int x) : TToolButton(parent)
+        {
+            SetStyle(style);
+            SetBounds(x, 10, 10, 10);
+            SetParent(parent);
+        }
+        int Paints = 0;
+        void Dispatch(TMessage& m) override
+        {
+            if (m.Msg == WM_PAINT) {
+                ++Paints;
+                FillDC(reinterpret_cast<HDC>(m.WParam), Width(), Height(), Red);
+                return;
+            }
+            TToolButton::Dispatch(m);
+        }
+    };
+    FormPtr form = NewForm();
+    auto* bar = new TFlatWindow(form.get(), L"bar", Gray, 0, 0, 120, 40);
+    const struct Case {
+        TToolButtonStyle style;
+        bool composed;
+    } cases[] = {{tbsButton, false}, {tbsCheck, false}, {tbsDropDown, false}, {tbsSeparator, true}, {tbsDivider, true}};
+    std::vector<TPaintedToolButton*> buttons;
+    for (const Case& c : cases) buttons.push_back(new TPaintedToolButton(bar, c.style, 10 + 20 * int(buttons.size())));
+    form->Show();
+    TBitmap bmp(120, 40, pf32bit);
+    FillRectAlpha32(&bmp, TRect(0, 0, 120, 40), White, 255);
+    DrawGraphicChildren(bmp.Canvas()->Handle(), bar, false, TPoint(), true);
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        EXPECT_EQ(buttons[i]->Paints, cases[i].composed ? 1 : 0) << i;
+        EXPECT_EQ(Pixel(bmp, buttons[i]->Left() + 5, 15), cases[i].composed ? Red : White) << i;
+    }
+}
+
 TEST(ControlPainting, ClearedRectanglesAreTransparent)
 {
     TBitmap bmp(10, 10, pf32bit);

@@ -10,18 +10,22 @@
 
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/common_data.h"
+#include "skin/engine/form_services.h"
 #include "skin/engine/glow.h"
 #include "skin/graphics/pnggraphic.h"
 #include "skin/engine/skin_command_handler.h"
 #include "skin/engine/skin_manager.h"
 #include "skin/graphics/background.h"
 #include "skin/graphics/bitmaps32.h"
+#include "skin/graphics/colors.h"
 #include "skin/graphics/paint32.h"
 #include "tests/common/screenshot.h"
 #include "tests/common/test_support.h"
 #include "tests/skin/engine/engine_recorders.h"
 #include "tests/vcl/form_ptr.h"
+#include "vcl/comctrls.h"
 #include "vcl/extctrls.h"
+#include "vcl/menus.h"
 
 namespace {
 
@@ -34,7 +38,8 @@ const wchar_t* const SkinText =
     L"[FIFTY]\nCOLOR=255\nTRANSPARENCY=50\nSTATES=1\n"
     L"[CLEAR]\nCOLOR=255\nTRANSPARENCY=100\nSTATES=1\n"
     L"[HOT39]\nCOLOR=255\nHOTTRANSPARENCY=39\nSTATES=2\n"
-    L"[HOT60]\nCOLOR=255\nHOTTRANSPARENCY=60\nSTATES=2\n";
+    L"[HOT60]\nCOLOR=255\nHOTTRANSPARENCY=60\nSTATES=2\n"
+    L"[TONE]\nCOLOR=255\nFONTCOLOR=32768\nSTATES=2\n";
 
 struct ManagerDeleter {
     void operator()(TsSkinManager* m) const { TObject::Free(m); }
@@ -54,16 +59,17 @@ class TLinked : public TCustomControl {
 public:
     TLinked(TComponent* owner, uint8_t coc, const wchar_t* section) : TCustomControl(owner), Section(section)
     {
-        Link = new TsCommonData(this, true);
+        Link = new TsCtrlSkinData(this, true);
         Link->COC = coc;
     }
     ~TLinked() override { delete Link; }
-    TsCommonData* Link;
+    TsCtrlSkinData* Link;
     String Section;
     bool ComposeFails = false;
     TColor Fill = 0x00FF00;
     std::vector<unsigned> Seen;   // codes that reached the window procedure
-    int BeginNotes = 0, EndNotes = 0;
+    int BeginNotes = 0, EndNotes = 0, FontNotes = 0;
+    bool Saw(unsigned code) const { return std::find(Seen.begin(), Seen.end(), code) != Seen.end(); }
 
 protected:
     void WndProc(TMessage& m) override
@@ -89,6 +95,7 @@ protected:
         } else if (HandleCommonMessage(m, Link)) {
             return;
         }
+        if (m.Msg == CM_FONTCHANGED) ++FontNotes;
         TCustomControl::WndProc(m);
     }
 };
@@ -432,6 +439,186 @@ TEST(SkinLink, VisualStateAndUpdating)
     f.Child->Link->Loading = true;
     f.Child->Link->Invalidate(true);
     EXPECT_TRUE(f.Child->Link->BGChanged);
+}
+
+// The colour effects of a control's link: each change puts the section's colours on the control
+// again, shifted and desaturated, and marks its picture stale.
+TEST(SkinLink, ColourEffectsRecolourTheControl)
+{
+    TFixture f(L"TONE", 3);   // an edit: its colours follow the section
+    TsCtrlSkinData* l = f.Child->Link;
+    f.Child->Handle();
+    l->ApplyNormalColors(false);
+    ASSERT_EQ(f.Child->Color(), TColor(255));
+    EXPECT_EQ(f.Child->Font()->Color(), TColor(32768));
+
+    l->BGChanged = false;
+    l->SetHUEOffset(120);
+    EXPECT_EQ(l->HUEOffset(), 120);
+    EXPECT_EQ(f.Child->Color(), TColor(ShiftHue(120, 255)));
+    EXPECT_EQ(f.Child->Font()->Color(), TColor(ShiftHue(120, 32768)));
+    EXPECT_TRUE(l->BGChanged);
+    l->SetSaturation(-100);
+    EXPECT_EQ(l->Saturation(), -100);
+    EXPECT_EQ(f.Child->Color(), TColor(ChangeSaturation(ShiftHue(120, 255), -100)));
+    // The same value again changes nothing.
+    l->BGChanged = false;
+    l->SetSaturation(-100);
+    EXPECT_FALSE(l->BGChanged);
+    l->SetColorTone(0x00FF00);
+    EXPECT_EQ(l->ColorTone(), TColor(0x00FF00));
+    EXPECT_TRUE(l->BGChanged);
+}
+
+// Putting the skin's font colour on a control keeps it a parent-font control: the font does
+// not announce the change, unless a colour tone asks the control to hear of it.
+TEST(SkinLink, NormalColoursKeepTheParentFont)
+{
+    for (const bool toned : {false, true}) {
+        TFixture f(L"TONE", 3);
+        TLinked* c = f.Child;
+        c->Handle();
+        c->Font()->SetColor(clWindowText);
+        c->SetParentFont(true);
+        ASSERT_TRUE(c->ParentFont());
+        if (toned) c->Link->FColorTone = 0x00FF00;
+        c->FontNotes = 0;
+        c->Link->ApplyNormalColors(false);
+        EXPECT_EQ(c->Font()->Color(), TColor(32768)) << toned;
+        EXPECT_EQ(c->ParentFont(), !toned) << toned;
+        EXPECT_EQ(c->FontNotes, toned ? 1 : 0) << toned;
+        EXPECT_EQ(c->Color(), TColor(255)) << toned;
+    }
+}
+
+// The mouse entering a control makes it the manager's hot control, and the control that was
+// hot before hears that the mouse left it.
+TEST(SkinLink, MouseEnterMovesTheHotControl)
+{
+    SetCursorPos(2000, 2000);   // away from every window of the test
+    TFixture f(L"TONE", 3);
+    auto* other = new TLinked(f.Form.get(), 3, L"TONE");
+    other->SetBounds(100, 20, 60, 30);
+    other->SetParent(f.Parent);
+    other->Link->Loaded(false);
+    other->Handle();
+    f.Child->Handle();
+
+    f.Child->Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_EQ(f.Manager->FActiveControl, f.Child->Handle());
+    EXPECT_TRUE(f.Child->Link->FMouseAbove);
+    EXPECT_TRUE(f.Child->Saw(scmMouseEnter));
+
+    f.Child->Seen.clear();
+    other->Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_EQ(f.Manager->FActiveControl, other->Handle());
+    EXPECT_TRUE(f.Child->Saw(scmMouseLeave));
+    EXPECT_TRUE(other->Saw(scmMouseEnter));
+
+    // Also where hover is switched off, the control still becomes the hot one.
+    f.Manager->Options()->SetNoMouseHover(true);
+    other->Seen.clear();
+    f.Child->Link->FMouseAbove = false;
+    f.Child->Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_EQ(f.Manager->FActiveControl, f.Child->Handle());
+    EXPECT_TRUE(other->Saw(scmMouseLeave));
+    f.Manager->Options()->SetNoMouseHover(false);
+    f.Manager->ChangeActiveControl(nullptr);
+}
+
+// A page control whose picture depends on its width: when it is resized, the controls of the
+// page it shows are told to repaint, not its pages.
+TEST(SkinLink, ResizedPagesRepaintTheShownPagesControls)
+{
+    struct TLinkedPages : TPageControl {
+        explicit TLinkedPages(TComponent* owner) : TPageControl(owner), Link(new TsCommonData(this, true)) { Link->COC = 141; }
+        ~TLinkedPages() override { delete Link; }
+        TsCommonData* Link;
+        void WndProc(TMessage& m) override
+        {
+            if (!HandleCommonMessage(m, Link)) TPageControl::WndProc(m);
+        }
+    };
+    TFixture f;
+    auto* pages = new TLinkedPages(f.Form.get());
+    pages->SetBounds(0, 0, 150, 100);
+    pages->SetParent(f.Parent);
+    TLinked* onPage[2] = {};
+    for (TLinked*& c : onPage) {
+        auto* sheet = new TTabSheet(f.Form.get());
+        sheet->SetPageControl(pages);
+        c = new TLinked(f.Form.get(), 3, L"SOLID");
+        c->SetBounds(5, 5, 20, 20);
+        c->SetParent(sheet);
+    }
+    pages->SetActivePageIndex(1);
+    pages->Link->SetSkinSection(L"PANEL");
+    pages->Link->Loaded(false);
+    ASSERT_TRUE(pages->Link->Skinned());
+    pages->Link->BGType = 0x01;   // a horizontal gradient: the picture follows the width
+    pages->Link->CtrlSkinState |= acss::WidthChanging;
+    for (TLinked* c : onPage) c->Seen.clear();
+    pages->Perform(WM_SIZE, 0, MAKELPARAM(150, 100));
+    EXPECT_TRUE(onPage[1]->Saw(scmRepaintIfMoved));
+    EXPECT_FALSE(onPage[0]->Saw(scmRepaintIfMoved));
+    EXPECT_EQ(pages->Link->CtrlSkinState & acss::WidthChanging, 0u);
+}
+
+// The scroll-bar sizes of a window's link: a new bar width lays the frame out again, a new
+// button size repaints it; the same value again does nothing.
+TEST(SkinLink, ScrollBarSizesRedoTheFrame)
+{
+    struct TScrolled : TCustomControl {
+        explicit TScrolled(TComponent* owner) : TCustomControl(owner), Link(new TsScrollWndData(this)) {}
+        ~TScrolled() override { delete Link; }
+        TsScrollWndData* Link;
+        int CalcSizes = 0, NcPaints = 0;
+        void WndProc(TMessage& m) override
+        {
+            if (m.Msg == WM_NCCALCSIZE) ++CalcSizes;
+            if (m.Msg == WM_NCPAINT) ++NcPaints;
+            TCustomControl::WndProc(m);
+        }
+    };
+    TFixture f;
+    auto* c = new TScrolled(f.Form.get());
+    c->SetBounds(10, 10, 50, 50);
+    EXPECT_EQ(c->Link->VertScrollData()->ScrollWidth(), -1);
+    EXPECT_EQ(c->Link->HorzScrollData()->ButtonsSize(), -1);
+    c->Link->VertScrollData()->SetScrollWidth(12);   // no window yet: only stored
+    EXPECT_EQ(c->Link->VertScrollData()->ScrollWidth(), 12);
+    c->SetParent(f.Parent);
+    c->Handle();
+    c->CalcSizes = c->NcPaints = 0;
+    c->Link->VertScrollData()->SetScrollWidth(16);
+    EXPECT_EQ(c->CalcSizes, 1);
+    c->Link->VertScrollData()->SetScrollWidth(16);
+    EXPECT_EQ(c->CalcSizes, 1);
+    c->Link->HorzScrollData()->SetButtonsSize(10);
+    EXPECT_EQ(c->NcPaints, 1);
+    EXPECT_EQ(c->CalcSizes, 1);
+}
+
+// A control's popup menu is handed to the manager's menu skinning when it is about to drop down.
+TEST(SkinLink, AContextMenuIsSkinnedWithTheManagersMenus)
+{
+    struct TMenus : TacMenuSkinning {
+        TPopupMenu* Hooked = nullptr;
+        bool Skinned = false;
+        void HookPopupMenu(TPopupMenu* menu, bool skinned) override { Hooked = menu, Skinned = skinned; }
+    };
+    TFixture f(L"TONE", 3);
+    auto* menus = new TMenus;
+    f.Manager->SkinableMenus.reset(menus);
+    // The common handler alone: the control's own handling would drop the menu down.
+    TMessage m{WM_CONTEXTMENU, 0, 0, 0};
+    HandleCommonMessage(m, f.Child->Link);   // without a menu nothing is hooked
+    EXPECT_EQ(menus->Hooked, nullptr);
+    auto* menu = new TPopupMenu(f.Form.get());
+    f.Child->SetPopupMenu(menu);
+    HandleCommonMessage(m, f.Child->Link);
+    EXPECT_EQ(menus->Hooked, menu);
+    EXPECT_TRUE(menus->Skinned);
 }
 
 TEST(SkinLink, TheEnginesMaskPicturesLoad)
