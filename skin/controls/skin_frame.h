@@ -24,10 +24,21 @@
 enum TsDisabledKindFlag : unsigned { dkBlended = 1, dkGrayed = 2 };
 using TsDisabledKind = unsigned;
 
+// The link of controls whose whole image can be toned: the colour tone, the hue shift and the
+// saturation change applied over the composed face.
+class TsCtrlSkinData : public TsCommonData {
+public:
+    using TsCommonData::TsCommonData;
+    TColor ColorTone() const { return FColorTone; }
+    int HUEOffset() const { return FHUEOffset; }
+    int Saturation() const { return FSaturation; }
+};
+
 // The frame's work that does not depend on the base class.
 class TacSkinFrameCore {
 public:
-    TacSkinFrameCore(TControl* control, uint8_t coc, bool createCache);
+    // focusGuard: the flag set around the base's focus handling, one per control class.
+    TacSkinFrameCore(TControl* control, uint8_t coc, bool createCache, bool* focusGuard, bool ctrlSkinData = false);
     ~TacSkinFrameCore();
     TacSkinFrameCore(const TacSkinFrameCore&) = delete;
     TacSkinFrameCore& operator=(const TacSkinFrameCore&) = delete;
@@ -38,6 +49,18 @@ public:
     bool Pressed = false;   // the left button is held on a control that shows a pressed state
     // The release over the control returns to hot quickly and with the hover glow (push buttons).
     bool GlowOnRelease = false;
+    // A push or bit button: the space bar's press repaints at once, WM_ERASEBKGND answers 0 and,
+    // unskinned, the hover flag and the enter and leave events are kept up to date.
+    bool IsButton = false;
+    // The button's own enter and leave events, fired before the state fade starts.
+    TNotifyEvent OwnMouseEnter, OwnMouseLeave;
+    // The answer to WM_UPDATEUISTATE of a visible skinned control.
+    LRESULT UpdateUIStateAnswer = 0;
+    // The section's border image is drawn over the content instead of under it.
+    bool BorderOverContent = false;
+    // Partly hidden means: outside the parent's client area, or the parent itself partly hidden
+    // (scmIsHalfVisible); otherwise: clipped at the paint.
+    bool HalfVisibleByParent = false;
 
     // The state to draw: pressed while held over the control, else the link's state.
     int VisualState(bool showsPressed) const;
@@ -63,8 +86,10 @@ public:
 
 private:
     void StateChange(int newState, TacAnimatEvent event, bool fast, bool withGlow);
+    void FireHover(bool enter);
     TControl* FControl;
     TsCommonData* FLink;
+    bool* FFocusGuard;
 };
 
 // WM_PAINT (or WM_PRINT into given) of a skinned container from its cache, its graphic children
@@ -87,13 +112,15 @@ void AnswerCtlColorMessage(TMessage& m, TColor text, TColor background, HBRUSH& 
 template <class TBase>
 class TacSkinFrame : public TBase {
 public:
-    explicit TacSkinFrame(TComponent* owner, uint8_t coc, bool createCache = true)
-        : TBase(owner), FFrame(this, coc, createCache)
+    // ctrlSkinData: the link is a TsCtrlSkinData (controls whose face takes a colour tone).
+    explicit TacSkinFrame(TComponent* owner, uint8_t coc, bool createCache = true, bool ctrlSkinData = false)
+        : TBase(owner), FFrame(this, coc, createCache, &FocusGuard, ctrlSkinData)
     {
     }
 
     // The link, published by most controls as SkinData.
     TsCommonData* SkinData() const { return FFrame.Link(); }
+    TsCtrlSkinData* CtrlSkinData() const { return dynamic_cast<TsCtrlSkinData*>(FFrame.Link()); }
     TacAnimatEvents AnimatEvents() const { return FFrame.AnimatEvents; }
     void SetAnimatEvents(TacAnimatEvents value) { FFrame.AnimatEvents = value; }
     TsDisabledKind DisabledKind() const { return FFrame.DisabledKind; }
@@ -121,6 +148,7 @@ public:
 
 protected:
     void SetGlowOnRelease(bool on) { FFrame.GlowOnRelease = on; }
+    TacSkinFrameCore& Frame() { return FFrame; }
 
     // Sets a field the look depends on; the control is drawn again when it changed.
     template <class T>
@@ -176,5 +204,7 @@ protected:
     }
 
 private:
+    // Set around the base's focus handling of a control of this class (redraw is off meanwhile).
+    static inline bool FocusGuard = false;
     TacSkinFrameCore FFrame;
 };

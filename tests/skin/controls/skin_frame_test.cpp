@@ -447,3 +447,23 @@ TEST(SkinFrame, StateChangeEdgeCases)
     ASSERT_TRUE(button->PrepareCache());
     EXPECT_NE(Pixels(link->FCacheBmp).At(2, 15), normal.At(2, 15));
 }
+
+// While an animated skin change owns the screen the control composes and paints nothing for an
+// ordinary paint request; afterwards it paints again.
+TEST(SkinFrame, PaintsWaitWhileASkinChangeAnimates)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TScene s = SkinnedScene();
+    TsCommonData* link = LinkOf(s.Button);
+    PumpFor(30);
+    ASSERT_FALSE(link->BGChanged);
+    link->BGChanged = true;
+    AnimationRunning = true;
+    InvalidateRect(s.Button->Handle(), nullptr, FALSE);
+    UpdateWindow(s.Button->Handle());
+    EXPECT_TRUE(link->BGChanged) << "composed during the animation";
+    AnimationRunning = false;
+    InvalidateRect(s.Button->Handle(), nullptr, FALSE);
+    UpdateWindow(s.Button->Handle());
+    EXPECT_FALSE(link->BGChanged);
+}
