@@ -264,6 +264,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner), FColor(clWindow)
 TControl::~TControl()
 {
     Destroying();
+    SetAction(nullptr);
     if (FParent) FParent->RemoveControl(this);
     delete FFont;
     FFont = nullptr;
@@ -694,6 +695,63 @@ void TControl::SetCursor(TCursor c)
 {
     FCursor = c;
     Perform(CM_CURSORCHANGED, 0, 0);
+}
+
+// ---- actions -----------------------------------------------------------------------------------
+
+TBasicAction::~TBasicAction()
+{
+    const std::vector<TControl*> clients = FClients;
+    for (TControl* c : clients) c->SetAction(nullptr);
+}
+
+void TBasicAction::SetEnabled(bool on)
+{
+    if (on == FEnabled) return;
+    FEnabled = on;
+    Changed();
+}
+
+void TBasicAction::Changed()
+{
+    const std::vector<TControl*> clients = FClients;
+    for (TControl* c : clients) c->ActionChange(this, false);
+}
+
+bool TBasicAction::Execute()
+{
+    if (!OnExecute) return false;
+    OnExecute(this);
+    return true;
+}
+
+void TBasicAction::Update()
+{
+    if (OnUpdate) OnUpdate(this);
+    const std::vector<TControl*> clients = FClients;
+    for (TControl* c : clients) c->Perform(CM_ACTIONUPDATE, 0, reinterpret_cast<LPARAM>(this));
+}
+
+void TControl::SetAction(TBasicAction* action)
+{
+    if (Action() == action) return;
+    if (FActionLink) {
+        auto& list = FActionLink->Action->FClients;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+        delete FActionLink;
+        FActionLink = nullptr;
+        FControlStyle &= ~csActionClient;
+    }
+    if (!action) return;
+    FActionLink = new TControlActionLink(this, action);
+    action->FClients.push_back(this);
+    FControlStyle |= csActionClient;
+    ActionChange(action, true);
+}
+
+void TControl::ActionChange(TObject* sender, bool)
+{
+    if (auto* a = dynamic_cast<TBasicAction*>(sender); a && a == Action()) SetEnabled(a->Enabled());
 }
 
 void TControl::Notification(TComponent* component, TOperation operation)

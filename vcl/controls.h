@@ -129,6 +129,40 @@ struct TDragDockObject {
     TRect DockRect;
 };
 
+// ---- actions -----------------------------------------------------------------------------------
+
+// A command that controls take their enabled state from. Enabled changes reach every linked
+// control (ActionChange); Update asks OnUpdate for the present state and tells the controls
+// (CM_ACTIONUPDATE). A control whose action has no OnExecute can do nothing.
+class TBasicAction : public TComponent {
+public:
+    explicit TBasicAction(TComponent* owner) : TComponent(owner) {}
+    ~TBasicAction() override;
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool on);
+    // Runs OnExecute; false when there is none.
+    bool Execute();
+    // OnUpdate, then CM_ACTIONUPDATE (LParam = the action) to every linked control.
+    void Update();
+
+    TNotifyEvent OnExecute;
+    TNotifyEvent OnUpdate;
+
+private:
+    friend class TControl;
+    void Changed();
+    bool FEnabled = true;
+    std::vector<TControl*> FClients;
+};
+
+// The tie between a control and its action.
+class TControlActionLink {
+public:
+    TControlActionLink(TControl* client, TBasicAction* action) : Client(client), Action(action) {}
+    TControl* const Client;
+    TBasicAction* const Action;
+};
+
 // ---- TControl ----------------------------------------------------------------------------------
 
 class TControl : public TComponent {
@@ -272,6 +306,11 @@ private:
 
 public:
 
+    // The action the control follows (nullptr: none); a freed action is forgotten.
+    TBasicAction* Action() const { return FActionLink ? FActionLink->Action : nullptr; }
+    void SetAction(TBasicAction* action);
+    TControlActionLink* ActionLink() const { return FActionLink; }
+
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
     TMouseEvent OnMouseDown;
@@ -405,6 +444,12 @@ protected:
     bool FParentBiDiMode = true;
 
     void Notification(TComponent* component, TOperation operation) override;
+    // The linked action changed (sender): the control takes its Enabled.
+    virtual void ActionChange(TObject* sender, bool checkDefaults);
+
+private:
+    friend class TBasicAction;
+    TControlActionLink* FActionLink = nullptr;
 };
 
 // ---- TWinControl -------------------------------------------------------------------------------

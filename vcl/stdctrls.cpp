@@ -78,6 +78,38 @@ void TButton::CreateWnd()
 {
     TButtonControl::CreateWnd();
     UpdateImages();
+    if (FElevationRequired) SendMessageW(FHandle, BCM_SETSHIELD, 0, TRUE);
+    if (!FCommandLinkHint.empty()) SendMessageW(FHandle, BCM_SETNOTE, 0, reinterpret_cast<LPARAM>(FCommandLinkHint.c_str()));
+}
+
+void TButton::SetIndexOf(int& field, int index)
+{
+    if (index == field) return;
+    field = index;
+    Invalidate();
+}
+
+void TButton::SetImageMargins(const TImageMargins& margins)
+{
+    if (margins == FImageMargins) return;
+    FImageMargins = margins;
+    UpdateImages();
+}
+
+void TButton::SetElevationRequired(bool on)
+{
+    if (on == FElevationRequired) return;
+    FElevationRequired = on;
+    if (FHandle) SendMessageW(FHandle, BCM_SETSHIELD, 0, on);
+    Invalidate();
+}
+
+void TButton::SetCommandLinkHint(const String& hint)
+{
+    if (hint == FCommandLinkHint) return;
+    FCommandLinkHint = hint;
+    if (FHandle) SendMessageW(FHandle, BCM_SETNOTE, 0, reinterpret_cast<LPARAM>(FCommandLinkHint.c_str()));
+    Invalidate();
 }
 
 void TButton::SetImages(TCustomImageList* images)
@@ -133,7 +165,7 @@ void TButton::Notification(TComponent* component, TOperation operation)
 
 void TButton::ImagesChanged(TObject*)
 {
-    UpdateImages();
+    UpdateImageList();
 }
 
 void TButton::UpdateImages()
@@ -151,7 +183,8 @@ void TButton::UpdateImages()
     }
     static const UINT kAlign[] = {BUTTON_IMAGELIST_ALIGN_LEFT, BUTTON_IMAGELIST_ALIGN_RIGHT, BUTTON_IMAGELIST_ALIGN_TOP,
                                   BUTTON_IMAGELIST_ALIGN_BOTTOM, BUTTON_IMAGELIST_ALIGN_CENTER};
-    BUTTON_IMAGELIST bil{list ? list : reinterpret_cast<HIMAGELIST>(BCCL_NOGLYPH), {0, 0, 0, 0},
+    BUTTON_IMAGELIST bil{list ? list : reinterpret_cast<HIMAGELIST>(BCCL_NOGLYPH),
+                         {FImageMargins.Left, FImageMargins.Top, FImageMargins.Right, FImageMargins.Bottom},
                          kAlign[FImageAlignment]};
     SendMessageW(FHandle, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&bil));
     if (FNativeImages) ImageList_Destroy(FNativeImages);

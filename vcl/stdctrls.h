@@ -24,6 +24,12 @@ protected:
 enum TButtonStyle { bsPushButton, bsCommandLink, bsSplitButton };
 enum TImageAlignment { iaLeft, iaRight, iaTop, iaBottom, iaCenter };
 
+// Room around a button's image.
+struct TImageMargins {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    bool operator==(const TImageMargins&) const = default;
+};
+
 class TButton : public TButtonControl {
 public:
     explicit TButton(TComponent* owner);
@@ -37,6 +43,23 @@ public:
     void SetImageIndex(int index);
     TImageAlignment ImageAlignment() const { return FImageAlignment; }
     void SetImageAlignment(TImageAlignment a);
+    // The images of the other looks: hot, pressed, focused (selected) and disabled; -1: ImageIndex's.
+    int HotImageIndex() const { return FHotImageIndex; }
+    void SetHotImageIndex(int index) { SetIndexOf(FHotImageIndex, index); }
+    int PressedImageIndex() const { return FPressedImageIndex; }
+    void SetPressedImageIndex(int index) { SetIndexOf(FPressedImageIndex, index); }
+    int SelectedImageIndex() const { return FSelectedImageIndex; }
+    void SetSelectedImageIndex(int index) { SetIndexOf(FSelectedImageIndex, index); }
+    int DisabledImageIndex() const { return FDisabledImageIndex; }
+    void SetDisabledImageIndex(int index) { SetIndexOf(FDisabledImageIndex, index); }
+    const TImageMargins& ImageMargins() const { return FImageMargins; }
+    void SetImageMargins(const TImageMargins& margins);
+    // The system's shield beside the caption: the click starts something that needs elevation.
+    bool ElevationRequired() const { return FElevationRequired; }
+    void SetElevationRequired(bool on);
+    // The command link's second line under its caption.
+    const String& CommandLinkHint() const { return FCommandLinkHint; }
+    void SetCommandLinkHint(const String& hint);
     // bsSplitButton adds an arrow part whose press opens DropDownMenu below the button.
     TButtonStyle Style() const { return FStyle; }
     void SetStyle(TButtonStyle s);
@@ -69,7 +92,10 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
     // Hands the image to the native button (where the system's buttons show images).
     void UpdateImages();
+    // The image list's content changed: the native button gets the image again.
+    virtual void UpdateImageList() { UpdateImages(); }
     void ImagesChanged(TObject* sender);
+    void SetIndexOf(int& field, int index);
 
     bool FDefault = false;
     bool FCancel = false;
@@ -78,6 +104,10 @@ protected:
     TModalResult FModalResult = mrNone;
     TImageListReference FImages{this, Bind<&TButton::ImagesChanged>(this)};
     int FImageIndex = -1;
+    int FHotImageIndex = -1, FPressedImageIndex = -1, FSelectedImageIndex = -1, FDisabledImageIndex = -1;
+    TImageMargins FImageMargins;
+    bool FElevationRequired = false;
+    String FCommandLinkHint;
     TImageAlignment FImageAlignment = iaLeft;
     TButtonStyle FStyle = bsPushButton;
     TPopupMenu* FDropDownMenu = nullptr;

@@ -202,8 +202,8 @@ void DrawSkinnedButtonGlyph(TControl* button, TCanvas* canvas, TColor glyphColor
         p.Reflected = b->Reflected();
     } else if (auto* sb = dynamic_cast<TsButton*>(button)) {
         link = sb->SkinData();
-        p.Images = sb->Images();
-        p.ImageIndex = sb->ImageIndex();
+        p.Images = sb->GetImages();
+        p.ImageIndex = sb->CurrentImageIndex();
         sb->GlyphRect(p.DstRect);
         p.State = sb->CurrentState();
         p.Down = p.State == 2;
@@ -303,11 +303,42 @@ void PaintControlFrame(HDC dc, const TRect& rect, int frameWidth, TRect& innerRe
 
 // ---- TsBitBtn -------------------------------------------------------------------------------------
 
-TsBitBtn::TsBitBtn(TComponent* owner) : TacSkinFrame<TBitBtn>(owner, ackind::BitBtn)
+TsBitBtn::TsBitBtn(TComponent* owner) : TacSkinFrame<TBitBtn>(owner, ackind::BitBtn, true, true)
 {
     FControlStyle &= ~(csOpaque | csDoubleClicks);
     FMargin = -1;
     FWordWrap = true;
+    FOldSpacing = FSpacing;
+    SetGlowOnRelease(true);
+    Frame().IsButton = true;
+    Frame().HalfVisibleByParent = true;
+}
+
+void TsBitBtn::Invalidate()
+{
+    if (FLayout != FOldLayout) {
+        FOldLayout = FLayout;
+        SkinData()->BGChanged = true;
+    }
+    TacSkinFrame<TBitBtn>::Invalidate();
+}
+
+void TsBitBtn::SetDrawOverBorder(bool on)
+{
+    Frame().BorderOverContent = !on;
+    SetLook(FDrawOverBorder, on);
+}
+
+void TsBitBtn::ShowPressedFlash()
+{
+    TacThreadedTimer* t = SkinData()->AnimTimer;
+    if (!t || !t->Enabled() || t->State != bstPressed) return;
+    // The press fade's last frame at once, held briefly; the fade to hot starts from it.
+    CompleteAnimTimer(t);
+    if (PressedFlashWait)
+        PressedFlashWait(this);
+    else
+        Sleep(30);
 }
 
 void TsBitBtn::SetAlignment(TAlignment value) { SetLook(FAlignment, value); }
@@ -452,6 +483,21 @@ void TsBitBtn::DrawCaption(TCanvas* c, int state, const TacColoring& coloring)
     if (ShiftsContent(state)) r.Offset(1, 1);
     const UINT flags = CaptionFlags() | DT_END_ELLIPSIS | DrawTextBiDiModeFlagsReadingOnly();
     c->Brush()->SetStyle(bsClear);
+    if (!DrawnFromSkin()) {
+        SetBkMode(c->Handle(), TRANSPARENT);
+        // The plain look: a disabled caption is embossed.
+        TColor color = coloring.ColorText != clNone ? ResolveSkinColor(coloring.ColorText, m) : Font()->Color();
+        if (!Enabled()) {
+            TRect lit = r;
+            lit.Offset(1, 1);
+            c->Font()->SetColor(clBtnHighlight);
+            DrawTextOnCanvas(c, FText.c_str(), true, lit, flags);
+            color = clBtnShadow;
+        }
+        c->Font()->SetColor(color);
+        DrawTextOnCanvas(c, FText.c_str(), true, r, flags);
+        return;
+    }
     if (coloring.ColorText != clNone) {
         c->Font()->SetColor(ResolveSkinColor(coloring.ColorText, m));
         DrawTextOnCanvas(c, FText.c_str(), true, r, flags);
@@ -483,23 +529,146 @@ void TsBitBtn::PaintContent(TBitmap* cache, int state)
     DrawCaption(c, state, col);
     TColor glyphColor = col.ColorGlyph;
     if (glyphColor == clNone && (!m || (!m->Effects()->DiscoloredGlyphs() && !FGrayed) || state != 0))
-        glyphColor = FGlyphColorTone;
+        glyphColor = CurrentColorTone();
     DrawSkinnedButtonGlyph(this, c, glyphColor);
     if (OnPaint) OnPaint(this, cache);
     ShiftControls(state);
+    FOldSpacing = FSpacing;
+}
+
+void TsBitBtn::DrawUnskinned(const DRAWITEMSTRUCT& item)
+{
+    const int w = FWidth, h = FHeight;
+    if (w <= 0 || h <= 0 || !item.hDC) return;
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    l->EnsureCacheBmp();
+    TBitmap* cache = l->FCacheBmp;
+    cache->SetPixelFormat(pf32bit);
+    cache->SetSize(w, h);
+    TCanvas* c = cache->Canvas();
+    c->Font()->Assign(Font());
+    LayoutContent(c);
+    const bool focused = item.itemState & ODS_FOCUS;
+    const int state = (item.itemState & ODS_SELECTED) ? 2 : l->FMouseAbove ? 1 : (focused || FDefault) ? 3 : 0;
+    FIsFocused = focused;
+    HDC dc = c->Handle();
+    RECT r{0, 0, w, h};
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    if (state == 3) {
+        FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+        InflateRect(&r, -1, -1);
+    }
+    if (state == 2) {
+        FrameRect(dc, &r, GetSysColorBrush(COLOR_BTNSHADOW));
+    } else {
+        DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (Enabled() ? 0 : DFCS_INACTIVE));
+    }
+    if (focused && (!m || (m->ButtonsOptions()->ShowFocusRect && FShowFocus))) {
+        RECT f{3, 3, w - 3, h - 3};
+        DrawFocusRect(dc, &f);
+    }
+    if (focused && FFocusedColor != clNone && ColorToRGB(FFocusedColor) != ColorToRGB(clBtnFace)) {
+        // The focused button's face takes its tone, inside a frame of that colour.
+        const TRect inner(2, 2, w - 2, h - 2);
+        GdiFlush();
+        ApplyColorEffects(BitmapView(cache).Sub(inner), FFocusedColor, 0, 0);
+        FillDCFrame(dc, TRect(1, 1, w - 1, h - 1), 1, 1, 1, 1, FFocusedColor);
+    }
+    TacColoring col = Coloring();
+    DrawCaption(c, state, col);
+    TColor glyphColor = col.ColorGlyph;
+    if (glyphColor == clNone && (!m || !m->Effects()->DiscoloredGlyphs() || state != 0)) glyphColor = CurrentColorTone();
+    DrawSkinnedButtonGlyph(this, c, glyphColor);
+    if (OnPaint) OnPaint(this, cache);
+    BitBlt(item.hDC, 0, 0, w, h, dc, 0, 0, SRCCOPY);
 }
 
 void TsBitBtn::WndProc(TMessage& m)
 {
+    TsCommonData* l = SkinData();
     switch (m.Msg) {
+    case MSG_SKINCOMMAND:
+        switch (SkinCommandOf(m.WParam)) {
+        case scmGetColorTone:
+            if (m.LParam) *reinterpret_cast<TacColoring*>(m.LParam) = Coloring();
+            m.Result = 1;
+            return;
+        case scmRemoveSkin:
+            // The controls on the button let go of the skin before the button does.
+            if (m.LParam == reinterpret_cast<LPARAM>(l->SkinManager()) && !HasState(csDestroying)) {
+                Frame().PassToChildren(m);
+                FChildrenDone = true;
+                TacSkinFrame<TBitBtn>::WndProc(m);
+                FChildrenDone = false;
+                return;
+            }
+            break;
+        default: break;
+        }
+        break;
+    case CN_DRAWITEM:
+        if (!DrawnFromSkin()) {
+            // A section of a skin switched off: the standard bit button draws itself.
+            if (l->SkinIndex >= 0) break;
+            if (const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam)) DrawUnskinned(*item);
+            m.Result = TRUE;
+            return;
+        }
+        break;
+    case WM_PRINT:
+        // Unskinned, a print into a DC is the plain look the owner-draw gives.
+        if (!DrawnFromSkin() && l->SkinIndex < 0 && m.WParam && HandleAllocated()) {
+            DRAWITEMSTRUCT item{};
+            item.CtlType = ODT_BUTTON;
+            item.hwndItem = ExistingHandle();
+            item.hDC = reinterpret_cast<HDC>(m.WParam);
+            item.rcItem = RECT{0, 0, FWidth, FHeight};
+            if (SendMessageW(ExistingHandle(), BM_GETSTATE, 0, 0) & BST_PUSHED) item.itemState |= ODS_SELECTED;
+            if (GetFocus() == ExistingHandle()) item.itemState |= ODS_FOCUS;
+            if (!Enabled()) item.itemState |= ODS_DISABLED;
+            DrawUnskinned(item);
+            m.Result = 0;
+            return;
+        }
+        break;
+    case WM_PAINT:
+        // Glyph and caption sit elsewhere after a change of Spacing.
+        if (FSpacing != FOldSpacing) l->BGChanged = true;
+        break;
+    case WM_SETTEXT:
+        if (DrawnFromSkin() && HandleAllocated() && Visible()) {
+            if (l->AnimTimer) CompleteAnimTimer(l->AnimTimer);
+            l->StopAnimTimer();
+            SendSetRedraw(ExistingHandle(), 0);
+            TacSkinFrame<TBitBtn>::WndProc(m);
+            SendSetRedraw(ExistingHandle(), 1);
+            l->BGChanged = true;
+            RedrawWindow(ExistingHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            return;
+        }
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (DrawnFromSkin() && Enabled() && !HasState(csDesigning)) {
+            l->FUpdating = false;
+            ButtonHintsOff();
+            if (ButtonPressBefore(l, true, true, FMouseClicked, m)) return;
+            TacSkinFrame<TBitBtn>::WndProc(m);
+            ButtonHintsBack();
+            return;
+        }
+        break;
     case WM_LBUTTONUP:
         if (DrawnFromSkin() && Enabled() && !HasState(csDesigning)) {
+            ButtonHintsBack();
             if (!FMouseClicked) {
                 // No press of ours is pending: the animation stops, the release still runs.
-                SkinData()->StopAnimTimer();
+                l->StopAnimTimer();
                 break;
             }
             FMouseClicked = false;
+            ShowPressedFlash();
         }
         break;
     case WM_ERASEBKGND:
@@ -511,7 +680,7 @@ void TsBitBtn::WndProc(TMessage& m)
     default: break;
     }
     const bool canPress = Enabled() && !HasState(csDesigning);
-    if (ButtonPressBefore(SkinData(), DrawnFromSkin(), canPress, FMouseClicked, m)) return;
+    if (ButtonPressBefore(l, DrawnFromSkin(), canPress, FMouseClicked, m)) return;
     TacSkinFrame<TBitBtn>::WndProc(m);
-    ButtonPressAfter(SkinData(), DrawnFromSkin(), FMouseClicked, m);
+    ButtonPressAfter(l, DrawnFromSkin(), FMouseClicked, m);
 }

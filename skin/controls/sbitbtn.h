@@ -44,8 +44,9 @@ public:
     // Child controls may be put on the button; pressed, they move (1, 1) with its content.
     bool AcceptsControls() const { return FAcceptsControls; }
     void SetAcceptsControls(bool on);
+    // Content under the section's border image (true) or over it (false).
     bool DrawOverBorder() const { return FDrawOverBorder; }
-    void SetDrawOverBorder(bool on) { SetLook(FDrawOverBorder, on); }
+    void SetDrawOverBorder(bool on);
     // Glyph transparency in percent at rest, 0..100.
     int Blend() const { return FBlend; }
     void SetBlend(int value) { SetLook(FBlend, ClampBlend(value)); }
@@ -71,7 +72,10 @@ public:
     void SetGlyphColorTone(TColor value);
 
     // 0 normal, 1 hot, 2 pressed, 3 the Default look.
-    int CurrentState();
+    virtual int CurrentState();
+    // The glyph's tint (GlyphColorTone).
+    virtual TColor CurrentColorTone() { return FGlyphColorTone; }
+    TsCtrlSkinData* SkinData() const { return CtrlSkinData(); }
     // The glyph's size at the control's PPI (0 x 0 without one) and its rectangle from the last
     // layout, for the present state.
     TSize GlyphSize();
@@ -80,14 +84,27 @@ public:
     const TRect& CaptionRect() const { return FCaptionRect; }
     TacColoring Coloring();
 
+    // A new Layout makes the cached face stale; other repaints keep it.
+    void Invalidate() override;
+
     TBmpPaintEvent OnPaint;
     std::function<void(TObject* sender, int state, TacColoring& coloring)> OnGetColoring;
+    // The button's own enter and leave events, fired before the hover fade starts (skinned or
+    // not).
+    TNotifyEvent& OnMouseEnter{Frame().OwnMouseEnter};
+    TNotifyEvent& OnMouseLeave{Frame().OwnMouseLeave};
+
+    // A click quicker than the press fade shows the whole pressed face for a moment before it
+    // fades to hot: this waits that moment (30 ms); tests put their own in.
+    static inline std::function<void(TsBitBtn* button)> PressedFlashWait;
 
 protected:
     void WndProc(TMessage& m) override;
     void SetButtonStyle(bool isDefault) override;
     int DefaultSectionIndex() override;
     bool ShowsPressedState() const override { return true; }
+    // Skin changes reach the controls put on the button.
+    bool IsContainer() const override { return !FChildrenDone; }
     void PaintContent(TBitmap* cache, int state) override;
     int OwnVisualState() override { return CurrentState(); }
     int SectionStateOf(int visualState, int sectionStates) override
@@ -103,6 +120,9 @@ private:
     UINT CaptionFlags() const;
     void DrawCaption(TCanvas* canvas, int state, const TacColoring& coloring);
     void ShiftControls(int state);
+    void ShowPressedFlash();
+    // The owner-draw of the button without a skin: a plain push button with the same content.
+    void DrawUnskinned(const DRAWITEMSTRUCT& item);
 
     bool FDown = false;
     bool FGrayed = false;
@@ -113,9 +133,12 @@ private:
     bool FDrawOverBorder = true;
     bool FAcceptsControls = false;
     bool FControlsShifted = false;   // the child controls are moved (1, 1) for the pressed look
+    bool FChildrenDone = false;      // a skin change already reached the children
     int FBlend = 0;
     int FTextOffset = 0;
     int FFocusMargin = 1;
+    int FOldSpacing = 4;   // Spacing at the last composition
+    TButtonLayout FOldLayout = blGlyphLeft;   // Layout at the last invalidation
     TAlignment FAlignment = taCenter;
     TAlignment FTextAlignment = taCenter;
     TVerticalAlignment FVerticalAlignment = taVerticalCenter;

@@ -1,9 +1,12 @@
 #include "skin/controls/sbuttons.h"
 
+#include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
+#include <memory>
 
+#include "skin/controls/acimagelist.h"
 #include "skin/controls/sbitbtn.h"
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/core/skin_paint_source.h"
@@ -12,16 +15,127 @@
 #include "skin/graphics/gdi_paint.h"
 #include "skin/graphics/paint32.h"
 #include "skin/graphics/text32.h"
+#include "vcl/application.h"
 #include "vcl/forms.h"
 
 static_assert(acResultOk == mrOk && acResultCancel == mrCancel && acResultYes == mrYes && acResultNo == mrNo);
 
-TsButton::TsButton(TComponent* owner) : TacSkinFrame<TButton>(owner, ackind::Button)
+namespace {
+
+// The system's shield, made once at 16 x 16 and freed when the program ends.
+struct TShieldIcon {
+    HICON Icon = nullptr;
+    TShieldIcon()
+    {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&icc);
+        // Found at run time: the import libraries at hand do not all name it.
+        using TLoad = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+        if (HMODULE lib = GetModuleHandleW(L"comctl32.dll"))
+            if (auto load = reinterpret_cast<TLoad>(reinterpret_cast<void*>(GetProcAddress(lib, "LoadIconWithScaleDown"))))
+                if (FAILED(load(nullptr, IDI_SHIELD, 16, 16, &Icon))) Icon = nullptr;
+        if (!Icon) {
+            // A shared icon is not ours to free: a copy is.
+            if (auto shared = static_cast<HICON>(LoadImageW(nullptr, IDI_SHIELD, IMAGE_ICON, 16, 16, LR_SHARED)))
+                Icon = CopyIcon(shared);
+        }
+    }
+    ~TShieldIcon()
+    {
+        if (Icon) DestroyIcon(Icon);
+    }
+};
+
+HICON ShieldIcon()
+{
+    static TShieldIcon shield;
+    return shield.Icon;
+}
+
+// The application's hint setting before a press switched it off.
+bool HintsWereOn = false;
+
+}  // namespace
+
+void ButtonHintsOff()
+{
+    HintsWereOn = Application && Application->ShowHint();
+    if (HintsWereOn) Application->SetShowHint(false);
+}
+
+void ButtonHintsBack()
+{
+    if (HintsWereOn && Application) Application->SetShowHint(true);
+    HintsWereOn = false;
+}
+
+void CommandLinkCaptionFont(TFont* font)
+{
+    font->SetStyle(font->Style() + TFontStyles{fsBold});
+    font->SetSize(font->Size() + 2);
+}
+
+TsButton::TsButton(TComponent* owner)
+    : TacSkinFrame<TButton>(owner, ackind::Button, true, true), FCommandLinkFont(new TFont())
 {
     // An owner-drawn button answers a second quick click with a double-click notice instead of
     // a click: without double clicks every press is a press.
     FControlStyle &= ~(csOpaque | csDoubleClicks);
+    FWordWrap = true;
     SetGlowOnRelease(true);
+    Frame().IsButton = true;
+    Frame().UpdateUIStateAnswer = 1;
+    FCommandLinkFont->OnChange = Bind<&TsButton::CommandLinkFontChanged>(this);
+}
+
+TsButton::~TsButton()
+{
+    delete FCommandLinkFont;
+    FCommandLinkFont = nullptr;
+}
+
+void TsButton::CommandLinkFontChanged(TObject*)
+{
+    if (!HasState(csLoading | csDestroying)) SkinData()->Invalidate(true);
+}
+
+void TsButton::UpdateImageList()
+{
+    // The list's pictures changed: the cached face shows the old ones.
+    SkinData()->Invalidate(false);
+}
+
+bool TsButton::ValidImage(int index)
+{
+    TCustomImageList* images = GetImages();
+    return images && index >= 0 && index < ImageCountOf(images);
+}
+
+int TsButton::GlyphIndex()
+{
+    TacButtonImageIndexes ix;
+    ix.Normal = FImageIndex;
+    ix.Hot = FHotImageIndex;
+    ix.Pressed = FPressedImageIndex;
+    ix.Selected = FSelectedImageIndex;
+    ix.Disabled = FDisabledImageIndex;
+    TCustomImageList* images = GetImages();
+    return ButtonGlyphIndex(ix, images ? ImageCountOf(images) : 0, Enabled(), Focused(), CurrentState());
+}
+
+TSize TsButton::GlyphSize()
+{
+    if (FElevationRequired) return TSize(16, 16);
+    const int index = CurrentImageIndex();
+    if (!ValidImage(index)) return TSize(0, 0);
+    const int ppi = SkinData()->ControlPPI();
+    return TSize(ImageWidthAt(GetImages(), index, ppi), ImageHeightAt(GetImages(), index, ppi));
+}
+
+int TsButton::CommandLinkGap()
+{
+    TsSkinManager* m = SkinData()->SkinManager();
+    return m ? m->ScaleInt(6) : 6;
 }
 
 void TsButton::SetContentMargin(int value) { SetLook(FContentMargin, value); }
@@ -38,43 +152,15 @@ void TsButton::CreateParams(TCreateParams& p)
 {
     TacSkinFrame<TButton>::CreateParams(p);
     p.WindowClass.style &= ~CS_DBLCLKS;
-    if (SkinData()->Skinned(true)) p.Style = (p.Style & ~BS_TYPEMASK) | BS_OWNERDRAW;
-}
-
-void TsButton::CreateWnd()
-{
-    TacSkinFrame<TButton>::CreateWnd();
-    SyncOwnerDraw();
-}
-
-void TsButton::SyncOwnerDraw()
-{
-    // While the window is being made its skin cannot be told yet: a split or command-link
-    // button would otherwise be made anew from inside its own creation and lose its window.
-    if (!HandleAllocated() || !ReadyForSkinning(this) || (ControlState() & (csRecreating | csDestroyingHandle))) return;
-    HWND wnd = ExistingHandle();
-    const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
-    const bool ownerDrawn = (style & BS_TYPEMASK) == BS_OWNERDRAW;
-    const bool skinned = DrawnFromSkin();
-    if (skinned == ownerDrawn) return;
-    if (!skinned && FStyle != bsPushButton) {
-        // The system's split and command-link kinds come back with a new window.
-        RecreateWnd();
-        return;
-    }
-    const LONG_PTR kind = skinned ? BS_OWNERDRAW : (FIsFocused ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-    SetWindowLongPtrW(wnd, GWL_STYLE, (style & ~LONG_PTR(BS_TYPEMASK)) | kind);
-    SkinData()->BGChanged = true;
-    InvalidateRect(wnd, nullptr, TRUE);
+    // Skinned or not, the button draws itself: its split part, command link and images look the
+    // same wherever the system's buttons lack them.
+    p.Style = (p.Style & ~BS_TYPEMASK) | BS_OWNERDRAW;
 }
 
 void TsButton::SetButtonStyle(bool isDefault)
 {
     FIsFocused = isDefault;
-    if (HandleAllocated() && (GetWindowLongPtrW(ExistingHandle(), GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW)
-        SkinData()->Invalidate(false);
-    else
-        TacSkinFrame<TButton>::SetButtonStyle(isDefault);
+    SkinData()->Invalidate(false);
 }
 
 TacButtonStateInput ButtonStateInput(TButton* button, TsCommonData* l, bool leftDownOnIt, bool down)
@@ -161,19 +247,27 @@ TacButtonLayout TsButton::Layout(TCanvas* measure)
     in.Height = FHeight;
     in.Kind = FStyle == bsCommandLink ? bkCommandLink : FStyle == bsSplitButton ? bkSplit : bkPush;
     in.SplitWidth = SplitWidth();
-    TCustomImageList* images = Images();
-    in.HasGlyph = images && FImageIndex >= 0 && FImageIndex < images->Count();
-    if (in.HasGlyph) {
-        in.GlyphWidth = images->Width();
-        in.GlyphHeight = images->Height();
-    }
+    const TSize glyph = GlyphSize();
+    const bool image = ValidImage(CurrentImageIndex());
+    in.HasGlyph = glyph.cx > 0 && glyph.cy > 0;
+    in.GlyphWidth = glyph.cx;
+    in.GlyphHeight = glyph.cy;
     in.Alignment = static_cast<TacButtonImageAlign>(FImageAlignment);
+    in.ImageMargins = TRect(FImageMargins.Left, FImageMargins.Top, FImageMargins.Right, FImageMargins.Bottom);
     in.ContentMargin = FContentMargin;
-    in.CommandLinkBoxWidth = in.HasGlyph ? in.GlyphWidth : 32;
+    in.CommandLinkGap = CommandLinkGap();
+    in.CommandLinkBoxWidth = (image ? glyph.cx : 32) + FImageMargins.Left + FImageMargins.Right;
     if (!FText.empty() && measure) {
-        RECT r{FContentMargin, 0, std::max(FWidth - 2 * FContentMargin, FContentMargin + 1), FHeight};
+        const bool link = FStyle == bsCommandLink;
+        const int right = link ? CommandLinkTextRight(FWidth, FContentMargin, in.CommandLinkBoxWidth, in.CommandLinkGap)
+                               : FWidth - 2 * FContentMargin;
+        RECT r{FContentMargin, 0, std::max(right, FContentMargin + 1), FHeight};
         UINT flags = DT_CALCRECT | DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : DT_SINGLELINE);
+        TFont saved;
+        saved.Assign(measure->Font());
+        if (link) CommandLinkCaptionFont(measure->Font());
         DrawTextW(FontDC(measure), FText.c_str(), static_cast<int>(FText.size()), &r, flags);
+        measure->Font()->Assign(&saved);
         in.TextWidth = r.right - r.left;
         in.TextHeight = r.bottom - r.top;
     }
@@ -284,36 +378,134 @@ bool TsButton::TransparentCornerAt(int x, int y)
     return (src.At(sx, sy) & 0xFFFFFFu) == 0xFF00FFu;
 }
 
-void TsButton::PaintContent(TBitmap* cache, int state)
+void TsButton::DrawCaption(TCanvas* c, const TRect& r, const TacColoring& col, int state, bool skinned)
 {
+    if (FText.empty()) return;
     TsCommonData* l = SkinData();
     TsSkinManager* m = l->SkinManager();
+    const bool link = FStyle == bsCommandLink;
+    const UINT flags = link ? DT_WORDBREAK | DT_EXPANDTABS | DrawTextBiDiModeFlagsReadingOnly() : CaptionFlags();
+    c->Brush()->SetStyle(bsClear);
+    c->Font()->Assign(Font());
+    if (link) CommandLinkCaptionFont(c->Font());
+    SetBkMode(c->Handle(), TRANSPARENT);
+    if (col.ColorText != clNone) {
+        c->Font()->SetColor(ResolveSkinColor(col.ColorText, m));
+        DrawTextOnCanvas(c, FText.c_str(), true, r, flags);
+    } else if (!skinned) {
+        // A disabled caption of the plain look is greyed, as the system's buttons show it.
+        if (!Enabled()) c->Font()->SetColor(clGrayText);
+        DrawTextOnCanvas(c, FText.c_str(), true, r, flags);
+    } else if (l->CustomFont()) {
+        DrawTextOnCanvas(c, FText.c_str(), true, r, flags);
+    } else {
+        WriteSectionText(c, FText, true, r, flags, l->SkinIndex, state, m);
+    }
+    c->Font()->Assign(Font());
+}
+
+void TsButton::DrawCommandLinkHint(TCanvas* c, const TRect& caption, const TacColoring& col, int state, bool skinned)
+{
+    if (FStyle != bsCommandLink || FCommandLinkHint.empty()) return;
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    const TRect r(caption.left, caption.bottom + CommandLinkGap(), caption.right, FHeight - FContentMargin);
+    const UINT flags = DT_WORDBREAK | DT_EXPANDTABS | DrawTextBiDiModeFlagsReadingOnly();
+    c->Brush()->SetStyle(bsClear);
+    SetBkMode(c->Handle(), TRANSPARENT);
+    if (FCustomCommandLinkFont) {
+        c->Font()->Assign(FCommandLinkFont);
+        if (skinned)
+            WriteSectionText(c, FCommandLinkHint, true, r, flags, -1, state, m);
+        else
+            DrawTextOnCanvas(c, FCommandLinkHint.c_str(), true, r, flags);
+    } else {
+        c->Font()->Assign(Font());
+        if (col.ColorText != clNone) {
+            c->Font()->SetColor(ResolveSkinColor(col.ColorText, m));
+            DrawTextOnCanvas(c, FCommandLinkHint.c_str(), true, r, flags);
+        } else if (!skinned || l->CustomFont()) {
+            if (!skinned && !Enabled()) c->Font()->SetColor(clGrayText);
+            DrawTextOnCanvas(c, FCommandLinkHint.c_str(), true, r, flags);
+        } else {
+            WriteSectionText(c, FCommandLinkHint, true, r, flags, l->SkinIndex, state, m);
+        }
+    }
+    c->Font()->Assign(Font());
+}
+
+void TsButton::DrawImage(TCanvas* c, const TRect& glyph, TColor glyphColor)
+{
+    if (glyph.IsEmpty()) return;
+    if (FElevationRequired) {
+        if (HICON shield = ShieldIcon())
+            DrawIconEx(c->Handle(), glyph.left, glyph.top, shield, 16, 16, 0, nullptr, DI_NORMAL);
+        return;
+    }
+    DrawSkinnedButtonGlyph(this, c, glyphColor);
+}
+
+void TsButton::PaintContent(TBitmap* cache, int state)
+{
     TCanvas* c = cache->Canvas();
     c->Font()->Assign(Font());
     const TacButtonLayout lay = Layout(c);
     const TacColoring col = Coloring();
-    if (!FText.empty()) {
-        c->Brush()->SetStyle(bsClear);
-        if (col.ColorText != clNone) {
-            c->Font()->SetColor(ResolveSkinColor(col.ColorText, m));
-            DrawTextOnCanvas(c, FText.c_str(), true, lay.Caption, CaptionFlags());
-        } else if (l->CustomFont()) {
-            DrawTextOnCanvas(c, FText.c_str(), true, lay.Caption, CaptionFlags());
-        } else {
-            WriteSectionText(c, FText, true, lay.Caption, CaptionFlags(), l->SkinIndex, state, m);
-        }
-    }
+    DrawCaption(c, lay.Caption, col, state, true);
+    DrawCommandLinkHint(c, lay.Caption, col, state, true);
     DrawFocusFrame(c, lay.Caption);
-    if (!lay.Glyph.IsEmpty()) DrawSkinnedButtonGlyph(this, c, col.ColorGlyph);
+    DrawImage(c, lay.Glyph, col.ColorGlyph);
     if (FStyle == bsSplitButton) DrawSplitPart(cache, state);
+}
+
+void TsButton::DrawUnskinned(const DRAWITEMSTRUCT& item)
+{
+    const int w = FWidth, h = FHeight;
+    if (w <= 0 || h <= 0 || !item.hDC) return;
+    std::unique_ptr<TBitmap> bmp(NewBitmap32(w, h));
+    TCanvas* c = bmp->Canvas();
+    HDC dc = c->Handle();
+    const bool pressed = item.itemState & ODS_SELECTED;
+    const bool focused = item.itemState & ODS_FOCUS;
+    TsSkinManager* m = SkinData()->SkinManager();
+    // The plain push button: a frame first for the default or focused one, sunk when pressed.
+    RECT r{0, 0, w, h};
+    if (FIsFocused || focused || FDefault) {
+        FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+        InflateRect(&r, -1, -1);
+    }
+    if (pressed) {
+        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+        FrameRect(dc, &r, GetSysColorBrush(COLOR_BTNSHADOW));
+    } else {
+        DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (Enabled() ? 0 : DFCS_INACTIVE));
+    }
+    if (focused && FShowFocus && (!m || m->ButtonsOptions()->ShowFocusRect)) {
+        RECT f{4, 4, w - 4, h - 4};
+        DrawFocusRect(dc, &f);
+    }
+    c->Font()->Assign(Font());
+    const TacButtonLayout lay = Layout(c);
+    const TacColoring col = Coloring();
+    DrawCaption(c, lay.Caption, col, 0, false);
+    DrawCommandLinkHint(c, lay.Caption, col, 0, false);
+    DrawImage(c, lay.Glyph, col.ColorGlyph);
+    if (FStyle == bsSplitButton) {
+        const int split = SplitWidth();
+        RECT line{w - split + 1, 4, w - split + 2, h - 4};
+        FillRect(dc, &line, GetSysColorBrush(COLOR_WINDOWFRAME));
+        DrawArrowPixels(c, Enabled() ? Font()->Color() : clGrayText, TRect(w - split, 0, w, h), adDown, CurrentPPI());
+    }
+    BitBlt(item.hDC, 0, 0, w, h, dc, 0, 0, SRCCOPY);
 }
 
 void TsButton::Invalidate()
 {
     // A new image (or list) makes the cached face stale; other repaints keep it.
-    TCustomImageList* images = Images();
-    if (FImageIndex != FOldImageIndex || images != FOldImages) {
-        FOldImageIndex = FImageIndex;
+    TCustomImageList* images = GetImages();
+    const int index = CurrentImageIndex();
+    if (index != FOldImageIndex || images != FOldImages) {
+        FOldImageIndex = index;
         FOldImages = images;
         SkinData()->BGChanged = true;
     }
@@ -335,9 +527,19 @@ void TsButton::ShowPressedFlash()
 void TsButton::WndProc(TMessage& m)
 {
     switch (m.Msg) {
-    case WM_PAINT:
-        // A skin switched off without telling this button must not leave a blank owner-drawn face.
-        SyncOwnerDraw();
+    case MSG_SKINCOMMAND:
+        switch (SkinCommandOf(m.WParam)) {
+        case scmRefresh:
+            // A region a skin gave the window belongs to that skin.
+            if (m.LParam == reinterpret_cast<LPARAM>(SkinData()->SkinManager()) && HandleAllocated())
+                SetWindowRgn(ExistingHandle(), nullptr, TRUE);
+            break;
+        case scmGetColorTone:
+            if (m.LParam) *reinterpret_cast<TacColoring*>(m.LParam) = Coloring();
+            m.Result = 1;
+            return;
+        default: break;
+        }
         break;
     case CN_MEASUREITEM:
         if (auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam)) {
@@ -346,6 +548,13 @@ void TsButton::WndProc(TMessage& m)
         }
         m.Result = TRUE;
         return;
+    case CN_DRAWITEM:
+        if (!DrawnFromSkin()) {
+            if (const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam)) DrawUnskinned(*item);
+            m.Result = TRUE;
+            return;
+        }
+        break;
     case WM_NCHITTEST:
         if (DrawnFromSkin() && HandleAllocated()) {
             // Clicks on the see-through corners of a rounded face reach what lies below.
@@ -361,15 +570,25 @@ void TsButton::WndProc(TMessage& m)
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         // A press on the arrow part opens the menu; it is not a press of the button (no
-        // OnMouseDown, no click). The system's own split button does this itself.
-        if (DrawnFromSkin() && OnDropDownPart(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam))) {
+        // OnMouseDown, no click).
+        if (OnDropDownPart(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)) && Enabled()) {
             DropDownFromPress();
             m.Result = 0;
+            return;
+        }
+        if (DrawnFromSkin() && Enabled() && !HasState(csDesigning)) {
+            SkinData()->FUpdating = false;
+            ButtonHintsOff();
+            const bool canPress = true;
+            if (ButtonPressBefore(SkinData(), true, canPress, FMouseClicked, m)) return;
+            TacSkinFrame<TButton>::WndProc(m);
+            ButtonHintsBack();
             return;
         }
         break;
     case WM_LBUTTONUP:
         if (DrawnFromSkin() && Enabled() && !HasState(csDesigning)) {
+            ButtonHintsBack();
             // A press that began elsewhere is not this button's release.
             if (!FMouseClicked) return;
             FMouseClicked = false;
@@ -381,6 +600,5 @@ void TsButton::WndProc(TMessage& m)
     const bool canPress = Enabled() && !HasState(csDesigning);
     if (ButtonPressBefore(SkinData(), DrawnFromSkin(), canPress, FMouseClicked, m)) return;
     TacSkinFrame<TButton>::WndProc(m);
-    if (m.Msg == MSG_SKINCOMMAND) SyncOwnerDraw();
     ButtonPressAfter(SkinData(), DrawnFromSkin(), FMouseClicked, m);
 }

@@ -1,11 +1,13 @@
 // Skinned push buttons.
 //
-// Skinned, the button is an owner-drawn window painted from its cache: the "BUTTON" section in
-// the button's visual state (normal, hot, pressed, and the Default button's look at rest), the
-// caption in the section's text colours of that state, a dotted focus frame around the caption
-// and the disabled look. State changes cross-fade on the engine's animation timer: towards hot
-// in 6 steps, back in 18, pressed in 3. Without an active skin it is the standard button, drawn
-// by the system. Clicks, Default/Cancel and the mouse events are the standard button's.
+// The window is always owner-drawn. Skinned, the button is painted from its cache: the "BUTTON"
+// section in the button's visual state (normal, hot, pressed, and the Default button's look at
+// rest), the caption in the section's text colours of that state, a dotted focus frame around the
+// caption, the image of the look (hot, pressed, selected, disabled images), the shield, a command
+// link's hint, a split button's arrow part and the disabled look. State changes cross-fade on the
+// engine's animation timer: towards hot in 6 steps, back in 18, pressed in 3. Without an active
+// skin it draws itself as a plain push button. Clicks, Default/Cancel and the mouse events are the
+// standard button's.
 #pragma once
 
 #include <functional>
@@ -30,12 +32,38 @@ TacColoringInput ButtonColoringInput(TButton* button, TsCommonData* link, int st
 bool ButtonPressBefore(TsCommonData* link, bool drawn, bool canPress, bool& mouseClicked, TMessage& m);
 void ButtonPressAfter(TsCommonData* link, bool drawn, bool& mouseClicked, const TMessage& m);
 
+// Sets the caption font bold and 2 points larger, as a command link writes its caption.
+void CommandLinkCaptionFont(TFont* font);
+// The application's hints are off while a left press starts the pressed fade (a hint popping up
+// would stop it): off, and back on when the press had switched them off.
+void ButtonHintsOff();
+void ButtonHintsBack();
+
 // ---- TsButton: a push button with an optional image from an image list
 class TsButton : public TacSkinFrame<TButton> {
 public:
     explicit TsButton(TComponent* owner);
 
-    // Images, ImageIndex and ImageAlignment are the button's own (TButton).
+    ~TsButton() override;
+
+    // Images, ImageIndex, the look's images and ImageAlignment are the button's own (TButton).
+    virtual TCustomImageList* GetImages() { return Images(); }
+    // The image drawn now (GlyphIndex).
+    virtual int CurrentImageIndex() { return GlyphIndex(); }
+    int GlyphIndex();
+    // The image's size at the control's PPI (16 x 16 for the shield; 0 x 0 without an image).
+    TSize GlyphSize();
+    // The command link's hint in its own font when CustomCommandLinkFont, else in the caption's.
+    TFont* CommandLinkFont() const { return FCommandLinkFont; }
+    void SetCommandLinkFont(const TFont* font) { FCommandLinkFont->Assign(font); }
+    bool CustomCommandLinkFont() const { return FCustomCommandLinkFont; }
+    void SetCustomCommandLinkFont(bool on) { SetLook(FCustomCommandLinkFont, on); }
+    // Own enter and leave events (set by code), fired before the hover fade starts; the base's
+    // OnMouseEnter and OnMouseLeave fire afterwards.
+    TNotifyEvent& OwnMouseEnter() { return Frame().OwnMouseEnter; }
+    TNotifyEvent& OwnMouseLeave() { return Frame().OwnMouseLeave; }
+    TsCtrlSkinData* SkinData() const { return CtrlSkinData(); }
+
     bool Reflected() const { return FReflected; }
     void SetReflected(bool on) { SetLook(FReflected, on); }
     // Latched pressed look.
@@ -72,8 +100,8 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
-    void CreateWnd() override;
     void WndProc(TMessage& m) override;
+    void UpdateImageList() override;
     void SetButtonStyle(bool isDefault) override;
     int DefaultSectionIndex() override;
     bool ShowsPressedState() const override { return true; }
@@ -86,9 +114,16 @@ protected:
 
 private:
     bool DrawnFromSkin();
-    // Owner-drawn exactly while skinned: the system's own face would paint over the skin's.
-    void SyncOwnerDraw();
     TacButtonLayout Layout(TCanvas* measure);
+    bool ValidImage(int index);
+    int CommandLinkGap();
+    // The caption's and the hint's text, bold and 2 points larger for a command link's caption.
+    void DrawCaption(TCanvas* c, const TRect& r, const TacColoring& col, int state, bool skinned);
+    void DrawCommandLinkHint(TCanvas* c, const TRect& caption, const TacColoring& col, int state, bool skinned);
+    void DrawImage(TCanvas* c, const TRect& glyph, TColor glyphColor);
+    // The owner-draw of the button without a skin: a plain push button with the same content.
+    void DrawUnskinned(const DRAWITEMSTRUCT& item);
+    void CommandLinkFontChanged(TObject* sender);
     UINT CaptionFlags() const;
     void DrawFocusFrame(TCanvas* c, const TRect& caption);
     void ShowPressedFlash();
@@ -110,6 +145,8 @@ private:
     bool FDroppedDown = false;
     int FFocusMargin = 1;
     int FContentMargin = 6;
+    bool FCustomCommandLinkFont = false;
+    TFont* FCommandLinkFont;
     int FOldImageIndex = -1;                   // image and list at the last invalidation
     TCustomImageList* FOldImages = nullptr;
 };

@@ -15,9 +15,6 @@
 
 namespace {
 
-// Set around the base's focus handling of a skinned control (redraw is off meanwhile).
-bool InFocusHandling = false;
-
 HWND WindowOf(TControl* c)
 {
     auto* w = dynamic_cast<TWinControl*>(c);
@@ -26,8 +23,8 @@ HWND WindowOf(TControl* c)
 
 }  // namespace
 
-TacSkinFrameCore::TacSkinFrameCore(TControl* control, uint8_t coc, bool createCache)
-    : FControl(control), FLink(new TsCtrlSkinData(control, createCache))
+TacSkinFrameCore::TacSkinFrameCore(TControl* control, uint8_t coc, bool createCache, bool* focusGuard, bool)
+    : FControl(control), FLink(new TsCtrlSkinData(control, createCache)), FFocusGuard(focusGuard)
 {
     FLink->COC = coc;
 }
@@ -78,14 +75,30 @@ bool TacSkinFrameCore::ComposeState(const std::function<void(TBitmap*, int)>& co
     const TColor custom = l->FCustomColor ? ResolveSkinColor(FControl->Color(), l->SkinManager()) : acSkinColor;
     const TRect whole(0, 0, FControl->Width(), FControl->Height());
     const TPoint at(FControl->Left(), FControl->Top());
+    const int border = section.BorderIndex;
+    const bool borderLast = BorderOverContent && d->IsValidImage(border);
     if (BackgroundOnly)
         PaintItemBG(l->SkinIndex, bg, BackgroundInStateZero ? 0 : state, whole, at, BitmapView(l->FCacheBmp), d, -1, -1,
                     custom);
+    else if (borderLast)
+        PaintItemBG(l->SkinIndex, bg, state, whole, at, l->FCacheBmp, d, -1, -1, custom);
     else
         PaintSectionFrame(l->SkinIndex, bg, state, whole, at, l->FCacheBmp, d, custom, true);
     if (content) content(l->FCacheBmp, state);
+    if (borderLast) {
+        const TsMaskData& ma = d->ma[static_cast<size_t>(border)];
+        const int s = ClampSectionState(state, section.States);
+        if (s != 0 || !(ma.DrawMode & dmNoState0)) {
+            TCacheInfo under = bg;
+            under.X += at.x;
+            under.Y += at.y;
+            DrawSkinMask32(l->FCacheBmp, whole, under, ma, s, true);
+        }
+    }
     ApplyColorEffects(l->FCacheBmp, l, false, state, clNone);
-    if (!FControl->Enabled() && DisabledKind != 0) ApplyGlyphEffects32(l->FCacheBmp, static_cast<int>(DisabledKind), FControl, bg, at);
+    // A button whose action cannot run looks as disabled as a disabled one.
+    const bool idle = IsButton && FControl->Action() && !FControl->Action()->OnExecute;
+    if ((!FControl->Enabled() || idle) && DisabledKind != 0) ApplyGlyphEffects32(l->FCacheBmp, static_cast<int>(DisabledKind), FControl, bg, at);
     l->BGChanged = false;
     return true;
 }
@@ -110,8 +123,18 @@ void TacSkinFrameCore::PaintFromCache(HDC dc, const std::function<bool()>& compo
         } else {
             RECT clip{};
             if (GetClipBox(dc, &clip) != ERROR) {
-                const bool stale = l->BGChanged || l->HalfVisible;
-                l->HalfVisible = clip.right - clip.left < FControl->Width() || clip.bottom - clip.top < FControl->Height();
+                bool stale = l->BGChanged || l->HalfVisible;
+                if (HalfVisibleByParent) {
+                    TWinControl* p = FControl->Parent();
+                    stale = stale || (p && PerformSkinCommand(p, scmIsHalfVisible, 0) != 0);
+                    const TRect client = p ? p->ClientRect() : TRect(0, 0, FControl->Width(), FControl->Height());
+                    const TRect bounds = p ? FControl->BoundsRect() : client;
+                    l->HalfVisible = bounds.left < client.left || bounds.top < client.top || bounds.right > client.right ||
+                                     bounds.bottom > client.bottom;
+                } else {
+                    l->HalfVisible = clip.right - clip.left < FControl->Width() || clip.bottom - clip.top < FControl->Height();
+                }
+                if (stale) l->BGChanged = true;
                 const bool ready = stale ? compose() : !l->CacheEmpty();
                 if (ready) {
                     const int saved = SaveDC(dc);
@@ -133,6 +156,12 @@ void TacSkinFrameCore::PassToChildren(const TMessage& m)
             if (!child->HasState(csDestroying)) DeliverControlMessage(child, m.Msg, m.WParam, m.LParam);
         }
     }
+}
+
+void TacSkinFrameCore::FireHover(bool enter)
+{
+    const TNotifyEvent& e = enter ? OwnMouseEnter : OwnMouseLeave;
+    if (e && FControl->Enabled() && !FControl->HasState(csDesigning | csDestroying)) e(FControl);
 }
 
 void TacSkinFrameCore::StateChange(int newState, TacAnimatEvent event, bool fast, bool withGlow)
@@ -179,8 +208,16 @@ bool TacSkinFrameCore::Before(TMessage& m, bool isContainer, bool showsPressed, 
         inherited(m);
         // The hover flag is kept up to date for the next skin.
         const bool own = !m.LParam || m.LParam == reinterpret_cast<LPARAM>(FControl);
-        if (m.Msg == CM_MOUSEENTER && own) l->FMouseAbove = true;
-        if (m.Msg == CM_MOUSELEAVE && own) l->FMouseAbove = false;
+        if ((m.Msg == CM_MOUSEENTER || m.Msg == CM_MOUSELEAVE) && own) {
+            const bool enter = m.Msg == CM_MOUSEENTER;
+            l->FMouseAbove = enter;
+            if (IsButton) {
+                // A button draws its hover look itself: at once, not at the next idle paint.
+                FireHover(enter);
+                if (HWND wnd = WindowOf(FControl)) RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            }
+        }
+        if (m.Msg == CM_ENABLEDCHANGED && IsButton && FControl->Visible()) FControl->Repaint();
         return true;
     }
     HWND wnd = WindowOf(FControl);
@@ -198,12 +235,12 @@ bool TacSkinFrameCore::Before(TMessage& m, bool isContainer, bool showsPressed, 
     case WM_SIZE: FadeOutGlow(l->GlowID, false); break;
     case WM_SETFOCUS:
     case CM_ENTER:
-        if (usable && !InFocusHandling && wnd) {
-            InFocusHandling = true;
+        if (usable && !*FFocusGuard && wnd) {
+            *FFocusGuard = true;
             SendSetRedraw(wnd, 0);
             inherited(m);
             SendSetRedraw(wnd, 1);
-            InFocusHandling = false;
+            *FFocusGuard = false;
             if (l->IsAnimating()) {
                 l->BGChanged = true;
                 l->AnimTimer->TimeHandler();
@@ -239,10 +276,39 @@ bool TacSkinFrameCore::Before(TMessage& m, bool isContainer, bool showsPressed, 
             const TRect whole(0, 0, FControl->Width(), FControl->Height());
             PaintCacheToDC(FControl, l, whole, whole, reinterpret_cast<HDC>(m.WParam), false, 0, 0);
         }
-        m.Result = 1;
+        m.Result = IsButton ? 0 : 1;
         return true;
     case WM_WINDOWPOSCHANGED: l->BGChanged = true; break;
-    case WM_UPDATEUISTATE: m.Result = 0; return true;
+    case WM_UPDATEUISTATE:
+        // No focus cues of the system's own; a push button answers 1 while it shows.
+        if (UpdateUIStateAnswer && !FControl->Visible() && !FControl->HasState(csDesigning)) break;
+        m.Result = UpdateUIStateAnswer;
+        return true;
+    case CM_DIALOGCHAR:
+        // The space bar pushes the focused button: its pressed face comes from a new cache.
+        if (IsButton && m.WParam == VK_SPACE && FControl->Enabled() && wnd && GetFocus() == wnd) {
+            l->StopAnimTimer();
+            l->BGChanged = true;
+            FadeOutGlow(l->GlowID, false);
+            FControl->Repaint();
+        }
+        break;
+    case CM_FOCUSCHANGED:
+        if (IsButton && FControl->Visible() && wnd) {
+            // The base's default-button handling repaints nothing of its own on screen.
+            const bool guarded = *FFocusGuard;
+            // Switching redraw off may drop a paint still due (the system validates the window):
+            // it is asked for again afterwards, as is one for a face the handling made stale.
+            const bool due = GetUpdateRect(wnd, nullptr, FALSE) != 0;
+            if (!guarded) SendSetRedraw(wnd, 0);
+            inherited(m);
+            if (!guarded) {
+                SendSetRedraw(wnd, 1);
+                if (due || l->BGChanged) InvalidateRect(wnd, nullptr, FALSE);
+            }
+            return true;
+        }
+        break;
     case WM_PRINT:
         l->FUpdating = false;
         if (m.WParam) PaintFromCache(reinterpret_cast<HDC>(m.WParam), compose);
@@ -258,8 +324,11 @@ bool TacSkinFrameCore::Before(TMessage& m, bool isContainer, bool showsPressed, 
         return HandleSkinCommand(m, l);
     case CM_TEXTCHANGED:
         if (!FControl->HasState(csDestroying)) {
+            if (l->AnimTimer) CompleteAnimTimer(l->AnimTimer);
             l->StopAnimTimer();
-            inherited(m);
+            // A button's new caption is drawn into a new cache; the base repaints nothing of its
+            // own. Other controls keep the base's handling (their auto size).
+            if (!IsButton) inherited(m);
             l->Invalidate(false);
             return true;
         }
@@ -268,6 +337,7 @@ bool TacSkinFrameCore::Before(TMessage& m, bool isContainer, bool showsPressed, 
     case CM_MOUSEENTER:
         if (m.LParam && m.LParam != reinterpret_cast<LPARAM>(FControl)) break;
         if (usable && !l->FMouseAbove && !(mgr && mgr->Options()->NoMouseHover())) {
+            FireHover(true);
             l->BGChanged = false;   // the present image is the start of the fade
             l->FMouseAbove = true;
             StateChange(1, aeMouseEnter, false, true);
@@ -276,6 +346,7 @@ bool TacSkinFrameCore::Before(TMessage& m, bool isContainer, bool showsPressed, 
     case CM_MOUSELEAVE:
         if (m.LParam && m.LParam != reinterpret_cast<LPARAM>(FControl)) break;
         if (usable && l->FMouseAbove) {
+            FireHover(false);
             l->BGChanged = false;
             l->FMouseAbove = false;
             StateChange(0, aeMouseLeave, false, false);
@@ -331,6 +402,9 @@ void TacSkinFrameCore::After(TMessage& m, bool showsPressed)
         }
         break;
     case CM_CANCELMODE: FadeOutGlow(l->GlowID, false); break;
+    case CM_ACTIONUPDATE:
+        if (TBasicAction* a = FControl->Action()) FControl->SetEnabled(a->Enabled());
+        break;
     case WM_SETFONT:
         if (showing) {
             l->FUpdating = false;

@@ -27,7 +27,8 @@ using TsDisabledKind = unsigned;
 // The frame's work that does not depend on the base class.
 class TacSkinFrameCore {
 public:
-    TacSkinFrameCore(TControl* control, uint8_t coc, bool createCache);
+    // focusGuard: the flag set around the base's focus handling, one per control class.
+    TacSkinFrameCore(TControl* control, uint8_t coc, bool createCache, bool* focusGuard, bool ctrlSkinData = false);
     ~TacSkinFrameCore();
     TacSkinFrameCore(const TacSkinFrameCore&) = delete;
     TacSkinFrameCore& operator=(const TacSkinFrameCore&) = delete;
@@ -42,6 +43,18 @@ public:
     // in state 0 whatever the control's state when BackgroundInStateZero.
     bool BackgroundOnly = false;
     bool BackgroundInStateZero = false;
+    // A push or bit button: the space bar's press repaints at once, WM_ERASEBKGND answers 0 and,
+    // unskinned, the hover flag and the enter and leave events are kept up to date.
+    bool IsButton = false;
+    // The button's own enter and leave events, fired before the state fade starts.
+    TNotifyEvent OwnMouseEnter, OwnMouseLeave;
+    // The answer to WM_UPDATEUISTATE of a visible skinned control.
+    LRESULT UpdateUIStateAnswer = 0;
+    // The section's border image is drawn over the content instead of under it.
+    bool BorderOverContent = false;
+    // Partly hidden means: outside the parent's client area, or the parent itself partly hidden
+    // (scmIsHalfVisible); otherwise: clipped at the paint.
+    bool HalfVisibleByParent = false;
 
     // The state to draw: pressed while held over the control, else the link's state.
     int VisualState(bool showsPressed) const;
@@ -67,8 +80,10 @@ public:
 
 private:
     void StateChange(int newState, TacAnimatEvent event, bool fast, bool withGlow);
+    void FireHover(bool enter);
     TControl* FControl;
     TsCtrlSkinData* FLink;
+    bool* FFocusGuard;
 };
 
 // WM_PAINT (or WM_PRINT into given) of a skinned container from its cache, its graphic children
@@ -91,13 +106,15 @@ void AnswerCtlColorMessage(TMessage& m, TColor text, TColor background, HBRUSH& 
 template <class TBase>
 class TacSkinFrame : public TBase {
 public:
-    explicit TacSkinFrame(TComponent* owner, uint8_t coc, bool createCache = true)
-        : TBase(owner), FFrame(this, coc, createCache)
+    // ctrlSkinData: the link is a TsCtrlSkinData (controls whose face takes a colour tone).
+    explicit TacSkinFrame(TComponent* owner, uint8_t coc, bool createCache = true, bool ctrlSkinData = false)
+        : TBase(owner), FFrame(this, coc, createCache, &FocusGuard, ctrlSkinData)
     {
     }
 
     // The link, published by most controls as SkinData.
     TsCtrlSkinData* SkinData() const { return FFrame.Link(); }
+    TsCtrlSkinData* CtrlSkinData() const { return FFrame.Link(); }
     TacAnimatEvents AnimatEvents() const { return FFrame.AnimatEvents; }
     void SetAnimatEvents(TacAnimatEvents value) { FFrame.AnimatEvents = value; }
     TsDisabledKind DisabledKind() const { return FFrame.DisabledKind; }
@@ -131,6 +148,7 @@ protected:
         FFrame.BackgroundOnly = on;
         FFrame.BackgroundInStateZero = inStateZero;
     }
+    TacSkinFrameCore& Frame() { return FFrame; }
 
     // Sets a field the look depends on; the control is drawn again when it changed.
     template <class T>
@@ -188,5 +206,7 @@ protected:
     }
 
 private:
+    // Set around the base's focus handling of a control of this class (redraw is off meanwhile).
+    static inline bool FocusGuard = false;
     TacSkinFrameCore FFrame;
 };

@@ -1117,6 +1117,12 @@ TacDropBtn::~TacDropBtn()
     delete FMenu;
 }
 
+int TacDropBtn::CurrentState()
+{
+    const int state = TsBitBtn::CurrentState();
+    return state == 1 && !SkinData()->FMouseAbove ? 0 : state;
+}
+
 void TacDropBtn::PaintArrow(TObject*, TBitmap* bmp)
 {
     TsCommonData* l = SkinData();

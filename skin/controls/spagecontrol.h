@@ -339,6 +339,8 @@ public:
     void FillMenu();
     void Click() override;
     bool CanFocus() const override { return false; }
+    // The bit button's state; hot only while the mouse is over it.
+    int CurrentState() override;
     // Left, top, width and height in the page control; an empty rectangle hides the button.
     TRect BtnBounds(bool checkVisibility);
     void UpdatePosition(bool checkVisibility);

@@ -18,6 +18,20 @@ int ButtonSectionState(int state, int sectionStates)
     return std::clamp(state, 0, last);
 }
 
+int ButtonGlyphIndex(const TacButtonImageIndexes& ix, int count, bool enabled, bool focused, int state)
+{
+    int candidate;
+    if (!enabled)
+        candidate = ix.Disabled;
+    else if (state == bstPressed)
+        candidate = ix.Pressed;
+    else if (focused)
+        candidate = ix.Selected;
+    else
+        candidate = state == bstHot ? ix.Hot : state == bstDefault ? ix.Selected : ix.Normal;
+    return candidate >= 0 && candidate < count ? candidate : ix.Normal;
+}
+
 TacButtonLayout CalcButtonLayout(const TacButtonLayoutInput& in)
 {
     TacButtonLayout out;

@@ -30,6 +30,26 @@ int ButtonCurrentState(const TacButtonStateInput& in);
 // section has a fourth state; others clamped to the states the section has.
 int ButtonSectionState(int state, int sectionStates);
 
+// The images of a push button's looks; -1 where a look has none of its own.
+struct TacButtonImageIndexes {
+    int Normal = -1;     // ImageIndex
+    int Hot = -1;
+    int Pressed = -1;
+    int Selected = -1;   // focused, or the Default button at rest
+    int Disabled = -1;
+};
+
+// The image the button shows: the disabled one while disabled, the pressed one while pressed,
+// the selected one while focused, else the one of the state (normal, hot, the Default look's
+// selected one). An index outside the list (count images) falls back to the normal one.
+int ButtonGlyphIndex(const TacButtonImageIndexes& ix, int count, bool enabled, bool focused, int state);
+
+// The command link's caption and hint take the room right of its image box and the gap.
+constexpr int CommandLinkTextRight(int width, int contentMargin, int boxWidth, int gap)
+{
+    return width - 3 * contentMargin - boxWidth - gap;
+}
+
 enum TacButtonImageAlign : int { biaLeft, biaRight, biaTop, biaBottom, biaCenter };
 enum TacButtonKind : int { bkPush, bkCommandLink, bkSplit };
 

@@ -1,14 +1,17 @@
 // The skinned bit button in real windows: its face from "BUTTON" of the fixture skin by state,
 // the glyph (flat colour cells, so every pixel is known) placed by layout, margin and alignment
 // and shifted while pressed, the disabled cell of a glyph strip, clicks and ModalResult as the
-// standard bit button's, and the standard bit button's own look without a skin. Dark and Light
-// screenshots.
+// standard bit button's, the plain owner-drawn look without a skin, the border over or under the
+// content, the pressed flash of a quick click. Dark and Light screenshots.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "skin/controls/sbitbtn.h"
 #include "skin/controls/scharimagelist.h"
+#include "skin/controls/spagecontrol.h"
+#include "skin/engine/command_delivery.h"
 #include "skin/engine/skin_manager.h"
 #include "tests/skin/controls/button_scene.h"
 
@@ -324,19 +327,74 @@ TEST(BitBtn, BlendRangeClickAndModalResult)
     EXPECT_EQ(s->Clicks, 1);
 }
 
-// Without a manager, or with an inactive one, it is the standard bit button, pixel for pixel.
-TEST(BitBtn, UnskinnedItIsTheStandardBitButton)
+namespace {
+
+// The plain bit button as the owner-draw rules give it: the face, the raised frame, the glyph at
+// ImgRect (its key pixel shows the face) and the caption at its rectangle in the font's colour.
+std::unique_ptr<TBitmap> PlainBitBtnPicture(TsBitBtn* b)
+{
+    const int w = b->Width(), h = b->Height();
+    std::unique_ptr<TBitmap> pic(NewBitmap32(w, h));
+    HDC dc = pic->Canvas()->Handle();
+    RECT r{0, 0, w, h};
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT);
+    const TRect g = b->ImgRect();
+    FillDCRect(dc, TRect(g.left, g.top, g.right, g.bottom - 1), Red);
+    FillDCRect(dc, TRect(g.left + 1, g.bottom - 1, g.right, g.bottom), Red);
+    std::unique_ptr<TFont> font(new TFont());
+    font->Assign(b->Font());
+    const HGDIOBJ old = SelectObject(dc, font->Handle());
+    SetTextColor(dc, ColorToRGB(b->Font()->Color()));
+    SetBkMode(dc, TRANSPARENT);
+    RECT cr = b->CaptionRect();
+    const String t = b->Caption();
+    DrawTextW(dc, t.c_str(), int(t.size()), &cr, DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK | DT_END_ELLIPSIS);
+    SelectObject(dc, old);
+    return pic;
+}
+
+}  // namespace
+
+// Without a skin the bit button draws itself as the plain button of the rules, pixel for pixel,
+// on screen and into a DC it is printed to; clicks work; OnPaint gets the picture; the focused button with a FocusedColor has its face
+// toned inside a frame of that colour.
+TEST(BitBtn, UnskinnedItIsAPlainOwnerDrawnButton)
 {
     for (int mode = 0; mode < 2; ++mode) {
         SCOPED_TRACE(mode == 0 ? "no manager" : "inactive manager");
         TManagerPtr m = UnskinnedManager(mode == 1);
-        auto skinned = TScene::Make<TPanel, TsBitBtn>(60);
-        auto plain = TScene::Make<TPanel, TBitBtn>(320);
-        ExpectSamePixels(skinned->Form->Handle(), plain->Form->Handle());
-        skinned->Send(WM_LBUTTONDOWN, MK_LBUTTON);
-        skinned->Send(WM_LBUTTONUP);
+        auto s = TScene::Make<TPanel, TsBitBtn>(60);
+        TsBitBtn* b = s->Skinned();
+        int painted = 0;
+        b->OnPaint = [&painted](TObject*, TBitmap*) { ++painted; };
+        b->Invalidate();
+        PumpFor(60);
+        EXPECT_GT(painted, 0);
+        auto shot = testing_support::CaptureWindow(s->Wnd());
+        auto want = PlainBitBtnPicture(b);
+        const testing_support::TBitmapDiff d = testing_support::CompareBitmaps(*shot, *want, 0);
+        EXPECT_TRUE(d.sameSize);
+        EXPECT_EQ(d.differing, 0) << d.firstAt.x << "," << d.firstAt.y;
+        // A print into a DC gives the same picture.
+        std::unique_ptr<TBitmap> printed(NewBitmap32(b->Width(), b->Height()));
+        SendMessageW(s->Wnd(), WM_PRINT, reinterpret_cast<WPARAM>(printed->Canvas()->Handle()), PRF_CLIENT);
+        EXPECT_EQ(testing_support::CompareBitmaps(*printed, *want, 0).differing, 0);
+        s->Send(WM_LBUTTONDOWN, MK_LBUTTON);
+        s->Send(WM_LBUTTONUP);
         PumpFor(30);
-        EXPECT_EQ(skinned->Clicks, 1);
+        EXPECT_EQ(s->Clicks, 1);
+
+        const TColor tone = fs::Rgb(220, 40, 40);
+        b->SetFocusedColor(tone);
+        b->SetFocus();
+        PumpFor(60);
+        ASSERT_TRUE(b->Focused());
+        EXPECT_EQ(OnScreen(s->Wnd(), 1, 20), Px(tone)) << "the frame";
+        EXPECT_NE(OnScreen(s->Wnd(), 6, 6), Px(clBtnFace)) << "the toned face";
+        b->SetFocusedColor(clBtnFace);
+        PumpFor(60);
+        EXPECT_NE(OnScreen(s->Wnd(), 1, 20), Px(tone));
     }
 }
 
@@ -696,4 +754,115 @@ TEST(BitBtn, GlyphLooksScreenshots)
         testing_support::SaveScreenshot(s->Form->Handle(),
                                         String(L"bit_btn_glyphs_") + (String(skin) == L"Dark" ? L"dark" : L"light"), true);
     }
+}
+
+// DrawOverBorder: the content (here OnPaint's fill) lies over the section's border image; off,
+// the border is drawn over the content.
+TEST(BitBtn, DrawOverBorderPutsTheContentOverTheBorder)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    TsBitBtn* b = s->Skinned();
+    b->OnPaint = [](TObject*, TBitmap* bmp) { FillDCRect(bmp->Canvas()->Handle(), TRect(0, 0, bmp->Width(), bmp->Height()), Blue); };
+    s->Repaint();
+    EXPECT_TRUE(b->DrawOverBorder());
+    EXPECT_EQ(Cached(b, 1, 20), Px(Blue));
+    b->SetDrawOverBorder(false);
+    PumpFor(30);
+    EXPECT_EQ(Cached(b, 1, 20), Px(fs::SliceColor(ButtonSection, 0, 0, 1)));
+    EXPECT_EQ(Cached(b, 50, 20), Px(Blue)) << "inside the border the content stays";
+}
+
+// A click quicker than the press fade shows the whole pressed face during the brief wait at the
+// release, then fades to hot with the glow's fast steps.
+TEST(BitBtn, AQuickClickFlashesTheFullPressedFace)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    auto s = SkinnedScene();
+    std::vector<uint32_t> flashes;
+    TsBitBtn::PressedFlashWait = [&](TsBitBtn* b) { flashes.push_back(OnScreen(b->Handle(), 6, 6)); };
+    s->Button->Perform(CM_MOUSEENTER, 0, 0);
+    Settle(ticks);
+    s->Send(WM_LBUTTONDOWN, MK_LBUTTON);
+    ticks.Step(12);
+    s->Send(WM_LBUTTONUP);
+    ASSERT_EQ(flashes.size(), 1u);
+    EXPECT_EQ(flashes[0], Face(2));
+    TsCommonData* l = s->Skinned()->SkinData();
+    ASSERT_NE(l->AnimTimer, nullptr);
+    EXPECT_EQ(l->AnimTimer->State, 1);
+    EXPECT_EQ(l->AnimTimer->Iterations, 6);
+    Settle(ticks);
+    EXPECT_EQ(OnScreen(s->Wnd(), 6, 6), Face(1));
+    EXPECT_EQ(s->Clicks, 1);
+    TsBitBtn::PressedFlashWait = nullptr;
+}
+
+// Spacing or Layout changed since the last composition: glyph and caption are placed anew. A new caption
+// is on screen as soon as it is set. scmGetColorTone answers the focused tone. Partly outside
+// its parent the button counts as half visible.
+TEST(BitBtn, SpacingCaptionColourToneAndHalfVisible)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    auto s = SkinnedScene();
+    TsBitBtn* b = s->Skinned();
+    const TRect before = b->ImgRect();
+    b->SetSpacing(20);
+    PumpFor(30);
+    const TRect after = b->ImgRect();
+    EXPECT_LT(after.left, before.left);
+    ExpectGlyphAt(b, after, Red, "after the spacing change");
+    b->SetSpacing(0);
+    b->SetLayout(blGlyphTop);
+    PumpFor(30);
+    EXPECT_LT(b->ImgRect().top, after.top);
+    ExpectGlyphAt(b, b->ImgRect(), Red, "after the layout change");
+    b->SetLayout(blGlyphLeft);
+    PumpFor(30);
+
+    b->SetCaption(L"WWWW");
+    const TRect cap = b->CaptionRect();
+    int ink = 0;
+    for (int y = cap.top; y < cap.bottom; ++y)
+        for (int x = cap.left; x < cap.right; ++x) ink += OnScreen(s->Wnd(), x, y) == 0;
+    EXPECT_GT(ink, 10) << "drawn at once";
+
+    b->SetFocusedColor(Green);
+    b->SetFocus();
+    Settle(ticks);
+    TacColoring col;
+    EXPECT_EQ(SendSkinCommand(s->Wnd(), scmGetColorTone, reinterpret_cast<LPARAM>(&col)), 1);
+    EXPECT_EQ(col.ColorToneBG, Green);
+
+    EXPECT_FALSE(b->SkinData()->HalfVisible);
+    b->SetBounds(150, 30, 100, 40);
+    s->Repaint();
+    EXPECT_TRUE(b->SkinData()->HalfVisible);
+    b->SetBounds(20, 30, 100, 40);
+    s->Repaint();
+    EXPECT_FALSE(b->SkinData()->HalfVisible);
+    EXPECT_EQ(SendMessageW(s->Wnd(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0), 0);
+    EXPECT_TRUE(b->WordWrap());
+}
+
+// The page control's list button is hot only while the mouse is over it (focused it is not).
+TEST(BitBtn, DropButtonIsHotOnlyUnderTheMouse)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    FormPtr form(new TForm(nullptr));
+    auto* pages = new TsPageControl(form.get());
+    pages->SetParent(form.get());
+    auto* drop = new TacDropBtn(pages);
+    TsCommonData* l = drop->SkinData();
+    l->FFocused = true;
+    EXPECT_EQ(drop->TsBitBtn::CurrentState(), 1);
+    EXPECT_EQ(drop->CurrentState(), 0);
+    l->FMouseAbove = true;
+    EXPECT_EQ(drop->CurrentState(), 1);
+    l->FFocused = false;
+    l->FMouseAbove = false;
+    EXPECT_EQ(drop->CurrentState(), 0);
+    delete drop;
 }

@@ -113,6 +113,35 @@ TEST(ButtonLayout, NoGlyphSplitAndCommandLink)
     EXPECT_EQ(l.Caption, TRect(37 + 6 + 6, 6, 75 - 6, 6 + 13));
 }
 
+// Which image of the list each look shows, and the fall-back to ImageIndex when the look's own
+// index is unset or outside the list (3 images: 0..2).
+TEST(ButtonLayout, GlyphIndexOfEachLook)
+{
+    const TacButtonImageIndexes all{0, 1, 2, 1, 2};
+    const TacButtonImageIndexes none{0};
+    const TacButtonImageIndexes outside{0, 3, 7, -2, 3};
+    struct Case {
+        const TacButtonImageIndexes* ix;
+        bool enabled, focused;
+        int state, want;
+    } cases[] = {
+        {&all, true, false, bstNormal, 0},   {&all, true, false, bstHot, 1},
+        {&all, true, false, bstPressed, 2},  {&all, true, false, bstDefault, 1},
+        {&all, true, true, bstNormal, 1},    {&all, true, true, bstHot, 1},
+        {&all, true, true, bstPressed, 2},   // pressed wins over focused
+        {&all, false, true, bstPressed, 2},  {&all, false, false, bstNormal, 2},   // disabled wins over all
+        {&none, true, false, bstHot, 0},     {&none, true, true, bstPressed, 0},   {&none, false, false, bstNormal, 0},
+        {&outside, true, false, bstHot, 0},  {&outside, true, false, bstPressed, 0}, {&outside, true, true, bstNormal, 0},
+        {&outside, false, false, bstNormal, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ButtonGlyphIndex(*c.ix, 3, c.enabled, c.focused, c.state), c.want)
+            << c.enabled << c.focused << " state " << c.state;
+    // An empty list: the normal index stays (drawing then finds no image).
+    EXPECT_EQ(ButtonGlyphIndex(all, 0, true, false, bstHot), 0);
+    EXPECT_EQ(CommandLinkTextRight(200, 6, 32, 6), 200 - 18 - 32 - 6);
+}
+
 TEST(ButtonLayout, FocusRectKeepsThreePixelsInsideTopAndBottom)
 {
     EXPECT_EQ(ButtonFocusRect(TRect(27, 6, 48, 19), 1, 25), TRect(25, 5, 50, 20));

@@ -1,7 +1,8 @@
 // The skinned push button in real windows: owner-drawn from "BUTTON" of the fixture skin (one flat
 // colour per state, so each state's face is known), the hover fade stepped to its end, the
-// pressed face while held, the caption and focus frame, clicks and mouse events as the program's
-// handlers need them, and the system's own button without a skin. Dark and Light screenshots.
+// pressed face while held, the caption and focus frame, the images of the looks, the command link
+// and the shield, clicks and mouse events as the program's handlers need them, and the plain
+// owner-drawn button without a skin. Dark and Light screenshots.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -11,6 +12,8 @@
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/glow.h"
 #include "skin/engine/window_helpers.h"
+#include "skin/graphics/gdi_paint.h"
+#include "skin/graphics/image_modes.h"
 #include "tests/skin/controls/button_scene.h"
 #include "tests/skin/controls/fixture_glow.h"
 #include "vcl/menus.h"
@@ -421,32 +424,6 @@ TEST(Button, DefaultAndCancelStillClick)
     EXPECT_EQ(s->Clicks, 2);
 }
 
-// Without a manager, or with an inactive one, the button is the system's own push button and
-// looks exactly like a plain one; switching the skin on and off switches owner drawing with it.
-TEST(Button, UnskinnedItIsTheStandardButton)
-{
-    for (int mode = 0; mode < 2; ++mode) {
-        SCOPED_TRACE(mode == 0 ? "no manager" : "inactive manager");
-        TManagerPtr m = UnskinnedManager(mode == 1);
-        auto skinned = TScene::Make<TPanel, TsButton>(60);
-        auto plain = TScene::Make<TPanel, TButton>(320);
-        EXPECT_EQ(skinned->Kind(), BS_PUSHBUTTON);
-        ExpectSamePixels(skinned->Form->Handle(), plain->Form->Handle());
-        skinned->Press();
-        skinned->Release();
-        PumpFor(30);
-        EXPECT_EQ(skinned->Clicks, 1);
-        if (!m) continue;
-        m->SetActive(true);
-        PumpFor(60);
-        EXPECT_EQ(skinned->Kind(), BS_OWNERDRAW);
-        m->SetActive(false);
-        PumpFor(60);
-        // The click gave it the focus: the system's default-button kind is right then.
-        EXPECT_EQ(skinned->Kind(), GetFocus() == skinned->Wnd() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-    }
-}
-
 // Our own skins: the hot and pressed faces differ from the normal one, and the caption is
 // readable (text pixels far from the face). Screenshots for a look.
 TEST(Button, DarkAndLightScreenshots)
@@ -645,5 +622,387 @@ TEST(Button, SplitButtonDarkAndLightScreenshots)
         EXPECT_GT(testing_support::ColorDistance(TColor(Cached(b, 110 - 8 - 1, 12)), TColor(face)), 80);
         testing_support::SaveScreenshot(s->Form->Handle(),
                                         String(L"split_button_") + (String(skin) == L"Dark" ? L"dark" : L"light"), true);
+    }
+}
+
+namespace {
+
+// An image list of 16 x 16 images, one flat colour each.
+TImageList* ColourList(TComponent* owner, std::initializer_list<TColor> colors)
+{
+    auto* list = new TImageList(owner);
+    list->SetSize(16, 16);
+    for (TColor c : colors) {
+        std::unique_ptr<TBitmap> image(NewBitmap32(16, 16));
+        FillDCRect(image->Canvas()->Handle(), TRect(0, 0, 16, 16), c);
+        list->AddMasked(image.get(), fs::Rgb(255, 0, 255));
+    }
+    return list;
+}
+
+// The images of the looks: normal, hot, pressed, selected, disabled.
+constexpr TColor LookColor[5] = {fs::Rgb(40, 50, 210), fs::Rgb(230, 120, 20), fs::Rgb(20, 160, 60), fs::Rgb(150, 30, 170),
+                                 fs::Rgb(110, 110, 110)};
+
+// The colour in the middle of the button's image on screen.
+uint32_t ImageColour(TsButton* b)
+{
+    TRect g;
+    b->GlyphRect(g);
+    return OnScreen(b->Handle(), g.left + 8, g.top + 8);
+}
+
+TsButton* AddButton(TScene& s, int x, int y, const String& caption)
+{
+    auto* b = new TsButton(s.Form.get());
+    b->SetBounds(x, y, 90, 26);
+    b->SetCaption(caption);
+    b->SetWordWrap(false);
+    b->SetParent(s.Container);
+    return b;
+}
+
+}  // namespace
+
+// Each look shows its own image of the list: normal, hot, pressed (Down), focused (selected),
+// the Default button at rest (selected) and disabled; a look whose index lies outside the list
+// shows ImageIndex's. A screenshot of the looks side by side.
+TEST(Button, ImageOfEachLook)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    auto s = SkinnedScene();
+    s->Form->SetBounds(120, 120, 300, 150);
+    s->Container->SetBounds(0, 0, 300, 150);
+    TImageList* list = ColourList(s->Form.get(), {LookColor[0], LookColor[1], LookColor[2], LookColor[3], LookColor[4]});
+    TsButton* buttons[6];
+    const wchar_t* names[6] = {L"Normal", L"Hot", L"Pressed", L"Focused", L"Default", L"Disabled"};
+    for (int i = 0; i < 6; ++i) {
+        buttons[i] = i == 0 ? s->Skinned() : AddButton(*s, 10 + (i % 3) * 95, 10 + (i / 3) * 40, names[i]);
+        TsButton* b = buttons[i];
+        if (i == 0) {
+            b->SetBounds(10, 10, 90, 26);
+            b->SetCaption(names[0]);
+        }
+        b->SetDisabledKind(0);   // the disabled image as it is
+        b->SetImages(list);
+        b->SetImageIndex(0);
+        b->SetHotImageIndex(1);
+        b->SetPressedImageIndex(2);
+        b->SetSelectedImageIndex(3);
+        b->SetDisabledImageIndex(4);
+    }
+    buttons[1]->Perform(CM_MOUSEENTER, 0, 0);
+    buttons[2]->SetDown(true);
+    buttons[4]->SetDefault(true);
+    buttons[5]->SetEnabled(false);
+    buttons[3]->SetFocus();
+    Settle(ticks);
+    for (TsButton* b : buttons) b->SkinData()->Invalidate(true);
+    PumpFor(30);
+    const int want[6] = {0, 1, 2, 3, 3, 4};
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(ToUtf8(names[i]));
+        EXPECT_EQ(buttons[i]->GlyphIndex(), want[i]);
+        EXPECT_EQ(buttons[i]->CurrentImageIndex(), want[i]);
+        // The disabled image is drawn with the list's disabled look.
+        if (i < 5) EXPECT_EQ(ImageColour(buttons[i]), Px(LookColor[want[i]]));
+    }
+    const uint32_t disabledImage = ImageColour(buttons[5]);
+    testing_support::SaveScreenshot(s->Form->Handle(), L"button_image_looks", true);
+
+    // Indexes outside the list: ImageIndex's image.
+    buttons[1]->SetHotImageIndex(5);
+    buttons[5]->SetDisabledImageIndex(-1);
+    for (TsButton* b : buttons) b->SkinData()->Invalidate(true);
+    PumpFor(30);
+    EXPECT_EQ(ImageColour(buttons[1]), Px(LookColor[0]));
+    EXPECT_EQ(buttons[5]->GlyphIndex(), 0);
+    EXPECT_NE(ImageColour(buttons[5]), disabledImage);
+}
+
+// A picture of the image list replaced in place: the button shows the new one at once (the
+// cached face held the old picture before).
+TEST(Button, AChangedImageListRepaintsTheButton)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    TsButton* b = s->Skinned();
+    TImageList* list = ColourList(s->Form.get(), {LookColor[0]});
+    b->SetImages(list);
+    b->SetImageIndex(0);
+    PumpFor(30);
+    ASSERT_EQ(ImageColour(b), Px(LookColor[0]));
+    std::unique_ptr<TBitmap> other(NewBitmap32(16, 16));
+    FillDCRect(other->Canvas()->Handle(), TRect(0, 0, 16, 16), LookColor[2]);
+    list->ReplaceMasked(0, other.get(), fs::Rgb(255, 0, 255));
+    PumpFor(30);
+    EXPECT_EQ(ImageColour(b), Px(LookColor[2]));
+    EXPECT_EQ(Cached(b, 14, 15), Px(LookColor[2]));
+}
+
+// A command link: its caption bold and 2 points larger right of the image box, the hint under
+// it in the caption's colour, or in CommandLinkFont when CustomCommandLinkFont; the shield of
+// ElevationRequired in the image's place. A screenshot of both.
+TEST(Button, CommandLinkWithItsHintAndTheShield)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    s->Form->SetBounds(120, 120, 420, 120);
+    s->Container->SetBounds(0, 0, 420, 120);
+    TsButton* b = s->Skinned();
+    b->SetStyle(bsCommandLink);
+    b->SetBounds(10, 10, 190, 90);
+    b->SetCaption(L"Calibrate");
+    b->SetCommandLinkHint(L"Turn the wheel to both stops");
+    PumpFor(60);
+    std::unique_ptr<TBitmap> probe(NewBitmap32(10, 10));
+    probe->Canvas()->Font()->Assign(b->Font());
+    CommandLinkCaptionFont(probe->Canvas()->Font());
+    const TSize bold = probe->Canvas()->TextExtent(b->Caption());
+    // The caption takes the room right of the 32-pixel image box and the gap, one bold line high.
+    const TRect cap = b->CaptionRect();
+    EXPECT_EQ(cap, TRect(32 + 6 + 6, 6, 190 - 6, 6 + bold.cy));
+    const TRect hint(cap.left, cap.bottom + 6, cap.right, 90 - 6);
+    auto count = [&](const TRect& r, uint32_t colour) {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < std::min(int(r.right), 190 - 6); ++x) n += Cached(b, x, y) == colour;
+        return n;
+    };
+    EXPECT_GT(count(hint, 0), 20) << "the hint in the section's black";
+
+    const TColor red = fs::Rgb(210, 20, 20);
+    b->CommandLinkFont()->SetColor(red);
+    b->SetCustomCommandLinkFont(true);
+    PumpFor(30);
+    EXPECT_GT(count(hint, Px(red)), 20);
+    EXPECT_EQ(count(hint, 0), 0);
+    EXPECT_GT(count(cap, 0), 20) << "the caption keeps its colour";
+
+    auto* shield = AddButton(*s, 215, 30, L"Install");
+    shield->SetBounds(215, 30, 190, 30);
+    shield->SetElevationRequired(true);
+    PumpFor(60);
+    TRect g;
+    shield->GlyphRect(g);
+    EXPECT_EQ(g, TRect(6, 7, 22, 23));
+    int inked = 0;
+    for (int y = g.top; y < g.bottom; ++y)
+        for (int x = g.left; x < g.right; ++x) inked += Cached(shield, x, y) != Face(0);
+    EXPECT_GT(inked, 40) << "the shield is drawn";
+    EXPECT_GE(shield->CaptionRect().left, g.right);
+    testing_support::SaveScreenshot(s->Form->Handle(), L"button_command_link", true);
+}
+
+// The frame's messages as a button answers them while skinned: no erase of its own, 1 to
+// WM_UPDATEUISTATE, the colours of its look to scmGetColorTone, and a window region dropped on
+// scmRefresh from its manager.
+TEST(Button, FrameMessagesOfASkinnedButton)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    m->ButtonsOptions()->ModalButtonsColoring = bcText;
+    auto s = SkinnedScene();
+    TsButton* b = s->Skinned();
+    b->SetModalResult(mrOk);
+    HDC dc = GetDC(s->Wnd());
+    EXPECT_EQ(SendMessageW(s->Wnd(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 0);
+    ReleaseDC(s->Wnd(), dc);
+    EXPECT_EQ(SendMessageW(s->Wnd(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0), 1);
+
+    TacColoring col;
+    EXPECT_EQ(SendSkinCommand(s->Wnd(), scmGetColorTone, reinterpret_cast<LPARAM>(&col)), 1);
+    EXPECT_EQ(col.ColorText, TColorOf(0xFF28851Au));
+    EXPECT_EQ(col.ColorGlyph, clNone);
+    EXPECT_EQ(SendSkinCommand(s->Wnd(), scmGetColorTone, 0), 1);
+
+    SetWindowRgn(s->Wnd(), CreateRectRgn(0, 0, 50, 20), TRUE);
+    HRGN probe = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(s->Wnd(), probe), ERROR);
+    SendSkinCommand(s->Wnd(), scmRefresh, 12345);   // another manager's: the region stays
+    EXPECT_NE(GetWindowRgn(s->Wnd(), probe), ERROR);
+    SendSkinCommand(s->Wnd(), scmRefresh, reinterpret_cast<LPARAM>(m.get()));
+    EXPECT_EQ(GetWindowRgn(s->Wnd(), probe), ERROR);
+    DeleteObject(probe);
+    EXPECT_TRUE(b->WordWrap()) << "the skinned button wraps by default";
+
+    // The space bar on the focused button: a fade running is stopped for the pushed face.
+    TManualTicks ticks;
+    b->SetFocus();
+    b->Perform(CM_MOUSEENTER, 0, 0);
+    Settle(ticks);
+    s->Press();
+    ASSERT_TRUE(b->SkinData()->AnimTimer && b->SkinData()->AnimTimer->Enabled());
+    b->Perform(CM_DIALOGCHAR, VK_SPACE, 0);
+    EXPECT_FALSE(b->SkinData()->AnimTimer->Enabled());
+    s->Release();
+    Settle(ticks);
+}
+
+// Skinned, the own enter and leave events fire before the hover fade starts and before the
+// base's events; unskinned, after the base's, and the hover flag follows the mouse.
+TEST(Button, OwnEnterAndLeaveEventsComeFirst)
+{
+    struct TRecorder {
+        TsButton* Button = nullptr;
+        std::vector<String> Calls;
+        void OwnEnter(TObject*)
+        {
+            const TacThreadedTimer* t = Button->SkinData()->AnimTimer;
+            Calls.push_back(t && t->Enabled() ? L"own enter while fading" : L"own enter");
+        }
+        void OwnLeave(TObject*) { Calls.push_back(L"own leave"); }
+        void Enter(TObject*) { Calls.push_back(L"enter"); }
+        void Leave(TObject*) { Calls.push_back(L"leave"); }
+    };
+    for (bool skinned : {true, false}) {
+        SCOPED_TRACE(skinned ? "skinned" : "unskinned");
+        TManagerPtr m = skinned ? ManagerWithSkin(L"Fixture") : UnskinnedManager(false);
+        TManualTicks ticks;
+        auto s = skinned ? SkinnedScene() : TScene::Make<TPanel, TsButton>();
+        TRecorder r;
+        r.Button = s->Skinned();
+        r.Button->OwnMouseEnter() = Bind<&TRecorder::OwnEnter>(&r);
+        r.Button->OwnMouseLeave() = Bind<&TRecorder::OwnLeave>(&r);
+        r.Button->OnMouseEnter = Bind<&TRecorder::Enter>(&r);
+        r.Button->OnMouseLeave = Bind<&TRecorder::Leave>(&r);
+        s->Button->Perform(CM_MOUSEENTER, 0, 0);
+        EXPECT_TRUE(r.Button->SkinData()->FMouseAbove);
+        Settle(ticks);
+        s->Button->Perform(CM_MOUSELEAVE, 0, 0);
+        EXPECT_FALSE(r.Button->SkinData()->FMouseAbove);
+        Settle(ticks);
+        // Unskinned the base handles the message first; the own event follows with the flag.
+        const std::vector<String> want = skinned ? std::vector<String>{L"own enter", L"enter", L"own leave", L"leave"}
+                                                 : std::vector<String>{L"enter", L"own enter", L"leave", L"own leave"};
+        EXPECT_EQ(r.Calls, want);
+    }
+}
+
+// A button whose action has no OnExecute looks disabled while it stays enabled; the action's
+// Enabled reaches the button when it changes and at CM_ACTIONUPDATE.
+TEST(Button, ActionWithoutExecuteHandlerLooksDisabled)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = SkinnedScene();
+    TsButton* b = s->Skinned();
+    auto* action = new TBasicAction(s->Form.get());
+    b->SetAction(action);
+    b->SkinData()->Invalidate(true);
+    PumpFor(30);
+    EXPECT_TRUE(b->Enabled());
+    EXPECT_NE(OnScreen(s->Wnd(), 8, 15), Face(0));
+    int runs = 0;
+    struct TRun {
+        int* N;
+        void Execute(TObject*) { ++*N; }
+    } run{&runs};
+    action->OnExecute = Bind<&TRun::Execute>(&run);
+    b->SkinData()->Invalidate(true);
+    PumpFor(30);
+    EXPECT_EQ(OnScreen(s->Wnd(), 8, 15), Face(0));
+
+    action->SetEnabled(false);
+    EXPECT_FALSE(b->Enabled());
+    b->SetEnabled(true);
+    action->Update();   // CM_ACTIONUPDATE: the action's state again
+    EXPECT_FALSE(b->Enabled());
+    action->SetEnabled(true);
+    EXPECT_TRUE(b->Enabled());
+    delete action;
+    EXPECT_EQ(b->Action(), nullptr);
+}
+
+namespace {
+
+// The plain push button as the owner-draw rules give it, into a w x h picture: the raised
+// frame, the caption at its rectangle in the given colour, a split part's line and arrow.
+std::unique_ptr<TBitmap> PlainButtonPicture(TsButton* b, TColor text, bool split)
+{
+    const int w = b->Width(), h = b->Height();
+    std::unique_ptr<TBitmap> pic(NewBitmap32(w, h));
+    HDC dc = pic->Canvas()->Handle();
+    RECT r{0, 0, w, h};
+    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (b->Enabled() ? 0 : DFCS_INACTIVE));
+    TCanvas* c = pic->Canvas();
+    std::unique_ptr<TFont> font(new TFont());
+    font->Assign(b->Font());
+    const HGDIOBJ old = SelectObject(dc, font->Handle());
+    SetTextColor(dc, ColorToRGB(text));
+    SetBkMode(dc, TRANSPARENT);
+    RECT cr = b->CaptionRect();
+    const String t = b->Caption();
+    DrawTextW(dc, t.c_str(), int(t.size()), &cr, DT_VCENTER | DT_EXPANDTABS | DT_SINGLELINE | DT_CENTER);
+    SelectObject(dc, old);
+    if (split) {
+        RECT line{w - 16 + 1, 4, w - 16 + 2, h - 4};
+        FillRect(dc, &line, GetSysColorBrush(COLOR_WINDOWFRAME));
+        DrawArrowPixels(c, b->Font()->Color(), TRect(w - 16, 0, w, h), adDown, 96);
+    }
+    return pic;
+}
+
+}  // namespace
+
+// Without a skin the button is still owner-drawn, as the plain push button the rules describe,
+// pixel for pixel: an Ok button keeps the font's colour (modal colours of text are the skin's),
+// a colour given through OnGetColoring is taken, a disabled caption is greyed, and the split
+// part has its line and arrow. Clicks work as before; a skin switched on and off keeps it
+// owner-drawn.
+TEST(Button, UnskinnedItIsAPlainOwnerDrawnButton)
+{
+    for (int mode = 0; mode < 2; ++mode) {
+        SCOPED_TRACE(mode == 0 ? "no manager" : "inactive manager");
+        TManagerPtr m = UnskinnedManager(mode == 1);
+        auto s = TScene::Make<TPanel, TsButton>(60);
+        TsButton* b = s->Skinned();
+        EXPECT_EQ(s->Kind(), BS_OWNERDRAW);
+        b->SetWordWrap(false);
+        struct TCase {
+            const char* name;
+            TModalResult result;
+            TButtonStyle style;
+            bool enabled;
+            TColor given;   // OnGetColoring's text colour, clNone: none
+            TColor text;    // the caption's colour drawn, clNone: the font's
+        } cases[] = {
+            {"ok", mrOk, bsPushButton, true, clNone, clNone},
+            {"given colour", mrCancel, bsPushButton, true, fs::Rgb(200, 0, 0), fs::Rgb(200, 0, 0)},
+            {"split", mrNone, bsSplitButton, true, clNone, clNone},
+            {"disabled", mrOk, bsPushButton, false, clNone, clGrayText},
+        };
+        for (const TCase& c : cases) {
+            SCOPED_TRACE(c.name);
+            b->SetModalResult(c.result);
+            b->SetStyle(c.style);
+            b->SetEnabled(c.enabled);
+            const TColor given = c.given;
+            b->OnGetColoring = [given](TObject*, int, TacColoring& col) {
+                if (given != clNone) col.ColorText = given;
+            };
+            b->Invalidate();
+            PumpFor(60);
+            EXPECT_EQ(s->Kind(), BS_OWNERDRAW);
+            auto shot = testing_support::CaptureWindow(s->Wnd());
+            auto want = PlainButtonPicture(b, c.text == clNone ? b->Font()->Color() : c.text, c.style == bsSplitButton);
+            const testing_support::TBitmapDiff d = testing_support::CompareBitmaps(*shot, *want, 0);
+            EXPECT_TRUE(d.sameSize);
+            EXPECT_EQ(d.differing, 0) << d.firstAt.x << "," << d.firstAt.y;
+            if (c.style == bsSplitButton) testing_support::SaveScreenshot(s->Form->Handle(), L"button_unskinned_split", true);
+        }
+        b->OnGetColoring = nullptr;
+        b->SetStyle(bsPushButton);
+        b->SetEnabled(true);
+        s->Press();
+        s->Release();
+        PumpFor(30);
+        EXPECT_EQ(s->Clicks, 1);
+        if (!m) continue;
+        m->SetActive(true);
+        PumpFor(60);
+        EXPECT_EQ(s->Kind(), BS_OWNERDRAW);
+        m->SetActive(false);
+        PumpFor(60);
+        EXPECT_EQ(s->Kind(), BS_OWNERDRAW);
     }
 }

@@ -538,4 +538,23 @@ TEST(SkinFrame, FadeFramesAreNotMirroredRightToLeft)
     link->StopAnimTimer();
     EXPECT_EQ(left, RGB(255, 0, 0));
     EXPECT_EQ(right, RGB(0, 0, 255));
+
+// While an animated skin change owns the screen the control composes and paints nothing for an
+// ordinary paint request; afterwards it paints again.
+TEST(SkinFrame, PaintsWaitWhileASkinChangeAnimates)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TScene s = SkinnedScene();
+    TsCommonData* link = LinkOf(s.Button);
+    PumpFor(30);
+    ASSERT_FALSE(link->BGChanged);
+    link->BGChanged = true;
+    AnimationRunning = true;
+    InvalidateRect(s.Button->Handle(), nullptr, FALSE);
+    UpdateWindow(s.Button->Handle());
+    EXPECT_TRUE(link->BGChanged) << "composed during the animation";
+    AnimationRunning = false;
+    InvalidateRect(s.Button->Handle(), nullptr, FALSE);
+    UpdateWindow(s.Button->Handle());
+    EXPECT_FALSE(link->BGChanged);
 }
