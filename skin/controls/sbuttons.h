@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "skin/controls/core/button_layout.h"
+#include "skin/controls/core/glyph_caption_layout.h"
 #include "skin/controls/skin_frame.h"
 #include "vcl/imagelist.h"
 #include "vcl/stdctrls.h"
@@ -29,6 +30,12 @@ TacColoringInput ButtonColoringInput(TButton* button, TsCommonData* link, int st
 // press ends with any release. Before answers true when the message is done.
 bool ButtonPressBefore(TsCommonData* link, bool drawn, bool canPress, bool& mouseClicked, TMessage& m);
 void ButtonPressAfter(TsCommonData* link, bool drawn, bool& mouseClicked, const TMessage& m);
+
+// The speed button's caption measured on dc (the button's cache canvas, its font selected) in
+// the room SpeedCaptionRoom gives, with SpeedCaptionMeasureFlags: the width and height that
+// CalcButtonCaptionRect and CalcButtonGlyphRect take as TextWidth and TextHeight; 0 x 0 without
+// room or caption.
+TSize SpeedCaptionSize(HDC dc, const String& caption, const TacSpeedButtonInput& in);
 
 // ---- TsButton: a push button with an optional image from an image list
 class TsButton : public TacSkinFrame<TButton> {
