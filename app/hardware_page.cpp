@@ -30,7 +30,23 @@ uint8_t IndexByte(const TComboBox* c)
 
 void TMainForm::BuildHardwarePage()
 {
-    TWinControl* page = TabHardware;
+    // Three borderless panels divide the page: a column at the left (motor, encoder, PID), one
+    // beside it (the joystick axes) and the rest (the buttons).
+    // (Panels of one alignment line up in the order of their positions.)
+    auto part = [this](const wchar_t* name, TAlign align, int left, int width) {
+        auto* p = new TsPanel(this);
+        p->SetName(name);
+        p->SetParent(TabHardware);
+        p->SetBevelOuter(bvNone);
+        p->SetShowCaption(false);
+        p->SetBounds(left, 0, width, p->Height());
+        p->SetAlign(align);
+        return p;
+    };
+    pnlHardwareLeft = part(L"pnlHardwareLeft", alLeft, 0, 342);
+    pnlHardwareAxes = part(L"pnlHardwareAxes", alLeft, 342, 428);
+    pnlHardwareClient = part(L"pnlHardwareClient", alClient, 770, 100);
+    TWinControl* page = pnlHardwareLeft;
 
     TsGroupBox* motor = AddGroup(page, L"Motor", 8, 4, 330, 92);
     AddLabel(motor, L"PWM Mode", 10, 26);
@@ -68,7 +84,7 @@ void TMainForm::BuildHardwarePage()
     edtSampleTime = AddSpinEdit(pid, L"Sample Time (ms)", 10, 174, 110, 120, 1, 2, 1);
     edtSampleTime->SetAllowNegative(false);
 
-    TsGroupBox* axes = AddGroup(page, L"Joystick Axes", 350, 4, 420, 230);
+    TsGroupBox* axes = AddGroup(pnlHardwareAxes, L"Joystick Axes", 8, 4, 420, 230);
     AddLabel(axes, L"Minimum", 90, 22);
     AddLabel(axes, L"Maximum", 250, 22);
     struct TAxisRow {
@@ -89,8 +105,12 @@ void TMainForm::BuildHardwarePage()
         y += 30;
     }
 
-    btnHardwareApply = AddButton(page, L"Apply", 838, 476, 90, Bind<&TMainForm::btnHardwareApplyClick>(this));
-    btnHardwareSave = AddButton(page, L"Save", 934, 476, 90, Bind<&TMainForm::btnHardwareSaveClick>(this));
+    // Where they stood on the page before it was divided: right of the two columns.
+    const int left = 838 - pnlHardwareLeft->Width() - pnlHardwareAxes->Width();
+    btnHardwareApply = AddButton(pnlHardwareClient, L"Apply", left, 476, 90,
+                                 Bind<&TMainForm::btnHardwareApplyClick>(this));
+    btnHardwareSave = AddButton(pnlHardwareClient, L"Save", left + 96, 476, 90,
+                                Bind<&TMainForm::btnHardwareSaveClick>(this));
 }
 
 TJoystickConfig TMainForm::JoystickConfigFromControls() const

@@ -26,8 +26,6 @@ const wchar_t* const kTips[] = {
     L"After you disable LED, re-plug your device.",
 };
 
-const wchar_t* const kSupportPage = L"https://qwelta-wheel.example/support";
-
 bool IsOurs(THidDevice* dev, uint16_t product)
 {
     return dev && dev->Attributes().VendorID == VendorIdDevices && dev->Attributes().ProductID == product;
@@ -38,6 +36,10 @@ bool IsOurs(THidDevice* dev, uint16_t product)
 TMainForm::TMainForm(TComponent* owner, const String& settingsFile) : TForm(owner), FSettingsFile(settingsFile)
 {
     BeginLoading();
+    OpenLink = [this](const String& url) {
+        // A failure to open (no browser) is left alone: nothing depends on it.
+        ShellExecuteW(HandleAllocated() ? Handle() : nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    };
     SetName(L"MainForm");
     SetCaption(WindowCaption);
     SetPosition(poScreenCenter);
@@ -107,12 +109,14 @@ TMainForm::~TMainForm()
 
 void TMainForm::LoadStatusImages()
 {
-    // Entry 0: connected, entry 1: disconnected.
+    // Entry 0: connected, 1: disconnected, 2: the idle dot, 3: the state dot.
     try {
         Images->AddPng(AppResources::ConnectedPng, AppResources::ConnectedPngSize);
         Images->AddPng(AppResources::DisconnectedPng, AppResources::DisconnectedPngSize);
+        Images->AddPng(AppResources::IdleDotPng, AppResources::IdleDotPngSize);
+        Images->AddPng(AppResources::StateDotPng, AppResources::StateDotPngSize);
     } catch (...) {
-        // The status panels then show no icon; nothing else depends on them.
+        // The status panels and the dots then show no icon; nothing else depends on them.
         OutputDebugStringW((L"Status icons: " + CurrentExceptionMessage()).c_str());
     }
 }
@@ -153,12 +157,56 @@ void TMainForm::BuildWindow()
     InfoPanel->SetHeight(40);
     InfoPanel->SetBevelOuter(bvNone);
     InfoPanel->SetShowCaption(false);
+    // What the text leaves free (behind the dots and the banner) shows the skin's window
+    // background.
+    InfoPanel->SkinData()->SetSkinSection(L"FORM");
+    // The banner at the right end; a click on it opens the support page.
+    donateMe = new TsImage(this);
+    donateMe->SetName(L"donateMe");
+    donateMe->SetParent(InfoPanel);
+    donateMe->SetAlign(alRight);
+    // Its picture is made at the panel's height: stretched, it keeps its shape at any PPI.
+    donateMe->SetWidth(132);
+    donateMe->SetStretch(true);
+    donateMe->SetTransparent(true);
+    donateMe->SetCursor(crHandPoint);
+    donateMe->SetHint(L"Support the project");
+    donateMe->SetShowHint(true);
+    try {
+        TPNGGraphic png;
+        TMemoryStream data;
+        data.WriteBuffer(AppResources::BannerPng, static_cast<int64_t>(AppResources::BannerPngSize));
+        data.SetPosition(0);
+        png.LoadFromStream(data);
+        donateMe->Picture()->SetGraphic(&png);
+    } catch (...) {
+        // Without its picture the banner is an empty spot that still takes the click.
+        OutputDebugStringW((L"Banner: " + CurrentExceptionMessage()).c_str());
+    }
+    donateMe->OnClick = Bind<&TMainForm::donateMeClick>(this);
+    // Three state dots left of the banner, each the list's dot stretched into its strip and
+    // centred in it.
+    int dotLeft = InfoPanel->Width() - donateMe->Width() - 14;
+    for (TsImage** dot : {&StateDot3, &StateDot2, &StateDot1}) {
+        auto* d = new TsImage(this);
+        d->SetParent(InfoPanel);
+        d->SetBounds(dotLeft, 0, 14, InfoPanel->Height());
+        dotLeft -= 14;
+        d->SetAlign(alRight);
+        d->SetImages(Images);
+        d->SetImageIndex(ImageStateDot);
+        d->SetStretch(true);
+        d->SetProportional(true);
+        d->SetCenter(true);
+        *dot = d;
+    }
+    StateDot1->SetName(L"StateDot1");
+    StateDot2->SetName(L"StateDot2");
+    StateDot3->SetName(L"StateDot3");
     InfoText = new TAAScrollText(this);
     InfoText->SetParent(InfoPanel);
     SetupInfoText(InfoText);
     InfoText->SetAlign(alClient);
-    InfoText->SetCursor(crHandPoint);
-    InfoText->OnClick = Bind<&TMainForm::donateMeClick>(this);
 
     // The status bar shows the last status message on every page; the log is on the Debug tab.
     StatusBar = new TsStatusBar(this);
@@ -731,7 +779,7 @@ void TMainForm::N1Click(TObject*)
 
 void TMainForm::donateMeClick(TObject*)
 {
-    ShellExecuteW(HandleAllocated() ? Handle() : nullptr, L"open", kSupportPage, nullptr, nullptr, SW_SHOWNORMAL);
+    if (OpenLink) OpenLink(SupportPage);
 }
 
 void TMainForm::TabDebugShow(TObject*)

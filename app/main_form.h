@@ -27,6 +27,7 @@
 #include "skin/controls/scomboedit.h"
 #include "skin/controls/sedits.h"
 #include "skin/controls/sgroupbox.h"
+#include "skin/controls/simage.h"
 #include "skin/controls/slabel.h"
 #include "skin/controls/spagecontrol.h"
 #include "skin/controls/spanel.h"
@@ -85,9 +86,21 @@ public:
     TMenuItem* H2 = nullptr;   // "Hel&p"
     TMenuItem* N1 = nullptr;   // "&About"
 
-    // Information panel: product title and maker scrolling over the theme's picture.
+    // Information panel: product title and maker scrolling over the theme's picture, three state
+    // dots (image 3 of Images) and, at the right, the banner whose click opens the support page.
     TsPanel* InfoPanel = nullptr;
     TAAScrollText* InfoText = nullptr;
+    TsImage* StateDot1 = nullptr;
+    TsImage* StateDot2 = nullptr;
+    TsImage* StateDot3 = nullptr;
+    TsImage* donateMe = nullptr;
+    // Entries of Images: the connection states, the idle and the state dot.
+    enum { ImageConnected = 0, ImageDisconnected = 1, ImageIdleDot = 2, ImageStateDot = 3 };
+    // The address the banner opens.
+    static constexpr const wchar_t* SupportPage = L"https://qwelta-wheel.example/support";
+    // Opens an address in the default browser (the shell's "open"); tests put their own in, so
+    // that nothing is launched.
+    std::function<void(const String& url)> OpenLink;
 
     TsPageControl* PageControl = nullptr;
     TsTabSheet* TabBase = nullptr;
@@ -96,6 +109,12 @@ public:
     TsTabSheet* TabPedal = nullptr;
     TsTabSheet* TabDebug = nullptr;
     TsStatusBar* StatusBar = nullptr;
+
+    // ---- Hardware tab: motor, encoder and PID at the left, the joystick axes beside them, the
+    // buttons in the rest.
+    TsPanel* pnlHardwareLeft = nullptr;
+    TsPanel* pnlHardwareAxes = nullptr;
+    TsPanel* pnlHardwareClient = nullptr;
 
     // ---- Base tab
     TsTrackBar* sMaxAngle = nullptr;

@@ -38,6 +38,9 @@ public:
     TShifterPage(TMainForm* form, TWinControl* sheet);
 
     TsPanel* ShifterGrid = nullptr;
+    // The Statistics group's two sunken panels: position values, configuration values.
+    TsPanel* pnlStatPosition = nullptr;
+    TsPanel* pnlStatConfig = nullptr;
     TLine* x1 = nullptr;
     TLine* x2 = nullptr;
     TLine* x3 = nullptr;

@@ -494,9 +494,32 @@ void TCustomLabel::DoDrawText(TRect& rect, UINT flags)
     if ((flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text == L"&"))) text += L" ";
     TCanvas* c = FCanvas;
     c->Font()->Assign(FFont);
+    text = EllipsisText(text, rect, flags);
     if (!FEnabled) c->Font()->SetColor(clGrayText);
     c->Brush()->SetStyle(bsClear);
     c->TextRect(rect, text, flags);
+}
+
+String TCustomLabel::EllipsisText(const String& text, const TRect& rect, UINT& flags)
+{
+    flags = LabelEllipsisFlags(flags, FEllipsisPosition, FAutoSize);
+    if (!LabelShortensText(FEllipsisPosition, FAutoSize, FWordWrap)) return text;
+    TCanvas* c = FCanvas;
+    TRect narrowed = rect;
+    narrowed.right -= c->TextWidth(L"...");
+    const UINT measureFlags = (flags | DT_CALCRECT) & ~UINT(DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS);
+    return ShortenWrappedText(text, ClientHeight(), c->TextHeight(L"Wg"), [&](const String& t) {
+        TRect r = narrowed;
+        DrawTextW(c->Handle(), t.c_str(), static_cast<int>(t.size()), &r, measureFlags);
+        return r.bottom - r.top;
+    });
+}
+
+void TCustomLabel::SetEllipsisPosition(TEllipsisPosition p)
+{
+    if (p == FEllipsisPosition) return;
+    FEllipsisPosition = p;
+    Invalidate();
 }
 
 void TCustomLabel::Paint()

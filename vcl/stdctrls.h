@@ -7,6 +7,7 @@
 #include "vcl/controls.h"
 #include "vcl/forms.h"
 #include "vcl/imagelist.h"
+#include "vcl/label_text.h"
 
 class TPopupMenu;
 
@@ -205,6 +206,10 @@ public:
     void SetShowAccelChar(bool on);
     TWinControl* FocusControl() const { return FFocusControl; }
     void SetFocusControl(TWinControl* c);
+    // Where "..." goes when the text does not fit; only a label that does not size itself to
+    // its text shortens it.
+    TEllipsisPosition EllipsisPosition() const { return FEllipsisPosition; }
+    void SetEllipsisPosition(TEllipsisPosition p);
     // Resizes to the text when AutoSize is on (on by default), keeping the side the text is
     // aligned to in place.
     virtual void AdjustBounds();
@@ -218,8 +223,13 @@ protected:
     // DrawText of the caption with the label's flags (DT_CALCRECT measures).
     virtual void DoDrawText(TRect& rect, UINT flags);
     UINT TextFlags() const;
+    // The text to draw in rect with the canvas's font, and flags with the ellipsis flag of
+    // EllipsisPosition: a word-wrapped text that is taller than the label is cut back and
+    // ends in "...".
+    String EllipsisText(const String& text, const TRect& rect, UINT& flags);
 
     TAlignment FAlignment = taLeftJustify;
+    TEllipsisPosition FEllipsisPosition = epNone;
     TTextLayout FLayout = tlTop;
     bool FTransparent = false;
     bool FWordWrap = false;

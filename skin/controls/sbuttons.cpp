@@ -163,6 +163,15 @@ void TsButton::SetButtonStyle(bool isDefault)
     SkinData()->Invalidate(false);
 }
 
+TSize SpeedCaptionSize(HDC dc, const String& caption, const TacSpeedButtonInput& in)
+{
+    const int room = SpeedCaptionRoom(in);
+    if (!dc || caption.empty() || room <= 0) return TSize(0, 0);
+    TRect r(0, 0, room, 0);
+    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r, SpeedCaptionMeasureFlags(in));
+    return TSize(r.Width(), r.Height());
+}
+
 TacButtonStateInput ButtonStateInput(TButton* button, TsCommonData* l, bool leftDownOnIt, bool down)
 {
     TsSkinManager* m = l->SkinManager();

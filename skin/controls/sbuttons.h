@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "skin/controls/core/button_layout.h"
+#include "skin/controls/core/glyph_caption_layout.h"
 #include "skin/controls/skin_frame.h"
 #include "vcl/imagelist.h"
 #include "vcl/stdctrls.h"
@@ -38,6 +39,12 @@ void CommandLinkCaptionFont(TFont* font);
 // would stop it): off, and back on when the press had switched them off.
 void ButtonHintsOff();
 void ButtonHintsBack();
+
+// The speed button's caption measured on dc (the button's cache canvas, its font selected) in
+// the room SpeedCaptionRoom gives, with SpeedCaptionMeasureFlags: the width and height that
+// CalcButtonCaptionRect and CalcButtonGlyphRect take as TextWidth and TextHeight; 0 x 0 without
+// room or caption.
+TSize SpeedCaptionSize(HDC dc, const String& caption, const TacSpeedButtonInput& in);
 
 // ---- TsButton: a push button with an optional image from an image list
 class TsButton : public TacSkinFrame<TButton> {

@@ -172,7 +172,10 @@ void TsHTMLLabel::DoClick(int linkIndex)
     if (OnLinkClick && EventsAllowed()) OnLinkClick(this, url, defaultAction);
     if (url.empty() || !defaultAction) return;
     HWND app = Application && Application->MainForm() ? Application->MainForm()->ExistingHandle() : nullptr;
-    ShellExecuteW(app, L"open", url.c_str(), nullptr, nullptr, ShowMode);   // a failure is left alone
+    if (ShellOpen)
+        ShellOpen(app, url, int(FShowMode));
+    else
+        ShellExecuteW(app, L"open", url.c_str(), nullptr, nullptr, int(FShowMode));   // a failure is left alone
 }
 
 void TsHTMLLabel::Dispatch(TMessage& m)

@@ -2,10 +2,20 @@
 // skin/controls/core/html_text.h), and the caption label an edit creates through its bound label.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+
 #include "skin/controls/core/html_text.h"
 #include "skin/controls/slabel.h"
 
 class TsBoundLabel;
+
+// How a window opened for a link is shown: the ordinal is the show command (SW_HIDE ..
+// SW_SHOWDEFAULT) handed to the shell.
+enum TsWindowShowMode : uint8_t {
+    soHide, soNormal, soShowMinimized, soMaximize, soShowNoActivate, soShow, soMinimize, soShowMinNoActive,
+    soShowNA, soRestore, soDefault
+};
 
 // A link was clicked: the handler may change the address or turn the default action (opening
 // the address with the shell) off.
@@ -31,8 +41,15 @@ public:
     int LinkAtCursor() const;
     // Runs OnLinkClick for a link, then opens its address unless the handler said no.
     void DoClick(int linkIndex);
-    int ShowMode = 1;   // SW_SHOWNORMAL
+    // How the program that opens a clicked address shows its window; soDefault leaves it to
+    // that program.
+    TsWindowShowMode ShowMode() const { return FShowMode; }
+    void SetShowMode(TsWindowShowMode mode) { FShowMode = mode; }
     TacLinkClickEvent OnLinkClick;
+
+    // Opens an address with the shell ("open"): owner window, address, show command. Tests put
+    // their own in; nothing is launched then.
+    static inline std::function<void(HWND owner, const String& url, int showCommand)> ShellOpen;
 
 protected:
     void DoDrawText(TRect& rect, UINT flags) override;
@@ -45,6 +62,7 @@ private:
     int FHotLink = -1;
     int FPressedLink = -1;
     bool FLinkClicking = false;
+    TsWindowShowMode FShowMode = soDefault;
     TacLinks FLinks;
 };
 

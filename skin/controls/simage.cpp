@@ -192,7 +192,9 @@ void TsCustomImage::ComposeImage(TBitmap* background, const TCacheInfo& bgInfo)
         if (pic->Empty()) return;
         BitBlt(b->Canvas()->Handle(), 0, 0, s0.cx, s0.cy, pic->Canvas()->Handle(), 0, 0, SRCCOPY);
         if (pic->PixelFormat() == pf32bit) {
-            MakeOpaqueIfNoAlpha32(b.get());
+            // A 32-bit picture with no alpha at all is taken as opaque, unless the manager says
+            // its pictures are to be trusted as they are.
+            if (!DefaultManager || DefaultManager->Options()->CheckEmptyAlpha()) MakeOpaqueIfNoAlpha32(b.get());
         } else {
             const TPixelView v = BitmapView(b.get());
             SetRectAlpha32(v, v.Bounds(), 255, Transparent() ? v.At(0, v.Height - 1) : uint32_t(clNone));

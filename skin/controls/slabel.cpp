@@ -115,6 +115,7 @@ void TsCustomLabel::DoDrawText(TRect& rect, UINT flags)
     if ((flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text == L"&"))) text += L" ";
     TCanvas* c = FCanvas;
     c->Font()->Assign(TextFont());
+    text = EllipsisText(text, rect, flags);
     // The disabled look is in TextColor: no grey or embossed text here.
     c->Font()->SetColor(ColorToRGB(TextColor()));
     c->Brush()->SetStyle(bsClear);
@@ -127,7 +128,11 @@ void TsCustomLabel::Dispatch(TMessage& m)
         m.Result = 0;
         return;
     }
+    // The label's own enter event comes before its parent hears of it, the leave event after.
+    const bool own = m.LParam == 0 || m.LParam == reinterpret_cast<LPARAM>(this);
+    if (m.Msg == CM_MOUSEENTER && own && OnMouseEnter && EventsAllowed()) OnMouseEnter(this);
     TCustomLabel::Dispatch(m);
+    if (m.Msg == CM_MOUSELEAVE && own && OnMouseLeave && EventsAllowed()) OnMouseLeave(this);
     if (m.Msg != MSG_SKINCOMMAND) return;
     TsSkinManager* mgr = SkinManager();
     switch (SkinCommandOf(m.WParam)) {

@@ -21,6 +21,12 @@ public:
     bool TransparentForMouse() const { return FTransparentForMouse; }
     void SetTransparentForMouse(bool on) { FTransparentForMouse = on; }
 
+    // The label's own mouse events: entering fires before the parent learns that the mouse came
+    // over the label, leaving after it. (The base control's events of the same names are
+    // hidden here; through a TControl pointer they fire in the base's order.)
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+
 protected:
     void Paint() override;
     void DoDrawText(TRect& rect, UINT flags) override;

@@ -965,8 +965,9 @@ TEST_F(MainWindowTest, StoredSkinsAndTheSkinDirectory)
 
 // With Dark loaded the controls show their skin images: a group box and a button are their
 // caches on the screen, the connection icons reach the screen inside the status bar's image, and
-// with the skin switched off the page area and the status bar change while nothing else of the
-// client area does (the scrolling text, which moves on its own, left out of the comparison).
+// with the skin switched off the page area, the status bar and the information panel's strip
+// beside its text change while nothing else of the client area does (the scrolling text, which
+// moves on its own, left out of the comparison).
 TEST_F(MainWindowTest, WithDarkLoadedTheControlsShowTheirSkinImages)
 {
     WriteSetting(L"Themes", L"Active", L"0");
@@ -1040,7 +1041,13 @@ TEST_F(MainWindowTest, WithDarkLoadedTheControlsShowTheirSkinImages)
     auto plain = capture();
     ASSERT_EQ(skinned->Width(), plain->Width());
     ASSERT_EQ(skinned->Height(), plain->Height());
-    int differ = 0, pageDiffer = 0, barDiffer = 0;
+    // The information panel beside the text (dots and banner) stands on the skin's window
+    // background, so it changes too.
+    POINT io{0, 0};
+    ClientToScreen(form->InfoPanel->Handle(), &io);
+    ScreenToClient(wnd, &io);
+    const RECT info{io.x, io.y, io.x + form->InfoPanel->Width(), io.y + form->InfoPanel->Height()};
+    int differ = 0, pageDiffer = 0, barDiffer = 0, infoDiffer = 0;
     for (int y = 0; y < plain->Height(); ++y)
         for (int x = 0; x < plain->Width(); ++x) {
             if (x >= text.left && x < text.right && y >= text.top && y < text.bottom) continue;
@@ -1049,12 +1056,15 @@ TEST_F(MainWindowTest, WithDarkLoadedTheControlsShowTheirSkinImages)
                 pageDiffer += d;
             else if (x >= bar.left && x < bar.right && y >= bar.top && y < bar.bottom)
                 barDiffer += d;
+            else if (x >= info.left && x < info.right && y >= info.top && y < info.bottom)
+                infoDiffer += d;
             else
                 differ += d;
         }
     EXPECT_EQ(differ, 0);
     EXPECT_GT(pageDiffer, 0);
     EXPECT_GT(barDiffer, 0);
+    EXPECT_GT(infoDiffer, 0);
 }
 
 // Buttons of the main window hot and held down, in Dark and in Light, for a look: the hot and the

@@ -336,6 +336,30 @@ protected:
         return live;
     }
 
+    // The information panel: the banner shows its picture (warm, with the white marks on it) and
+    // each state dot its dot, whatever the theme.
+    void CheckInformationPanel()
+    {
+        SCOPED_TRACE(ToUtf8(Skin()));
+        const TShot banner = Grab(ScreenRectOf(form->donateMe));
+        int warm = 0;
+        for (int y = 0; y < banner.H(); ++y)
+            for (int x = 0; x < banner.W(); ++x) {
+                const uint32_t c = banner.At(x, y);
+                const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+                if (r > 190 && r > b + 100 && g > 40) ++warm;
+            }
+        EXPECT_GT(warm, banner.W() * banner.H() / 3) << "the banner shows no picture";
+        EXPECT_GE(InkIn(banner, TRect(0, 0, banner.W(), banner.H())).Count, 100) << "the banner's marks";
+        for (TsImage* dot : {form->StateDot1, form->StateDot2, form->StateDot3}) {
+            const TShot d = Grab(ScreenRectOf(dot));
+            const TInk ink = InkIn(d, TRect(0, 0, d.W(), d.H()));
+            EXPECT_GE(ink.Count, 12) << "a state dot shows nothing";
+            // Centred in its strip.
+            EXPECT_NEAR((ink.Box.top + ink.Box.bottom) / 2, d.H() / 2, 2);
+        }
+    }
+
     // A tab clicked with the mouse.
     void ClickTab(TTabSheet* sheet)
     {
@@ -435,6 +459,23 @@ TEST_F(UserSession, TheMainWindowAsAUserUsesIt)
     CheckScreen(L"start");
     ASSERT_EQ(Skin(), L"Dark");
 
+    // The information panel: a click on the scrolling text does nothing; one on the banner opens
+    // the support page (through the window's own opener, here one that launches nothing).
+    {
+        std::vector<String> opened;
+        form->OpenLink = [&](const String& url) { opened.push_back(url); };
+        CheckInformationPanel();
+        ClickAt(Centre(ScreenRectOf(form->InfoText)));
+        PumpFor(100);
+        EXPECT_TRUE(opened.empty()) << "the scrolling text opened a page";
+        ClickAt(Centre(ScreenRectOf(form->donateMe)));
+        PumpFor(100);
+        ASSERT_EQ(opened.size(), 1u) << "the banner's click did not open the page";
+        EXPECT_EQ(opened[0], TMainForm::SupportPage);
+        CheckScreen(L"banner_clicked");
+        form->OpenLink = [](const String&) {};
+    }
+
     TourThePages(L"Dark");
 
     // A button: hot under the pointer, pressed while held, and its command runs on release.
@@ -515,9 +556,21 @@ TEST_F(UserSession, TheMainWindowAsAUserUsesIt)
     }
     TourThePages(L"Light");
 
-    // The Hardware page: a check box clicked twice, a number typed into a spin edit.
+    CheckInformationPanel();
+
+    // The Hardware page: three panels divide it (two columns, the buttons in the rest); a check
+    // box clicked twice, a number typed into a spin edit.
     ClickTab(form->TabHardware);
     {
+        const TRect page = ScreenRectOf(form->TabHardware), left = ScreenRectOf(form->pnlHardwareLeft),
+                    axes = ScreenRectOf(form->pnlHardwareAxes), rest = ScreenRectOf(form->pnlHardwareClient);
+        EXPECT_EQ(left.left, page.left);
+        EXPECT_EQ(axes.left, left.right);
+        EXPECT_EQ(rest.left, axes.right);
+        EXPECT_EQ(rest.right, page.right);
+        for (const TRect& r : {left, axes, rest}) EXPECT_EQ(r.Height(), page.Height());
+        EXPECT_TRUE(rest.Contains(Centre(ScreenRectOf(form->btnHardwareSave))));
+
         TsCheckBox* box = form->chkReverseEncoder;
         const bool was = box->Checked();
         ClickAt(Centre(ScreenRectOf(box)));
@@ -543,6 +596,16 @@ TEST_F(UserSession, TheMainWindowAsAUserUsesIt)
     // The Shifter page: the type combo dropped by the mouse, its items drawn in the list's font,
     // the other item picked.
     ClickTab(form->TabShifter);
+    {
+        // The statistics show in two sunken panels, each with its frame around its values.
+        for (TsPanel* p : {form->ShifterPage->pnlStatPosition, form->ShifterPage->pnlStatConfig}) {
+            ASSERT_TRUE(p->Showing());
+            const TShot s = Grab(ScreenRectOf(p));
+            const uint32_t inside = Dominant(s, TRect(3, 3, s.W() - 3, s.H() - 3));
+            EXPECT_GT(Distance(s.At(0, s.H() / 2), inside) + Distance(s.At(s.W() / 2, 0), inside), 8)
+                << ToUtf8(p->Name()) << " shows no sunken edge";
+        }
+    }
     {
         TsComboBox* combo = form->ShifterPage->ShifterType;
         ASSERT_GE(combo->Items()->Count(), 2);

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the program's own small pictures: the two status icons, the two backgrounds of the
-information panel, the skin engine's two mask pictures and the edit buttons' five glyph strips. Run once after changing it; the PNG files are committed.
+"""Draws the program's own small pictures: the two status icons, the two state dots and the
+banner of the information panel, the two backgrounds of the information panel, the skin engine's two mask pictures and the edit buttons' five glyph strips. Run once after changing it; the PNG files are committed.
 
     python3 tools/images/make_images.py
 """
@@ -48,6 +48,57 @@ def lamp(inner, rim):
             col = [int(c + (255 - c) * k) for c in col]
         return (col[0], col[1], col[2], int(255 * a))
     return pixel
+
+
+def dot(inner, rim):
+    """A small round dot in the middle of 16x16 pixels, soft at its edge."""
+    def pixel(x, y):
+        d = math.hypot(x - 7.5, y - 7.5)
+        a = max(0.0, min(1.0, 4.6 - d))
+        if a <= 0:
+            return (0, 0, 0, 0)
+        t = min(1.0, d / 4.6)
+        col = [int(inner[i] * (1 - t) + rim[i] * t) for i in range(3)]
+        return (col[0], col[1], col[2], int(255 * a))
+    return pixel
+
+
+def banner(width=132, height=40, n=3):
+    """The information panel's banner, as high as the panel: a rounded bar from amber to red with
+    a white heart and three white bars beside it, inset by a see-through margin."""
+    l, t, r, b = 5.0, 4.0, width - 5.0, height - 4.0
+
+    def heart(x, y):
+        # Two circles and a triangle, about 18 pixels wide, left in the bar.
+        x, y = x - l, y - t
+        cx, cy, r = 20.0, 13.5, 4.6
+        if math.hypot(x - (cx - 4.2), y - cy) <= r or math.hypot(x - (cx + 4.2), y - cy) <= r:
+            return True
+        return _inside_polygon(x, y, [(cx - 8.6, cy + 1.6), (cx + 8.6, cy + 1.6), (cx, cy + 11.5)])
+
+    def bars(x, y):
+        x, y = x - l, y - t
+        return any(_inside_round_rect(x, y, 38, top, 38 + w, top + 4, 2) for top, w in ((8, 70), (14.5, 54), (21, 62)))
+
+    def pixel(px, py):
+        acc = [0.0, 0.0, 0.0, 0.0]
+        for sy in range(n):
+            for sx in range(n):
+                x, y = px + (sx + 0.5) / n, py + (sy + 0.5) / n
+                if not _inside_round_rect(x, y, l, t, r, b, 9):
+                    continue
+                k = (x - l) / (r - l)
+                col = (250 * (1 - k) + 214 * k, 170 * (1 - k) + 60 * k, 40 * (1 - k) + 52 * k)
+                if heart(x, y) or bars(x, y):
+                    col = (255, 255, 255)
+                acc[0] += col[0]
+                acc[1] += col[1]
+                acc[2] += col[2]
+                acc[3] += 1
+        if acc[3] == 0:
+            return (0, 0, 0, 0)
+        return tuple(int(round(acc[i] / acc[3])) for i in range(3)) + (int(round(255 * acc[3] / (n * n))),)
+    return width, height, pixel
 
 
 def background(top, bottom, width=1040, height=64):
@@ -215,6 +266,10 @@ def edit_glyphs():
 def main():
     write_png(os.path.join(ROOT, "app", "res", "connected.png"), 16, 16, lamp((120, 230, 110), (20, 120, 30)))
     write_png(os.path.join(ROOT, "app", "res", "disconnected.png"), 16, 16, lamp((240, 110, 100), (140, 25, 20)))
+    write_png(os.path.join(ROOT, "app", "res", "dot_idle.png"), 16, 16, dot((170, 176, 186), (110, 116, 126)))
+    write_png(os.path.join(ROOT, "app", "res", "dot_state.png"), 16, 16, dot((90, 170, 250), (30, 90, 190)))
+    w, h, p = banner()
+    write_png(os.path.join(ROOT, "app", "res", "banner.png"), w, h, p)
     w, h, p = background((40, 44, 52), (18, 20, 26))
     write_png(os.path.join(ROOT, "app", "themes", "bg_dark.png"), w, h, p)
     w, h, p = background((236, 240, 246), (200, 210, 224))

@@ -119,13 +119,22 @@ int SpeedCaptionRoom(const TacSpeedButtonInput& in)
     return room;
 }
 
+unsigned SpeedCaptionMeasureFlags(const TacSpeedButtonInput& in)
+{
+    constexpr unsigned kCalcRect = 0x400, kExpandTabs = 0x40, kWordBreak = 0x10, kSingleLine = 0x20;
+    constexpr unsigned kWordEllipsis = 0x40000, kEndEllipsis = 0x8000, kPathEllipsis = 0x4000;
+    unsigned flags = kCalcRect | kExpandTabs | (in.WordWrap ? kWordBreak : kSingleLine);
+    if (in.Ellipsis) flags |= kWordEllipsis | kEndEllipsis | kPathEllipsis;
+    return flags;
+}
+
 bool SpeedPressedShift(int state, bool contentShifts, bool skinnedWithManager, bool sectionHasBorder, bool mouseCaptured)
 {
     if (state != 2 || !contentShifts) return false;
     return !(skinnedWithManager && !sectionHasBorder && !mouseCaptured);
 }
 
-TRect SpeedCaptionRect(const TacSpeedButtonInput& in, bool final)
+TRect CalcButtonCaptionRect(const TacSpeedButtonInput& in, bool final)
 {
     const int W = in.Width, H = in.Height, A = SpeedArrowWidth(in), CM = SpeedContentMargin(in);
     const int tw = in.TextWidth, th = in.TextHeight;
@@ -203,7 +212,7 @@ TRect SpeedCaptionRect(const TacSpeedButtonInput& in, bool final)
     return Finish(r, in, final);
 }
 
-TRect SpeedGlyphRect(const TacSpeedButtonInput& in, bool final)
+TRect CalcButtonGlyphRect(const TacSpeedButtonInput& in, bool final)
 {
     const int W = in.Width, H = in.Height, A = SpeedArrowWidth(in), CM = SpeedContentMargin(in);
     const int tw = in.TextWidth, th = in.TextHeight;
@@ -219,7 +228,7 @@ TRect SpeedGlyphRect(const TacSpeedButtonInput& in, bool final)
         break;
     case glRight:
         if (in.Alignment == baLeft)
-            left = SpeedCaptionRect(in, true).right + gsp - (in.State == 2 ? 1 : 0);
+            left = CalcButtonCaptionRect(in, true).right + gsp - (in.State == 2 ? 1 : 0);
         else if (in.Alignment == baCenter)
             left = (W - A - gw + gsp + tw) / 2;
         else

@@ -91,6 +91,8 @@ struct TacSpeedButtonInput {
     int GlyphWidthFlagged = 0;
     int GlyphWidth = 0;
     int GlyphHeight = 0;
+    bool WordWrap = false;               // the caption wraps at the room's width
+    bool Ellipsis = false;               // the caption is measured with the ellipsis flags
     int TextWidth = 0, TextHeight = 0;   // the caption measured in SpeedCaptionRoom
     int State = 0;
     bool PressedShift = false;           // state 2 would move the content (see SpeedPressedShift)
@@ -103,11 +105,15 @@ int SpeedArrowWidth(const TacSpeedButtonInput& in);
 int SpeedContentMargin(const TacSpeedButtonInput& in);
 // The width the caption is measured in (0: no caption).
 int SpeedCaptionRoom(const TacSpeedButtonInput& in);
+// The DrawText flags the caption is measured with: DT_CALCRECT | DT_EXPANDTABS, DT_WORDBREAK
+// with word wrap (else DT_SINGLELINE), and with the ellipsis option the word, end and path
+// ellipsis flags.
+unsigned SpeedCaptionMeasureFlags(const TacSpeedButtonInput& in);
 // Whether a pressed button moves its content: state 2 and the skin shifts content, except for a
 // skinned button whose section has no border image while nobody holds the mouse capture.
 bool SpeedPressedShift(int state, bool contentShifts, bool skinnedWithManager, bool sectionHasBorder,
                        bool mouseCaptured);
 
 // Final: mirrored within the width in right-to-left mode, then moved (1, 1) when pressed.
-TRect SpeedCaptionRect(const TacSpeedButtonInput& in, bool final);
-TRect SpeedGlyphRect(const TacSpeedButtonInput& in, bool final);
+TRect CalcButtonCaptionRect(const TacSpeedButtonInput& in, bool final);
+TRect CalcButtonGlyphRect(const TacSpeedButtonInput& in, bool final);

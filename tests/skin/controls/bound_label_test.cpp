@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "skin/controls/core/combo_edit.h"
 #include "skin/controls/sboundlabel.h"
@@ -339,6 +341,19 @@ TEST(HTMLLabel, DrawsBoldAndColouredRunsOfItsMarkUp)
     EXPECT_GT(linked->Links()[0].Bounds.left, 0);
     linked->DoClick(0);
     EXPECT_EQ(spy.Url, L"https://example.invalid/x");
+    // Let through, the address goes to the shell with the label's show mode (soDefault unless
+    // set); nothing is launched here.
+    std::vector<std::pair<String, int>> opened;
+    TsHTMLLabel::ShellOpen = [&](HWND, const String& url, int show) { opened.emplace_back(url, show); };
+    linked->OnLinkClick = nullptr;
+    EXPECT_EQ(linked->ShowMode(), soDefault);
+    linked->DoClick(0);
+    linked->SetShowMode(soMaximize);
+    linked->DoClick(0);
+    TsHTMLLabel::ShellOpen = nullptr;
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], std::make_pair(String(L"https://example.invalid/x"), int(SW_SHOWDEFAULT)));
+    EXPECT_EQ(opened[1].second, int(SW_MAXIMIZE));
     // Off, the tags are text.
     const int markedWidth = r.Width();
     marked->SetUseHTML(false);

@@ -1005,4 +1005,38 @@ TEST(Button, UnskinnedItIsAPlainOwnerDrawnButton)
         PumpFor(60);
         EXPECT_EQ(s->Kind(), BS_OWNERDRAW);
     }
+
+// The speed button's caption is measured in the room the layout leaves: wrapped it grows in
+// height within that width, on one line it keeps one line's height, and the layout then centres
+// the measured block.
+TEST(SpeedButton, CaptionSizeWrapsInTheRoomLeft)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_NE(dc, nullptr);
+    HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+    HGDIOBJ old = SelectObject(dc, font);
+    const String caption = L"Calibrate the shifter now";
+    TacSpeedButtonInput in;
+    in.Width = 80;
+    in.Height = 60;
+    in.Margin = 2;
+    in.GlyphWidthFlagged = in.GlyphWidth = in.GlyphHeight = 16;
+    const int room = SpeedCaptionRoom(in);
+    ASSERT_EQ(room, 80 - 4 - 16 - 4);
+    const TSize line = SpeedCaptionSize(dc, caption, in);
+    in.WordWrap = true;
+    const TSize wrapped = SpeedCaptionSize(dc, caption, in);
+    EXPECT_GT(line.cx, room) << "one line runs past the room";
+    EXPECT_LE(wrapped.cx, room);
+    EXPECT_GE(wrapped.cy, 2 * line.cy) << "wrapped over lines";
+    in.TextWidth = wrapped.cx;
+    in.TextHeight = wrapped.cy;
+    const TRect r = CalcButtonCaptionRect(in, true);
+    EXPECT_EQ(r.Height(), wrapped.cy);
+    EXPECT_EQ(r.top, (60 - wrapped.cy) / 2);
+    in.ShowCaption = false;
+    EXPECT_EQ(SpeedCaptionSize(dc, caption, in).cx, 0);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    DeleteDC(dc);
 }

@@ -138,8 +138,8 @@ TEST(SpeedButtonLayout, EveryLayoutAndAlignment)
     for (const Case& c : cases) {
         const TacSpeedButtonInput in = Speed(c.layout, c.align, c.textAlign);
         const std::string what = std::to_string(c.layout) + "/" + std::to_string(c.align) + "/" + std::to_string(c.textAlign);
-        EXPECT_EQ(Str(SpeedCaptionRect(in, true)), Str(c.caption)) << what;
-        EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(c.glyph)) << what;
+        EXPECT_EQ(Str(CalcButtonCaptionRect(in, true)), Str(c.caption)) << what;
+        EXPECT_EQ(Str(CalcButtonGlyphRect(in, true)), Str(c.glyph)) << what;
     }
 }
 
@@ -165,8 +165,8 @@ TEST(SpeedButtonLayout, FlaggedGlyphWidthOnlyForTheCaptionOfAnUncentredBlock)
         TacSpeedButtonInput in = Speed(c.layout, c.align, c.textAlign);
         in.GlyphWidthFlagged = 0;
         const std::string what = std::to_string(c.layout) + "/" + std::to_string(c.align) + "/" + std::to_string(c.textAlign);
-        EXPECT_EQ(Str(SpeedCaptionRect(in, true)), Str(c.caption)) << what;
-        EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(c.glyph)) << what;
+        EXPECT_EQ(Str(CalcButtonCaptionRect(in, true)), Str(c.caption)) << what;
+        EXPECT_EQ(Str(CalcButtonGlyphRect(in, true)), Str(c.glyph)) << what;
     }
 }
 
@@ -175,35 +175,35 @@ TEST(SpeedButtonLayout, EdgeCases)
     // Reflected: lifted by the height / 6.
     TacSpeedButtonInput in = Speed(glTop, baCenter);
     in.Reflected = true;
-    EXPECT_EQ(Str(SpeedGlyphRect(in, false)), Str(TRect(43, 2, 59, 18)));
+    EXPECT_EQ(Str(CalcButtonGlyphRect(in, false)), Str(TRect(43, 2, 59, 18)));
     in.GlyphHeight = 5;
-    EXPECT_EQ(SpeedGlyphRect(in, false).top, 9) << "5 high: no lift";
+    EXPECT_EQ(CalcButtonGlyphRect(in, false).top, 9) << "5 high: no lift";
 
     // No caption: no spacing, the glyph centred by its own size (+1 horizontally).
     in = Speed(glTop, baCenter);
     in.HasCaption = false;
     in.TextWidth = in.TextHeight = 0;
-    EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(TRect(43, 12, 59, 28)));
+    EXPECT_EQ(Str(CalcButtonGlyphRect(in, true)), Str(TRect(43, 12, 59, 28)));
     EXPECT_EQ(SpeedCaptionRoom(in), 0);
     in.Layout = glBottom;
-    EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(TRect(43, 12, 59, 28)));
+    EXPECT_EQ(Str(CalcButtonGlyphRect(in, true)), Str(TRect(43, 12, 59, 28)));
 
     // Negative margin: content margin 0.
     in = Speed(glLeft, baLeft);
     in.Margin = -1;
     EXPECT_EQ(SpeedContentMargin(in), 0);
-    EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(TRect(0, 12, 16, 28)));
+    EXPECT_EQ(Str(CalcButtonGlyphRect(in, true)), Str(TRect(0, 12, 16, 28)));
     EXPECT_EQ(SpeedCaptionRoom(in), 100 - 16 - 4);
 
     // Drop-down: the arrow part is kept free at the right.
     in = Speed(glTop, baCenter);
     in.DropDown = true;
     EXPECT_EQ(SpeedArrowWidth(in), 16);
-    EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(TRect(35, 4, 51, 20)));
-    EXPECT_EQ(Str(SpeedCaptionRect(in, true)), Str(TRect(27, 24, 57, 36)));
+    EXPECT_EQ(Str(CalcButtonGlyphRect(in, true)), Str(TRect(35, 4, 51, 20)));
+    EXPECT_EQ(Str(CalcButtonCaptionRect(in, true)), Str(TRect(27, 24, 57, 36)));
     in = Speed(glLeft, baRight);
     in.DropDown = true;
-    EXPECT_EQ(SpeedCaptionRect(in, true).right, 100 - 16 - 5);
+    EXPECT_EQ(CalcButtonCaptionRect(in, true).right, 100 - 16 - 5);
     in.Ppi = 144;
     EXPECT_EQ(SpeedArrowWidth(in), 24);
     EXPECT_EQ(SpeedContentMargin(in), 7);
@@ -211,31 +211,31 @@ TEST(SpeedButtonLayout, EdgeCases)
     // Right to left with Final: mirrored within the width after the layout.
     in = Speed(glLeft, baLeft, baLeft);
     in.RightToLeft = true;
-    EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(TRect(79, 12, 95, 28)));
-    EXPECT_EQ(Str(SpeedCaptionRect(in, true)), Str(TRect(45, 14, 75, 26)));
-    EXPECT_EQ(Str(SpeedGlyphRect(in, false)), Str(TRect(5, 12, 21, 28)));
+    EXPECT_EQ(Str(CalcButtonGlyphRect(in, true)), Str(TRect(79, 12, 95, 28)));
+    EXPECT_EQ(Str(CalcButtonCaptionRect(in, true)), Str(TRect(45, 14, 75, 26)));
+    EXPECT_EQ(Str(CalcButtonGlyphRect(in, false)), Str(TRect(5, 12, 21, 28)));
 
     // Pressed: (1, 1) with Final only; the glyph right of a left-aligned caption follows the
     // shifted caption, less 1.
     in = Speed(glLeft, baCenter);
     in.State = 2;
     in.PressedShift = true;
-    EXPECT_EQ(Str(SpeedGlyphRect(in, true)), Str(TRect(26, 13, 42, 29)));
-    EXPECT_EQ(Str(SpeedCaptionRect(in, false)), Str(TRect(45, 14, 75, 26)));
+    EXPECT_EQ(Str(CalcButtonGlyphRect(in, true)), Str(TRect(26, 13, 42, 29)));
+    EXPECT_EQ(Str(CalcButtonCaptionRect(in, false)), Str(TRect(45, 14, 75, 26)));
     in = Speed(glRight, baLeft);
     in.State = 2;
     in.PressedShift = true;
-    EXPECT_EQ(SpeedGlyphRect(in, true).left, 36 + 4 - 1 + 1);
+    EXPECT_EQ(CalcButtonGlyphRect(in, true).left, 36 + 4 - 1 + 1);
 
     // Text offset, scaled, along the layout's axis.
     in = Speed(glTop, baCenter);
     in.TextOffset = 4;
-    EXPECT_EQ(Str(SpeedCaptionRect(in, true)), Str(TRect(35, 28, 65, 40)));
+    EXPECT_EQ(Str(CalcButtonCaptionRect(in, true)), Str(TRect(35, 28, 65, 40)));
     in = Speed(glLeft, baCenter);
     in.TextOffset = 4;
     in.Ppi = 192;
     // Content margin 10, spacing 8: free = 100 - 30 - 16 - 8 - 20 = 26; 13 + 10 + 16 + 8, then 8 more.
-    EXPECT_EQ(SpeedCaptionRect(in, false).left, 55);
+    EXPECT_EQ(CalcButtonCaptionRect(in, false).left, 55);
 }
 
 TEST(SpeedButtonLayout, PressedShiftRule)
@@ -324,4 +324,26 @@ TEST(GlyphDrawing, WhenAGlyphIsCheckedForEmptyAlpha)
     };
     for (const Case& c : cases)
         EXPECT_EQ(GlyphNeedsAlphaCheck(c.device, c.enabled, c.is32, c.manager, c.section, c.option), c.want) << c.what;
+}
+
+// The caption is measured wrapped or on one line, with all three ellipsis flags when the option
+// is on; always as a calculation with tabs expanded.
+TEST(SpeedButtonLayout, CaptionMeasureFlags)
+{
+    constexpr unsigned calc = 0x400 | 0x40, ellipses = 0x40000 | 0x8000 | 0x4000;
+    struct Case {
+        bool wordWrap, ellipsis;
+        unsigned want;
+    } cases[] = {
+        {false, false, calc | 0x20},
+        {true, false, calc | 0x10},
+        {false, true, calc | 0x20 | ellipses},
+        {true, true, calc | 0x10 | ellipses},
+    };
+    for (const Case& c : cases) {
+        TacSpeedButtonInput in = Speed(glLeft, baCenter);
+        in.WordWrap = c.wordWrap;
+        in.Ellipsis = c.ellipsis;
+        EXPECT_EQ(SpeedCaptionMeasureFlags(in), c.want) << c.wordWrap << c.ellipsis;
+    }
 }

@@ -254,6 +254,50 @@ TEST(ImageControl, SeeThroughPictureAndTheListsRemoval)
     EXPECT_PRED3(Near, Rgb(bg.get(), 5, 5), Red, 2);
 }
 
+// A 32-bit picture whose alpha is 0 everywhere is an opaque picture saved without alpha, unless
+// the manager says pictures are to be taken as they are (CheckEmptyAlpha off): then it is fully
+// see-through. A picture with alpha of its own keeps it either way.
+TEST(ImageControl, EmptyAlphaOfA32BitPicture)
+{
+    auto picture = [](uint8_t alpha) {
+        auto pic = std::make_unique<TBitmap>();
+        pic->SetPixelFormat(pf32bit);
+        pic->SetSize(10, 10);
+        const TPixelView v = BitmapView(pic.get());
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x) v.At(x, y) = (uint32_t(x < 5 ? alpha : 0) << 24) | Red;
+        // Without alpha, the colour of the bottom-left pixel stays see-through.
+        v.At(0, 9) = White;
+        pic->PixelsChanged();
+        return pic;
+    };
+    struct Case {
+        const char* what;
+        bool manager, check;
+        uint8_t alpha;
+        uint32_t left, right;   // the picture's left and right half as composed over Back
+    } cases[] = {
+        {"no manager: made opaque", false, false, 0, Red, Red},
+        {"manager checks: made opaque", true, true, 0, Red, Red},
+        {"manager trusts the alpha", true, false, 0, Back, Back},
+        {"own alpha, manager checks", true, true, 255, Red, Back},
+        {"own alpha, no manager", false, false, 255, Red, Back},
+    };
+    for (const Case& c : cases) {
+        TManagerPtr m = c.manager ? ManagerWithSkin(L"") : nullptr;
+        if (m) m->Options()->SetCheckEmptyAlpha(c.check);
+        auto pic = picture(c.alpha);
+        TsImage image(nullptr);
+        image.SetBounds(0, 0, 10, 10);
+        image.Picture()->SetGraphic(pic.get());
+        auto bg = FlatBitmap32(10, 10, Back);
+        image.ComposeImage(bg.get());
+        EXPECT_PRED3(Near, Rgb(bg.get(), 2, 5), c.left, 2) << c.what;
+        EXPECT_PRED3(Near, Rgb(bg.get(), 8, 5), c.right, 2) << c.what;
+        EXPECT_PRED3(Near, Rgb(bg.get(), 0, 9), Back, 2) << c.what;
+    }
+}
+
 TEST(ImageControl, ComposesOverWhatTheParentPainted)
 {
     TListFixture f(16);

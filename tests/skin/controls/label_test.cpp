@@ -239,4 +239,103 @@ TEST(SkinLabel, WithoutAnActiveSkinItIsThePlainLabel)
     }
 }
 
+// A word-wrapped label of two lines' height with the end or word ellipsis cuts its text back at
+// a blank until it fits and ends in "...": it draws exactly what a label with that shorter caption
+// draws. Without an ellipsis, or auto-sized, the text is drawn as it is.
+TEST(SkinLabel, EllipsisCutsAWrappedTextToTheLabelsHeight)
+{
+    TLabelScene s;
+    const String text = L"Calibrate the shifter before its grid lines are dragged into place";
+    auto make = [&](int y, const String& caption, TEllipsisPosition pos) {
+        auto* l = new TsLabel(s.Form.get());
+        l->SetParent(s.Box);
+        l->SetAutoSize(false);
+        l->SetWordWrap(true);
+        l->SetBounds(12, y, 110, 30);
+        l->SetCaption(caption);
+        l->SetEllipsisPosition(pos);
+        return l;
+    };
+    for (TControl* c : {static_cast<TControl*>(s.OnBox), static_cast<TControl*>(s.Custom), static_cast<TControl*>(s.Plain)})
+        c->SetVisible(false);
+    TsLabel* endCut = make(20, text, epEndEllipsis);
+    TsLabel* wordCut = make(60, text, epWordEllipsis);
+    TsLabel* uncut = make(140, text, epNone);
+    // What fits: the longest run of whole words that, with "...", wraps into two lines of the
+    // label's width less that of the dots.
+    HDC dc = GetDC(nullptr);
+    TCanvas measure;
+    measure.SetHandle(dc);
+    measure.Font()->Assign(endCut->Font());
+    const int dots = measure.TextWidth(L"...");
+    const int lineHeight = measure.TextHeight(L"Wg");
+    String fits;
+    for (size_t at = text.find(L' '); at != String::npos; at = text.find(L' ', at + 1)) {
+        const String candidate = text.substr(0, at) + L"...";
+        TRect r(0, 0, 110 - dots, 0);
+        DrawTextW(dc, candidate.c_str(), int(candidate.size()), &r, DT_CALCRECT | DT_WORDBREAK);
+        if (r.Height() > 30 && r.Height() > lineHeight) break;
+        fits = candidate;
+    }
+    measure.SetHandle(nullptr);
+    ReleaseDC(nullptr, dc);
+    ASSERT_FALSE(fits.empty());
+    ASSERT_LE(2 * lineHeight, 30) << "two lines fit the label";
+
+    TsLabel* byHand = make(100, fits, epNone);
+    s.Show();
+    s.Repaint();
+    testing_support::SaveArtifact(*testing_support::CaptureWindow(s.Box->Handle()), L"label_ellipsis");
+    auto pixels = [&](TsLabel* l) {
+        return ColorsIn(s.Box->Handle(), TRect(l->Left(), l->Top(), l->Left() + 110, l->Top() + 30));
+    };
+    EXPECT_EQ(pixels(endCut), pixels(byHand)) << "end ellipsis";
+    EXPECT_EQ(pixels(wordCut), pixels(byHand)) << "word ellipsis";
+    EXPECT_NE(pixels(uncut), pixels(byHand));
+    // Auto-sized, the label grows to its text and draws it uncut.
+    endCut->SetAutoSize(true);
+    EXPECT_GT(endCut->Height(), 30);
+}
+
+// The label's own enter event comes before its parent hears that the mouse came over it, its
+// leave event after the parent heard that it went.
+class TListeningPanel : public TPanel {
+public:
+    using TPanel::TPanel;
+    std::vector<String>* Order = nullptr;
+
+protected:
+    void Dispatch(TMessage& m) override
+    {
+        if (Order && m.LParam && m.LParam != reinterpret_cast<LPARAM>(this)) {
+            if (m.Msg == CM_MOUSEENTER) Order->push_back(L"parent hears enter");
+            if (m.Msg == CM_MOUSELEAVE) Order->push_back(L"parent hears leave");
+        }
+        TPanel::Dispatch(m);
+    }
+};
+
+TEST(SkinLabel, OwnMouseEventsAroundTheParents)
+{
+    TLabelScene s;
+    std::vector<String> order;
+    auto* parent = new TListeningPanel(s.Form.get());
+    parent->SetBounds(260, 150, 120, 50);
+    parent->SetParent(s.Panel);
+    auto* label = new TsLabel(s.Form.get());
+    Prepare(label, parent, 4, 4);
+    struct TSpy {
+        std::vector<String>* Order;
+        String Name;
+        void Fire(TObject*) { Order->push_back(Name); }
+    } enter{&order, L"label enter"}, leave{&order, L"label leave"};
+    label->OnMouseEnter = Bind<&TSpy::Fire>(&enter);
+    label->OnMouseLeave = Bind<&TSpy::Fire>(&leave);
+    parent->Order = &order;
+    label->Perform(CM_MOUSEENTER, 0, 0);
+    label->Perform(CM_MOUSELEAVE, 0, 0);
+    const std::vector<String> want = {L"label enter", L"parent hears enter", L"parent hears leave", L"label leave"};
+    EXPECT_EQ(order, want);
+}
+
 }  // namespace
