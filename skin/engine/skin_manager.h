@@ -16,6 +16,7 @@
 
 #include "skin/engine/core/skin_data.h"
 #include "skin/engine/core/skin_editor_data.h"
+#include "skin/engine/core/skin_list_names.h"
 #include "skin/engine/core/skin_source.h"
 #include "skin/engine/embedded_fonts.h"
 #include "skin/engine/stored_skins.h"
@@ -54,9 +55,6 @@ using TacSkinningRules = unsigned;
 enum TacSkinsFilterItem : unsigned { sfiInternal = 1, sfiExternal = 2 };
 using TacSkinsFilter = unsigned;
 enum TacShowAction : uint8_t { saIgnore, saRestore, saMinimize };
-// Which entries of the skin list GetSkinNames names: those not stored in the program, the
-// stored ones, all.
-enum TacSkinType { stUnpacked, stPacked, stAllSkins };
 class TacSkinListController;
 
 struct TScaleChangeData {
@@ -170,8 +168,20 @@ public:
     // Made on first use; owned.
     TacSkinListController* SkinListController();
     // List gets the sorted names of the listed skins of that kind (the list finished first);
-    // answers the first name in list order, empty when none.
-    String GetSkinNames(TStrings& list, TacSkinType skinType = stAllSkins);
+    // answers the first name in list order, empty when none. With createDataObject every name
+    // carries a TacSkinItemData with its preview's index; a string list that owns its objects
+    // takes them over, for any other list they live until the next call for the same list or
+    // the manager's end.
+    String GetSkinNames(TStrings& list, bool createDataObject = false, TacSkinType skinType = stAllSkins);
+    // The kind alone would be taken for createDataObject.
+    String GetSkinNames(TStrings& list, TacSkinType skinType) = delete;
+    // The same for every skin not stored in the program. A manager over the default manager's
+    // skin directory takes a copy of the default manager's list (previews too) instead of
+    // reading the folder.
+    String GetExternalSkinNames(TStrings& list, bool createDataObject = false, TacSkinType skinType = stAllSkins);
+    String GetExternalSkinNames(TStrings& list, TacSkinType skinType) = delete;
+    // A name picked at random out of all listed skins; empty when there is none.
+    String GetRandomSkin();
 
     // ---- queries ----
     bool IsActive() const { return SkinCommonInfo.Active; }
