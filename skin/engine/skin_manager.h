@@ -184,7 +184,9 @@ public:
     String GetRandomSkin();
 
     // ---- queries ----
-    bool IsActive() const { return SkinCommonInfo.Active; }
+    // A skin is in force: loaded, or being published. While scmNewSkin goes out
+    // SkinCommonInfo.Active is False, but its receivers resolve their sections from the new skin.
+    bool IsActive() const { return SkinCommonInfo.Active || (HasState(msBroadCasting) && FirstDataHasSections()); }
     int LengthOfGD() const;
     bool IsValidSkinIndex(int skinIndex) const;
     bool IsValidImgIndex(int imageIndex);
@@ -246,6 +248,8 @@ public:
     // The controls' animations stopped, scmRefresh to every form, the forms redrawn.
     void RepaintForms(bool lockForms);
     void UpdateSkin(bool repaint);
+    // Every control whose section has that name (any case) repaints (scmSectionUpdated).
+    void UpdateSkinSection(const String& sectionName);
 
     // ---- loading ----
     void BeginUpdate() { NoAutoUpdate = true; }
@@ -400,8 +404,6 @@ private:
     // Shared only so that this header needs no complete type; nobody else holds it.
     std::shared_ptr<TacSkinListController> FSkinListController;
     TacSkinData* FLoadingData = nullptr;   // the object ReloadSkin fills
-    // A skin was loaded while NoAutoUpdate (or a rescale) held its publishing back.
-    bool FPublishPending = false;
     std::map<uint32_t, HBRUSH> FKeptBrushes;
     // The scale options as they were before their last write, and a change under way.
     TacScaleMode FScaleModeSeen = smVCL;
@@ -417,6 +419,8 @@ extern TacScaleMode DefaultScaleMode;
 extern bool NewSkinBroadcasting;
 // Kept by the default manager: standard dialogs are not skinned (no active skin, or srStdDialogs off).
 extern bool DialogsUnskinned;
+// The system is of the NT family (read at start-up); only then is the application window hooked.
+extern bool IsWinNT;
 // The four data objects answered while no skin is active (96, 120, 144, 192 PPI).
 TacSkinData* FallbackSkinData(int step);
 

@@ -273,6 +273,29 @@ TEST(SkinList, ARandomSkin)
     EXPECT_EQ(bare->GetRandomSkin(), String());
 }
 
+// Switching a manager without a skin name off tells the list's controls, and nothing else.
+TEST(SkinList, SwitchedOffWithoutASkinNameTellsOnlyTheList)
+{
+    TSkinFolder folder(false);
+    ManagerPtr m = NewManager(folder.Path);
+    ASSERT_TRUE(m->SkinName().empty());
+    TListWatcher watcher;
+    m->SkinListController()->AddControl(&watcher);
+    struct TCount {
+        int deactivated = 0;
+        void Deactivate(TObject*) { ++deactivated; }
+    } events;
+    m->OnDeactivate = Bind<&TCount::Deactivate>(&events);
+    const int list = watcher.ListChanged;
+    m->SetActive(false);
+    EXPECT_EQ(watcher.SkinChanged, 1);
+    EXPECT_EQ(watcher.ListChanged, list);
+    EXPECT_EQ(events.deactivated, 0);
+    m->SetActive(false);   // unchanged
+    EXPECT_EQ(watcher.SkinChanged, 1);
+    m->SkinListController()->DelControl(&watcher);
+}
+
 TEST(SkinList, StepwiseOnTheMainThread)
 {
     TSkinFolder folder(true);
