@@ -194,7 +194,8 @@ String TsSkinManager::GetSkinNames(TStrings& list, bool createDataObject, TacSki
     if (!c->UpdateNeeded() && (SkinsFilter() & sfiInternal) && stored != FInternalSkins.Count())
         c->SetUpdateNeeded(true);
     c->UpdateIfNeeded(true);
-    return c->ListNames(list, createDataObject, [skinType](const TacSkinListData& e) { return SkinTypeSelects(skinType, e); });
+    return c->ListNames(list, createDataObject,
+                        [skinType](const TacSkinListData& e) { return SkinTypeSelects(skinType, e); });
 }
 
 String TsSkinManager::GetExternalSkinNames(TStrings& list, bool createDataObject, TacSkinType)

@@ -465,7 +465,8 @@ void TsSkinManager::UpdateSkinSection(const String& sectionName)
 {
     if (sectionName.empty()) return;   // names no section (controls without one would match)
     const String name = UpperCase(sectionName);
-    const TMessage updated{MSG_SKINCOMMAND, SkinCommandWParam(scmSectionUpdated), reinterpret_cast<LPARAM>(name.c_str()), 0};
+    const TMessage updated{MSG_SKINCOMMAND, SkinCommandWParam(scmSectionUpdated), reinterpret_cast<LPARAM>(name.c_str()),
+                           0};
     if (!Designing()) {
         BroadcastToForms(updated);
         return;

@@ -492,7 +492,13 @@ TEST(SkinChange, ExtendedBordersRepaintTheForms)
         {"on", [&] { m->SetExtendedBorders(true); }, {scmStopAnimation, scmRefresh}},
         {"on again", [&] { m->SetExtendedBorders(true); }, {}},
         {"off", [&] { m->SetExtendedBorders(false); }, {scmStopAnimation, scmRefresh}},
-        {"on without a skin", [&] { m->SetActive(false); s->Listener->Commands.clear(); m->SetExtendedBorders(true); }, {}},
+        {"on without a skin",
+         [&] {
+             m->SetActive(false);
+             s->Listener->Commands.clear();
+             m->SetExtendedBorders(true);
+         },
+         {}},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);

@@ -75,7 +75,8 @@ int ImageIndexOf(const TStrings& list, int line)
 TEST(SkinListNames, NamesByKindWithTheirItemData)
 {
     const std::vector<TacSkinListData> entries = {
-        {smInternal, -1, L"Neutral"}, {smInternal, -1, L"Dark"}, {smExtPacked, 0, L"Copper"}, {smExtPacked, -1, L"Amber"}};
+        {smInternal, -1, L"Neutral"}, {smInternal, -1, L"Dark"}, {smExtPacked, 0, L"Copper"},
+        {smExtPacked, -1, L"Amber"}};
     struct Case {
         TacSkinType type;
         std::vector<String> names;
@@ -90,8 +91,10 @@ TEST(SkinListNames, NamesByKindWithTheirItemData)
     TStringList owning(true), plain;
     TItems items;
     for (const Case& c : cases) {
-        for (TStrings* list : {static_cast<TStrings*>(&owning), static_cast<TStrings*>(&plain), static_cast<TStrings*>(&items)}) {
-            SCOPED_TRACE(testing::Message() << "kind " << int(c.type) << (list == &owning ? " owning" : list == &plain ? " plain" : " items"));
+        for (TStrings* list : {static_cast<TStrings*>(&owning), static_cast<TStrings*>(&plain),
+                               static_cast<TStrings*>(&items)}) {
+            SCOPED_TRACE(testing::Message() << "kind " << int(c.type)
+                                            << (list == &owning ? " owning" : list == &plain ? " plain" : " items"));
             list->Add(L"left over");
             const auto selected = [&](const TacSkinListData& e) { return SkinTypeSelects(c.type, e); };
             EXPECT_EQ(ListSkinNames(entries, *list, true, selected, store), c.first);
@@ -115,7 +118,8 @@ TEST(SkinListNames, NamesByKindWithTheirItemData)
 // the first (and only one data object made for it).
 TEST(SkinListNames, ASortedListKeepsOneLineOfADuplicate)
 {
-    const std::vector<TacSkinListData> entries = {{smExtPacked, 3, L"Copper"}, {smInternal, -1, L"Copper"}, {smInternal, -1, L"Blue"}};
+    const std::vector<TacSkinListData> entries = {
+        {smExtPacked, 3, L"Copper"}, {smInternal, -1, L"Copper"}, {smInternal, -1, L"Blue"}};
     TacSkinItemDataStore store;
     for (bool owns : {true, false}) {
         SCOPED_TRACE(owns);

@@ -215,7 +215,8 @@ TEST(SkinList, ExternalNamesCopiedFromTheDefaultManager)
 {
     TSkinFolder folder(false);
     const TStoredSkinBytes& stored = ProgramStoredSkins()[0];
-    WriteFileBytes(folder.Path + L"Copper.asz", WithPreview(std::vector<uint8_t>(stored.Data, stored.Data + stored.Size)));
+    const std::vector<uint8_t> bytes(stored.Data, stored.Data + stored.Size);
+    WriteFileBytes(folder.Path + L"Copper.asz", WithPreview(bytes));
     ManagerPtr m = NewManager(folder.Path);
     ASSERT_EQ(DefaultManager, m.get());
     TStringList names(true);
