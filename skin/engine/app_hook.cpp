@@ -117,7 +117,7 @@ void TsSkinManager::StartAppWindowServices()
     timer->SetInterval(100);
     timer->SetOnTimer(Bind<&TsSkinManager::CheckHotControl>(this));
     TimerCheckHot = timer;
-    if (DefaultManager == this && !Designing() && Application && Application->Handle())
+    if (IsWinNT && DefaultManager == this && !Designing() && Application && Application->Handle())
         FAppWindowHook = new TAppWindowHook(this, Application->Handle());
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <random>
 
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/core/general.h"
@@ -146,20 +147,26 @@ bool TacSkinListController::UpdateData(bool updateNow)
         return true;
     }
     // Another manager over the same folder: its list, without reading the disk again.
-    FBuilder->ResetList(false, false);
-    TacSkinListController* other = def->SkinListController();
-    other->CheckThread();
-    other->UpdateIfNeeded(true);
-    for (const TacSkinListData& e : other->SkinList()) {
-        const bool hasPreview = e.skImageIndex >= 0 && size_t(e.skImageIndex) < other->Previews().size();
-        FBuilder->Append(e, hasPreview ? &other->Previews()[size_t(e.skImageIndex)] : nullptr);
-    }
-    FBuilder->SetUpdateNeeded(false);
+    CopyListOf(*def->SkinListController());
     SendListChanged();
     return true;
 }
 
 void TacSkinListController::CheckThread() { FBuilder->CheckThread(); }
+
+void TacSkinListController::CopyListOf(TacSkinListController& other)
+{
+    if (&other == this) return;
+    FBuilder->ResetList(false, false);
+    other.CheckThread();
+    other.UpdateIfNeeded(true);
+    for (const TacSkinListData& e : other.SkinList()) {
+        const bool hasPreview = e.skImageIndex >= 0 && size_t(e.skImageIndex) < other.Previews().size();
+        FBuilder->Append(e, hasPreview ? &other.Previews()[size_t(e.skImageIndex)] : nullptr);
+    }
+    FBuiltFolder = FManager->GetFullSkinDirectory();
+    FBuilder->SetUpdateNeeded(false);
+}
 
 // ---- the manager's side ----------------------------------------------------------------------
 
@@ -182,7 +189,7 @@ void TsSkinManager::MarkSkinListStale()
     if (FSkinListController) FSkinListController->SetUpdateNeeded(true);
 }
 
-String TsSkinManager::GetSkinNames(TStrings& list, TacSkinType skinType)
+String TsSkinManager::GetSkinNames(TStrings& list, bool createDataObject, TacSkinType skinType)
 {
     TacSkinListController* c = SkinListController();
     c->CheckThread();
@@ -192,14 +199,31 @@ String TsSkinManager::GetSkinNames(TStrings& list, TacSkinType skinType)
     if (!c->UpdateNeeded() && (SkinsFilter() & sfiInternal) && stored != FInternalSkins.Count())
         c->SetUpdateNeeded(true);
     c->UpdateIfNeeded(true);
-    TStringList names;
-    for (const TacSkinListData& e : c->SkinList()) {
-        const bool internal = e.skSkinMode == smInternal;
-        if (skinType == stAllSkins || (skinType == stPacked) == internal) names.Add(e.skName);
+    return c->ListNames(list, createDataObject,
+                        [skinType](const TacSkinListData& e) { return SkinTypeSelects(skinType, e); });
+}
+
+String TsSkinManager::GetExternalSkinNames(TStrings& list, bool createDataObject, TacSkinType)
+{
+    TacSkinListController* c = SkinListController();
+    TsSkinManager* def = DefaultManager;
+    if (def && def != this && SameText(def->SkinDirectory(), FSkinDirectory)) {
+        c->CopyListOf(*def->SkinListController());
+    } else {
+        c->CheckThread();
+        c->UpdateIfNeeded(true);
     }
-    const String first = names.Count() > 0 ? names.Get(0) : String();
-    names.Sort();
-    list.Clear();
-    list.AddStrings(names);
-    return first;
+    return c->ListNames(list, createDataObject, [](const TacSkinListData& e) { return e.skSkinMode != smInternal; });
+}
+
+String TsSkinManager::GetRandomSkin()
+{
+    TStringList names;
+    GetSkinNames(names, false, stAllSkins);
+    if (names.Count() == 0) return String();
+    // Seeded afresh from the clock at every call.
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    std::mt19937 random(static_cast<uint32_t>(now.QuadPart ^ (now.QuadPart >> 32) ^ GetTickCount64()));
+    return names.Get(std::uniform_int_distribution<int>(0, names.Count() - 1)(random));
 }

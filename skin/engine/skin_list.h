@@ -4,6 +4,7 @@
 // active skin changed.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -45,6 +46,14 @@ public:
     bool UpdateData(bool updateNow);
     void CheckThread();
     void StartDelayedLoading() { FBuilder->StartDelayedLoading(); }
+    // This list becomes a copy of the other controller's, finished first (entries and
+    // previews); it is then not stale. Nobody is told.
+    void CopyListOf(TacSkinListController& other);
+    // ListSkinNames over this list, the item data kept by the controller.
+    String ListNames(TStrings& list, bool createDataObject, const std::function<bool(const TacSkinListData&)>& selected)
+    {
+        return ListSkinNames(SkinList(), list, createDataObject, selected, FItemData);
+    }
 
 private:
     class TSource;
@@ -53,4 +62,5 @@ private:
     std::unique_ptr<TacSkinListBuilder> FBuilder;
     std::vector<TControl*> FControls;
     String FBuiltFolder;   // the skin directory the list was built from
+    TacSkinItemDataStore FItemData;
 };

@@ -28,6 +28,19 @@ bool DialogsUnskinned = true;
 
 namespace {
 
+bool ReadIsWinNT()
+{
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    return GetVersionExW(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+}  // namespace
+
+bool IsWinNT = ReadIsWinNT();
+
+namespace {
+
 const String GlobalInfo = L"GLOBALINFO";
 
 // The painters reach a manager's unscaled skin data through this.
@@ -141,10 +154,10 @@ TsSkinManager::~TsSkinManager()
     ResetSkinData();
     FExtendedBorders = false;
     ClearSkinData();
+    // The window-creation hook reads the default manager for every window it sees: it goes
+    // with the manager that installed it, default or not any more.
+    UnInstallHook();
     if (DefaultManager == this) {
-        // The window-creation hook reads the default manager for every window it sees: it goes
-        // with the manager that installed it.
-        UnInstallHook();
         PatchSystemColors(false);
         DefaultManager = nullptr;
     }
@@ -173,6 +186,8 @@ void TsSkinManager::Loaded()
     if (FSkinDirectory.empty()) SetSkinDirectory(L"c:\\Skins");
     if (FMenuSupport->IcoLineSkin().empty()) FMenuSupport->SetIcoLineSkin(L"ICOLINE");
     FillThirdLists(false);
+    // Streamed in, the skin was loaded but not published.
+    if (FActive && !FSkinName.empty()) BroadcastNewSkin(false);
     UpdateDialogsUnskinned();
     if (OnActivate && !wasActive && IsActive() && !Designing()) OnActivate(this);
     if (!Designing() && IsActive()) {
@@ -199,9 +214,10 @@ void TsSkinManager::SetActive(bool value)
         ResetSkinData();
         UpdateDialogsUnskinned();
         if (OnDeactivate && !Designing()) OnDeactivate(this);
-        // Switched on, the skin name's change tells the list's controls.
-        if (FSkinListController) FSkinListController->SendSkinChanged();
     }
+    // Switched on, the skin name's change has told the list's controls; off, they are told
+    // here, with or without a skin to remove.
+    if (!value && FSkinListController) FSkinListController->SendSkinChanged();
 }
 
 void TsSkinManager::SetBrightness(int value)
@@ -247,6 +263,8 @@ void TsSkinManager::SetExtendedBorders(bool value)
     for (auto& d : SkinDataArray)
         if (d) d->CheckShadows();
     ManagerState &= ~msSkinChanging;
+    // The forms' frames follow: with or without their shadows.
+    if (!HasState(csLoading | csReading | csDesigning)) RepaintForms(true);
 }
 
 bool TsSkinManager::IsDefault() const { return DefaultManager == this; }
@@ -256,6 +274,10 @@ void TsSkinManager::SetIsDefault(bool value)
     if (!value && DefaultManager) return;
     DefaultManager = this;
     if (value) DefaultScaleMode = FOptions->ScaleMode();
+    // Controls without a manager of their own follow the default one: they take its skin, or
+    // their standard look when it has none.
+    if (FActive) BroadcastNewSkin(true);
+    else BroadcastRemoveSkin();
 }
 
 void TsSkinManager::SetSkinDirectory(const String& value)
@@ -335,7 +357,6 @@ void TsSkinManager::SetSkinName(const String& value)
         }
         if (!FActive) BroadcastRemoveSkin();
         else if (!NoAutoUpdate) BroadcastNewSkin(true);
-        else FPublishPending = true;
         if (!wasActive && FActive && !Designing() && OnActivate) OnActivate(this);
         ManagerState &= ~msSkinChanging;
         SkinCommonInfo.Active = FirstDataHasSections();
@@ -350,18 +371,20 @@ void TsSkinManager::RefreshSkinData()
     // Without a loaded skin there is nothing to rebuild (a load now would find no source and
     // switch the manager off).
     if (!FActive || !IsActive() || HasState(csLoading | csReading)) return;
-    ManagerState |= msSkinChanging;
-    struct Clear {
-        TsSkinManager* m;
-        ~Clear() { m->ManagerState &= ~msSkinChanging; }
-    } clear{this};
-    if (!RebuildSkinData()) return;
-    SkinCommonInfo.Active = FirstDataHasSections();
-    // A rescale publishes once, when it is done.
-    if (HasState(msScaleChanging)) FPublishPending = true;
-    else BroadcastNewSkin(true);
+    {
+        ManagerState |= msSkinChanging;
+        struct Clear {
+            TsSkinManager* m;
+            ~Clear() { m->ManagerState &= ~msSkinChanging; }
+        } clear{this};
+        if (!RebuildSkinData()) return;
+        // A rescale reads the new data before it publishes it, once, when it is done.
+        SkinCommonInfo.Active = FirstDataHasSections();
+        if (!HasState(msScaleChanging)) BroadcastNewSkin(true);
+    }
     if (NoAutoUpdate) return;
     if (OnAfterChange) OnAfterChange(this);
+    if (!HasState(msScaleChanging)) RepaintForms(true);
 }
 
 // ---- publishing ------------------------------------------------------------------------------------
@@ -382,7 +405,6 @@ const TacImageListWalkers& ImageListWalkers() { return WalkersStore(); }
 void TsSkinManager::BroadcastNewSkin(bool repaint)
 {
     if (HasState(csLoading | csReading)) return;
-    FPublishPending = false;
     ManagerState |= msBroadCasting;
     struct Clear {
         TsSkinManager* m;
@@ -392,8 +414,8 @@ void TsSkinManager::BroadcastNewSkin(bool repaint)
     if (!Designing() && repaint) ShowSkinChangeCovers(this);
     const TacCoversGuard covers{this};
     if (SkinableMenus) SkinableMenus->ResetBorderWidth();
-    // The skin stays active for the receivers: they resolve their sections from it now.
-    SkinCommonInfo.Active = FirstDataHasSections();
+    // Not active until it is out (IsActive answers for the skin being published meanwhile).
+    SkinCommonInfo.Active = false;
     NewSkinBroadcasting = true;
     // Glyphs cached in the old skin's colours must not reach the repaint.
     if (ImageListWalkers().SkinChanged) ImageListWalkers().SkinChanged();
@@ -439,15 +461,33 @@ void TsSkinManager::UpdateSkin(bool repaint)
     if (FActive) BroadcastNewSkin(repaint);
 }
 
+void TsSkinManager::UpdateSkinSection(const String& sectionName)
+{
+    if (sectionName.empty()) return;   // names no section (controls without one would match)
+    const String name = UpperCase(sectionName);
+    const TMessage updated{MSG_SKINCOMMAND, SkinCommandWParam(scmSectionUpdated), reinterpret_cast<LPARAM>(name.c_str()),
+                           0};
+    if (!Designing()) {
+        BroadcastToForms(updated);
+        return;
+    }
+    if (Screen)
+        for (int i = Screen->FormCount() - 1; i >= 0; --i)
+            if (i < Screen->FormCount()) BroadcastToChildren(Screen->Forms(i), updated);
+}
+
 void TsSkinManager::EndUpdate(bool repaint, bool allowAnimation)
 {
     NoAutoUpdate = false;
-    if (FPublishPending) {
+    {
         TacSkinChanging& anim = FAnimEffects->SkinChanging;
-        const bool animated = anim.Active;
+        struct Restore {
+            TacSkinChanging& anim;
+            bool active;
+            ~Restore() { anim.Active = active; }
+        } restore{anim, anim.Active};
         if (!allowAnimation) anim.Active = false;
         UpdateSkin(repaint);
-        anim.Active = animated;
     }
     if (OnAfterChange) OnAfterChange(this);
 }
@@ -477,6 +517,8 @@ void TsSkinManager::ApplySkinEditorText(const String& name, const String& direct
 
 void TsSkinManager::ResetSkinData()
 {
+    // A glow is made of the skin's images.
+    FreeAllGlows(true);
     SkinCommonInfo.Active = false;
     if (SkinableMenus) SkinableMenus->DropSkinData();
     SkinCommonInfo.Sections.fill(-1);
@@ -1005,7 +1047,8 @@ void TsSkinManager::InstallHook()
 
 void TsSkinManager::UnInstallHook()
 {
-    if (Designing() || !IsDefault() || !GlobalHookInstalled) return;
+    // The manager that installed the hook removes it, also when another one became the default.
+    if (Designing() || !GlobalHookInstalled) return;
     FormServices().FreeMenuWrappers();
     if (FHook) UnhookWindowsHookEx(FHook);
     FormServices().FreeHookedWindows();

@@ -17,6 +17,7 @@
 
 #include "skin/engine/core/skin_data.h"
 #include "skin/engine/core/skin_editor_data.h"
+#include "skin/engine/core/skin_list_names.h"
 #include "skin/engine/core/skin_source.h"
 #include "skin/engine/embedded_fonts.h"
 #include "skin/engine/stored_skins.h"
@@ -55,9 +56,6 @@ using TacSkinningRules = unsigned;
 enum TacSkinsFilterItem : unsigned { sfiInternal = 1, sfiExternal = 2 };
 using TacSkinsFilter = unsigned;
 enum TacShowAction : uint8_t { saIgnore, saRestore, saMinimize };
-// Which entries of the skin list GetSkinNames names: those not stored in the program, the
-// stored ones, all.
-enum TacSkinType { stUnpacked, stPacked, stAllSkins };
 class TacSkinListController;
 
 struct TScaleChangeData {
@@ -174,13 +172,27 @@ public:
     // Made on first use; owned.
     TacSkinListController* SkinListController();
     // List gets the sorted names of the listed skins of that kind (the list finished first);
-    // answers the first name in list order, empty when none.
-    String GetSkinNames(TStrings& list, TacSkinType skinType = stAllSkins);
+    // answers the first name in list order, empty when none. With createDataObject every name
+    // carries a TacSkinItemData with its preview's index; a string list that owns its objects
+    // takes them over, for any other list they live until the next call for the same list or
+    // the manager's end.
+    String GetSkinNames(TStrings& list, bool createDataObject = false, TacSkinType skinType = stAllSkins);
+    // The kind alone would be taken for createDataObject.
+    String GetSkinNames(TStrings& list, TacSkinType skinType) = delete;
+    // The same for every skin not stored in the program. A manager over the default manager's
+    // skin directory takes a copy of the default manager's list (previews too) instead of
+    // reading the folder.
+    String GetExternalSkinNames(TStrings& list, bool createDataObject = false, TacSkinType skinType = stAllSkins);
+    String GetExternalSkinNames(TStrings& list, TacSkinType skinType) = delete;
+    // A name picked at random out of all listed skins; empty when there is none.
+    String GetRandomSkin();
     // The next query for names builds the list again (a stored skin was added).
     void MarkSkinListStale();
 
     // ---- queries ----
-    bool IsActive() const { return SkinCommonInfo.Active; }
+    // A skin is in force: loaded, or being published. While scmNewSkin goes out
+    // SkinCommonInfo.Active is False, but its receivers resolve their sections from the new skin.
+    bool IsActive() const { return SkinCommonInfo.Active || (HasState(msBroadCasting) && FirstDataHasSections()); }
     int LengthOfGD() const;
     bool IsValidSkinIndex(int skinIndex) const;
     bool IsValidImgIndex(int imageIndex);
@@ -244,6 +256,8 @@ public:
     // The controls' animations stopped, scmRefresh to every form, the forms redrawn.
     void RepaintForms(bool lockForms);
     void UpdateSkin(bool repaint);
+    // Every control whose section has that name (any case) repaints (scmSectionUpdated).
+    void UpdateSkinSection(const String& sectionName);
 
     // ---- loading ----
     void BeginUpdate() { NoAutoUpdate = true; }
@@ -405,8 +419,6 @@ private:
     // Shared only so that this header needs no complete type; nobody else holds it.
     std::shared_ptr<TacSkinListController> FSkinListController;
     TacSkinData* FLoadingData = nullptr;   // the object ReloadSkin fills
-    // A skin was loaded while NoAutoUpdate (or a rescale) held its publishing back.
-    bool FPublishPending = false;
     std::map<uint32_t, HBRUSH> FKeptBrushes;
 };
 
@@ -418,6 +430,8 @@ extern TacScaleMode DefaultScaleMode;
 extern bool NewSkinBroadcasting;
 // Kept by the default manager: standard dialogs are not skinned (no active skin, or srStdDialogs off).
 extern bool DialogsUnskinned;
+// The system is of the NT family (read at start-up); only then is the application window hooked.
+extern bool IsWinNT;
 // The four data objects answered while no skin is active (96, 120, 144, 192 PPI).
 TacSkinData* FallbackSkinData(int step);
 

@@ -29,6 +29,42 @@ bool LooksLikePng(const std::vector<uint8_t>& bytes)
     return bytes.size() >= 8 && std::equal(signature, signature + 8, bytes.begin());
 }
 
+bool SkinTypeSelects(TacSkinType skinType, const TacSkinListData& entry)
+{
+    return skinType == stAllSkins || (skinType == stPacked) == (entry.skSkinMode == smInternal);
+}
+
+String ListSkinNames(const std::vector<TacSkinListData>& entries, TStrings& list, bool createDataObject,
+                     const std::function<bool(const TacSkinListData&)>& selected, TacSkinItemDataStore& store)
+{
+    list.Clear();
+    // What this list was given the last time went with its lines.
+    store.erase(&list);
+    auto* plain = dynamic_cast<TStringList*>(&list);
+    TStringList temporary;
+    TStringList& into = plain ? *plain : temporary;
+    const bool owned = plain && plain->OwnsObjects();
+    std::vector<std::unique_ptr<TacSkinItemData>> kept;
+    String first;
+    bool any = false;
+    for (const TacSkinListData& e : entries) {
+        if (!selected(e)) continue;
+        const int count = into.Count();
+        const int index = into.Add(e.skName);
+        if (into.Count() == count) continue;   // a duplicate that a sorted list refused
+        if (!any) first = e.skName, any = true;
+        if (!createDataObject) continue;
+        auto data = std::make_unique<TacSkinItemData>(e.skImageIndex);
+        into.PutObject(index, data.get());
+        if (owned) data.release();
+        else kept.push_back(std::move(data));
+    }
+    into.Sort();
+    if (!plain) list.Assign(&temporary);
+    if (!kept.empty()) store[&list] = std::move(kept);
+    return first;
+}
+
 // ---- the worker ------------------------------------------------------------------------------
 
 // What the worker and the calls it hands over share. The calls keep it alive, so a call that

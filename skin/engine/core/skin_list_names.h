@@ -10,10 +10,12 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "vcl/strings.h"
 #include "vcl/sysutils.h"
 
 enum TacSkinMode { smInternal, smExtPacked, smExtUnpacked };
@@ -23,6 +25,31 @@ struct TacSkinListData {
     int skImageIndex = -1;   // the preview's index in the builder's previews; -1 when none
     String skName;           // packed files: the file name without ".asz"
 };
+
+// Which entries of the skin list a list of names takes: those not stored in the program, the
+// stored ones, all.
+enum TacSkinType { stUnpacked, stPacked, stAllSkins };
+bool SkinTypeSelects(TacSkinType skinType, const TacSkinListData& entry);
+
+// What a list of skin names carries beside each name when asked for: the index of the skin's
+// preview among the skin list's previews (-1 when it has none).
+class TacSkinItemData : public TObject {
+public:
+    explicit TacSkinItemData(int imageIndex) : ImageIndex(imageIndex) {}
+    int ImageIndex;
+};
+
+// The item data handed to lists that do not own their objects, by list: a list's data lives
+// until that list is filled again (or the store goes).
+using TacSkinItemDataStore = std::map<const TStrings*, std::vector<std::unique_ptr<TacSkinItemData>>>;
+
+// List is emptied and gets the names of the selected entries, sorted: a string list directly,
+// any other list through a temporary string list. With createDataObject each name carries a
+// TacSkinItemData; a string list that owns its objects takes them, otherwise the store keeps
+// them. A name a sorted list refuses as a duplicate gets none. Answers the first name added
+// (in entry order), empty when none.
+String ListSkinNames(const std::vector<TacSkinListData>& entries, TStrings& list, bool createDataObject,
+                     const std::function<bool(const TacSkinListData&)>& selected, TacSkinItemDataStore& store);
 
 // A folder entry is a skin of the list: not hidden by a leading ".", no folder, and the
 // extension exactly ".asz" (lower case).

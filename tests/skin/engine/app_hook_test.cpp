@@ -356,6 +356,23 @@ TEST(AppWindowHook, OnlyTheDefaultManagerHooksAndTheHookGoesWithIt)
     EXPECT_EQ(second->SkinName(), L"Second");
 }
 
+// The application window is hooked only on a system of the NT family (as every system the
+// program runs on is).
+TEST(AppWindowHook, OnlyOnTheNtFamily)
+{
+    EXPECT_TRUE(IsWinNT);
+    IsWinNT = false;
+    {
+        THookFixture f;
+        TPassedOn passed;
+        EXPECT_EQ(CopyData(f.App, 7, EditorPayload(acSkinEditorMagic, "Never", false)), 0);
+        EXPECT_TRUE(passed.Saw(WM_COPYDATA));   // nobody took it
+        PumpFor(20);
+        EXPECT_EQ(f.Manager->SkinName(), L"Test");
+    }
+    IsWinNT = true;
+}
+
 TEST(HotControl, ChildStaysHotOverItsParentUntilTheMouseLeaves)
 {
     ManagerPtr m(new TsSkinManager(nullptr));

@@ -185,6 +185,7 @@ public:
     };
     std::vector<TSeen> Seen;
     std::vector<bool> Paints;
+    std::vector<String> Sections;   // the names of scmSectionUpdated
     // The commands seen, in order.
     std::vector<unsigned> Codes() const
     {
@@ -201,6 +202,9 @@ protected:
             case scmNewSkin: case scmRemoveSkin: case scmRefresh: case scmStopAnimation: case scmFontChanged:
             case scmScrollOptionsChanged: case scmNonClientOptionChanged:
                 Seen.push_back({SkinCommandOf(m.WParam), m.LParam, AnimationRunning});
+                break;
+            case scmSectionUpdated:
+                Sections.push_back(m.LParam ? String(reinterpret_cast<const wchar_t*>(m.LParam)) : String(L"(nil)"));
                 break;
             default: break;
             }

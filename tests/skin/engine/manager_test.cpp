@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 
+#include "skin/engine/glow.h"
 #include "skin/engine/skin_commands.h"
 #include "skin/engine/skin_manager.h"
 #include "skin/graphics/paint32.h"
@@ -103,6 +104,41 @@ TEST(SkinManager, TheHookGoesWithTheManagerThatInstalledIt)
     DestroyWindow(w);
     EXPECT_EQ(services.CBTNotifications, seen);
     EXPECT_EQ(services.Calls, (std::vector<String>{L"CreateHookedWindowList", L"FreeMenuWrappers", L"FreeHookedWindows"}));
+}
+
+// A manager that installed the hook and is no longer the default one still takes it away with
+// it (the hook reads whichever manager is the default).
+TEST(SkinManager, AnEarlierDefaultManagerTakesItsHookWithIt)
+{
+    TRecordingFormServices services;
+    ManagerPtr first = NewManager();
+    ManagerPtr second = NewManager();
+    first->InstallHook();
+    ASSERT_TRUE(first->GlobalHookInstalled);
+    second->SetIsDefault(true);
+    ASSERT_EQ(DefaultManager, second.get());
+    first.reset();
+    const int seen = services.CBTNotifications;
+    HWND w = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(w);
+    EXPECT_EQ(services.CBTNotifications, seen);
+    EXPECT_FALSE(second->GlobalHookInstalled);
+}
+
+// The glows are made of the skin's images: they go whenever the skin data is dropped, also for a
+// manager that is not the default one (whose publishing leaves them alone).
+TEST(SkinManager, DroppingTheSkinDataFreesTheGlows)
+{
+    ManagerPtr first = NewManager();
+    ManagerPtr second = NewManager();
+    second->ApplySkinEditorText(L"Test", String(), SkinText);
+    ASSERT_TRUE(second->IsActive());
+    GlowList().push_back(new TacGlowEffect());
+    second->UpdateSkin(true);
+    EXPECT_EQ(GlowList().size(), 1u);
+    second->SetHueOffset(30);
+    EXPECT_TRUE(GlowList().empty());
+    EXPECT_TRUE(second->IsActive());
 }
 
 TEST(SkinManager, LoadsASkinHandedOverAsText)

@@ -351,3 +351,246 @@ TEST(SkinChange, TheSkinnedFormsWalkSurvivesReceiversFreeingForms)
     EXPECT_TRUE(SkinnedForms().empty());
     FinishSkinChange(nullptr, false);   // lets go of the forms reached
 }
+
+namespace {
+unsigned Count(const std::vector<unsigned>& codes, unsigned code)
+{
+    return unsigned(std::count(codes.begin(), codes.end(), code));
+}
+}  // namespace
+
+// While a new skin goes out its receivers find the manager's skin not yet marked active, but
+// the manager answers for the skin being published, so they take its sections; once out, it
+// is active again.
+TEST(SkinChange, ANewSkinGoesOutBeforeItIsMarkedActive)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = TScene::Make<TTestSkinPanel, TTestSkinButton>(60);
+    struct TSeenThen {
+        bool Marked = true, Answered = false, Broadcasting = false;
+    } seen;
+    new TActingListener(s->Form.get(), scmNewSkin, [&] {
+        seen.Marked = m->SkinCommonInfo.Active;
+        seen.Answered = m->IsActive();
+        seen.Broadcasting = m->HasState(msBroadCasting);
+    });
+    m->SetSkinName(L"Dark");
+    EXPECT_FALSE(seen.Marked);
+    EXPECT_TRUE(seen.Answered);
+    EXPECT_TRUE(seen.Broadcasting);
+    EXPECT_TRUE(m->SkinCommonInfo.Active);
+    EXPECT_FALSE(m->HasState(msBroadCasting));
+    EXPECT_FALSE(NewSkinBroadcasting);
+    EXPECT_TRUE(LinkOf(s->Button)->Skinned());
+    EXPECT_EQ(LinkOf(s->Button)->ResolveSkinData(), m->CommonSkinData(96));
+}
+
+// A form's manager is streamed with it: the skin it loads meanwhile is published once, when it
+// is loaded, without a repaint of the forms.
+TEST(SkinChange, AStreamedManagerPublishesOnceWhenLoaded)
+{
+    TComponent owner(nullptr);
+    auto* m = new TsSkinManager(&owner);
+    const std::vector<uint8_t> fixture = fixture_skin::Packed();
+    TsStoredSkin& item = m->InternalSkins()->Add();
+    item.Name = L"Fixture";
+    item.PackedData.WriteBuffer(fixture.data(), int64_t(fixture.size()));
+    auto s = TScene::Make<TTestSkinPanel, TTestSkinButton>(60);
+    ASSERT_FALSE(LinkOf(s->Button)->Skinned());
+    owner.BeginLoading();
+    m->SetSkinName(L"Fixture");
+    EXPECT_TRUE(m->IsActive());
+    EXPECT_TRUE(s->Listener->Seen.empty());
+    owner.EndLoading();
+    EXPECT_EQ(s->Listener->Codes(), std::vector<unsigned>{scmNewSkin});
+    EXPECT_TRUE(LinkOf(s->Button)->Skinned());
+    EXPECT_EQ(LinkOf(s->Button)->ResolveSkinData(), m->CommonSkinData(96));
+    s.reset();
+}
+
+// The default manager changes hands: the controls without a manager of their own follow the
+// new default's skin, or lose theirs when it has none.
+TEST(SkinChange, ControlsFollowTheDefaultManager)
+{
+    TManagerPtr first = ManagerWithSkin(L"Fixture");
+    TManagerPtr second = ManagerWithSkin(L"Dark");
+    TManagerPtr off = ManagerWithSkin(L"");
+    off->SetActive(false);
+    ASSERT_EQ(DefaultManager, first.get());
+    auto s = TScene::Make<TTestSkinPanel, TTestSkinButton>(60);
+    TsCommonData* link = LinkOf(s->Button);
+    ASSERT_EQ(link->ResolveSkinData(), first->CommonSkinData(96));
+    struct Case {
+        const char* what;
+        TsSkinManager* manager;
+        unsigned command;
+        bool skinned;
+    } cases[] = {
+        {"a skinned manager", second.get(), scmNewSkin, true},
+        {"one without a skin", off.get(), scmRemoveSkin, false},
+        {"the first again", first.get(), scmNewSkin, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        s->Listener->Seen.clear();
+        c.manager->SetIsDefault(true);
+        EXPECT_EQ(DefaultManager, c.manager);
+        ASSERT_FALSE(s->Listener->Seen.empty());
+        EXPECT_EQ(s->Listener->Seen.front().Command, c.command);
+        EXPECT_EQ(s->Listener->Seen.front().Manager, reinterpret_cast<LPARAM>(c.manager));
+        EXPECT_EQ(link->Skinned(), c.skinned);
+        if (c.skinned) {
+            EXPECT_EQ(link->ResolveSkinData(), c.manager->CommonSkinData(96));
+        }
+        EXPECT_FALSE(AnimationRunning);
+    }
+}
+
+// Extended borders switched while a skin is active: the forms are refreshed; the same value
+// again, or a switch while no skin is active, tells nobody.
+TEST(SkinChange, ExtendedBordersRepaintTheForms)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = TScene::Make<TTestSkinPanel, TTestSkinButton>(60);
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::vector<unsigned> codes;
+    } steps[] = {
+        {"on", [&] { m->SetExtendedBorders(true); }, {scmStopAnimation, scmRefresh}},
+        {"on again", [&] { m->SetExtendedBorders(true); }, {}},
+        {"off", [&] { m->SetExtendedBorders(false); }, {scmStopAnimation, scmRefresh}},
+        {"on without a skin",
+         [&] {
+             m->SetActive(false);
+             s->Listener->Seen.clear();
+             m->SetExtendedBorders(true);
+         },
+         {}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        s->Listener->Seen.clear();
+        step.act();
+        EXPECT_EQ(s->Listener->Codes(), step.codes);
+        EXPECT_FALSE(AnimationRunning);
+    }
+}
+
+// BeginUpdate .. EndUpdate: the skins written meanwhile are loaded but not published; EndUpdate
+// publishes what is loaded once (also when nothing was written), without the skin-change
+// animation unless allowed, and fires OnAfterChange once.
+TEST(SkinChange, EndUpdatePublishesOnce)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = TScene::Make<TTestSkinPanel, TTestSkinButton>(60);
+    struct TAfter {
+        int Count = 0;
+        void After(TObject*) { ++Count; }
+    } after;
+    m->OnAfterChange = Bind<&TAfter::After>(&after);
+    std::vector<bool> animated;   // SkinChanging.Active at each scmNewSkin
+    new TActingListener(s->Form.get(), scmNewSkin, [&] { animated.push_back(m->AnimEffects()->SkinChanging.Active); });
+    ASSERT_TRUE(m->AnimEffects()->SkinChanging.Active);
+
+    m->BeginUpdate();
+    m->SetSkinName(L"Dark");
+    m->SetSkinName(L"Light");
+    EXPECT_TRUE(s->Listener->Seen.empty());
+    EXPECT_EQ(after.Count, 0);
+    m->EndUpdate(true, false);
+    EXPECT_EQ(animated, std::vector<bool>{false});
+    EXPECT_TRUE(m->AnimEffects()->SkinChanging.Active);
+    EXPECT_EQ(after.Count, 1);
+    const std::vector<unsigned> codes = s->Listener->Codes();
+    EXPECT_EQ(Count(codes, scmNewSkin), 1u);
+    EXPECT_EQ(codes.back(), unsigned(scmRefresh));
+    EXPECT_EQ(m->SkinName(), L"Light");
+    EXPECT_EQ(LinkOf(s->Button)->ResolveSkinData(), m->CommonSkinData(96));
+
+    // Nothing written: published all the same; no repaint asked, the animation allowed.
+    s->Listener->Seen.clear();
+    animated.clear();
+    m->BeginUpdate();
+    m->EndUpdate(false, true);
+    EXPECT_EQ(animated, std::vector<bool>{true});
+    EXPECT_EQ(s->Listener->Codes(), std::vector<unsigned>{scmNewSkin});
+    EXPECT_EQ(after.Count, 2);
+    EXPECT_FALSE(m->NoAutoUpdate);
+    EXPECT_FALSE(AnimationRunning);
+}
+
+// A colour option rebuilds the skin data and publishes it; OnAfterChange comes after the
+// rebuild is over, then the forms are refreshed again. Under BeginUpdate the rebuilt skin is
+// published without either.
+TEST(SkinChange, AColourOptionRebuildsPublishesAndRepaints)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = TScene::Make<TTestSkinPanel, TTestSkinButton>(60);
+    struct TAfter {
+        TsSkinManager* M = nullptr;
+        TSkinCommandRecorder* L = nullptr;
+        int Count = 0;
+        bool Changing = true;
+        size_t SeenThen = 0;
+        void After(TObject*)
+        {
+            ++Count;
+            Changing = M->HasState(msSkinChanging);
+            SeenThen = L->Seen.size();
+        }
+    } after{m.get(), s->Listener};
+    m->OnAfterChange = Bind<&TAfter::After>(&after);
+    TacSkinData* old = m->CommonSkinData(96);
+
+    s->Listener->Seen.clear();
+    m->SetHueOffset(40);
+    EXPECT_NE(m->CommonSkinData(96), old);
+    EXPECT_EQ(after.Count, 1);
+    EXPECT_FALSE(after.Changing);
+    std::vector<unsigned> codes = s->Listener->Codes();
+    EXPECT_EQ(Count(codes, scmNewSkin), 1u);
+    EXPECT_EQ(Count(codes, scmRefresh), 2u);
+    ASSERT_LT(after.SeenThen, codes.size());   // a refresh after OnAfterChange
+    EXPECT_EQ(codes.back(), unsigned(scmRefresh));
+    EXPECT_EQ(LinkOf(s->Button)->ResolveSkinData(), m->CommonSkinData(96));
+
+    s->Listener->Seen.clear();
+    m->BeginUpdate();
+    m->SetSaturation(20);
+    codes = s->Listener->Codes();
+    EXPECT_EQ(Count(codes, scmNewSkin), 1u);
+    EXPECT_EQ(Count(codes, scmRefresh), 1u);
+    EXPECT_EQ(after.Count, 1);
+    m->EndUpdate(false, false);
+    EXPECT_FALSE(AnimationRunning);
+}
+
+// A section updated by name (any case) reaches every form's controls, and the ones of that
+// section repaint; an empty name reaches nobody.
+TEST(SkinChange, AnUpdatedSectionRepaintsItsControls)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto s = TScene::Make<TTestSkinPanel, TTestSkinButton>(60);
+    auto* button = new TTestSkinButton(s->Form.get());
+    button->SetBounds(130, 20, 40, 20);
+    button->SetParent(s->Form.get());
+    button->SkinData()->SetSkinSection(L"Button");
+    auto* panel = static_cast<TTestSkinPanel*>(s->Button->Parent());
+    panel->SkinData()->SetSkinSection(L"PANEL");
+    PumpFor(60);
+    ASSERT_TRUE(button->SkinData()->Skinned());
+    auto pending = [](TWinControl* c) { return GetUpdateRect(c->Handle(), nullptr, FALSE) != FALSE; };
+    ASSERT_FALSE(pending(button));
+    ASSERT_FALSE(pending(panel));
+    m->UpdateSkinSection(L"button");
+    EXPECT_EQ(s->Listener->Sections, std::vector<String>{L"BUTTON"});
+    EXPECT_TRUE(pending(button));
+    EXPECT_FALSE(pending(panel));
+    PumpFor(30);
+    s->Listener->Sections.clear();
+    m->UpdateSkinSection(String());
+    EXPECT_TRUE(s->Listener->Sections.empty());
+    EXPECT_FALSE(pending(button));
+    FinishSkinChange(nullptr, false);
+}

@@ -40,6 +40,102 @@ TEST(SkinListNames, FolderEntries)
     }
 }
 
+// A list that is not a plain string list (as a control's items are): lines with objects it
+// does not own.
+class TItems : public TStrings {
+public:
+    int Count() const override { return int(FLines.size()); }
+    String Get(int index) const override { return FLines.at(size_t(index)).first; }
+    TObject* Objects(int index) const override { return FLines.at(size_t(index)).second; }
+    void PutObject(int index, TObject* obj) override { FLines.at(size_t(index)).second = obj; }
+    void Insert(int index, const String& s) override { FLines.insert(FLines.begin() + index, {s, nullptr}); }
+    void Delete(int index) override { FLines.erase(FLines.begin() + index); }
+    void Clear() override { FLines.clear(); }
+
+private:
+    std::vector<std::pair<String, TObject*>> FLines;
+};
+
+std::vector<String> LinesOf(const TStrings& list)
+{
+    std::vector<String> lines;
+    for (int i = 0; i < list.Count(); ++i) lines.push_back(list.Get(i));
+    return lines;
+}
+
+int ImageIndexOf(const TStrings& list, int line)
+{
+    auto* data = dynamic_cast<TacSkinItemData*>(list.Objects(line));
+    return data ? data->ImageIndex : -99;
+}
+
+// Names by kind, sorted, the answer the first one in list order; with item data every name
+// carries its preview's index, whoever keeps the data. Run under the sanitizers: a list filled
+// again, or freed, leaves no data behind and frees none twice.
+TEST(SkinListNames, NamesByKindWithTheirItemData)
+{
+    const std::vector<TacSkinListData> entries = {
+        {smInternal, -1, L"Neutral"}, {smInternal, -1, L"Dark"}, {smExtPacked, 0, L"Copper"},
+        {smExtPacked, -1, L"Amber"}};
+    struct Case {
+        TacSkinType type;
+        std::vector<String> names;
+        const wchar_t* first;
+    };
+    const Case cases[] = {
+        {stAllSkins, {L"Amber", L"Copper", L"Dark", L"Neutral"}, L"Neutral"},
+        {stPacked, {L"Dark", L"Neutral"}, L"Neutral"},
+        {stUnpacked, {L"Amber", L"Copper"}, L"Copper"},
+    };
+    TacSkinItemDataStore store;
+    TStringList owning(true), plain;
+    TItems items;
+    for (const Case& c : cases) {
+        for (TStrings* list : {static_cast<TStrings*>(&owning), static_cast<TStrings*>(&plain),
+                               static_cast<TStrings*>(&items)}) {
+            SCOPED_TRACE(testing::Message() << "kind " << int(c.type)
+                                            << (list == &owning ? " owning" : list == &plain ? " plain" : " items"));
+            list->Add(L"left over");
+            const auto selected = [&](const TacSkinListData& e) { return SkinTypeSelects(c.type, e); };
+            EXPECT_EQ(ListSkinNames(entries, *list, true, selected, store), c.first);
+            EXPECT_EQ(LinesOf(*list), c.names);
+            for (int i = 0; i < list->Count(); ++i)
+                EXPECT_EQ(ImageIndexOf(*list, i), list->Get(i) == L"Copper" ? 0 : -1) << i;
+            EXPECT_EQ(store.count(list), list == &owning ? 0u : 1u);
+        }
+    }
+    // Without item data the lines carry none, and the store lets go of what the list had.
+    ListSkinNames(entries, plain, false, [](const TacSkinListData&) { return true; }, store);
+    EXPECT_EQ(plain.Count(), 4);
+    for (int i = 0; i < plain.Count(); ++i) EXPECT_EQ(plain.Objects(i), nullptr);
+    EXPECT_EQ(store.count(&plain), 0u);
+    const auto none = [](const TacSkinListData&) { return false; };
+    EXPECT_EQ(ListSkinNames(entries, items, true, none, store), String());
+    EXPECT_EQ(items.Count(), 0);
+}
+
+// A sorted list that ignores duplicates keeps one line of a name listed twice, with the data of
+// the first (and only one data object made for it).
+TEST(SkinListNames, ASortedListKeepsOneLineOfADuplicate)
+{
+    const std::vector<TacSkinListData> entries = {
+        {smExtPacked, 3, L"Copper"}, {smInternal, -1, L"Copper"}, {smInternal, -1, L"Blue"}};
+    TacSkinItemDataStore store;
+    for (bool owns : {true, false}) {
+        SCOPED_TRACE(owns);
+        TStringList sorted(owns);
+        sorted.SetSorted(true);
+        EXPECT_EQ(ListSkinNames(entries, sorted, true, [](const TacSkinListData&) { return true; }, store), L"Copper");
+        EXPECT_EQ(LinesOf(sorted), (std::vector<String>{L"Blue", L"Copper"}));
+        EXPECT_EQ(ImageIndexOf(sorted, 1), 3);
+        EXPECT_EQ(store.count(&sorted), owns ? 0u : 1u);
+        if (!owns) {
+            EXPECT_EQ(store[&sorted].size(), 2u);
+        }
+        store.erase(&sorted);
+    }
+}
+
 // The main thread's queue of handed-over calls.
 class MainQueue {
 public:

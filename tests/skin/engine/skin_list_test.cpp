@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 
 #include "skin/engine/skin_commands.h"
 #include "skin/engine/skin_list.h"
@@ -114,10 +115,10 @@ TEST(SkinList, StoredSkinsAndPackedFiles)
     ASSERT_EQ(c->SkinList().size(), 4u);
     EXPECT_EQ(c->SkinList()[3].skName, L"Copper");
     EXPECT_EQ(c->SkinList()[3].skSkinMode, smExtPacked);
-    m->GetSkinNames(names, stUnpacked);
+    m->GetSkinNames(names, false, stUnpacked);
     ASSERT_EQ(names.Count(), 1);
     EXPECT_EQ(names[0], L"Copper");
-    m->GetSkinNames(names, stPacked);
+    m->GetSkinNames(names, false, stPacked);
     EXPECT_EQ(names.Count(), 3);
 
     // A second manager over the same folder copies the default manager's list, not the disk.
@@ -125,7 +126,7 @@ TEST(SkinList, StoredSkinsAndPackedFiles)
     DeleteFileW((folder.Path + L"Copper.asz").c_str());
     {
         ManagerPtr second = NewManager(folder.Path);
-        second->GetSkinNames(names, stUnpacked);
+        second->GetSkinNames(names, false, stUnpacked);
         ASSERT_EQ(names.Count(), 1);
         EXPECT_EQ(names[0], L"Copper");
     }
@@ -185,6 +186,115 @@ TEST(SkinList, TheManagerKeepsItsListCurrent)
     EXPECT_EQ(names.Count(), 3);
     EXPECT_TRUE(m->IsActive());
     c->DelControl(&watcher);
+}
+
+// The bytes of a packed skin with a preview picture in them (a PNG signature is all the list
+// looks at).
+std::vector<uint8_t> WithPreview(std::vector<uint8_t> bytes)
+{
+    const std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 1, 2, 3, 4};
+    const char marker[] = "previewimg";
+    bytes.insert(bytes.end(), marker, marker + 10);
+    const int32_t size = int32_t(png.size());
+    const auto* p = reinterpret_cast<const uint8_t*>(&size);
+    bytes.insert(bytes.end(), p, p + 4);
+    bytes.insert(bytes.end(), png.begin(), png.end());
+    return bytes;
+}
+
+int ImageIndexOf(const TStrings& list, int line)
+{
+    auto* data = dynamic_cast<TacSkinItemData*>(list.Objects(line));
+    return data ? data->ImageIndex : -99;
+}
+
+// The skins not stored in the program, with their previews' indexes. A second manager over the
+// default manager's folder (named in another case) copies the default manager's whole list and
+// previews, without reading the folder; a manager over another folder reads its own.
+TEST(SkinList, ExternalNamesCopiedFromTheDefaultManager)
+{
+    TSkinFolder folder(false);
+    const TStoredSkinBytes& stored = ProgramStoredSkins()[0];
+    const std::vector<uint8_t> bytes(stored.Data, stored.Data + stored.Size);
+    WriteFileBytes(folder.Path + L"Copper.asz", WithPreview(bytes));
+    ManagerPtr m = NewManager(folder.Path);
+    ASSERT_EQ(DefaultManager, m.get());
+    TStringList names(true);
+    EXPECT_EQ(m->GetExternalSkinNames(names, true), L"Copper");
+    ASSERT_EQ(names.Count(), 1);
+    EXPECT_EQ(ImageIndexOf(names, 0), 0);
+    TacSkinListController* own = m->SkinListController();
+    ASSERT_EQ(own->Previews().size(), 1u);
+
+    DeleteFileW((folder.Path + L"Copper.asz").c_str());
+    ManagerPtr second = NewManager(LowerCase(folder.Path));
+    TListWatcher watcher;
+    second->SkinListController()->AddControl(&watcher);
+    const int told = watcher.ListChanged;
+    TStringList external;
+    EXPECT_EQ(second->GetExternalSkinNames(external, true), L"Copper");
+    ASSERT_EQ(external.Count(), 1);
+    EXPECT_EQ(ImageIndexOf(external, 0), 0);
+    const TacSkinListController* copy = second->SkinListController();
+    EXPECT_FALSE(copy->UpdateNeeded());
+    ASSERT_EQ(copy->SkinList().size(), own->SkinList().size());
+    for (size_t i = 0; i < copy->SkinList().size(); ++i) {
+        EXPECT_EQ(copy->SkinList()[i].skName, own->SkinList()[i].skName);
+        EXPECT_EQ(copy->SkinList()[i].skSkinMode, own->SkinList()[i].skSkinMode);
+        EXPECT_EQ(copy->SkinList()[i].skImageIndex, own->SkinList()[i].skImageIndex);
+    }
+    EXPECT_EQ(copy->Previews(), own->Previews());
+    EXPECT_EQ(watcher.ListChanged, told);   // the copy asked for names tells no control
+    second->SkinListController()->DelControl(&watcher);
+
+    TSkinFolder empty(false);
+    ManagerPtr third = NewManager(empty.Path + L"Folder.asz");
+    EXPECT_EQ(third->GetExternalSkinNames(external, false), String());
+    EXPECT_EQ(external.Count(), 0);
+}
+
+// A random skin is one of the listed skins, not always the same one; none without skins.
+TEST(SkinList, ARandomSkin)
+{
+    TSkinFolder folder(true);
+    ManagerPtr m = NewManager(folder.Path);
+    TStringList names;
+    m->GetSkinNames(names);
+    ASSERT_EQ(names.Count(), 4);
+    std::set<String> picked;
+    for (int i = 0; i < 60; ++i) {
+        const String name = m->GetRandomSkin();
+        EXPECT_GE(names.IndexOf(name), 0) << name;
+        picked.insert(name);
+    }
+    EXPECT_GE(picked.size(), 2u);
+
+    ManagerPtr bare(new TsSkinManager(nullptr));
+    bare->SetSkinDirectory(folder.Path + L"Folder.asz");
+    EXPECT_EQ(bare->GetRandomSkin(), String());
+}
+
+// Switching a manager without a skin name off tells the list's controls, and nothing else.
+TEST(SkinList, SwitchedOffWithoutASkinNameTellsOnlyTheList)
+{
+    TSkinFolder folder(false);
+    ManagerPtr m = NewManager(folder.Path);
+    ASSERT_TRUE(m->SkinName().empty());
+    TListWatcher watcher;
+    m->SkinListController()->AddControl(&watcher);
+    struct TCount {
+        int deactivated = 0;
+        void Deactivate(TObject*) { ++deactivated; }
+    } events;
+    m->OnDeactivate = Bind<&TCount::Deactivate>(&events);
+    const int list = watcher.ListChanged;
+    m->SetActive(false);
+    EXPECT_EQ(watcher.SkinChanged, 1);
+    EXPECT_EQ(watcher.ListChanged, list);
+    EXPECT_EQ(events.deactivated, 0);
+    m->SetActive(false);   // unchanged
+    EXPECT_EQ(watcher.SkinChanged, 1);
+    m->SkinListController()->DelControl(&watcher);
 }
 
 TEST(SkinList, StepwiseOnTheMainThread)
