@@ -316,8 +316,10 @@ TEST(SkinPageControl, ADisabledPagesTabIsBlendedWithTheGroundUnlessItIsActive)
     s.Pages->Pages(1)->SetEnabled(false);
     PumpFor(60);
     const TPoint p = InTab(TabRectOf(s.Pages, 1));
-    // The page control's frame is the ground behind the tabs; the tab keeps SharedBlendValue of 255.
-    const uint32_t tab = Own(L"TABTOPMIDDLE", 0), ground = Own(L"PAGECONTROL", 0);
+    // The strip behind the tabs (what lies under the control, as right of the last tab) is the
+    // ground; the tab keeps SharedBlendValue of 255.
+    const uint32_t tab = Own(L"TABTOPMIDDLE", 0), ground = s.Cache().At(s.Pages->Width() - 2, p.y);
+    ASSERT_EQ(ground, fs::Opaque(ColorToRGB(s.Form->Color())));
     uint32_t want = 0xFF000000u;
     for (int k = 0; k < 24; k += 8)
         want |= (((ground >> k & 0xFF) * (255u - SharedBlendValue) + (tab >> k & 0xFF) * SharedBlendValue) >> 8) << k;
