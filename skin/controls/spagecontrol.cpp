@@ -255,18 +255,6 @@ bool TsTabSheet::SkinCommand(TMessage& m, TsPageControl* pc)
         }
         return true;
     case scmGetApplication: m.Result = reinterpret_cast<LRESULT>(Application); return true;
-    case scmGetSectionBehind: {
-        auto* q = reinterpret_cast<TacSectionBehindQuery*>(m.LParam);
-        if (!q) return true;
-        if (SectionStateTransparent(mgr, l->SkinIndex, q->State, pc)) {
-            q->R.Offset(pc->Left(), pc->Top());
-            m.Result = pc->Parent() ? AskSectionBehind(pc->Parent(), *q) : q->SkinIndex;
-        } else {
-            q->SkinIndex = l->SkinIndex;
-            m.Result = 1;
-        }
-        return true;
-    }
     case scmPPIChanged: BroadcastToChildren(this, m); return true;
     case scmIsOpaque:
     case scmSetPrintDC: m.Result = 1; return true;
