@@ -131,8 +131,9 @@ public:
         SkinData()->Loaded(true);
     }
 
-    // Composes the cache now; false when nothing valid could be composed.
-    bool PrepareCache()
+    // Composes the cache now; false when nothing valid could be composed. A control whose image
+    // is not its section over its whole area composes it itself.
+    virtual bool PrepareCache()
     {
         BeforeCompose();
         const auto content = [this](TBitmap* cache, int state) { PaintContent(cache, state); };

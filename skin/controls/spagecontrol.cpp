@@ -5,7 +5,11 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "skin/controls/acimagelist.h"
+#include "skin/controls/salphaimagelist.h"
 #include "skin/engine/command_delivery.h"
+#include "skin/engine/control_painting.h"
+#include "vcl/application.h"
 #include "skin/engine/glow.h"
 #include "skin/engine/common_data.h"
 #include "skin/graphics/gdi_paint.h"
@@ -174,6 +178,94 @@ TsPageControl* TsTabSheet::SkinnedPageControl() const
     return pc && pc->SkinData()->Skinned() ? pc : nullptr;
 }
 
+void TsTabSheet::CreateParams(TCreateParams& params)
+{
+    TTabSheet::CreateParams(params);
+    params.WindowClass.style &= ~UINT(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TsTabSheet::PaintBorder(HDC dc, TsPageControl* pc)
+{
+    TsCommonData* l = pc->SkinData();
+    const int bw = BorderWidth();
+    if (bw <= 0) return;
+    if (l->BGChanged || l->CacheEmpty()) pc->PrepareCache();
+    if (l->CacheEmpty()) return;
+    BlitFrameStrips(dc, 0, 0, Width(), Height(), l->FCacheBmp->Canvas()->Handle(), Left(), Top(), bw, bw, bw, bw);
+}
+
+void TsTabSheet::PaintBackground(HDC dc, TsPageControl* pc)
+{
+    TsCommonData* l = pc->SkinData();
+    // Printing into another picture than the one being printed: nothing here.
+    if (!dc || (l->PrintDC && l->PrintDC != dc)) return;
+    if (l->RefreshUpdating(false)) return;
+    if (l->BGChanged || l->CacheEmpty()) pc->PrepareCache();
+    if (l->CacheEmpty()) return;
+    // The client area lies BorderWidth inside the page's bounds in the page control's image.
+    const int bw = BorderWidth();
+    const TPoint at(Left() + bw, Top() + bw);
+    const int w = ClientWidth(), h = ClientHeight();
+    const int saved = SaveDC(dc);
+    // Opaque child windows paint themselves: they are left out.
+    for (int i = 0; i < ControlCount(); ++i)
+        if (auto* c = dynamic_cast<TWinControl*>(Controls(i)); c && c->Visible() && c->HandleAllocated())
+            ExcludeClipRect(dc, c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height());
+    BitBlt(dc, 0, 0, w, h, l->FCacheBmp->Canvas()->Handle(), at.x, at.y, SRCCOPY);
+    RestoreDC(dc, saved);
+    DrawGraphicChildren(dc, this, true, TPoint(0, 0), true);
+}
+
+bool TsTabSheet::SkinCommand(TMessage& m, TsPageControl* pc)
+{
+    TsCommonData* l = pc->SkinData();
+    TsSkinManager* mgr = l->SkinManager();
+    TacSkinData* d = l->ResolveSkinData();
+    switch (SkinCommandOf(m.WParam)) {
+    case scmGetDefaultIndex:
+        if (!mgr) return false;
+        m.Result = mgr->GetSkinIndex(L"TABSHEET", d) + 1;
+        return true;
+    case scmIsUpdating: m.Result = l->IsUpdating() ? 1 : 0; return true;
+    case scmDependsOnBG: {
+        // A textured or graded page frame looks different at every place.
+        bool patterned = false;
+        if (d && d->IsValidSection(l->SkinIndex) && !d->gd[size_t(l->SkinIndex)].Props.empty()) {
+            const auto& p = d->gd[size_t(l->SkinIndex)].Props[0];
+            patterned = p.ImagePercent + p.GradientPercent > 0;
+        }
+        m.Result = patterned || l->RepaintIfMoved() ? 1 : 0;
+        return true;
+    }
+    case scmRepaintIfMoved: {
+        const bool moved = l->RepaintIfMoved();
+        if (moved) l->BGChanged = true;
+        if (HWND wnd = ExistingHandle(); wnd && LOWORD(m.WParam) == 1)
+            RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_NOINTERNALPAINT | RDW_ALLCHILDREN);
+        if (moved)
+            for (int i = 0; i < ControlCount(); ++i)
+                if (!Controls(i)->HasState(csDestroying)) SendSkinCommandToControl(Controls(i), scmRepaintIfMoved, 0, 1);
+        return true;
+    }
+    case scmGetBGColor: m.Result = static_cast<LRESULT>(PerformSkinCommand(pc, scmGetBGColor, m.LParam)); return true;
+    case scmGetSkinIndex:
+        if (m.LParam) {
+            const int own = mgr && !SkinData()->SkinSection().empty() ? mgr->GetSkinIndex(SkinData()->SkinSection(), d) : -1;
+            reinterpret_cast<int32_t*>(m.LParam)[1] = own >= 0 ? own : l->SkinIndex;
+        }
+        return true;
+    case scmGetApplication: m.Result = reinterpret_cast<LRESULT>(Application); return true;
+    case scmPPIChanged: BroadcastToChildren(this, m); return true;
+    case scmIsOpaque:
+    case scmSetPrintDC: m.Result = 1; return true;
+    case scmUpdateDone:
+        if (HWND wnd = ExistingHandle()) RedrawWindow(wnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ERASE | RDW_INVALIDATE);
+        RepaintChildren(this);
+        return true;
+    default: return false;
+    }
+}
+
 void TsTabSheet::WndProc(TMessage& m)
 {
     if (m.Msg == MSG_SKINCOMMAND && !HasState(csDestroying)) {
@@ -181,6 +273,7 @@ void TsTabSheet::WndProc(TMessage& m)
         case scmNewSkin:
         case scmRefresh:
         case scmRemoveSkin:
+        case scmFontChanged:
             // A page has no skin of its own: what a skin change tells the page control goes on
             // to the controls on the page, which would otherwise keep the old skin's data.
             BroadcastToChildren(this, m);
@@ -195,12 +288,16 @@ void TsTabSheet::WndProc(TMessage& m)
         }
     }
     if (TsPageControl* pc = SkinnedPageControl()) {
+        if (m.Msg == MSG_SKINCOMMAND && SkinCommandOf(m.WParam) != scmGetBackground && !HasState(csDestroying) &&
+            SkinCommand(m, pc))
+            return;
         if (m.Msg == MSG_SKINCOMMAND && SkinCommandOf(m.WParam) == scmGetBackground) {
             if (!m.LParam || !SkinCommandAccepted(m)) return;
             // Painted: the child's position in the page becomes its position in the page control.
-            // Described: the page's image lies in the page control's image at the page's position.
+            // Described: the page's image lies in the page control's image at the page's position
+            // (its client area, inside its border).
             auto* q = reinterpret_cast<TacBgQuery*>(m.LParam);
-            const TPoint pos(Left(), Top());
+            const TPoint pos(Left() + BorderWidth(), Top() + BorderWidth());
             if (q->PaintIt) {
                 const TPoint asker = q->Offset;
                 q->Offset = TPoint(asker.x + pos.x, asker.y + pos.y);
@@ -216,17 +313,66 @@ void TsTabSheet::WndProc(TMessage& m)
             m.Result = 1;
             return;
         }
-        if (m.Msg == WM_ERASEBKGND && m.WParam) {
-            TacBgQuery q;
-            q.DC = reinterpret_cast<HDC>(m.WParam);
-            q.R = TRect(0, 0, Width(), Height());
-            q.Offset = TPoint(Left(), Top());
-            GetControlBackground(q, pc, true);
+        switch (m.Msg) {
+        case WM_ERASEBKGND:
+            if (!Showing() || pc->HasState(csDestroying) || HasState(csDestroying)) break;
+            PaintBackground(reinterpret_cast<HDC>(m.WParam), pc);
             m.Result = 1;
             return;
+        case WM_NCPAINT:
+            if (BorderWidth() == 0 || !Showing() || HasState(csDestroying) || AnimationRunning) {
+                m.Result = 0;
+                return;
+            }
+            if (pc->SkinData()->IsUpdating()) {
+                m.Result = 1;
+                return;
+            }
+            if (HWND wnd = ExistingHandle()) {
+                HDC dc = GetWindowDC(wnd);
+                PaintBorder(dc, pc);
+                ReleaseDC(wnd, dc);
+            }
+            m.Result = 1;
+            return;
+        case WM_PRINT:
+            if (HDC dc = reinterpret_cast<HDC>(m.WParam)) {
+                const int saved = SaveDC(dc);
+                if (BorderWidth() != 0) {
+                    PaintBorder(dc, pc);
+                    OffsetViewportOrgEx(dc, BorderWidth(), BorderWidth(), nullptr);
+                }
+                PaintBackground(dc, pc);
+                RestoreDC(dc, saved);
+            }
+            m.Result = 0;
+            return;
+        case WM_PAINT:
+            // The content is the background: the erase paints it.
+            if (Visible() || HasState(csDesigning)) {
+                HWND wnd = ExistingHandle();
+                if (wnd && !HasState(csDestroying) && Parent()) InvalidateRect(wnd, nullptr, TRUE);
+                PAINTSTRUCT ps{};
+                if (wnd) {
+                    BeginPaint(wnd, &ps);
+                    EndPaint(wnd, &ps);
+                }
+                m.Result = 0;
+                return;
+            }
+            break;
+        case WM_MOUSEMOVE:
+            if (!HasState(csDesigning) && DefaultManager)
+                if (HWND wnd = ExistingHandle()) DefaultManager->ChangeActiveControl(wnd);
+            break;
+        case CM_TEXTCHANGED: pc->SkinData()->BGChanged = true; break;
+        default: break;
         }
     }
     TTabSheet::WndProc(m);
+    // A new caption: the tabs' fades no longer fit.
+    if (m.Msg == CM_TEXTCHANGED)
+        if (auto* owner = dynamic_cast<TsPageControl*>(PageControl())) owner->StopTabAnimations();
     // The tab of an enabled or disabled page looks different: the strip is drawn again.
     if (m.Msg == CM_ENABLEDCHANGED && !HasState(csLoading | csDestroying))
         if (TsPageControl* pc = SkinnedPageControl()) {
@@ -351,13 +497,62 @@ void TsPageControl::CreateWnd()
     CheckUpDown();
 }
 
+LRESULT TsPageControl::StripHitTest(LPARAM screenPoint)
+{
+    HWND wnd = ExistingHandle();
+    if (!wnd) return 0;
+    const POINT sp{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+    RECT wr{};
+    GetWindowRect(wnd, &wr);
+    POINT cp = sp;
+    ::ScreenToClient(wnd, &cp);
+    const TacPageControlState s = TabState();
+    const int hit = TacPageTabs(s).StripHitTest(TPoint(sp.x - wr.left, sp.y - wr.top), TPoint(cp.x, cp.y),
+                                                HasState(csDesigning));
+    return hit == 0 ? 0 : hit > 0 ? HTCLIENT : HTTRANSPARENT;
+}
+
 void TsPageControl::WndProc(TMessage& m)
 {
     switch (m.Msg) {
+    case WM_NCHITTEST:
+        if (const LRESULT hit = StripHitTest(m.LParam)) {
+            m.Result = hit;
+            return;
+        }
+        break;
+    case CM_BIDIMODECHANGED:
+        // The list button stands on the other side now: it is made again when needed.
+        if (FDropBtn && !FDropBtn->FBusy) {
+            TacDropBtn* b = FDropBtn;
+            FDropBtn = nullptr;
+            delete b;
+        }
+        SkinData()->BGChanged = true;
+        break;
+    case MSG_SKINCOMMAND:
+        switch (SkinCommandOf(m.WParam)) {
+        case scmMouseLeave: Perform(WM_MOUSELEAVE, 0, 0); return;
+        case scmGetBounds:
+            if (m.LParam) {
+                const TacPageControlState s = TabState();
+                TRect r = TacPageTabs(s).PageAreaRect();
+                r.Offset(Left(), Top());
+                *reinterpret_cast<TRect*>(m.LParam) = r;
+            }
+            return;
+        case scmNewSkin:
+        case scmRefresh: UpdateTabsLineIndex(); break;
+        default: break;
+        }
+        break;
     case CM_MOUSELEAVE:
     case WM_MOUSELEAVE:
         if (FCurItem >= 0 && !HasState(csDesigning | csDestroying)) {
             const int left = FCurItem;
+            // Nothing stays pressed or hovered once the mouse has left.
+            FPressedBtnIndex = FHoveredBtnIndex = -1;
+            FCloseBtnPressed = false;
             if (OnTabMouseLeave && EventsAllowed()) OnTabMouseLeave(this, left);
             SetCurItem(-1);
         }
@@ -466,6 +661,14 @@ void TsPageControl::WndProc(TMessage& m)
         break;
     case WM_CREATE:
         if (!HasState(csLoading)) UpdateBtnData();
+        break;
+    case WM_LBUTTONDBLCLK:
+        // A button tab (or any tab of button style) shows its state again after the double
+        // click; the base has fired OnDblClick.
+        if (FCurItem >= 0 && FCurItem < PageCount()) {
+            auto* sheet = dynamic_cast<TsTabSheet*>(Pages(FCurItem));
+            if (Style() != tsTabs || (sheet && sheet->TabType() == ttButton)) RepaintTab(FCurItem, false);
+        }
         break;
     case MSG_SKINCOMMAND:
         if (SkinCommandOf(m.WParam) == CheckUpDownCommand) {
@@ -1017,6 +1220,136 @@ void TsPageControl::SetRotateCaptions(bool on)
     TabLookChanged(false);
 }
 
+void TsPageControl::SetWordWrap(bool on) { SetLook(FWordWrap, on); }
+void TsPageControl::SetShowFocus(bool on) { SetLook(FShowFocus, on); }
+void TsPageControl::SetReflectedGlyphs(bool on) { SetLook(FReflectedGlyphs, on); }
+
+void TsPageControl::SetTabAlignment(TAlignment value)
+{
+    if (FTabAlignment == value) return;
+    FTabAlignment = value;
+    TabLookChanged(false);
+}
+
+void TsPageControl::SetGlyphLayout(TacGlyphLayout value)
+{
+    if (FGlyphLayout == value) return;
+    FGlyphLayout = value;
+    TabLookChanged(false);
+}
+
+void TsPageControl::SetTabsLineSkin(const String& name)
+{
+    if (FTabsLineSkin == name) return;
+    FTabsLineSkin = name;
+    UpdateTabsLineIndex();
+    SkinData()->BGChanged = true;
+    SkinData()->Invalidate(false);
+}
+
+void TsPageControl::UpdateTabsLineIndex()
+{
+    TsSkinManager* m = SkinData()->SkinManager();
+    FTabsLineIndex = m && !FTabsLineSkin.empty() ? m->GetSkinIndex(FTabsLineSkin, SkinData()->ResolveSkinData()) : -1;
+}
+
+void TsPageControl::ChangeTabsVisibility(bool visible)
+{
+    TsCommonData* l = SkinData();
+    l->BeginUpdate();
+    for (int i = 0; i < PageCount(); ++i) Pages(i)->SetTabVisible(visible);
+    l->EndUpdate(true);
+}
+
+void TsPageControl::CloseClick(TObject* sender)
+{
+    // The page is the sender's own sheet: the nearest sheet of this control among its parents.
+    auto* control = dynamic_cast<TControl*>(sender);
+    TsTabSheet* sheet = nullptr;
+    for (TControl* c = control; c && !sheet; c = c->Parent())
+        if (auto* ts = dynamic_cast<TsTabSheet*>(c); ts && ts->PageControl() == this) sheet = ts;
+    if (!sheet) return;
+    TacCloseAction action = acaFree;
+    bool canClose = true;
+    if (OnCloseBtnClick && EventsAllowed()) OnCloseBtnClick(this, sheet->TabIndex(), canClose, action);
+    if (!canClose) return;
+    const int former = ActivePageIndex();
+    // A sender standing on the freed page goes with it: it is neither hidden nor touched again.
+    bool senderGoes = false;
+    for (TControl* c = control; c; c = c->Parent())
+        if (c == sheet) senderGoes = true;
+    StopTabAnimations();
+    if (action == acaFree) delete sheet;
+    else sheet->SetTabVisible(false);
+    if (former < PageCount() && former != 0) SetActivePageIndex(former);
+    if (control && !(senderGoes && action == acaFree)) control->SetVisible(false);
+    SkinData()->BGChanged = true;
+    if (HWND wnd = ExistingHandle()) RedrawWindow(wnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ERASE | RDW_INVALIDATE);
+}
+
+void TsPageControl::SetTabIndex(int value)
+{
+    const TacPageControlState s = TabState();
+    const TacTabIndexChoice c = TacPageTabs(s).SetTabIndexChoice(value);
+    if (c.PassToBase) {
+        TacSkinFrame<TPageControl>::SetTabIndex(value);
+        return;
+    }
+    // A button tab never becomes the active page.
+    if (c.Page >= 0) SetActivePage(Pages(c.Page));
+}
+
+void TsPageControl::UpdateActivePage()
+{
+    TacSkinFrame<TPageControl>::UpdateActivePage();
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    if (!l->Skinned(true) || !m || m->AnimEffects()->PageChange.Active || !AllowAnimSwitching ||
+        !m->Effects()->AllowAnimation || l->RefreshUpdating(false))
+        return;
+    HWND wnd = ExistingHandle();
+    if (!wnd) return;
+    const TacPageControlState s = TabState();
+    const TacPageTabs tabs(s);
+    if (tabs.VisibleTabsCount() != FStoredVisiblePageCount) {
+        // Tabs came or went: the whole control is drawn again, the page with it.
+        l->BGChanged = true;
+        RedrawWindow(wnd, nullptr, nullptr, RDW_UPDATENOW | RDW_INVALIDATE);
+        if (TTabSheet* page = ActivePage(); page && page->HandleAllocated())
+            RedrawWindow(page->ExistingHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        return;
+    }
+    if (ActivePage()) {
+        // The new active tab at once: composed with it and shown over the strip.
+        l->BGChanged = true;
+        if (!PrepareCache()) return;
+        const TRect r = tabs.SkinTabRect(tabs.ActiveTab(), true);
+        if (r.IsEmpty()) return;
+        HDC dc = GetDC(wnd);
+        BitBlt(dc, r.left, r.top, r.Width(), r.Height(), l->FCacheBmp->Canvas()->Handle(), r.left, r.top, SRCCOPY);
+        ReleaseDC(wnd, dc);
+    } else {
+        l->Invalidate(false);
+    }
+}
+
+void TsPageControl::Loaded()
+{
+    TacSkinFrame<TPageControl>::Loaded();
+    if (TTabSheet* page = ActivePage()) {
+        // Skinning the page's child windows is the form adapter's work (not here yet).
+        const TacPageControlState s = TabState();
+        const int nearest = TacPageTabs(s).NearestTabPage(page->PageIndex());
+        if (nearest >= 0 && nearest != page->PageIndex()) TacSkinFrame<TPageControl>::SetActivePage(Pages(nearest));
+    }
+    UpdatePadding();
+    if (FTabPadding != 0) {
+        UpdateBtnData();
+        if (HWND wnd = ExistingHandle()) SendMessageW(wnd, WM_SIZE, 0, MAKELPARAM(Width(), Height()));
+    }
+    UpdateTabsLineIndex();
+}
+
 void TsPageControl::SetShowDropDownBtn(bool on)
 {
     if (FShowDropDownBtn == on) return;
@@ -1255,7 +1588,7 @@ void TsPageControl::RepaintTab(int page, bool animate)
     if (r.IsEmpty()) return;
     // The strip as it looks now, drawn into a copy: the cache changes only frame by frame.
     std::unique_ptr<TBitmap> now(CopyOf(FTabsGround.get()));
-    PaintTabs(now.get(), s, tabs);
+    DrawSkinTabs(now.get(), s, tabs);
     TsSkinManager* mgr = l->SkinManager();
     auto* sheet = dynamic_cast<TsTabSheet*>(Pages(page));
     if (!animate || !sheet || !mgr || !mgr->Effects()->AllowAnimation || SessionEnding) {
@@ -1320,8 +1653,11 @@ void TsPageControl::ShowTabFrame(TsTabSheet* sheet, int weight)
 
 int TsPageControl::DefaultSectionIndex()
 {
+    // The frame of the side the tabs stand on.
     TsSkinManager* m = SkinData()->SkinManager();
-    return m ? m->SkinCommonInfo.Sections[ssPageControl] : -1;
+    if (!m) return -1;
+    static const wchar_t* const suffix[] = {L"", L"BOTTOM", L"LEFT", L"RIGHT"};
+    return m->GetSkinIndex(String(L"PAGECONTROL") + suffix[std::clamp(int(TabPosition()), 0, 3)], SkinData()->ResolveSkinData());
 }
 
 TacPageControlState TsPageControl::TabState()
@@ -1357,11 +1693,16 @@ TacPageControlState TsPageControl::TabState()
     s.ActiveIsBold = FActiveIsBold;
     s.ActiveTabEnlarged = FActiveTabEnlarged;
     s.RotateCaptions = FRotateCaptions;
+    s.WordWrap = FWordWrap;
+    s.ShowFocus = FShowFocus;
+    s.TabAlignment = FTabAlignment;
+    s.GlyphLayout = FGlyphLayout;
     s.AccessibleDisabledPages = AccessibleDisabledPages;
     s.HasImages = Images() != nullptr;
     s.MultiLine = MultiLine();
     s.Focused = Focused();
     s.TabPosition = TabPosition();
+    s.RightToLeft = !HasState(csDesigning) && BiDiMode() == bdRightToLeft;
     s.Style = Style();
     s.Width = Width();
     s.Height = Height();
@@ -1410,26 +1751,98 @@ TacPageControlState TsPageControl::TabState()
 
 void TsPageControl::PaintContent(TBitmap* cache, int state)
 {
-    (void)state;
-    const TacPageControlState s = TabState();
-    const TacPageTabs tabs(s);
-    // The active sheet's own section over its area, under the tabs.
-    if (auto* sheet = dynamic_cast<TsTabSheet*>(ActivePage()); sheet && !sheet->HasState(csDestroying) &&
-                                                               !sheet->SkinData()->SkinSection().empty()) {
-        TsSkinManager* m = SkinData()->SkinManager();
-        TacSkinData* d = SkinData()->ResolveSkinData();
-        const int section = m && d ? m->GetSkinIndex(sheet->SkinData()->SkinSection(), d) : -1;
-        if (section >= 0 && d->IsValidSection(section)) {
-            TCacheInfo bg;
-            bg.Bmp = BitmapView(cache);
-            bg.X = bg.Y = 0;
-            bg.Ready = true;
-            const TRect r = sheet->BoundsRect();
-            PaintItem(section, bg, 0, r, r.TopLeft(), cache, d);
+    // The whole image is composed by PrepareCache; the frame's section painting is not used.
+    (void)cache, (void)state;
+}
+
+void TsPageControl::CopyParentBG(TBitmap* bmp, const TRect& r, const TCacheInfo& bg)
+{
+    const TRect to = TRect::Intersect(r, TRect(0, 0, bmp->Width(), bmp->Height()));
+    if (to.IsEmpty()) return;
+    const TPixelView dst = BitmapView(bmp);
+    const uint32_t fill = 0xFF000000u | SwapRedBlue(uint32_t(ColorToRGB(bg.FillColor)) & 0xFFFFFFu);
+    for (int y = to.top; y < to.bottom; ++y) {
+        uint32_t* row = dst.Row(y);
+        const int sy = bg.Y + Top() + y;
+        const bool rowIn = bg.Ready && bg.Bmp.Height > 0 && sy >= 0 && sy < bg.Bmp.Height;
+        const uint32_t* src = rowIn ? bg.Bmp.Row(sy) : nullptr;
+        for (int x = to.left; x < to.right; ++x) {
+            const int sx = bg.X + Left() + x;
+            // Past the parent's image (no larger than it): the fill colour.
+            row[x] = src && sx >= 0 && sx < bg.Bmp.Width ? src[sx] : fill;
         }
     }
+}
+
+bool TsPageControl::PrepareCache()
+{
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    TacSkinData* d = l->ResolveSkinData();
+    if (!l->Skinned(true) || !m || !d || !d->IsValidSection(l->SkinIndex)) return false;
+    TCacheInfo bg;
+    if (Parent()) {
+        TacBgQuery q;
+        GetControlBackground(q, Parent(), false);
+        if (q.Kind == bgNotReady) {
+            l->FUpdating = true;   // painted when the parent sends scmUpdateDone
+            return false;
+        }
+        bg = BgInfoToCacheInfo(q);
+    } else {
+        bg.FillColor = l->SkinBGColor(0, nullptr);
+    }
+    l->EnsureCacheBmp();
+    if (l->CacheEmpty()) return false;
+    TBitmap* cache = l->FCacheBmp;
+    cache->Canvas()->Font()->Assign(Font());
+    FParentBG = bg;
+    const TacPageControlState s = TabState();
+    const TacPageTabs tabs(s);
+    // What lies under the control shows wherever neither the page frame nor the strip paints.
+    CopyParentBG(cache, TRect(0, 0, cache->Width(), cache->Height()), bg);
+
+    // The frame covers the page area only: the strip is not part of it.
+    const TRect pa = tabs.PageAreaRect();
+    if (!pa.IsEmpty()) {
+        const TPoint at(Left() + pa.left, Top() + pa.top);
+        const TColor custom = l->FCustomColor ? ResolveSkinColor(Color(), m) : acSkinColor;
+        PaintSectionFrame(l->SkinIndex, bg, 0, pa, at, cache, d, custom, true);
+        const TsGeneralData& g = d->gd[size_t(l->SkinIndex)];
+        TCacheInfo self;
+        self.Bmp = BitmapView(cache);
+        self.X = self.Y = 0;
+        self.Ready = true;
+        auto corner = [&](int image, bool right, bool bottom) {
+            if (!d->IsValidImage(image)) return;
+            const TsMaskData& mask = d->ma[size_t(image)];
+            const TPoint p(right ? pa.right - mask.Width : pa.left, bottom ? pa.bottom - mask.Height : pa.top);
+            DrawMaskState32(cache, p, 0, 1, mask, self);
+        };
+        corner(g.ImgTL, false, false);
+        corner(g.ImgTR, true, false);
+        corner(g.ImgBL, false, true);
+        corner(g.ImgBR, true, true);
+    }
+    // The active sheet's own section over its area, under the tabs.
+    auto* active = dynamic_cast<TsTabSheet*>(ActivePage());
+    if (active && !active->HasState(csDestroying) && !active->SkinData()->SkinSection().empty()) {
+        const int section = m->GetSkinIndex(active->SkinData()->SkinSection(), d);
+        if (section >= 0 && d->IsValidSection(section)) {
+            TCacheInfo self;
+            self.Bmp = BitmapView(cache);
+            self.X = self.Y = 0;
+            self.Ready = true;
+            const TRect r = active->BoundsRect();
+            PaintItem(section, self, 0, r, r.TopLeft(), cache, d);
+        }
+    }
+    // Shadows and glows of the active page's controls lie on the page control's image.
+    if (TTabSheet* page = ActivePage(); page && !page->HasState(csDestroying))
+        l->PaintOuterEffects(page, TPoint(page->Left() + page->BorderWidth(), page->Top() + page->BorderWidth()));
+
     FTabsGround.reset(CopyOf(cache));
-    PaintTabs(cache, s, tabs);
+    if (tabs.VisibleTabsCount() > 0) DrawSkinTabs(cache, s, tabs);
     // A tab in the middle of its fade shows its present frame, not where the fade ends.
     for (int i = 0; i < PageCount(); ++i) {
         auto* sheet = dynamic_cast<TsTabSheet*>(Pages(i));
@@ -1439,69 +1852,142 @@ void TsPageControl::PaintContent(TBitmap* cache, int state)
         BitBlt(cache->Canvas()->Handle(), r.left, r.top, std::min(r.Width(), t->BmpOut->Width()),
                std::min(r.Height(), t->BmpOut->Height()), t->BmpOut->Canvas()->Handle(), 0, 0, SRCCOPY);
     }
+    FStoredVisiblePageCount = tabs.VisibleTabsCount();
+    l->BGChanged = false;
+    return true;
 }
 
-void TsPageControl::PaintTabs(TBitmap* bmp, const TacPageControlState& s, const TacPageTabs& tabs)
+void TsPageControl::DrawSkinTabs(TBitmap* bmp, const TacPageControlState& s, const TacPageTabs& tabs)
 {
-    TacSkinData* d = SkinData()->ResolveSkinData();
+    if (HasState(csDestroying)) return;
+    TsCommonData* l = SkinData();
+    TacSkinData* d = l->ResolveSkinData();
+    const TRect ta = tabs.TabsAreaRect();
+    // The enlarged active tab stands where the page frame would be: the frame is taken back there.
+    if (const int activeTab = tabs.ActiveTab(); activeTab >= 0) {
+        const TRect ar = TRect::Intersect(tabs.SkinTabRect(activeTab, true), tabs.PageAreaRect());
+        if (!ar.IsEmpty()) CopyParentBG(bmp, ar, FParentBG);
+    }
+    // The strip: its own section when the control names one, else what lies under the control.
+    if (d && FTabsLineIndex >= 0 && d->IsValidSection(FTabsLineIndex) && !ta.IsEmpty())
+        PaintItem(FTabsLineIndex, FParentBG, 0, ta, TPoint(Left() + ta.left, Top() + ta.top), bmp, d);
+    else
+        CopyParentBG(bmp, ta, FParentBG);
+    if (bmp == l->FCacheBmp) {
+        // The strip's clean ground: a tab without covering never shows a neighbour through it.
+        const TRect r = TRect::Intersect(tabs.TabsBGRect(), TRect(0, 0, bmp->Width(), bmp->Height()));
+        FTabsBG.reset(NewBitmap32(std::max(r.Width(), 0), std::max(r.Height(), 0)));
+        if (!r.IsEmpty()) {
+            BitBlt(FTabsBG->Canvas()->Handle(), 0, 0, r.Width(), r.Height(), bmp->Canvas()->Handle(), r.left, r.top, SRCCOPY);
+            SetRectAlpha32(FTabsBG.get(), TRect(0, 0, r.Width(), r.Height()), 255, clNone);
+        }
+    }
     // Without the plain tab section the skin has no tabs at all.
     if (!d || s.Skin.Tabs[tlSingle][asTop] < 0) return;
-    // The tabs stand on the frame: the bitmap is their background.
-    TCacheInfo bg;
-    bg.Bmp = BitmapView(bmp);
-    bg.X = 0;
-    bg.Y = 0;
-    bg.Ready = true;
-    for (const auto& [page, tabState] : tabs.PaintOrder()) {
-        const bool isButton = tabs.IsButtonTab(page);
-        TRect r = tabs.SkinTabRect(tabs.TabIndexOfPage(page), tabState == 2 && !isButton);
-        if (r.IsEmpty()) continue;
-        const int section = tabs.TabSkinIndex(page);
-        if (isButton) {
-            if (s.TabPosition == tpTop || s.TabPosition == tpBottom) r.Inflate(-1, -2);
-            else r.Inflate(-2, -1);
-            if (r.IsEmpty()) continue;
-        }
-        const bool valid = section >= 0 && d->IsValidSection(section);
-        const int st = valid ? SectionState(d->gd[size_t(section)], tabState) : tabState;
-        if (OwnerDraw()) {
-            // The application draws the tab over its skinned background; without its handler
-            // there is no tab at all.
-            if (!OnDrawTab || !EventsAllowed()) continue;
-            if (valid) PaintItem(section, bg, st, r, r.TopLeft(), bmp, d);
-            TControlCanvasPaint paint(Canvas(), bmp->Canvas()->Handle(), Font(), clNone, true);
-            OnDrawTab(this, tabs.TabIndexOfPage(page), r, tabState != 0);
-            continue;
-        }
-        // A disabled page's tab lets the ground show through (not when it is the active page).
-        const bool blended = page != s.ActivePage && (!s.Pages[size_t(page)].Enabled || !Enabled());
-        std::unique_ptr<TBitmap> ground;
-        if (blended) {
-            TBitmap* g = nullptr;
-            TacThreadedTimer::CopyFrom(g, bmp, r);
-            ground.reset(g);
-        }
-        // A section the skin lacks draws no background; the content is still written.
-        if (valid) PaintItem(section, bg, st, r, r.TopLeft(), bmp, d);
-        PaintTabContent(bmp, tabs, page, r, st, valid ? section : -1);
-        if (ground)
-            BlendRectAt32(bmp, r.left, r.top, ground.get(), TRect(0, 0, r.Width() - 1, r.Height() - 1), SharedBlendValue,
-                          0x00FF00FFu);
-    }
+    for (const auto& [page, tabState] : tabs.PaintOrder()) PaintSkinTab(bmp, s, tabs, page, tabState);
 }
 
-void TsPageControl::PaintTabContent(TBitmap* bmp, const TacPageTabs& tabs, int page, const TRect& r, int state, int section)
+TSize TsPageControl::MeasureCaption(TCanvas* canvas, const String& caption, int maxWidth, bool wordWrap)
+{
+    if (caption.empty() || !canvas) return TSize();
+    TRect r(0, 0, std::max(maxWidth, 0), 0);
+    DrawTextLimited(FontDC(canvas), caption, r, (wordWrap ? DT_WORDBREAK : DT_SINGLELINE) | DT_CALCRECT);
+    return TSize(std::max<int>(r.Width(), 0), std::max<int>(r.Height(), 0));
+}
+
+void TsPageControl::PaintSkinTab(TBitmap* bmp, const TacPageControlState& s, const TacPageTabs& tabs, int page, int state)
+{
+    if (page < 0 || page >= PageCount()) return;
+    TTabSheet* sheet = Pages(page);
+    if (sheet->HasState(csDestroying) || !sheet->TabVisible()) return;
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    TacSkinData* d = l->ResolveSkinData();
+    if (!m || !d) return;
+    const bool isButton = tabs.IsButtonTab(page);
+    TRect r = tabs.SkinTabRect(tabs.TabIndexOfPage(page), state == 2 && !isButton);
+    if (r.IsEmpty()) return;
+    const int section = tabs.TabSkinIndex(page);
+    if (isButton) {
+        if (s.TabPosition == tpTop || s.TabPosition == tpBottom) r.Inflate(-1, -2);
+        else r.Inflate(-2, -1);
+        if (r.IsEmpty()) return;
+    }
+    const bool valid = section >= 0 && d->IsValidSection(section);
+    // A see-through state writes its caption in the colours of what lies behind it.
+    int textSection = valid ? section : -1;
+    if (valid && Parent() && SectionStateTransparent(m, section, state, this)) {
+        TacSectionBehindQuery q{state, section, r, m};
+        q.R.Offset(Left(), Top());
+        const LRESULT answer = PerformSkinCommand(Parent(), scmGetSectionBehind, reinterpret_cast<LPARAM>(&q));
+        textSection = answer == 0 ? -1 : answer == -1 ? section : q.SkinIndex;
+    }
+    const int st = valid ? SectionState(d->gd[size_t(section)], state) : state;
+    std::unique_ptr<TBitmap> b(NewBitmap32(r.Width(), r.Height()));
+    const TRect br(0, 0, r.Width(), r.Height());
+    // The tab's ground: with covering the image itself, where the neighbours already stand;
+    // otherwise the strip's clean ground, so no neighbour shows through the tab.
+    TCacheInfo ground;
+    ground.Ready = true;
+    const TRect bgr = tabs.TabsBGRect();
+    if (tabs.TabCovering(page) > 0 || !FTabsBG || FTabsBG->Width() != bgr.Width() || FTabsBG->Height() != bgr.Height() ||
+        TRect::Intersect(r, bgr) != r) {
+        ground.Bmp = BitmapView(bmp);
+        ground.X = ground.Y = 0;
+    } else {
+        ground.Bmp = BitmapView(FTabsBG.get());
+        ground.X = -bgr.left;
+        ground.Y = -bgr.top;
+    }
+    // The ground first: a section the skin lacks paints nothing of its own over it.
+    {
+        const TPixelView to = BitmapView(b.get());
+        for (int y = 0; y < br.bottom; ++y) {
+            const int sy = ground.Y + r.top + y;
+            if (sy < 0 || sy >= ground.Bmp.Height) continue;
+            const uint32_t* src = ground.Bmp.Row(sy);
+            uint32_t* row = to.Row(y);
+            for (int x = 0; x < br.right; ++x) {
+                const int sx = ground.X + r.left + x;
+                if (sx >= 0 && sx < ground.Bmp.Width) row[x] = src[sx];
+            }
+        }
+    }
+    if (valid) PaintItem(section, ground, st, br, r.TopLeft(), b.get(), d);
+    if (OwnerDraw()) {
+        // The application draws the tab over its skinned background; without its handler there
+        // is no tab at all.
+        if (!OnDrawTab || !EventsAllowed()) return;
+        BitBlt(bmp->Canvas()->Handle(), r.left, r.top, r.Width(), r.Height(), b->Canvas()->Handle(), 0, 0, SRCCOPY);
+        TControlCanvasPaint paint(Canvas(), bmp->Canvas()->Handle(), Font(), clNone, true);
+        OnDrawTab(this, tabs.TabIndexOfPage(page), r, state != 0);
+        return;
+    }
+    PaintTabContent(b.get(), tabs, page, br, st, valid ? section : -1, textSection);
+    // A disabled page's tab lets the ground show through (not when it is the active page).
+    if (page != s.ActivePage && (!s.Pages[size_t(page)].Enabled || !Enabled())) {
+        TBitmap* g = nullptr;
+        TacThreadedTimer::CopyFrom(g, bmp, r);
+        std::unique_ptr<TBitmap> under(g);
+        BlendRectAt32(b.get(), 0, 0, under.get(), TRect(0, 0, r.Width() - 1, r.Height() - 1), SharedBlendValue, 0x00FF00FFu);
+    }
+    BitBlt(bmp->Canvas()->Handle(), r.left, r.top, r.Width(), r.Height(), b->Canvas()->Handle(), 0, 0, SRCCOPY);
+}
+
+void TsPageControl::PaintTabContent(TBitmap* bmp, const TacPageTabs& tabs, int page, const TRect& r, int state, int section,
+                                    int textSection)
 {
     TsSkinManager* m = SkinData()->SkinManager();
     TacSkinData* d96 = m ? m->CommonSkinData(96) : nullptr;
     auto* sheet = dynamic_cast<TsTabSheet*>(Pages(page));
-    const bool ownFont = section < 0 || !d96 || !d96->IsValidSection(section) || (sheet && sheet->SkinData()->CustomFont());
+    const bool textValid = textSection >= 0 && d96 && d96->IsValidSection(textSection);
+    const bool ownFont = !textValid || (sheet && sheet->SkinData()->CustomFont());
     TCanvas* c = bmp->Canvas();
     if (ownFont) {
         c->Font()->Assign(Pages(page)->Font());
     } else {
         c->Font()->Assign(Font());
-        c->Font()->SetColor(d96->gd[size_t(section)].Props[size_t(std::min(state, 2))].FontColor.Color);
+        c->Font()->SetColor(d96->gd[size_t(textSection)].Props[size_t(std::min(state, 2))].FontColor.Color);
     }
     if (FActiveIsBold && page == ActivePageIndex()) c->Font()->SetStyle(c->Font()->Style() + TFontStyles{fsBold});
     c->Brush()->SetStyle(bsClear);
@@ -1513,16 +1999,32 @@ void TsPageControl::PaintTabContent(TBitmap* bmp, const TacPageTabs& tabs, int p
         else br.Inflate(0, -2 * cover);
     }
     const bool isButton = tabs.IsButtonTab(page);
-    const TacTabContent l = tabs.CalcTabLayout(page, br, state, isButton, [c](const String& text, int, bool) {
-        return c->TextExtent(text);
+    const TacTabContent l = tabs.CalcTabLayout(page, br, state, isButton, [c](const String& text, int maxWidth, bool wrap) {
+        return MeasureCaption(c, text, maxWidth, wrap);
     });
     auto at = [&r](TRect x) {
         x.Offset(r.left, r.top);
         return x;
     };
     HDC dc = c->Handle();
-    if (!l.ImgRect.IsEmpty() && Images())
-        Images()->Draw(c, r.left + l.ImgRect.left, r.top + l.ImgRect.top, Pages(page)->ImageIndex(), true);
+    if (!l.ImgRect.IsEmpty() && Images()) {
+        TCustomImageList* list = Images();
+        const int index = Pages(page)->ImageIndex();
+        const TPoint g(r.left + l.ImgRect.left, r.top + l.ImgRect.top);
+        if (dynamic_cast<TsAlphaImageList*>(list) && m && m->Effects()->DiscoloredGlyphs()) {
+            // Greyed in the section's colour while normal, in its own colours otherwise.
+            const TColor grey = state != 0 ? clNone
+                                : section >= 0 && d96 && d96->IsValidSection(section) ? d96->gd[size_t(section)].Props[0].Color
+                                                                                       : clBtnFace;
+            DrawImageListItem32(list, bmp, g.x, g.y, index, 0, grey, 0, 1, FReflectedGlyphs, SkinData()->ControlPPI());
+        } else {
+            list->Draw(c, g.x, g.y, index, true);
+        }
+    }
+    UINT flags = (FWordWrap ? DT_WORDBREAK : DT_SINGLELINE) | DT_CENTER | DT_VCENTER;
+    if (!tabs.IsLeftToRight()) flags |= DT_RTLREADING | DT_NOCLIP;
+    // A menu tab's caption keeps its whole text beside the arrow.
+    if (l.ArrowRect.Width() == 0) flags |= DT_END_ELLIPSIS | DT_WORD_ELLIPSIS;
     const String caption = Pages(page)->Caption();
     if (!caption.empty() && !l.TextRect.IsEmpty() && tabs.CaptionsTurned()) {
         // Turned a quarter: written upward from the bottom of its rectangle, cut to its height.
@@ -1534,15 +2036,10 @@ void TsPageControl::PaintTabContent(TBitmap* bmp, const TacPageTabs& tabs, int p
         ExtTextOutW(dc, r.left + l.TextPos.x, r.top + l.TextPos.y, ETO_CLIPPED, &clip, cut.c_str(),
                     static_cast<UINT>(cut.size()), nullptr);
         RestoreAngledFont(dc, previous);
+    } else if (!caption.empty() && !l.TextRect.IsEmpty() && ownFont) {
+        CanvasTextRect(c, at(l.TextRect), r.left + l.TextPos.x, r.top + l.TextPos.y, caption);
     } else if (!caption.empty() && !l.TextRect.IsEmpty()) {
-        UINT flags = DT_SINGLELINE | DT_LEFT | DT_TOP | DT_NOPREFIX;
-        // A menu tab's caption keeps its whole text beside the arrow.
-        if (l.ArrowRect.Width() == 0) flags |= DT_END_ELLIPSIS;
-        TRect tr = at(l.TextRect);
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, ColorToRGB(c->Font()->Color()));
-        String text = caption;
-        DrawTextW(dc, text.data(), static_cast<int>(text.size()), &tr, flags);
+        DrawSkinText32(bmp, caption, 1, at(l.TextRect), flags, textSection, std::min(state, 2), m);
     }
     if (!l.FocusRect.IsEmpty()) {
         // Around the caption where it is written, turned with it.

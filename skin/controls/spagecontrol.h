@@ -99,10 +99,18 @@ public:
 protected:
     void WndProc(TMessage& m) override;
     void Notification(TComponent* component, TOperation operation) override;
+    // No full repaint on resizing: the page's image comes from the page control.
+    void CreateParams(TCreateParams& params) override;
 
 private:
     // The page control when it is drawn from a skin now, else nullptr.
     TsPageControl* SkinnedPageControl() const;
+    // The skin commands the page answers for its page control; true when answered.
+    bool SkinCommand(TMessage& m, TsPageControl* pc);
+    // The border strips (BorderWidth) from the page control's image into a window DC.
+    void PaintBorder(HDC dc, TsPageControl* pc);
+    // The page's area of the page control's image into DC (client coordinates), its children over it.
+    void PaintBackground(HDC dc, TsPageControl* pc);
     void FadeTick(TObject*);
     friend class TsPageControl;   // it starts the fades
 
@@ -165,6 +173,31 @@ public:
     // Captions turned a quarter: along the strip on left and right tabs, across it on top and bottom.
     bool RotateCaptions() const { return FRotateCaptions; }
     void SetRotateCaptions(bool on);
+    // Captions may wrap onto more lines inside their tab.
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool on);
+    // A focus rectangle around the active tab's caption while the control has the focus.
+    bool ShowFocus() const { return FShowFocus; }
+    void SetShowFocus(bool on);
+    // Tab glyphs drawn with their reflection below them.
+    bool ReflectedGlyphs() const { return FReflectedGlyphs; }
+    void SetReflectedGlyphs(bool on);
+    // Where glyph and caption stand in a page tab of style tsTabs (others centre them).
+    TAlignment TabAlignment() const { return FTabAlignment; }
+    void SetTabAlignment(TAlignment value);
+    // The glyph left of the caption or above it.
+    TacGlyphLayout GlyphLayout() const { return FGlyphLayout; }
+    void SetGlyphLayout(TacGlyphLayout value);
+    // A section painted under the whole tab strip; empty: the strip shows what lies under the
+    // control.
+    const String& TabsLineSkin() const { return FTabsLineSkin; }
+    void SetTabsLineSkin(const String& name);
+    int TabsLineIndex() const { return FTabsLineIndex; }
+    // Shows or hides every tab at once, the control drawn once afterwards.
+    void ChangeTabsVisibility(bool visible);
+    // For a close button the application places on a page (Sender or one of its parents is the
+    // page): the close event, then the page freed or its tab hidden.
+    void CloseClick(TObject* sender);
     // Disabled pages can still be selected.
     bool AccessibleDisabledPages = true;
     // Offsets of the page area; a change resizes the pages at once.
@@ -209,6 +242,17 @@ public:
     // active. A sheet whose tab is hidden gets its children repainted (the tab change does
     // not do it for a hidden tab). Every page change of the control arrives here.
     void SetActivePage(TTabSheet* page) override;
+    // The page of the Value-th visible tab when it is a page tab (nothing for a button tab);
+    // a value outside the pages goes to the base unchanged.
+    void SetTabIndex(int value) override;
+
+    // The whole control composed into the cache: the page frame over the page area, the strip
+    // from what lies under it (or TabsLineSkin), then the tabs.
+    bool PrepareCache() override;
+    // The strip's clean background as the last composition took it (TabsBGRect of the cache).
+    TBitmap* TabsBG() const { return FTabsBG.get(); }
+    // Visible tabs at the last composition or paint.
+    int StoredVisiblePageCount() const { return FStoredVisiblePageCount; }
 
     // The control as its tabs see it now: pages, native tab rectangles and the skin's tab
     // sections at the control's PPI.
@@ -238,6 +282,10 @@ protected:
     void CreateParams(TCreateParams& params) override;
     // A new native window gets the tab padding and the list button check.
     void CreateWnd() override;
+    // The active page is set again to a page tab once everything is read.
+    void Loaded() override;
+    // A page picked on the native tabs: its tab is drawn at once when no transition shows it.
+    void UpdateActivePage() override;
     // The control as a whole has no hot look (its tabs have): entering and leaving it changes
     // no state of its own.
     void WndProc(TMessage& m) override;
@@ -249,8 +297,15 @@ protected:
     void DoAddDockClient(TControl* Client, const TRect& ARect) override;
 
 private:
-    // Every visible tab, back to front, with the states of S, drawn into Bmp over what it holds.
-    void PaintTabs(TBitmap* bmp, const TacPageControlState& s, const TacPageTabs& tabs);
+    // The strip's background and every visible tab, back to front with the states of S, into
+    // Bmp (the cache or a copy of it); the cache also gives TabsBG.
+    void DrawSkinTabs(TBitmap* bmp, const TacPageControlState& s, const TacPageTabs& tabs);
+    // One skinned tab of Page in State into Bmp.
+    void PaintSkinTab(TBitmap* bmp, const TacPageControlState& s, const TacPageTabs& tabs, int page, int state);
+    // What lies under the control, into R of Bmp (control coordinates).
+    void CopyParentBG(TBitmap* bmp, const TRect& r, const TCacheInfo& bg);
+    // Caption size in the canvas font within MaxWidth (wrapped with WordWrap).
+    static TSize MeasureCaption(TCanvas* canvas, const String& caption, int maxWidth, bool wordWrap);
     void SetCurItem(int page);
     // The changing event and the base's; then the page becomes active.
     bool AllowPage(int page);
@@ -277,8 +332,12 @@ private:
     void PaintStdTabs(HDC dc);
     void PaintStdTab(int page, int state, HDC dc);
     // The page's tab content (glyph, caption, arrow, close button) over its background in Bmp.
-    void PaintTabContent(TBitmap* bmp, const TacPageTabs& tabs, int page, const TRect& r, int state, int section);
+    void PaintTabContent(TBitmap* bmp, const TacPageTabs& tabs, int page, const TRect& r, int state, int section,
+                         int textSection);
     void TabLookChanged(bool resize);
+    void UpdateTabsLineIndex();
+    // The window's hit test over the tab strip: 0 outside it (the usual answer).
+    LRESULT StripHitTest(LPARAM screenPoint);
     // Handled: the message is done (swallowed or acted on).
     bool HandleMouseMove(TMessage& m);
     bool HandleNavigationKey(TMessage& m);
@@ -312,6 +371,16 @@ private:
     bool FActiveIsBold = false;
     bool FActiveTabEnlarged = true;
     bool FRotateCaptions = false;
+    bool FWordWrap = false;
+    bool FShowFocus = true;
+    bool FReflectedGlyphs = false;
+    TAlignment FTabAlignment = taCenter;
+    TacGlyphLayout FGlyphLayout = glLeft;
+    String FTabsLineSkin;
+    int FTabsLineIndex = -1;
+    int FStoredVisiblePageCount = 0;
+    std::unique_ptr<TBitmap> FTabsBG;
+    TCacheInfo FParentBG;   // what lay under the control at the last composition
     bool FShowDropDownBtn = true;
     bool FPaddingUpdating = false;
     bool FUpDownChecking = false;

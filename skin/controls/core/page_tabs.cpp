@@ -278,6 +278,12 @@ int TacPageTabs::GetTabUnderMouse(const TPoint& p) const
     return -1;
 }
 
+int TacPageTabs::StripHitTest(const TPoint& windowPoint, const TPoint& clientPoint, bool designing) const
+{
+    if (!TabsAreaRect().Contains(windowPoint)) return 0;
+    return designing || GetTabUnderMouse(clientPoint) >= 0 ? 1 : -1;
+}
+
 TSize TacPageTabs::TurnedTabSize() const
 {
     TRect r = PageCount() > 0 ? BaseTabRect(0) : TRect(0, 0, 24, 24);

@@ -187,6 +187,10 @@ public:
     bool TabsOutOfView() const;
     // The page whose tab holds the point (client coordinates), -1 when none.
     int GetTabUnderMouse(const TPoint& p) const;
+    // The hit test of the strip: 0 when the point (window coordinates; the same point in client
+    // coordinates for the tabs) lies outside the strip; inside it 1 (client) over a tab or at
+    // design time, -1 (transparent: the click goes to what lies under the control) elsewhere.
+    int StripHitTest(const TPoint& windowPoint, const TPoint& clientPoint, bool designing) const;
     // TabWidth and TabHeight to hand the native window when RotateCaptions turns on.
     TSize TurnedTabSize() const;
 

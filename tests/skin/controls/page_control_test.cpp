@@ -15,6 +15,7 @@
 #include "tests/vcl/form_ptr.h"
 #include "vcl/forms.h"
 #include "vcl/menus.h"
+#include "vcl/stdctrls.h"
 
 namespace fs = fixture_skin;
 using testing_support::PumpFor;
@@ -316,8 +317,10 @@ TEST(SkinPageControl, ADisabledPagesTabIsBlendedWithTheGroundUnlessItIsActive)
     s.Pages->Pages(1)->SetEnabled(false);
     PumpFor(60);
     const TPoint p = InTab(TabRectOf(s.Pages, 1));
-    // The page control's frame is the ground behind the tabs; the tab keeps SharedBlendValue of 255.
-    const uint32_t tab = Own(L"TABTOPMIDDLE", 0), ground = Own(L"PAGECONTROL", 0);
+    // The strip behind the tabs (what lies under the control, as right of the last tab) is the
+    // ground; the tab keeps SharedBlendValue of 255.
+    const uint32_t tab = Own(L"TABTOPMIDDLE", 0), ground = s.Cache().At(s.Pages->Width() - 2, p.y);
+    ASSERT_EQ(ground, fs::Opaque(ColorToRGB(s.Form->Color())));
     uint32_t want = 0xFF000000u;
     for (int k = 0; k < 24; k += 8)
         want |= (((ground >> k & 0xFF) * (255u - SharedBlendValue) + (tab >> k & 0xFF) * SharedBlendValue) >> 8) << k;
@@ -1298,4 +1301,216 @@ TEST(SkinPageControl, OwnerDrawnTabsWithoutASkinAreDrawnByTheApplication)
         EXPECT_EQ(ColorToRGB(testing_support::PixelAt(s.Pages->Handle(), c.x, c.y)), ColorToRGB(TTabPainter::ColourOf(t))) << t;
     }
     EXPECT_NE(std::find(painter.Calls.begin(), painter.Calls.end(), std::make_pair(0, true)), painter.Calls.end());
+}
+
+// ---- composition of the whole control -------------------------------------------------------------
+
+namespace {
+
+// The box of the pixels in r (deflated by the section's border) that differ from the ground.
+TRect InkBox(const TPixelImage& img, TRect r, uint32_t ground)
+{
+    r.Inflate(-fs::Border, -fs::Border);
+    TRect box(r.right, r.bottom, r.left, r.top);
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            if ((img.At(x, y) | 0xFF000000u) != ground) {
+                box.left = std::min<int>(box.left, x), box.top = std::min<int>(box.top, y);
+                box.right = std::max<int>(box.right, x + 1), box.bottom = std::max<int>(box.bottom, y + 1);
+            }
+    return box;
+}
+
+}  // namespace
+
+// The section frames the page area only; the strip shows what lies under the control, or the
+// section TabsLineSkin names; the section's corner images stand in the page area's corners.
+TEST(SkinPageControl, TheFrameCoversThePageAreaOnlyAndTheStripShowsWhatLiesUnderIt)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPageScene s(3, 1);   // the active tab, standing on the frame's top row, away from its corners
+    ASSERT_TRUE(s.Pages->SkinData()->Skinned(true));
+    const uint32_t form = fs::Opaque(ColorToRGB(s.Form->Color()));
+    auto areas = [&](TRect& pa, TRect& ta) {
+        const TacPageControlState st = s.Pages->TabState();
+        const TacPageTabs tabs(st);
+        pa = tabs.PageAreaRect();
+        ta = tabs.TabsAreaRect();
+    };
+    TRect pa, ta;
+    areas(pa, ta);
+    ASSERT_FALSE(ta.IsEmpty());
+    ASSERT_EQ(pa.top, ta.bottom);
+    const TPoint strip(s.Pages->Width() - 10, (ta.top + ta.bottom) / 2);   // right of the last tab
+    EXPECT_EQ(s.Cache().At(strip.x, strip.y), form);
+    EXPECT_EQ(s.Cache().At(strip.x, pa.top - 1), form);
+    EXPECT_EQ(s.Cache().At(pa.left + fs::Border + 2, pa.top + fs::Border + 2), Own(L"PAGECONTROL", 0));
+    EXPECT_EQ(testing_support::PixelAt(s.Pages->Handle(), strip.x, strip.y), ColorToRGB(s.Form->Color()));
+
+    // A section with corner images: each in its corner of the page area, the strip untouched.
+    s.Pages->SkinData()->SetSkinSection(L"CORNERS");
+    PumpFor(60);
+    areas(pa, ta);
+    const TPoint corners[4] = {TPoint(pa.left, pa.top), TPoint(pa.right - 1, pa.top), TPoint(pa.left, pa.bottom - 1),
+                               TPoint(pa.right - 1, pa.bottom - 1)};
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(s.Cache().At(corners[c].x, corners[c].y), fs::Opaque(fs::CornerColor(c, 0))) << "corner " << c;
+    EXPECT_EQ(s.Cache().At(strip.x, strip.y), form);
+
+    // A line section under the strip; one the skin lacks leaves the strip as it was.
+    s.Pages->SkinData()->SetSkinSection(L"");
+    s.Pages->SetTabsLineSkin(L"PANEL");
+    PumpFor(60);
+    EXPECT_GE(s.Pages->TabsLineIndex(), 0);
+    EXPECT_EQ(s.Cache().At(strip.x, strip.y), Own(L"PANEL", 0));
+    s.Pages->SetTabsLineSkin(L"NO SUCH SECTION");
+    PumpFor(60);
+    EXPECT_EQ(s.Pages->TabsLineIndex(), -1);
+    EXPECT_EQ(s.Cache().At(strip.x, strip.y), form);
+
+    // The strip's clean ground kept for the tabs: the strip without any tab, into the page frame.
+    const TacPageControlState st = s.Pages->TabState();
+    const TacPageTabs tabs(st);
+    const TRect bg = tabs.TabsBGRect();
+    ASSERT_NE(s.Pages->TabsBG(), nullptr);
+    ASSERT_EQ(s.Pages->TabsBG()->Width(), bg.Width());
+    const TPixelImage clean = ImageFromBitmap32(s.Pages->TabsBG());
+    const TRect first = tabs.SkinTabRect(1, true);
+    EXPECT_EQ(clean.At(first.left + fs::Border + 1 - bg.left, Centre(first).y - bg.top), form);   // no tab in it
+    EXPECT_EQ(clean.At(strip.x - bg.left, pa.top + fs::Border + 2 - bg.top), Own(L"PAGECONTROL", 0));
+}
+
+// Captions are centred in their tab; with WordWrap a long one takes more lines instead of being cut.
+TEST(SkinPageControl, CaptionsAreCentredAndWrapWithWordWrap)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPageScene s(3, 0);
+    s.Pages->Pages(1)->SetCaption(L"Alpha Beta Gamma");
+    s.Pages->SetTabWidth(80);
+    s.Pages->SetTabHeight(48);
+    PumpFor(60);
+    auto ink = [&] {
+        const TRect r = TabRectOf(s.Pages, 1);
+        return std::make_pair(r, InkBox(s.Cache(), r, Own(L"TABTOPMIDDLE", 0)));
+    };
+    const auto [r1, oneLine] = ink();
+    ASSERT_FALSE(oneLine.IsEmpty());
+    s.Pages->SetWordWrap(true);
+    PumpFor(60);
+    const auto [r, wrapped] = ink();
+    ASSERT_FALSE(wrapped.IsEmpty());
+    EXPECT_GT(wrapped.Height(), oneLine.Height() * 3 / 2) << "wrapped onto more lines";
+    // Centred both ways in the tab (within the pixel a division leaves).
+    EXPECT_NEAR(wrapped.left - r.left, r.right - wrapped.right, 3);
+    EXPECT_NEAR(wrapped.top - r.top, r.bottom - wrapped.bottom, 3);
+    // A short caption on one line is centred as well.
+    const TRect r0 = TabRectOf(s.Pages, 2);
+    const TRect short0 = InkBox(s.Cache(), r0, Own(L"TABTOPLAST", 0));
+    EXPECT_NEAR(short0.left - r0.left, r0.right - short0.right, 3);
+}
+
+// The mouse goes through the strip beside the tabs; the page area is answered from the
+// control's bounds; leaving the control lets go of the hovered close button.
+TEST(SkinPageControl, HitTestBoundsAndMouseLeave)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPageScene s(3, 0);
+    HWND wnd = s.Pages->Handle();
+    auto hit = [&](TPoint p) {
+        POINT sp{p.x, p.y};
+        ClientToScreen(wnd, &sp);
+        return SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(sp.x, sp.y));
+    };
+    const TRect tab = TabRectOf(s.Pages, 1);
+    EXPECT_EQ(hit(Centre(tab)), HTCLIENT);
+    EXPECT_EQ(hit(TPoint(s.Pages->Width() - 10, Centre(tab).y)), HTTRANSPARENT);
+
+    TRect bounds;
+    PerformSkinCommand(s.Pages, scmGetBounds, reinterpret_cast<LPARAM>(&bounds));
+    const TacPageControlState st = s.Pages->TabState();
+    TRect want = TacPageTabs(st).PageAreaRect();
+    want.Offset(s.Pages->Left(), s.Pages->Top());
+    EXPECT_EQ(bounds, want);
+    EXPECT_EQ(PerformSkinCommand(s.Pages, scmGetDefaultIndex, 0),
+              m->GetSkinIndex(L"PAGECONTROL", s.Pages->SkinData()->ResolveSkinData()) + 1);
+
+    s.Pages->SetShowCloseBtns(true);
+    PumpFor(60);
+    const TRect close = s.Pages->CloseBtnRect(1);
+    ASSERT_FALSE(close.IsEmpty());
+    MouseAt(s.Pages, Centre(close));
+    ASSERT_EQ(s.Pages->HoveredBtnIndex(), 1);
+    ASSERT_EQ(s.Pages->CurItem(), 1);
+    PerformSkinCommand(s.Pages, scmMouseLeave, 0);
+    EXPECT_EQ(s.Pages->HoveredBtnIndex(), -1);
+    EXPECT_EQ(s.Pages->PressedBtnIndex(), -1);
+    EXPECT_EQ(s.Pages->CurItem(), -1);
+}
+
+// A page with a border shows the page control's image in it; its children's background lies
+// inside the border.
+TEST(SkinPageControl, ABorderedSheetShowsThePageControlsImageInItsBorder)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPageScene s(2, 0);
+    TTabSheet* page = s.Pages->Pages(0);
+    page->SetBorderWidth(4);
+    PumpFor(60);
+    RedrawWindow(page->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpFor(30);
+    const auto shot = testing_support::CaptureWindow(s.Pages->Handle());
+    ASSERT_TRUE(shot);
+    const TPixelImage screen = ImageFromBitmap32(shot.get()), cache = s.Cache();
+    for (TPoint at : {TPoint(1, 1), TPoint(page->Width() - 2, 2), TPoint(2, page->Height() - 1), TPoint(page->Width() / 2, 3)}) {
+        const int x = page->Left() + at.x, y = page->Top() + at.y;
+        EXPECT_EQ(screen.At(x, y) & 0xFFFFFFu, cache.At(x, y) & 0xFFFFFFu) << at.x << "," << at.y;
+    }
+    TacBgQuery q;
+    GetControlBackground(q, page, false);
+    EXPECT_EQ(q.Offset, TPoint(page->Left() + 4, page->Top() + 4));
+}
+
+// Tab index from code, all tabs at once, and a close button the application placed on a page.
+TEST(SkinPageControl, TabIndexTabsVisibilityAndCloseClick)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPageScene s(4, 0);
+    Sheet(s, 1)->SetTabType(ttButton);
+    s.Pages->SetTabIndex(1);
+    EXPECT_EQ(s.Pages->ActivePageIndex(), 0);   // a button tab is never selected
+    s.Pages->SetTabIndex(2);
+    EXPECT_EQ(s.Pages->ActivePageIndex(), 2);
+
+    s.Pages->ChangeTabsVisibility(false);
+    for (int i = 0; i < s.Pages->PageCount(); ++i) EXPECT_FALSE(s.Pages->Pages(i)->TabVisible()) << i;
+    s.Pages->ChangeTabsVisibility(true);
+    for (int i = 0; i < s.Pages->PageCount(); ++i) EXPECT_TRUE(s.Pages->Pages(i)->TabVisible()) << i;
+    PumpFor(30);
+    s.Pages->SetActivePageIndex(2);
+
+    // Freed: the button standing on the sheet goes with it and is not touched afterwards.
+    auto* freeBtn = new TButton(s.Form.get());
+    freeBtn->SetParent(s.Pages->Pages(2));
+    s.Pages->CloseClick(freeBtn);
+    EXPECT_EQ(s.Pages->PageCount(), 3);
+    EXPECT_EQ(s.Pages->ActivePageIndex(), 2);   // the former index when it still exists
+    PumpFor(30);
+
+    // Hidden: the sheet's tab and the button go.
+    auto* hideBtn = new TButton(s.Form.get());
+    hideBtn->SetParent(s.Pages->Pages(0));
+    s.Pages->OnCloseBtnClick = TacCloseBtnClick::FromCallable([](TComponent*, int, bool&, TacCloseAction& a) { a = acaHide; });
+    s.Pages->CloseClick(hideBtn);
+    EXPECT_FALSE(s.Pages->Pages(0)->TabVisible());
+    EXPECT_FALSE(hideBtn->Visible());
+    EXPECT_EQ(s.Pages->PageCount(), 3);
+
+    // Refused: nothing changes.
+    s.Pages->OnCloseBtnClick = TacCloseBtnClick::FromCallable([](TComponent*, int, bool& can, TacCloseAction&) { can = false; });
+    auto* keptBtn = new TButton(s.Form.get());
+    keptBtn->SetParent(s.Pages->Pages(1));
+    s.Pages->CloseClick(keptBtn);
+    EXPECT_EQ(s.Pages->PageCount(), 3);
+    EXPECT_TRUE(keptBtn->Visible());
+    s.Pages->OnCloseBtnClick = nullptr;
 }

@@ -254,6 +254,47 @@ TEST(PageTabs, TabUnderMouseSkipsPagesWithoutAVisibleTab)
     EXPECT_EQ(TacPageTabs(st).GetTabUnderMouse(TPoint(60, 10)), 2);
 }
 
+// The strip answers the window's hit test: its tabs are the control's, the rest of the strip lets
+// the mouse through to what lies under it; outside the strip the usual answer stands.
+TEST(PageTabs, StripHitTestLetsTheMouseThroughBesideTheTabs)
+{
+    struct Case {
+        const char* what;
+        TPoint p;
+        bool designing;
+        int hit;
+    } cases[] = {
+        {"on the active tab", TPoint(10, 10), false, 1},
+        {"on the active tab's enlarged corner", TPoint(0, 0), false, 1},
+        {"on an inactive tab", TPoint(60, 10), false, 1},
+        {"on the disabled Pedal tab", TPoint(200, 10), false, 1},
+        {"above an inactive tab", TPoint(60, 1), false, -1},
+        {"right of the last tab", TPoint(292, 10), false, -1},
+        {"far right in the strip", TPoint(599, 21), false, -1},
+        {"at design time beside the tabs", TPoint(400, 10), true, 1},
+        {"on the strip's last row", TPoint(400, 21), false, -1},
+        {"on the page frame's first row", TPoint(400, 22), false, 0},
+        {"in the page", TPoint(300, 200), false, 0},
+        {"in the page at design time", TPoint(300, 200), true, 0},
+    };
+    const TacPageControlState st = MainWindow();
+    const TacPageTabs tabs(st);
+    for (const Case& c : cases) EXPECT_EQ(tabs.StripHitTest(c.p, c.p, c.designing), c.hit) << c.what;
+
+    // With a padding the strip is tested in window coordinates, the tabs in client ones.
+    TacPageControlState padded = MainWindow();
+    padded.AddedPadding = TRect(6, 6, 6, 6);
+    const TacPageTabs pt(padded);
+    EXPECT_EQ(pt.StripHitTest(TPoint(16, 16), TPoint(10, 10), false), 1);
+    EXPECT_EQ(pt.StripHitTest(TPoint(406, 16), TPoint(400, 10), false), -1);
+    EXPECT_EQ(pt.StripHitTest(TPoint(406, 30), TPoint(400, 24), false), 0);
+
+    // Without a visible tab there is no strip.
+    TacPageControlState hidden = MainWindow();
+    for (TacTabPage& p : hidden.Pages) p.TabVisible = false;
+    EXPECT_EQ(TacPageTabs(hidden).StripHitTest(TPoint(10, 10), TPoint(10, 10), false), 0);
+}
+
 TEST(PageTabs, StripPageAndBackgroundRectangles)
 {
     struct Case {
