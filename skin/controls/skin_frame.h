@@ -121,6 +121,8 @@ public:
 
 protected:
     void SetGlowOnRelease(bool on) { FFrame.GlowOnRelease = on; }
+    // The frame's shared work, for a control that paints or routes a message its own way.
+    TacSkinFrameCore& Frame() { return FFrame; }
 
     // Sets a field the look depends on; the control is drawn again when it changed.
     template <class T>

@@ -9,7 +9,9 @@
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/core/control_link.h"
 #include "skin/engine/core/skin_data.h"
+#include "skin/engine/link_painting.h"
 #include "skin/engine/skin_manager.h"
+#include "skin/engine/window_helpers.h"
 #include "skin/graphics/bitmaps32.h"
 #include "skin/graphics/gdi_paint.h"
 #include "skin/graphics/paint32.h"
@@ -17,9 +19,9 @@
 
 namespace {
 
-// Only a label for others who read the style: native controls differ in what they make of the
-// direction styles, so the bar turns the arrow keys round itself.
-constexpr LONG_PTR ReversedStyles = TBS_REVERSED;
+// A reversed bar carries both direction styles: the native control then turns its arrow keys
+// round, as the painted thumb runs from the far end.
+constexpr LONG_PTR ReversedStyles = TBS_REVERSED | TBS_DOWNISLEFT;
 constexpr int MitchellFilter = 6;
 
 // The cache itself as what a skin image is drawn over.
@@ -103,7 +105,7 @@ void TsTrackBar::UpdateReversedStyle()
     HWND wnd = ExistingHandle();
     if (!wnd) return;
     const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
-    const LONG_PTR wanted = IsReversed() ? (style | ReversedStyles) : (style & ~ReversedStyles);
+    const LONG_PTR wanted = FReversed ? (style | ReversedStyles) : (style & ~ReversedStyles);
     if (wanted != style) SetWindowLongPtrW(wnd, GWL_STYLE, wanted);
 }
 
@@ -425,6 +427,44 @@ void TsTrackBar::PaintUnskinned(HDC dc)
     BitBlt(dc, 0, 0, FWidth, FHeight, l->FCacheBmp->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
+void TsTrackBar::PaintSkinned(HDC given)
+{
+    TsCommonData* l = SkinData();
+    // Composed before every paint: the native control moves the thumb without telling the bar.
+    if (!l->IsAnimating()) l->BGChanged = true;
+    Frame().PaintFromCache(given, [this, l] {
+        if (!PrepareCache()) return false;
+        // The border image's see-through corners show the parent.
+        PaintControlBorder32(l, l->CurrentState(), 15);
+        return true;
+    });
+}
+
+bool TsTrackBar::PaintFromBitmap(TBitmap* bmp)
+{
+    HWND wnd = ExistingHandle();
+    if (!bmp || !wnd) return false;
+    HDC dc = GetWindowDC(wnd);
+    if (!dc) return false;
+    const int saved = SaveDC(dc);
+    BitBlt(dc, BorderWidth() + FBarOffset.x, BorderWidth() + FBarOffset.y, FWidth, FHeight, bmp->Canvas()->Handle(), 0, 0,
+           SRCCOPY);
+    RestoreDC(dc, saved);
+    ReleaseDC(wnd, dc);
+    return true;
+}
+
+bool TsTrackBar::OnColorKeyedForm() const
+{
+    TCustomForm* form = GetParentForm(this);
+    HWND wnd = form ? form->ExistingHandle() : nullptr;
+    if (!wnd || !(GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_LAYERED)) return false;
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    return GetLayeredWindowAttributes(wnd, &key, &alpha, &flags) && (flags & LWA_COLORKEY);
+}
+
 // ---- the user's changes --------------------------------------------------------------------------
 
 void TsTrackBar::SetPosByPoint(TPoint p)
@@ -452,7 +492,9 @@ void TsTrackBar::PressStarts(TPoint at, TPoint native, bool skinned)
         HintsSwitchedOff = true;
         FHintsOff = true;
     }
-    if (FPosByClick) {
+    // Positioning by a click is the skinned bar's (and the reversed bar's, whose clicks the
+    // native control sees mirrored).
+    if (FPosByClick && (skinned || IsReversed())) {
         l->StopAnimTimer();
         SetPosByPoint(native);
         return;
@@ -545,6 +587,17 @@ void TsTrackBar::WndProc(TMessage& m)
         const bool skinned = DrawnFromSkin();
         if (m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) PressStarts(at, native, skinned);
         if (m.Msg == WM_LBUTTONUP) PressEnds(at, skinned);
+        if (m.Msg != WM_MOUSEMOVE && IsReversed() && !designing) {
+            // The mirrored press ends here: the native control takes it, the bar tells the user
+            // where the press really was.
+            DefaultHandler(m);
+            const TShiftState shift = ShiftStateFromKeyboard();
+            if (m.Msg == WM_LBUTTONUP)
+                MouseUp(mbLeft, shift, at.x, at.y);
+            else
+                MouseDown(mbLeft, shift, at.x, at.y);
+            return;
+        }
         Frame::WndProc(m);
         return;
     }
@@ -557,13 +610,21 @@ void TsTrackBar::WndProc(TMessage& m)
     case WM_KEYDOWN:
     case WM_KEYUP:
         // The arrows along the bar move the painted thumb their way: the native control, which
-        // counts from the start, is given the other one.
-        if (IsReversed() && !designing) {
+        // counts from the start, is given the other one. Not every native control turns its
+        // keys by the direction styles, so they are held off meanwhile and the bar alone does it.
+        if (!designing) {
             const WPARAM a = Horizontal() ? VK_LEFT : VK_UP, b = Horizontal() ? VK_RIGHT : VK_DOWN;
-            if (m.WParam == a)
+            if (IsReversed() && m.WParam == a)
                 m.WParam = b;
-            else if (m.WParam == b)
+            else if (IsReversed() && m.WParam == b)
                 m.WParam = a;
+            HWND wnd = ExistingHandle();
+            const LONG_PTR style = wnd ? GetWindowLongPtrW(wnd, GWL_STYLE) : 0;
+            if (!(style & TBS_DOWNISLEFT)) break;
+            SetWindowLongPtrW(wnd, GWL_STYLE, style & ~LONG_PTR(TBS_DOWNISLEFT));
+            Frame::WndProc(m);
+            if (IsWindow(wnd)) SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) | TBS_DOWNISLEFT);
+            return;
         }
         break;
     case CN_HSCROLL:
@@ -586,8 +647,26 @@ void TsTrackBar::WndProc(TMessage& m)
         Frame::WndProc(m);
         ShowNow();
         return;
+    case MSG_SKINCOMMAND:
+        switch (SkinCommandOf(m.WParam)) {
+        case scmRemoveSkin:
+            if (m.LParam != reinterpret_cast<LPARAM>(SkinData()->SkinManager())) break;
+            Frame::WndProc(m);
+            // The native control gets its own look back from a new window.
+            if (HandleAllocated() && !HasState(csDestroying)) RecreateWnd();
+            return;
+        case scmPaintFromBitmap: m.Result = PaintFromBitmap(reinterpret_cast<TBitmap*>(m.LParam)) ? 1 : 0; return;
+        default: break;
+        }
+        break;
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
+        // A form keyed by a colour sends enter and leave as the mouse crosses its see-through
+        // pixels: the bar ignores them.
+        if (OnColorKeyedForm()) {
+            TTrackBar::WndProc(m);
+            return;
+        }
         if (FThumbPressed) {
             // The held thumb keeps its look wherever the mouse goes.
             TTrackBar::WndProc(m);
@@ -603,7 +682,22 @@ void TsTrackBar::WndProc(TMessage& m)
         return;
     default: break;
     }
-    if (!DrawnFromSkin()) {
+    if (DrawnFromSkin()) {
+        switch (m.Msg) {
+        case WM_PAINT:
+            if (Visible()) {
+                PaintSkinned(reinterpret_cast<HDC>(m.WParam));
+                m.Result = 0;
+                return;
+            }
+            break;
+        case WM_PRINT:
+            SkinData()->FUpdating = false;
+            if (m.WParam) PaintSkinned(reinterpret_cast<HDC>(m.WParam));
+            return;
+        default: break;
+        }
+    } else {
         switch (m.Msg) {
         case WM_PAINT: {
             HWND wnd = ExistingHandle();

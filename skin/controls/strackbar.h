@@ -85,6 +85,12 @@ private:
     void DrawThumbGlyph(TBitmap* cache, const TRect& t);
     void PaintFocus(TBitmap* cache, TColor color);
     void PaintUnskinned(HDC dc);
+    // WM_PAINT / WM_PRINT of the skinned bar: composed afresh, the border over it, copied.
+    void PaintSkinned(HDC given);
+    // scmPaintFromBitmap: bmp copied into the window at the bar's place; false without one.
+    bool PaintFromBitmap(TBitmap* bmp);
+    // The parent form shows see-through pixels by a colour key.
+    bool OnColorKeyedForm() const;
     void SetPosByPoint(TPoint p);
     void PressStarts(TPoint at, TPoint native, bool skinned);
     void PressEnds(TPoint at, bool skinned);
