@@ -16,6 +16,7 @@
 #include "skin/graphics/gdi_paint.h"
 #include "skin/graphics/paint32.h"
 #include "vcl/application.h"
+#include "vcl/shellbind.h"
 
 namespace {
 
@@ -270,7 +271,10 @@ void TsTrackBar::PaintSkinnedChannel(TBitmap* cache, int state)
             if (!r.IsEmpty()) DrawSkinMask32(cache, r, Over(cache), p, std::min(state, p.ImageCount - 1), true);
         }
     }
-    PaintTicks(cache, true);
+    if (Horizontal())
+        PaintHorzTicks(cache, true);
+    else
+        PaintVertTicks(cache, true);
 }
 
 void TsTrackBar::PaintThumbTurned(TBitmap* cache, const TRect& t, TSize imageSize,
@@ -333,12 +337,36 @@ void TsTrackBar::DrawThumbGlyph(TBitmap* cache, const TRect& t)
         BitBlt(cache->Canvas()->Handle(), at.x, at.y, src.Width(), src.Height(), g->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
-void TsTrackBar::PaintTicks(TBitmap* cache, bool skinned)
+void TsTrackBar::PaintHorzTicks(TBitmap* cache, bool skinned) { PaintTickMarks(cache, skinned, true); }
+
+void TsTrackBar::PaintVertTicks(TBitmap* cache, bool skinned) { PaintTickMarks(cache, skinned, false); }
+
+void TsTrackBar::PaintTick(TBitmap* cache, TPoint p, bool horizontal, bool skinned)
+{
+    const int tick = skinned ? SkinImage(horizontal ? L"TICKHORZ" : L"TICKVERT", 2) : -1;
+    if (tick >= 0) {
+        // The image ends at the tick's point.
+        const TsMaskData& m = SkinData()->ResolveSkinData()->ma[static_cast<size_t>(tick)];
+        if (horizontal)
+            p.x -= m.Width;
+        else
+            p.y -= m.Height;
+        DrawMaskState32(cache, p, Mode(), 1, m, Over(cache));
+    } else if (skinned) {
+        TRect r = horizontal ? TRect(p.x, p.y, p.x + 2, p.y + TickHeight) : TRect(p.x, p.y, p.x + TickHeight, p.y + 2);
+        Bevel(cache->Canvas()->Handle(), r, clBtnShadow, clWhite);
+    } else {
+        const TRect r = horizontal ? TRect(p.x, p.y, p.x + 1, p.y + 3) : TRect(p.x, p.y, p.x + 3, p.y + 1);
+        FillRectAlpha32(cache, r, ColorToRGB(clBtnShadow), 255);
+    }
+}
+
+void TsTrackBar::PaintTickMarks(TBitmap* cache, bool skinned, bool horizontal)
 {
     if (FTickStyle == tsNone) return;
     const TRect channel = ChannelRect();
     TacTickMarkInput in;
-    in.Horizontal = Horizontal();
+    in.Horizontal = horizontal;
     in.Side = FTickMarks == tmTopLeft ? tsdTopLeft : FTickMarks == tmBoth ? tsdBoth : tsdBottomRight;
     in.Channel = channel;
     in.Thumb = ThumbRect();
@@ -347,25 +375,7 @@ void TsTrackBar::PaintTicks(TBitmap* cache, bool skinned)
     in.SelEnd = FSelEnd;
     in.Min = FMin;
     in.Max = FMax;
-    const int tick = skinned ? SkinImage(Horizontal() ? L"TICKHORZ" : L"TICKVERT", 2) : -1;
-    HDC dc = cache->Canvas()->Handle();
-    const int mode = Mode();
-    for (TPoint p : TacTickMarkPoints(in, TicksArray(channel))) {
-        if (tick >= 0) {
-            const TsMaskData& m = SkinData()->ResolveSkinData()->ma[static_cast<size_t>(tick)];
-            if (in.Horizontal)
-                p.x -= m.Width;
-            else
-                p.y -= m.Height;
-            DrawMaskState32(cache, p, mode, 1, m, Over(cache));
-        } else if (skinned) {
-            TRect r = in.Horizontal ? TRect(p.x, p.y, p.x + 2, p.y + TickHeight) : TRect(p.x, p.y, p.x + TickHeight, p.y + 2);
-            Bevel(dc, r, clBtnShadow, clWhite);
-        } else {
-            const TRect r = in.Horizontal ? TRect(p.x, p.y, p.x + 1, p.y + 3) : TRect(p.x, p.y, p.x + 3, p.y + 1);
-            FillRectAlpha32(cache, r, ColorToRGB(clBtnShadow), 255);
-        }
-    }
+    for (TPoint p : TacTickMarkPoints(in, TicksArray(channel))) PaintTick(cache, p, horizontal, skinned);
     const std::vector<TacTriangle> marks = TacSelectionMarks(in);
     if (marks.empty()) return;
     TsSkinManager* m = SkinData()->SkinManager();
@@ -383,38 +393,85 @@ void TsTrackBar::PaintFocus(TBitmap* cache, TColor color)
     DrawDottedFrame(cache->Canvas(), TRect(0, 1, FWidth, FHeight - 1), color, clNone);
 }
 
-// The classic look: a sunken well on button face, the progress in the highlight colour and a
-// raised block for the thumb.
-void TsTrackBar::PaintStd(TBitmap* cache)
+// ---- the standard look ----------------------------------------------------------------------
+// Drawn by the style's track-bar parts where styles are enabled, else in the classic look: a
+// sunken well on button face, the progress in the highlight colour and a raised block for the thumb.
+
+namespace {
+// The style's track-bar parts and states.
+constexpr int StyleTrack = 1, StyleTrackVert = 2, StyleThumb = 3, StyleThumbBottom = 4, StyleThumbTop = 5,
+              StyleThumbVert = 6, StyleThumbLeft = 7, StyleThumbRight = 8;
+constexpr int StyleNormal = 1;
+}  // namespace
+
+void TsTrackBar::PaintStdBackground(TBitmap* cache)
 {
-    const TRect whole(0, 0, FWidth, FHeight);
-    FillRectAlpha32(cache, whole, ColorToRGB(clBtnFace), 255);
-    if (OnSkinPaint) OnSkinPaint(this, cache->Canvas());
+    FillRectAlpha32(cache, TRect(0, 0, FWidth, FHeight), ColorToRGB(clBtnFace), 255);
+    if (IsVclStyleEnabled()) {
+        DrawThemeParentBackgroundBound(ExistingHandle(), cache->Canvas()->Handle(), nullptr);
+        SetRectAlpha32(cache, TRect(0, 0, FWidth, FHeight), 255, uint32_t(clNone));
+    }
+}
+
+void TsTrackBar::PaintStdChannel(TBitmap* cache)
+{
     HDC dc = cache->Canvas()->Handle();
     TRect c = ChannelRect();
-    Bevel(dc, c, clBtnShadow, clBtnHighlight);
-    Bevel(dc, c, cl3DDkShadow, cl3DLight);
-    FillRectAlpha32(cache, c, ColorToRGB(clWindow), 255);
+    const RECT cr{c.left, c.top, c.right, c.bottom};
+    if (IsVclStyleEnabled() && DrawThemePartBound(ExistingHandle(), L"TRACKBAR", Horizontal() ? StyleTrack : StyleTrackVert,
+                                                  StyleNormal, dc, cr)) {
+        c.Inflate(-1, -1);
+    } else {
+        Bevel(dc, c, clBtnShadow, clBtnHighlight);
+        Bevel(dc, c, cl3DDkShadow, cl3DLight);
+        FillRectAlpha32(cache, c, ColorToRGB(clWindow), 255);
+    }
     if (FShowProgress) {
         const TRect r = TacProgressRect(c, Horizontal(), IsReversed(), Position(), FMin, FMax, FShowProgressFrom);
         if (!r.IsEmpty()) FillRectAlpha32(cache, r, ColorToRGB(clHighlight), 255);
     }
-    PaintTicks(cache, false);
-    if (FSliderVisible) {
-        const TRect t = ThumbRect();
-        if (!FThumbGlyph->Empty()) {
-            DrawThumbGlyph(cache, t);
-        } else {
-            PaintThumbTurned(cache, t, t.Size(), [](TBitmap* target, const TRect& r) {
-                TRect b = r;
-                b.bottom -= 1;
-                HDC tdc = target->Canvas()->Handle();
-                Bevel(tdc, b, cl3DLight, cl3DDkShadow);
-                Bevel(tdc, b, clWhite, clBtnShadow);
-                FillRectAlpha32(target, b, ColorToRGB(clBtnFace), 255);
-            });
-        }
+    if (Horizontal())
+        PaintHorzTicks(cache, false);
+    else
+        PaintVertTicks(cache, false);
+}
+
+void TsTrackBar::PaintStdThumb(TBitmap* cache)
+{
+    if (!FSliderVisible) return;
+    const TRect t = ThumbRect();
+    if (!FThumbGlyph->Empty()) {
+        DrawThumbGlyph(cache, t);
+        return;
     }
+    const bool styled = IsVclStyleEnabled();
+    int part = 0;
+    if (FTickMarks == tmBottomRight)
+        part = Horizontal() ? StyleThumbBottom : StyleThumbRight;
+    else if (FTickMarks == tmTopLeft)
+        part = Horizontal() ? StyleThumbTop : StyleThumbLeft;
+    else
+        part = Horizontal() ? StyleThumb : StyleThumbVert;
+    const int state = StyleNormal + std::clamp(Mode(), 0, 2);
+    HWND wnd = ExistingHandle();
+    PaintThumbTurned(cache, t, t.Size(), [styled, part, state, wnd](TBitmap* target, const TRect& r) {
+        HDC tdc = target->Canvas()->Handle();
+        const RECT rr{r.left, r.top, r.right, r.bottom};
+        if (styled && DrawThemePartBound(wnd, L"TRACKBAR", part, state, tdc, rr)) return;
+        TRect b = r;
+        b.bottom -= 1;
+        Bevel(tdc, b, cl3DLight, cl3DDkShadow);
+        Bevel(tdc, b, clWhite, clBtnShadow);
+        FillRectAlpha32(target, b, ColorToRGB(clBtnFace), 255);
+    });
+}
+
+void TsTrackBar::PaintStd(TBitmap* cache)
+{
+    PaintStdBackground(cache);
+    if (OnSkinPaint) OnSkinPaint(this, cache->Canvas());
+    PaintStdChannel(cache);
+    PaintStdThumb(cache);
     PaintFocus(cache, clBtnText);
 }
 
