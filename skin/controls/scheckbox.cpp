@@ -665,6 +665,12 @@ void TsCheckBox::WndProc(TMessage& m)
     case CM_ENABLEDCHANGED:
         l->BGChanged = true;
         break;
+    case WM_NCPAINT: m.Result = 0; return;
+    case WM_UPDATEUISTATE:
+        // The native control would draw its focus cues over the skin: its visual style goes.
+        if (HWND wnd = ExistingHandle(); wnd && !HasState(csDesigning)) CallSetWindowTheme(wnd, L" ", L" ");
+        m.Result = 0;
+        return;
     case WM_PAINT:
         if (Visible()) {
             PaintBox(reinterpret_cast<HDC>(m.WParam), true);

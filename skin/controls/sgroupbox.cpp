@@ -124,6 +124,14 @@ void TsGroupBox::SetCaptionYOffset(int value)
     if (FCaptionYOffset == value) return;
     FCaptionYOffset = value;
     CaptionChanged();
+    if (!HasState(csLoading)) Realign();
+}
+
+TRect TsGroupBox::ClientRect() const
+{
+    TRect r = TGroupBox::ClientRect();
+    if (!HasState(csDestroying)) r.top += FCaptionYOffset;
+    return r;
 }
 
 void TsGroupBox::SetCaptionWidth(int value)

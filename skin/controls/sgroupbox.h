@@ -81,6 +81,8 @@ public:
     void SetImageIndex(int value);
     // The caption's geometry changed (margins, layout, parts); the box lays it out again.
     virtual void CaptionChanged();
+    // The children's area: the standard one, its top moved by CaptionYOffset.
+    TRect ClientRect() const override;
 
     // The caption's rectangles as the box lays them out now.
     TacGroupCaption CaptionGeometry();

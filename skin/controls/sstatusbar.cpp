@@ -188,6 +188,16 @@ void TsStatusBar::WndProc(TMessage& m)
             }
             m.Result = 0;
             return;
+        case WM_ERASEBKGND:
+            // The cache as it is, from inside the border, when it is up to date.
+            if (m.WParam && !l->FUpdating && !l->BGChanged && !l->CacheEmpty()) {
+                HDC dc = reinterpret_cast<HDC>(m.WParam);
+                PaintCacheToDC(this, l, TRect(FBorderWidth, FBorderWidth, FWidth, FHeight), TRect(0, 0, FWidth, FHeight), dc,
+                               true, 0, 0);
+                DrawGraphicChildren(dc, this, false, TPoint(), true);
+            }
+            m.Result = 1;
+            return;
         case WM_PRINT:
             if (m.WParam && !hidden && !l->RefreshUpdating(true) && PrepareCache()) {
                 HDC dc = reinterpret_cast<HDC>(m.WParam);
@@ -218,6 +228,8 @@ void TsStatusBar::WndProc(TMessage& m)
         }
     }
     TacSkinFrame<TStatusBar>::WndProc(m);
+    // The border follows the new size at once.
+    if (m.Msg == WM_SIZE && FBorderWidth > 0 && Visible() && DrawnFromSkin()) Perform(WM_NCPAINT, 1, 0);
     switch (m.Msg) {
     case SB_SETTEXTA:
     case SB_SETTEXTW:

@@ -741,6 +741,7 @@ void TsTrackBar::WndProc(TMessage& m)
     }
     if (DrawnFromSkin()) {
         switch (m.Msg) {
+        case WM_SIZE: SkinData()->StopAnimTimer(); break;
         case WM_PAINT:
             if (Visible()) {
                 PaintSkinned(reinterpret_cast<HDC>(m.WParam));

@@ -537,6 +537,23 @@ TEST(SkinGroupBox, ItsBoundsAreTheVisibleFrame)
     }
 }
 
+// Aligned children start below the caption moved by CaptionYOffset.
+TEST(SkinGroupBox, CaptionYOffsetMovesTheChildrensArea)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TBoxScene s;
+    auto* child = new TPanel(s.Form.get());
+    child->SetAlign(alTop);
+    child->SetHeight(20);
+    child->SetParent(s.Box);
+    s.Show();
+    const int top = child->Top();
+    s.Box->SetCaptionYOffset(6);
+    EXPECT_EQ(child->Top(), top + 6);
+    s.Box->SetCaptionYOffset(-2);
+    EXPECT_EQ(child->Top(), top - 2);
+}
+
 // Disabled, only the caption fades into what lies behind the box; the frame keeps its look.
 TEST(SkinGroupBox, ADisabledBoxFadesItsCaptionOnly)
 {
