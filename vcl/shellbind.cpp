@@ -14,6 +14,11 @@ using DragAcceptFn = void(WINAPI*)(HWND, BOOL);
 using DragQueryFn = UINT(WINAPI*)(HDROP, UINT, LPWSTR, UINT);
 using DragFinishFn = void(WINAPI*)(HDROP);
 using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+using IsThemedFn = BOOL(WINAPI*)();
+using OpenThemeDataFn = HANDLE(WINAPI*)(HWND, LPCWSTR);
+using CloseThemeDataFn = HRESULT(WINAPI*)(HANDLE);
+using DrawThemeBackgroundFn = HRESULT(WINAPI*)(HANDLE, HDC, int, int, const RECT*, const RECT*);
+using DrawThemeParentBackgroundFn = HRESULT(WINAPI*)(HWND, HDC, const RECT*);
 
 DragAcceptFn DragAccept()
 {
@@ -78,4 +83,30 @@ HRESULT SetWindowThemeBound(HWND wnd, const wchar_t* subAppName, const wchar_t* 
 {
     SetWindowThemeFn fn = SetWindowThemeFunction();
     return fn ? fn(wnd, subAppName, subIdList) : E_NOTIMPL;
+}
+
+bool VisualStyleActive()
+{
+    static IsThemedFn appThemed = Bound<IsThemedFn>(L"uxtheme.dll", "IsAppThemed");
+    static IsThemedFn themeActive = Bound<IsThemedFn>(L"uxtheme.dll", "IsThemeActive");
+    return appThemed && themeActive && appThemed() && themeActive();
+}
+
+bool DrawThemePartBound(HWND wnd, const wchar_t* classList, int part, int state, HDC dc, const RECT& r)
+{
+    static OpenThemeDataFn open = Bound<OpenThemeDataFn>(L"uxtheme.dll", "OpenThemeData");
+    static CloseThemeDataFn close = Bound<CloseThemeDataFn>(L"uxtheme.dll", "CloseThemeData");
+    static DrawThemeBackgroundFn draw = Bound<DrawThemeBackgroundFn>(L"uxtheme.dll", "DrawThemeBackground");
+    if (!open || !close || !draw || !dc || !VisualStyleActive()) return false;
+    HANDLE theme = open(wnd, classList);
+    if (!theme) return false;
+    const bool drawn = SUCCEEDED(draw(theme, dc, part, state, &r, nullptr));
+    close(theme);
+    return drawn;
+}
+
+bool DrawThemeParentBackgroundBound(HWND wnd, HDC dc, const RECT* r)
+{
+    static DrawThemeParentBackgroundFn fn = Bound<DrawThemeParentBackgroundFn>(L"uxtheme.dll", "DrawThemeParentBackground");
+    return fn && wnd && dc && SUCCEEDED(fn(wnd, dc, r));
 }

@@ -23,3 +23,11 @@ bool ThemeLibraryLoaded();
 // SetWindowTheme of the theme library; blank names (" ") switch a window's visual style
 // off, nullptr names give it back. E_NOTIMPL without the library.
 HRESULT SetWindowThemeBound(HWND wnd, const wchar_t* subAppName, const wchar_t* subIdList);
+// A visual style is in use for the application's windows (the library there and its style on).
+bool VisualStyleActive();
+// Draws part / state of the style's class (classList, e.g. L"BUTTON") into dc at r; false, with
+// nothing drawn, without an active visual style or that class.
+bool DrawThemePartBound(HWND wnd, const wchar_t* classList, int part, int state, HDC dc, const RECT& r);
+// The parent's look under a child window's rectangle r (nullptr: all of it) drawn into dc; false
+// without the library.
+bool DrawThemeParentBackgroundBound(HWND wnd, HDC dc, const RECT* r);

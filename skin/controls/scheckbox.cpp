@@ -5,6 +5,7 @@
 #include "skin/controls/acimagelist.h"
 #include "skin/engine/anim_timer.h"
 #include "skin/engine/command_delivery.h"
+#include "skin/engine/link_painting.h"
 #include "skin/engine/skin_manager.h"
 #include "skin/engine/window_helpers.h"
 #include "skin/graphics/bitmaps32.h"
@@ -98,7 +99,8 @@ void DrawSkinCheckGlyph(TBitmap* bmp, TPoint at, TacSkinData* d, TCheckBoxState 
 }
 
 TsCheckBox::TsCheckBox(TComponent* owner)
-    : TacSkinFrame<TCheckBox>(owner, ackind::CheckBox), FGlyphChecked(new TBitmap()), FGlyphUnChecked(new TBitmap()),
+    // The cache is made when the box first composes its image.
+    : TacSkinFrame<TCheckBox>(owner, ackind::CheckBox, false), FGlyphChecked(new TBitmap()), FGlyphUnChecked(new TBitmap()),
       FImages(this, Bind<&TsCheckBox::ImagesChanged>(this))
 {
     SetAutoSize(true);
@@ -272,6 +274,7 @@ TacCheckLayoutInput TsCheckBox::Layout() const
     TacSkinData* d = DrawnFromSkin() ? SkinData()->ResolveSkinData() : nullptr;
     in.Spacing = d ? d->Spacing : 0;
     in.GlyphAtRight = ControlsAlignment() == taLeftJustify;
+    in.Centered = ControlsAlignment() == taCenter;
     in.SkinGlyph = UserGlyph() == nullptr;
     in.VerticalAlign = FVerticalAlign;
     in.WordWrap = FWordWrap;
@@ -441,30 +444,144 @@ void TsCheckBox::Release(bool toggle)
     if (was && toggle) Toggle();
 }
 
+bool TsCheckBox::HasOwnGlyph() const { return ListGlyph() || UserGlyph() != nullptr; }
+
+bool TsCheckBox::ComposeOwnGlyphs()
+{
+    TsCommonData* l = SkinData();
+    l->EnsureCacheBmp();
+    if (l->CacheEmpty()) return false;
+    TBitmap* cache = l->FCacheBmp;
+    TCanvas* c = cache->Canvas();
+    c->Font()->Assign(Font());
+    const TRect whole(0, 0, Width(), Height());
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(Color());
+    c->FillRect(whole);
+    const TRect caption = CaptionRect();
+    if (!FText.empty()) {
+        const UINT flags = (FWordWrap ? DT_WORDBREAK : DT_SINGLELINE | DT_NOCLIP) | DrawTextBiDiModeFlagsReadingOnly();
+        DrawTextOnCanvas(c, FText.c_str(), Enabled(), caption, flags);
+    }
+    if (FShowFocus && Focused()) {
+        TRect r = caption;
+        r.top += 1;
+        r.Inflate(2, 1);
+        c->DrawFocusRect(r);
+    }
+    PaintGlyph(cache);
+    // The canvas left the alpha channel empty: the image is opaque.
+    const TPixelView v = BitmapView(cache);
+    for (int y = 0; y < v.Height; ++y)
+        for (int x = 0; x < v.Width; ++x) v.At(x, y) |= 0xFF000000u;
+    if (!Enabled() && DisabledKind() != 0) {
+        TCacheInfo bg;
+        bg.FillColor = Parent() ? ControlBackColor(Parent()) : Color();
+        ApplyGlyphEffects32(cache, static_cast<int>(DisabledKind()), this, bg, TPoint(Left(), Top()));
+    }
+    l->BGChanged = false;
+    return true;
+}
+
+void TsCheckBox::PaintBox(HDC given, bool skinned)
+{
+    TsCommonData* l = SkinData();
+    // The image is composed afresh at every paint: the box's look follows its state and its
+    // parent's background, which change without telling it.
+    if (!l->IsAnimating()) l->BGChanged = true;
+    Frame().PaintFromCache(given, [this, l, skinned] {
+        if (!skinned) return ComposeOwnGlyphs();
+        if (!PrepareCache()) return false;
+        // The border image's see-through corners show the parent.
+        PaintControlBorder32(l, CurrentState(), 15);
+        return true;
+    });
+}
+
+void TsCheckBox::StopAnimationIfResized()
+{
+    TsCommonData* l = SkinData();
+    if (!l->IsAnimating() || !l->FCacheBmp || l->FCacheBmp->Width() == Width()) return;
+    // Auto size changed the width while the fade ran: its frames no longer fit the box.
+    l->StopAnimTimer();
+    RedrawNow();
+}
+
+void TsCheckBox::UnskinnedWndProc(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_PAINT:
+        if (HasOwnGlyph() && Visible() && ExistingHandle()) {
+            PaintBox(reinterpret_cast<HDC>(m.WParam), false);
+            m.Result = 0;
+            return;
+        }
+        break;
+    case WM_KEYDOWN:
+    case WM_LBUTTONDOWN: FPressed = true; break;
+    case WM_KEYUP:
+    case WM_LBUTTONUP: FPressed = false; break;
+    case BM_SETCHECK:
+    case BM_SETSTATE:
+        // A read-only box keeps its state: the native control must not change it under a press.
+        if (FReadOnly && FPressed) {
+            m.Result = 0;
+            return;
+        }
+        break;
+    case WM_LBUTTONDBLCLK:
+        if (FReadOnly) {
+            m.Result = 0;
+            return;
+        }
+        break;
+    default: break;
+    }
+    TacSkinFrame<TCheckBox>::WndProc(m);
+}
+
 void TsCheckBox::WndProc(TMessage& m)
 {
     if (m.Msg == CM_MOUSELEAVE) FPressed = false;   // a release outside never toggles
     // A skin came or went since the box last sized itself: it sizes itself for its new look.
     if (FAutoSize && !HasState(csLoading) && FHandle && FMeasuredSkinned != DrawnFromSkin()) AdjustSize();
+    TsCommonData* l = SkinData();
+    // Skinned or not.
+    switch (m.Msg) {
+    case WM_SETTEXT:
+        // The native control would paint its own look at once.
+        if (HWND wnd = ExistingHandle(); wnd && IsWindowVisible(wnd)) {
+            SendSetRedraw(wnd, 0);
+            TacSkinFrame<TCheckBox>::WndProc(m);
+            SendSetRedraw(wnd, 1);
+            l->Invalidate(false);
+            return;
+        }
+        break;
+    case CM_VISIBLECHANGED: l->AssignSkinData(nullptr); break;
+    default: break;
+    }
     if (m.Msg == MSG_SKINCOMMAND && SkinCommandOf(m.WParam) == scmRemoveSkin) {
         TacSkinFrame<TCheckBox>::WndProc(m);
-        // The native control kept no state while the skin drew the box: it gets it back.
-        if (HWND wnd = ExistingHandle(); wnd && !DrawnFromSkin())
+        // The native control kept no state and no visual style while the skin drew the box: it
+        // gets both back.
+        if (HWND wnd = ExistingHandle(); wnd && !DrawnFromSkin()) {
             SendMessageW(wnd, BM_SETCHECK, static_cast<WPARAM>(FState), 0);
+            if (!HasState(csDesigning)) CallSetWindowTheme(wnd, nullptr, nullptr);
+            Invalidate();
+        }
         return;
     }
     if (!DrawnFromSkin()) {
-        TacSkinFrame<TCheckBox>::WndProc(m);
+        UnskinnedWndProc(m);
         return;
     }
-    TsCommonData* l = SkinData();
     const bool usable = Enabled() && !HasState(csDesigning);
     auto animate = [&](int to, TacAnimatEvent event, bool fast, bool glow) {
         l->BGChanged = false;   // the present image is where the fade starts
         AnimateStateChange(l, to, StateAnimStep, IsAnimEventEnabled(event, AnimatEvents(), l->SkinManager()), fast, glow);
     };
     switch (m.Msg) {
-    case WM_SETTEXT:
     case WM_SETFONT:
         // The native control would paint its own look at once.
         if (HWND wnd = ExistingHandle(); wnd && IsWindowVisible(wnd)) {
@@ -504,6 +621,7 @@ void TsCheckBox::WndProc(TMessage& m)
                 RedrawNow();
                 WORD key = VK_SPACE;
                 KeyUp(key, KeyboardStateToShiftState());
+                StopAnimationIfResized();
             }
             m.Result = 0;
             return;
@@ -533,6 +651,7 @@ void TsCheckBox::WndProc(TMessage& m)
                 if (!pressed) RedrawNow();
             }
             MouseUp(mbLeft, KeysToShiftState(m.WParam), static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam)));
+            if (!FReadOnly) StopAnimationIfResized();
             m.Result = 0;
             return;
         }
@@ -546,6 +665,23 @@ void TsCheckBox::WndProc(TMessage& m)
     case CM_ENABLEDCHANGED:
         l->BGChanged = true;
         break;
+    case WM_NCPAINT: m.Result = 0; return;
+    case WM_UPDATEUISTATE:
+        // The native control would draw its focus cues over the skin: its visual style goes.
+        if (HWND wnd = ExistingHandle(); wnd && !HasState(csDesigning)) CallSetWindowTheme(wnd, L" ", L" ");
+        m.Result = 0;
+        return;
+    case WM_PAINT:
+        if (Visible()) {
+            PaintBox(reinterpret_cast<HDC>(m.WParam), true);
+            m.Result = 0;
+            return;
+        }
+        break;
+    case WM_PRINT:
+        l->FUpdating = false;
+        if (m.WParam) PaintBox(reinterpret_cast<HDC>(m.WParam), true);
+        return;
     case CM_FONTCHANGED:
     case CM_TEXTCHANGED:
         TacSkinFrame<TCheckBox>::WndProc(m);

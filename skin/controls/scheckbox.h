@@ -95,6 +95,15 @@ private:
     void Press();
     void Release(bool toggle);
     void RedrawNow();
+    // The image list or a user glyph shows the check state (the box composes its own image
+    // then, skinned or not).
+    bool HasOwnGlyph() const;
+    // The image without a skin: the control's colour, the caption and the own glyph.
+    bool ComposeOwnGlyphs();
+    // WM_PAINT / WM_PRINT: the image composed afresh and copied to the DC (given, or BeginPaint).
+    void PaintBox(HDC given, bool skinned);
+    void StopAnimationIfResized();
+    void UnskinnedWndProc(TMessage& m);
 
     bool FPressed = false;
     bool FMeasuredSkinned = false;   // the last auto size was measured for the skinned look

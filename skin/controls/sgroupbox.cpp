@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "skin/controls/acimagelist.h"
 #include "skin/controls/scheckbox.h"
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/control_painting.h"
@@ -10,9 +11,12 @@
 #include "skin/engine/window_helpers.h"
 #include "skin/graphics/background.h"
 #include "skin/graphics/bitmaps32.h"
+#include "skin/graphics/gdi_paint.h"
 #include "skin/graphics/item_paint.h"
 #include "skin/graphics/paint32.h"
 #include "skin/graphics/text32.h"
+#include "skin/engine/core/shared_settings.h"
+#include "vcl/shellbind.h"
 
 namespace {
 
@@ -55,7 +59,24 @@ void CopyBackground(TBitmap* bmp, const TPoint& dest, const TRect& r, const TCac
 
 }  // namespace
 
-TsGroupBox::TsGroupBox(TComponent* owner) : TacSkinFrame<TGroupBox>(owner, ackind::GroupBox) {}
+void TsMargin::SetValue(int index, int value)
+{
+    TacIntProperty* fields[4] = {&FLeft, &FTop, &FRight, &FBottom};
+    if (index < 0 || index > 3 || *fields[index] == value) return;
+    *fields[index] = value;
+    auto* box = dynamic_cast<TsGroupBox*>(FControl);
+    if (!box || box->HasState(csLoading)) return;
+    box->CaptionChanged();
+    box->SkinData()->Invalidate(false);
+}
+
+TsGroupBox::TsGroupBox(TComponent* owner)
+    : TacSkinFrame<TGroupBox>(owner, ackind::GroupBox), FCaptionMargin(new TsMargin(this)),
+      FImages(this, Bind<&TsGroupBox::ImagesChanged>(this))
+{
+    // A disabled box fades its caption only (the frame keeps its look).
+    Frame().DisabledKind = 0;
+}
 
 TsGroupBox::~TsGroupBox() { StopCheckFade(); }
 
@@ -72,11 +93,30 @@ void TsGroupBox::SetCaptionLayout(TsCaptionLayout value)
     CaptionChanged();
 }
 
-void TsGroupBox::SetCaptionMargin(const TacCaptionMargin& value)
+void TsGroupBox::SetImages(TCustomImageList* list)
 {
-    if (FCaptionMargin == value) return;
-    FCaptionMargin = value;
+    if (!FImages.Set(list)) return;
     CaptionChanged();
+}
+
+void TsGroupBox::SetImageIndex(int value)
+{
+    if (FImageIndex == value) return;
+    FImageIndex = value;
+    CaptionChanged();
+}
+
+void TsGroupBox::ImagesChanged(TObject*) { SkinData()->Invalidate(false); }
+
+void TsGroupBox::Notification(TComponent* component, TOperation operation)
+{
+    TacSkinFrame<TGroupBox>::Notification(component, operation);
+    if (operation == TOperation::opRemove && FImages.Removed(component)) CaptionChanged();
+}
+
+bool TsGroupBox::HasImage() const
+{
+    return FImages.Get() && FImageIndex >= 0 && FImageIndex < ImageCountOf(FImages.Get());
 }
 
 void TsGroupBox::SetCaptionYOffset(int value)
@@ -84,6 +124,14 @@ void TsGroupBox::SetCaptionYOffset(int value)
     if (FCaptionYOffset == value) return;
     FCaptionYOffset = value;
     CaptionChanged();
+    if (!HasState(csLoading)) Realign();
+}
+
+TRect TsGroupBox::ClientRect() const
+{
+    TRect r = TGroupBox::ClientRect();
+    if (!HasState(csDestroying)) r.top += FCaptionYOffset;
+    return r;
 }
 
 void TsGroupBox::SetCaptionWidth(int value)
@@ -104,8 +152,6 @@ void TsGroupBox::SetCheckBoxVisible(bool on)
 {
     if (on == FCheckBoxVisible) return;
     FCheckBoxVisible = on;
-    // The caption's check box is reached with the Tab key like any check box.
-    SetTabStop(on);
     if (!on) {
         FCheckHot = FCheckPressed = false;
         StopCheckFade();
@@ -178,7 +224,8 @@ bool TsGroupBox::DrawnFromSkin() { return ReadyForSkinning(this) && SkinData()->
 TSize TsGroupBox::CheckSize()
 {
     if (DrawnFromSkin()) return SkinCheckGlyphSize(SkinData()->ResolveSkinData(), FChecked ? cbChecked : cbUnchecked);
-    const int s = ScaleForControl(13, SkinData(), false);
+    // The standard check box: 16 x 16 in a visual style, 13 x 13 in the classic look.
+    const int s = MulDiv(VisualStyleActive() ? 16 : 13, FCurrentPPI, 96);
     return TSize(s, s);
 }
 
@@ -191,7 +238,12 @@ TacGroupCaption TsGroupBox::CaptionGeometry()
     in.Width = FWidth;
     in.CaptionYOffset = FCaptionYOffset;
     in.CaptionWidth = FCaptionWidth;
-    in.Margin = FCaptionMargin;
+    in.Margin = FCaptionMargin->Values();
+    if (HasImage()) {
+        in.HasImage = true;
+        in.ImageWidth = ImageWidthAt(FImages.Get(), FImageIndex, FCurrentPPI);
+        in.ImageHeight = ImageHeightAt(FImages.Get(), FImageIndex, FCurrentPPI);
+    }
     in.Layout = FCaptionLayout;
     in.RightToLeftAlignment = UseRightToLeftAlignment();
     in.RightToLeftReading = UseRightToLeftReading();
@@ -249,14 +301,14 @@ void TsGroupBox::PaintContent(TBitmap* cache, int state)
 
 TRect TsGroupBox::CaptionArea(const TacGroupCaption& g) const
 {
-    return TRect::Intersect(TRect(g.CaptionRect.left - FCaptionMargin.Left, g.CaptionRect.top - FCaptionMargin.Top,
-                                  g.CaptionRect.right + FCaptionMargin.Right, g.CaptionRect.bottom + FCaptionMargin.Bottom + 1),
+    return TRect::Intersect(TRect(g.CaptionRect.left - FCaptionMargin->Left(), g.CaptionRect.top - FCaptionMargin->Top(),
+                                  g.CaptionRect.right + FCaptionMargin->Right(), g.CaptionRect.bottom + FCaptionMargin->Bottom() + 1),
                             TRect(0, 0, FWidth, FHeight));
 }
 
 void TsGroupBox::PaintCaption(TBitmap* cache, const TacGroupCaption& g, const TCacheInfo& parentBg, int checkState)
 {
-    if (FText.empty() && !FCheckBoxVisible) return;
+    if (FText.empty() && !FCheckBoxVisible && !HasImage()) return;
     TsCommonData* l = SkinData();
     TsSkinManager* m = l->SkinManager();
     TacSkinData* d = l->ResolveSkinData();
@@ -294,7 +346,43 @@ void TsGroupBox::PaintCaption(TBitmap* cache, const TacGroupCaption& g, const TC
     }
     if (FCheckBoxVisible)
         DrawSkinCheckGlyph(cache, g.CheckBoxRect.TopLeft(), d, FChecked ? cbChecked : cbUnchecked, checkState);
-    if (FText.empty()) return;
+    PaintImage(cache, g, d->IsValidSection(textIndex) ? textIndex : l->SkinIndex);
+    if (!FText.empty()) WriteCaptionText(cache, g, textIndex);
+    if (!Enabled() && !area.IsEmpty()) {
+        // Disabled: the caption fades into what lies behind the box.
+        const TCacheInfo& bg = parentBg;
+        if (bg.Ready && !bg.Bmp.IsNull()) {
+            const TRect from(bg.X + Left() + area.left, bg.Y + Top() + area.top, bg.X + Left() + area.right,
+                             bg.Y + Top() + area.bottom);
+            BlendRectAt32(BitmapView(cache), area.left, area.top, bg.Bmp, from, SharedBlendValue, 0xFF00FF);
+        } else {
+            ShadeRoundRect32(cache, area, SharedBlendValue, bg.FillColor, 0, 0);
+        }
+    }
+}
+
+void TsGroupBox::PaintImage(TBitmap* cache, const TacGroupCaption& g, int textIndex)
+{
+    if (!HasImage()) return;
+    TCustomImageList* list = FImages.Get();
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    TacSkinData* d = l->ResolveSkinData();
+    if (dynamic_cast<TacImageList*>(list) && m && m->Effects()->DiscoloredGlyphs() && d && d->IsValidSection(textIndex)) {
+        const TColor tone = d->gd[size_t(textIndex)].Props[0].FontColor.Color;
+        DrawImageListItem32(list, cache, g.GlyphRect.left, g.GlyphRect.top, FImageIndex, 0, tone, 0, 1, false, FCurrentPPI);
+        return;
+    }
+    SetImageListPPI(list, FCurrentPPI);
+    list->Draw(cache->Canvas(), g.GlyphRect.left, g.GlyphRect.top, FImageIndex, Enabled());
+    SetImageListPPI(list, 96);
+}
+
+void TsGroupBox::WriteCaptionText(TBitmap* cache, const TacGroupCaption& g, int textIndex)
+{
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    TacSkinData* d = l->ResolveSkinData();
     // Without a section of its own behind it the caption reads in the box's colours.
     if (!d->IsValidSection(textIndex)) textIndex = l->SkinIndex;
     TCanvas* c = cache->Canvas();
@@ -327,8 +415,7 @@ bool TsGroupBox::HandleCheckInput(TMessage& m)
         const bool in = InCheckArea(x, y);
         if (in == FCheckHot) break;
         FCheckHot = in;
-        // Held down, the box looks pressed while the mouse is over it.
-        UpdateCheckState(FCheckPressed && in ? 2 : in ? 1 : 0, !(FCheckPressed && in));
+        UpdateCheckState(in ? 1 : 0, true);
         break;
     }
     case WM_LBUTTONDOWN:
@@ -336,7 +423,6 @@ bool TsGroupBox::HandleCheckInput(TMessage& m)
         if (!InCheckArea(x, y)) break;
         FCheckHot = true;
         FCheckPressed = true;
-        if (!Focused() && CanFocus()) SetFocus();
         UpdateCheckState(2, false);
         break;
     case WM_LBUTTONUP:
@@ -351,18 +437,6 @@ bool TsGroupBox::HandleCheckInput(TMessage& m)
         if (!FCheckHot) break;
         FCheckHot = false;
         UpdateCheckState(0, true);
-        break;
-    case WM_KEYDOWN:
-        // The space bar works the check box as a click does: pressed while held, toggled on release.
-        if (m.WParam != VK_SPACE || FCheckPressed) break;
-        FCheckPressed = true;
-        UpdateCheckState(2, false);
-        break;
-    case WM_KEYUP:
-        if (m.WParam != VK_SPACE || !FCheckPressed) break;
-        SetChecked(!FChecked);
-        FCheckPressed = false;
-        UpdateCheckState(FCheckHot ? 1 : 0, false);
         break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
@@ -487,22 +561,25 @@ void TsGroupBox::AnswerBackground(TMessage& m)
     m.Result = 1;
     if (!q) return;
     TsCommonData* l = SkinData();
-    // Children are painted over the caption's section: they get the cache as it is meant to be,
-    // never a stale or empty one.
-    if (l->BGChanged || l->CacheEmpty()) PrepareCache();
-    if (l->BGChanged || l->CacheEmpty()) {
+    // The cache as it is: composing it here, in the middle of someone's painting, would show a
+    // half-updated box; the box repaints its children after it composes. Nothing is painted into
+    // the asker's DC either: the asker copies from the bitmap.
+    if (l->CacheEmpty()) {
         q->Kind = bgNotReady;
         return;
     }
-    if (q->PaintIt) {
-        BitBlt(q->DC, q->R.left, q->R.top, q->R.Width(), q->R.Height(), l->FCacheBmp->Canvas()->Handle(), q->Offset.x,
-               q->Offset.y, SRCCOPY);
-    } else {
-        q->Bmp = l->FCacheBmp;
-        q->Offset = TPoint();
-        q->FillRect = TRect();
-    }
+    q->Bmp = l->FCacheBmp;
+    q->Offset = TPoint();
+    q->FillRect = TRect();
     q->Kind = bgBitmap;
+}
+
+TRect TsGroupBox::VisibleBounds()
+{
+    TRect r(0, 0, FWidth, FHeight);
+    if (FCaptionYOffset >= 0) r.top = FCaptionMargin->Top() + CaptionGeometry().CaptionHeight / 2;
+    r.Offset(Left(), Top());
+    return r;
 }
 
 void TsGroupBox::PaintSkinned(HDC given)
@@ -521,6 +598,11 @@ void TsGroupBox::WndProc(TMessage& m)
                 return;
             }
             break;
+        case scmGetBounds:
+            // The frame as it shows: below the middle of the caption line.
+            if (m.LParam) *reinterpret_cast<TRect*>(m.LParam) = VisibleBounds();
+            m.Result = 1;
+            return;
         case scmPPIChanged:
             if (m.LParam > 0 && SkinData()->CurrentPPI > 0)
                 FCaptionWidth = MulDiv(FCaptionWidth, static_cast<int>(m.LParam), SkinData()->CurrentPPI);
@@ -556,7 +638,7 @@ void TsGroupBox::WndProc(TMessage& m)
 
 void TsGroupBox::Paint()
 {
-    if (!FCheckBoxVisible) {
+    if (!FCheckBoxVisible && !HasImage()) {
         TGroupBox::Paint();
         return;
     }
@@ -574,10 +656,22 @@ void TsGroupBox::Paint()
     c->Brush()->SetColor(FColor);
     c->FillRect(TRect(std::min<int>(check.left, text.left) - 1, std::min<int>(0, check.top),
                       std::max<int>(check.right, text.right) + 1, std::max<int>(ts.cy, check.bottom)));
-    RECT box = check;
-    UINT state = DFCS_BUTTONCHECK | (FChecked ? DFCS_CHECKED : 0u) | (FCheckPressed ? DFCS_PUSHED : 0u) |
-                 (Enabled() ? 0u : DFCS_INACTIVE);
-    DrawFrameControl(c->Handle(), &box, DFC_BUTTON, state);
+    if (FCheckBoxVisible) {
+        RECT box = check;
+        // The style's check box (normal, hot, pressed, disabled; unchecked 1..4, checked 5..8),
+        // else the classic check mark.
+        const int look = !Enabled() ? 4 : FCheckPressed ? 3 : FCheckHot ? 2 : 1;
+        if (!DrawThemePartBound(ExistingHandle(), L"BUTTON", 3, look + (FChecked ? 4 : 0), c->Handle(), box)) {
+            UINT state = DFCS_BUTTONCHECK | (FChecked ? DFCS_CHECKED : 0u) | (FCheckPressed ? DFCS_PUSHED : 0u) |
+                         (Enabled() ? 0u : DFCS_INACTIVE);
+            DrawFrameControl(c->Handle(), &box, DFC_BUTTON, state);
+        }
+    }
+    if (HasImage()) {
+        SetImageListPPI(FImages.Get(), FCurrentPPI);
+        FImages.Get()->Draw(c, g.GlyphRect.left, std::max<int>(0, g.GlyphRect.top), FImageIndex, Enabled());
+        SetImageListPPI(FImages.Get(), 96);
+    }
     if (!FText.empty()) {
         c->Font()->SetColor(Enabled() ? FFont->Color() : clGrayText);
         c->Brush()->SetStyle(bsClear);

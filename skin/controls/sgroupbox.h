@@ -14,17 +14,44 @@
 #include "skin/controls/core/group_caption.h"
 #include "skin/controls/core/tab_fade.h"
 #include "skin/controls/skin_frame.h"
+#include "vcl/imagelist.h"
 #include "vcl/stdctrls.h"
 
 // What the caption's check box does to the box's children.
 enum TacChangeState : uint8_t { csNone, csAsChecked, csAsNotChecked };
+
+using TacIntProperty = int32_t;
+
+class TsGroupBox;
+
+// The room kept around a group box's caption. A change lays the caption out again and redraws
+// the box (not while it loads).
+class TsMargin : public TPersistent {
+public:
+    explicit TsMargin(TControl* control) : FControl(control) {}
+    int Left() const { return FLeft; }
+    void SetLeft(int value) { SetValue(0, value); }
+    int Top() const { return FTop; }
+    void SetTop(int value) { SetValue(1, value); }
+    int Right() const { return FRight; }
+    void SetRight(int value) { SetValue(2, value); }
+    int Bottom() const { return FBottom; }
+    void SetBottom(int value) { SetValue(3, value); }
+    // index 0 Left, 1 Top, 2 Right, 3 Bottom.
+    void SetValue(int index, int value);
+    TacCaptionMargin Values() const { return TacCaptionMargin{FLeft, FTop, FRight, FBottom}; }
+
+private:
+    TacIntProperty FTop = 0, FLeft = 2, FRight = 2, FBottom = 0;
+    TControl* FControl;
+};
 
 class TsGroupBox : public TacSkinFrame<TGroupBox> {
 public:
     explicit TsGroupBox(TComponent* owner);
     ~TsGroupBox() override;
 
-    // A visible caption check box makes the box a tab stop: focused, the space bar toggles it.
+    // The caption's check box, worked by the left mouse button.
     bool CheckBoxVisible() const { return FCheckBoxVisible; }
     void SetCheckBoxVisible(bool on);
     bool Checked() const { return FChecked; }
@@ -39,8 +66,7 @@ public:
     // a shift down (negative: up, above the margin) and a fixed width (0: as wide as the text).
     TsCaptionLayout CaptionLayout() const { return FCaptionLayout; }
     void SetCaptionLayout(TsCaptionLayout value);
-    const TacCaptionMargin& CaptionMargin() const { return FCaptionMargin; }
-    void SetCaptionMargin(const TacCaptionMargin& value);
+    TsMargin* CaptionMargin() const { return FCaptionMargin.get(); }
     int CaptionYOffset() const { return FCaptionYOffset; }
     void SetCaptionYOffset(int value);
     int CaptionWidth() const { return FCaptionWidth; }
@@ -48,6 +74,15 @@ public:
     // The section painted behind the caption; empty: the parent shows there.
     const String& CaptionSkin() const { return FCaptionSkin; }
     void SetCaptionSkin(const String& value);
+    // An image in the caption (before the text): image ImageIndex of Images, at the box's PPI.
+    TCustomImageList* Images() const { return FImages.Get(); }
+    void SetImages(TCustomImageList* list);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int value);
+    // The caption's geometry changed (margins, layout, parts); the box lays it out again.
+    virtual void CaptionChanged();
+    // The children's area: the standard one, its top moved by CaptionYOffset.
+    TRect ClientRect() const override;
 
     // The caption's rectangles as the box lays them out now.
     TacGroupCaption CaptionGeometry();
@@ -62,6 +97,7 @@ public:
 protected:
     void Paint() override;
     void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
     void WndProc(TMessage& m) override;
     int DefaultSectionIndex() override;
     bool IsContainer() const override { return true; }
@@ -69,13 +105,21 @@ protected:
 
 private:
     void CheckedChanged();
-    void CaptionChanged();
     bool DrawnFromSkin();
+    bool HasImage() const;
+    void ImagesChanged(TObject*);
+    // The caption image at the glyph rectangle's top-left, coloured like the caption's text
+    // (section textIndex) when the manager discolours glyphs.
+    void PaintImage(TBitmap* cache, const TacGroupCaption& g, int textIndex);
+    void WriteCaptionText(TBitmap* cache, const TacGroupCaption& g, int textIndex);
     TSize CheckSize();
     TCacheInfo ParentBackground();
     void PaintSkinned(HDC dc);
     // A background question answered from the cache (composed first when stale).
     void AnswerBackground(TMessage& m);
+    // The frame's bounds in the parent: from the middle of the caption line down (from the top
+    // when the caption is raised above its margin).
+    TRect VisibleBounds();
     // The caption's area in the cache (what PaintCaption draws over).
     TRect CaptionArea(const TacGroupCaption& g) const;
     void PaintCaption(TBitmap* cache, const TacGroupCaption& g, const TCacheInfo& parentBg, int checkState);
@@ -94,9 +138,11 @@ private:
     bool FCheckPressed = false;
     TacChangeState FAutoChildrenStates = csNone;
     TsCaptionLayout FCaptionLayout = clTopLeft;
-    TacCaptionMargin FCaptionMargin;
+    std::unique_ptr<TsMargin> FCaptionMargin;
+    TImageListReference FImages;
+    int FImageIndex = -1;
     int FCaptionYOffset = 0;
-    int FCaptionWidth = 0;
+    TacIntProperty FCaptionWidth = 0;
     String FCaptionSkin;
     // The caption check box's fade: its timer, schedule and pictures (start, target, shown).
     TacThreadedTimer* FCheckTimer = nullptr;

@@ -149,6 +149,7 @@ protected:
         FFrame.BackgroundOnly = on;
         FFrame.BackgroundInStateZero = inStateZero;
     }
+    // The frame's shared work, for a control that paints or routes a message its own way.
     TacSkinFrameCore& Frame() { return FFrame; }
 
     // Sets a field the look depends on; the control is drawn again when it changed.

@@ -6,6 +6,7 @@
 #include "skin/controls/sbitbtn.h"
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/control_painting.h"
+#include "skin/engine/link_painting.h"
 #include "skin/engine/skin_manager.h"
 #include "skin/graphics/background.h"
 #include "skin/graphics/bitmaps32.h"
@@ -55,18 +56,37 @@ void TacSideShadow::Invalidate()
         RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE | RDW_INVALIDATE);
 }
 
-// ---- TsPanel
+// ---- TsCustomPanel
 
-TsPanel::TsPanel(TComponent* owner)
+TsCustomPanel::TsCustomPanel(TComponent* owner)
     : TacSkinFrame<TPanel>(owner, ackind::Panel), FSideShadow(new TacSideShadow(this)), FOldBevel(FBevelOuter)
 {
 }
 
-TsPanel::~TsPanel() = default;
+void TsCustomPanel::Loaded()
+{
+    TacSkinFrame<TPanel>::Loaded();
+    FOldBevel = FBevelOuter;
+    ResetClassBrush();
+}
 
-bool TsPanel::DrawnFromSkin() { return ReadyForSkinning(this) && SkinData()->Skinned(true); }
+void TsCustomPanel::ResetClassBrush()
+{
+    if (HWND wnd = ExistingHandle())
+        SetClassLongPtrW(wnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(GetSysColorBrush(COLOR_BTNFACE)));
+}
 
-int TsPanel::DefaultSectionIndex()
+void TsCustomPanel::Paint()
+{
+    TPanel::Paint();
+    if (OnPaint && Showing()) OnPaint(this, Canvas());
+}
+
+TsCustomPanel::~TsCustomPanel() = default;
+
+bool TsCustomPanel::DrawnFromSkin() { return ReadyForSkinning(this) && SkinData()->Skinned(true); }
+
+int TsCustomPanel::DefaultSectionIndex()
 {
     TsSkinManager* m = SkinData()->SkinManager();
     if (!m) return -1;
@@ -78,20 +98,20 @@ int TsPanel::DefaultSectionIndex()
     }
 }
 
-void TsPanel::FollowBevel()
+void TsCustomPanel::FollowBevel()
 {
     if (FBevelOuter == FOldBevel) return;
     FOldBevel = FBevelOuter;
     SkinData()->UpdateIndexes(true);
 }
 
-void TsPanel::SetBevelOuter(TBevelCut b)
+void TsCustomPanel::SetBevelOuter(TBevelCut b)
 {
     TPanel::SetBevelOuter(b);
     FollowBevel();
 }
 
-TRect TsPanel::CaptionArea() const
+TRect TsCustomPanel::CaptionArea() const
 {
     const int bevels = (FBevelOuter != bvNone ? 1 : 0) + (FBevelInner != bvNone ? 1 : 0);
     TRect r(0, 0, FWidth, FHeight);
@@ -100,15 +120,74 @@ TRect TsPanel::CaptionArea() const
     return r;
 }
 
-void TsPanel::PaintContent(TBitmap* cache, int state)
+bool TsCustomPanel::PrepareCache()
 {
-    (void)state;
+    TsCommonData* l = SkinData();
+    if (!DrawnFromSkin()) return false;
+    FollowBevel();
+    l->EnsureCacheBmp();
+    if (l->CacheEmpty()) return false;
+    TBitmap* cache = l->FCacheBmp;
+    cache->Canvas()->Font()->Assign(Font());
+    // Background, border image and corner images over what the parent shows under the panel.
+    if (!PaintControlItem(l, Parent(), 0, TRect(0, 0, FWidth, FHeight), TPoint(Left(), Top()), cache, true)) {
+        l->FUpdating = true;
+        return false;
+    }
+    ApplyColorEffects(cache, l, false, 0, clNone);
+    l->PaintOuterEffects(this, TPoint());
     WriteText(cache->Canvas());
-    SkinData()->PaintOuterEffects(this, TPoint());
+    if (OnPaint) OnPaint(this, cache->Canvas());
+    if (DockSite()) PaintDragPanel(cache);
+    l->BGChanged = false;
     PaintSideShadow(cache);
+    return true;
 }
 
-void TsPanel::WriteText(TCanvas* c)
+void TsCustomPanel::PaintDragPanel(TBitmap* cache)
+{
+    TsCommonData* l = SkinData();
+    TsSkinManager* m = l->SkinManager();
+    TacSkinData* d = l->ResolveSkinData();
+    if (!m || !d) return;
+    // The component layer has no captioned dock tree: the bars are grips.
+    int section = m->GetSkinIndex(L"GRIPV", d);
+    if (!d->IsValidSection(section)) section = m->GetSkinIndex(L"GRIPH", d);
+    const int close = d->TitleGlyphs[tgSmallClose];
+    TCacheInfo under;
+    under.Bmp = BitmapView(cache);
+    under.X = under.Y = 0;
+    under.Ready = true;
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* c = Controls(i);
+        if (!c->Visible() || c->HostDockSite() != this) continue;
+        const TRect bar = TRect::Intersect(PanelDockBarRect(c->BoundsRect(), false), TRect(0, 0, FWidth, FHeight));
+        if (bar.IsEmpty()) continue;
+        if (d->IsValidSection(section)) PaintItem(section, under, 0, bar, bar.TopLeft(), BitmapView(cache), d);
+        if (!d->IsValidImage(close)) continue;
+        const TsMaskData& g = d->ma[size_t(close)];
+        const TRect at = PanelDockCloseRect(bar, TSize(g.Width, g.Height));
+        if (at.IsEmpty()) continue;
+        if (at.Width() == g.Width && at.Height() == g.Height) {
+            DrawMaskState32(cache, at.TopLeft(), 0, 1, g, under);
+            continue;
+        }
+        // Taller than the bar: drawn at its size over what lies there, then fitted in.
+        std::unique_ptr<TBitmap> glyph(NewBitmap32(g.Width, g.Height));
+        std::unique_ptr<TBitmap> part(NewBitmap32(at.Width(), at.Height()));
+        BitBlt(part->Canvas()->Handle(), 0, 0, at.Width(), at.Height(), cache->Canvas()->Handle(), at.left, at.top, SRCCOPY);
+        ResampleBitmap32(part.get(), glyph.get(), g.Width, g.Height, 6);
+        TCacheInfo own;
+        own.Bmp = BitmapView(glyph.get());
+        own.X = own.Y = 0;
+        own.Ready = true;
+        DrawMaskState32(glyph.get(), TPoint(), 0, 1, g, own);
+        ResampleBitmap32(glyph.get(), part.get(), at.Width(), at.Height(), 6);
+        BitBlt(cache->Canvas()->Handle(), at.left, at.top, at.Width(), at.Height(), part->Canvas()->Handle(), 0, 0, SRCCOPY);
+    }
+}
+
+void TsCustomPanel::WriteText(TCanvas* c)
 {
     if (!FShowCaption || FText.empty()) return;
     TsCommonData* l = SkinData();
@@ -133,7 +212,7 @@ void TsPanel::WriteText(TCanvas* c)
         WriteSectionText(c, FText, Enabled(), r, flags, l->SkinIndex, 0, l->SkinManager());
 }
 
-void TsPanel::PaintSideShadow(TBitmap* cache)
+void TsCustomPanel::PaintSideShadow(TBitmap* cache)
 {
     if (FSideShadow->Mode() != ssmInternal) return;
     const int s = ScaleForControl(FSideShadow->ShadowSize(), SkinData(), false);
@@ -155,7 +234,7 @@ void TsPanel::PaintSideShadow(TBitmap* cache)
     ComposeRectAt32(cache, FShadowBmp.get(), TRect(0, 0, r.Width(), r.Height()), r.TopLeft(), 255);
 }
 
-void TsPanel::PaintCustomColor(HDC dc)
+void TsCustomPanel::PaintCustomColor(HDC dc)
 {
     TsCommonData* l = SkinData();
     l->FUpdating = false;
@@ -198,7 +277,7 @@ void TsPanel::PaintCustomColor(HDC dc)
     DrawGraphicChildren(dc, this, false, TPoint(), true);
 }
 
-void TsPanel::PaintSkinned(HDC given, bool sendUpdated)
+void TsCustomPanel::PaintSkinned(HDC given, bool sendUpdated)
 {
     if (SkinData()->CustomColor() && !AnimationRunning) {
         HWND wnd = Handle();
@@ -213,70 +292,133 @@ void TsPanel::PaintSkinned(HDC given, bool sendUpdated)
                             sendUpdated && !HasState(csPaintCopy));
 }
 
-void TsPanel::WndProc(TMessage& m)
+void TsCustomPanel::UnskinnedWndProc(TMessage& m)
 {
-    if (m.Msg == MSG_SKINCOMMAND && DrawnFromSkin()) {
-        switch (SkinCommandOf(m.WParam)) {
-        case scmGetBackground: {
-            FollowBevel();
-            TacSkinFrame<TPanel>::WndProc(m);
-            auto* q = reinterpret_cast<TacBgQuery*>(m.LParam);
-            TsCommonData* l = SkinData();
-            // A cache that could not be composed at the panel's size has nothing to give yet.
-            const bool sized = l->FCacheBmp && l->FCacheBmp->Width() == FWidth && l->FCacheBmp->Height() == FHeight;
-            if (q && q->Kind == bgBitmap && l->BGChanged && !sized && !l->FUpdating) q->Kind = bgNotReady;
-            // Children sit in the client area, inside the border; the cache spans the whole panel.
-            if (q && q->Kind == bgBitmap && !q->PaintIt && FBorderWidth > 0)
-                q->Offset = TPoint(q->Offset.x + FBorderWidth, q->Offset.y + FBorderWidth);
+    switch (m.Msg) {
+    case WM_ERASEBKGND:
+        // OnPaint draws over the whole panel in Paint: no erase to flicker under it.
+        if (OnPaint) {
+            m.Result = 1;
             return;
         }
+        break;
+    case WM_PRINT:
+        // The base paints the panel (and OnPaint) into the given DC.
+        if (m.WParam) Perform(WM_PAINT, m.WParam, m.LParam);
+        m.Result = 0;
+        return;
+    default: break;
+    }
+    TacSkinFrame<TPanel>::WndProc(m);
+}
+
+void TsCustomPanel::WndProc(TMessage& m)
+{
+    TsCommonData* l = SkinData();
+    if (m.Msg == MSG_SKINCOMMAND) {
+        const bool fromManager = m.LParam == reinterpret_cast<LPARAM>(l->SkinManager());
+        switch (SkinCommandOf(m.WParam)) {
+        case scmRefresh:
+            TacSkinFrame<TPanel>::WndProc(m);
+            // The skin may have left its own brush on the class.
+            if (fromManager) ResetClassBrush();
+            return;
+        case scmGetBackground:
+            if (!DrawnFromSkin()) break;
+            {
+                FollowBevel();
+                TacSkinFrame<TPanel>::WndProc(m);
+                auto* q = reinterpret_cast<TacBgQuery*>(m.LParam);
+                // A cache that could not be composed at the panel's size has nothing to give yet.
+                const bool sized = l->FCacheBmp && l->FCacheBmp->Width() == FWidth && l->FCacheBmp->Height() == FHeight;
+                if (q && q->Kind == bgBitmap && l->BGChanged && !sized && !l->FUpdating) q->Kind = bgNotReady;
+                // Children sit in the client area, inside the border; the cache spans the whole panel.
+                if (q && q->Kind == bgBitmap && !q->PaintIt && FBorderWidth > 0)
+                    q->Offset = TPoint(q->Offset.x + FBorderWidth, q->Offset.y + FBorderWidth);
+            }
+            return;
+        case scmPrepareCache:
+            if (!DrawnFromSkin()) break;
+            if (!DockSite() && !l->FUpdating && l->BGChanged && !PrepareCache()) l->FUpdating = true;
+            m.Result = 0;
+            return;
+        case scmUpdateDone:
+            if (!DrawnFromSkin()) break;
+            if (l->FUpdating && !l->RefreshUpdating(true)) {
+                const bool sized = l->FCacheBmp && l->FCacheBmp->Width() == FWidth && l->FCacheBmp->Height() == FHeight;
+                Repaint();
+                // The panel was resized while it waited: whoever follows its size is told now.
+                if (!sized && OnResize) OnResize(this);
+            }
+            RepaintChildren(this);
+            return;
         default: break;
         }
     }
-    if (DrawnFromSkin()) {
-        switch (m.Msg) {
-        case WM_PAINT:
-            FollowBevel();
-            if (!AnimationRunning && !SkinData()->RefreshUpdating(false) && !HasState(csDestroying) &&
-                (Visible() || HasState(csDesigning))) {
-                PaintSkinned(reinterpret_cast<HDC>(m.WParam), true);
-                m.Result = 0;
-                return;
-            }
-            break;
-        case WM_PRINT:
-            // A picture of the panel (an animation's, a print): painted now, whatever was pending.
-            SkinData()->FUpdating = false;
-            SkinData()->HalfVisible = false;
-            if (m.WParam) PaintSkinned(reinterpret_cast<HDC>(m.WParam), false);
+    if (!DrawnFromSkin()) {
+        UnskinnedWndProc(m);
+        return;
+    }
+    switch (m.Msg) {
+    case WM_PAINT:
+        FollowBevel();
+        if (!AnimationRunning && !l->RefreshUpdating(false) && !HasState(csDestroying) &&
+            (Visible() || HasState(csDesigning))) {
+            PaintSkinned(reinterpret_cast<HDC>(m.WParam), true);
             m.Result = 0;
             return;
-        case WM_ERASEBKGND:
-            // The panel is painted whole on WM_PAINT.
+        }
+        break;
+    case WM_PRINT:
+        // A picture of the panel (an animation's, a print): painted now, whatever was pending.
+        l->FUpdating = false;
+        l->HalfVisible = false;
+        if (m.WParam) PaintSkinned(reinterpret_cast<HDC>(m.WParam), false);
+        m.Result = 0;
+        return;
+    case WM_ERASEBKGND:
+        if (m.WParam != static_cast<WPARAM>(m.LParam) && !HasState(csPaintCopy)) {
+            // The system's erase: the panel is painted whole on WM_PAINT.
+            if (HasState(csDesigning)) TacSkinFrame<TPanel>::WndProc(m);
             m.Result = 1;
             return;
-        case CM_MOUSEENTER:
-        case CM_MOUSELEAVE:
-            // A panel has no hot look of its own.
-            TPanel::WndProc(m);
-            return;
-        case CM_COLORCHANGED:
-            if (SkinData()->CustomColor()) SkinData()->BGChanged = true;
-            break;
-        case WM_SIZE:
-        case CM_TEXTCHANGED:
-        case CM_FONTCHANGED:
-            SkinData()->BGChanged = true;
-            break;
-        default: break;
         }
+        // The platform's own painting (or a paint copy) asks for the panel's picture.
+        if (m.WParam) {
+            if (l->BGChanged) PrepareCache();
+            if (!l->BGChanged && !l->CacheEmpty())
+                BitBlt(reinterpret_cast<HDC>(m.WParam), 0, 0, FWidth, FHeight, l->FCacheBmp->Canvas()->Handle(), 0, 0,
+                       SRCCOPY);
+        }
+        m.Result = 1;
+        return;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+        // A panel has no hot look of its own.
+        TPanel::WndProc(m);
+        return;
+    case CM_COLORCHANGED:
+        if (l->CustomColor()) l->BGChanged = true;
+        break;
+    case WM_CAPTURECHANGED:
+    case CM_CONTROLLISTCHANGE:
+    case CM_UNDOCKCLIENT:
+        // Dock bars come and go with the docked clients.
+        if (DockSite()) l->BGChanged = true;
+        break;
+    case WM_SIZE:
+    case CM_TEXTCHANGED:
+    case CM_FONTCHANGED:
+        l->BGChanged = true;
+        break;
+    default: break;
     }
     TacSkinFrame<TPanel>::WndProc(m);
 }
 
 // Positions that fall together after rounding must not swap the children: they are put back in
 // their old order, one pixel apart, and the alignment then lays them out from there.
-void TsPanel::ScaleForPPI(int newPPI)
+void TsCustomPanel::ScaleForPPI(int newPPI)
 {
     std::vector<TControl*> lists[4];   // alTop, alBottom, alLeft, alRight
     for (int i = 0; i < ControlCount(); ++i) {

@@ -8,19 +8,20 @@
 
 #include <memory>
 
+#include "skin/controls/core/panel_dock.h"
 #include "skin/controls/simage.h"
 #include "skin/controls/skin_frame.h"
 #include "vcl/extctrls.h"
 
 enum TacSideShadowMode : uint8_t { ssmNone, ssmInternal };
 
-class TsPanel;
+class TsCustomPanel;
 
 // A shadow falling inwards from one side of the panel: black of alpha Blend at that edge fading
 // to nothing over ShadowSize pixels (scaled for the panel).
 class TacSideShadow {
 public:
-    explicit TacSideShadow(TsPanel* owner) : FOwner(owner) {}
+    explicit TacSideShadow(TsCustomPanel* owner) : FOwner(owner) {}
     TacSideShadowMode Mode() const { return FMode; }
     void SetMode(TacSideShadowMode value);
     TacSide Side() const { return FSide; }
@@ -33,18 +34,21 @@ public:
     void Invalidate();
 
 private:
-    TsPanel* FOwner;
+    TsCustomPanel* FOwner;
     TacSide FSide = asRight;
     TacSideShadowMode FMode = ssmNone;
     int FBlend = 48;
     int FShadowSize = 6;
 };
 
-// ---- TsPanel
-class TsPanel : public TacSkinFrame<TPanel> {
+// What a panel's OnPaint gets: the canvas it draws on (the panel's image while skinned).
+using TPaintEvent = Method<void(TObject* Sender, TCanvas* Canvas)>;
+
+// ---- TsCustomPanel
+class TsCustomPanel : public TacSkinFrame<TPanel> {
 public:
-    explicit TsPanel(TComponent* owner);
-    ~TsPanel() override;
+    explicit TsCustomPanel(TComponent* owner);
+    ~TsCustomPanel() override;
 
     // The section follows the outer bevel at once.
     void SetBevelOuter(TBevelCut b);
@@ -53,12 +57,21 @@ public:
     TRect CaptionArea() const;
     // Aligned children keep their order through the new layout.
     void ScaleForPPI(int newPPI) override;
+    // Composes the panel's image: the item over the parent's background, colour effects, the
+    // children's outer effects, caption, OnPaint, dock bars, side shadow. False while the
+    // parent's background is not ready (the panel then waits for scmUpdateDone).
+    bool PrepareCache();
+
+    // Painting of the user's after the panel's own: on the panel's image while skinned, on the
+    // window's canvas otherwise.
+    TPaintEvent OnPaint;
 
 protected:
     void WndProc(TMessage& m) override;
     int DefaultSectionIndex() override;
     bool IsContainer() const override { return true; }
-    void PaintContent(TBitmap* cache, int state) override;
+    void Loaded() override;
+    void Paint() override;
 
 private:
     friend class TacSideShadow;
@@ -71,8 +84,19 @@ private:
     void PaintCustomColor(HDC dc);
     void WriteText(TCanvas* c);
     void PaintSideShadow(TBitmap* cache);
+    // The bars of the visible docked clients, into the cache.
+    void PaintDragPanel(TBitmap* cache);
+    // The window class paints the button face where nothing else paints.
+    void ResetClassBrush();
+    void UnskinnedWndProc(TMessage& m);
 
     std::unique_ptr<TacSideShadow> FSideShadow;
     std::unique_ptr<TBitmap> FShadowBmp;
     TBevelCut FOldBevel = bvRaised;
+};
+
+// ---- TsPanel: the skinned panel as forms place it.
+class TsPanel : public TsCustomPanel {
+public:
+    explicit TsPanel(TComponent* owner) : TsCustomPanel(owner) {}
 };

@@ -141,18 +141,76 @@ void TsStatusBar::PaintSkinned(HDC given)
     const bool stale = l->BGChanged || l->HalfVisible || parentHalf || l->CacheEmpty();
     l->HalfVisible = Parent() && StatusBarHalfVisible(BoundsRect(), Parent()->ClientWidth(), Parent()->ClientHeight());
     if (!stale || PrepareCache()) {
-        const TRect whole(0, 0, FWidth, FHeight);
-        PaintCacheToDC(this, l, whole, whole, dc, false, 0, 0);
+        // The cache is the whole bar, border included; the client area starts inside the border.
+        const TRect client(0, 0, FWidth, FHeight);
+        const TRect from(FBorderWidth, FBorderWidth, FWidth, FHeight);
+        PaintCacheToDC(this, l, from, client, dc, true, 0, 0);
         DrawGraphicChildren(dc, this, false, TPoint(), true);
         RepaintChildren(this);
     }
     if (!given) EndPaint(wnd, &ps);
 }
 
+void TsStatusBar::PaintFrameStrips(HDC dc)
+{
+    TsCommonData* l = SkinData();
+    if (l->CacheEmpty()) return;
+    HDC src = l->FCacheBmp->Canvas()->Handle();
+    for (const TRect& r : StatusFrameStrips(FWidth, FHeight, FBorderWidth))
+        BitBlt(dc, r.left, r.top, r.Width(), r.Height(), src, r.left, r.top, SRCCOPY);
+}
+
 void TsStatusBar::WndProc(TMessage& m)
 {
+    if (m.Msg == MSG_SKINCOMMAND && SkinCommandOf(m.WParam) == scmRemoveSkin &&
+        m.LParam == reinterpret_cast<LPARAM>(SkinData()->SkinManager()) && !HasState(csDestroying)) {
+        // Owner-drawn panels were given a see-through canvas while skinned.
+        Canvas()->Brush()->SetStyle(bsSolid);
+        TacSkinFrame<TStatusBar>::WndProc(m);
+        // The native bar gets its own look back from a new window.
+        if (HandleAllocated()) RecreateWnd();
+        return;
+    }
     if (DrawnFromSkin()) {
+        TsCommonData* l = SkinData();
+        const bool hidden = !Visible() && !HasState(csDesigning);
         switch (m.Msg) {
+        case WM_NCPAINT:
+            if (FBorderWidth <= 0) break;
+            if (!hidden && !AnimationRunning && !l->FUpdating && PrepareCache()) {
+                if (HWND wnd = ExistingHandle()) {
+                    HDC dc = GetWindowDC(wnd);
+                    if (dc) {
+                        PaintFrameStrips(dc);
+                        ReleaseDC(wnd, dc);
+                    }
+                }
+            }
+            m.Result = 0;
+            return;
+        case WM_ERASEBKGND:
+            // The cache as it is, from inside the border, when it is up to date.
+            if (m.WParam && !l->FUpdating && !l->BGChanged && !l->CacheEmpty()) {
+                HDC dc = reinterpret_cast<HDC>(m.WParam);
+                PaintCacheToDC(this, l, TRect(FBorderWidth, FBorderWidth, FWidth, FHeight), TRect(0, 0, FWidth, FHeight), dc,
+                               true, 0, 0);
+                DrawGraphicChildren(dc, this, false, TPoint(), true);
+            }
+            m.Result = 1;
+            return;
+        case WM_PRINT:
+            if (m.WParam && !hidden && !l->RefreshUpdating(true) && PrepareCache()) {
+                HDC dc = reinterpret_cast<HDC>(m.WParam);
+                PaintFrameStrips(dc);
+                const int saved = SaveDC(dc);
+                POINT old{};
+                OffsetViewportOrgEx(dc, FBorderWidth, FBorderWidth, &old);
+                IntersectClipRect(dc, 0, 0, ClientWidth(), ClientHeight());
+                PaintSkinned(dc);
+                RestoreDC(dc, saved);
+            }
+            m.Result = 0;
+            return;
         case WM_PAINT:
             // While animating or updating the frame's own rules apply (it paints nothing then).
             if (!AnimationRunning && !SkinData()->RefreshUpdating(false) && !HasState(csDestroying)) {
@@ -170,6 +228,8 @@ void TsStatusBar::WndProc(TMessage& m)
         }
     }
     TacSkinFrame<TStatusBar>::WndProc(m);
+    // The border follows the new size at once.
+    if (m.Msg == WM_SIZE && FBorderWidth > 0 && Visible() && DrawnFromSkin()) Perform(WM_NCPAINT, 1, 0);
     switch (m.Msg) {
     case SB_SETTEXTA:
     case SB_SETTEXTW:

@@ -61,6 +61,8 @@ protected:
 private:
     bool DrawnFromSkin();
     void PaintSkinned(HDC dc);
+    // The border's strips from the cache into a DC of the whole window.
+    void PaintFrameStrips(HDC dc);
     // One panel (nil: the simple panel) into its drawing rectangle r.
     void PaintPanel(TBitmap* cache, TStatusPanel* panel, int index, const TRect& r, int panelImage);
 };

@@ -9,17 +9,20 @@
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/core/control_link.h"
 #include "skin/engine/core/skin_data.h"
+#include "skin/engine/link_painting.h"
 #include "skin/engine/skin_manager.h"
+#include "skin/engine/window_helpers.h"
 #include "skin/graphics/bitmaps32.h"
 #include "skin/graphics/gdi_paint.h"
 #include "skin/graphics/paint32.h"
 #include "vcl/application.h"
+#include "vcl/shellbind.h"
 
 namespace {
 
-// Only a label for others who read the style: native controls differ in what they make of the
-// direction styles, so the bar turns the arrow keys round itself.
-constexpr LONG_PTR ReversedStyles = TBS_REVERSED;
+// A reversed bar carries both direction styles: the native control then turns its arrow keys
+// round, as the painted thumb runs from the far end.
+constexpr LONG_PTR ReversedStyles = TBS_REVERSED | TBS_DOWNISLEFT;
 constexpr int MitchellFilter = 6;
 
 // The cache itself as what a skin image is drawn over.
@@ -103,7 +106,7 @@ void TsTrackBar::UpdateReversedStyle()
     HWND wnd = ExistingHandle();
     if (!wnd) return;
     const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
-    const LONG_PTR wanted = IsReversed() ? (style | ReversedStyles) : (style & ~ReversedStyles);
+    const LONG_PTR wanted = FReversed ? (style | ReversedStyles) : (style & ~ReversedStyles);
     if (wanted != style) SetWindowLongPtrW(wnd, GWL_STYLE, wanted);
 }
 
@@ -268,7 +271,10 @@ void TsTrackBar::PaintSkinnedChannel(TBitmap* cache, int state)
             if (!r.IsEmpty()) DrawSkinMask32(cache, r, Over(cache), p, std::min(state, p.ImageCount - 1), true);
         }
     }
-    PaintTicks(cache, true);
+    if (Horizontal())
+        PaintHorzTicks(cache, true);
+    else
+        PaintVertTicks(cache, true);
 }
 
 void TsTrackBar::PaintThumbTurned(TBitmap* cache, const TRect& t, TSize imageSize,
@@ -331,12 +337,36 @@ void TsTrackBar::DrawThumbGlyph(TBitmap* cache, const TRect& t)
         BitBlt(cache->Canvas()->Handle(), at.x, at.y, src.Width(), src.Height(), g->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
-void TsTrackBar::PaintTicks(TBitmap* cache, bool skinned)
+void TsTrackBar::PaintHorzTicks(TBitmap* cache, bool skinned) { PaintTickMarks(cache, skinned, true); }
+
+void TsTrackBar::PaintVertTicks(TBitmap* cache, bool skinned) { PaintTickMarks(cache, skinned, false); }
+
+void TsTrackBar::PaintTick(TBitmap* cache, TPoint p, bool horizontal, bool skinned)
+{
+    const int tick = skinned ? SkinImage(horizontal ? L"TICKHORZ" : L"TICKVERT", 2) : -1;
+    if (tick >= 0) {
+        // The image ends at the tick's point.
+        const TsMaskData& m = SkinData()->ResolveSkinData()->ma[static_cast<size_t>(tick)];
+        if (horizontal)
+            p.x -= m.Width;
+        else
+            p.y -= m.Height;
+        DrawMaskState32(cache, p, Mode(), 1, m, Over(cache));
+    } else if (skinned) {
+        TRect r = horizontal ? TRect(p.x, p.y, p.x + 2, p.y + TickHeight) : TRect(p.x, p.y, p.x + TickHeight, p.y + 2);
+        Bevel(cache->Canvas()->Handle(), r, clBtnShadow, clWhite);
+    } else {
+        const TRect r = horizontal ? TRect(p.x, p.y, p.x + 1, p.y + 3) : TRect(p.x, p.y, p.x + 3, p.y + 1);
+        FillRectAlpha32(cache, r, ColorToRGB(clBtnShadow), 255);
+    }
+}
+
+void TsTrackBar::PaintTickMarks(TBitmap* cache, bool skinned, bool horizontal)
 {
     if (FTickStyle == tsNone) return;
     const TRect channel = ChannelRect();
     TacTickMarkInput in;
-    in.Horizontal = Horizontal();
+    in.Horizontal = horizontal;
     in.Side = FTickMarks == tmTopLeft ? tsdTopLeft : FTickMarks == tmBoth ? tsdBoth : tsdBottomRight;
     in.Channel = channel;
     in.Thumb = ThumbRect();
@@ -345,25 +375,7 @@ void TsTrackBar::PaintTicks(TBitmap* cache, bool skinned)
     in.SelEnd = FSelEnd;
     in.Min = FMin;
     in.Max = FMax;
-    const int tick = skinned ? SkinImage(Horizontal() ? L"TICKHORZ" : L"TICKVERT", 2) : -1;
-    HDC dc = cache->Canvas()->Handle();
-    const int mode = Mode();
-    for (TPoint p : TacTickMarkPoints(in, TicksArray(channel))) {
-        if (tick >= 0) {
-            const TsMaskData& m = SkinData()->ResolveSkinData()->ma[static_cast<size_t>(tick)];
-            if (in.Horizontal)
-                p.x -= m.Width;
-            else
-                p.y -= m.Height;
-            DrawMaskState32(cache, p, mode, 1, m, Over(cache));
-        } else if (skinned) {
-            TRect r = in.Horizontal ? TRect(p.x, p.y, p.x + 2, p.y + TickHeight) : TRect(p.x, p.y, p.x + TickHeight, p.y + 2);
-            Bevel(dc, r, clBtnShadow, clWhite);
-        } else {
-            const TRect r = in.Horizontal ? TRect(p.x, p.y, p.x + 1, p.y + 3) : TRect(p.x, p.y, p.x + 3, p.y + 1);
-            FillRectAlpha32(cache, r, ColorToRGB(clBtnShadow), 255);
-        }
-    }
+    for (TPoint p : TacTickMarkPoints(in, TicksArray(channel))) PaintTick(cache, p, horizontal, skinned);
     const std::vector<TacTriangle> marks = TacSelectionMarks(in);
     if (marks.empty()) return;
     TsSkinManager* m = SkinData()->SkinManager();
@@ -381,38 +393,85 @@ void TsTrackBar::PaintFocus(TBitmap* cache, TColor color)
     DrawDottedFrame(cache->Canvas(), TRect(0, 1, FWidth, FHeight - 1), color, clNone);
 }
 
-// The classic look: a sunken well on button face, the progress in the highlight colour and a
-// raised block for the thumb.
-void TsTrackBar::PaintStd(TBitmap* cache)
+// ---- the standard look ----------------------------------------------------------------------
+// Drawn by the style's track-bar parts where styles are enabled, else in the classic look: a
+// sunken well on button face, the progress in the highlight colour and a raised block for the thumb.
+
+namespace {
+// The style's track-bar parts and states.
+constexpr int StyleTrack = 1, StyleTrackVert = 2, StyleThumb = 3, StyleThumbBottom = 4, StyleThumbTop = 5,
+              StyleThumbVert = 6, StyleThumbLeft = 7, StyleThumbRight = 8;
+constexpr int StyleNormal = 1;
+}  // namespace
+
+void TsTrackBar::PaintStdBackground(TBitmap* cache)
 {
-    const TRect whole(0, 0, FWidth, FHeight);
-    FillRectAlpha32(cache, whole, ColorToRGB(clBtnFace), 255);
-    if (OnSkinPaint) OnSkinPaint(this, cache->Canvas());
+    FillRectAlpha32(cache, TRect(0, 0, FWidth, FHeight), ColorToRGB(clBtnFace), 255);
+    if (IsVclStyleEnabled()) {
+        DrawThemeParentBackgroundBound(ExistingHandle(), cache->Canvas()->Handle(), nullptr);
+        SetRectAlpha32(cache, TRect(0, 0, FWidth, FHeight), 255, uint32_t(clNone));
+    }
+}
+
+void TsTrackBar::PaintStdChannel(TBitmap* cache)
+{
     HDC dc = cache->Canvas()->Handle();
     TRect c = ChannelRect();
-    Bevel(dc, c, clBtnShadow, clBtnHighlight);
-    Bevel(dc, c, cl3DDkShadow, cl3DLight);
-    FillRectAlpha32(cache, c, ColorToRGB(clWindow), 255);
+    const RECT cr{c.left, c.top, c.right, c.bottom};
+    if (IsVclStyleEnabled() && DrawThemePartBound(ExistingHandle(), L"TRACKBAR", Horizontal() ? StyleTrack : StyleTrackVert,
+                                                  StyleNormal, dc, cr)) {
+        c.Inflate(-1, -1);
+    } else {
+        Bevel(dc, c, clBtnShadow, clBtnHighlight);
+        Bevel(dc, c, cl3DDkShadow, cl3DLight);
+        FillRectAlpha32(cache, c, ColorToRGB(clWindow), 255);
+    }
     if (FShowProgress) {
         const TRect r = TacProgressRect(c, Horizontal(), IsReversed(), Position(), FMin, FMax, FShowProgressFrom);
         if (!r.IsEmpty()) FillRectAlpha32(cache, r, ColorToRGB(clHighlight), 255);
     }
-    PaintTicks(cache, false);
-    if (FSliderVisible) {
-        const TRect t = ThumbRect();
-        if (!FThumbGlyph->Empty()) {
-            DrawThumbGlyph(cache, t);
-        } else {
-            PaintThumbTurned(cache, t, t.Size(), [](TBitmap* target, const TRect& r) {
-                TRect b = r;
-                b.bottom -= 1;
-                HDC tdc = target->Canvas()->Handle();
-                Bevel(tdc, b, cl3DLight, cl3DDkShadow);
-                Bevel(tdc, b, clWhite, clBtnShadow);
-                FillRectAlpha32(target, b, ColorToRGB(clBtnFace), 255);
-            });
-        }
+    if (Horizontal())
+        PaintHorzTicks(cache, false);
+    else
+        PaintVertTicks(cache, false);
+}
+
+void TsTrackBar::PaintStdThumb(TBitmap* cache)
+{
+    if (!FSliderVisible) return;
+    const TRect t = ThumbRect();
+    if (!FThumbGlyph->Empty()) {
+        DrawThumbGlyph(cache, t);
+        return;
     }
+    const bool styled = IsVclStyleEnabled();
+    int part = 0;
+    if (FTickMarks == tmBottomRight)
+        part = Horizontal() ? StyleThumbBottom : StyleThumbRight;
+    else if (FTickMarks == tmTopLeft)
+        part = Horizontal() ? StyleThumbTop : StyleThumbLeft;
+    else
+        part = Horizontal() ? StyleThumb : StyleThumbVert;
+    const int state = StyleNormal + std::clamp(Mode(), 0, 2);
+    HWND wnd = ExistingHandle();
+    PaintThumbTurned(cache, t, t.Size(), [styled, part, state, wnd](TBitmap* target, const TRect& r) {
+        HDC tdc = target->Canvas()->Handle();
+        const RECT rr{r.left, r.top, r.right, r.bottom};
+        if (styled && DrawThemePartBound(wnd, L"TRACKBAR", part, state, tdc, rr)) return;
+        TRect b = r;
+        b.bottom -= 1;
+        Bevel(tdc, b, cl3DLight, cl3DDkShadow);
+        Bevel(tdc, b, clWhite, clBtnShadow);
+        FillRectAlpha32(target, b, ColorToRGB(clBtnFace), 255);
+    });
+}
+
+void TsTrackBar::PaintStd(TBitmap* cache)
+{
+    PaintStdBackground(cache);
+    if (OnSkinPaint) OnSkinPaint(this, cache->Canvas());
+    PaintStdChannel(cache);
+    PaintStdThumb(cache);
     PaintFocus(cache, clBtnText);
 }
 
@@ -423,6 +482,44 @@ void TsTrackBar::PaintUnskinned(HDC dc)
     if (l->CacheEmpty()) return;
     PaintStd(l->FCacheBmp);
     BitBlt(dc, 0, 0, FWidth, FHeight, l->FCacheBmp->Canvas()->Handle(), 0, 0, SRCCOPY);
+}
+
+void TsTrackBar::PaintSkinned(HDC given)
+{
+    TsCommonData* l = SkinData();
+    // Composed before every paint: the native control moves the thumb without telling the bar.
+    if (!l->IsAnimating()) l->BGChanged = true;
+    Frame().PaintFromCache(given, [this, l] {
+        if (!PrepareCache()) return false;
+        // The border image's see-through corners show the parent.
+        PaintControlBorder32(l, l->CurrentState(), 15);
+        return true;
+    });
+}
+
+bool TsTrackBar::PaintFromBitmap(TBitmap* bmp)
+{
+    HWND wnd = ExistingHandle();
+    if (!bmp || !wnd) return false;
+    HDC dc = GetWindowDC(wnd);
+    if (!dc) return false;
+    const int saved = SaveDC(dc);
+    BitBlt(dc, BorderWidth() + FBarOffset.x, BorderWidth() + FBarOffset.y, FWidth, FHeight, bmp->Canvas()->Handle(), 0, 0,
+           SRCCOPY);
+    RestoreDC(dc, saved);
+    ReleaseDC(wnd, dc);
+    return true;
+}
+
+bool TsTrackBar::OnColorKeyedForm() const
+{
+    TCustomForm* form = GetParentForm(this);
+    HWND wnd = form ? form->ExistingHandle() : nullptr;
+    if (!wnd || !(GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_LAYERED)) return false;
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    return GetLayeredWindowAttributes(wnd, &key, &alpha, &flags) && (flags & LWA_COLORKEY);
 }
 
 // ---- the user's changes --------------------------------------------------------------------------
@@ -452,7 +549,9 @@ void TsTrackBar::PressStarts(TPoint at, TPoint native, bool skinned)
         HintsSwitchedOff = true;
         FHintsOff = true;
     }
-    if (FPosByClick) {
+    // Positioning by a click is the skinned bar's (and the reversed bar's, whose clicks the
+    // native control sees mirrored).
+    if (FPosByClick && (skinned || IsReversed())) {
         l->StopAnimTimer();
         SetPosByPoint(native);
         return;
@@ -545,6 +644,17 @@ void TsTrackBar::WndProc(TMessage& m)
         const bool skinned = DrawnFromSkin();
         if (m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) PressStarts(at, native, skinned);
         if (m.Msg == WM_LBUTTONUP) PressEnds(at, skinned);
+        if (m.Msg != WM_MOUSEMOVE && IsReversed() && !designing) {
+            // The mirrored press ends here: the native control takes it, the bar tells the user
+            // where the press really was.
+            DefaultHandler(m);
+            const TShiftState shift = ShiftStateFromKeyboard();
+            if (m.Msg == WM_LBUTTONUP)
+                MouseUp(mbLeft, shift, at.x, at.y);
+            else
+                MouseDown(mbLeft, shift, at.x, at.y);
+            return;
+        }
         Frame::WndProc(m);
         return;
     }
@@ -557,13 +667,21 @@ void TsTrackBar::WndProc(TMessage& m)
     case WM_KEYDOWN:
     case WM_KEYUP:
         // The arrows along the bar move the painted thumb their way: the native control, which
-        // counts from the start, is given the other one.
-        if (IsReversed() && !designing) {
+        // counts from the start, is given the other one. Not every native control turns its
+        // keys by the direction styles, so they are held off meanwhile and the bar alone does it.
+        if (!designing) {
             const WPARAM a = Horizontal() ? VK_LEFT : VK_UP, b = Horizontal() ? VK_RIGHT : VK_DOWN;
-            if (m.WParam == a)
+            if (IsReversed() && m.WParam == a)
                 m.WParam = b;
-            else if (m.WParam == b)
+            else if (IsReversed() && m.WParam == b)
                 m.WParam = a;
+            HWND wnd = ExistingHandle();
+            const LONG_PTR style = wnd ? GetWindowLongPtrW(wnd, GWL_STYLE) : 0;
+            if (!(style & TBS_DOWNISLEFT)) break;
+            SetWindowLongPtrW(wnd, GWL_STYLE, style & ~LONG_PTR(TBS_DOWNISLEFT));
+            Frame::WndProc(m);
+            if (IsWindow(wnd)) SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) | TBS_DOWNISLEFT);
+            return;
         }
         break;
     case CN_HSCROLL:
@@ -586,8 +704,26 @@ void TsTrackBar::WndProc(TMessage& m)
         Frame::WndProc(m);
         ShowNow();
         return;
+    case MSG_SKINCOMMAND:
+        switch (SkinCommandOf(m.WParam)) {
+        case scmRemoveSkin:
+            if (m.LParam != reinterpret_cast<LPARAM>(SkinData()->SkinManager())) break;
+            Frame::WndProc(m);
+            // The native control gets its own look back from a new window.
+            if (HandleAllocated() && !HasState(csDestroying)) RecreateWnd();
+            return;
+        case scmPaintFromBitmap: m.Result = PaintFromBitmap(reinterpret_cast<TBitmap*>(m.LParam)) ? 1 : 0; return;
+        default: break;
+        }
+        break;
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
+        // A form keyed by a colour sends enter and leave as the mouse crosses its see-through
+        // pixels: the bar ignores them.
+        if (OnColorKeyedForm()) {
+            TTrackBar::WndProc(m);
+            return;
+        }
         if (FThumbPressed) {
             // The held thumb keeps its look wherever the mouse goes.
             TTrackBar::WndProc(m);
@@ -603,7 +739,23 @@ void TsTrackBar::WndProc(TMessage& m)
         return;
     default: break;
     }
-    if (!DrawnFromSkin()) {
+    if (DrawnFromSkin()) {
+        switch (m.Msg) {
+        case WM_SIZE: SkinData()->StopAnimTimer(); break;
+        case WM_PAINT:
+            if (Visible()) {
+                PaintSkinned(reinterpret_cast<HDC>(m.WParam));
+                m.Result = 0;
+                return;
+            }
+            break;
+        case WM_PRINT:
+            SkinData()->FUpdating = false;
+            if (m.WParam) PaintSkinned(reinterpret_cast<HDC>(m.WParam));
+            return;
+        default: break;
+        }
+    } else {
         switch (m.Msg) {
         case WM_PAINT: {
             HWND wnd = ExistingHandle();

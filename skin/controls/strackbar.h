@@ -77,7 +77,17 @@ private:
     int SkinImage(const wchar_t* name, int which);
     void PaintSkinnedChannel(TBitmap* cache, int state);
     void PaintSkinnedThumb(TBitmap* cache);
-    void PaintTicks(TBitmap* cache, bool skinned);
+    // The tick marks and selection marks of a horizontal or a vertical bar (none with tsNone).
+    void PaintHorzTicks(TBitmap* cache, bool skinned);
+    void PaintVertTicks(TBitmap* cache, bool skinned);
+    void PaintTickMarks(TBitmap* cache, bool skinned, bool horizontal);
+    // One tick mark at p: the skin's tick image ending there, else a bevelled tick of TickHeight
+    // (skinned) or a short line in the shadow colour.
+    void PaintTick(TBitmap* cache, TPoint p, bool horizontal, bool skinned);
+    // The standard look: background, channel (progress and ticks), thumb.
+    void PaintStdBackground(TBitmap* cache);
+    void PaintStdChannel(TBitmap* cache);
+    void PaintStdThumb(TBitmap* cache);
     void PaintStd(TBitmap* cache);
     // The thumb drawn by paint into target at the thumb rectangle; turned over first when the
     // ticks are on the top or left side.
@@ -85,6 +95,12 @@ private:
     void DrawThumbGlyph(TBitmap* cache, const TRect& t);
     void PaintFocus(TBitmap* cache, TColor color);
     void PaintUnskinned(HDC dc);
+    // WM_PAINT / WM_PRINT of the skinned bar: composed afresh, the border over it, copied.
+    void PaintSkinned(HDC given);
+    // scmPaintFromBitmap: bmp copied into the window at the bar's place; false without one.
+    bool PaintFromBitmap(TBitmap* bmp);
+    // The parent form shows see-through pixels by a colour key.
+    bool OnColorKeyedForm() const;
     void SetPosByPoint(TPoint p);
     void PressStarts(TPoint at, TPoint native, bool skinned);
     void PressEnds(TPoint at, bool skinned);

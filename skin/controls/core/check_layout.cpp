@@ -21,7 +21,9 @@ TRect CheckGlyphRect(const TacCheckLayoutInput& in)
     case vaBottom: top = in.Height - h - margin; break;
     }
     const TRect r(in.Margin, top, in.Margin + w, top + h);
-    return in.GlyphAtRight ? MirrorIn(r, in.Width) : r;
+    // The skin's image sits at the left only beside a right-justified caption; a user's glyph
+    // moves with a left-justified caption alone.
+    return in.GlyphAtRight || (in.SkinGlyph && in.Centered) ? MirrorIn(r, in.Width) : r;
 }
 
 int CheckCaptionWidthLimit(const TacCheckLayoutInput& in)

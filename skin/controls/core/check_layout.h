@@ -14,6 +14,7 @@ struct TacCheckLayoutInput {
     int Spacing = 0;               // the skin's spacing (0 unskinned)
     bool GlyphAtRight = false;     // left-justified caption: glyph at the right, caption mirrored
     bool SkinGlyph = false;        // the skin's own image (placed without the vertical margin)
+    bool Centered = false;         // centred caption: the skin's image goes to the right end
     TvaAlign VerticalAlign = vaMiddle;
     bool WordWrap = false;
 };

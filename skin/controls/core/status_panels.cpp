@@ -59,3 +59,12 @@ TacStatusTextAlign StatusTextAlign(TAlignment alignment, bool simple, bool right
     if (rightToLeftReading && a != staCenter) a = staRight;
     return a;
 }
+
+std::vector<TRect> StatusFrameStrips(int barWidth, int barHeight, int borderWidth)
+{
+    // A border wider than half the bar leaves no client area: the strips meet in the middle.
+    const int b = std::min(borderWidth, std::min(barWidth, barHeight) / 2);
+    if (b <= 0) return {};
+    return {TRect(0, 0, barWidth, b), TRect(0, b, b, barHeight - b), TRect(barWidth - b, b, barWidth, barHeight - b),
+            TRect(0, barHeight - b, barWidth, barHeight)};
+}

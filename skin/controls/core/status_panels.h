@@ -35,6 +35,9 @@ TRect StatusDividerRect(const TRect& panelRect, int dividerWidth, int height);
 bool StatusPanelHasDivider(int index, int count, bool bevelNone, bool simple, bool panelImage);
 
 // The top-left corner of the grip image in the bottom-right corner of the bar, inside its border.
+// The four strips of the bar's border (top, left, right, bottom) in window coordinates; they
+// are copied from the same place of the cache. Empty without a border.
+std::vector<TRect> StatusFrameStrips(int barWidth, int barHeight, int borderWidth);
 TPoint StatusGripPoint(int barWidth, int barHeight, int imageWidth, int imageHeight, int borderWidth);
 
 // A bar counts as half visible unless both its top-left and bottom-right corners lie inside the

@@ -221,6 +221,121 @@ TEST(SkinCheckBox, ClicksAndTheSpaceBarToggleUnlessReadOnly)
     EXPECT_EQ(Rgb(s.Cache().At(g.left + 8, g.top + 8)), Glyph(!now ? 1 : 0, s.Box->CurrentState()));
 }
 
+// The box composes its image at every paint (its look follows states nobody reports to it), and
+// only then: a box never painted has no cache.
+TEST(SkinCheckBox, EveryPaintComposesTheImageAfresh)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    auto* unshown = new TsCheckBox(nullptr);
+    EXPECT_EQ(unshown->SkinData()->FCacheBmp, nullptr);
+    delete unshown;
+    TCheckScene s;
+    ASSERT_TRUE(s.Link()->Skinned(true));
+    s.Box->SetAnimatEvents(0);
+    ASSERT_NE(s.Link()->FCacheBmp, nullptr);
+    const TRect g = s.Box->GlyphRect();
+    HWND wnd = s.Box->Handle();
+    auto screen = [&] { return uint32_t(testing_support::PixelAt(wnd, g.left + 8, g.top + 8)); };
+    ASSERT_EQ(screen(), SwapRedBlue(Glyph(0, 0)));
+    // Hot without telling the box: the next paint shows it all the same.
+    s.Link()->FMouseAbove = true;
+    s.Link()->BGChanged = false;
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(screen(), SwapRedBlue(Glyph(0, 1)));
+    s.Link()->FMouseAbove = false;
+}
+
+// The skin's check image sits at the left only beside a right-justified caption; a user's glyph
+// moves to the right only with a left-justified one.
+TEST(SkinCheckBox, TheGlyphsSideFollowsTheAlignment)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TCheckScene s;
+    ASSERT_TRUE(s.Box->SkinData()->Skinned(true));
+    TBitmap own;
+    own.SetPixelFormat(pf24bit);
+    own.SetSize(16, 16);
+    struct TCase {
+        const char* Name;
+        TAlignment Alignment;
+        bool OwnGlyph;
+        bool AtRight;
+    };
+    const TCase cases[] = {
+        {"skin, right-justified", taRightJustify, false, false}, {"skin, left-justified", taLeftJustify, false, true},
+        {"skin, centred", taCenter, false, true},                {"own, centred", taCenter, true, false},
+        {"own, left-justified", taLeftJustify, true, true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        s.Box->SetGlyphChecked(c.OwnGlyph ? &own : nullptr);
+        s.Box->SetGlyphUnChecked(c.OwnGlyph ? &own : nullptr);
+        s.Box->SetAlignment(c.Alignment);
+        PumpFor(10);
+        const TRect g = s.Box->GlyphRect();
+        if (c.AtRight)
+            EXPECT_EQ(g.right, s.Box->Width());
+        else
+            EXPECT_EQ(g.left, 0);
+    }
+}
+
+// Without a skin, a box with glyphs of its own still draws them (on its colour); the others are the
+// standard check box.
+TEST(SkinCheckBox, WithoutASkinOwnGlyphsAreStillDrawn)
+{
+    TManagerPtr m = UnskinnedManager(true);
+    FormPtr form(new TForm(nullptr));
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(140, 140, 240, 60);
+    TBitmap strip;
+    strip.SetPixelFormat(pf24bit);
+    strip.SetSize(48, 16);
+    const TColor frames[3] = {fs::Rgb(200, 30, 30), fs::Rgb(30, 200, 30), fs::Rgb(30, 30, 200)};
+    for (int f = 0; f < 3; ++f) {
+        strip.Canvas()->Brush()->SetColor(frames[f]);
+        strip.Canvas()->FillRect(TRect(16 * f, 0, 16 * (f + 1), 16));
+    }
+    auto* box = new TsCheckBox(form.get());
+    box->SetCaption(L"LED effects");
+    box->SetGlyphChecked(&strip);
+    box->SetGlyphUnChecked(&strip);
+    box->SetColor(clWhite);
+    box->SetBounds(10, 10, 200, 24);
+    box->SetParent(form.get());
+    form->Show();
+    PumpFor(60);
+    ASSERT_FALSE(box->SkinData()->Skinned(true));
+    Unfocus(box);
+    box->Invalidate();
+    PumpFor(30);
+    const TRect g = box->GlyphRect();
+    EXPECT_EQ(testing_support::PixelAt(box->Handle(), g.left + 8, g.top + 8), frames[0]);
+    EXPECT_EQ(testing_support::PixelAt(box->Handle(), box->Width() - 2, 1), TColor(clWhite));
+}
+
+// A fade that started before auto size changed the width no longer fits the box: a release
+// stops it and the box is painted at its size.
+TEST(SkinCheckBox, AReleaseStopsAFadeOfTheOldWidth)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TManualTicks ticks;
+    TCheckScene s;
+    ASSERT_TRUE(s.Link()->Skinned(true));
+    s.Box->SetAutoSize(false);
+    for (UINT release : {UINT(WM_LBUTTONUP), UINT(WM_KEYUP)}) {
+        SCOPED_TRACE(release == WM_KEYUP ? "space bar" : "mouse");
+        s.Box->Perform(CM_MOUSEENTER, 0, 0);
+        ASSERT_TRUE(s.Link()->IsAnimating());
+        s.Box->SetWidth(s.Box->Width() + 20);
+        s.Box->Perform(release, release == WM_KEYUP ? VK_SPACE : 0, MAKELPARAM(200, 4));
+        EXPECT_FALSE(s.Link()->IsAnimating());
+        s.Box->Perform(CM_MOUSELEAVE, 0, 0);
+        for (int i = 0; i < 25; ++i) ticks.Step(12);
+        PumpFor(20);
+    }
+}
+
 // Hovering fades the image towards the hot frame in six steps of the stepped clock.
 TEST(SkinCheckBox, HoverFadesToTheHotGlyph)
 {

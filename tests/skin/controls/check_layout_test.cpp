@@ -43,6 +43,10 @@ TEST(CheckLayout, GlyphAndCaptionFollowAlignmentAndSource)
         {"word wrap nudges the caption left too", With([](auto& i) { i.WordWrap = true; }), {2, 4, 18, 20},
          {22, 4, 72, 18}},
         {"a low box keeps the caption at the margin", Box(120, 10), {2, -3, 18, 13}, {23, 1, 73, 15}},
+        {"centred: the skin's image goes right, the caption stays",
+         With([](auto& i) { i.Centered = true, i.SkinGlyph = true; }), {102, 4, 118, 20}, {23, 4, 73, 18}},
+        {"centred: a user's glyph stays left", With([](auto& i) { i.Centered = true; }), {2, 4, 18, 20},
+         {23, 4, 73, 18}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -1,8 +1,8 @@
 // The skinned group box: the caption's geometry, the frame and caption composed into its cache
 // over a skinned container with the fixture skin, its children's backgrounds taken from that
 // cache, its paint rule for clipped paints, and the plain group box it stays without a skin; the
-// caption's check box drawn by the box from the skin's check images (clicks, space bar, hot fade,
-// children following it) and the standard check mark without a skin.
+// caption's check box drawn by the box from the skin's check images (clicks, hot fade, children
+// following it) and the standard check mark without a skin.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -11,6 +11,7 @@
 #include "skin/controls/sgroupbox.h"
 #include "skin/engine/anim_timer.h"
 #include "skin/graphics/background.h"
+#include "vcl/shellbind.h"
 #include "tests/skin/controls/paint_checks.h"
 #include "tests/skin/engine/engine_recorders.h"
 
@@ -217,7 +218,10 @@ TEST(SkinGroupBox, ChildrenTakeTheirBackgroundFromTheBoxsCache)
 
 // With a section behind the caption the box answers for itself from its cache: a stale cache is
 // composed first, a box that cannot compose one is not ready, and a painted question is painted.
-TEST(SkinGroupBox, WithACaptionSkinTheBoxAnswersFromAFreshCache)
+// With a caption section of its own the box answers its children itself: its cache as it is, at
+// the origin of its image; it neither composes a stale cache (in the middle of someone's painting)
+// nor paints into the asker's DC.
+TEST(SkinGroupBox, WithACaptionSkinTheBoxAnswersWithItsCacheAsItIs)
 {
     TManagerPtr m = ManagerWithSkin(L"Fixture");
     TBoxScene s(L"I");
@@ -225,8 +229,14 @@ TEST(SkinGroupBox, WithACaptionSkinTheBoxAnswersFromAFreshCache)
     s.Box->SetCaptionWidth(60);
     s.Show();
     ASSERT_TRUE(s.Link()->Skinned(true));
+    const TacGroupCaption g = s.Box->CaptionGeometry();
+    const TPixelImage cache = s.Cache();
+    // The caption's section lies inside its border, left of the centred text.
+    const int areaLeft = g.CaptionRect.left - s.Box->CaptionMargin()->Left();
+    const TPoint inCaption(areaLeft + fs::Border + 1, g.CaptionRect.top + fs::Border + 1);
+    EXPECT_EQ(Rgb(cache.At(inCaption.x, inCaption.y)), Rgb(Own(L"BUTTON", 0)));
 
-    // The caption moves; nothing has painted since.
+    // The caption moves; nothing has painted since: the answer is the image as it was.
     s.Box->SetCaptionLayout(clTopRight);
     ASSERT_TRUE(s.Link()->BGChanged);
     TacBgQuery q;
@@ -234,33 +244,32 @@ TEST(SkinGroupBox, WithACaptionSkinTheBoxAnswersFromAFreshCache)
     EXPECT_EQ(q.Kind, bgBitmap);
     EXPECT_EQ(q.Bmp, s.Link()->FCacheBmp);
     EXPECT_EQ(q.Offset, TPoint());
-    EXPECT_FALSE(s.Link()->BGChanged);
-    const TacGroupCaption g = s.Box->CaptionGeometry();
-    const TPixelImage cache = s.Cache();
-    // The caption's section lies at the new place (inside its border, left of the centred text).
-    const int areaLeft = g.CaptionRect.left - s.Box->CaptionMargin().Left;
-    EXPECT_EQ(Rgb(cache.At(areaLeft + fs::Border + 1, g.CaptionRect.top + fs::Border + 1)), Rgb(Own(L"BUTTON", 0)));
+    EXPECT_TRUE(s.Link()->BGChanged);
+    EXPECT_EQ(Rgb(s.Cache().At(inCaption.x, inCaption.y)), Rgb(Own(L"BUTTON", 0)));
 
-    // Painted into the asker's DC.
+    // A query that asks to be painted gets the bitmap too; its DC stays as it was.
     TBitmap out;
     out.SetPixelFormat(pf32bit);
     out.SetSize(8, 6);
+    FillDCRect(out.Canvas()->Handle(), TRect(0, 0, 8, 6), TColor(0x123456));
     TacBgQuery p;
     p.Offset = TPoint(g.CaptionRect.left, g.CaptionRect.top);
     p.DC = out.Canvas()->Handle();
     p.R = TRect(0, 0, 8, 6);
-    s.Link()->BGChanged = true;
     GetControlBackground(p, s.Box, true);
     EXPECT_EQ(p.Kind, bgBitmap);
-    EXPECT_FALSE(s.Link()->BGChanged);
-    const TPixelImage got = ImageFromBitmap32(&out);
-    EXPECT_EQ(Rgb(got.At(3, 4)), Rgb(s.Cache().At(g.CaptionRect.left + 3, g.CaptionRect.top + 4)));
+    EXPECT_EQ(p.Bmp, s.Link()->FCacheBmp);
+    EXPECT_EQ(Rgb(ImageFromBitmap32(&out).At(3, 4)), Rgb(SwapRedBlue(0x123456u)));
 
-    // A box of no size has no image to give.
-    s.Box->SetBounds(s.Box->Left(), s.Box->Top(), 0, 0);
-    s.Link()->BGChanged = true;
+    // A box with no image yet has nothing to give.
+    TsGroupBox* fresh = new TsGroupBox(s.Form.get());
+    fresh->SetCaptionSkin(L"BUTTON");
+    fresh->SetBounds(10, 10, 60, 40);
+    fresh->SetParent(s.Panel);
+    fresh->HandleNeeded();
+    ASSERT_TRUE(fresh->SkinData()->Skinned(true));
     TacBgQuery none;
-    GetControlBackground(none, s.Box, false);
+    GetControlBackground(none, fresh, false);
     EXPECT_EQ(none.Kind, bgNotReady);
     EXPECT_EQ(none.Bmp, nullptr);
 }
@@ -367,7 +376,8 @@ TEST(SkinGroupBox, CaptionCheckBoxIsTheSkinsCheckImageWhereverTheCaptionLies)
     ASSERT_TRUE(s.Link()->Skinned(true));
     // No window of its own: the box draws it.
     EXPECT_EQ(GetWindow(s.Box->Handle(), GW_CHILD), nullptr);
-    EXPECT_TRUE(s.Box->TabStop());
+    // Worked by the mouse: no tab stop of its own.
+    EXPECT_FALSE(s.Box->TabStop());
 
     struct TCase {
         const char* Name;
@@ -464,32 +474,130 @@ TEST(SkinGroupBox, ClickOnTheCaptionCheckBoxTogglesItOnce)
     EXPECT_EQ(CachedAt(s.Box, glyph), Glyph(now ? 0 : 1, 0));
 }
 
-// Focused (by a click or the Tab key), the space bar works the check box: pressed while held,
-// toggled on release.
-TEST(SkinGroupBox, SpaceTogglesTheFocusedCaptionCheckBox)
+// The caption's check box is the mouse's: a right press does not press it, and the space bar on
+// the focused box leaves it alone.
+TEST(SkinGroupBox, OnlyTheLeftButtonWorksTheCaptionCheckBox)
 {
     TManagerPtr m = ManagerWithSkin(L"Fixture");
     TCheckScene s(true);
     TCheckEvents e{s.Box};
     s.Box->OnCheckBoxChanged = Bind<&TCheckEvents::Changed>(&e);
+    HWND wnd = s.Box->Handle();
+    const TPoint glyph = InGlyph(s.Box);
+    SendMessageW(wnd, WM_RBUTTONDOWN, MK_RBUTTON, At(glyph));
+    EXPECT_FALSE(s.Box->CheckPressed());
+    SendMessageW(wnd, WM_RBUTTONUP, 0, At(glyph));
     s.Box->SetFocus();
     PumpFor(30);
-    ASSERT_TRUE(s.Box->Focused());
-    const TPoint glyph = InGlyph(s.Box);
-    for (bool before : {true, false}) {
-        SCOPED_TRACE(before ? "checked" : "unchecked");
-        e.Changes = 0;
-        SendMessageW(GetFocus(), WM_KEYDOWN, VK_SPACE, 0);
-        EXPECT_TRUE(s.Box->CheckPressed());
-        EXPECT_EQ(CachedAt(s.Box, glyph), Glyph(before ? 1 : 0, 2));
-        EXPECT_EQ(s.Box->Checked(), before);
-        SendMessageW(GetFocus(), WM_KEYUP, VK_SPACE, 0);
-        PumpFor(30);
-        EXPECT_FALSE(s.Box->CheckPressed());
-        EXPECT_EQ(s.Box->Checked(), !before);
-        EXPECT_EQ(e.Changes, 1);
-        EXPECT_EQ(CachedAt(s.Box, glyph), Glyph(before ? 0 : 1, 0));
+    SendMessageW(wnd, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_FALSE(s.Box->CheckPressed());
+    SendMessageW(wnd, WM_KEYUP, VK_SPACE, 0);
+    PumpFor(30);
+    EXPECT_TRUE(s.Box->Checked());
+    EXPECT_EQ(e.Changes, 0);
+}
+
+// The caption's margins are an object of their own: a change lays the caption out again.
+TEST(SkinGroupBox, ChangingAMarginMovesTheCaption)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TBoxScene s;
+    s.Show();
+    const TRect before = s.Box->CaptionGeometry().CaptionRect;
+    s.Link()->BGChanged = false;
+    s.Box->CaptionMargin()->SetLeft(12);
+    EXPECT_EQ(s.Box->CaptionGeometry().CaptionRect.left, before.left + 10);
+    EXPECT_TRUE(s.Link()->BGChanged);
+    s.Link()->BGChanged = false;
+    s.Box->CaptionMargin()->SetTop(5);
+    EXPECT_EQ(s.Box->CaptionGeometry().CaptionRect.top, before.top + 5);
+    EXPECT_TRUE(s.Link()->BGChanged);
+}
+
+// The bounds the box tells about (for outer effects) are those of its frame: from the middle of
+// the caption line down, from the top when the caption is raised above its margin.
+TEST(SkinGroupBox, ItsBoundsAreTheVisibleFrame)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TBoxScene s;
+    s.Show();
+    struct TCase {
+        const char* Name;
+        int YOffset, MarginTop;
+        bool FromTop;
+    };
+    for (const TCase& c : {TCase{"plain", 0, 0, false}, TCase{"lower margin", 4, 3, false}, TCase{"raised", -3, 0, true}}) {
+        SCOPED_TRACE(c.Name);
+        s.Box->SetCaptionYOffset(c.YOffset);
+        s.Box->CaptionMargin()->SetTop(c.MarginTop);
+        TRect r;
+        s.Box->Perform(MSG_SKINCOMMAND, SkinCommandWParam(scmGetBounds), reinterpret_cast<LPARAM>(&r));
+        const int top = c.FromTop ? 0 : c.MarginTop + s.Box->CaptionGeometry().CaptionHeight / 2;
+        EXPECT_EQ(r, TRect(20, 24 + top, 240, 164));
     }
+}
+
+// Aligned children start below the caption moved by CaptionYOffset.
+TEST(SkinGroupBox, CaptionYOffsetMovesTheChildrensArea)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TBoxScene s;
+    auto* child = new TPanel(s.Form.get());
+    child->SetAlign(alTop);
+    child->SetHeight(20);
+    child->SetParent(s.Box);
+    s.Show();
+    const int top = child->Top();
+    s.Box->SetCaptionYOffset(6);
+    EXPECT_EQ(child->Top(), top + 6);
+    s.Box->SetCaptionYOffset(-2);
+    EXPECT_EQ(child->Top(), top - 2);
+}
+
+// Disabled, only the caption fades into what lies behind the box; the frame keeps its look.
+TEST(SkinGroupBox, ADisabledBoxFadesItsCaptionOnly)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TCheckScene s(true);
+    const TPoint glyph = InGlyph(s.Box), inside(s.Box->Width() / 2, s.Box->Height() / 2);
+    const TPixelImage enabled = s.Cache();
+    s.Box->SetEnabled(false);
+    s.Link()->BGChanged = true;
+    ASSERT_TRUE(s.Box->PrepareCache());
+    const TPixelImage disabled = s.Cache();
+    EXPECT_EQ(Rgb(disabled.At(inside.x, inside.y)), Rgb(enabled.At(inside.x, inside.y)));
+    EXPECT_NE(Rgb(disabled.At(glyph.x, glyph.y)), Rgb(enabled.At(glyph.x, glyph.y)));
+    EXPECT_NE(Rgb(disabled.At(glyph.x, glyph.y)), CaptionGround());
+}
+
+// An image of the box's list sits in the caption before the text, the spacing apart.
+TEST(SkinGroupBox, TheCaptionShowsItsImage)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TBoxScene s;
+    TImageList images(s.Form.get());
+    images.SetWidth(16);
+    images.SetHeight(16);
+    TBitmap red;
+    red.SetPixelFormat(pf24bit);
+    red.SetSize(16, 16);
+    red.Canvas()->Brush()->SetColor(fs::Rgb(220, 20, 20));
+    red.Canvas()->FillRect(TRect(0, 0, 16, 16));
+    images.Add(&red, nullptr);
+    s.Show();
+    const TRect textBefore = s.Box->CaptionGeometry().TextRect;
+    s.Box->SetImages(&images);
+    s.Box->SetImageIndex(0);
+    const TacGroupCaption g = s.Box->CaptionGeometry();
+    EXPECT_EQ(g.GlyphRect.Width(), 16);
+    EXPECT_EQ(g.TextRect.left, g.GlyphRect.right + s.Link()->ResolveSkinData()->Spacing);
+    EXPECT_GT(g.TextRect.left, textBefore.left);
+    const TPoint mid = Mid(g.GlyphRect);
+    s.Link()->BGChanged = true;
+    ASSERT_TRUE(s.Box->PrepareCache());
+    EXPECT_EQ(CachedAt(s.Box, mid), Rgb(fs::Opaque(fs::Rgb(220, 20, 20))));
+    s.Box->SetImageIndex(5);   // no such image: none shown, the text goes back
+    EXPECT_EQ(s.Box->CaptionGeometry().TextRect, textBefore);
 }
 
 // Moving onto the caption fades the glyph to its hot frame in six steps of the stepped clock,
@@ -591,8 +699,9 @@ TEST(SkinGroupBox, AutoChildrenStatesEnablesTheChildrenByTheCheckBox)
     EXPECT_FALSE(nested->Enabled());
 }
 
-// Without an active skin the caption's check box is the standard check mark before the caption,
-// drawn by the box; it toggles by click as skinned.
+// Without an active skin the caption's check box is the standard check box before the caption,
+// drawn by the box: the visual style's (16 x 16) when one is in use, else the classic check mark
+// (13 x 13); it toggles by click as skinned.
 TEST(SkinGroupBox, WithoutAnActiveSkinTheCaptionCheckBoxIsTheStandardCheckMark)
 {
     for (bool withManager : {false, true}) {
@@ -612,14 +721,22 @@ TEST(SkinGroupBox, WithoutAnActiveSkinTheCaptionCheckBoxIsTheStandardCheckMark)
         ASSERT_FALSE(box->SkinData()->Skinned(true));
         EXPECT_EQ(GetWindow(box->Handle(), GW_CHILD), nullptr);
         const TRect r = box->CaptionGeometry().CheckBoxRect;
-        ASSERT_EQ(r.Width(), 13);
-        // The check mark drawn by the system for that state, pixel for pixel.
+        const bool styled = VisualStyleActive();
+        ASSERT_EQ(r.Width(), styled ? 16 : 13);
+        // The check box drawn by the system for that state, pixel for pixel.
         auto expectMark = [&](bool checked) {
             TBitmap mark;
             mark.SetPixelFormat(pf32bit);
             mark.SetSize(r.Width(), r.Height());
             RECT mr{0, 0, r.Width(), r.Height()};
-            DrawFrameControl(mark.Canvas()->Handle(), &mr, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0u));
+            if (styled) {
+                // Over the box's colour, hot (the mouse was last over it) when not pressed.
+                FillDCRect(mark.Canvas()->Handle(), TRect(0, 0, r.Width(), r.Height()), box->Color());
+                const int look = box->CheckHot() ? 2 : 1;
+                EXPECT_TRUE(DrawThemePartBound(box->Handle(), L"BUTTON", 3, look + (checked ? 4 : 0), mark.Canvas()->Handle(), mr));
+            } else {
+                DrawFrameControl(mark.Canvas()->Handle(), &mr, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0u));
+            }
             RedrawWindow(box->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
             auto shot = testing_support::CaptureWindow(box->Handle());
             int differ = 0;

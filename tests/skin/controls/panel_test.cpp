@@ -285,6 +285,114 @@ TEST(SkinPanel, ScalingKeepsTheOrderOfAlignedChildren)
     EXPECT_EQ(upper->Top(), s.Panel->ClientRect().top);
 }
 
+// The panel's item is painted as a control's: its corner images lie over the border.
+TEST(SkinPanel, CornerImagesLieOverTheBorder)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPanelScene s;
+    s.Link()->SetSkinSection(L"CORNERS");
+    s.Show();
+    ASSERT_EQ(s.Link()->SkinIndex, m->GetSkinIndex(L"CORNERS"));
+    s.Link()->BGChanged = true;
+    ASSERT_TRUE(s.Panel->PrepareCache());
+    const TPixelImage cache = s.Cache();
+    EXPECT_EQ(Rgb(cache.At(0, fs::Border + 1)), Rgb(fs::Opaque(fs::CornerColor(0, 0))));
+    EXPECT_EQ(Rgb(cache.At(s.Panel->Width() / 2, s.Panel->Height() / 2)), Own(L"CORNERS", 0));
+}
+
+// OnPaint draws over the panel's own painting: into its image while skinned, on the window
+// without a skin.
+TEST(SkinPanel, OnPaintDrawsOverThePanel)
+{
+    constexpr TColor Mark = fs::Rgb(200, 40, 160);
+    auto paint = TPaintEvent::FromCallable([](TObject*, TCanvas* c) {
+        c->Brush()->SetStyle(bsSolid);
+        c->Brush()->SetColor(Mark);
+        c->FillRect(TRect(30, 30, 60, 60));
+    });
+    {
+        TManagerPtr m = ManagerWithSkin(L"Fixture");
+        TPanelScene s;
+        s.Panel->OnPaint = paint;
+        s.Show();
+        ASSERT_TRUE(s.Link()->Skinned(true));
+        EXPECT_EQ(Rgb(s.Cache().At(40, 40)), Rgb(fs::Opaque(Mark)));
+        EXPECT_EQ(testing_support::PixelAt(s.Panel->Handle(), 40, 40), Mark);
+    }
+    {
+        TManagerPtr m = UnskinnedManager(true);
+        TPanelScene s;
+        s.Panel->OnPaint = paint;
+        s.Show();
+        ASSERT_FALSE(s.Link()->Skinned(true));
+        EXPECT_EQ(testing_support::PixelAt(s.Panel->Handle(), 40, 40), Mark);
+        EXPECT_NE(testing_support::PixelAt(s.Panel->Handle(), 100, 100), Mark);
+    }
+}
+
+// A system erase draws nothing (WM_PAINT paints the panel whole); an erase from a painting that
+// asks for the panel's picture (WParam = LParam) gets the cache.
+TEST(SkinPanel, OnlyAnEraseForItsPictureCopiesTheCache)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPanelScene s;
+    s.Show();
+    ASSERT_TRUE(s.Link()->Skinned(true));
+    const uint32_t inside = Rgb(s.Cache().At(120, 80));
+    TBitmap target;
+    target.SetPixelFormat(pf32bit);
+    target.SetSize(s.Panel->Width(), s.Panel->Height());
+    HDC dc = target.Canvas()->Handle();
+    auto at = [&] { return Rgb(SwapRedBlue(uint32_t(GetPixel(dc, 120, 80)))); };
+    FillDCRect(dc, TRect(0, 0, target.Width(), target.Height()), TColor(0x123456));
+    EXPECT_EQ(s.Panel->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 1);
+    EXPECT_EQ(at(), Rgb(SwapRedBlue(0x123456u)));
+    s.Link()->BGChanged = true;   // composed first when stale
+    EXPECT_EQ(s.Panel->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dc)), 1);
+    EXPECT_EQ(at(), inside);
+    EXPECT_FALSE(s.Link()->BGChanged);
+}
+
+// A refresh of the skin gives the window class its button-face brush back.
+TEST(SkinPanel, ARefreshRestoresTheClassBrush)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPanelScene s;
+    s.Show();
+    HWND wnd = s.Panel->Handle();
+    const LONG_PTR saved = GetClassLongPtrW(wnd, GCLP_HBRBACKGROUND);
+    SetClassLongPtrW(wnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(GetStockObject(BLACK_BRUSH)));
+    s.Panel->Perform(MSG_SKINCOMMAND, SkinCommandWParam(scmRefresh), reinterpret_cast<LPARAM>(m.get()));
+    EXPECT_EQ(GetClassLongPtrW(wnd, GCLP_HBRBACKGROUND), reinterpret_cast<LONG_PTR>(GetSysColorBrush(COLOR_BTNFACE)));
+    SetClassLongPtrW(wnd, GCLP_HBRBACKGROUND, saved);
+}
+
+// A panel that waited for its parent while it was resized tells OnResize when the wait is over.
+TEST(SkinPanel, AWaitEndingAfterAResizeFiresOnResize)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TPanelScene s;
+    s.Show();
+    int resized = 0;
+    s.Panel->OnResize = TNotifyEvent::FromCallable([&](TObject*) { ++resized; });
+    struct TCase {
+        const char* Name;
+        bool CacheSized;
+        int Resizes;
+    };
+    for (const TCase& c : {TCase{"the cache has the panel's size", true, 0}, TCase{"it has not", false, 1}}) {
+        SCOPED_TRACE(c.Name);
+        resized = 0;
+        s.Link()->BGChanged = true;
+        ASSERT_TRUE(s.Panel->PrepareCache());
+        if (!c.CacheSized) s.Link()->FCacheBmp->SetSize(10, 10);
+        s.Link()->FUpdating = true;
+        s.Panel->Perform(MSG_SKINCOMMAND, SkinCommandWParam(scmUpdateDone), 0);
+        EXPECT_EQ(resized, c.Resizes);
+        EXPECT_FALSE(s.Link()->FUpdating);
+    }
+}
+
 // Without a manager, or with an inactive one, the panel looks exactly like the standard panel.
 TEST(SkinPanel, WithoutAnActiveSkinItIsTheStandardPanel)
 {

@@ -226,6 +226,51 @@ TEST(SkinStatusBar, StoredSkinsDrawTheMainWindowsPanels)
 }
 
 // Panel widths follow the bar's scaling (a change of pixels per inch).
+// With a border the cache is the whole bar: its border strips go to the frame (WM_NCPAINT), its
+// inside from (BorderWidth, BorderWidth) on to the client area, and a print shows both in place.
+TEST(SkinStatusBar, ABorderedBarShowsItsWholeImageInFrameAndClient)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TBarScene s({100, 80, 60});
+    s.Bar->SetBorderWidth(3);
+    s.P(0)->SetText(L"Wheel");
+    s.Show();
+    ASSERT_TRUE(s.Link()->Skinned(true));
+    const TPixelImage cache = s.Cache();
+    s.Link()->Invalidate(false);
+    RedrawWindow(s.Bar->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    PumpFor(30);
+    const int w = s.Bar->Width(), h = s.Bar->Height();
+    HWND wnd = s.Bar->Handle();
+    HDC dc = GetWindowDC(wnd);
+    const TPoint spots[] = {{1, 1}, {1, h / 2}, {w - 2, h / 2}, {60, h - 2}, {60, 1}, {4, h / 2}, {97, 11}, {150, 8}};
+    for (TPoint p : spots) EXPECT_EQ(Rgb(GetPixel(dc, p.x, p.y)), SwapRedBlue(Rgb(cache.At(p.x, p.y)))) << p.x << "," << p.y;
+    ReleaseDC(wnd, dc);
+    // A print of the whole window is the same picture.
+    TBitmap print;
+    print.SetPixelFormat(pf32bit);
+    print.SetSize(w, h);
+    SendMessageW(wnd, WM_PRINT, reinterpret_cast<WPARAM>(print.Canvas()->Handle()), PRF_NONCLIENT | PRF_CLIENT);
+    const TPixelImage printed = ImageFromBitmap32(&print);
+    for (TPoint p : spots) EXPECT_EQ(Rgb(printed.At(p.x, p.y)), Rgb(cache.At(p.x, p.y))) << p.x << "," << p.y;
+}
+
+// Leaving the skin, the bar is made anew with the native look; its panels stay.
+TEST(SkinStatusBar, RemovingTheSkinRecreatesTheWindow)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TBarScene s({100, 80});
+    s.P(0)->SetText(L"Wheel");
+    s.Show();
+    HWND old = s.Bar->Handle();
+    m->SetActive(false);
+    PumpFor(30);
+    EXPECT_FALSE(IsWindow(old));
+    ASSERT_TRUE(s.Bar->HandleAllocated());
+    EXPECT_EQ(SendMessageW(s.Bar->Handle(), SB_GETPARTS, 0, 0), 2);
+    EXPECT_EQ(s.Bar->Canvas()->Brush()->Style(), bsSolid);
+}
+
 TEST(SkinStatusBar, ScalingScalesThePanelWidths)
 {
     TManagerPtr m = ManagerWithSkin(L"Fixture");

@@ -89,6 +89,25 @@ TEST(StatusPanels, GripSitsInTheCornerInsideTheBorder)
     EXPECT_EQ(StatusGripPoint(300, 20, 12, 12, 2), TPoint(286, 6));
 }
 
+TEST(StatusPanels, FrameStripsCoverTheBorderOnce)
+{
+    struct TCase {
+        const char* Name;
+        int W, H, Border;
+        std::vector<TRect> Strips;
+    };
+    const TCase cases[] = {
+        {"no border", 300, 20, 0, {}},
+        {"two pixels", 300, 20, 2, {{0, 0, 300, 2}, {0, 2, 2, 18}, {298, 2, 300, 18}, {0, 18, 300, 20}}},
+        {"wider than half the bar", 40, 6, 5, {{0, 0, 40, 3}, {0, 3, 3, 3}, {37, 3, 40, 3}, {0, 3, 40, 6}}},
+        {"an empty bar", 0, 20, 2, {}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(StatusFrameStrips(c.W, c.H, c.Border), c.Strips);
+    }
+}
+
 TEST(StatusPanels, HalfVisibleUnlessBothCornersLieInsideTheParent)
 {
     struct Case {

@@ -386,6 +386,122 @@ TEST(SkinTrackBar, UserEventsFireForKeysAndMouseButNotForCodeOrFromTheirOwnHandl
     EXPECT_EQ(er.UserChange, 1);
 }
 
+// A reversed bar carries both direction styles while it is reversed. Its button messages end in
+// the bar: the native control sees them mirrored, and OnMouseDown / OnMouseUp tell where the
+// press really was (in the bar's own coordinates, as for any other control).
+TEST(SkinTrackBar, AReversedBarTakesItsPressesItselfAndCarriesTheDirectionStyles)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TBarScene s;
+    TsTrackBar* b = s.Add(20, 20, 150, 26, 30);
+    struct TMouse {
+        int Downs = 0, Ups = 0;
+        TPoint Down, Up;
+        TMouseButton Button = mbRight;
+        void OnDown(TObject*, TMouseButton button, TShiftState, int x, int y) { ++Downs, Down = TPoint(x, y), Button = button; }
+        void OnUp(TObject*, TMouseButton, TShiftState, int x, int y) { ++Ups, Up = TPoint(x, y); }
+    } mouse;
+    b->OnMouseDown = Bind<&TMouse::OnDown>(&mouse);
+    b->OnMouseUp = Bind<&TMouse::OnUp>(&mouse);
+    s.Show();
+    auto styles = [&] { return GetWindowLongPtrW(b->Handle(), GWL_STYLE) & (TBS_REVERSED | TBS_DOWNISLEFT); };
+    EXPECT_EQ(styles(), 0);
+    b->SetReversed(true);
+    EXPECT_EQ(styles(), TBS_REVERSED | TBS_DOWNISLEFT);
+    // A press beside the thumb: the native control pages towards the mirrored point.
+    const TRect t = b->ThumbRect();
+    const TPoint at(t.left - 20, 13);
+    ASSERT_GT(at.x, b->ChannelRect().left);
+    Click(b, at);
+    EXPECT_EQ(mouse.Downs, 1);
+    EXPECT_EQ(mouse.Ups, 1);
+    EXPECT_EQ(mouse.Button, mbLeft);
+    EXPECT_EQ(mouse.Down, at);
+    EXPECT_EQ(mouse.Up, at);
+    EXPECT_GT(b->Position(), 30);   // the painted thumb moved left, to the click
+    b->SetReversed(false);
+    EXPECT_EQ(styles(), 0);
+    Click(b, TPoint(t.left - 20, 13));
+    EXPECT_EQ(mouse.Downs, 2);
+}
+
+// Positioning by a click belongs to the skinned bar; the classic one pages as the native control does.
+TEST(SkinTrackBar, PosByClickOnlyWhileSkinned)
+{
+    TManagerPtr m = UnskinnedManager(true);
+    FormPtr form(new TForm(nullptr));
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(120, 120, 200, 60);
+    auto* b = new TsTrackBar(form.get());
+    b->SetBounds(10, 10, 150, 26);
+    b->SetTickStyle(tsNone);
+    b->SetRange(0, 100);
+    b->SetPosition(10);
+    b->SetPosByClick(true);
+    b->SetParent(form.get());
+    form->Show();
+    PumpFor(60);
+    ASSERT_FALSE(b->SkinData()->Skinned(true));
+    Click(b, TPoint(130, 13));
+    EXPECT_EQ(b->PageSize(), 2);
+    EXPECT_EQ(b->Position(), 12);   // one page
+}
+
+// A bitmap given by the skin's animations is painted into the bar's window at the bar's offset;
+// without one nothing is painted and the answer is 0.
+TEST(SkinTrackBar, PaintFromBitmapCopiesTheGivenImage)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TBarScene s;
+    TsTrackBar* b = s.Add(20, 20, 150, 26, 30);
+    s.Show();
+    const TColor before = testing_support::PixelAt(b->Handle(), 5, 5);
+    EXPECT_EQ(b->Perform(MSG_SKINCOMMAND, SkinCommandWParam(scmPaintFromBitmap), 0), 0);
+    EXPECT_EQ(testing_support::PixelAt(b->Handle(), 5, 5), before);
+    TBitmap red;
+    red.SetPixelFormat(pf32bit);
+    red.SetSize(150, 26);
+    red.Canvas()->Brush()->SetColor(TColor(0x0000FF));
+    red.Canvas()->FillRect(TRect(0, 0, 150, 26));
+    EXPECT_EQ(b->Perform(MSG_SKINCOMMAND, SkinCommandWParam(scmPaintFromBitmap), reinterpret_cast<LPARAM>(&red)), 1);
+    EXPECT_EQ(testing_support::PixelAt(b->Handle(), 5, 5), TColor(0x0000FF));
+}
+
+// Leaving the skin, the bar is made anew: the native control paints its own look from a fresh window.
+TEST(SkinTrackBar, RemovingTheSkinRecreatesTheWindow)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TBarScene s;
+    TsTrackBar* b = s.Add(20, 20, 150, 26, 30);
+    s.Show();
+    HWND old = b->Handle();
+    m->SetActive(false);
+    PumpFor(30);
+    EXPECT_FALSE(IsWindow(old));
+    ASSERT_TRUE(b->HandleAllocated());
+    EXPECT_EQ(b->Position(), 30);
+}
+
+// A form keyed by a colour reports the mouse leaving and entering at its see-through pixels: the
+// bar takes no hover from it.
+TEST(SkinTrackBar, NoHoverOnAColourKeyedForm)
+{
+    TManagerPtr m = ManagerWithSkin(L"Fixture");
+    TBarScene s;
+    TsTrackBar* b = s.Add(20, 20, 150, 26, 30);
+    b->SetAnimatEvents(0);
+    s.Show();
+    b->Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_TRUE(b->SkinData()->FMouseAbove);
+    b->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(b->SkinData()->FMouseAbove);
+    HWND form = s.Form->Handle();
+    SetWindowLongPtrW(form, GWL_EXSTYLE, GetWindowLongPtrW(form, GWL_EXSTYLE) | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(form, RGB(255, 0, 255), 255, LWA_COLORKEY);
+    b->Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_FALSE(b->SkinData()->FMouseAbove);
+}
+
 // ---- hints while a button is held ---------------------------------------------------------------
 
 // A release on a bar used to restore the application's hints from a value it never saved (off):

@@ -437,7 +437,7 @@ TEST(SkinChange, ControlsFollowTheDefaultManager)
         EXPECT_EQ(DefaultManager, c.manager);
         ASSERT_FALSE(s->Listener->Seen.empty());
         EXPECT_EQ(s->Listener->Seen.front().Command, c.command);
-        EXPECT_EQ(s->Listener->Seen.front().Manager, reinterpret_cast<LPARAM>(c.manager));
+        EXPECT_EQ(s->Listener->Seen.front().LParam, reinterpret_cast<LPARAM>(c.manager));
         EXPECT_EQ(link->Skinned(), c.skinned);
         if (c.skinned) {
             EXPECT_EQ(link->ResolveSkinData(), c.manager->CommonSkinData(96));
