@@ -90,8 +90,8 @@ public:
             break;
         }
     }
-    // A part of a side or the centre at its size. An image without a bottom (or other) border
-    // has its rounded corners in its sides: their see-through pixels are filled as a corner's.
+    // A part of a side or the centre at its size. A keyed piece is copied as it is, key-coloured
+    // pixels included: only the corners treat them as see-through.
     void Piece(int dx, int dy, int sx, int sy, int w, int h)
     {
         if (w <= 0 || h <= 0) return;
@@ -109,12 +109,7 @@ public:
             return;
         }
         switch (FKind) {
-        case TKind::Keyed:
-            if (FillsKeys(TRect(sx, sy, sx + w, sy + h)))
-                CopyKeyedRect32(FFull, FSource, dx, dy, Inclusive(sx, sy, w, h), 0x00FF00FFu, FBackground, true);
-            else
-                CopyBlock32(FDest, dx - FX0, dy - FY0, FSource, TRect(sx, sy, sx + w, sy + h));
-            break;
+        case TKind::Keyed: CopyBlock32(FDest, dx - FX0, dy - FY0, FSource, TRect(sx, sy, sx + w, sy + h)); break;
         case TKind::Alpha: ComposePiece(FDest, dx - FX0, dy - FY0, FSource, sx, sy, w, h); break;
         case TKind::Masked:
             CopyMaskedRect32(TRect(dx - FX0, dy - FY0, dx - FX0 + w, dy - FY0 + h), TRect(sx, sy, sx + w, sy + h), FDest,
@@ -129,14 +124,6 @@ public:
         // Only the part of the area inside the target is drawn, scaled as the whole area would be.
         switch (FKind) {
         case TKind::Keyed:
-            if (FillsKeys(TRect(sx, sy, sx + sw, sy + sh)) && int64_t(d.Width()) * d.Height() <= (int64_t(1) << 22)) {
-                // Scaled first, then laid on with its see-through pixels filled.
-                TPixelImage scaled(d.Width(), d.Height());
-                StretchBlock32(scaled.View(), scaled.Bounds(), FSource, TRect(sx, sy, sx + sw, sy + sh));
-                CopyKeyedRect32(FFull, scaled.View(), d.left, d.top, Inclusive(0, 0, d.Width(), d.Height()), 0x00FF00FFu,
-                                FBackground, true);
-                break;
-            }
             StretchBlock32(FDest, TRect(d.left - FX0, d.top - FY0, d.right - FX0, d.bottom - FY0), FSource,
                            TRect(sx, sy, sx + sw, sy + sh));
             break;
@@ -173,20 +160,6 @@ public:
     }
 
 private:
-    // See-through pixels of a keyed piece are filled (as the corners' are) when it has any.
-    bool FillsKeys(const TRect& piece) const
-    {
-        // A layered border copies the key pixels of its sides as they are.
-        if (!FFillCorners || FVariant == TVariant::Layered) return false;
-        const TRect c = TRect::Intersect(piece, FSource.Bounds());
-        for (int y = c.top; y < c.bottom; ++y) {
-            const uint32_t* row = FSource.Row(y);
-            for (int x = c.left; x < c.right; ++x)
-                if (row[x] == 0x00FF00FFu) return true;
-        }
-        return false;
-    }
-
     const TsMaskData& FMask;
     TPixelView FSource;
     TKind FKind;

@@ -126,7 +126,9 @@ def strip(frames):
 # ---- master bitmap and its packing -----------------------------------------------------------
 
 class Master:
-    """Images packed in rows into one picture. Modes: 'key' (24-bit, magenta where alpha < 50%),
+    """Images packed in rows into one picture. Modes: 'key' (24-bit, magenta where alpha < 50%;
+    the painter treats magenta as see-through only in a border image's corners, so its sides and
+    centre must be opaque),
     'mask' (24-bit, colour part over a mask part, mask grey = 255 - alpha), 'alpha' (32-bit)."""
 
     def __init__(self, width):
@@ -450,7 +452,8 @@ def build(name):
     r = skin.place(ml)
     skin.set('MENULINE', 'BORDERSMASK', border_value(r, (2, 2, 2, 2), 1, 0, skin.dm()))
     colours('DIVIDERV', win, states_n=1)
-    dv = Image.new('RGBA', (5, 8), (0, 0, 0, 0))
+    # The divider's line on its own colour: nothing of it is see-through but its corners.
+    dv = Image.new('RGBA', (5, 8), win + (255,))
     ImageDraw.Draw(dv).line((2, 0, 2, 7), fill=border + (255,))
     r = skin.place(dv)
     skin.set('DIVIDERV', 'BORDERSMASK', border_value(r, (2, 2, 2, 2), 1, 0, skin.dm()))
@@ -547,9 +550,12 @@ def build(name):
     tfill = [win, shade(win, 0.06 if dark else -0.04), surf]
     # Tabs on every side of the page: the top tab's frames turned so their open side faces the
     # page, each side's FIRST, MIDDLE and LAST sections taking its plain one's look.
+    # The open side's corners are square: with no border on that side they lie in the side strips,
+    # which are copied as they are, see-through pixels included.
     frames = []
     for st, f in enumerate(tfill):
         fr = rounded(20, 20, 3, f, border)
+        fr.paste(rounded(20, 20, 0, f, border).crop((0, 16, 20, 20)), (0, 16))
         if st == 2:
             ImageDraw.Draw(fr).rectangle((2, 0, 17, 1), fill=acc + (255,))
         frames.append(fr)
@@ -620,9 +626,11 @@ def build(name):
     for sl, vertical in (('SCROLLSLIDERH', False), ('SCROLLSLIDERV', True)):
         th = [shade(border, 0.1 if dark else 0), shade(border, 0.3 if dark else -0.12), acc]
         colours(sl, th[0], text, hot=th[1])
+        # The slim slider on the track's colour: its sides are copied as they are, so only the
+        # corners could be see-through.
         frames = []
         for c in th:
-            fr = Image.new('RGBA', (16, 16), (0, 0, 0, 0))
+            fr = Image.new('RGBA', (16, 16), track + (255,))
             inner = rounded(8 if vertical else 16, 16 if vertical else 8, 4, c, None)
             fr.alpha_composite(inner, (4, 0) if vertical else (0, 4))
             frames.append(fr)
@@ -659,8 +667,9 @@ def build(name):
         skin.set('GROUPBOX', 'IMAGEPERCENT', 0)
 
     # Tool buttons (the spin edits' flat buttons): nothing in the normal state, so the surface
-    # under them shows; a soft rounded fill when hot, a deeper one when pressed. Placed last, so
-    # the images before keep their places.
+    # under them shows (the image draws nothing in state 0: its frame there is never read); a soft
+    # rounded fill when hot, a deeper one when pressed. Placed last, so the images before keep
+    # their places.
     tb = [edit, shade(edit, 0.1 if dark else -0.06), shade(edit, 0.2 if dark else -0.12)]
     colours('TOOLBUTTON', tb[0], text, hot=tb[1])
     skin.set('TOOLBUTTON', 'TRANSPARENCY', 100)
@@ -669,7 +678,7 @@ def build(name):
     skin.set('TOOLBUTTON', 'FONTCOLOR2', tcolor(text))
     r = skin.place(strip([Image.new('RGBA', (12, 10), (0, 0, 0, 0)), rounded(12, 10, 2, tb[1]),
                           rounded(12, 10, 2, tb[2])]))
-    skin.set('TOOLBUTTON', 'BORDERSMASK', border_value(r, (3, 3, 3, 3), 3, 0, skin.dm()))
+    skin.set('TOOLBUTTON', 'BORDERSMASK', border_value(r, (3, 3, 3, 3), 3, 0, skin.dm() | 2))
 
     # Speed buttons (the page control's button tabs) look like push buttons; menu buttons (its
     # menu tabs) the same, as a section of their own so a skin can tell them apart later.

@@ -478,8 +478,8 @@ TEST(SkinPageControl, HotTabScreenshotsWithOurSkins)
 }
 
 // The skins' key colour never reaches the cache or the screen: a tab's see-through corners show
-// what lies under them, the bottom ones as the top ones (the stored skins' tab images have no
-// bottom border, so their bottom corners lie in the sides), the hot tab's too.
+// what lies under them, the hot tab's too. The stored skins' tab images have no bottom border, so
+// their bottom rows lie in the sides, which are copied key pixels and all: those rows must hold none.
 TEST(SkinPageControl, SeeThroughTabCornersShowWhatLiesBelow)
 {
     auto isKey = [](uint32_t p) { return (p & 0xFFFFFFu) == 0xFF00FFu; };

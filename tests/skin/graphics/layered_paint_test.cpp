@@ -194,10 +194,11 @@ TEST(LayeredNineSlice, KeyedBorderCornersShowTheSavedBackgroundSidesKeepTheirKey
     EXPECT_EQ(dest.At(0, 4), Key);
     EXPECT_EQ(dest.At(1, 1), s.Pixels.back().At(1, 1));
     EXPECT_EQ(dest.At(10, 10), s.Pixels.back().At(4, 4));
-    // The plain form fills see-through side pixels from the background: the layered one must not.
+    // The plain form, with the fill on, keeps them too: only corners are see-through.
     TPixelImage plain(20, 20, Behind);
     DrawSkinMask32(plain.View(), plain.Bounds(), BuildCacheInfo(saved.View(), 0, 0), s.Skin.Images[size_t(i)], 0, true);
-    EXPECT_NE(plain.At(0, 4), Key);
+    EXPECT_EQ(plain.At(0, 4), Key);
+    EXPECT_EQ(plain.At(0, 0), BgPixel(0, 0));
 }
 
 TEST(LayeredNineSlice, AlphaSidesAreCopiedWithTheirAlphaCornersComposed)
