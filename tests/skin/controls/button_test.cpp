@@ -1005,6 +1005,7 @@ TEST(Button, UnskinnedItIsAPlainOwnerDrawnButton)
         PumpFor(60);
         EXPECT_EQ(s->Kind(), BS_OWNERDRAW);
     }
+}
 
 // The speed button's caption is measured in the room the layout leaves: wrapped it grows in
 // height within that width, on one line it keeps one line's height, and the layout then centres

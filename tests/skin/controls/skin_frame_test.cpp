@@ -538,6 +538,7 @@ TEST(SkinFrame, FadeFramesAreNotMirroredRightToLeft)
     link->StopAnimTimer();
     EXPECT_EQ(left, RGB(255, 0, 0));
     EXPECT_EQ(right, RGB(0, 0, 255));
+}
 
 // While an animated skin change owns the screen the control composes and paints nothing for an
 // ordinary paint request; afterwards it paints again.
