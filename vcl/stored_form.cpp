@@ -152,4 +152,16 @@ void ExpectKind(const TStoredValue& v, uint8_t kind, const std::string& name)
     if (v.Kind != kind && !flag) throw EReadError(L"Invalid value of property " + String(name.begin(), name.end()));
 }
 
+int32_t IntOf(const TStoredValue& v, const std::string& name)
+{
+    ExpectKind(v, vaInt32, name);
+    return v.Int;
+}
+
+const String& TextOf(const TStoredValue& v, const std::string& name)
+{
+    ExpectKind(v, vaWString, name);
+    return v.Text;
+}
+
 }  // namespace StoredForm

@@ -46,5 +46,8 @@ TStoredValue ReadValue(TStream& s);
 
 // EReadError naming the property when v is not of that kind (vaTrue: either flag).
 void ExpectKind(const TStoredValue& v, uint8_t kind, const std::string& name);
+// The value as a 32-bit integer or a text, after ExpectKind for property name.
+int32_t IntOf(const TStoredValue& v, const std::string& name);
+const String& TextOf(const TStoredValue& v, const std::string& name);
 
 }  // namespace StoredForm

@@ -303,7 +303,7 @@ void PaintControlFrame(HDC dc, const TRect& rect, int frameWidth, TRect& innerRe
 
 // ---- TsBitBtn -------------------------------------------------------------------------------------
 
-TsBitBtn::TsBitBtn(TComponent* owner) : TacSkinFrame<TBitBtn>(owner, ackind::BitBtn, true, true)
+TsBitBtn::TsBitBtn(TComponent* owner) : TacSkinFrame<TBitBtn>(owner, ackind::BitBtn)
 {
     FControlStyle &= ~(csOpaque | csDoubleClicks);
     FMargin = -1;
@@ -331,14 +331,8 @@ void TsBitBtn::SetDrawOverBorder(bool on)
 
 void TsBitBtn::ShowPressedFlash()
 {
-    TacThreadedTimer* t = SkinData()->AnimTimer;
-    if (!t || !t->Enabled() || t->State != bstPressed) return;
-    // The press fade's last frame at once, held briefly; the fade to hot starts from it.
-    CompleteAnimTimer(t);
-    if (PressedFlashWait)
-        PressedFlashWait(this);
-    else
-        Sleep(30);
+    ShowButtonPressedFlash(SkinData(), PressedFlashWait ? std::function<void()>([this] { PressedFlashWait(this); })
+                                                        : std::function<void()>());
 }
 
 void TsBitBtn::SetAlignment(TAlignment value) { SetLook(FAlignment, value); }

@@ -75,7 +75,6 @@ public:
     virtual int CurrentState();
     // The glyph's tint (GlyphColorTone).
     virtual TColor CurrentColorTone() { return FGlyphColorTone; }
-    TsCtrlSkinData* SkinData() const { return CtrlSkinData(); }
     // The glyph's size at the control's PPI (0 x 0 without one) and its rectangle from the last
     // layout, for the present state.
     TSize GlyphSize();

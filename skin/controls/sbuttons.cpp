@@ -76,7 +76,7 @@ void CommandLinkCaptionFont(TFont* font)
 }
 
 TsButton::TsButton(TComponent* owner)
-    : TacSkinFrame<TButton>(owner, ackind::Button, true, true), FCommandLinkFont(new TFont())
+    : TacSkinFrame<TButton>(owner, ackind::Button), FCommandLinkFont(new TFont())
 {
     // An owner-drawn button answers a second quick click with a double-click notice instead of
     // a click: without double clicks every press is a press.
@@ -521,16 +521,21 @@ void TsButton::Invalidate()
     TacSkinFrame<TButton>::Invalidate();
 }
 
-void TsButton::ShowPressedFlash()
+void ShowButtonPressedFlash(TsCommonData* link, const std::function<void()>& wait)
 {
-    TacThreadedTimer* t = SkinData()->AnimTimer;
+    TacThreadedTimer* t = link->AnimTimer;
     if (!t || !t->Enabled() || t->State != bstPressed) return;
-    // The press fade's last frame at once, held briefly; the fade to hot starts from it.
     CompleteAnimTimer(t);
-    if (PressedFlashWait)
-        PressedFlashWait(this);
+    if (wait)
+        wait();
     else
         Sleep(30);
+}
+
+void TsButton::ShowPressedFlash()
+{
+    ShowButtonPressedFlash(SkinData(), PressedFlashWait ? std::function<void()>([this] { PressedFlashWait(this); })
+                                                        : std::function<void()>());
 }
 
 void TsButton::WndProc(TMessage& m)

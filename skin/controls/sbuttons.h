@@ -39,6 +39,9 @@ void CommandLinkCaptionFont(TFont* font);
 // would stop it): off, and back on when the press had switched them off.
 void ButtonHintsOff();
 void ButtonHintsBack();
+// A quick press shows the press fade's last frame at once and holds it (wait, else 30 ms), so
+// the fade back to hot starts from the full pressed face.
+void ShowButtonPressedFlash(TsCommonData* link, const std::function<void()>& wait);
 
 // The speed button's caption measured on dc (the button's cache canvas, its font selected) in
 // the room SpeedCaptionRoom gives, with SpeedCaptionMeasureFlags: the width and height that
@@ -69,7 +72,6 @@ public:
     // OnMouseEnter and OnMouseLeave fire afterwards.
     TNotifyEvent& OwnMouseEnter() { return Frame().OwnMouseEnter; }
     TNotifyEvent& OwnMouseLeave() { return Frame().OwnMouseLeave; }
-    TsCtrlSkinData* SkinData() const { return CtrlSkinData(); }
 
     bool Reflected() const { return FReflected; }
     void SetReflected(bool on) { SetLook(FReflected, on); }

@@ -519,31 +519,23 @@ void ReadItem(TStream& s, TacCharListItem& item)
 {
     for (std::string p = ReadName(s); !p.empty(); p = ReadName(s)) {
         const TStoredValue v = ReadValue(s);
-        const auto asInt = [&] {
-            ExpectKind(v, vaInt32, p);
-            return v.Int;
-        };
-        const auto asText = [&] {
-            ExpectKind(v, vaWString, p);
-            return v.Text;
-        };
-        if (p == "Angle") item.SetAngle(asInt());
-        else if (p == "OffsetY") item.SetIntProp(1, asInt());
-        else if (p == "Orientation") item.SetIntProp(0, asInt());
-        else if (p == "Char") item.SetCharProp(0, wchar_t(asInt()));
-        else if (p == "ImageName") item.ImageName = asText();
+        if (p == "Angle") item.SetAngle(IntOf(v, p));
+        else if (p == "OffsetY") item.SetIntProp(1, IntOf(v, p));
+        else if (p == "Orientation") item.SetIntProp(0, IntOf(v, p));
+        else if (p == "Char") item.SetCharProp(0, wchar_t(IntOf(v, p)));
+        else if (p == "ImageName") item.ImageName = TextOf(v, p);
         else if (p == "Pitch") {
             ExpectKind(v, vaIdent, p);
             item.SetPitch(v.Ident == "fpVariable" ? TFontPitch::fpVariable
                           : v.Ident == "fpFixed"  ? TFontPitch::fpFixed
                                                   : TFontPitch::fpDefault);
-        } else if (p == "Color") item.SetColorProp(0, TColor(asInt()));
-        else if (p == "Charset") item.SetCharsetProp(0, TFontCharset(asInt()));
-        else if (p == "FontName") item.SetFontName(asText());
+        } else if (p == "Color") item.SetColorProp(0, TColor(IntOf(v, p)));
+        else if (p == "Charset") item.SetCharsetProp(0, TFontCharset(IntOf(v, p)));
+        else if (p == "FontName") item.SetFontName(TextOf(v, p));
         else if (p == "Style") {
             TFontStyles styles;
             for (int bit = 0; bit <= fsStrikeOut; ++bit)
-                if (asInt() & (1 << bit)) styles.Include(static_cast<TFontStyle>(bit));
+                if (IntOf(v, p) & (1 << bit)) styles.Include(static_cast<TFontStyle>(bit));
             item.SetStyle(styles);
         } else if (p == "ScalingFactor") {
             ExpectKind(v, vaDouble, p);
@@ -551,14 +543,14 @@ void ReadItem(TStream& s, TacCharListItem& item)
         } else if (p == "DrawContour") {
             ExpectKind(v, vaTrue, p);
             item.SetDrawContour(v.Flag());
-        } else if (p == "SecondColor") item.SetColorProp(1, TColor(asInt()));
-        else if (p == "AddedChar") item.SetCharProp(1, wchar_t(asInt()));
-        else if (p == "AddedColor") item.SetColorProp(2, TColor(asInt()));
-        else if (p == "AddedCharset") item.SetCharsetProp(1, TFontCharset(asInt()));
-        else if (p == "AddedOffsetX") item.AddedOffsetX = asInt();
-        else if (p == "AddedOffsetY") item.AddedOffsetY = asInt();
-        else if (p == "AddedFontName") item.SetAddedFontName(asText());
-        else if (p == "AddedSize") item.SetIntProp(4, asInt());
+        } else if (p == "SecondColor") item.SetColorProp(1, TColor(IntOf(v, p)));
+        else if (p == "AddedChar") item.SetCharProp(1, wchar_t(IntOf(v, p)));
+        else if (p == "AddedColor") item.SetColorProp(2, TColor(IntOf(v, p)));
+        else if (p == "AddedCharset") item.SetCharsetProp(1, TFontCharset(IntOf(v, p)));
+        else if (p == "AddedOffsetX") item.AddedOffsetX = IntOf(v, p);
+        else if (p == "AddedOffsetY") item.AddedOffsetY = IntOf(v, p);
+        else if (p == "AddedFontName") item.SetAddedFontName(TextOf(v, p));
+        else if (p == "AddedSize") item.SetIntProp(4, IntOf(v, p));
         // Properties of later versions are read past.
     }
 }

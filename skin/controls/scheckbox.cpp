@@ -546,17 +546,21 @@ void TsCheckBox::WndProc(TMessage& m)
     // A skin came or went since the box last sized itself: it sizes itself for its new look.
     if (FAutoSize && !HasState(csLoading) && FHandle && FMeasuredSkinned != DrawnFromSkin()) AdjustSize();
     TsCommonData* l = SkinData();
+    // The native control would paint its own look at once: it handles the message with redraw off
+    // and the box is drawn again.
+    const auto HandledWithRedrawOff = [&](TMessage& msg) {
+        HWND wnd = ExistingHandle();
+        if (!wnd || !IsWindowVisible(wnd)) return false;
+        SendSetRedraw(wnd, 0);
+        TacSkinFrame<TCheckBox>::WndProc(msg);
+        SendSetRedraw(wnd, 1);
+        l->Invalidate(false);
+        return true;
+    };
     // Skinned or not.
     switch (m.Msg) {
     case WM_SETTEXT:
-        // The native control would paint its own look at once.
-        if (HWND wnd = ExistingHandle(); wnd && IsWindowVisible(wnd)) {
-            SendSetRedraw(wnd, 0);
-            TacSkinFrame<TCheckBox>::WndProc(m);
-            SendSetRedraw(wnd, 1);
-            l->Invalidate(false);
-            return;
-        }
+        if (HandledWithRedrawOff(m)) return;
         break;
     case CM_VISIBLECHANGED: l->AssignSkinData(nullptr); break;
     default: break;
@@ -583,14 +587,7 @@ void TsCheckBox::WndProc(TMessage& m)
     };
     switch (m.Msg) {
     case WM_SETFONT:
-        // The native control would paint its own look at once.
-        if (HWND wnd = ExistingHandle(); wnd && IsWindowVisible(wnd)) {
-            SendSetRedraw(wnd, 0);
-            TacSkinFrame<TCheckBox>::WndProc(m);
-            SendSetRedraw(wnd, 1);
-            l->Invalidate(false);
-            return;
-        }
+        if (HandledWithRedrawOff(m)) return;
         break;
     case BM_SETCHECK:
         l->StopAnimTimer();

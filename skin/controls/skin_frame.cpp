@@ -23,7 +23,7 @@ HWND WindowOf(TControl* c)
 
 }  // namespace
 
-TacSkinFrameCore::TacSkinFrameCore(TControl* control, uint8_t coc, bool createCache, bool* focusGuard, bool)
+TacSkinFrameCore::TacSkinFrameCore(TControl* control, uint8_t coc, bool createCache, bool* focusGuard)
     : FControl(control), FLink(new TsCtrlSkinData(control, createCache)), FFocusGuard(focusGuard)
 {
     FLink->COC = coc;
@@ -43,6 +43,23 @@ int TacSkinFrameCore::VisualState(bool showsPressed) const
 
 bool TacSkinFrameCore::Skinned() const { return ReadyForSkinning(FControl) && FLink->Skinned(true); }
 
+bool ControlBackground(TControl* control, TsCommonData* link, TCacheInfo& bg)
+{
+    bg = TCacheInfo();
+    if (!control->Parent()) {
+        bg.FillColor = link->SkinBGColor(0, nullptr);
+        return true;
+    }
+    TacBgQuery q;
+    GetControlBackground(q, control->Parent(), false);
+    if (q.Kind == bgNotReady) {
+        link->FUpdating = true;   // painted when the parent sends scmUpdateDone
+        return false;
+    }
+    bg = BgInfoToCacheInfo(q);
+    return true;
+}
+
 bool TacSkinFrameCore::Compose(const std::function<void(TBitmap*, int)>& content, bool showsPressed)
 {
     return ComposeState(content, VisualState(showsPressed), [](int v, int n) { return ClampSectionState(v, n); });
@@ -54,17 +71,7 @@ bool TacSkinFrameCore::ComposeState(const std::function<void(TBitmap*, int)>& co
     TsCommonData* l = FLink;
     if (!Skinned()) return false;
     TCacheInfo bg;
-    if (FControl->Parent()) {
-        TacBgQuery q;
-        GetControlBackground(q, FControl->Parent(), false);
-        if (q.Kind == bgNotReady) {
-            l->FUpdating = true;   // painted when the parent sends scmUpdateDone
-            return false;
-        }
-        bg = BgInfoToCacheInfo(q);
-    } else {
-        bg.FillColor = l->SkinBGColor(0, nullptr);
-    }
+    if (!ControlBackground(FControl, l, bg)) return false;
     TacSkinData* d = l->ResolveSkinData();
     if (!d || !d->IsValidSection(l->SkinIndex)) return false;
     l->EnsureCacheBmp();

@@ -28,7 +28,7 @@ using TsDisabledKind = unsigned;
 class TacSkinFrameCore {
 public:
     // focusGuard: the flag set around the base's focus handling, one per control class.
-    TacSkinFrameCore(TControl* control, uint8_t coc, bool createCache, bool* focusGuard, bool ctrlSkinData = false);
+    TacSkinFrameCore(TControl* control, uint8_t coc, bool createCache, bool* focusGuard);
     ~TacSkinFrameCore();
     TacSkinFrameCore(const TacSkinFrameCore&) = delete;
     TacSkinFrameCore& operator=(const TacSkinFrameCore&) = delete;
@@ -91,6 +91,11 @@ private:
 // (loose, unaligned children moving into place) waits for the update to end; any other clip
 // paints, so a container painted while something covers it (a transition's cover) is not left
 // waiting for an update that never ends. compose makes the cache anew.
+// What lies under control for its composition: its parent's answer, or the link's background
+// colour without a parent. False while the parent's own image is not ready: the link is then
+// marked updating and the control is painted when the parent sends scmUpdateDone.
+bool ControlBackground(TControl* control, TsCommonData* link, TCacheInfo& bg);
+
 void PaintContainerFromCache(TWinControl* container, TsCommonData* link, HDC given,
                              const std::function<bool()>& compose, bool repaintChildren);
 
@@ -106,15 +111,13 @@ void AnswerCtlColorMessage(TMessage& m, TColor text, TColor background, HBRUSH& 
 template <class TBase>
 class TacSkinFrame : public TBase {
 public:
-    // ctrlSkinData: the link is a TsCtrlSkinData (controls whose face takes a colour tone).
-    explicit TacSkinFrame(TComponent* owner, uint8_t coc, bool createCache = true, bool ctrlSkinData = false)
-        : TBase(owner), FFrame(this, coc, createCache, &FocusGuard, ctrlSkinData)
+    explicit TacSkinFrame(TComponent* owner, uint8_t coc, bool createCache = true)
+        : TBase(owner), FFrame(this, coc, createCache, &FocusGuard)
     {
     }
 
     // The link, published by most controls as SkinData.
     TsCtrlSkinData* SkinData() const { return FFrame.Link(); }
-    TsCtrlSkinData* CtrlSkinData() const { return FFrame.Link(); }
     TacAnimatEvents AnimatEvents() const { return FFrame.AnimatEvents; }
     void SetAnimatEvents(TacAnimatEvents value) { FFrame.AnimatEvents = value; }
     TsDisabledKind DisabledKind() const { return FFrame.DisabledKind; }

@@ -1781,17 +1781,7 @@ bool TsPageControl::PrepareCache()
     TacSkinData* d = l->ResolveSkinData();
     if (!l->Skinned(true) || !m || !d || !d->IsValidSection(l->SkinIndex)) return false;
     TCacheInfo bg;
-    if (Parent()) {
-        TacBgQuery q;
-        GetControlBackground(q, Parent(), false);
-        if (q.Kind == bgNotReady) {
-            l->FUpdating = true;   // painted when the parent sends scmUpdateDone
-            return false;
-        }
-        bg = BgInfoToCacheInfo(q);
-    } else {
-        bg.FillColor = l->SkinBGColor(0, nullptr);
-    }
+    if (!ControlBackground(this, l, bg)) return false;
     l->EnsureCacheBmp();
     if (l->CacheEmpty()) return false;
     TBitmap* cache = l->FCacheBmp;

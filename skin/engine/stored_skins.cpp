@@ -67,15 +67,7 @@ void TsStoredSkin::ReadFromStream(TStream& stream)
 {
     for (std::string p = ReadName(stream); !p.empty(); p = ReadName(stream)) {
         const TStoredValue v = ReadValue(stream);
-        const auto asInt = [&] {
-            ExpectKind(v, vaInt32, p);
-            return v.Int;
-        };
-        const auto asText = [&] {
-            ExpectKind(v, vaWString, p);
-            return v.Text;
-        };
-        if (p == "Name") Name = asText();
+        if (p == "Name") Name = TextOf(v, p);
         else if (p == "MasterBitmap.Data") {
             ExpectKind(v, vaBinary, p);
             TBitmap bmp;
@@ -88,17 +80,17 @@ void TsStoredSkin::ReadFromStream(TStream& stream)
                 }
             }
             MasterBitmap.Assign(&bmp);
-        } else if (p == "Shadow1Color") Shadow1Color = TColor(asInt());
-        else if (p == "Shadow1Offset") Shadow1Offset = asInt();
-        else if (p == "Shadow1Blur") Shadow1Blur = asInt();
-        else if (p == "Shadow1Transparency") Shadow1Transparency = asInt();
-        else if (p == "BorderColor") BorderColor = TColor(asInt());
+        } else if (p == "Shadow1Color") Shadow1Color = TColor(IntOf(v, p));
+        else if (p == "Shadow1Offset") Shadow1Offset = IntOf(v, p);
+        else if (p == "Shadow1Blur") Shadow1Blur = IntOf(v, p);
+        else if (p == "Shadow1Transparency") Shadow1Transparency = IntOf(v, p);
+        else if (p == "BorderColor") BorderColor = TColor(IntOf(v, p));
         else if (p == "Version") {
             ExpectKind(v, vaDouble, p);
             Version = v.Number;
-        } else if (p == "Author") Author = asText();
-        else if (p == "Description") Description = asText();
-        else if (p == "OriginName") OrigName = asText();
+        } else if (p == "Author") Author = TextOf(v, p);
+        else if (p == "Description") Description = TextOf(v, p);
+        else if (p == "OriginName") OrigName = TextOf(v, p);
         else if (p == "Data") {
             ExpectKind(v, vaBinary, p);
             PackedData.Clear();

@@ -3,6 +3,8 @@
 // that scales itself must be, so the system tells it the real PPI.
 #include <gtest/gtest.h>
 
+#include "tests/common/ppi_aware.h"
+
 #include "skin/engine/command_delivery.h"
 #include "skin/engine/skin_manager.h"
 #include "tests/vcl/form_ptr.h"
@@ -10,13 +12,6 @@
 #include "vcl/extctrls.h"
 
 namespace {
-
-[[maybe_unused]] const bool PpiAware = [] {
-    using TSetContext = BOOL(WINAPI*)(HANDLE);
-    auto set = reinterpret_cast<TSetContext>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
-    return set && set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-}();
 
 struct ManagerDeleter {
     void operator()(TsSkinManager* m) const { TObject::Free(m); }

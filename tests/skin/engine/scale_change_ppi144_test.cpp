@@ -3,6 +3,8 @@
 // main form's PPI again, with the controls on the skin data of that PPI.
 #include <gtest/gtest.h>
 
+#include "tests/common/ppi_aware.h"
+
 #include <memory>
 
 #include "skin/engine/common_data.h"
@@ -11,13 +13,6 @@
 #include "vcl/application.h"
 
 namespace {
-
-[[maybe_unused]] const bool PpiAware = [] {
-    using TSetContext = BOOL(WINAPI*)(HANDLE);
-    auto set = reinterpret_cast<TSetContext>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
-    return set && set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-}();
 
 struct TProviderFormDeleter {
     void operator()(TProviderForm* f) const { TObject::Free(f); }
